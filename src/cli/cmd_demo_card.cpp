@@ -1,0 +1,108 @@
+#include "cli/cli_support.h"
+#include "cli/commands.h"
+#include "core/catalogue/sample_card_maker.h"
+
+#include <QDir>
+#include <QThread>
+
+namespace dashcard::cli {
+namespace {
+
+bool readInt(const QCommandLineParser& parser, const QCommandLineOption& option, int minimum, int* value) {
+  if (!parser.isSet(option)) {
+    return true;
+  }
+  bool ok = false;
+  const int parsed = parser.value(option).toInt(&ok);
+  if (!ok || parsed < minimum) {
+    printError(QStringLiteral("--%1 needs a whole number of at least %2, not '%3'.")
+                   .arg(option.names().constFirst())
+                   .arg(minimum)
+                   .arg(parser.value(option)));
+    return false;
+  }
+  *value = parsed;
+  return true;
+}
+
+int runDemoCard(const QStringList& arguments) {
+  QCommandLineParser parser;
+  const QCommandLineOption clips(QStringLiteral("clips"), QStringLiteral("Number of clips (default 20)."),
+                                 QStringLiteral("N"));
+  const QCommandLineOption seconds(QStringLiteral("clip-seconds"), QStringLiteral("Length of a clip (default 3)."),
+                                   QStringLiteral("S"));
+  const QCommandLineOption seed(QStringLiteral("seed"), QStringLiteral("Seed of the simulated drive (default 1)."),
+                                QStringLiteral("K"));
+  const QCommandLineOption noRear(QStringLiteral("no-rear"), QStringLiteral("No rear-camera videos."));
+  const QCommandLineOption telemetry(QStringLiteral("telemetry"),
+                                     QStringLiteral("Where telemetry files go: beside, nmea (default) or mixed."),
+                                     QStringLiteral("PLACE"));
+  const QCommandLineOption width(QStringLiteral("width"), QStringLiteral("Front video width (default 320)."),
+                                 QStringLiteral("W"));
+  const QCommandLineOption height(QStringLiteral("height"), QStringLiteral("Front video height (default 180)."),
+                                  QStringLiteral("H"));
+  const QCommandLineOption emptyVideos(QStringLiteral("empty-videos"),
+                                      QStringLiteral("Write 0-byte videos instead of encoding (for benchmarks)."));
+  parser.addOptions({clips, seconds, seed, noRear, telemetry, width, height, emptyVideos});
+  parser.addPositionalArgument(QStringLiteral("DIR"), QStringLiteral("Folder to write the card into."));
+  int exitCode = kExitOk;
+  if (!parseArguments(parser, arguments,
+                      QStringLiteral("dashcard-cli demo-card DIR [--clips N] [--clip-seconds S] [--seed K] "
+                                     "[--no-rear] [--telemetry beside|nmea|mixed] [--width W --height H]"),
+                      QStringLiteral("Writes a sample card with test-pattern videos and a simulated drive.\n"
+                                     "The same options always give the same card, byte for byte."),
+                      &exitCode)) {
+    return exitCode;
+  }
+  if (parser.positionalArguments().size() != 1) {
+    printError(QStringLiteral("demo-card needs exactly one DIR. Try 'dashcard-cli demo-card --help'."));
+    return kExitUsage;
+  }
+
+  SampleCardOptions options;
+  options.jobs = std::max(1, QThread::idealThreadCount());
+  int seedValue = 1;
+  if (!readInt(parser, clips, 0, &options.clips) || !readInt(parser, seconds, 1, &options.clipSeconds) ||
+      !readInt(parser, seed, 0, &seedValue) || !readInt(parser, width, 16, &options.width) ||
+      !readInt(parser, height, 16, &options.height)) {
+    return kExitUsage;
+  }
+  options.seed = static_cast<std::uint64_t>(seedValue);
+  options.rear = !parser.isSet(noRear);
+  options.encodeVideos = !parser.isSet(emptyVideos);
+  if (parser.isSet(telemetry)) {
+    const QString place = parser.value(telemetry);
+    if (place == QLatin1String("beside")) {
+      options.telemetry = SampleTelemetryPlace::Beside;
+    } else if (place == QLatin1String("nmea")) {
+      options.telemetry = SampleTelemetryPlace::Nmea;
+    } else if (place == QLatin1String("mixed")) {
+      options.telemetry = SampleTelemetryPlace::Mixed;
+    } else {
+      printError(QStringLiteral("--telemetry takes beside, nmea or mixed, not '%1'.").arg(place));
+      return kExitUsage;
+    }
+  }
+
+  const QString dir = parser.positionalArguments().constFirst();
+  SampleCardMaker maker(options);
+  ProgressBar bar(QStringLiteral("Writing card"));
+  QString error;
+  const bool ok = maker.make(dir, &error, [&bar](int done, int total) {
+    bar.update(total > 0 ? static_cast<double>(done) / total : 1.0);
+  });
+  bar.finish();
+  if (!ok) {
+    printError(QStringLiteral("demo-card: %1").arg(error));
+    return kExitFailed;
+  }
+  printOut(QStringLiteral("Wrote a card of %1 clips to %2").arg(maker.clips().size()).arg(QDir(dir).absolutePath()));
+  return kExitOk;
+}
+
+}  // namespace
+
+const Command kDemoCardCommand = {"demo-card", "Write a sample card (test-pattern videos, simulated drive).",
+                                  &runDemoCard, false};
+
+}  // namespace dashcard::cli

@@ -1,0 +1,40 @@
+#pragma once
+
+#include "core/catalogue/sample_card_maker.h"
+
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+namespace dashcard::test {
+
+// A sample card in a temporary folder, removed with the object.
+class TempCard {
+ public:
+  explicit TempCard(SampleCardOptions options = {});
+  bool ok() const { return ok_; }
+  const QString& error() const { return error_; }
+  QString root() const { return dir_.path(); }
+  QString path(const QString& relative) const { return dir_.filePath(relative); }
+  const QList<SampleClip>& clips() const { return maker_.clips(); }
+
+ private:
+  QTemporaryDir dir_;
+  SampleCardMaker maker_;
+  bool ok_ = false;
+  QString error_;
+};
+
+// A test fixture with one card per test. Override options() for another card.
+class SampleCardTest : public ::testing::Test {
+ protected:
+  virtual SampleCardOptions options() const { return {}; }
+  void SetUp() override;
+  std::unique_ptr<TempCard> card;
+};
+
+// Small cards are made once per executable and shared: making videos is the
+// slowest part of most tests. Callers must not change the card.
+const TempCard& sharedCard(int clips = 6, int clipSeconds = 3, bool encodeVideos = true);
+
+}  // namespace dashcard::test
