@@ -1,0 +1,317 @@
+#include "core/common/const_class.h"
+
+#include <QFile>
+#include <QHash>
+
+#include <memory>
+#include <mutex>
+#include <shared_mutex>
+
+#include <sys/stat.h>
+#include <unicode/regex.h>
+#include <unicode/unistr.h>
+
+namespace dashcard {
+namespace {
+
+// Compiled patterns live for the whole process: the patterns are a handful
+// of constants, and a matcher per thread refers to them.
+class PatternCache {
+ public:
+  static PatternCache& instance() {
+    static PatternCache cache;
+    return cache;
+  }
+
+  // The compiled pattern, or nullptr when it does not compile. `owned`
+  // receives a pattern that could not be cached (the cache is full).
+  const icu::RegexPattern* find(const QString& pattern, std::unique_ptr<icu::RegexPattern>* owned) {
+    {
+      std::shared_lock lock(mutex_);
+      auto it = patterns_.constFind(pattern);
+      if (it != patterns_.constEnd()) {
+        return it->get();
+      }
+    }
+    std::unique_ptr<icu::RegexPattern> compiled = compile(pattern);
+    std::unique_lock lock(mutex_);
+    auto it = patterns_.constFind(pattern);
+    if (it != patterns_.constEnd()) {
+      return it->get();
+    }
+    if (patterns_.size() >= kMaxPatterns) {
+      *owned = std::move(compiled);
+      return owned->get();
+    }
+    const icu::RegexPattern* raw = compiled.get();
+    patterns_.insert(pattern, std::shared_ptr<icu::RegexPattern>(std::move(compiled)));
+    return raw;
+  }
+
+ private:
+  static constexpr qsizetype kMaxPatterns = 256;
+
+  static std::unique_ptr<icu::RegexPattern> compile(const QString& pattern) {
+    UErrorCode status = U_ZERO_ERROR;
+    UParseError parseError{};
+    const icu::UnicodeString text(reinterpret_cast<const UChar*>(pattern.utf16()),
+                                  static_cast<int32_t>(pattern.size()));
+    std::unique_ptr<icu::RegexPattern> compiled(icu::RegexPattern::compile(text, 0, parseError, status));
+    if (U_FAILURE(status)) {
+      return nullptr;
+    }
+    return compiled;
+  }
+
+  std::shared_mutex mutex_;
+  QHash<QString, std::shared_ptr<icu::RegexPattern>> patterns_;
+};
+
+bool pathExists(const QString& path) {
+  if (path.isEmpty()) {
+    return false;
+  }
+  struct stat info {};
+  return ::stat(QFile::encodeName(path).constData(), &info) == 0;
+}
+
+QString lastComponent(const QString& path) {
+  QStringView view(path);
+  while (view.size() > 1 && view.endsWith(u'/')) {
+    view.chop(1);
+  }
+  const qsizetype slash = view.lastIndexOf(u'/');
+  return slash < 0 ? view.toString() : view.mid(slash + 1).toString();
+}
+
+QString deletingLastComponent(const QString& path) {
+  QStringView view(path);
+  while (view.size() > 1 && view.endsWith(u'/')) {
+    view.chop(1);
+  }
+  const qsizetype slash = view.lastIndexOf(u'/');
+  if (slash < 0) {
+    return {};
+  }
+  if (slash == 0) {
+    return QStringLiteral("/");
+  }
+  return view.left(slash).toString();
+}
+
+// The extension after the last dot of the last component, or -1.
+qsizetype extensionDot(const QString& path) {
+  const qsizetype dot = path.lastIndexOf(u'.');
+  const qsizetype slash = path.lastIndexOf(u'/');
+  if (dot <= slash + 1 || dot == path.size() - 1) {
+    return -1;
+  }
+  return dot;
+}
+
+QString baseName(const QString& filePath) {
+  const QString name = lastComponent(filePath);
+  const qsizetype dot = extensionDot(name);
+  return dot < 0 ? name : name.left(dot);
+}
+
+QString join(const QString& directory, const QString& name) {
+  if (directory.isEmpty()) {
+    return name;
+  }
+  if (directory.endsWith(u'/')) {
+    return directory + name;
+  }
+  return directory + u'/' + name;
+}
+
+}  // namespace
+
+bool ConstClass::fullMatchResultWithTarget(const QString& target, const QString& regexPattern) {
+  std::unique_ptr<icu::RegexPattern> owned;
+  const icu::RegexPattern* pattern = PatternCache::instance().find(regexPattern, &owned);
+  if (pattern == nullptr) {
+    return false;
+  }
+  // One matcher per thread and pattern: creating one costs more than the match.
+  thread_local QHash<const icu::RegexPattern*, std::shared_ptr<icu::RegexMatcher>> matchers;
+  const icu::UnicodeString input(false, reinterpret_cast<const UChar*>(target.utf16()),
+                                 static_cast<int32_t>(target.size()));
+  UErrorCode status = U_ZERO_ERROR;
+  std::unique_ptr<icu::RegexMatcher> ownedMatcher;
+  icu::RegexMatcher* matcher = nullptr;
+  if (owned) {
+    ownedMatcher.reset(pattern->matcher(input, status));
+    matcher = ownedMatcher.get();
+  } else {
+    auto& slot = matchers[pattern];
+    if (!slot) {
+      slot.reset(pattern->matcher(status));
+    }
+    matcher = slot.get();
+    if (matcher != nullptr) {
+      matcher->reset(input);
+    }
+  }
+  if (U_FAILURE(status) || matcher == nullptr) {
+    return false;
+  }
+  int count = 0;
+  bool whole = false;
+  while (matcher->find(status) && U_SUCCESS(status)) {
+    ++count;
+    if (count > 1) {
+      break;
+    }
+    const int32_t start = matcher->start(status);
+    const int32_t end = matcher->end(status);
+    whole = start == 0 && end == input.length();
+  }
+  // The matcher must not keep pointing at the caller's text.
+  if (!owned) {
+    matcher->reset(icu::UnicodeString());
+  }
+  return U_SUCCESS(status) && count == 1 && whole;
+}
+
+QString ConstClass::eventNameForFolderName(const QString& folderName) {
+  if (folderName == QLatin1String("EVENT") || folderName == QLatin1String("200_SHOC") ||
+      folderName == QLatin1String("200_EVNT")) {
+    return DCF_EVENTNAME_EVENT;
+  }
+  if (folderName == QLatin1String("MANUAL") || folderName == QLatin1String("300_MANU")) {
+    return DCF_EVENTNAME_MANUAL;
+  }
+  if (folderName == QLatin1String("PARKING") || folderName == QLatin1String("400_PARK")) {
+    return DCF_EVENTNAME_PARKING;
+  }
+  return DCF_EVENTNAME_NORMAL;
+}
+
+QString ConstClass::eventLabelKeyForFolderName(const QString& folderName) {
+  const QString event = eventNameForFolderName(folderName);
+  if (event == DCF_EVENTNAME_EVENT) {
+    return QStringLiteral("EVENT RECORD");
+  }
+  if (event == DCF_EVENTNAME_MANUAL) {
+    return QStringLiteral("MANUAL RECORD");
+  }
+  if (event == DCF_EVENTNAME_PARKING) {
+    return QStringLiteral("PARKING RECORD");
+  }
+  return {};
+}
+
+QString ConstClass::existingPathWithExtensionCaseVariants(const QString& path) {
+  const qsizetype dot = extensionDot(path);
+  if (dot < 0) {
+    return pathExists(path) ? path : QString();
+  }
+  const QString stem = path.left(dot + 1);
+  const QString extension = path.mid(dot + 1);
+  const QString upper = stem + extension.toUpper();
+  if (pathExists(upper)) {
+    return upper;
+  }
+  const QString lower = stem + extension.toLower();
+  if (lower != upper && pathExists(lower)) {
+    return lower;
+  }
+  return {};
+}
+
+QString ConstClass::secondaryFilePathWithFilePath(const QString& filePath) {
+  const QString name = lastComponent(filePath);
+  if (name.isEmpty()) {
+    return {};
+  }
+  // The rear video differs only in the first letter of the file name. The
+  // name's own position is used, not its first occurrence in the path, so a
+  // folder that happens to carry the same text is never rewritten.
+  QString rear = filePath;
+  qsizetype at = rear.lastIndexOf(name);
+  if (at < 0) {
+    return {};
+  }
+  rear[at] = u'R';
+  return existingPathWithExtensionCaseVariants(rear);
+}
+
+QString ConstClass::nmeaFileNameWithFilePath(const QString& filePath) {
+  return QStringLiteral("N") + baseName(filePath).mid(1) + QStringLiteral(".NMEA");
+}
+
+QString ConstClass::cedFileNameWithFilePath(const QString& filePath) {
+  return baseName(filePath) + QStringLiteral(".CED");
+}
+
+QString ConstClass::nmeaTreeCandidate(const QString& directory, const QString& folder, const QString& nmeaName) {
+  if (folder.isEmpty()) {
+    return {};
+  }
+  // The recording folder is the directory's own last component; cutting it
+  // there (not at its first occurrence) keeps a card root such as
+  // /cards/NORMAL_copy intact.
+  QString root;
+  if (lastComponent(directory) == folder) {
+    root = deletingLastComponent(directory);
+  } else {
+    const qsizetype at = directory.indexOf(folder);
+    if (at < 0) {
+      return {};
+    }
+    root = directory.left(at) + directory.mid(at + folder.size());
+  }
+  return join(join(join(root, REG_RYND_FOLDER_NMEA), folder), nmeaName);
+}
+
+QString ConstClass::infoFilePathWithFilePath(const QString& filePath, bool* foundInAlternatePlace) {
+  if (foundInAlternatePlace != nullptr) {
+    *foundInAlternatePlace = false;
+  }
+  const QString directory = deletingLastComponent(filePath);
+  const QString folder = lastComponent(directory);
+  const QString nmeaName = nmeaFileNameWithFilePath(filePath);
+  const QString cedName = cedFileNameWithFilePath(filePath);
+
+  const QString first = join(directory, nmeaName);
+  QString found = existingPathWithExtensionCaseVariants(first);
+  if (!found.isEmpty()) {
+    return found;
+  }
+  found = existingPathWithExtensionCaseVariants(join(directory, cedName));
+  if (!found.isEmpty()) {
+    return found;
+  }
+  for (const QString& candidate :
+       {nmeaTreeCandidate(directory, folder, nmeaName), join(resolvedPath(directory, CED_RELATIVE_FOLDER), cedName)}) {
+    found = existingPathWithExtensionCaseVariants(candidate);
+    if (!found.isEmpty()) {
+      if (foundInAlternatePlace != nullptr) {
+        *foundInAlternatePlace = true;
+      }
+      return found;
+    }
+  }
+  return first;
+}
+
+QString ConstClass::resolvedPath(const QString& directory, const QString& relative) {
+  QStringList base = directory.split(u'/', Qt::SkipEmptyParts);
+  QStringList tail = relative.split(u'/', Qt::SkipEmptyParts);
+  qsizetype up = 0;
+  for (const QString& component : tail) {
+    if (component == QLatin1String("..")) {
+      ++up;
+      if (!base.isEmpty()) {
+        base.removeLast();
+      }
+    }
+  }
+  tail.remove(0, std::min(up, tail.size()));
+  QString result = directory.startsWith(u'/') ? QStringLiteral("/") : QString();
+  result += (base + tail).join(u'/');
+  return result;
+}
+
+}  // namespace dashcard
