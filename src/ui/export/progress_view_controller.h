@@ -1,0 +1,71 @@
+#pragma once
+
+#include <QDialog>
+#include <QPointer>
+#include <QTimer>
+
+#include <functional>
+
+class QLabel;
+class QProgressBar;
+class QPushButton;
+
+namespace dashcard {
+
+// The task sheet of the export and the backup: a bar, a line of text and one
+// button that reads "Cancel" while the task runs and "Finish" once it is done.
+// The sheet never closes itself; the close callback decides (it cancels a
+// running task and dismisses the sheet).
+class ProgressViewController : public QDialog {
+  Q_OBJECT
+ public:
+  using CloseClickBlock = std::function<void(ProgressViewController* sheet, QObject* sender)>;
+
+  explicit ProgressViewController(QWidget* parent = nullptr);
+  ~ProgressViewController() override;
+
+  // A new sheet, window-modal over `parent`'s window (not shown yet).
+  static ProgressViewController* progressViewController(QWidget* parent = nullptr);
+
+  float progress() const { return progress_; }
+  void setProgress(float progress);
+  QString infoLabelText() const;
+  void setInfoLabelText(const QString& text);
+  const CloseClickBlock& closeClickBlock() const { return closeClickBlock_; }
+  void setCloseClickBlock(CloseClickBlock block);
+
+  // The button's action.
+  void closeButtonPressed(QObject* sender);
+  // Creeps the bar by 0.001 every 0.25 s so that a long single step still moves.
+  void dummyProgress();
+
+  // The texts and states the progress drives.
+  static QString closeButtonName(float progress);
+  static bool progressIndicatorHidden(float progress);
+
+  QLabel* infoLabel() const { return infoLabel_; }
+  QProgressBar* progressBar() const { return progressBar_; }
+  QPushButton* cancelButton() const { return cancelButton_; }
+
+ signals:
+  void progressChanged(float progress);
+
+ protected:
+  void showEvent(QShowEvent* event) override;
+  void reject() override;
+
+ private:
+  void refresh();
+
+  float progress_ = 0.0f;
+  QString infoLabelText_;
+  CloseClickBlock closeClickBlock_;
+  QLabel* infoLabel_ = nullptr;
+  QLabel* doneMark_ = nullptr;
+  QProgressBar* progressBar_ = nullptr;
+  QPushButton* cancelButton_ = nullptr;
+  QTimer creepTimer_;
+  bool creepStarted_ = false;
+};
+
+}  // namespace dashcard
