@@ -1,5 +1,7 @@
 #include "core/common/const_class.h"
 
+#include "core/common/path_text.h"
+
 #include <QFile>
 #include <QHash>
 
@@ -75,54 +77,8 @@ bool pathExists(const QString& path) {
   return ::stat(QFile::encodeName(path).constData(), &info) == 0;
 }
 
-QString lastComponent(const QString& path) {
-  QStringView view(path);
-  while (view.size() > 1 && view.endsWith(u'/')) {
-    view.chop(1);
-  }
-  const qsizetype slash = view.lastIndexOf(u'/');
-  return slash < 0 ? view.toString() : view.mid(slash + 1).toString();
-}
-
-QString deletingLastComponent(const QString& path) {
-  QStringView view(path);
-  while (view.size() > 1 && view.endsWith(u'/')) {
-    view.chop(1);
-  }
-  const qsizetype slash = view.lastIndexOf(u'/');
-  if (slash < 0) {
-    return {};
-  }
-  if (slash == 0) {
-    return QStringLiteral("/");
-  }
-  return view.left(slash).toString();
-}
-
-// The extension after the last dot of the last component, or -1.
-qsizetype extensionDot(const QString& path) {
-  const qsizetype dot = path.lastIndexOf(u'.');
-  const qsizetype slash = path.lastIndexOf(u'/');
-  if (dot <= slash + 1 || dot == path.size() - 1) {
-    return -1;
-  }
-  return dot;
-}
-
 QString baseName(const QString& filePath) {
-  const QString name = lastComponent(filePath);
-  const qsizetype dot = extensionDot(name);
-  return dot < 0 ? name : name.left(dot);
-}
-
-QString join(const QString& directory, const QString& name) {
-  if (directory.isEmpty()) {
-    return name;
-  }
-  if (directory.endsWith(u'/')) {
-    return directory + name;
-  }
-  return directory + u'/' + name;
+  return path_text::deletingPathExtension(path_text::lastPathComponent(filePath));
 }
 
 }  // namespace
@@ -203,12 +159,11 @@ QString ConstClass::eventLabelKeyForFolderName(const QString& folderName) {
 }
 
 QString ConstClass::existingPathWithExtensionCaseVariants(const QString& path) {
-  const qsizetype dot = extensionDot(path);
-  if (dot < 0) {
+  const QString extension = path_text::pathExtension(path);
+  if (extension.isEmpty()) {
     return pathExists(path) ? path : QString();
   }
-  const QString stem = path.left(dot + 1);
-  const QString extension = path.mid(dot + 1);
+  const QString stem = path_text::deletingPathExtension(path) + u'.';
   const QString upper = stem + extension.toUpper();
   if (pathExists(upper)) {
     return upper;
@@ -221,7 +176,7 @@ QString ConstClass::existingPathWithExtensionCaseVariants(const QString& path) {
 }
 
 QString ConstClass::secondaryFilePathWithFilePath(const QString& filePath) {
-  const QString name = lastComponent(filePath);
+  const QString name = path_text::lastPathComponent(filePath);
   if (name.isEmpty()) {
     return {};
   }
@@ -253,8 +208,8 @@ QString ConstClass::nmeaTreeCandidate(const QString& directory, const QString& f
   // there (not at its first occurrence) keeps a card root such as
   // /cards/NORMAL_copy intact.
   QString root;
-  if (lastComponent(directory) == folder) {
-    root = deletingLastComponent(directory);
+  if (path_text::lastPathComponent(directory) == folder) {
+    root = path_text::deletingLastPathComponent(directory);
   } else {
     const qsizetype at = directory.indexOf(folder);
     if (at < 0) {
@@ -262,29 +217,29 @@ QString ConstClass::nmeaTreeCandidate(const QString& directory, const QString& f
     }
     root = directory.left(at) + directory.mid(at + folder.size());
   }
-  return join(join(join(root, REG_RYND_FOLDER_NMEA), folder), nmeaName);
+  return path_text::appendingPathComponent(path_text::appendingPathComponent(path_text::appendingPathComponent(root, REG_RYND_FOLDER_NMEA), folder), nmeaName);
 }
 
 QString ConstClass::infoFilePathWithFilePath(const QString& filePath, bool* foundInAlternatePlace) {
   if (foundInAlternatePlace != nullptr) {
     *foundInAlternatePlace = false;
   }
-  const QString directory = deletingLastComponent(filePath);
-  const QString folder = lastComponent(directory);
+  const QString directory = path_text::deletingLastPathComponent(filePath);
+  const QString folder = path_text::lastPathComponent(directory);
   const QString nmeaName = nmeaFileNameWithFilePath(filePath);
   const QString cedName = cedFileNameWithFilePath(filePath);
 
-  const QString first = join(directory, nmeaName);
+  const QString first = path_text::appendingPathComponent(directory, nmeaName);
   QString found = existingPathWithExtensionCaseVariants(first);
   if (!found.isEmpty()) {
     return found;
   }
-  found = existingPathWithExtensionCaseVariants(join(directory, cedName));
+  found = existingPathWithExtensionCaseVariants(path_text::appendingPathComponent(directory, cedName));
   if (!found.isEmpty()) {
     return found;
   }
   for (const QString& candidate :
-       {nmeaTreeCandidate(directory, folder, nmeaName), join(resolvedPath(directory, CED_RELATIVE_FOLDER), cedName)}) {
+       {nmeaTreeCandidate(directory, folder, nmeaName), path_text::appendingPathComponent(resolvedPath(directory, CED_RELATIVE_FOLDER), cedName)}) {
     found = existingPathWithExtensionCaseVariants(candidate);
     if (!found.isEmpty()) {
       if (foundInAlternatePlace != nullptr) {

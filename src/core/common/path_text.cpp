@@ -1,0 +1,77 @@
+#include "core/common/path_text.h"
+
+namespace dashcard::path_text {
+namespace {
+
+QStringView trimmed(const QString& path) {
+  QStringView view(path);
+  while (view.size() > 1 && view.endsWith(u'/')) {
+    view.chop(1);
+  }
+  return view;
+}
+
+// Position of the dot that starts the extension of the last component, or -1.
+qsizetype extensionDot(QStringView view) {
+  const qsizetype slash = view.lastIndexOf(u'/');
+  const qsizetype dot = view.lastIndexOf(u'.');
+  if (dot <= slash + 1 || dot == view.size() - 1) {
+    return -1;
+  }
+  return dot;
+}
+
+}  // namespace
+
+QString lastPathComponent(const QString& path) {
+  const QStringView view = trimmed(path);
+  const qsizetype slash = view.lastIndexOf(u'/');
+  if (slash < 0 || view.size() == 1) {
+    return view.toString();
+  }
+  return view.mid(slash + 1).toString();
+}
+
+QString deletingLastPathComponent(const QString& path) {
+  const QStringView view = trimmed(path);
+  const qsizetype slash = view.lastIndexOf(u'/');
+  if (slash < 0) {
+    return {};
+  }
+  if (slash == 0) {
+    return view.size() == 1 ? QString() : QStringLiteral("/");
+  }
+  return view.left(slash).toString();
+}
+
+QString pathExtension(const QString& path) {
+  const QStringView view = trimmed(path);
+  const qsizetype dot = extensionDot(view);
+  return dot < 0 ? QString() : view.mid(dot + 1).toString();
+}
+
+QString deletingPathExtension(const QString& path) {
+  const QStringView view = trimmed(path);
+  const qsizetype dot = extensionDot(view);
+  return dot < 0 ? view.toString() : view.left(dot).toString();
+}
+
+QString appendingPathComponent(const QString& directory, const QString& component) {
+  if (directory.isEmpty()) {
+    return component;
+  }
+  if (component.isEmpty()) {
+    return directory;
+  }
+  const bool slashBefore = directory.endsWith(u'/');
+  const bool slashAfter = component.startsWith(u'/');
+  if (slashBefore && slashAfter) {
+    return directory + component.mid(1);
+  }
+  if (slashBefore || slashAfter) {
+    return directory + component;
+  }
+  return directory + u'/' + component;
+}
+
+}  // namespace dashcard::path_text

@@ -1,0 +1,16 @@
+#pragma once
+
+#include <QString>
+
+namespace dashcard::path_text {
+
+// Path texts handled as text only (no disk access), the way the card's
+// names are built: "/" separated, trailing slashes ignored.
+QString lastPathComponent(const QString& path);
+QString deletingLastPathComponent(const QString& path);
+// The extension after the last dot of the last component; empty when none.
+QString pathExtension(const QString& path);
+QString deletingPathExtension(const QString& path);
+QString appendingPathComponent(const QString& directory, const QString& component);
+
+}  // namespace dashcard::path_text
