@@ -1,0 +1,121 @@
+#include "core/common/date_format.h"
+
+#include <QLocale>
+#include <QTimeZone>
+
+#include <cstdio>
+
+#include <unicode/datefmt.h>
+#include <unicode/locid.h>
+#include <unicode/timezone.h>
+#include <unicode/unistr.h>
+
+#include <map>
+#include <memory>
+#include <tuple>
+
+namespace dashcard {
+namespace {
+
+icu::Locale icuLocale(const DateTextPlace& place) {
+  QString name = place.locale;
+  if (name.isEmpty()) {
+    name = QLocale().name();
+  }
+  if (name.isEmpty() || name == QLatin1String("C")) {
+    name = QStringLiteral("en_US_POSIX");
+  }
+  return icu::Locale(name.toUtf8().constData());
+}
+
+icu::TimeZone* icuTimeZone(const DateTextPlace& place) {
+  if (place.timeZone.isEmpty()) {
+    return icu::TimeZone::createDefault();
+  }
+  const QString id = place.timeZone;
+  return icu::TimeZone::createTimeZone(icu::UnicodeString(reinterpret_cast<const UChar*>(id.utf16()),
+                                                          static_cast<int32_t>(id.size())));
+}
+
+// Formatters are costly to make; keep one per style, locale and zone per thread.
+using FormatterKey = std::tuple<int, int, QString, QString>;
+
+const icu::DateFormat* formatter(icu::DateFormat::EStyle dateStyle, icu::DateFormat::EStyle timeStyle,
+                                 const DateTextPlace& place) {
+  thread_local std::map<FormatterKey, std::unique_ptr<icu::DateFormat>> cache;
+  const FormatterKey key{dateStyle, timeStyle, place.locale.isEmpty() ? QLocale().name() : place.locale,
+                         place.timeZone};
+  auto found = cache.find(key);
+  if (found == cache.end()) {
+    std::unique_ptr<icu::DateFormat> format(
+        icu::DateFormat::createDateTimeInstance(dateStyle, timeStyle, icuLocale(place)));
+    if (format) {
+      format->adoptTimeZone(icuTimeZone(place));
+    }
+    found = cache.emplace(key, std::move(format)).first;
+  }
+  return found->second.get();
+}
+
+QString format(const QDateTime& date, icu::DateFormat::EStyle dateStyle, icu::DateFormat::EStyle timeStyle,
+               const DateTextPlace& place) {
+  const icu::DateFormat* dateFormat = formatter(dateStyle, timeStyle, place);
+  if (dateFormat == nullptr || !date.isValid()) {
+    return {};
+  }
+  icu::UnicodeString text;
+  dateFormat->format(static_cast<UDate>(date.toMSecsSinceEpoch()), text);
+  return QString(reinterpret_cast<const QChar*>(text.getBuffer()), text.length());
+}
+
+QString fileNameSafe(QString text) { return text.replace(QLatin1Char('/'), QLatin1Char('-')); }
+
+}  // namespace
+
+QString kmlFolderName(const QDateTime& date, const DateTextPlace& place) {
+  return format(date, icu::DateFormat::kLong, icu::DateFormat::kNone, place);
+}
+
+QString kmlWhenString(const QDateTime& date, const DateTextPlace& place) {
+  if (!date.isValid()) {
+    return {};
+  }
+  thread_local std::map<QString, std::unique_ptr<icu::TimeZone>> zones;
+  auto zone = zones.find(place.timeZone);
+  if (zone == zones.end()) {
+    zone = zones.emplace(place.timeZone, std::unique_ptr<icu::TimeZone>(icuTimeZone(place))).first;
+  }
+  const qint64 msecs = date.toMSecsSinceEpoch();
+  int32_t rawOffset = 0;
+  int32_t dstOffset = 0;
+  UErrorCode status = U_ZERO_ERROR;
+  zone->second->getOffset(static_cast<UDate>(msecs), false, rawOffset, dstOffset, status);
+  if (U_FAILURE(status)) {
+    rawOffset = 0;
+    dstOffset = 0;
+  }
+  // Digits are written by hand: the pattern is all-numeric, and an ICU
+  // formatter per fix would dominate a large export.
+  const QDateTime local = QDateTime::fromMSecsSinceEpoch(msecs + rawOffset + dstOffset, Qt::UTC);
+  const QDate day = local.date();
+  const QTime time = local.time();
+  char buffer[32];
+  const int year = day.year();
+  std::snprintf(buffer, sizeof buffer, "%04d-%02d-%02dT%02d:%02d:%02dZ", year, day.month(), day.day(), time.hour(),
+                time.minute(), time.second());
+  return QString::fromLatin1(buffer);
+}
+
+QString kmlEventDescriptionString(const QDateTime& date, const DateTextPlace& place) {
+  return format(date, icu::DateFormat::kLong, icu::DateFormat::kFull, place);
+}
+
+QString backUpDirectoryName(const QDateTime& date, const DateTextPlace& place) {
+  return fileNameSafe(format(date, icu::DateFormat::kLong, icu::DateFormat::kFull, place));
+}
+
+QString captureImageFileName(const QDateTime& date, const DateTextPlace& place) {
+  return fileNameSafe(format(date, icu::DateFormat::kLong, icu::DateFormat::kFull, place));
+}
+
+}  // namespace dashcard

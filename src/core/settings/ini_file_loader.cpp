@@ -1,0 +1,88 @@
+#include "core/settings/ini_file_loader.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QHash>
+#include <QStringDecoder>
+#include <QTextStream>
+
+#include <cstdio>
+
+namespace dashcard {
+namespace {
+
+bool isLineBreak(QChar c) {
+  const char16_t u = c.unicode();
+  return (u >= 0x0A && u <= 0x0D) || u == 0x85 || u == 0x2028 || u == 0x2029;
+}
+
+QString trimmedBlanksAndTabs(const QString& text) {
+  qsizetype begin = 0;
+  qsizetype end = text.size();
+  const auto blank = [](QChar c) { return c == QLatin1Char(' ') || c == QLatin1Char('\t'); };
+  while (begin < end && blank(text.at(begin))) ++begin;
+  while (end > begin && blank(text.at(end - 1))) --end;
+  return text.mid(begin, end - begin);
+}
+
+void printToStandardOutput(const QString& message) {
+  std::fputs(message.toLocal8Bit().constData(), stdout);
+  std::fputc('\n', stdout);
+  std::fflush(stdout);
+}
+
+}  // namespace
+
+IniFileLoader::IniFileLoader(QString filePath) : filePath_(std::move(filePath)) {}
+
+int IniFileLoader::load() {
+  const QFileInfo info(filePath_);
+  if (!info.exists()) {
+    return kFileMissing;
+  }
+  QFile file(filePath_);
+  if (!file.open(QIODevice::ReadOnly)) {
+    printToStandardOutput(QStringLiteral("Error: %1").arg(file.errorString()));
+    return kUnreadable;
+  }
+  const QByteArray data = file.readAll();
+  if (file.error() != QFileDevice::NoError) {
+    printToStandardOutput(QStringLiteral("Error: %1").arg(file.errorString()));
+    return kUnreadable;
+  }
+  QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+  const QString text = decoder.decode(data);
+  if (decoder.hasError()) {
+    printToStandardOutput(QStringLiteral("Error: %1 is not UTF-8 text").arg(filePath_));
+    return kUnreadable;
+  }
+
+  QHash<QString, QString> entries;
+  QStringList order;
+  qsizetype start = 0;
+  for (qsizetype i = 0; i <= text.size(); ++i) {
+    if (i < text.size() && !isLineBreak(text.at(i))) {
+      continue;
+    }
+    const QString line = text.mid(start, i - start);
+    start = i + 1;
+    const QStringList pieces = line.split(QLatin1Char(' '));
+    if (pieces.size() != 2) {
+      continue;
+    }
+    const QString key = trimmedBlanksAndTabs(pieces.at(0));
+    if (!entries.contains(key)) {
+      order.append(key);
+    }
+    entries.insert(key, trimmedBlanksAndTabs(pieces.at(1)));
+  }
+
+  RyndSettingInfo loaded;
+  for (const QString& key : order) {
+    loaded.updateValue(entries.value(key), key);
+  }
+  settingInfo_ = loaded;
+  return kLoaded;
+}
+
+}  // namespace dashcard

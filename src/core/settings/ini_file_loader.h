@@ -1,0 +1,34 @@
+#pragma once
+
+#include "core/settings/rynd_setting_info.h"
+
+#include <QString>
+
+#include <optional>
+
+namespace dashcard {
+
+// Reads the camera's settings file.
+class IniFileLoader {
+ public:
+  static constexpr int kLoaded = 0;
+  static constexpr int kFileMissing = -1;
+  static constexpr int kUnreadable = -2;
+
+  explicit IniFileLoader(QString filePath);
+
+  const QString& filePath() const { return filePath_; }
+
+  // 0 loaded, -1 no file at the path, -2 not readable as UTF-8 text.
+  // Lines other than "KEY VALUE" with exactly one blank are skipped.
+  int load();
+
+  // The loaded settings; empty until a load succeeded.
+  const std::optional<RyndSettingInfo>& resultData() const { return settingInfo_; }
+
+ private:
+  QString filePath_;
+  std::optional<RyndSettingInfo> settingInfo_;
+};
+
+}  // namespace dashcard

@@ -1,0 +1,28 @@
+#pragma once
+
+#include <QList>
+#include <QString>
+
+namespace dashcard {
+
+// One time zone of the camera as the settings editor lists it.
+class TimeZoneItem {
+ public:
+  TimeZoneItem(QString itemKey, QString itemName);
+
+  // The value written to the settings file, e.g. "JST".
+  const QString& itemKey() const { return itemKey_; }
+  // The English display name.
+  const QString& itemName() const { return itemName_; }
+  // The display name in the user's language, the English one without a translation.
+  QString itemDisplayName() const;
+
+  // The 30 time zones in table order, built once and shared.
+  static const QList<TimeZoneItem>& timeZoneItems();
+
+ private:
+  QString itemKey_;
+  QString itemName_;
+};
+
+}  // namespace dashcard
