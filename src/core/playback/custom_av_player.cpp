@@ -1,0 +1,353 @@
+#include "core/playback/custom_av_player.h"
+
+#include <mpv/client.h>
+
+#include <QDebug>
+#include <QFileInfo>
+
+#include <algorithm>
+#include <clocale>
+#include <cmath>
+
+namespace dashcard {
+
+namespace {
+
+enum ObservedProperty : quint64 { kEofReached = 1 };
+
+void setOption(mpv_handle* mpv, const char* name, const QString& value) {
+  const QByteArray v = value.toUtf8();
+  if (mpv_set_option_string(mpv, name, v.constData()) < 0) {
+    qWarning("mpv option %s=%s refused", name, v.constData());
+  }
+}
+
+void setMpvProperty(mpv_handle* mpv, const char* name, const QString& value) {
+  const QByteArray v = value.toUtf8();
+  mpv_set_property_string(mpv, name, v.constData());
+}
+
+}  // namespace
+
+CustomAVPlayer::CustomAVPlayer(QObject* parent) : CustomAVPlayer(Options{}, parent) {}
+
+CustomAVPlayer::CustomAVPlayer(Options options, QObject* parent) : QObject(parent), options_(std::move(options)) {
+  tickTimer_.setTimerType(Qt::PreciseTimer);
+  tickTimer_.setInterval(10);
+  connect(&tickTimer_, &QTimer::timeout, this, &CustomAVPlayer::emitTime);
+  create();
+}
+
+CustomAVPlayer::~CustomAVPlayer() {
+  tickTimer_.stop();
+  if (mpv_) {
+    // No wake-ups after this returns; queued drains for a deleted object are dropped by Qt.
+    mpv_set_wakeup_callback(mpv_, nullptr, nullptr);
+    mpv_terminate_destroy(mpv_);
+    mpv_ = nullptr;
+  }
+}
+
+void CustomAVPlayer::create() {
+  // mpv refuses to start under a locale whose decimal separator is not '.'.
+  std::setlocale(LC_NUMERIC, "C");
+  mpv_ = mpv_create();
+  if (!mpv_) {
+    error_ = QStringLiteral("mpv could not be created");
+    return;
+  }
+  setOption(mpv_, "config", QStringLiteral("no"));
+  setOption(mpv_, "terminal", QStringLiteral("no"));
+  setOption(mpv_, "input-default-bindings", QStringLiteral("no"));
+  setOption(mpv_, "osc", QStringLiteral("no"));
+  setOption(mpv_, "idle", QStringLiteral("yes"));
+  setOption(mpv_, "vo", options_.videoOutput);
+  if (!options_.audioOutput.isEmpty()) setOption(mpv_, "ao", options_.audioOutput);
+  setOption(mpv_, "hwdec", options_.hwdec);
+  // The item stays at its last picture at the end; seeking back plays on.
+  setOption(mpv_, "keep-open", QStringLiteral("yes"));
+  setOption(mpv_, "keep-open-pause", QStringLiteral("no"));
+  setOption(mpv_, "hr-seek", QStringLiteral("yes"));
+  setOption(mpv_, "pause", QStringLiteral("yes"));
+  setOption(mpv_, "sub-auto", QStringLiteral("no"));
+  setOption(mpv_, "audio-file-auto", QStringLiteral("no"));
+  setOption(mpv_, "screenshot-format", QStringLiteral("png"));
+  if (mpv_initialize(mpv_) < 0) {
+    mpv_destroy(mpv_);
+    mpv_ = nullptr;
+    error_ = QStringLiteral("mpv could not be initialised");
+    return;
+  }
+  mpv_observe_property(mpv_, kEofReached, "eof-reached", MPV_FORMAT_FLAG);
+  mpv_set_wakeup_callback(
+      mpv_,
+      [](void* context) {
+        auto* self = static_cast<CustomAVPlayer*>(context);
+        if (self->drainQueued_.exchange(true)) return;
+        QMetaObject::invokeMethod(self, [self] { self->drainEvents(); }, Qt::QueuedConnection);
+      },
+      this);
+}
+
+void CustomAVPlayer::loadFile(const QString& path, double speed) {
+  tickTimer_.stop();
+  loaded_ = false;
+  eofReported_ = false;
+  eofSeen_ = false;
+  duration_ = 0.0;
+  videoSize_ = QSize();
+  pendingSeek_ = -1.0;
+  seeking_ = false;
+  error_.clear();
+  path_ = path;
+  speed_ = speed > 0.0 ? speed : 1.0;
+  entryId_ = 0;
+  if (!mpv_) {
+    error_ = QStringLiteral("mpv could not be created");
+    return;
+  }
+  applySpeedOptions();
+  const QByteArray file = QFileInfo(path).absoluteFilePath().toUtf8();
+  const char* args[] = {"loadfile", file.constData(), "replace", nullptr};
+  mpv_node result{};
+  if (mpv_command_ret(mpv_, args, &result) < 0) {
+    error_ = QStringLiteral("mpv refused to load %1").arg(path);
+    emit errorOccurred(error_);
+    return;
+  }
+  if (result.format == MPV_FORMAT_NODE_MAP) {
+    for (int i = 0; i < result.u.list->num; ++i) {
+      if (qstrcmp(result.u.list->keys[i], "playlist_entry_id") == 0 &&
+          result.u.list->values[i].format == MPV_FORMAT_INT64) {
+        entryId_ = static_cast<quint64>(result.u.list->values[i].u.int64);
+      }
+    }
+  }
+  mpv_free_node_contents(&result);
+}
+
+void CustomAVPlayer::unload() {
+  tickTimer_.stop();
+  path_.clear();
+  loaded_ = false;
+  eofReported_ = false;
+  eofSeen_ = false;
+  duration_ = 0.0;
+  videoSize_ = QSize();
+  error_.clear();
+  entryId_ = 0;
+  if (!mpv_) return;
+  const char* args[] = {"stop", nullptr};
+  mpv_command(mpv_, args);
+}
+
+void CustomAVPlayer::play() { setRate(1.0); }
+
+void CustomAVPlayer::pause() { setRate(0.0); }
+
+void CustomAVPlayer::setRate(double rate) {
+  const double r = rate > 0.0 ? 1.0 : 0.0;
+  const bool changed = r != rate_;
+  rate_ = r;
+  applyPause();
+  updateTickTimer();
+  if (changed) emit rateChanged(rate_);
+  if (loaded_) emitTime();
+  // Started while standing at the end: the end is reported now.
+  if (rate_ != 0.0 && loaded_ && eofSeen_ && !eofReported_) {
+    eofReported_ = true;
+    emit endOfItem();
+  }
+}
+
+void CustomAVPlayer::applyPause() {
+  if (!mpv_) return;
+  int pause = rate_ == 0.0 ? 1 : 0;
+  mpv_set_property(mpv_, "pause", MPV_FORMAT_FLAG, &pause);
+}
+
+void CustomAVPlayer::setVolume(float volume) {
+  volume_ = std::clamp(volume, 0.0f, 1.0f);
+  if (!mpv_) return;
+  double v = static_cast<double>(volume_) * 100.0;
+  mpv_set_property(mpv_, "volume", MPV_FORMAT_DOUBLE, &v);
+}
+
+void CustomAVPlayer::setMuted(bool muted) {
+  muted_ = muted;
+  if (!mpv_) return;
+  int m = muted ? 1 : 0;
+  mpv_set_property(mpv_, "mute", MPV_FORMAT_FLAG, &m);
+}
+
+void CustomAVPlayer::seek(double seconds) {
+  if (!mpv_ || !hasItem() || hasError()) return;
+  if (!std::isfinite(seconds)) seconds = 0.0;
+  seconds = std::max(0.0, seconds);
+  if (duration_ > 0.0) seconds = std::min(seconds, duration_);
+  if (!loaded_) {
+    pendingSeek_ = seconds;
+    return;
+  }
+  eofSeen_ = false;
+  seeking_ = true;
+  seekTarget_ = seconds;
+  const QByteArray target = QByteArray::number(seconds, 'f', 6);
+  const char* args[] = {"seek", target.constData(), "absolute+exact", nullptr};
+  mpv_command(mpv_, args);
+  updateTickTimer();
+  emitTime();
+}
+
+void CustomAVPlayer::setSpeed(double speed) {
+  speed_ = speed > 0.0 ? speed : 1.0;
+  applySpeedOptions();
+}
+
+void CustomAVPlayer::applySpeedOptions() {
+  if (!mpv_) return;
+  double s = speed_;
+  mpv_set_property(mpv_, "speed", MPV_FORMAT_DOUBLE, &s);
+  // Other speeds play silently.
+  setMpvProperty(mpv_, "aid", speed_ == 1.0 ? QStringLiteral("auto") : QStringLiteral("no"));
+  setMpvProperty(mpv_, "vd-lavc-skipframe",
+              speed_ >= options_.keyFramesOnlyFromSpeed ? QStringLiteral("nonkey") : QStringLiteral("default"));
+}
+
+double CustomAVPlayer::position() const {
+  if (!mpv_ || !loaded_) return pendingSeek_ >= 0.0 ? pendingSeek_ : 0.0;
+  if (seeking_) return seekTarget_;
+  if (eofSeen_) return duration_;
+  double pos = 0.0;
+  if (mpv_get_property(mpv_, "time-pos", MPV_FORMAT_DOUBLE, &pos) < 0 || !std::isfinite(pos)) return 0.0;
+  pos = std::max(0.0, pos);
+  return duration_ > 0.0 ? std::min(pos, duration_) : pos;
+}
+
+QImage CustomAVPlayer::grabFrame() const {
+  if (!mpv_ || !loaded_ || !hasVideo()) return {};
+  const char* args[] = {"screenshot-raw", "video", nullptr};
+  mpv_node result{};
+  if (mpv_command_ret(mpv_, args, &result) < 0) return {};
+  QImage image;
+  if (result.format == MPV_FORMAT_NODE_MAP) {
+    qint64 w = 0, h = 0, stride = 0;
+    QByteArray format;
+    const mpv_byte_array* data = nullptr;
+    for (int i = 0; i < result.u.list->num; ++i) {
+      const char* key = result.u.list->keys[i];
+      const mpv_node& value = result.u.list->values[i];
+      if (qstrcmp(key, "w") == 0 && value.format == MPV_FORMAT_INT64) w = value.u.int64;
+      if (qstrcmp(key, "h") == 0 && value.format == MPV_FORMAT_INT64) h = value.u.int64;
+      if (qstrcmp(key, "stride") == 0 && value.format == MPV_FORMAT_INT64) stride = value.u.int64;
+      if (qstrcmp(key, "format") == 0 && value.format == MPV_FORMAT_STRING) format = value.u.string;
+      if (qstrcmp(key, "data") == 0 && value.format == MPV_FORMAT_BYTE_ARRAY) data = value.u.ba;
+    }
+    // mpv hands "bgr0": bytes B, G, R, unused = a little-endian 0xffRRGGBB word.
+    if (format == "bgr0" && data && w > 0 && h > 0 && stride >= w * 4 &&
+        static_cast<qint64>(data->size) >= stride * h) {
+      const QImage view(static_cast<const uchar*>(data->data), static_cast<int>(w), static_cast<int>(h),
+                        static_cast<qsizetype>(stride), QImage::Format_RGB32);
+      image = view.copy();
+    }
+  }
+  mpv_free_node_contents(&result);
+  return image;
+}
+
+void CustomAVPlayer::drainEvents() {
+  drainQueued_ = false;
+  while (mpv_) {
+    mpv_event* event = mpv_wait_event(mpv_, 0);
+    if (event->event_id == MPV_EVENT_NONE) break;
+    handleEvent(event);
+  }
+}
+
+void CustomAVPlayer::handleEvent(const mpv_event* event) {
+  switch (event->event_id) {
+    case MPV_EVENT_START_FILE: {
+      const auto* start = static_cast<const mpv_event_start_file*>(event->data);
+      startedEntryId_ = static_cast<quint64>(start->playlist_entry_id);
+      break;
+    }
+    case MPV_EVENT_FILE_LOADED: {
+      if (entryId_ == 0 || startedEntryId_ != entryId_ || loaded_) break;
+      loaded_ = true;
+      double d = 0.0;
+      if (mpv_get_property(mpv_, "duration", MPV_FORMAT_DOUBLE, &d) >= 0 && std::isfinite(d) && d > 0.0) {
+        duration_ = d;
+      }
+      int64_t w = 0, h = 0;
+      if (mpv_get_property(mpv_, "width", MPV_FORMAT_INT64, &w) >= 0 &&
+          mpv_get_property(mpv_, "height", MPV_FORMAT_INT64, &h) >= 0 && w > 0 && h > 0) {
+        videoSize_ = QSize(static_cast<int>(w), static_cast<int>(h));
+      }
+      applyPause();
+      if (pendingSeek_ >= 0.0) {
+        const double target = pendingSeek_;
+        pendingSeek_ = -1.0;
+        seek(target);
+      }
+      emit loaded();
+      updateTickTimer();
+      emitTime();
+      break;
+    }
+    case MPV_EVENT_END_FILE: {
+      const auto* end = static_cast<const mpv_event_end_file*>(event->data);
+      if (static_cast<quint64>(end->playlist_entry_id) != entryId_ || entryId_ == 0) break;
+      if (end->reason == MPV_END_FILE_REASON_ERROR || (end->reason == MPV_END_FILE_REASON_EOF && !loaded_)) {
+        tickTimer_.stop();
+        loaded_ = false;
+        error_ = QStringLiteral("%1 cannot be played: %2")
+                     .arg(QFileInfo(path_).fileName(), QString::fromUtf8(mpv_error_string(end->error)));
+        emit errorOccurred(error_);
+      }
+      break;
+    }
+    case MPV_EVENT_PLAYBACK_RESTART: {
+      if (!seeking_) break;
+      seeking_ = false;
+      // A seek to the end sets eof-reached while the seek is still running.
+      int eof = 0;
+      if (loaded_ && mpv_get_property(mpv_, "eof-reached", MPV_FORMAT_FLAG, &eof) >= 0 && eof) {
+        handleEof();
+      } else {
+        emitTime();
+      }
+      break;
+    }
+    case MPV_EVENT_PROPERTY_CHANGE: {
+      const auto* prop = static_cast<const mpv_event_property*>(event->data);
+      if (event->reply_userdata == kEofReached && prop->format == MPV_FORMAT_FLAG) {
+        const bool eof = *static_cast<int*>(prop->data) != 0;
+        if (!loaded_ || !eof || seeking_) break;
+        handleEof();
+      }
+      break;
+    }
+    default:
+      break;
+  }
+}
+
+void CustomAVPlayer::handleEof() {
+  eofSeen_ = true;
+  tickTimer_.stop();
+  emitTime();
+  if (!eofReported_ && rate_ != 0.0) {
+    eofReported_ = true;
+    emit endOfItem();
+  }
+}
+
+void CustomAVPlayer::emitTime() { emit timeChanged(position()); }
+
+void CustomAVPlayer::updateTickTimer() {
+  const bool run = loaded_ && rate_ != 0.0 && !eofSeen_;
+  if (run && !tickTimer_.isActive()) tickTimer_.start();
+  if (!run) tickTimer_.stop();
+}
+
+}  // namespace dashcard

@@ -1,0 +1,71 @@
+#pragma once
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QProcess>
+#include <QImage>
+#include <QString>
+#include <QThread>
+
+#include <functional>
+
+namespace dashcard::test {
+
+// Runs the event loop until `done` holds or `timeoutMs` passed. Real players
+// deliver their events through the event loop, so tests wait with this.
+inline bool waitUntil(const std::function<bool()>& done, int timeoutMs = 10000) {
+  QElapsedTimer timer;
+  timer.start();
+  while (!done()) {
+    if (timer.elapsed() > timeoutMs) return false;
+    QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+    QThread::msleep(1);
+  }
+  return true;
+}
+
+// Keeps the event loop running for `ms` milliseconds.
+inline void spin(int ms) {
+  QElapsedTimer timer;
+  timer.start();
+  while (timer.elapsed() < ms) {
+    QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+    QThread::msleep(1);
+  }
+}
+
+// The frame FFmpeg decodes at `seconds` of `path` (first frame at or after
+// it), as RGB32, or a null image when ffmpeg fails.
+inline QImage ffmpegFrame(const QString& path, double seconds, const QSize& size) {
+  QProcess ffmpeg;
+  ffmpeg.start(QStringLiteral("ffmpeg"),
+               {QStringLiteral("-v"), QStringLiteral("error"), QStringLiteral("-nostdin"), QStringLiteral("-ss"),
+                QString::number(seconds, 'f', 6), QStringLiteral("-i"), path, QStringLiteral("-frames:v"),
+                QStringLiteral("1"), QStringLiteral("-f"), QStringLiteral("rawvideo"), QStringLiteral("-pix_fmt"),
+                QStringLiteral("bgra"), QStringLiteral("-")});
+  if (!ffmpeg.waitForFinished(30000) || ffmpeg.exitCode() != 0) return {};
+  const QByteArray data = ffmpeg.readAllStandardOutput();
+  if (data.size() != qsizetype(size.width()) * size.height() * 4) return {};
+  return QImage(reinterpret_cast<const uchar*>(data.constData()), size.width(), size.height(),
+                QImage::Format_ARGB32)
+      .convertToFormat(QImage::Format_RGB32);
+}
+
+// Mean absolute difference of the colour channels of two images of one size.
+inline double meanDifference(const QImage& a, const QImage& b) {
+  if (a.size() != b.size() || a.isNull()) return 1e9;
+  const QImage x = a.convertToFormat(QImage::Format_RGB32);
+  const QImage y = b.convertToFormat(QImage::Format_RGB32);
+  double sum = 0;
+  for (int row = 0; row < x.height(); ++row) {
+    const auto* p = reinterpret_cast<const QRgb*>(x.constScanLine(row));
+    const auto* q = reinterpret_cast<const QRgb*>(y.constScanLine(row));
+    for (int col = 0; col < x.width(); ++col) {
+      sum += std::abs(qRed(p[col]) - qRed(q[col])) + std::abs(qGreen(p[col]) - qGreen(q[col])) +
+             std::abs(qBlue(p[col]) - qBlue(q[col]));
+    }
+  }
+  return sum / (3.0 * x.width() * x.height());
+}
+
+}  // namespace dashcard::test
