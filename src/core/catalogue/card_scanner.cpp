@@ -1,0 +1,342 @@
+#include "core/catalogue/card_scanner.h"
+
+#include "core/common/const_class.h"
+#include "core/common/path_text.h"
+
+#include <QFile>
+#include <QSet>
+
+#include <algorithm>
+#include <cstring>
+#include <memory>
+#include <vector>
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace dashcard {
+namespace {
+
+// Deeper trees are not a camera's; the limit also bounds the open folders.
+constexpr int kMaxDepth = 32;
+
+struct DirCloser {
+  void operator()(DIR* dir) const { ::closedir(dir); }
+};
+using DirHandle = std::unique_ptr<DIR, DirCloser>;
+
+struct FileId {
+  dev_t device;
+  ino_t inode;
+  bool operator==(const FileId& other) const = default;
+};
+
+size_t qHash(const FileId& id, size_t seed = 0) noexcept {
+  return ::qHash(static_cast<quint64>(id.inode), seed) ^ ::qHash(static_cast<quint64>(id.device), seed);
+}
+
+bool hasExtension(const char* name, size_t length, const std::vector<QByteArray>& extensions) {
+  if (extensions.empty()) {
+    return true;
+  }
+  for (const QByteArray& extension : extensions) {
+    const auto size = static_cast<size_t>(extension.size());
+    // A non-empty stem, a dot, then the extension.
+    if (length > size + 1 && name[length - size - 1] == '.' &&
+        std::equal(extension.begin(), extension.end(), name + (length - size))) {
+      return true;
+    }
+  }
+  return false;
+}
+
+class Walker {
+ public:
+  Walker(const std::vector<QByteArray>& extensions, const std::atomic<bool>* cancel)
+      : extensions_(extensions), cancel_(cancel) {}
+
+  void walk(int fd, const QString& prefix, int depth) {
+    struct stat self {};
+    if (::fstat(fd, &self) != 0) {
+      ::close(fd);
+      return;
+    }
+    if (visited_.contains({self.st_dev, self.st_ino})) {
+      ::close(fd);
+      return;
+    }
+    visited_.insert({self.st_dev, self.st_ino});
+    DirHandle dir(::fdopendir(fd));
+    if (!dir) {
+      ::close(fd);
+      return;
+    }
+    const int dirFd = ::dirfd(dir.get());
+    while (dirent* entry = ::readdir(dir.get())) {
+      if (cancel_ != nullptr && cancel_->load(std::memory_order_relaxed)) {
+        return;
+      }
+      const char* name = entry->d_name;
+      if (name[0] == '.' && (name[1] == '\0' || (name[1] == '.' && name[2] == '\0'))) {
+        continue;
+      }
+      const size_t length = std::strlen(name);
+      unsigned char type = entry->d_type;
+      if (type == DT_UNKNOWN || type == DT_LNK) {
+        struct stat info {};
+        if (::fstatat(dirFd, name, &info, 0) != 0) {
+          continue;  // a dangling link or a vanished entry
+        }
+        type = S_ISDIR(info.st_mode) ? DT_DIR : DT_REG;
+      }
+      if (type == DT_DIR) {
+        if (depth + 1 >= kMaxDepth) {
+          continue;
+        }
+        const int child = ::openat(dirFd, name, O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        if (child < 0) {
+          continue;  // unreadable folders are left out
+        }
+        walk(child, prefix + QFile::decodeName(QByteArray::fromRawData(name, static_cast<qsizetype>(length))) + u'/',
+             depth + 1);
+        continue;
+      }
+      if (hasExtension(name, length, extensions_)) {
+        files.append(prefix + QFile::decodeName(QByteArray::fromRawData(name, static_cast<qsizetype>(length))));
+      }
+    }
+  }
+
+  QStringList files;
+
+ private:
+  const std::vector<QByteArray>& extensions_;
+  const std::atomic<bool>* cancel_;
+  QSet<FileId> visited_;
+};
+
+}  // namespace
+
+std::optional<QStringList> CardScanner::pathsAtDirectory(const QString& path) {
+  if (path.isEmpty()) {
+    return std::nullopt;
+  }
+  DirHandle dir(::opendir(QFile::encodeName(path).constData()));
+  if (!dir) {
+    return std::nullopt;
+  }
+  QStringList names;
+  while (dirent* entry = ::readdir(dir.get())) {
+    const char* name = entry->d_name;
+    if (name[0] == '.' && (name[1] == '\0' || (name[1] == '.' && name[2] == '\0'))) {
+      continue;
+    }
+    names.append(QFile::decodeName(name));
+  }
+  return names;
+}
+
+std::optional<QStringList> CardScanner::fullPathsAtDirectory(const QString& path) {
+  std::optional<QStringList> names = pathsAtDirectory(path);
+  if (!names) {
+    return std::nullopt;
+  }
+  QStringList paths;
+  paths.reserve(names->size());
+  for (const QString& name : *names) {
+    paths.append(path_text::appendingPathComponent(path, name));
+  }
+  return paths;
+}
+
+bool CardScanner::pathIsDirectory(const QString& path) {
+  struct stat info {};
+  return !path.isEmpty() && ::stat(QFile::encodeName(path).constData(), &info) == 0 && S_ISDIR(info.st_mode);
+}
+
+bool CardScanner::directoryHasEntryMatching(const QString& path, const QString& pattern) {
+  const std::optional<QStringList> names = pathsAtDirectory(path);
+  if (!names) {
+    return false;
+  }
+  return std::any_of(names->begin(), names->end(),
+                     [&](const QString& name) { return ConstClass::fullMatchResultWithTarget(name, pattern); });
+}
+
+bool CardScanner::mediaIsRynd(const QString& path) {
+  return directoryHasEntryMatching(path, ConstClass::REG_RYND_ROOT_FOLDER);
+}
+
+bool CardScanner::mediaIsTX900(const QString& path) {
+  return directoryHasEntryMatching(path, ConstClass::REG_TX900_FOLDER);
+}
+
+QStringList CardScanner::recursiveFilesAtRootPath(const QString& rootPath, const QStringList& extensions,
+                                                  const std::atomic<bool>* cancel) {
+  std::vector<QByteArray> encoded;
+  encoded.reserve(static_cast<size_t>(extensions.size()));
+  for (const QString& extension : extensions) {
+    encoded.push_back(QFile::encodeName(extension));
+  }
+  const int fd = ::open(QFile::encodeName(rootPath).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (fd < 0) {
+    return {};
+  }
+  Walker walker(encoded, cancel);
+  walker.walk(fd, QString(), 0);
+  return std::move(walker.files);
+}
+
+QString CardScanner::createFileFilterFormat(const QStringList& extensions) {
+  QStringList terms;
+  for (const QString& extension : extensions) {
+    terms.append(QStringLiteral("pathExtension='%1'").arg(extension));
+  }
+  return terms.join(QStringLiteral(" OR "));
+}
+
+CardScanner::PreparedFiles CardScanner::prepareLoadFilesAtRootPath(const QString& rootPath) const {
+  PreparedFiles prepared;
+  // The extension filter runs inside the listing, so only candidates are
+  // ever turned into text.
+  QStringList movies = recursiveFilesAtRootPath(rootPath, ConstClass::REG_RYND_FILE_VIDE_EXTENIONS, cancel_);
+  prepared.total = static_cast<std::uint64_t>(movies.size());
+  if (!movies.isEmpty()) {
+    prepared.movieFiles = std::move(movies);
+  }
+  // Pictures are not collected and every recording finds its own telemetry file.
+  return prepared;
+}
+
+PictureInfoList CardScanner::loadPicturesAtRootPath(const QString& rootPath, const std::optional<QStringList>& files,
+                                                    const QString& foldernameRegexPattern,
+                                                    const QString& pictureFilenameRegexPattern,
+                                                    const Progress& progress) const {
+  PictureInfoList pictures;
+  if (!files) {
+    return pictures;
+  }
+  const auto total = static_cast<std::uint64_t>(files->size());
+  std::uint64_t processed = 0;
+  for (const QString& relative : *files) {
+    if (cancelled()) {
+      break;
+    }
+    const QString folder = path_text::deletingLastPathComponent(relative);
+    if (ConstClass::fullMatchResultWithTarget(folder, foldernameRegexPattern) &&
+        ConstClass::fullMatchResultWithTarget(path_text::lastPathComponent(relative), pictureFilenameRegexPattern)) {
+      auto picture = std::make_shared<PictureInfo>(rootPath, relative);
+      picture->setPictureThumbnailPath(picture->filePath());
+      pictures.append(std::move(picture));
+    }
+    ++processed;
+    if (progress) {
+      progress(processed, total, false);
+    }
+  }
+  if (progress) {
+    progress(processed, total, true);
+  }
+  std::stable_sort(pictures.begin(), pictures.end(), [](const PictureInfoPtr& a, const PictureInfoPtr& b) {
+    return a->picFileNumber() < b->picFileNumber();
+  });
+  return pictures;
+}
+
+DCFInfoList CardScanner::loadMovieAtRootPath(const QString& rootPath, const std::optional<QStringList>& files,
+                                             const QStringList& nmeaFiles, const QString& foldernameRegexPattern,
+                                             const QString& videoFilenameRegexPattern, const Progress& progress,
+                                             std::uint64_t alreadyProcessed, std::uint64_t total) const {
+  (void)nmeaFiles;
+  DCFInfoList recordings;
+  if (!files) {
+    return recordings;
+  }
+  if (total == 0) {
+    total = static_cast<std::uint64_t>(files->size()) + alreadyProcessed;
+  }
+  struct Taken {
+    QString name;
+    DCFInfoPtr info;
+  };
+  std::vector<Taken> taken;
+  taken.reserve(static_cast<size_t>(files->size()));
+  std::uint64_t processed = 0;
+  for (const QString& relative : *files) {
+    if (cancelled()) {
+      break;
+    }
+    // The folder test is the cheaper one and rejects most paths.
+    const QString folder = path_text::deletingLastPathComponent(relative);
+    if (ConstClass::fullMatchResultWithTarget(folder, foldernameRegexPattern)) {
+      QString name = path_text::lastPathComponent(relative);
+      if (ConstClass::fullMatchResultWithTarget(name, videoFilenameRegexPattern)) {
+        taken.push_back({std::move(name), std::make_shared<DCFInfo>(rootPath, relative)});
+      }
+    }
+    ++processed;
+    if (progress) {
+      progress(processed + alreadyProcessed, total, false);
+    }
+  }
+  if (progress) {
+    progress(processed + alreadyProcessed, total, true);
+  }
+  std::stable_sort(taken.begin(), taken.end(), [](const Taken& a, const Taken& b) { return a.name < b.name; });
+  recordings.reserve(static_cast<qsizetype>(taken.size()));
+  for (Taken& item : taken) {
+    recordings.append(std::move(item.info));
+  }
+  return recordings;
+}
+
+DCFInfoList CardScanner::loadFileListAtRootPath(const QString& rootPath, const std::optional<QStringList>& files,
+                                                const QString& foldernameRegexPattern,
+                                                const QString& videoFilenameRegexPattern,
+                                                const PictureInfoList& pictureInfos, const QStringList& nmeaInfos,
+                                                const Progress& progress, std::uint64_t alreadyProcessed,
+                                                std::uint64_t total) const {
+  DCFInfoList recordings = loadMovieAtRootPath(rootPath, files, nmeaInfos, foldernameRegexPattern,
+                                               videoFilenameRegexPattern, progress, alreadyProcessed, total);
+  attachPictures(recordings, pictureInfos);
+  return recordings;
+}
+
+void CardScanner::attachPictures(const DCFInfoList& recordings, const PictureInfoList& pictures) {
+  for (const PictureInfoPtr& picture : pictures) {
+    const qint64 pictureSeconds = picture->fileDate().toSecsSinceEpoch();
+    for (const DCFInfoPtr& recording : recordings) {
+      if (recording->fileDate().isValid() && recording->fileDate().toSecsSinceEpoch() > pictureSeconds) {
+        picture->setParentDCFInfo(recording);
+        recording->appendPicture(picture);
+        break;
+      }
+    }
+  }
+}
+
+CardScanner::Result CardScanner::scan(const QString& rootPath, const Progress& progress) const {
+  Result result;
+  if (!mediaIsTX900(rootPath)) {
+    return result;
+  }
+  result.scanned = true;
+  const PreparedFiles prepared = prepareLoadFilesAtRootPath(rootPath);
+  result.pictures = loadPicturesAtRootPath(rootPath, prepared.pictureFiles, ConstClass::REG_TX900_FOLDER,
+                                           ConstClass::REG_TX900_FILE_PIC, [&](auto done, auto, bool force) {
+                                             if (progress) {
+                                               progress(done, prepared.total, force);
+                                             }
+                                           });
+  const std::uint64_t pictureCount =
+      prepared.pictureFiles ? static_cast<std::uint64_t>(prepared.pictureFiles->size()) : 0;
+  result.recordings =
+      loadMovieAtRootPath(rootPath, prepared.movieFiles, prepared.nmeaFiles, ConstClass::REG_TX900_FOLDER,
+                          ConstClass::REG_RYND_FILE_VIDEO, progress, pictureCount, prepared.total);
+  attachPictures(result.recordings, result.pictures);
+  return result;
+}
+
+}  // namespace dashcard

@@ -1,0 +1,89 @@
+#pragma once
+
+#include "core/catalogue/dcf_info.h"
+#include "core/catalogue/picture_info.h"
+
+#include <QString>
+#include <QStringList>
+
+#include <atomic>
+#include <cstdint>
+#include <functional>
+#include <optional>
+
+namespace dashcard {
+
+// The card scan: lists a card, picks the recordings and pictures by the
+// layout's name rules and builds the catalogue. Knows nothing of windows;
+// safe to run on any thread (one scan per object at a time).
+class CardScanner {
+ public:
+  // Candidate processed so far of a total; `force` asks the receiver to pass
+  // the report on at once (the end of a list).
+  using Progress = std::function<void(std::uint64_t processed, std::uint64_t total, bool force)>;
+
+  struct PreparedFiles {
+    // Relative paths; absent when the card holds nothing to consider.
+    std::optional<QStringList> pictureFiles;
+    std::optional<QStringList> movieFiles;
+    QStringList nmeaFiles;
+    std::uint64_t total = 0;
+  };
+
+  struct Result {
+    DCFInfoList recordings;
+    PictureInfoList pictures;
+    // False when the root is not a card (no recording folder at its top).
+    bool scanned = false;
+  };
+
+  // Names of the direct entries of `path` (hidden ones included), absent
+  // when it cannot be listed.
+  static std::optional<QStringList> pathsAtDirectory(const QString& path);
+  static std::optional<QStringList> fullPathsAtDirectory(const QString& path);
+  static bool pathIsDirectory(const QString& path);
+  // Some direct entry of `path` matches `pattern` by the whole-name rule.
+  static bool directoryHasEntryMatching(const QString& path, const QString& pattern);
+  // Accepted as a card: an entry named NMEA, NORMAL, EVENT or MANUAL.
+  static bool mediaIsRynd(const QString& path);
+  // Worth scanning: an entry named like one of the recording folders.
+  static bool mediaIsTX900(const QString& path);
+
+  // Every non-directory path under `rootPath`, relative to it, whose
+  // extension is one of `extensions` (all of them when empty). Symbolic
+  // links to folders are followed once each, so a link loop ends;
+  // unreadable folders are skipped.
+  static QStringList recursiveFilesAtRootPath(const QString& rootPath, const QStringList& extensions,
+                                              const std::atomic<bool>* cancel = nullptr);
+
+  // The predicate text of the candidate filter, one term per extension.
+  static QString createFileFilterFormat(const QStringList& extensions);
+
+  // The steps of a scan.
+  PreparedFiles prepareLoadFilesAtRootPath(const QString& rootPath) const;
+  PictureInfoList loadPicturesAtRootPath(const QString& rootPath, const std::optional<QStringList>& files,
+                                         const QString& foldernameRegexPattern,
+                                         const QString& pictureFilenameRegexPattern, const Progress& progress) const;
+  DCFInfoList loadMovieAtRootPath(const QString& rootPath, const std::optional<QStringList>& files,
+                                  const QStringList& nmeaFiles, const QString& foldernameRegexPattern,
+                                  const QString& videoFilenameRegexPattern, const Progress& progress,
+                                  std::uint64_t alreadyProcessed = 0, std::uint64_t total = 0) const;
+  DCFInfoList loadFileListAtRootPath(const QString& rootPath, const std::optional<QStringList>& files,
+                                     const QString& foldernameRegexPattern, const QString& videoFilenameRegexPattern,
+                                     const PictureInfoList& pictureInfos, const QStringList& nmeaInfos,
+                                     const Progress& progress, std::uint64_t alreadyProcessed = 0,
+                                     std::uint64_t total = 0) const;
+  // Attaches each picture to the first recording whose file date is later.
+  static void attachPictures(const DCFInfoList& recordings, const PictureInfoList& pictures);
+
+  // The whole scan of `rootPath`: nothing when it is not a card.
+  Result scan(const QString& rootPath, const Progress& progress = {}) const;
+
+  void setCancelFlag(const std::atomic<bool>* cancel) { cancel_ = cancel; }
+
+ private:
+  bool cancelled() const { return cancel_ != nullptr && cancel_->load(std::memory_order_relaxed); }
+  const std::atomic<bool>* cancel_ = nullptr;
+};
+
+}  // namespace dashcard

@@ -1,0 +1,298 @@
+#include "core/catalogue/dcf_info.h"
+
+#include "core/catalogue/custom_map_polyline.h"
+#include "core/catalogue/custom_point_annotation.h"
+#include "core/catalogue/picture_info.h"
+#include "core/common/const_class.h"
+#include "core/common/path_text.h"
+#include "core/telemetry/nmea_data.h"
+
+#include <QCoreApplication>
+#include <QFile>
+#include <QLocale>
+
+#include <fcntl.h>
+#include <linux/fs.h>
+#include <sys/ioctl.h>
+#include <sys/stat.h>
+#include <sys/statfs.h>
+#include <unistd.h>
+
+#include <unicode/datefmt.h>
+#include <unicode/locid.h>
+#include <unicode/timezone.h>
+#include <unicode/unistr.h>
+
+namespace dashcard {
+namespace {
+
+constexpr long kMsdosSuperMagic = 0x4d44;
+constexpr long kExfatSuperMagic = 0x2011BAB0;
+
+bool readInt(QStringView text, int* value) {
+  bool ok = false;
+  *value = text.toInt(&ok, 10);
+  return ok;
+}
+
+// One formatter per thread: creating one costs far more than formatting,
+// and an ICU formatter must not be shared between threads.
+icu::DateFormat* mediumFormatter() {
+  thread_local std::unique_ptr<icu::DateFormat> formatter = [] {
+    const QByteArray name = QLocale::system().name().toLatin1();
+    std::unique_ptr<icu::DateFormat> made(icu::DateFormat::createDateTimeInstance(
+        icu::DateFormat::kMedium, icu::DateFormat::kMedium, icu::Locale(name.constData())));
+    if (made) {
+      made->adoptTimeZone(icu::TimeZone::createTimeZone(icu::UnicodeString(u"UTC")));
+    }
+    return made;
+  }();
+  return formatter.get();
+}
+
+}  // namespace
+
+DCFInfo::DCFInfo(const QString& rootPath, const QString& deltaPath)
+    : rootPath_(rootPath),
+      deltaPath_(deltaPath),
+      filePath_(path_text::appendingPathComponent(rootPath, deltaPath)) {
+  secondaryFilePath_ = ConstClass::secondaryFilePathWithFilePath(filePath_);
+  infoFilePath_ = ConstClass::infoFilePathWithFilePath(filePath_);
+  nmea_ = std::make_shared<NMEAData>(infoFilePath_);
+  folderName_ = path_text::lastPathComponent(path_text::deletingLastPathComponent(filePath_));
+
+  // One stat gives both the date and the size of the video.
+  struct stat info {};
+  const bool readable = ::stat(QFile::encodeName(filePath_).constData(), &info) == 0;
+  fileDate_ = readable ? QDateTime::fromMSecsSinceEpoch(static_cast<qint64>(info.st_mtim.tv_sec) * 1000 +
+                                                            info.st_mtim.tv_nsec / 1000000,
+                                                        Qt::UTC)
+                       : QDateTime::currentDateTimeUtc();
+  startDate_ = startDateWithFilePath(filePath_);
+
+  const QString base = path_text::deletingPathExtension(path_text::lastPathComponent(filePath_));
+  bool ok = false;
+  const qint64 fileNumber = QStringView(base).mid(17, 14).toLongLong(&ok, 10);
+  dcfFileNumber_ = ok && base.size() > 17 ? fileNumber : 10000;
+  const qint64 folderNumber = folderName_.toLongLong(&ok, 10);
+  dcfFolderNumber_ = ok ? folderNumber : 1000;
+
+  fileSize_ = (readable && S_ISREG(info.st_mode) ? static_cast<std::uint64_t>(info.st_size) : 0) +
+              fileSizeAtPath(infoFilePath_) + fileSizeAtPath(secondaryFilePath_);
+
+  dcfDateString_ = displayDateString(startDate_);
+  dcfName_ = dcfDateString_ + u'\n' + eventLabelForFolderName(folderName_);
+}
+
+DCFInfo::~DCFInfo() = default;
+
+QString DCFInfo::rootPath() const {
+  std::lock_guard lock(mutex_);
+  return rootPath_;
+}
+
+QString DCFInfo::filePath() const {
+  std::lock_guard lock(mutex_);
+  return filePath_;
+}
+
+QString DCFInfo::infoFilePath() const {
+  std::lock_guard lock(mutex_);
+  return infoFilePath_;
+}
+
+double DCFInfo::duration() const {
+  std::lock_guard lock(mutex_);
+  return duration_;
+}
+
+void DCFInfo::setDuration(double seconds) {
+  std::lock_guard lock(mutex_);
+  duration_ = seconds;
+}
+
+QString DCFInfo::thumbnailPath() const {
+  std::lock_guard lock(mutex_);
+  return thumbnailPath_;
+}
+
+void DCFInfo::setThumbnailPath(const QString& path) {
+  std::lock_guard lock(mutex_);
+  thumbnailPath_ = path;
+}
+
+QList<std::shared_ptr<CustomMapPolyline>> DCFInfo::routeLine() const {
+  std::lock_guard lock(mutex_);
+  return routeLine_;
+}
+
+void DCFInfo::setRouteLine(const QList<std::shared_ptr<CustomMapPolyline>>& lines) {
+  std::lock_guard lock(mutex_);
+  routeLine_ = lines;
+}
+
+QList<std::shared_ptr<CustomPointAnnotation>> DCFInfo::annotation() const {
+  std::lock_guard lock(mutex_);
+  return annotation_;
+}
+
+void DCFInfo::setAnnotation(const QList<std::shared_ptr<CustomPointAnnotation>>& annotations) {
+  std::lock_guard lock(mutex_);
+  annotation_ = annotations;
+}
+
+QList<std::shared_ptr<PictureInfo>> DCFInfo::pictures() const {
+  std::lock_guard lock(mutex_);
+  return pictures_;
+}
+
+void DCFInfo::appendPicture(const std::shared_ptr<PictureInfo>& picture) {
+  std::lock_guard lock(mutex_);
+  pictures_.append(picture);
+}
+
+bool DCFInfo::removePicture(const std::shared_ptr<PictureInfo>& picture) {
+  std::lock_guard lock(mutex_);
+  return pictures_.removeAll(picture) > 0;
+}
+
+bool DCFInfo::isProtected() const { return fileIsProtected(filePath()); }
+
+QString DCFInfo::eventName() const { return ConstClass::eventNameForFolderName(folderName_); }
+
+bool DCFInfo::isEventDCF() const { return eventName() != ConstClass::DCF_EVENTNAME_NORMAL; }
+
+void DCFInfo::changeWithRootPath(const QString& newRootPath) {
+  const QString newFilePath = path_text::appendingPathComponent(newRootPath, deltaPath_);
+  const QString newInfoFilePath = ConstClass::infoFilePathWithFilePath(newFilePath);
+  QList<std::shared_ptr<PictureInfo>> pictures;
+  {
+    std::lock_guard lock(mutex_);
+    rootPath_ = newRootPath;
+    filePath_ = newFilePath;
+    infoFilePath_ = newInfoFilePath;
+    pictures = pictures_;
+  }
+  nmea_->setFilePath(newInfoFilePath);
+  for (const auto& picture : pictures) {
+    picture->changeWithRootPath(newRootPath);
+  }
+}
+
+QString DCFInfo::infoFilePathWithRootPath(const QString& otherRootPath) const {
+  const QString path = path_text::appendingPathComponent(otherRootPath, deltaPath_);
+  const QString directory = path_text::deletingLastPathComponent(path);
+  QString folder = path_text::deletingLastPathComponent(deltaPath_);
+  if (folder.isEmpty()) {
+    folder = path_text::lastPathComponent(directory);
+  }
+  const QString candidateA =
+      ConstClass::nmeaTreeCandidate(directory, folder, ConstClass::nmeaFileNameWithFilePath(path));
+  const QString candidateB = path_text::appendingPathComponent(
+      ConstClass::resolvedPath(directory, ConstClass::CED_RELATIVE_FOLDER), ConstClass::cedFileNameWithFilePath(path));
+  QString found = ConstClass::existingPathWithExtensionCaseVariants(candidateA);
+  if (!found.isEmpty()) {
+    return found;
+  }
+  found = ConstClass::existingPathWithExtensionCaseVariants(candidateB);
+  if (!found.isEmpty()) {
+    return found;
+  }
+  return candidateA;
+}
+
+QDateTime DCFInfo::startDateWithFilePath(const QString& filePath) {
+  const QString base = path_text::deletingPathExtension(path_text::lastPathComponent(filePath));
+  if (base.size() < 31) {
+    return QDateTime::currentDateTimeUtc();
+  }
+  const QStringView view(base);
+  int year = 0, month = 0, day = 0, hour = 0, minute = 0, second = 0;
+  if (!readInt(view.mid(17, 4), &year) || !readInt(view.mid(21, 2), &month) || !readInt(view.mid(23, 2), &day) ||
+      !readInt(view.mid(25, 2), &hour) || !readInt(view.mid(27, 2), &minute) || !readInt(view.mid(29, 2), &second)) {
+    return QDateTime::currentDateTimeUtc();
+  }
+  // Out-of-range fields roll over the way a lenient calendar does
+  // (31 February is 2 March), so every name that matches the video pattern
+  // gives a date.
+  const QDate first(year, 1, 1);
+  if (!first.isValid()) {
+    return QDateTime::currentDateTimeUtc();
+  }
+  const QDateTime start(first.addMonths(month - 1).addDays(day - 1), QTime(0, 0), Qt::UTC);
+  return start.addSecs(static_cast<qint64>(hour) * 3600 + static_cast<qint64>(minute) * 60 + second);
+}
+
+QString DCFInfo::displayDateStringWithFilePath(const QString& filePath) {
+  return displayDateString(startDateWithFilePath(filePath));
+}
+
+QString DCFInfo::displayDateString(const QDateTime& date) {
+  icu::DateFormat* formatter = mediumFormatter();
+  if (formatter == nullptr || !date.isValid()) {
+    return date.toUTC().toString(Qt::ISODate);
+  }
+  icu::UnicodeString text;
+  formatter->format(static_cast<UDate>(date.toMSecsSinceEpoch()), text);
+  return QString(reinterpret_cast<const QChar*>(text.getBuffer()), text.length());
+}
+
+QString DCFInfo::eventLabelForFolderName(const QString& folderName) {
+  const QString key = ConstClass::eventLabelKeyForFolderName(folderName);
+  if (key.isEmpty()) {
+    return {};
+  }
+  return QCoreApplication::translate("Localizable", key.toUtf8().constData());
+}
+
+bool DCFInfo::fileIsProtected(const QString& path) {
+  if (path.isEmpty()) {
+    return false;
+  }
+  const QByteArray encoded = QFile::encodeName(path);
+  const int fd = ::open(encoded.constData(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+  if (fd < 0) {
+    return false;
+  }
+  bool locked = false;
+  int flags = 0;
+  if (::ioctl(fd, FS_IOC_GETFLAGS, &flags) == 0 && (flags & FS_IMMUTABLE_FL) != 0) {
+    locked = true;
+  }
+  if (!locked) {
+    // FAT and exFAT keep the card's read-only attribute as missing write bits.
+    struct statfs volume {};
+    struct stat info {};
+    if (::fstatfs(fd, &volume) == 0 && ::fstat(fd, &info) == 0) {
+      const long type = static_cast<long>(volume.f_type);
+      if ((type == kMsdosSuperMagic || type == kExfatSuperMagic) && (info.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0) {
+        locked = true;
+      }
+    }
+  }
+  ::close(fd);
+  return locked;
+}
+
+QDateTime DCFInfo::modificationDate(const QString& path, bool* ok) {
+  struct stat info {};
+  const bool readable = !path.isEmpty() && ::stat(QFile::encodeName(path).constData(), &info) == 0;
+  if (ok != nullptr) {
+    *ok = readable;
+  }
+  if (!readable) {
+    return QDateTime::currentDateTimeUtc();
+  }
+  return QDateTime::fromMSecsSinceEpoch(
+      static_cast<qint64>(info.st_mtim.tv_sec) * 1000 + info.st_mtim.tv_nsec / 1000000, Qt::UTC);
+}
+
+std::uint64_t DCFInfo::fileSizeAtPath(const QString& path) {
+  struct stat info {};
+  if (path.isEmpty() || ::stat(QFile::encodeName(path).constData(), &info) != 0 || !S_ISREG(info.st_mode)) {
+    return 0;
+  }
+  return static_cast<std::uint64_t>(info.st_size);
+}
+
+}  // namespace dashcard

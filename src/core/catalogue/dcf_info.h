@@ -1,0 +1,121 @@
+#pragma once
+
+#include <QDateTime>
+#include <QList>
+#include <QString>
+
+#include <cstdint>
+#include <memory>
+#include <mutex>
+
+namespace dashcard {
+
+class NMEAData;
+class PictureInfo;
+class CustomMapPolyline;
+struct CustomPointAnnotation;
+
+// One recording on the card: a front video with its rear video, its
+// telemetry file and the texts, numbers and dates derived from their names
+// and attributes. Built once by the card scan and shared by every view.
+//
+// Construction-time fields never change. The fields that do change later
+// (the root after a volume rename, the route line and marker made by the
+// background parser, the thumbnail, the duration, the pictures) are guarded
+// by the object's mutex, because the parser's thread and the main thread
+// both touch them.
+class DCFInfo {
+ public:
+  DCFInfo(const QString& rootPath, const QString& deltaPath);
+  ~DCFInfo();
+  DCFInfo(const DCFInfo&) = delete;
+  DCFInfo& operator=(const DCFInfo&) = delete;
+
+  QString rootPath() const;
+  const QString& deltaPath() const { return deltaPath_; }
+  QString filePath() const;
+  const QString& secondaryFilePath() const { return secondaryFilePath_; }
+  const QString& folderName() const { return folderName_; }
+  const QDateTime& fileDate() const { return fileDate_; }
+  const QDateTime& startDate() const { return startDate_; }
+  std::uint64_t fileSize() const { return fileSize_; }
+  QString infoFilePath() const;
+  const std::shared_ptr<NMEAData>& nmea() const { return nmea_; }
+  double duration() const;
+  void setDuration(double seconds);
+  const QString& tripID() const { return tripID_; }
+  const QString& dcfName() const { return dcfName_; }
+  const QString& dcfDateString() const { return dcfDateString_; }
+  QString thumbnailPath() const;
+  void setThumbnailPath(const QString& path);
+  std::int64_t dcfFileNumber() const { return dcfFileNumber_; }
+  std::int64_t dcfFolderNumber() const { return dcfFolderNumber_; }
+  QList<std::shared_ptr<CustomMapPolyline>> routeLine() const;
+  void setRouteLine(const QList<std::shared_ptr<CustomMapPolyline>>& lines);
+  QList<std::shared_ptr<CustomPointAnnotation>> annotation() const;
+  void setAnnotation(const QList<std::shared_ptr<CustomPointAnnotation>>& annotations);
+  QList<std::shared_ptr<PictureInfo>> pictures() const;
+  void appendPicture(const std::shared_ptr<PictureInfo>& picture);
+  // Detaches `picture`; false when it was not attached here.
+  bool removePicture(const std::shared_ptr<PictureInfo>& picture);
+
+  // Read from the disk and the tables on every call.
+  bool isProtected() const;
+  QString eventName() const;
+  bool isEventDCF() const;
+
+  // Re-roots the recording after its volume got a new name: the file path
+  // and telemetry path follow, and so do the attached pictures. The rear
+  // video path stays where it was.
+  void changeWithRootPath(const QString& newRootPath);
+  // Where this recording's telemetry file belongs under another root (the
+  // NMEA tree, else the camera's CED folder, else the NMEA tree path to be
+  // created).
+  QString infoFilePathWithRootPath(const QString& otherRootPath) const;
+
+  // Shared helpers of the recording model.
+
+  // The clip start from the second timestamp of the file name, read as UTC;
+  // the current time when the name is too short or does not form a date.
+  static QDateTime startDateWithFilePath(const QString& filePath);
+  // The clip start of `filePath` in the user's locale, medium date and time
+  // styles, in UTC.
+  static QString displayDateStringWithFilePath(const QString& filePath);
+  static QString displayDateString(const QDateTime& date);
+  // The event label of a folder in the user's language; empty for normal.
+  static QString eventLabelForFolderName(const QString& folderName);
+  // Locked files: the immutable attribute, or no write permission on a
+  // FAT or exFAT card. Unreadable attributes read as not protected.
+  static bool fileIsProtected(const QString& path);
+  // Modification time and size; `ok` false when the attributes are unreadable.
+  static QDateTime modificationDate(const QString& path, bool* ok = nullptr);
+  static std::uint64_t fileSizeAtPath(const QString& path);
+
+ private:
+  mutable std::mutex mutex_;
+  QString rootPath_;
+  QString deltaPath_;
+  QString filePath_;
+  QString secondaryFilePath_;
+  QString folderName_;
+  QDateTime fileDate_;
+  QDateTime startDate_;
+  std::uint64_t fileSize_ = 0;
+  QString infoFilePath_;
+  std::shared_ptr<NMEAData> nmea_;
+  double duration_ = 0.0;
+  QString tripID_;
+  QString dcfName_;
+  QString dcfDateString_;
+  QString thumbnailPath_;
+  std::int64_t dcfFileNumber_ = 10000;
+  std::int64_t dcfFolderNumber_ = 1000;
+  QList<std::shared_ptr<CustomMapPolyline>> routeLine_;
+  QList<std::shared_ptr<CustomPointAnnotation>> annotation_;
+  QList<std::shared_ptr<PictureInfo>> pictures_;
+};
+
+using DCFInfoPtr = std::shared_ptr<DCFInfo>;
+using DCFInfoList = QList<DCFInfoPtr>;
+
+}  // namespace dashcard
