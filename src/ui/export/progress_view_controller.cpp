@@ -35,7 +35,7 @@ ProgressViewController::ProgressViewController(QWidget* parent) : QDialog(parent
   doneMark_->setPixmap(QIcon(QStringLiteral(":/images/done.svg")).pixmap(18, 18));
   cancelButton_ = new QPushButton(this);
   cancelButton_->setAutoDefault(false);
-  connect(cancelButton_, &QPushButton::clicked, this, [this] { closeButtonPressed(cancelButton_); });
+  connect(cancelButton_, &QPushButton::clicked, this, [this] { closeButtonPressed(); });
 
   auto* barRow = new QHBoxLayout;
   barRow->addWidget(progressBar_, 1);
@@ -78,14 +78,20 @@ void ProgressViewController::setInfoLabelText(const QString& text) {
   infoLabel_->setText(text);
 }
 
-void ProgressViewController::setCloseClickBlock(CloseClickBlock block) {
-  closeClickBlock_ = std::move(block);
+void ProgressViewController::setCloseClickBlock(CloseHandler handler) {
+  closeClickBlock_ = std::move(handler);
 }
 
-void ProgressViewController::closeButtonPressed(QObject* sender) {
+void ProgressViewController::dismiss() {
+  creepTimer_.stop();
+  hide();
+  deleteLater();
+}
+
+void ProgressViewController::closeButtonPressed() {
   // Copy first: the callback may release this sheet.
-  CloseClickBlock block = closeClickBlock_;
-  if (block) block(this, sender);
+  CloseHandler handler = closeClickBlock_;
+  if (handler) handler(this);
 }
 
 void ProgressViewController::dummyProgress() {
@@ -109,7 +115,7 @@ void ProgressViewController::showEvent(QShowEvent* event) {
 
 void ProgressViewController::reject() {
   // Escape acts like the button; the callback closes the sheet.
-  closeButtonPressed(this);
+  closeButtonPressed();
 }
 
 void ProgressViewController::refresh() {

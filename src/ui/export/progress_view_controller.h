@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/playback/panes.h"
+
 #include <QDialog>
 #include <QPointer>
 #include <QTimer>
@@ -16,11 +18,9 @@ namespace dashcard {
 // button that reads "Cancel" while the task runs and "Finish" once it is done.
 // The sheet never closes itself; the close callback decides (it cancels a
 // running task and dismisses the sheet).
-class ProgressViewController : public QDialog {
+class ProgressViewController : public QDialog, public ProgressSheet {
   Q_OBJECT
  public:
-  using CloseClickBlock = std::function<void(ProgressViewController* sheet, QObject* sender)>;
-
   explicit ProgressViewController(QWidget* parent = nullptr);
   ~ProgressViewController() override;
 
@@ -28,14 +28,16 @@ class ProgressViewController : public QDialog {
   static ProgressViewController* progressViewController(QWidget* parent = nullptr);
 
   float progress() const { return progress_; }
-  void setProgress(float progress);
+  void setProgress(float progress) override;
   QString infoLabelText() const;
-  void setInfoLabelText(const QString& text);
-  const CloseClickBlock& closeClickBlock() const { return closeClickBlock_; }
-  void setCloseClickBlock(CloseClickBlock block);
+  void setInfoLabelText(const QString& text) override;
+  const CloseHandler& closeClickBlock() const { return closeClickBlock_; }
+  void setCloseClickBlock(CloseHandler handler) override;
+  // Closes the sheet and releases it.
+  void dismiss() override;
 
   // The button's action.
-  void closeButtonPressed(QObject* sender);
+  void closeButtonPressed();
   // Creeps the bar by 0.001 every 0.25 s so that a long single step still moves.
   void dummyProgress();
 
@@ -59,7 +61,7 @@ class ProgressViewController : public QDialog {
 
   float progress_ = 0.0f;
   QString infoLabelText_;
-  CloseClickBlock closeClickBlock_;
+  CloseHandler closeClickBlock_;
   QLabel* infoLabel_ = nullptr;
   QLabel* doneMark_ = nullptr;
   QProgressBar* progressBar_ = nullptr;
