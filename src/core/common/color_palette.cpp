@@ -1,0 +1,69 @@
+#include "core/common/color_palette.h"
+
+#include <cmath>
+
+namespace dashcard {
+
+QColor ColorPalette::colorWithHexRed(double red, double green, double blue, double alpha) {
+  return QColor::fromRgbF(static_cast<float>(red / 255.0), static_cast<float>(green / 255.0),
+                          static_cast<float>(blue / 255.0), static_cast<float>(alpha));
+}
+
+QColor ColorPalette::graphGXColor() { return colorWithHexRed(106, 236, 247); }
+QColor ColorPalette::graphGYColor() { return colorWithHexRed(139, 153, 255); }
+QColor ColorPalette::graphGZColor() { return colorWithHexRed(248, 153, 144); }
+QColor ColorPalette::graphSpeedColor() { return colorWithHexRed(149, 149, 149); }
+QColor ColorPalette::graphTextColor() { return colorWithHexRed(149, 149, 149); }
+QColor ColorPalette::graphAxisColor() { return colorWithHexRed(147, 147, 147); }
+QColor ColorPalette::graphBackGroundColor() { return colorWithHexRed(51, 51, 51); }
+QColor ColorPalette::adasForwardCollisionColor() { return colorWithHexRed(255, 0, 0); }
+QColor ColorPalette::adasLaneDepartureColor() { return colorWithHexRed(255, 198, 0); }
+QColor ColorPalette::adasDelayColor() { return colorWithHexRed(5, 248, 209); }
+QColor ColorPalette::adasZENTAColor() { return colorWithHexRed(238, 123, 72); }
+QColor ColorPalette::adasMarloxColor() { return adasZENTAColor(); }
+QColor ColorPalette::iconColor1() { return colorWithHexRed(255, 0, 0); }
+QColor ColorPalette::iconColor2() { return colorWithHexRed(255, 255, 0); }
+QColor ColorPalette::iconColor3() { return colorWithHexRed(255, 255, 255); }
+QColor ColorPalette::iconColor4() { return colorWithHexRed(255, 255, 255); }
+QColor ColorPalette::routeColor1() { return colorWithHexRed(0, 0, 255); }
+QColor ColorPalette::routeColor2() { return colorWithHexRed(255, 0, 0); }
+QColor ColorPalette::routeColor3() { return colorWithHexRed(0, 128, 0); }
+QColor ColorPalette::routeColor4() { return colorWithHexRed(255, 255, 255); }
+QColor ColorPalette::routeColor5() { return colorWithHexRed(255, 0, 255); }
+QColor ColorPalette::routeColor6() { return colorWithHexRed(0, 255, 255); }
+QColor ColorPalette::routeColor7() { return colorWithHexRed(255, 255, 0); }
+
+QList<QColor> ColorPalette::routeColors() {
+  return {routeColor1(), routeColor2(), routeColor3(), routeColor4(), routeColor5(), routeColor6(), routeColor7()};
+}
+
+QList<QColor> ColorPalette::iconColors() { return {iconColor1(), iconColor2(), iconColor3(), iconColor4()}; }
+
+QString ColorPalette::colorString(const QColor& color) {
+  // component x 255 truncated, computed on the 16-bit components in integers
+  // so that 128/255 gives 80 and not 7F through rounding noise.
+  const auto byte = [](quint16 component) {
+    const int value = static_cast<int>((static_cast<quint32>(component) * 255u) / 65535u) & 0xFF;
+    return QStringLiteral("%1").arg(value, 2, 16, QLatin1Char('0')).toUpper();
+  };
+  const QRgba64 rgba = color.toRgb().rgba64();
+  return byte(rgba.alpha()) + byte(rgba.blue()) + byte(rgba.green()) + byte(rgba.red());
+}
+
+bool ColorPalette::shouldChangeRouteColor(const QDateTime& reference, const QDateTime& date) {
+  if (!reference.isValid() || !date.isValid()) {
+    return false;
+  }
+  return daysBetween(reference, date) > 0;
+}
+
+qint64 ColorPalette::daysBetween(const QDateTime& from, const QDateTime& to) {
+  return adjustZeroClock(from).date().daysTo(adjustZeroClock(to).date());
+}
+
+QDateTime ColorPalette::adjustZeroClock(const QDateTime& date, const QCalendar& withCalendar) {
+  const QCalendar::YearMonthDay parts = withCalendar.partsFromDate(date.toLocalTime().date());
+  return QDateTime(withCalendar.dateFromParts(parts), QTime(0, 0));
+}
+
+}  // namespace dashcard

@@ -1,0 +1,619 @@
+// The parsing half of NMEAData: the line parser over the raw UTF-8 bytes of a
+// telemetry file, and the operations built on it.
+
+#include "core/common/const_class.h"
+#include "core/telemetry/nmea_data.h"
+#include "core/telemetry/nmea_text.h"
+#include "core/telemetry/telemetry_store.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QtDebug>
+
+#include <array>
+#include <cmath>
+#include <cstring>
+#include <string>
+#include <string_view>
+
+namespace dashcard {
+namespace {
+
+constexpr std::string_view kGroupCut = "$GNRMC";
+constexpr double kKnotsToMetresPerSecond = 0.5144;
+constexpr double kSpeedCarryOverSeconds = 15.0;
+constexpr double kMissingCoordinate = -999.0;
+constexpr double kUnknown = -1.0;
+constexpr double kAccuracy = 10.0;
+constexpr std::string_view kGsensInvalid = "999.999";
+// Telemetry files grow by about 1.3 MB an hour; a bigger file is not one and
+// is not read (its indexes would not fit either).
+constexpr qint64 kMaxFileSize = qint64{1} << 30;
+// More fields than any sentence we read has; beyond it we only count.
+constexpr std::size_t kMaxFields = 18;
+
+bool isDigit(char c) { return c >= '0' && c <= '9'; }
+
+// `count` digits at `text[at]` as a number, or -1.
+int digits(std::string_view text, std::size_t at, std::size_t count) {
+  if (at + count > text.size()) {
+    return -1;
+  }
+  int value = 0;
+  for (std::size_t i = at; i < at + count; ++i) {
+    if (!isDigit(text[i])) {
+      return -1;
+    }
+    value = value * 10 + (text[i] - '0');
+  }
+  return value;
+}
+
+bool isLeapYear(int year) { return (year % 4 == 0 && year % 100 != 0) || year % 400 == 0; }
+
+int daysInMonth(int year, int month) {
+  static constexpr std::array<int, 12> kDays = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+  return month == 2 && isLeapYear(year) ? 29 : kDays[static_cast<std::size_t>(month - 1)];
+}
+
+// Two-digit years: 70..99 are 1970..1999 and 00..69 are 2000..2069 (the
+// POSIX %y window). Fixed rather than sliding, so a file reads the same in
+// every year; cameras of the last century wrote no such files anyway.
+int fullYear(int twoDigitYear) { return twoDigitYear >= 70 ? 1900 + twoDigitYear : 2000 + twoDigitYear; }
+
+// Milliseconds since the epoch of a valid date and time, or nullopt.
+std::optional<qint64> epochMSecs(int year, int month, int day, int hour, int minute, int second, int millisecond) {
+  if (month < 1 || month > 12 || day < 1 || day > daysInMonth(year, month) || hour > 23 || minute > 59 ||
+      second > 59) {
+    return std::nullopt;
+  }
+  const std::int64_t days = nmea::daysFromCivil(year, static_cast<unsigned>(month), static_cast<unsigned>(day));
+  return ((days * 24 + hour) * 60 + minute) * qint64{60000} + second * qint64{1000} + millisecond;
+}
+
+// Fraction of a second of 1 to 3 digits at `text[at]` up to the end, as milliseconds, or -1.
+int fractionMSecs(std::string_view text, std::size_t at) {
+  const std::size_t count = text.size() - at;
+  if (count < 1 || count > 3) {
+    return -1;
+  }
+  int value = digits(text, at, count);
+  if (value < 0) {
+    return -1;
+  }
+  for (std::size_t i = count; i < 3; ++i) {
+    value *= 10;
+  }
+  return value;
+}
+
+// The position sentence's date "ddmmyy" and time "hhmmss" with 0 to 3
+// decimals (receivers write all four), as milliseconds since the epoch; 0
+// (the "no time" epoch) when either does not match.
+qint64 fixTime(std::string_view date, std::string_view time) {
+  if (date.size() != 6 || time.size() < 6) {
+    return 0;
+  }
+  const int day = digits(date, 0, 2);
+  const int month = digits(date, 2, 2);
+  const int year = digits(date, 4, 2);
+  const int hour = digits(time, 0, 2);
+  const int minute = digits(time, 2, 2);
+  const int second = digits(time, 4, 2);
+  if (day < 0 || month < 0 || year < 0 || hour < 0 || minute < 0 || second < 0) {
+    return 0;
+  }
+  int millisecond = 0;
+  if (time.size() > 6) {
+    if (time[6] != '.' || (millisecond = fractionMSecs(time, 7)) < 0) {
+      return 0;
+    }
+  }
+  return epochMSecs(fullYear(year), month, day, hour, minute, second, millisecond).value_or(0);
+}
+
+// ddmm.mmmm (or dddmm.mmmm) and its hemisphere as signed degrees.
+bool coordinate(std::string_view value, std::string_view hemisphere, double* degrees) {
+  double sign = 0.0;
+  if (hemisphere == "N" || hemisphere == "E") {
+    sign = 1.0;
+  } else if (hemisphere == "S" || hemisphere == "W") {
+    sign = -1.0;
+  } else {
+    return false;
+  }
+  double v = 0.0;
+  if (!nmea::readNumber(value, &v)) {
+    return false;
+  }
+  const double d = std::trunc(v / 100.0);
+  *degrees = sign * (d + (v - 100.0 * d) / 60.0);
+  return true;
+}
+
+QString text(std::string_view bytes) { return QString::fromUtf8(bytes.data(), static_cast<qsizetype>(bytes.size())); }
+
+std::string_view asciiTrimmed(std::string_view field) {
+  std::size_t begin = 0;
+  std::size_t end = field.size();
+  while (begin < end && (field[begin] == ' ' || field[begin] == '\t')) {
+    ++begin;
+  }
+  while (end > begin && (field[end - 1] == ' ' || field[end - 1] == '\t')) {
+    --end;
+  }
+  return field.substr(begin, end - begin);
+}
+
+}  // namespace
+
+// Reads sentences into one TelemetryStore and keeps the running values of a
+// parse; the caller publishes the result.
+class NMEAParser {
+ public:
+  NMEAParser(TelemetryStore& store, const CustomLocation& lastSpeed, const CustomLocation& lastHeading)
+      : store_(store), lastSpeed_(lastSpeed), lastHeading_(lastHeading) {
+    lastSpeedMSecs_ = lastSpeed.timestamp.isValid() ? lastSpeed.timestamp.toMSecsSinceEpoch() : 0;
+  }
+
+  // A whole file: cut into groups at every "$GNRMC", each group's lines parsed.
+  // Lines that are not UTF-8 are left out as if they were not there.
+  void parseFile(std::string_view bytes) {
+    if (bytes.substr(0, 3) == "\xEF\xBB\xBF") {
+      bytes.remove_prefix(3);
+    }
+    beginGroup();
+    pieceStart_ = true;
+    forEachLine(bytes, true, [this](std::string_view line, bool ascii) { cutLine(line, ascii); });
+    endGroup();
+  }
+
+  // The lines of one group's text, no cutting.
+  void parseGroup(std::string_view bytes) {
+    beginGroup();
+    forEachLine(bytes, false, [this](std::string_view line, bool ascii) { parseLine(line, ascii); });
+  }
+
+  // Ends the group in progress; adds it to the groups when it held a position sentence.
+  bool endGroup() {
+    if (!marked_) {
+      return false;
+    }
+    auto& groups = store_.groups;
+    const auto index = static_cast<std::uint32_t>(groups.size());
+    if (index == 0) {
+      store_.firstFixBegin = fixBegin_;
+    } else if (motionBegin_ != store_.lastMotionEnd) {
+      store_.motionEnds.push_back({index - 1, 0, store_.lastMotionEnd});
+    }
+    TelemetryStore::Group group;
+    group.fixEndAndValid = static_cast<std::uint32_t>(store_.locations.size()) |
+                           (valid_ ? TelemetryStore::Group::kValidBit : 0u);
+    group.motionBegin = motionBegin_;
+    groups.push_back(group);
+    store_.lastMotionEnd = static_cast<std::uint32_t>(store_.motions.size());
+    if (store_.driveSupports.size() > driveSupportBegin_) {
+      store_.driveSupportRanges.push_back(
+          {index, driveSupportBegin_, static_cast<std::uint32_t>(store_.driveSupports.size())});
+    }
+    marked_ = false;
+    return true;
+  }
+
+  double maxSpeed = 0.0;
+  double maxMotionABS = 0.0;
+  std::optional<QString> tripID;
+  std::optional<QString> version;
+  std::optional<QString> imeiNumber;
+  const CustomLocation& lastValidSpeedLocation() const { return lastSpeed_; }
+  const CustomLocation& lastValidHeadingLocation() const { return lastHeading_; }
+
+ private:
+  using Fields = std::array<std::string_view, kMaxFields>;
+
+  void beginGroup() {
+    marked_ = false;
+    valid_ = false;
+    fixBegin_ = static_cast<std::uint32_t>(store_.locations.size());
+    motionBegin_ = static_cast<std::uint32_t>(store_.motions.size());
+    driveSupportBegin_ = static_cast<std::uint32_t>(store_.driveSupports.size());
+  }
+
+  // Calls `lineFn(line, ascii)` for every line; terminators are LF, CR, CR LF,
+  // NEL, LS and PS. With `dropInvalid`, lines that are not UTF-8 are skipped.
+  template <typename LineFn>
+  static void forEachLine(std::string_view bytes, bool dropInvalid, LineFn&& lineFn) {
+    const auto* p = reinterpret_cast<const unsigned char*>(bytes.data());
+    const auto* const end = p + bytes.size();
+    while (p < end) {
+      const unsigned char* q = p;
+      bool ascii = true;
+      std::size_t terminator = 0;
+      while (q < end) {
+        const unsigned char c = *q;
+        if (c == '\n') {
+          terminator = 1;
+          break;
+        }
+        if (c == '\r') {
+          terminator = q + 1 < end && q[1] == '\n' ? 2 : 1;
+          break;
+        }
+        if (c >= 0x80) {
+          ascii = false;
+          if (c == 0xC2 && q + 1 < end && q[1] == 0x85) {
+            terminator = 2;
+            break;
+          }
+          if (c == 0xE2 && q + 2 < end && q[1] == 0x80 && (q[2] == 0xA8 || q[2] == 0xA9)) {
+            terminator = 3;
+            break;
+          }
+        }
+        ++q;
+      }
+      const std::string_view line(reinterpret_cast<const char*>(p), static_cast<std::size_t>(q - p));
+      if (ascii || !dropInvalid || nmea::isValidUtf8(line)) {
+        lineFn(line, ascii);
+      }
+      p = q + terminator;
+    }
+  }
+
+  // One line of the file, with the group cuts that fall inside it.
+  void cutLine(std::string_view line, bool ascii) {
+    std::size_t position = 0;
+    while (true) {
+      const std::size_t cut = line.find(kGroupCut, position);
+      const std::string_view fragment = line.substr(position, cut == std::string_view::npos ? line.npos : cut - position);
+      if (pieceStart_) {
+        // A group whose text does not begin with "$" gets the cut tag back.
+        pieceStart_ = false;
+        if (fragment.empty() || fragment.front() != '$') {
+          prefixed_.assign(kGroupCut);
+          prefixed_.append(fragment);
+          parseLine(prefixed_, ascii);
+        } else {
+          parseLine(fragment, ascii);
+        }
+      } else if (!fragment.empty()) {
+        parseLine(fragment, ascii);
+      }
+      if (cut == std::string_view::npos) {
+        return;
+      }
+      endGroup();
+      beginGroup();
+      pieceStart_ = true;
+      position = cut + kGroupCut.size();
+    }
+  }
+
+  void parseLine(std::string_view line, bool ascii) {
+    if (line.empty()) {
+      return;
+    }
+    Fields fields;
+    std::size_t count = 0;
+    const char* p = line.data();
+    const char* const end = p + line.size();
+    while (true) {
+      const auto* comma = static_cast<const char*>(std::memchr(p, ',', static_cast<std::size_t>(end - p)));
+      const std::string_view raw(p, static_cast<std::size_t>((comma != nullptr ? comma : end) - p));
+      if (count < kMaxFields) {
+        fields[count] = ascii ? asciiTrimmed(raw) : nmea::trimmed(raw);
+      }
+      ++count;
+      if (comma == nullptr) {
+        break;
+      }
+      p = comma + 1;
+    }
+    const std::string_view tag = fields[0];
+    if (tag.size() == 6) {
+      if (tag == "$GSENS") {
+        gsens(fields, count);
+      } else if (tag == "$GNRMC" || tag == "$GPRMC") {
+        position(fields, count);
+      } else if (tag == "$GTRIP") {
+        if (count == 2 || count == 3) {
+          tripID = text(fields[1]);
+          if (count == 3) {
+            version = text(fields[2]);
+          }
+        }
+      } else if (tag == "$QVDSA") {
+        if (count == static_cast<std::size_t>(ConstClass::QVDSA_COUNT_QVCAM)) {
+          QStringList components;
+          components.reserve(static_cast<qsizetype>(count));
+          for (std::size_t i = 0; i < count; ++i) {
+            components.append(text(fields[i]));
+          }
+          store_.driveSupports.emplace_back(components);
+        }
+      } else if (tag == "$QVVER") {
+        if (count == 2) {
+          version = text(fields[1]);
+        }
+      }
+    } else if (tag == "$QVSN") {
+      if (count == 2) {
+        imeiNumber = text(fields[1]);
+      }
+    }
+  }
+
+  void gsens(const Fields& fields, std::size_t count) {
+    std::array<double, 3> g = {0.0, 0.0, 0.0};
+    if (count == 4) {
+      for (std::size_t i = 0; i < 3; ++i) {
+        if (fields[i + 1] != kGsensInvalid) {
+          nmea::readNumber(fields[i + 1], &g[i]);  // unreadable stays 0.0
+        }
+      }
+    }
+    for (double axis : g) {
+      maxMotionABS = std::max(maxMotionABS, std::fabs(axis));
+    }
+    store_.motions.emplace_back(g[0], g[1], g[2]);
+  }
+
+  void position(const Fields& fields, std::size_t count) {
+    marked_ = true;
+    if (!NMEAData::isAvailableGPRMC(static_cast<qsizetype>(count))) {
+      return;
+    }
+    const std::string_view status = fields[2];
+    const bool isValid = status == "A";
+    double latitude = kMissingCoordinate;
+    double longitude = kMissingCoordinate;
+    double course = kUnknown;
+    double speed = kUnknown;
+    if (isValid) {
+      if (!coordinate(fields[3], fields[4], &latitude)) {
+        latitude = kMissingCoordinate;
+      }
+      if (!coordinate(fields[5], fields[6], &longitude)) {
+        longitude = kMissingCoordinate;
+      }
+      if (!nmea::readNumber(fields[8], &course)) {
+        course = kUnknown;
+      }
+      double knots = 0.0;
+      if (nmea::readNumber(fields[7], &knots)) {
+        speed = knots * kKnotsToMetresPerSecond;
+      }
+      if (speed > maxSpeed) {
+        maxSpeed = speed;
+      }
+    } else if (status != "V") {
+      return;
+    }
+    const qint64 msecs = fixTime(fields[9], fields[1]);
+    CustomLocation location(latitude, longitude, 0.0, kAccuracy, kAccuracy, course, speed,
+                            QDateTime::fromMSecsSinceEpoch(msecs, Qt::UTC));
+    const bool knownSpeed = speed != kUnknown;
+    const bool knownCourse = course != kUnknown;
+    if (!knownSpeed && static_cast<double>(msecs - lastSpeedMSecs_) / 1000.0 < kSpeedCarryOverSeconds) {
+      location.correctedSpeed = lastSpeed_.speed;
+    }
+    if (!knownCourse) {
+      location.correctedDirection = lastHeading_.course;
+    }
+    // The last-valid locations are this very fix, corrected values included.
+    if (knownSpeed) {
+      lastSpeed_ = location;
+      lastSpeedMSecs_ = msecs;
+    }
+    if (knownCourse) {
+      lastHeading_ = location;
+    }
+    store_.locations.push_back(location);
+    if (isValid) {
+      valid_ = true;
+      store_.validLocations.push_back(static_cast<std::uint32_t>(store_.locations.size() - 1));
+    }
+  }
+
+  TelemetryStore& store_;
+  CustomLocation lastSpeed_;
+  CustomLocation lastHeading_;
+  qint64 lastSpeedMSecs_ = 0;
+  bool marked_ = false;
+  bool valid_ = false;
+  bool pieceStart_ = false;
+  std::uint32_t fixBegin_ = 0;
+  std::uint32_t motionBegin_ = 0;
+  std::uint32_t driveSupportBegin_ = 0;
+  std::string prefixed_;
+};
+
+namespace {
+
+// The whole file, or nothing when it cannot be read or is too big to be telemetry.
+QByteArray readTelemetryFile(const QString& path) {
+  QFile file(path);
+  if (!QFileInfo(path).isFile() || !file.open(QIODevice::ReadOnly)) {
+    return {};
+  }
+  QByteArray bytes = file.read(kMaxFileSize + 1);
+  if (bytes.size() > kMaxFileSize) {
+    qWarning("NMEAData: %s is too big for a telemetry file, not read", qPrintable(path));
+    return {};
+  }
+  return bytes;
+}
+
+}  // namespace
+
+void NMEAData::setup() {
+  QString path;
+  CustomLocation speedSeed;
+  CustomLocation headingSeed;
+  std::shared_ptr<const TelemetryStore> previous;
+  {
+    // Tested and set in one step, so two threads cannot both start a parse.
+    std::lock_guard lock(mutex_);
+    if (isParsing_ || !version_.isEmpty() || !tripID_.isEmpty()) {
+      return;
+    }
+    isParsing_ = true;
+    path = filePath_;
+    speedSeed = lastValidSpeedLocation_;
+    headingSeed = lastValidHeadingLocation_;
+    previous = store_;
+  }
+
+  auto store = std::make_shared<TelemetryStore>();
+  // Drive-support and vehicle-interface samples of an earlier parse stay.
+  store->driveSupports = previous->driveSupports;
+  store->carInfos = previous->carInfos;
+  previous.reset();
+  NMEAParser parser(*store, speedSeed, headingSeed);
+  const QByteArray bytes = readTelemetryFile(path);
+  if (!bytes.isEmpty()) {
+    parser.parseFile(std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())));
+  }
+  store->shrink();
+
+  std::lock_guard lock(mutex_);
+  store_ = std::move(store);
+  maxSpeed_ = parser.maxSpeed;
+  maxMotionABS_ = parser.maxMotionABS;
+  lastValidSpeedLocation_ = parser.lastValidSpeedLocation();
+  lastValidHeadingLocation_ = parser.lastValidHeadingLocation();
+  if (parser.tripID) {
+    tripID_ = *parser.tripID;
+  }
+  if (parser.version) {
+    version_ = *parser.version;
+  }
+  if (parser.imeiNumber) {
+    imeiNumber_ = *parser.imeiNumber;
+  }
+  isParsing_ = false;
+}
+
+std::optional<GOPData> NMEAData::parseNMEALinesWithLines(const QString& text) {
+  CustomLocation speedSeed;
+  CustomLocation headingSeed;
+  double maxSpeed = 0.0;
+  double maxMotionABS = 0.0;
+  {
+    std::lock_guard lock(mutex_);
+    speedSeed = lastValidSpeedLocation_;
+    headingSeed = lastValidHeadingLocation_;
+    maxSpeed = maxSpeed_;
+    maxMotionABS = maxMotionABS_;
+  }
+  auto group = std::make_shared<TelemetryStore>();
+  group->standalone = true;
+  NMEAParser parser(*group, speedSeed, headingSeed);
+  parser.maxSpeed = maxSpeed;
+  parser.maxMotionABS = maxMotionABS;
+  const QByteArray bytes = text.toUtf8();
+  parser.parseGroup(std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())));
+  const bool hasPosition = parser.endGroup();
+
+  std::lock_guard lock(mutex_);
+  // Nobody else holds the published lists: extend them in place; else copy.
+  auto store = store_.use_count() == 1 ? std::const_pointer_cast<TelemetryStore>(store_)
+                                       : std::make_shared<TelemetryStore>(*store_);
+  const auto offset = static_cast<std::uint32_t>(store->locations.size());
+  store->locations.insert(store->locations.end(), group->locations.begin(), group->locations.end());
+  for (std::uint32_t index : group->validLocations) {
+    store->validLocations.push_back(offset + index);
+  }
+  store->motions.insert(store->motions.end(), group->motions.begin(), group->motions.end());
+  store->driveSupports.insert(store->driveSupports.end(), group->driveSupports.begin(), group->driveSupports.end());
+  store_ = std::move(store);
+  maxSpeed_ = parser.maxSpeed;
+  maxMotionABS_ = parser.maxMotionABS;
+  lastValidSpeedLocation_ = parser.lastValidSpeedLocation();
+  lastValidHeadingLocation_ = parser.lastValidHeadingLocation();
+  if (parser.tripID) {
+    tripID_ = *parser.tripID;
+  }
+  if (parser.version) {
+    version_ = *parser.version;
+  }
+  if (parser.imeiNumber) {
+    imeiNumber_ = *parser.imeiNumber;
+  }
+  if (!hasPosition) {
+    return std::nullopt;
+  }
+  return GOPData(std::move(group), 0);
+}
+
+QDateTime NMEAData::convertToDateWithDateString(const QString& dateString, const QString& dateFormatString) {
+  const QByteArray textBytes = dateString.toUtf8();
+  const QByteArray patternBytes = dateFormatString.toUtf8();
+  const std::string_view input(textBytes.constData(), static_cast<std::size_t>(textBytes.size()));
+  const std::string_view pattern(patternBytes.constData(), static_cast<std::size_t>(patternBytes.size()));
+  int year = 1970;
+  int month = 1;
+  int day = 1;
+  int hour = 0;
+  int minute = 0;
+  int second = 0;
+  int millisecond = 0;
+  std::size_t at = 0;
+  const QDateTime epoch = CustomLocation::epoch();
+  for (std::size_t i = 0; i < pattern.size();) {
+    const char letter = pattern[i];
+    std::size_t run = 1;
+    while (i + run < pattern.size() && pattern[i + run] == letter) {
+      ++run;
+    }
+    const bool isField = std::strchr("yMdHmsS", letter) != nullptr && letter != '\0';
+    if (!isField) {
+      // A literal; a fraction that is left out with its "." reads as 0 (receivers write either).
+      if (letter == '.' && at == input.size() && i + 1 < pattern.size() && pattern[i + 1] == 'S' &&
+          pattern.find_first_not_of('S', i + 1) == std::string_view::npos) {
+        break;
+      }
+      if (at >= input.size() || input[at] != letter) {
+        return epoch;
+      }
+      ++at;
+      ++i;
+      continue;
+    }
+    if (letter == 'S') {
+      std::size_t count = 0;
+      while (at + count < input.size() && isDigit(input[at + count]) && count < 3) {
+        ++count;
+      }
+      if (count == 0) {
+        return epoch;
+      }
+      millisecond = fractionMSecs(input.substr(0, at + count), at);
+      at += count;
+      i += run;
+      continue;
+    }
+    const std::size_t width = letter == 'y' && run != 2 ? 4 : 2;
+    const int value = digits(input, at, width);
+    if (value < 0) {
+      return epoch;
+    }
+    at += width;
+    i += run;
+    switch (letter) {
+      case 'y': year = width == 2 ? fullYear(value) : value; break;
+      case 'M': month = value; break;
+      case 'd': day = value; break;
+      case 'H': hour = value; break;
+      case 'm': minute = value; break;
+      default: second = value; break;
+    }
+  }
+  if (at != input.size()) {
+    return epoch;
+  }
+  const auto msecs = epochMSecs(year, month, day, hour, minute, second, millisecond);
+  return msecs ? QDateTime::fromMSecsSinceEpoch(*msecs, Qt::UTC) : epoch;
+}
+
+}  // namespace dashcard
