@@ -1,0 +1,214 @@
+#pragma once
+
+#include "core/catalogue/card_scanner.h"
+#include "core/catalogue/dcf_info.h"
+#include "core/catalogue/picture_info.h"
+#include "core/playback/panes.h"
+
+#include <QDateTime>
+#include <QList>
+#include <QObject>
+#include <QString>
+#include <QStringList>
+
+#include <atomic>
+#include <functional>
+#include <memory>
+#include <optional>
+
+namespace dashcard {
+
+class DCFAsyncParser;
+
+// The central object of one window: it holds the card's catalogue, the
+// current recording and picture and the playback state, talks to the
+// window's panes through their interfaces, and runs the background jobs.
+// Main thread only. The panes are not owned: the window sets them and calls
+// dispose() before it destroys them.
+class MediaController : public QObject {
+  Q_OBJECT
+
+ public:
+  // Where a selection comes from (updateCurrentDCF's `fromMediaList`).
+  enum MediaList : int {
+    kMediaListFollower = 0,
+    kMediaListNormal = 1,
+    kMediaListEvent = 2,
+    kMediaListPhoto = 3,
+    kMediaListMapNormal = 4,
+    kMediaListMapEvent = 5,
+  };
+
+  using ProgressHandler = std::function<void(int phase, int percentage)>;
+  using CompletionHandler = std::function<void(bool success)>;
+
+  explicit MediaController(QObject* parent = nullptr);
+  ~MediaController() override;
+
+  // --- Card acceptance and listing (no controller state) ---
+  static bool mediaIsAvailable(const QString& path);
+  static bool mediaIsRynd(const QString& path);
+  static bool mediaIsTX900(const QString& path);
+  static std::optional<QStringList> pathsAtDirectory(const QString& path);
+  static std::optional<QStringList> fullPathsAtDirectory(const QString& path);
+  static bool pathIsDirectory(const QString& path);
+  static bool fullMatchResultWithTarget(const QString& target, const QString& regexPattern);
+
+  // --- Thumbnail cache ---
+  static QString cachesDirectoryPath();
+  static QStringList cacheFiles();
+  // Run when the application quits: drops export left-overs and keeps at
+  // most MAX_THUMB_CACHE thumbnails, the newest.
+  static void cacheCleaning();
+
+  // --- Scan ---
+  // Scans `rootPath` in the background and publishes the catalogue.
+  // Progress: (0, 0) at once on this thread, (1, percent) throttled, (3, 100)
+  // before publication. Completion: false at once when reloading is not
+  // allowed (the scan still runs and ends with true).
+  void mediaTreeAsyncAtRootPath(const QString& rootPath, ProgressHandler progressHandler = {},
+                                CompletionHandler completionHandler = {});
+  // With no root: empties the catalogue (false when reloading is not allowed).
+  bool mediaTreeSyncAtRootPath(const std::optional<QString>& rootPath);
+  void setMediaInfoWithRootPath(const QString& rootPath, const DCFInfoList& dcfResult,
+                                const PictureInfoList& pictureResult);
+
+  // The steps of the scan, run by CardScanner.
+  static QString createFileFilterFormat(const QStringList& extensions);
+  static CardScanner::PreparedFiles prepareLoadFilesAtRootPath(const QString& rootPath);
+
+  // --- Volumes and selection ---
+  void volumeRenameToPath(const QString& newPath, const QString& oldPath);
+  void updateSelectedDCFs(const DCFInfoList& infos);
+  void updateCurrentDCF(const DCFInfoPtr& info, int fromMediaList, const PictureInfoPtr& currentPicture);
+  void showCurrentPictureWithoutDCF();
+
+  // --- Background parsing ---
+  void reparseAtIndex(qsizetype index);
+  // `firstObjectCompletionHandler` runs once on the main thread after the
+  // first recording of the walk was handed over.
+  void reparseAtIndex(qsizetype index, std::function<void(const DCFInfoPtr&)> firstObjectCompletionHandler);
+
+  void dispose();
+
+  // --- Playback half (media_controller_playback.cpp) ---
+  // Start handler of the primary player.
+  void willStartAction(PlayerPane* player);
+  // Tick handler of the primary player.
+  void progressAction(PlayerPane* player);
+  // End handler of the primary player.
+  void didStopPlayingAction();
+  // Error handler of the primary player: a clip that cannot be played is
+  // skipped like an ended one, until every row of its list failed in a row.
+  void didFailPlayingAction();
+  bool isMasterController() const;
+  // The first player of playerVCs() that is not `source`.
+  PlayerPane* targetVCWithSourceVC(PlayerPane* source) const;
+  // Follows the master's date (a window that is not the master).
+  void updateCurrentDate(const QDateTime& date);
+  void masterMediaControllerDateDidUpdate(const QDateTime& date);
+  // Seeks both players to `progress` (the graph's time slider).
+  void updateProgress(float progress);
+  void focusCurrentDCF();
+  // The file list's selection followed by the event list's.
+  DCFInfoList getAllSelectedItems() const;
+  RecordingListPane* progressVCParentController() const { return dcfListVC_; }
+  // The wall-clock date of the primary player's position, set by every tick.
+  QDateTime userDate() const;
+
+  // --- Catalogue state ---
+  const DCFInfoList& mediaTree() const { return mediaTree_; }
+  const PictureInfoList& pictureTree() const { return pictureTree_; }
+  const DCFInfoList& mediaTreeNormal() const { return mediaTreeNormal_; }
+  const DCFInfoList& mediaTreeEvent() const { return mediaTreeEvent_; }
+  bool hasSecondary() const { return hasSecondary_; }
+  bool canReloadMedia() const { return canReloadMedia_; }
+  void setCanReloadMedia(bool can) { canReloadMedia_ = can; }
+  bool listDidSelect() const { return listDidSelect_; }
+  void setListDidSelect(bool selected) { listDidSelect_ = selected; }
+  const DCFInfoPtr& currentDCF() const { return currentDCF_; }
+  const DCFInfoList& selectedDCFs() const { return selectedDCFs_; }
+  const PictureInfoPtr& currentPicture() const { return currentPicture_; }
+  const PictureInfoList& selectedPicures() const { return selectedPicures_; }
+  void setSelectedPicures(const PictureInfoList& pictures) { selectedPicures_ = pictures; }
+  const std::shared_ptr<DCFAsyncParser>& currentParser() const { return currentParser_; }
+  ProgressSheet* currentProgressVC() const { return currentProgressVC_; }
+  void setCurrentProgressVC(ProgressSheet* sheet) { currentProgressVC_ = sheet; }
+  // The thumbnail cache used by the background parser; empty for the
+  // application's cache location (tests point it elsewhere).
+  void setThumbnailDirectory(const QString& directory) { thumbnailDirectory_ = directory; }
+  const QString& thumbnailDirectory() const { return thumbnailDirectory_; }
+
+  // --- Panes (not owned) ---
+  RecordingListPane* dcfListVC() const { return dcfListVC_; }
+  void setDcfListVC(RecordingListPane* pane) { dcfListVC_ = pane; }
+  RecordingListPane* eventVC() const { return eventVC_; }
+  void setEventVC(RecordingListPane* pane) { eventVC_ = pane; }
+  RecordingListPane* photoListVC() const { return photoListVC_; }
+  void setPhotoListVC(RecordingListPane* pane) { photoListVC_ = pane; }
+  MapPane* mapVC() const { return mapVC_; }
+  void setMapVC(MapPane* pane) { mapVC_ = pane; }
+  PlayerPane* playerVC() const { return playerVC_; }
+  void setPlayerVC(PlayerPane* pane) { playerVC_ = pane; }
+  PlayerPane* playerVCSecondary() const { return playerVCSecondary_; }
+  void setPlayerVCSecondary(PlayerPane* pane) { playerVCSecondary_ = pane; }
+  const QList<PlayerPane*>& playerVCs() const { return playerVCs_; }
+  void setPlayerVCs(const QList<PlayerPane*>& panes) { playerVCs_ = panes; }
+  PlayerSplitPane* playerSplitVC() const { return playerSplitVC_; }
+  void setPlayerSplitVC(PlayerSplitPane* pane) { playerSplitVC_ = pane; }
+  GraphPane* graphVC() const { return graphVC_; }
+  void setGraphVC(GraphPane* pane) { graphVC_ = pane; }
+  TabPane* tabVC() const { return tabVC_; }
+  void setTabVC(TabPane* pane) { tabVC_ = pane; }
+
+ signals:
+  // A background walk handed a recording over (after the panes were told).
+  void dcfInfoDidParse(const std::shared_ptr<DCFInfo>& info);
+
+ private:
+  // Loads `info` into the players (catalogue step 3c-3d of a list selection).
+  void loadCurrentDCFIntoPlayers(const DCFInfoPtr& info);
+  void parserDidProcess(const DCFInfoPtr& info);
+  void parserDidFinish();
+
+  DCFInfoList mediaTree_;
+  PictureInfoList pictureTree_;
+  DCFInfoList mediaTreeNormal_;
+  DCFInfoList mediaTreeEvent_;
+  bool hasSecondary_ = false;
+  bool canReloadMedia_ = true;
+  bool listDidSelect_ = false;
+  DCFInfoPtr currentDCF_;
+  DCFInfoList selectedDCFs_;
+  PictureInfoPtr currentPicture_;
+  PictureInfoList selectedPicures_;
+  std::shared_ptr<DCFAsyncParser> currentParser_;
+  ProgressSheet* currentProgressVC_ = nullptr;
+  QString thumbnailDirectory_;
+  // Set by dispose(): a running scan stops and publishes nothing.
+  std::shared_ptr<std::atomic<bool>> scanCancel_ = std::make_shared<std::atomic<bool>>(false);
+
+  // Playback half.
+  void picturePositionAction(PlayerPane* player);
+  void setUserDate(double secondsSince1970);
+  // Follower code 0: the found recording becomes current and is loaded.
+  void followRecording(const DCFInfoPtr& info);
+  QMetaObject::Connection observeMasterDate();
+  // userDate is read by other windows' ticks through the manager: atomic.
+  std::atomic<qint64> userDateMs_{0};
+  int consecutivePlayFailures_ = 0;
+  QMetaObject::Connection masterDateConnection_ = observeMasterDate();
+
+  RecordingListPane* dcfListVC_ = nullptr;
+  RecordingListPane* eventVC_ = nullptr;
+  RecordingListPane* photoListVC_ = nullptr;
+  MapPane* mapVC_ = nullptr;
+  PlayerPane* playerVC_ = nullptr;
+  PlayerPane* playerVCSecondary_ = nullptr;
+  QList<PlayerPane*> playerVCs_;
+  PlayerSplitPane* playerSplitVC_ = nullptr;
+  GraphPane* graphVC_ = nullptr;
+  TabPane* tabVC_ = nullptr;
+};
+
+}  // namespace dashcard
