@@ -14,6 +14,7 @@ namespace dashcard {
 
 class CustomMapPolyline;
 struct CustomPointAnnotation;
+class ProgressSheet;
 
 // What the window's panes offer to the controllers. Widgets implement these;
 // tests implement them with recording fakes. Every call is made on the main
@@ -36,6 +37,10 @@ class RecordingListPane {
   // Scrolls the selected row into view.
   virtual void focusCurrentDCF() = 0;
   virtual DCFInfoList selectedDCFInfos() const = 0;
+  // Shows the task sheet of a long task started from this list over the
+  // list's window and returns it; null when no sheet can be shown. The task
+  // dismisses it through ProgressSheet::dismiss().
+  virtual ProgressSheet* presentProgressSheet() { return nullptr; }
 };
 
 // The tab view over the lists: tab 0 the normal list, tab 1 the event list.
