@@ -1,0 +1,356 @@
+#include "core/catalogue/dcf_async_parser.h"
+
+#include "core/catalogue/custom_map_polyline.h"
+#include "core/catalogue/custom_point_annotation.h"
+#include "core/catalogue/thumbnail_cache.h"
+#include "core/catalogue/video_frame_grabber.h"
+#include "core/common/color_palette.h"
+#include "core/common/main_thread.h"
+#include "core/common/path_text.h"
+#include "core/telemetry/nmea_data.h"
+
+#include <QBuffer>
+#include <QFile>
+#include <QGuiApplication>
+#include <QImageWriter>
+#include <QPainter>
+#include <QSaveFile>
+#include <QScreen>
+#include <QSvgRenderer>
+#include <QThreadPool>
+#include <QtConcurrent/QtConcurrentRun>
+
+#include <cmath>
+#include <future>
+#include <vector>
+
+#include <sys/stat.h>
+#include <unicode/locid.h>
+#include <unicode/smpdtfmt.h>
+#include <unicode/timezone.h>
+
+namespace dashcard {
+
+struct DCFAsyncParser::Walk {
+  DCFInfoList infos;
+  std::vector<qsizetype> order;
+  std::promise<void> done;
+};
+
+namespace {
+
+// The thumbnail box on a screen of scale 1: 1920 x 1080 x 0.125.
+constexpr double kThumbnailFraction = 0.125;
+constexpr double kThumbnailSeconds = 1.0;
+
+double screenScale() {
+  if (qobject_cast<QGuiApplication*>(QCoreApplication::instance()) == nullptr) {
+    return 1.0;
+  }
+  const QScreen* screen = QGuiApplication::primaryScreen();
+  return screen != nullptr ? std::max(1.0, screen->devicePixelRatio()) : 1.0;
+}
+
+icu::SimpleDateFormat* creationFormatter() {
+  thread_local std::unique_ptr<icu::SimpleDateFormat> formatter = [] {
+    UErrorCode status = U_ZERO_ERROR;
+    auto made = std::make_unique<icu::SimpleDateFormat>(icu::UnicodeString(u"yyyyMMddhhmmss"),
+                                                        icu::Locale("ja_JP"), status);
+    if (U_FAILURE(status)) {
+      made.reset();
+    }
+    return made;
+  }();
+  return formatter.get();
+}
+
+}  // namespace
+
+DCFAsyncParser::DCFAsyncParser(QString cacheDirectory, double scale)
+    : cacheDirectory_(cacheDirectory.isEmpty() ? ThumbnailCache::cachesDirectoryPath() : std::move(cacheDirectory)),
+      scale_(scale > 0.0 ? scale : screenScale()) {}
+
+DCFAsyncParser::~DCFAsyncParser() = default;
+
+void DCFAsyncParser::setUpDCFAsync(const DCFInfoList& infos, qsizetype startIndex, ProgressBlock progress,
+                                   FinishBlock didFinish) {
+  if (isRunning_.exchange(true)) {
+    return;
+  }
+  if (infos.isEmpty()) {
+    return;
+  }
+  auto walk = std::make_shared<Walk>();
+  walk->infos = infos;
+  const qsizetype count = infos.size();
+  const qsizetype start = std::clamp<qsizetype>(startIndex, 0, count);
+  walk->order.reserve(static_cast<size_t>(count));
+  for (qsizetype i = start; i < count; ++i) {
+    walk->order.push_back(i);
+  }
+  for (qsizetype i = 0; i < start; ++i) {
+    walk->order.push_back(i);
+  }
+  progressBlock_ = progress ? std::move(progress) : ProgressBlock([](const DCFInfoPtr&) {});
+  didFinishBlock_ = didFinish ? std::move(didFinish) : FinishBlock([] {});
+  finished_ = walk->done.get_future().share();
+
+  // The task holds the parser weakly: a parser dropped by its owner ends its walk.
+  std::weak_ptr<DCFAsyncParser> weak = weak_from_this();
+  if (weak.expired()) {
+    // Not owned by a shared pointer: the caller keeps it alive until waitForFinished().
+    DCFAsyncParser* self = this;
+    QThreadPool::globalInstance()->start([self, walk] { self->run(walk); });
+    return;
+  }
+  QThreadPool::globalInstance()->start([weak, walk] {
+    if (auto self = weak.lock()) {
+      self->run(walk);
+    } else {
+      walk->done.set_value();
+    }
+  });
+}
+
+void DCFAsyncParser::waitForFinished() {
+  if (finished_.valid()) {
+    finished_.wait();
+  }
+}
+
+void DCFAsyncParser::run(const std::shared_ptr<Walk>& walk) {
+  const QString cacheDirectory = cacheDirectory_;
+  const double scale = scale_;
+  auto thumbnailJob = [cacheDirectory, scale](const QString& path) {
+    DCFAsyncParser maker(cacheDirectory, scale);
+    return maker.getThumbnailPathWithSourceFilePath(path);
+  };
+  // The next recording's thumbnail is made on a second thread while this
+  // one parses and hands over, so two cores share the decoding and the
+  // order in which recordings are delivered stays the walk order.
+  QFuture<std::optional<QString>> next;
+  const auto& order = walk->order;
+  for (size_t k = 0; k < order.size(); ++k) {
+    if (cancelFlag_.load()) {
+      break;
+    }
+    const qsizetype index = order[k];
+    const DCFInfoPtr& info = walk->infos.at(index);
+    QFuture<std::optional<QString>> current = std::move(next);
+    next = {};
+    if (k + 1 < order.size() && !cancelFlag_.load()) {
+      next = QtConcurrent::run(QThreadPool::globalInstance(), thumbnailJob,
+                               walk->infos.at(order[k + 1])->filePath());
+    }
+
+    std::shared_ptr<CustomMapPolyline> line;
+    if (info->routeLine().isEmpty()) {
+      line = polylineForDCFInfos(walk->infos, index);
+    }
+    if (info->annotation().isEmpty()) {
+      if (auto annotation = annotationForDCFInfo(info)) {
+        info->setAnnotation({annotation});
+      }
+    }
+    if (line) {
+      info->setRouteLine({line});
+    }
+    std::optional<QString> thumbnail;
+    if (current.isValid()) {
+      thumbnail = current.result();
+    } else {
+      thumbnail = getThumbnailPathWithSourceFilePath(info->filePath());
+    }
+    if (!cancelFlag_.load()) {
+      runOnMainThreadSync([&] {
+        if (info->thumbnailPath().isEmpty() && thumbnail) {
+          info->setThumbnailPath(*thumbnail);
+        }
+        progressBlock_(info);
+      });
+    }
+  }
+  if (next.isValid()) {
+    next.waitForFinished();
+  }
+  runOnMainThreadSync([&] {
+    if (!cancelFlag_.load()) {
+      didFinishBlock_();
+    }
+  });
+  walk->done.set_value();
+}
+
+std::shared_ptr<CustomMapPolyline> DCFAsyncParser::polylineForDCFInfos(const DCFInfoList& infos, qsizetype index) {
+  if (index < 0 || index >= infos.size()) {
+    return nullptr;
+  }
+  const DCFInfoPtr& current = infos.at(index);
+  current->nmea()->setup();
+  const auto fixes = current->nmea()->varidLocations();
+  QList<MapCoordinate> points;
+  points.reserve(static_cast<qsizetype>(fixes.size()) + 1);
+  QDateTime lastTime;
+  for (const CustomLocation& fix : fixes) {
+    points.append({fix.latitude, fix.longitude});
+    lastTime = fix.timestamp;
+  }
+  for (qsizetype j = index + 1; j < infos.size(); ++j) {
+    const DCFInfoPtr& following = infos.at(j);
+    following->nmea()->setup();
+    const auto nextFixes = following->nmea()->varidLocations();
+    if (nextFixes.empty()) {
+      continue;
+    }
+    following->nmea()->setLastValidSpeedLocation(current->nmea()->lastValidSpeedLocation());
+    following->nmea()->setLastValidHeadingLocation(current->nmea()->lastValidHeadingLocation());
+    const CustomLocation& first = *nextFixes.begin();
+    // One drive is one line: join unless a new day begins after a pause.
+    const bool newDay = ColorPalette::shouldChangeRouteColor(lastTime, first.timestamp);
+    const bool close = lastTime.isValid() && first.timestamp.isValid() &&
+                       std::llabs(lastTime.msecsTo(first.timestamp)) < 30000;
+    if (!newDay || close) {
+      points.append({first.latitude, first.longitude});
+    }
+    break;
+  }
+  return std::make_shared<CustomMapPolyline>(std::move(points), ColorPalette::routeColor1());
+}
+
+std::shared_ptr<CustomPointAnnotation> DCFAsyncParser::annotationForDCFInfo(const DCFInfoPtr& info) {
+  if (!info) {
+    return nullptr;
+  }
+  auto annotation = std::make_shared<CustomPointAnnotation>();
+  const auto fixes = info->nmea()->varidLocations();
+  if (!fixes.empty()) {
+    const CustomLocation& first = *fixes.begin();
+    annotation->coordinate = {first.latitude, first.longitude};
+  }
+  annotation->title = info->dcfName();
+  annotation->isUserLocation = false;
+  annotation->info = info;
+  return annotation;
+}
+
+std::optional<QString> DCFAsyncParser::getThumbnailPathWithSourceFilePath(const QString& path) const {
+  const QString name = cacheFileNameWithSourceFilePath(path);
+  if (name.isEmpty() || cacheDirectory_.isEmpty()) {
+    return std::nullopt;
+  }
+  const QString target = path_text::appendingPathComponent(cacheDirectory_, name);
+  struct stat info {};
+  if (::stat(QFile::encodeName(target).constData(), &info) == 0) {
+    return target;
+  }
+  return makeThumbnail(path, target);
+}
+
+std::optional<QString> DCFAsyncParser::getThumbnailPathWithSourceFilePath(const QString& path,
+                                                                          const QImage& keyImage) const {
+  (void)keyImage;
+  return getThumbnailPathWithSourceFilePath(path);
+}
+
+std::optional<QString> DCFAsyncParser::makeThumbnail(const QString& path, const QString& target) const {
+  const double box = scale_ * kThumbnailFraction;
+  const QImage image = thumbnailWithContentAtPath(path, static_cast<int>(std::lround(1920.0 * box)),
+                                                  static_cast<int>(std::lround(1080.0 * box)));
+  if (image.isNull()) {
+    return std::nullopt;
+  }
+  QByteArray data;
+  {
+    QBuffer buffer(&data);
+    buffer.open(QIODevice::WriteOnly);
+    QImageWriter writer(&buffer, "jpg");
+    writer.setQuality(85);
+    if (!writer.write(image)) {
+      return std::nullopt;
+    }
+  }
+  if (data.isEmpty()) {
+    return std::nullopt;
+  }
+  // Written under a temporary name and renamed, so a reader never sees half
+  // a file. A failed write leaves no file; views then show no picture.
+  QSaveFile file(target);
+  if (file.open(QIODevice::WriteOnly)) {
+    file.write(data);
+    file.commit();
+  }
+  return target;
+}
+
+QImage DCFAsyncParser::thumbnailWithContentAtPath(const QString& path, int width, int height) {
+  const QSize box(std::max(1, width), std::max(1, height));
+  VideoFrameGrabber grabber(path);
+  QImage frame = grabber.frameAt(kThumbnailSeconds, box);
+  if (frame.isNull()) {
+    return brokenMovieImage(box.width(), box.height());
+  }
+  return frame;
+}
+
+QImage DCFAsyncParser::brokenMovieImage(int width, int height) {
+  const QSize box(std::max(1, width), std::max(1, height));
+  QImage image(box, QImage::Format_RGB32);
+  image.fill(QColor(48, 48, 48));
+  QSvgRenderer renderer(QStringLiteral(":/images/broken_mov.svg"));
+  QPainter painter(&image);
+  painter.setRenderHint(QPainter::Antialiasing);
+  if (renderer.isValid()) {
+    QSize size = renderer.defaultSize();
+    if (size.isEmpty()) {
+      size = box;
+    }
+    const QSize fitted = size.scaled(box * 3 / 4, Qt::KeepAspectRatio);
+    const QRect where((box.width() - fitted.width()) / 2, (box.height() - fitted.height()) / 2, fitted.width(),
+                      fitted.height());
+    renderer.render(&painter, where);
+  } else {
+    // A struck-through frame when the artwork is not linked in.
+    painter.setPen(QPen(QColor(200, 60, 60), std::max(2, box.height() / 30)));
+    const QRect frame = QRect(QPoint(0, 0), box).adjusted(box.width() / 4, box.height() / 4, -box.width() / 4,
+                                                          -box.height() / 4);
+    painter.drawRect(frame);
+    painter.drawLine(frame.topLeft(), frame.bottomRight());
+  }
+  painter.end();
+  return image;
+}
+
+QString DCFAsyncParser::cacheFileNameWithSourceFilePath(const QString& path) {
+  const QString created = fileCreationDateString(path);
+  const QString size = fileSizeString(path);
+  if (created.isEmpty() || size.isEmpty()) {
+    return {};
+  }
+  const QString folder = path_text::lastPathComponent(path_text::deletingLastPathComponent(path));
+  const QString base = path_text::deletingPathExtension(path_text::lastPathComponent(path));
+  return folder + base + size + created + QStringLiteral(".jpg");
+}
+
+QString DCFAsyncParser::fileCreationDateString(const QString& path) {
+  const QDateTime created = ThumbnailCache::fileCreationDate(path);
+  if (!created.isValid()) {
+    return {};
+  }
+  icu::SimpleDateFormat* formatter = creationFormatter();
+  if (formatter == nullptr) {
+    return created.toLocalTime().toString(QStringLiteral("yyyyMMddhhmmss"));
+  }
+  icu::UnicodeString text;
+  formatter->format(static_cast<UDate>(created.toMSecsSinceEpoch()), text);
+  return QString(reinterpret_cast<const QChar*>(text.getBuffer()), text.length());
+}
+
+QString DCFAsyncParser::fileSizeString(const QString& path) {
+  struct stat info {};
+  if (path.isEmpty() || ::stat(QFile::encodeName(path).constData(), &info) != 0) {
+    return {};
+  }
+  return QString::asprintf("%010ld", static_cast<long>(info.st_size));
+}
+
+}  // namespace dashcard
