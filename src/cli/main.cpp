@@ -15,6 +15,9 @@ using dashcard::cli::Command;
 
 // Keep in the order `--help` should list them.
 const std::array kCommands = {
+    &dashcard::cli::kScanCommand,
+    &dashcard::cli::kThumbnailsCommand,
+    &dashcard::cli::kCacheCleanCommand,
     &dashcard::cli::kDemoCardCommand,
 };
 
