@@ -152,26 +152,27 @@ std::string_view asciiTrimmed(std::string_view field) {
 class NMEAParser {
  public:
   NMEAParser(TelemetryStore& store, const CustomLocation& lastSpeed, const CustomLocation& lastHeading)
-      : store_(store), lastSpeed_(lastSpeed), lastHeading_(lastHeading) {
+      : store_(&store), lastSpeed_(lastSpeed), lastHeading_(lastHeading) {
     lastSpeedMSecs_ = lastSpeed.timestamp.isValid() ? lastSpeed.timestamp.toMSecsSinceEpoch() : 0;
   }
 
   // A whole file: cut into groups at every "$GNRMC", each group's lines parsed.
-  // Lines that are not UTF-8 are left out as if they were not there.
-  void parseFile(std::string_view bytes) {
+  // False when no line of it was readable text: then it yields nothing.
+  bool parseFile(std::string_view bytes) {
     if (bytes.substr(0, 3) == "\xEF\xBB\xBF") {
       bytes.remove_prefix(3);
     }
     beginGroup();
     pieceStart_ = true;
-    forEachLine(bytes, true, [this](std::string_view line, bool ascii) { cutLine(line, ascii); });
+    forEachLine(bytes, [this](std::string_view line, bool ascii) { cutLine(line, ascii); });
     endGroup();
+    return readableText_;
   }
 
   // The lines of one group's text, no cutting.
   void parseGroup(std::string_view bytes) {
     beginGroup();
-    forEachLine(bytes, false, [this](std::string_view line, bool ascii) { parseLine(line, ascii); });
+    forEachLine(bytes, [this](std::string_view line, bool ascii) { parseLine(line, ascii); });
   }
 
   // Ends the group in progress; adds it to the groups when it held a position sentence.
@@ -179,22 +180,22 @@ class NMEAParser {
     if (!marked_) {
       return false;
     }
-    auto& groups = store_.groups;
+    auto& groups = store_->groups;
     const auto index = static_cast<std::uint32_t>(groups.size());
     if (index == 0) {
-      store_.firstFixBegin = fixBegin_;
-    } else if (motionBegin_ != store_.lastMotionEnd) {
-      store_.motionEnds.push_back({index - 1, 0, store_.lastMotionEnd});
+      store_->firstFixBegin = fixBegin_;
+    } else if (motionBegin_ != store_->lastMotionEnd) {
+      store_->motionEnds.push_back({index - 1, 0, store_->lastMotionEnd});
     }
     TelemetryStore::Group group;
-    group.fixEndAndValid = static_cast<std::uint32_t>(store_.locations.size()) |
+    group.fixEndAndValid = static_cast<std::uint32_t>(store_->locations.size()) |
                            (valid_ ? TelemetryStore::Group::kValidBit : 0u);
     group.motionBegin = motionBegin_;
     groups.push_back(group);
-    store_.lastMotionEnd = static_cast<std::uint32_t>(store_.motions.size());
-    if (store_.driveSupports.size() > driveSupportBegin_) {
-      store_.driveSupportRanges.push_back(
-          {index, driveSupportBegin_, static_cast<std::uint32_t>(store_.driveSupports.size())});
+    store_->lastMotionEnd = static_cast<std::uint32_t>(store_->motions.size());
+    if (store_->driveSupports.size() > driveSupportBegin_) {
+      store_->driveSupportRanges.push_back(
+          {index, driveSupportBegin_, static_cast<std::uint32_t>(store_->driveSupports.size())});
     }
     marked_ = false;
     return true;
@@ -214,15 +215,15 @@ class NMEAParser {
   void beginGroup() {
     marked_ = false;
     valid_ = false;
-    fixBegin_ = static_cast<std::uint32_t>(store_.locations.size());
-    motionBegin_ = static_cast<std::uint32_t>(store_.motions.size());
-    driveSupportBegin_ = static_cast<std::uint32_t>(store_.driveSupports.size());
+    fixBegin_ = static_cast<std::uint32_t>(store_->locations.size());
+    motionBegin_ = static_cast<std::uint32_t>(store_->motions.size());
+    driveSupportBegin_ = static_cast<std::uint32_t>(store_->driveSupports.size());
   }
 
   // Calls `lineFn(line, ascii)` for every line; terminators are LF, CR, CR LF,
-  // NEL, LS and PS. With `dropInvalid`, lines that are not UTF-8 are skipped.
+  // NEL, LS and PS. `ascii` tells that the line needs no UTF-8 check.
   template <typename LineFn>
-  static void forEachLine(std::string_view bytes, bool dropInvalid, LineFn&& lineFn) {
+  static void forEachLine(std::string_view bytes, LineFn&& lineFn) {
     const auto* p = reinterpret_cast<const unsigned char*>(bytes.data());
     const auto* const end = p + bytes.size();
     while (p < end) {
@@ -252,39 +253,47 @@ class NMEAParser {
         }
         ++q;
       }
-      const std::string_view line(reinterpret_cast<const char*>(p), static_cast<std::size_t>(q - p));
-      if (ascii || !dropInvalid || nmea::isValidUtf8(line)) {
-        lineFn(line, ascii);
-      }
+      lineFn(std::string_view(reinterpret_cast<const char*>(p), static_cast<std::size_t>(q - p)), ascii);
       p = q + terminator;
     }
   }
 
-  // One line of the file, with the group cuts that fall inside it.
+  // One line of the file, with the group cuts that fall inside it. A line
+  // of a group that is not UTF-8 is left out (binary junk from a receiver
+  // often shares its line with a sound sentence after the cut).
   void cutLine(std::string_view line, bool ascii) {
     std::size_t position = 0;
     while (true) {
       const std::size_t cut = line.find(kGroupCut, position);
       const std::string_view fragment = line.substr(position, cut == std::string_view::npos ? line.npos : cut - position);
+      const bool readable = ascii || nmea::isValidUtf8(fragment);
       if (pieceStart_) {
-        // A group whose text does not begin with "$" gets the cut tag back.
-        pieceStart_ = false;
-        if (fragment.empty() || fragment.front() != '$') {
-          prefixed_.assign(kGroupCut);
-          prefixed_.append(fragment);
-          parseLine(prefixed_, ascii);
-        } else {
-          parseLine(fragment, ascii);
+        if (readable) {
+          // A group whose text does not begin with "$" gets the cut tag back.
+          pieceStart_ = false;
+          if (fragment.empty() || fragment.front() != '$') {
+            prefixed_.assign(kGroupCut);
+            prefixed_.append(fragment);
+            parseLine(prefixed_, ascii);
+          } else {
+            parseLine(fragment, ascii);
+          }
+        } else if (pieceAfterCut_) {
+          // The cut tag was readable: the group stays, as one without a fix.
+          pieceStart_ = false;
+          parseLine(kGroupCut, true);
         }
-      } else if (!fragment.empty()) {
+      } else if (readable && !fragment.empty()) {
         parseLine(fragment, ascii);
       }
+      readableText_ = readableText_ || (readable && !fragment.empty());
       if (cut == std::string_view::npos) {
         return;
       }
       endGroup();
       beginGroup();
       pieceStart_ = true;
+      pieceAfterCut_ = true;
       position = cut + kGroupCut.size();
     }
   }
@@ -329,7 +338,7 @@ class NMEAParser {
           for (std::size_t i = 0; i < count; ++i) {
             components.append(text(fields[i]));
           }
-          store_.driveSupports.emplace_back(components);
+          store_->driveSupports.emplace_back(components);
         }
       } else if (tag == "$QVVER") {
         if (count == 2) {
@@ -355,7 +364,7 @@ class NMEAParser {
     for (double axis : g) {
       maxMotionABS = std::max(maxMotionABS, std::fabs(axis));
     }
-    store_.motions.emplace_back(g[0], g[1], g[2]);
+    store_->motions.emplace_back(g[0], g[1], g[2]);
   }
 
   void position(const Fields& fields, std::size_t count) {
@@ -408,23 +417,25 @@ class NMEAParser {
     if (knownCourse) {
       lastHeading_ = location;
     }
-    store_.locations.push_back(location);
+    store_->locations.push_back(location);
     if (isValid) {
       valid_ = true;
-      store_.validLocations.push_back(static_cast<std::uint32_t>(store_.locations.size() - 1));
+      store_->validLocations.push_back(static_cast<std::uint32_t>(store_->locations.size() - 1));
     }
   }
 
-  TelemetryStore& store_;
+  TelemetryStore* store_;
   CustomLocation lastSpeed_;
   CustomLocation lastHeading_;
   qint64 lastSpeedMSecs_ = 0;
   bool marked_ = false;
   bool valid_ = false;
   bool pieceStart_ = false;
+  bool pieceAfterCut_ = false;
   std::uint32_t fixBegin_ = 0;
   std::uint32_t motionBegin_ = 0;
   std::uint32_t driveSupportBegin_ = 0;
+  bool readableText_ = false;
   std::string prefixed_;
 };
 
@@ -471,8 +482,14 @@ void NMEAData::setup() {
   previous.reset();
   NMEAParser parser(*store, speedSeed, headingSeed);
   const QByteArray bytes = readTelemetryFile(path);
-  if (!bytes.isEmpty()) {
-    parser.parseFile(std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())));
+  if (!bytes.isEmpty() &&
+      !parser.parseFile(std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())))) {
+    // Binary junk: keep nothing a chance "$GNRMC" in it may have made.
+    auto empty = std::make_shared<TelemetryStore>();
+    empty->driveSupports = std::move(store->driveSupports);
+    empty->carInfos = std::move(store->carInfos);
+    store = std::move(empty);
+    parser = NMEAParser(*store, speedSeed, headingSeed);
   }
   store->shrink();
 
