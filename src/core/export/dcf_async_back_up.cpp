@@ -1,0 +1,231 @@
+#include "core/export/dcf_async_back_up.h"
+
+#include "core/common/const_class.h"
+#include "core/common/main_thread.h"
+#include "core/common/path_text.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QThreadPool>
+
+#include <cerrno>
+
+namespace dashcard {
+namespace {
+
+QString filePathOf(const BackUpItem& item) {
+  if (const auto* info = std::get_if<DCFInfoPtr>(&item); info != nullptr && *info) {
+    return (*info)->filePath();
+  }
+  if (const auto* picture = std::get_if<PictureInfoPtr>(&item); picture != nullptr && *picture) {
+    return (*picture)->filePath();
+  }
+  return {};
+}
+
+// Copies into a folder that is made first, so files of folders outside the
+// fixed layout (PARKING) have a place too.
+std::optional<FileError> copyInto(const QString& source, const QString& destination) {
+  if (auto error = FileCopier::makeDirectory(path_text::deletingLastPathComponent(destination))) {
+    return error;
+  }
+  return FileCopier::copyFile(source, destination);
+}
+
+bool missing(const QString& path) {
+  QFileInfo info(path);
+  return !info.exists() && !info.isSymLink();
+}
+
+}  // namespace
+
+std::shared_ptr<DCFAsyncBackUp> DCFAsyncBackUp::create() {
+  return std::shared_ptr<DCFAsyncBackUp>(new DCFAsyncBackUp());
+}
+
+std::optional<QString> DCFAsyncBackUp::error() const { return error_; }
+
+QString DCFAsyncBackUp::targetProblem(const QString& targetRootDirPath) {
+  if (targetRootDirPath.isEmpty()) {
+    return QStringLiteral("No backup folder was given.");
+  }
+  const QFileInfo info(targetRootDirPath);
+  if (!info.exists() && !info.isSymLink()) {
+    return {};
+  }
+  if (!info.isDir()) {
+    return QStringLiteral("%1 exists and is not a folder.").arg(targetRootDirPath);
+  }
+  if (!QDir(targetRootDirPath).isEmpty(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System)) {
+    return QStringLiteral("%1 is not empty: a backup goes into a new or empty folder.").arg(targetRootDirPath);
+  }
+  return {};
+}
+
+quint64 DCFAsyncBackUp::requiredBytes(const QList<BackUpItem>& items) {
+  quint64 total = 0;
+  const auto size = [](const QString& path) -> quint64 {
+    const QFileInfo info(path);
+    return path.isEmpty() || !info.isFile() ? 0 : static_cast<quint64>(info.size());
+  };
+  for (const BackUpItem& item : items) {
+    if (const auto* info = std::get_if<DCFInfoPtr>(&item); info != nullptr && *info) {
+      total += size((*info)->filePath()) + size((*info)->infoFilePath()) + size((*info)->secondaryFilePath());
+    } else if (const auto* picture = std::get_if<PictureInfoPtr>(&item); picture != nullptr && *picture) {
+      total += size((*picture)->filePath());
+    }
+  }
+  return total;
+}
+
+void DCFAsyncBackUp::backUpAsync(const QList<BackUpItem>& items, const QString& targetRootDirPath,
+                                 ProgressBlock startProgress, ProgressBlock finishProgress,
+                                 DidFinishBlock didFinish) {
+  if (isRunning_.exchange(true)) {
+    return;
+  }
+  if (items.isEmpty()) {
+    return;
+  }
+  backupFileList_ = items;
+  targetRootDirPath_ = targetRootDirPath;
+  startProgressBlock_ = startProgress ? std::move(startProgress) : [](const QString&, float) {};
+  finishProgressBlock_ = finishProgress ? std::move(finishProgress) : [](const QString&, float) {};
+  didFinishBlock_ = didFinish ? std::move(didFinish) : [](const std::optional<QString>&) {};
+  std::weak_ptr<DCFAsyncBackUp> weakSelf = weak_from_this();
+  QThreadPool::globalInstance()->start([weakSelf, items, targetRootDirPath] {
+    if (auto self = weakSelf.lock()) {
+      self->run(items, targetRootDirPath);
+    }
+  });
+}
+
+void DCFAsyncBackUp::run(const QList<BackUpItem>& items, const QString& target) {
+  std::optional<FileError> error;
+  // Refused before anything is written: the clean-up removes the target.
+  bool ownsTarget = false;
+  bool refused = false;
+  if (const QString problem = targetProblem(target); !problem.isEmpty()) {
+    error = FileError{EEXIST, problem};
+    refused = true;
+  } else {
+    ownsTarget = missing(target);
+    const QStringList folders{ConstClass::REG_TX900_FOLDER_NORMAL, ConstClass::REG_TX900_FOLDER_MANUAL,
+                              ConstClass::REG_TX900_FOLDER_EVENT};
+    QStringList layout;
+    for (const QString& folder : folders) {
+      layout << path_text::appendingPathComponent(target, folder);
+    }
+    const QString nmea = path_text::appendingPathComponent(target, ConstClass::REG_RYND_FOLDER_NMEA);
+    layout << nmea;
+    for (const QString& folder : folders) {
+      layout << path_text::appendingPathComponent(nmea, folder);
+    }
+    for (const QString& folder : layout) {
+      if (auto failed = FileCopier::makeDirectory(folder)) {
+        error = failed;  // the last failure is the one reported
+      }
+    }
+  }
+
+  const auto count = static_cast<float>(items.size());
+  for (qsizetype i = 0; !error && i < items.size(); ++i) {
+    if (cancelFlag()) {
+      break;
+    }
+    currentIndex_.store(static_cast<int>(i));
+    const BackUpItem& item = items.at(i);
+    const QString path = filePathOf(item);
+    if (!cancelFlag()) {
+      const float value = static_cast<float>(i) / count;
+      runOnMainThreadSync([this, &path, value] {
+        if (!cancelFlag()) {
+          startProgressBlock_(path, value);
+        }
+      });
+    }
+    if (const auto* info = std::get_if<DCFInfoPtr>(&item); info != nullptr && *info) {
+      error = backUpInfo(**info, target);
+    } else if (const auto* picture = std::get_if<PictureInfoPtr>(&item); picture != nullptr && *picture) {
+      error = backUpPictureInfo(**picture, target);
+    }
+    if (error) {
+      break;
+    }
+    if (!cancelFlag()) {
+      const float value = static_cast<float>(i + 1) / count;
+      runOnMainThreadSync([this, &path, value] {
+        if (!cancelFlag()) {
+          finishProgressBlock_(path, value);
+        }
+      });
+    }
+  }
+
+  runOnMainThreadSync([this, &error, &target, refused, ownsTarget] {
+    const auto cleanUp = [&] {
+      if (refused) {
+        return;  // nothing was written
+      }
+      if (ownsTarget) {
+        cleanDirectory(target);
+        return;
+      }
+      // The folder was empty before the run: all it holds now is the run's.
+      const QDir dir(target);
+      for (const QFileInfo& entry :
+           dir.entryInfoList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System)) {
+        if (entry.isDir() && !entry.isSymLink()) {
+          cleanDirectory(entry.filePath());
+        } else {
+          QFile::remove(entry.filePath());
+        }
+      }
+    };
+    if (cancelFlag()) {
+      cleanUp();
+      return;
+    }
+    if (error) {
+      error_ = error->message;
+      cleanUp();
+    }
+    didFinishBlock_(error ? std::optional<QString>(error->message) : std::nullopt);
+  });
+}
+
+std::optional<FileError> DCFAsyncBackUp::backUpInfo(const DCFInfo& info, const QString& targetRootPath) {
+  const QString destination = path_text::appendingPathComponent(targetRootPath, info.deltaPath());
+  // A vanished front video is a failed backup, not a complete one.
+  if (auto error = copyInto(info.filePath(), destination)) {
+    return error;
+  }
+  const QString telemetry = info.infoFilePath();
+  if (!telemetry.isEmpty() && !missing(telemetry)) {
+    if (auto error = copyInto(telemetry, info.infoFilePathWithRootPath(targetRootPath))) {
+      return error;
+    }
+  }
+  const QString rear = info.secondaryFilePath();
+  if (!rear.isEmpty() && !missing(rear)) {
+    const QString rearDestination = path_text::appendingPathComponent(
+        path_text::deletingLastPathComponent(destination), path_text::lastPathComponent(rear));
+    if (auto error = copyInto(rear, rearDestination)) {
+      return error;
+    }
+  }
+  return std::nullopt;
+}
+
+std::optional<FileError> DCFAsyncBackUp::backUpPictureInfo(const PictureInfo& info, const QString& targetRootPath) {
+  return copyInto(info.filePath(), path_text::appendingPathComponent(targetRootPath, info.deltaPath()));
+}
+
+void DCFAsyncBackUp::cleanDirectory(const QString& path) {
+  QDir dir(path);
+  if (QFileInfo(path).isDir()) {
+    dir.removeRecursively();
+  }
+}
+
+}  // namespace dashcard

@@ -1,0 +1,84 @@
+#pragma once
+
+#include "core/catalogue/dcf_info.h"
+#include "core/catalogue/picture_info.h"
+#include "core/export/file_copier.h"
+
+#include <QList>
+#include <QString>
+
+#include <atomic>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <variant>
+
+namespace dashcard {
+
+// One thing to back up: a recording (front and rear video, telemetry file)
+// or a still picture. An empty pointer is skipped.
+using BackUpItem = std::variant<DCFInfoPtr, PictureInfoPtr>;
+
+// Copies recordings and pictures into a new folder with the card's layout,
+// in the background. One object per run, started once.
+//
+// Layout under the target T: T/NORMAL, T/MANUAL, T/EVENT, T/NMEA and
+// T/NMEA/{NORMAL,MANUAL,EVENT}, made even when empty, plus the folder of
+// every copied file (PARKING among them). Copies never overwrite. A missing
+// telemetry file or rear video is tolerated; a missing front video or
+// picture fails the run. On failure or cancel everything the run wrote is
+// removed; T itself only when the run created it.
+class DCFAsyncBackUp : public std::enable_shared_from_this<DCFAsyncBackUp> {
+ public:
+  // (file path of the item, progress 0..1)
+  using ProgressBlock = std::function<void(const QString& filePath, float progress)>;
+  // The reason of a failure; empty on success.
+  using DidFinishBlock = std::function<void(const std::optional<QString>& error)>;
+
+  static std::shared_ptr<DCFAsyncBackUp> create();
+
+  bool cancelFlag() const { return cancelFlag_.load(); }
+  void setCancelFlag(bool cancel) { cancelFlag_.store(cancel); }
+  bool isRunning() const { return isRunning_.load(); }
+  // Set by the run: the error it ended with, what it was given, the item it is at.
+  std::optional<QString> error() const;
+  const QList<BackUpItem>& backupFileList() const { return backupFileList_; }
+  const QString& targetRootDirPath() const { return targetRootDirPath_; }
+  int currentIndex() const { return currentIndex_.load(); }
+
+  // Starts the run and returns at once. Does nothing on a second call; with
+  // no items nothing runs and no callback is called. `startProgress` comes
+  // before each item with position / count, `finishProgress` after it with
+  // (position + 1) / count, `didFinish` once at the end unless cancelled.
+  // Callbacks run on the main thread; the run waits for each.
+  void backUpAsync(const QList<BackUpItem>& items, const QString& targetRootDirPath, ProgressBlock startProgress,
+                   ProgressBlock finishProgress, DidFinishBlock didFinish);
+
+  // Copies one recording / one picture under `targetRootPath`.
+  static std::optional<FileError> backUpInfo(const DCFInfo& info, const QString& targetRootPath);
+  static std::optional<FileError> backUpPictureInfo(const PictureInfo& info, const QString& targetRootPath);
+  // Removes the folder at `path` with its contents; errors are ignored.
+  static void cleanDirectory(const QString& path);
+  // Why `targetRootDirPath` cannot take a backup (a file, or a folder that
+  // is not empty: the clean-up must never remove what the run did not
+  // write); empty when it can.
+  static QString targetProblem(const QString& targetRootDirPath);
+  // Bytes the items would copy (files that exist).
+  static quint64 requiredBytes(const QList<BackUpItem>& items);
+
+ private:
+  DCFAsyncBackUp() = default;
+  void run(const QList<BackUpItem>& items, const QString& target);
+
+  std::atomic<bool> cancelFlag_{false};
+  std::atomic<bool> isRunning_{false};
+  std::atomic<int> currentIndex_{0};
+  std::optional<QString> error_;
+  QList<BackUpItem> backupFileList_;
+  QString targetRootDirPath_;
+  ProgressBlock startProgressBlock_;
+  ProgressBlock finishProgressBlock_;
+  DidFinishBlock didFinishBlock_;
+};
+
+}  // namespace dashcard

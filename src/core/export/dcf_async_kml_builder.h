@@ -1,0 +1,85 @@
+#pragma once
+
+#include "core/catalogue/dcf_info.h"
+#include "core/export/xml_node.h"
+#include "core/telemetry/custom_location.h"
+
+#include <QByteArray>
+#include <QString>
+
+#include <atomic>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <vector>
+
+namespace dashcard {
+
+// Writes the routes and event positions of recordings as a KML document or a
+// KMZ archive, in the background. One object per export, started once.
+//
+// Build: every recording's telemetry is parsed in list order (speed and
+// heading carried over from the clip before), the valid positions are
+// grouped by calendar day (a group per later day, so a list sorted newest
+// first stays one group), one route folder per group and one folder of
+// event placemarks are built, and the document is written on the main
+// thread. Progress and the end are reported on the main thread, waiting for
+// it. Cancel stops at the next check; no file and no callback follow.
+class DCFAsyncKMLBuilder : public std::enable_shared_from_this<DCFAsyncKMLBuilder> {
+ public:
+  // (the recording just parsed, 0 < progress <= 0.99)
+  using ProgressBlock = std::function<void(const DCFInfoPtr& info, float progress)>;
+  // The reason of a failure; empty on success.
+  using DidFinishBlock = std::function<void(const std::optional<QString>& error)>;
+
+  static constexpr unsigned kTrackStyleCount = 7;
+  static constexpr unsigned kEventStyleCount = 4;
+  static inline const QByteArray kKmlNamespace = "http://www.opengis.net/kml/2.2";
+  static inline const QByteArray kExtensionNamespace = "http://www.google.com/kml/ext/2.2";
+
+  // The task holds the builder weakly, so it must live in a shared_ptr.
+  static std::shared_ptr<DCFAsyncKMLBuilder> create();
+
+  bool cancelFlag() const { return cancelFlag_.load(); }
+  void setCancelFlag(bool cancel) { cancelFlag_.store(cancel); }
+  bool isRunning() const { return isRunning_.load(); }
+
+  // Starts the build and returns at once. Does nothing on a second call;
+  // with no recordings nothing runs and no callback is called.
+  void kmlBuildAsync(const DCFInfoList& infos, const QString& targetFilePath, ProgressBlock progress,
+                     DidFinishBlock didFinish);
+
+  // Pieces of the document.
+  static QByteArray createXMLString(std::vector<XmlNode> nodes);
+  static std::optional<XmlNode> routeNodeFolderWithLocations(const std::vector<CustomLocation>& locations,
+                                                             unsigned styleIndex);
+  static std::optional<XmlNode> eventNodeFolderWithLocations(const DCFInfoList& infos);
+  static std::optional<XmlNode> eventNodeForEventInfo(const DCFInfo& info);
+  static std::vector<XmlNode> lookAtNodesForLocation(const CustomLocation& location);
+  static XmlNode descriptionNodeForLocation(const CustomLocation& location, const QString& eventPlacemarkName);
+  static QString descriptionBody();
+  static QString descriptionFooter(const CustomLocation& location, const QString& eventPlacemarkName);
+  static std::vector<XmlNode> whenAndCoordNodesForLocation(const CustomLocation& location);
+  // type 0: route line styles, 1: event icon styles.
+  static std::optional<XmlNode> styleMapForTracksNodeWithIndex(unsigned index, unsigned type);
+
+  // The positions grouped by calendar day, in list order (parsed telemetry).
+  static std::vector<std::vector<CustomLocation>> dayGroups(const DCFInfoList& infos);
+  // True when the target names a KMZ archive (extension in any case).
+  static bool isKmzPath(const QString& targetFilePath);
+  // Writes the document, plain or packed by the target's extension.
+  static bool writeDocument(const QByteArray& document, const QString& targetFilePath, QString* errorText);
+  // The banner picture of the event descriptions: a 192 x 108 baseline JPEG.
+  static QByteArray bannerJpeg();
+
+ private:
+  DCFAsyncKMLBuilder() = default;
+  void run(const DCFInfoList& infos, const QString& targetFilePath);
+
+  std::atomic<bool> cancelFlag_{false};
+  std::atomic<bool> isRunning_{false};
+  ProgressBlock progressBlock_;
+  DidFinishBlock didFinishBlock_;
+};
+
+}  // namespace dashcard

@@ -1,0 +1,42 @@
+#pragma once
+
+#include <QByteArray>
+
+#include <utility>
+#include <vector>
+
+namespace dashcard {
+
+// A small element tree for the documents we write (KML). Names, attribute
+// values and texts are UTF-8 and unescaped; the writer escapes them.
+struct XmlNode {
+  QByteArray name;
+  std::vector<std::pair<QByteArray, QByteArray>> attributes;
+  QByteArray text;
+  std::vector<XmlNode> children;
+
+  XmlNode() = default;
+  explicit XmlNode(QByteArray elementName, QByteArray elementText = {})
+      : name(std::move(elementName)), text(std::move(elementText)) {}
+
+  XmlNode& addAttribute(QByteArray attributeName, QByteArray value) {
+    attributes.emplace_back(std::move(attributeName), std::move(value));
+    return *this;
+  }
+  XmlNode& addChild(XmlNode child) {
+    children.push_back(std::move(child));
+    return children.back();
+  }
+  // The first child named `childName`, or null.
+  const XmlNode* child(const QByteArray& childName) const;
+  QByteArray attribute(const QByteArray& attributeName) const;
+
+  bool operator==(const XmlNode& other) const = default;
+
+  // The document: an XML declaration with version and encoding only, then
+  // the tree, one element per line, children indented by `indent` blanks,
+  // every line ended by CR LF.
+  static QByteArray prettyPrintedDocument(const XmlNode& root, int indent = 4);
+};
+
+}  // namespace dashcard
