@@ -16,6 +16,7 @@ struct Command {
 
 // Each command lives in its own cmd_<name>.cpp; list it in main.cpp too.
 extern const Command kDemoCardCommand;
+extern const Command kTelemetryCommand;
 extern const Command kScanCommand;
 extern const Command kThumbnailsCommand;
 extern const Command kCacheCleanCommand;

@@ -18,6 +18,7 @@ const std::array kCommands = {
     &dashcard::cli::kScanCommand,
     &dashcard::cli::kThumbnailsCommand,
     &dashcard::cli::kCacheCleanCommand,
+    &dashcard::cli::kTelemetryCommand,
     &dashcard::cli::kDemoCardCommand,
 };
 

@@ -4,6 +4,10 @@
 #include "core/telemetry/telemetry_test_support.h"
 
 #include <QDir>
+#include <QFileInfo>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QProcess>
 #include <QStandardPaths>
 
@@ -177,6 +181,40 @@ TEST(TelemetryFiles, ReadersDuringParsesSeeWholeLists) {
   reader.join();
   EXPECT_EQ(bad.load(), 0);
   EXPECT_EQ(data.GOPs().size(), 121u);
+}
+
+TEST(TelemetryFiles, CommandLinePrintsTheModel) {
+  const QString cli = test::cliPath();
+  if (cli.isEmpty() || !QFileInfo::exists(cli)) {
+    GTEST_SKIP() << "dashcard-cli is not built";
+  }
+  TelemetryFile file(SampleCardMaker::driveTelemetry(7, kStart, 30, 2), QStringLiteral("N_with space \u00e9.NMEA"));
+  QProcess process;
+  process.start(cli, {QStringLiteral("telemetry"), file.path(), QStringLiteral("--json")});
+  ASSERT_TRUE(process.waitForFinished(60000));
+  EXPECT_EQ(process.exitCode(), 0);
+  const QJsonObject json = QJsonDocument::fromJson(process.readAllStandardOutput()).object();
+  EXPECT_EQ(json[QStringLiteral("filePath")].toString(), file.path());
+  EXPECT_EQ(json[QStringLiteral("GOPs")].toArray().size(), 30);
+  EXPECT_EQ(json[QStringLiteral("varidLocations")].toArray().size(), 28);
+  EXPECT_EQ(json[QStringLiteral("motions")].toArray().size(), 300);
+  const QJsonObject fix = json[QStringLiteral("totalLocations")].toArray().at(2).toObject();
+  EXPECT_EQ(fix[QStringLiteral("timestamp")].toString(), QStringLiteral("2024-03-09T23:59:32.000Z"));
+  // Numbers read back to the very values of the model.
+  const NMEAData& data = file.parsed();
+  EXPECT_EQ(json[QStringLiteral("maxSpeed")].toDouble(), data.maxSpeed());
+  EXPECT_EQ(fix[QStringLiteral("latitude")].toDouble(), data.totalLocations()[2].latitude);
+
+  process.start(cli, {QStringLiteral("telemetry"), file.path() + QStringLiteral(".missing")});
+  ASSERT_TRUE(process.waitForFinished(60000));
+  EXPECT_EQ(process.exitCode(), 2);
+  EXPECT_FALSE(process.readAllStandardError().isEmpty());
+
+  file.write(QByteArray("\xFF\xFE\x00binary"));
+  process.start(cli, {QStringLiteral("telemetry"), file.path()});
+  ASSERT_TRUE(process.waitForFinished(60000));
+  EXPECT_EQ(process.exitCode(), 0);
+  EXPECT_TRUE(process.readAllStandardOutput().contains("groups: 0"));
 }
 
 }  // namespace

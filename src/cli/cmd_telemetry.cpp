@@ -1,0 +1,167 @@
+#include "cli/cli_support.h"
+#include "cli/commands.h"
+#include "core/telemetry/nmea_data.h"
+
+#include <QFileInfo>
+#include <QJsonArray>
+#include <QJsonObject>
+
+namespace dashcard::cli {
+namespace {
+
+QJsonObject locationJson(const CustomLocation& location) {
+  return {
+      {QStringLiteral("latitude"), jsonNumber(location.latitude)},
+      {QStringLiteral("longitude"), jsonNumber(location.longitude)},
+      {QStringLiteral("speed"), jsonNumber(location.speed)},
+      {QStringLiteral("course"), jsonNumber(location.course)},
+      {QStringLiteral("timestamp"), isoDate(location.timestamp)},
+      {QStringLiteral("correctedSpeed"), jsonNumber(location.correctedSpeed)},
+      {QStringLiteral("correctedDirection"), jsonNumber(location.correctedDirection)},
+  };
+}
+
+QJsonArray locationsJson(const TelemetryList<CustomLocation>& locations) {
+  QJsonArray array;
+  for (const CustomLocation& location : locations) {
+    array.append(locationJson(location));
+  }
+  return array;
+}
+
+QJsonObject driveSupportJson(const DriveSupportData& record) {
+  QJsonArray marks;
+  for (const ADASLineData& mark : record.appearanceLineInfos()) {
+    marks.append(QJsonObject{{QStringLiteral("position"), jsonNumber(mark.position())},
+                             {QStringLiteral("color"), mark.color().name(QColor::HexArgb)}});
+  }
+  return {
+      {QStringLiteral("QVDSAType"), record.QVDSAType()},
+      {QStringLiteral("delayStartPosition"), jsonNumber(record.delayStartPosition())},
+      {QStringLiteral("delayStart"), record.delayStart()},
+      {QStringLiteral("laneDeparturePosition"), jsonNumber(record.laneDeparturePosition())},
+      {QStringLiteral("laneDepartureLebel"), record.laneDepartureLebel()},
+      {QStringLiteral("laneDepartureDirection"), record.laneDepartureDirection()},
+      {QStringLiteral("collisionDetectPosition"), jsonNumber(record.collisionDetectPosition())},
+      {QStringLiteral("collisionDetect"), record.collisionDetect()},
+      {QStringLiteral("collisionDetectDistance"), jsonNumber(record.collisionDetectDistance())},
+      {QStringLiteral("collisionDetectPreTime"), jsonNumber(record.collisionDetectPreTime())},
+      {QStringLiteral("appearanceImageName"), record.appearanceImageName()},
+      {QStringLiteral("appearanceEventName"), record.appearanceEventName()},
+      {QStringLiteral("appearanceLineInfos"), marks},
+  };
+}
+
+QJsonObject telemetryJson(const NMEAData& data) {
+  QJsonArray groups;
+  for (const GOPData& group : data.GOPs()) {
+    groups.append(QJsonObject{
+        {QStringLiteral("isValid"), group.isValid()},
+        {QStringLiteral("location"), locationJson(group.location())},
+        {QStringLiteral("motions"), static_cast<qint64>(group.motions().size())},
+        {QStringLiteral("driveSupportInfos"), static_cast<qint64>(group.driveSupportInfos().size())},
+    });
+  }
+  QJsonArray motions;
+  for (const MotionData& motion : data.motions()) {
+    motions.append(QJsonArray{jsonNumber(motion.gx()), jsonNumber(motion.gy()), jsonNumber(motion.gz())});
+  }
+  QJsonArray driveSupports;
+  for (const DriveSupportData& record : data.driveSupports()) {
+    driveSupports.append(driveSupportJson(record));
+  }
+  return {
+      {QStringLiteral("filePath"), data.filePath()},
+      {QStringLiteral("tripID"), data.tripID()},
+      {QStringLiteral("version"), data.version()},
+      {QStringLiteral("imeiNumber"), data.imeiNumber()},
+      {QStringLiteral("maxSpeed"), jsonNumber(data.maxSpeed())},
+      {QStringLiteral("maxMotionABS"), jsonNumber(data.maxMotionABS())},
+      {QStringLiteral("GOPs"), groups},
+      {QStringLiteral("varidLocations"), locationsJson(data.varidLocations())},
+      {QStringLiteral("totalLocations"), locationsJson(data.totalLocations())},
+      {QStringLiteral("motions"), motions},
+      {QStringLiteral("driveSupports"), driveSupports},
+  };
+}
+
+QString fixText(const CustomLocation& fix) {
+  return QStringLiteral("%1, %2 at %3")
+      .arg(fix.latitude, 0, 'f', 6)
+      .arg(fix.longitude, 0, 'f', 6)
+      .arg(isoDate(fix.timestamp));
+}
+
+QString summaryText(const NMEAData& data) {
+  const GOPList groups = data.GOPs();
+  const auto valid = data.varidLocations();
+  qsizetype validGroups = 0;
+  for (const GOPData& group : groups) {
+    validGroups += group.isValid() ? 1 : 0;
+  }
+  const double maxSpeed = data.maxSpeed();
+  QString text;
+  text += QStringLiteral("filePath: %1\n").arg(data.filePath());
+  text += QStringLiteral("tripID: %1\n").arg(data.tripID());
+  text += QStringLiteral("version: %1\n").arg(data.version());
+  text += QStringLiteral("imeiNumber: %1\n").arg(data.imeiNumber());
+  text += QStringLiteral("groups: %1 (%2 valid)\n").arg(groups.count()).arg(validGroups);
+  text += QStringLiteral("locations: %1 valid of %2\n").arg(valid.count()).arg(data.totalLocations().count());
+  text += QStringLiteral("G samples: %1\n").arg(data.motions().count());
+  text += QStringLiteral("drive-support records: %1\n").arg(data.driveSupports().count());
+  text += QStringLiteral("maxSpeed: %1 m/s (%2 %3)\n")
+              .arg(maxSpeed, 0, 'g', 17)
+              .arg(static_cast<double>(CustomLocation::speedForCurrentLocale(maxSpeed)), 0, 'f', 1)
+              .arg(CustomLocation::unitForCurrentLocale());
+  text += QStringLiteral("maxMotionABS: %1\n").arg(data.maxMotionABS(), 0, 'g', 17);
+  if (valid.isEmpty()) {
+    text += QStringLiteral("first valid fix: none\nlast valid fix: none");
+  } else {
+    text += QStringLiteral("first valid fix: %1\n").arg(fixText(valid.first()));
+    text += QStringLiteral("last valid fix: %1").arg(fixText(valid.last()));
+  }
+  return text;
+}
+
+int runTelemetry(const QStringList& arguments) {
+  QCommandLineParser parser;
+  const QCommandLineOption json(QStringLiteral("json"), QStringLiteral("Print the whole model as one JSON object."));
+  parser.addOption(json);
+  parser.addPositionalArgument(QStringLiteral("FILE"), QStringLiteral("Telemetry file (.NMEA) to read."));
+  int exitCode = kExitOk;
+  if (!parseArguments(parser, arguments, QStringLiteral("dashcard-cli telemetry FILE [--json]"),
+                      QStringLiteral("Reads one telemetry file as the viewer does and prints what it holds:\n"
+                                     "groups, fixes, G-sensor samples, drive-support records and maxima."),
+                      &exitCode)) {
+    return exitCode;
+  }
+  if (parser.positionalArguments().size() != 1) {
+    printError(QStringLiteral("telemetry needs exactly one FILE. Try 'dashcard-cli telemetry --help'."));
+    return kExitUsage;
+  }
+  const QString path = parser.positionalArguments().constFirst();
+  const QFileInfo info(path);
+  if (!info.exists()) {
+    printError(QStringLiteral("telemetry: no such file: %1").arg(path));
+    return kExitUsage;
+  }
+  if (info.isDir()) {
+    printError(QStringLiteral("telemetry: %1 is a folder, not a telemetry file").arg(path));
+    return kExitUsage;
+  }
+  // The parser never fails: an unreadable file simply yields nothing.
+  NMEAData data(path);
+  data.setup();
+  if (parser.isSet(json)) {
+    printJson(telemetryJson(data));
+  } else {
+    printOut(summaryText(data));
+  }
+  return kExitOk;
+}
+
+}  // namespace
+
+const Command kTelemetryCommand = {"telemetry", "Read one telemetry file and print what it holds", runTelemetry, false};
+
+}  // namespace dashcard::cli
