@@ -3,6 +3,7 @@
 #include "core/catalogue/card_scanner.h"
 #include "core/catalogue/dcf_info.h"
 #include "core/catalogue/picture_info.h"
+#include "core/export/dcf_async_back_up.h"
 #include "core/playback/panes.h"
 
 #include <QDateTime>
@@ -19,6 +20,7 @@
 namespace dashcard {
 
 class DCFAsyncParser;
+class DCFAsyncKMLBuilder;
 
 // The central object of one window: it holds the card's catalogue, the
 // current recording and picture and the playback state, talks to the
@@ -116,6 +118,20 @@ class MediaController : public QObject {
   // The wall-clock date of the primary player's position, set by every tick.
   QDateTime userDate() const;
 
+  // --- Export and backup (media_controller_export.cpp) ---
+  // Writes the routes and events of `infos` to a KML file or KMZ archive,
+  // with the task sheet of `progressVCParentControll` showing the progress.
+  void exportSelectedInfos(const DCFInfoList& infos, const QString& targetFilePath,
+                           RecordingListPane* progressVCParentControll);
+  // Copies `items` into the new folder `targetRootDirPath`, likewise.
+  void backUpSelectedInfos(const QList<BackUpItem>& items, const QString& targetRootDirPath,
+                           RecordingListPane* progressVCParentControll);
+  // Why a backup cannot go into `targetRootDirPath` (it exists and is not
+  // empty, or is a file); empty when it can. The save panel asks first.
+  static QString backUpTargetProblem(const QString& targetRootDirPath);
+  const std::shared_ptr<DCFAsyncKMLBuilder>& currentKmlBuilder() const { return currentKmlBuilder_; }
+  const std::shared_ptr<DCFAsyncBackUp>& currentBackUp() const { return currentBackUp_; }
+
   // --- Catalogue state ---
   const DCFInfoList& mediaTree() const { return mediaTree_; }
   const PictureInfoList& pictureTree() const { return pictureTree_; }
@@ -183,6 +199,10 @@ class MediaController : public QObject {
   PictureInfoPtr currentPicture_;
   PictureInfoList selectedPicures_;
   std::shared_ptr<DCFAsyncParser> currentParser_;
+  std::shared_ptr<DCFAsyncKMLBuilder> currentKmlBuilder_;
+  std::shared_ptr<DCFAsyncBackUp> currentBackUp_;
+  // The close action of the export's (false) or the backup's (true) task sheet.
+  void closeTaskSheet(ProgressSheet* sheet, bool forBackUp);
   ProgressSheet* currentProgressVC_ = nullptr;
   QString thumbnailDirectory_;
   // Set by dispose(): a running scan stops and publishes nothing.

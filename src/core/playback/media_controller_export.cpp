@@ -1,0 +1,130 @@
+// MediaController: the KML/KMZ export and the backup with their task sheet.
+#include "core/catalogue/dcf_async_parser.h"
+#include "core/common/path_text.h"
+#include "core/export/dcf_async_kml_builder.h"
+#include "core/playback/media_controller.h"
+
+#include <QPointer>
+
+namespace dashcard {
+
+void MediaController::exportSelectedInfos(const DCFInfoList& infos, const QString& targetFilePath,
+                                          RecordingListPane* progressVCParentControll) {
+  // The export parses every recording itself; the walk would only compete.
+  if (currentParser_) {
+    currentParser_->setCancelFlag(true);
+  }
+  setCanReloadMedia(false);
+  QPointer<MediaController> self(this);
+  ProgressSheet* sheet = progressVCParentControll != nullptr ? progressVCParentControll->presentProgressSheet() : nullptr;
+  if (sheet != nullptr) {
+    sheet->setCloseClickBlock([self](ProgressSheet* closed) {
+      if (self) {
+        self->closeTaskSheet(closed, false);
+      }
+    });
+    sheet->setInfoLabelText(QString());
+  }
+  currentProgressVC_ = sheet;
+
+  auto builder = DCFAsyncKMLBuilder::create();
+  currentKmlBuilder_ = builder;
+  std::weak_ptr<DCFAsyncKMLBuilder> weakBuilder = builder;
+  // Reports of a builder whose sheet was closed (or replaced) are dropped.
+  const auto liveSheet = [self, weakBuilder]() -> ProgressSheet* {
+    const auto builder = weakBuilder.lock();
+    if (!self || !builder || builder != self->currentKmlBuilder_ || builder->cancelFlag()) {
+      return nullptr;
+    }
+    return self->currentProgressVC_;
+  };
+  builder->kmlBuildAsync(
+      infos, targetFilePath,
+      [liveSheet](const DCFInfoPtr& info, float progress) {
+        if (ProgressSheet* current = liveSheet()) {
+          current->setProgress(progress);
+          current->setInfoLabelText(path_text::lastPathComponent(info->filePath()));
+        }
+      },
+      [liveSheet](const std::optional<QString>& error) {
+        if (ProgressSheet* current = liveSheet()) {
+          current->setProgress(1.0f);
+          current->setInfoLabelText(error ? tr("An error occurred when writing data") : tr("KML/KMZ export is complete"));
+        }
+      });
+}
+
+void MediaController::backUpSelectedInfos(const QList<BackUpItem>& items, const QString& targetRootDirPath,
+                                          RecordingListPane* progressVCParentControll) {
+  if (currentParser_) {
+    currentParser_->setCancelFlag(true);
+  }
+  setCanReloadMedia(false);
+  QPointer<MediaController> self(this);
+  ProgressSheet* sheet = progressVCParentControll != nullptr ? progressVCParentControll->presentProgressSheet() : nullptr;
+  if (sheet != nullptr) {
+    sheet->setCloseClickBlock([self](ProgressSheet* closed) {
+      if (self) {
+        self->closeTaskSheet(closed, true);
+      }
+    });
+    sheet->setInfoLabelText(QString());
+  }
+  currentProgressVC_ = sheet;
+
+  auto backUp = DCFAsyncBackUp::create();
+  currentBackUp_ = backUp;
+  std::weak_ptr<DCFAsyncBackUp> weakBackUp = backUp;
+  const auto liveSheet = [self, weakBackUp]() -> ProgressSheet* {
+    const auto backUp = weakBackUp.lock();
+    if (!self || !backUp || backUp != self->currentBackUp_ || backUp->cancelFlag()) {
+      return nullptr;
+    }
+    return self->currentProgressVC_;
+  };
+  backUp->backUpAsync(
+      items, targetRootDirPath,
+      [liveSheet](const QString& path, float progress) {
+        if (ProgressSheet* current = liveSheet()) {
+          current->setProgress(progress);
+          current->setInfoLabelText(path_text::lastPathComponent(path));
+        }
+      },
+      [liveSheet](const QString&, float progress) {
+        if (ProgressSheet* current = liveSheet()) {
+          current->setProgress(progress);
+        }
+      },
+      [liveSheet](const std::optional<QString>& error) {
+        if (ProgressSheet* current = liveSheet()) {
+          current->setProgress(1.0f);
+          current->setInfoLabelText(error ? tr("An error occurred during backup") : tr("Backup is complete"));
+        }
+      });
+}
+
+QString MediaController::backUpTargetProblem(const QString& targetRootDirPath) {
+  return DCFAsyncBackUp::targetProblem(targetRootDirPath);
+}
+
+void MediaController::closeTaskSheet(ProgressSheet* sheet, bool forBackUp) {
+  // Cancelling a task that has ended does nothing.
+  if (forBackUp && currentBackUp_) {
+    currentBackUp_->setCancelFlag(true);
+  }
+  if (!forBackUp && currentKmlBuilder_) {
+    currentKmlBuilder_->setCancelFlag(true);
+  }
+  if (currentProgressVC_ == sheet) {
+    currentProgressVC_ = nullptr;
+  }
+  if (sheet != nullptr) {
+    sheet->dismiss();
+  }
+  setCanReloadMedia(true);
+  if (!mediaTree_.isEmpty()) {
+    reparseAtIndex(std::max<qsizetype>(0, mediaTree_.indexOf(currentDCF_)));
+  }
+}
+
+}  // namespace dashcard
