@@ -25,9 +25,6 @@
 #include <vector>
 
 #include <sys/stat.h>
-#include <unicode/locid.h>
-#include <unicode/smpdtfmt.h>
-#include <unicode/timezone.h>
 
 namespace dashcard {
 
@@ -49,19 +46,6 @@ double screenScale() {
   }
   const QScreen* screen = QGuiApplication::primaryScreen();
   return screen != nullptr ? std::max(1.0, screen->devicePixelRatio()) : 1.0;
-}
-
-icu::SimpleDateFormat* creationFormatter() {
-  thread_local std::unique_ptr<icu::SimpleDateFormat> formatter = [] {
-    UErrorCode status = U_ZERO_ERROR;
-    auto made = std::make_unique<icu::SimpleDateFormat>(icu::UnicodeString(u"yyyyMMddhhmmss"),
-                                                        icu::Locale("ja_JP"), status);
-    if (U_FAILURE(status)) {
-      made.reset();
-    }
-    return made;
-  }();
-  return formatter.get();
 }
 
 }  // namespace
@@ -336,13 +320,12 @@ QString DCFAsyncParser::fileCreationDateString(const QString& path) {
   if (!created.isValid()) {
     return {};
   }
-  icu::SimpleDateFormat* formatter = creationFormatter();
-  if (formatter == nullptr) {
-    return created.toLocalTime().toString(QStringLiteral("yyyyMMddhhmmss"));
-  }
-  icu::UnicodeString text;
-  formatter->format(static_cast<UDate>(created.toMSecsSinceEpoch()), text);
-  return QString(reinterpret_cast<const QChar*>(text.getBuffer()), text.length());
+  // Gregorian digits on a 12-hour clock without a marker (the camera
+  // software's Japanese "hh"); the local zone is read at every call.
+  const QDateTime local = created.toLocalTime();
+  const int hour = local.time().hour() % 12 == 0 ? 12 : local.time().hour() % 12;
+  return QString::asprintf("%04d%02d%02d%02d%02d%02d", local.date().year(), local.date().month(), local.date().day(),
+                           hour, local.time().minute(), local.time().second());
 }
 
 QString DCFAsyncParser::fileSizeString(const QString& path) {

@@ -1,0 +1,228 @@
+#include "catalogue_test_support.h"
+#include "core/catalogue/card_scanner.h"
+#include "support/temp_card.h"
+
+#include <QTemporaryDir>
+#include <QThread>
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <mutex>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace dashcard {
+namespace {
+
+QString video(const QString& stamp, char kind = 'N') {
+  return QStringLiteral("F_20240101000000_%1_%2.MP4").arg(stamp).arg(QChar::fromLatin1(kind));
+}
+
+QStringList deltaPaths(const DCFInfoList& infos) {
+  QStringList paths;
+  for (const auto& info : infos) {
+    paths.append(info->deltaPath());
+  }
+  return paths;
+}
+
+class CardScannerTest : public ::testing::Test {
+ protected:
+  void SetUp() override { ASSERT_TRUE(dir.isValid()); }
+  bool add(const QString& relative, const QByteArray& data = {}) { return test::writeFileAt(dir.path(), relative, data); }
+  CardScanner::Result scan() const { return CardScanner().scan(dir.path()); }
+  QTemporaryDir dir;
+};
+
+TEST_F(CardScannerTest, AcceptanceByTopLevelNames) {
+  EXPECT_FALSE(CardScanner::mediaIsRynd(dir.path()));
+  ASSERT_TRUE(QDir(dir.path()).mkdir(QStringLiteral("NMEA")));
+  EXPECT_TRUE(CardScanner::mediaIsRynd(dir.path()));
+  EXPECT_FALSE(CardScanner::mediaIsTX900(dir.path()));
+  // Accepted, but nothing to scan.
+  const auto result = scan();
+  EXPECT_FALSE(result.scanned);
+  EXPECT_TRUE(result.recordings.isEmpty());
+  // A file named like a folder counts as well.
+  ASSERT_TRUE(add(QStringLiteral("PARKING")));
+  EXPECT_TRUE(CardScanner::mediaIsTX900(dir.path()));
+  EXPECT_FALSE(CardScanner::mediaIsRynd(dir.path() + QStringLiteral("/missing")));
+  EXPECT_FALSE(CardScanner::pathsAtDirectory(dir.path() + QStringLiteral("/missing")).has_value());
+}
+
+TEST_F(CardScannerTest, OnlyVideosDirectlyInRecordingFolders) {
+  ASSERT_TRUE(add(QStringLiteral("NORMAL/") + video(QStringLiteral("20240101000300"))));
+  ASSERT_TRUE(add(QStringLiteral("NORMAL/._") + video(QStringLiteral("20240101000300"))));
+  ASSERT_TRUE(add(QStringLiteral("NORMAL/R_20240101000000_20240101000300_N.MP4")));
+  ASSERT_TRUE(add(video(QStringLiteral("20240101000400"))));
+  ASSERT_TRUE(add(QStringLiteral("NORMAL/SUB/") + video(QStringLiteral("20240101000500"))));
+  ASSERT_TRUE(add(QStringLiteral("normal/") + video(QStringLiteral("20240101000600"))));
+  ASSERT_TRUE(add(QStringLiteral("NORMAL/") + video(QStringLiteral("20240101000700")).replace(QStringLiteral(".MP4"), QStringLiteral(".MOV"))));
+  ASSERT_TRUE(add(QStringLiteral("EVENT/") + video(QStringLiteral("20240101000100"), 'E')));
+  ASSERT_TRUE(add(QStringLiteral("PARKING/") + video(QStringLiteral("20240101000200"), 'E').replace(QStringLiteral(".MP4"), QStringLiteral(".mp4"))));
+  ASSERT_TRUE(add(QStringLiteral("MANUAL/") + video(QStringLiteral("20240101000000"), 'M')));
+  // A folder named like a video is no video.
+  ASSERT_TRUE(QDir().mkpath(dir.filePath(QStringLiteral("NORMAL/") + video(QStringLiteral("20240101000800")))));
+
+  const auto result = scan();
+  ASSERT_TRUE(result.scanned);
+  // Sorted by file name whatever the folder.
+  EXPECT_EQ(deltaPaths(result.recordings),
+            (QStringList{QStringLiteral("MANUAL/") + video(QStringLiteral("20240101000000"), 'M'),
+                         QStringLiteral("EVENT/") + video(QStringLiteral("20240101000100"), 'E'),
+                         QStringLiteral("PARKING/") + video(QStringLiteral("20240101000200"), 'E').replace(QStringLiteral(".MP4"), QStringLiteral(".mp4")),
+                         QStringLiteral("NORMAL/") + video(QStringLiteral("20240101000300"))}));
+  int events = 0;
+  for (const auto& info : result.recordings) {
+    events += info->isEventDCF() ? 1 : 0;
+  }
+  EXPECT_EQ(events, 3);
+}
+
+TEST_F(CardScannerTest, ProgressCountsEveryCandidateAndEndsForced) {
+  for (int i = 0; i < 5; ++i) {
+    ASSERT_TRUE(add(QStringLiteral("NORMAL/") + video(QStringLiteral("2024010100000%1").arg(i))));
+  }
+  ASSERT_TRUE(add(QStringLiteral("NORMAL/SUB/") + video(QStringLiteral("20240101000009"))));
+  std::uint64_t last = 0;
+  std::uint64_t total = 0;
+  int forced = 0;
+  const auto result = CardScanner().scan(dir.path(), [&](std::uint64_t done, std::uint64_t all, bool force) {
+    EXPECT_GE(done, last);
+    last = done;
+    total = all;
+    forced += force ? 1 : 0;
+  });
+  EXPECT_EQ(result.recordings.size(), 5);
+  EXPECT_EQ(total, 6u);
+  EXPECT_EQ(last, 6u);
+  EXPECT_EQ(forced, 1);
+}
+
+TEST_F(CardScannerTest, SymbolicLinkLoopsEnd) {
+  ASSERT_TRUE(add(QStringLiteral("NORMAL/") + video(QStringLiteral("20240101000300"))));
+  ASSERT_EQ(::symlink(QFile::encodeName(dir.path()).constData(),
+                      QFile::encodeName(dir.filePath(QStringLiteral("NORMAL/loop"))).constData()),
+            0);
+  ASSERT_EQ(::symlink("..", QFile::encodeName(dir.filePath(QStringLiteral("NORMAL/up"))).constData()), 0);
+  ASSERT_EQ(::symlink("missing", QFile::encodeName(dir.filePath(QStringLiteral("NORMAL/dangling.MP4"))).constData()), 0);
+  const auto result = scan();
+  EXPECT_EQ(result.recordings.size(), 1);
+}
+
+TEST_F(CardScannerTest, UnreadableFoldersAreLeftOut) {
+  if (geteuid() == 0) {
+    GTEST_SKIP() << "permissions do not stop root";
+  }
+  ASSERT_TRUE(add(QStringLiteral("NORMAL/") + video(QStringLiteral("20240101000300"))));
+  ASSERT_TRUE(add(QStringLiteral("EVENT/") + video(QStringLiteral("20240101000100"), 'E')));
+  const QString event = dir.filePath(QStringLiteral("EVENT"));
+  ASSERT_EQ(::chmod(QFile::encodeName(event).constData(), 0), 0);
+  const auto result = scan();
+  ::chmod(QFile::encodeName(event).constData(), 0755);
+  EXPECT_EQ(result.recordings.size(), 1);
+}
+
+TEST_F(CardScannerTest, NamesThatAreNotUtf8) {
+  ASSERT_TRUE(add(QStringLiteral("NORMAL/") + video(QStringLiteral("20240101000300"))));
+  const QByteArray bad = QFile::encodeName(dir.filePath(QStringLiteral("NORMAL"))) + "/F_\xff\xfe.MP4";
+  const QByteArray badDir = QFile::encodeName(dir.path()) + "/\xc3\x28";
+  FILE* file = std::fopen(bad.constData(), "w");
+  ASSERT_NE(file, nullptr);
+  std::fclose(file);
+  ASSERT_EQ(::mkdir(badDir.constData(), 0755), 0);
+  const auto result = scan();
+  EXPECT_EQ(result.recordings.size(), 1);
+}
+
+TEST_F(CardScannerTest, PicturesAttachToTheNextRecording) {
+  ASSERT_TRUE(add(QStringLiteral("NORMAL/") + video(QStringLiteral("20240101000300"))));
+  ASSERT_TRUE(add(QStringLiteral("NORMAL/") + video(QStringLiteral("20240101000600"))));
+  const DCFInfoList recordings = CardScanner().loadMovieAtRootPath(
+      dir.path(), QStringList{QStringLiteral("NORMAL/") + video(QStringLiteral("20240101000600")),
+                              QStringLiteral("NORMAL/") + video(QStringLiteral("20240101000300"))},
+      {}, QStringLiteral("(NORMAL)"), QStringLiteral("F_.*"), {});
+  ASSERT_EQ(recordings.size(), 2);
+  ASSERT_TRUE(add(QStringLiteral("PICTURE/240101000400.JPG")));
+  ASSERT_TRUE(add(QStringLiteral("PICTURE/240101000100.JPG")));
+  ASSERT_TRUE(add(QStringLiteral("PICTURE/notapicture.JPG")));
+  const PictureInfoList pictures = CardScanner().loadPicturesAtRootPath(
+      dir.path(),
+      QStringList{QStringLiteral("PICTURE/240101000400.JPG"), QStringLiteral("PICTURE/240101000100.JPG"),
+                  QStringLiteral("PICTURE/notapicture.JPG"), QStringLiteral("NMEA/240101000100.JPG")},
+      QStringLiteral("(PICTURE)"), QStringLiteral("[0-9]{12}.JPG"), {});
+  ASSERT_EQ(pictures.size(), 2);
+  EXPECT_EQ(pictures.at(0)->deltaPath(), QStringLiteral("PICTURE/240101000100.JPG"));
+  EXPECT_EQ(pictures.at(0)->pictureThumbnailPath(), pictures.at(0)->filePath());
+  // Both recordings end at "now"-ish times; push the dates apart on disk.
+  const auto setTime = [](const QString& path, qint64 seconds) {
+    struct timespec times[2] = {{seconds, 0}, {seconds, 0}};
+    ::utimensat(AT_FDCWD, QFile::encodeName(path).constData(), times, 0);
+  };
+  setTime(recordings.at(0)->filePath(), 1000);
+  setTime(recordings.at(1)->filePath(), 2000);
+  setTime(pictures.at(0)->filePath(), 500);
+  setTime(pictures.at(1)->filePath(), 3000);
+  const DCFInfoList reread = CardScanner().loadFileListAtRootPath(
+      dir.path(), QStringList{recordings.at(0)->deltaPath(), recordings.at(1)->deltaPath()}, QStringLiteral("(NORMAL)"),
+      QStringLiteral("F_.*"),
+      CardScanner().loadPicturesAtRootPath(dir.path(),
+                                           QStringList{pictures.at(0)->deltaPath(), pictures.at(1)->deltaPath()},
+                                           QStringLiteral("(PICTURE)"), QStringLiteral("[0-9]{12}.JPG"), {}),
+      {}, {});
+  ASSERT_EQ(reread.size(), 2);
+  ASSERT_EQ(reread.at(0)->pictures().size(), 1);
+  EXPECT_EQ(reread.at(1)->pictures().size(), 0);
+  EXPECT_EQ(reread.at(0)->pictures().at(0)->parentDCFInfo(), reread.at(0));
+}
+
+TEST_F(CardScannerTest, FilterPredicateText) {
+  EXPECT_EQ(CardScanner::createFileFilterFormat({QStringLiteral("mp4"), QStringLiteral("MP4")}),
+            QStringLiteral("pathExtension='mp4' OR pathExtension='MP4'"));
+  EXPECT_TRUE(CardScanner::createFileFilterFormat({}).isEmpty());
+}
+
+TEST(CardScannerSample, SampleCardWithBrokenVideos) {
+  const auto& card = test::sharedCard();
+  ASSERT_TRUE(card.ok()) << card.error().toStdString();
+  const auto result = CardScanner().scan(card.root());
+  ASSERT_EQ(result.recordings.size(), card.clips().size());
+  for (const auto& info : result.recordings) {
+    EXPECT_FALSE(info->secondaryFilePath().isEmpty());
+    EXPECT_TRUE(QFile::exists(info->infoFilePath())) << info->infoFilePath().toStdString();
+  }
+  // Pictures are left to the photo list's own source; the scan collects none.
+  EXPECT_TRUE(result.pictures.isEmpty());
+}
+
+TEST(CardScannerSample, CardRemovedWhileScanning) {
+  SampleCardOptions options;
+  options.clips = 3000;
+  options.encodeVideos = false;
+  auto card = std::make_unique<test::TempCard>(options);
+  ASSERT_TRUE(card->ok()) << card->error().toStdString();
+  const QString root = card->root();
+  std::atomic<bool> started{false};
+  QThread* remover = QThread::create([&] {
+    while (!started.load()) {
+      QThread::yieldCurrentThread();
+    }
+    QDir(root).removeRecursively();
+  });
+  remover->start();
+  CardScanner::Result result = CardScanner().scan(root, [&](std::uint64_t, std::uint64_t, bool) { started = true; });
+  started = true;
+  remover->wait();
+  delete remover;
+  // Whatever was caught before the card went is sane: names in order, no crash.
+  for (qsizetype i = 1; i < result.recordings.size(); ++i) {
+    EXPECT_LE(result.recordings.at(i - 1)->dcfFileNumber(), result.recordings.at(i)->dcfFileNumber());
+  }
+  EXPECT_FALSE(CardScanner().scan(root).scanned);
+}
+
+}  // namespace
+}  // namespace dashcard

@@ -1,0 +1,213 @@
+#include "catalogue_test_support.h"
+#include "core/catalogue/dcf_info.h"
+#include "core/catalogue/picture_info.h"
+#include "core/telemetry/nmea_data.h"
+
+#include <QImage>
+#include <QTemporaryDir>
+
+// exiv2 0.27 still declares std::auto_ptr in its interface.
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wdeprecated-declarations"
+#include <exiv2/exiv2.hpp>
+#pragma GCC diagnostic pop
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <ctime>
+
+#include <fcntl.h>
+#include <linux/fs.h>
+#include <sys/ioctl.h>
+#include <unistd.h>
+
+namespace dashcard {
+namespace {
+
+const QString kName = QStringLiteral("F_20240101120000_20240101120500_N");
+
+class DCFInfoTest : public ::testing::Test {
+ protected:
+  void SetUp() override { ASSERT_TRUE(dir.isValid()); }
+  QString root() const { return dir.path(); }
+  QTemporaryDir dir;
+};
+
+TEST_F(DCFInfoTest, NormalRecordingFields) {
+  ASSERT_TRUE(test::writeFileAt(root(), QStringLiteral("NORMAL/") + kName + QStringLiteral(".MP4"), QByteArray(100, 'v')));
+  ASSERT_TRUE(test::writeFileAt(root(), QStringLiteral("NORMAL/R") + kName.mid(1) + QStringLiteral(".MP4"), QByteArray(20, 'r')));
+  ASSERT_TRUE(test::writeFileAt(root(), QStringLiteral("NMEA/NORMAL/N") + kName.mid(1) + QStringLiteral(".NMEA"), QByteArray(3, 'n')));
+  // Another zone must not move the clip start.
+  const QByteArray oldZone = qgetenv("TZ");
+  qputenv("TZ", "Asia/Tokyo");
+  tzset();
+  DCFInfo info(root(), QStringLiteral("NORMAL/") + kName + QStringLiteral(".MP4"));
+  qputenv("TZ", oldZone);
+  tzset();
+
+  EXPECT_EQ(info.folderName(), QStringLiteral("NORMAL"));
+  EXPECT_EQ(info.filePath(), root() + QStringLiteral("/NORMAL/") + kName + QStringLiteral(".MP4"));
+  EXPECT_EQ(info.dcfFileNumber(), 20240101120500LL);
+  EXPECT_EQ(info.dcfFolderNumber(), 1000);
+  EXPECT_EQ(info.eventName(), QStringLiteral("EVENTNAME_NORMAL"));
+  EXPECT_FALSE(info.isEventDCF());
+  EXPECT_TRUE(info.dcfName().endsWith(u'\n'));
+  EXPECT_EQ(info.dcfName(), info.dcfDateString() + u'\n');
+  EXPECT_EQ(info.startDate(), QDateTime(QDate(2024, 1, 1), QTime(12, 5, 0), Qt::UTC));
+  EXPECT_TRUE(info.dcfDateString().contains(QStringLiteral("12:05:00"))) << info.dcfDateString().toStdString();
+  EXPECT_EQ(info.fileSize(), 123u);
+  EXPECT_FALSE(info.secondaryFilePath().isEmpty());
+  EXPECT_EQ(info.nmea()->filePath(), info.infoFilePath());
+  EXPECT_TRUE(info.thumbnailPath().isEmpty());
+  EXPECT_TRUE(info.routeLine().isEmpty());
+  EXPECT_EQ(info.duration(), 0.0);
+}
+
+TEST_F(DCFInfoTest, EventRecordingAndMissingCompanions) {
+  ASSERT_TRUE(test::writeFileAt(root(), QStringLiteral("EVENT/") + kName + QStringLiteral(".MP4"), QByteArray(77, 'v')));
+  DCFInfo info(root(), QStringLiteral("EVENT/") + kName + QStringLiteral(".MP4"));
+  EXPECT_TRUE(info.isEventDCF());
+  EXPECT_EQ(info.dcfName().section(u'\n', 1), QStringLiteral("EVENT RECORD"));
+  EXPECT_EQ(info.fileSize(), 77u);
+  EXPECT_TRUE(info.secondaryFilePath().isEmpty());
+  EXPECT_EQ(info.infoFilePath(), root() + QStringLiteral("/EVENT/N") + kName.mid(1) + QStringLiteral(".NMEA"));
+}
+
+TEST_F(DCFInfoTest, FallbacksForMissingFilesAndOddNames) {
+  const QDateTime before = QDateTime::currentDateTimeUtc().addSecs(-1);
+  DCFInfo gone(root(), QStringLiteral("NORMAL/") + kName + QStringLiteral(".MP4"));
+  EXPECT_GE(gone.fileDate(), before);
+  EXPECT_EQ(gone.fileSize(), 0u);
+  EXPECT_FALSE(gone.isProtected());
+
+  DCFInfo shortName(root(), QStringLiteral("123/F_1.MP4"));
+  EXPECT_EQ(shortName.dcfFileNumber(), 10000);
+  EXPECT_EQ(shortName.dcfFolderNumber(), 123);
+  EXPECT_GE(shortName.startDate(), before);
+
+  // 31 February rolls over to 2 March instead of falling back to now.
+  DCFInfo rolled(root(), QStringLiteral("NORMAL/F_20240101120000_20240231120500_N.MP4"));
+  EXPECT_EQ(rolled.startDate(), QDateTime(QDate(2024, 3, 2), QTime(12, 5, 0), Qt::UTC));
+
+  // A folder in place of the video: no size, no crash.
+  ASSERT_TRUE(QDir().mkpath(root() + QStringLiteral("/NORMAL/") + kName + QStringLiteral(".mp4")));
+  DCFInfo folder(root(), QStringLiteral("NORMAL/") + kName + QStringLiteral(".mp4"));
+  EXPECT_EQ(folder.fileSize(), 0u);
+}
+
+TEST_F(DCFInfoTest, ImmutableFlagIsReadEveryTime) {
+  const QString relative = QStringLiteral("NORMAL/") + kName + QStringLiteral(".MP4");
+  ASSERT_TRUE(test::writeFileAt(root(), relative, QByteArray(10, 'v')));
+  DCFInfo info(root(), relative);
+  EXPECT_FALSE(info.isProtected());
+  const QByteArray path = QFile::encodeName(info.filePath());
+  const int fd = ::open(path.constData(), O_RDONLY);
+  ASSERT_GE(fd, 0);
+  int flags = 0;
+  const bool readable = ::ioctl(fd, FS_IOC_GETFLAGS, &flags) == 0;
+  int locked = flags | FS_IMMUTABLE_FL;
+  if (!readable || ::ioctl(fd, FS_IOC_SETFLAGS, &locked) != 0) {
+    ::close(fd);
+    GTEST_SKIP() << "this file system or user cannot set the immutable flag";
+  }
+  EXPECT_TRUE(info.isProtected());
+  ::ioctl(fd, FS_IOC_SETFLAGS, &flags);
+  ::close(fd);
+  EXPECT_FALSE(info.isProtected());
+}
+
+TEST_F(DCFInfoTest, ChangeWithRootPathFollowsTheVolume) {
+  const QString relative = QStringLiteral("NORMAL/") + kName + QStringLiteral(".MP4");
+  ASSERT_TRUE(test::writeFileAt(root(), relative, QByteArray(10, 'v')));
+  ASSERT_TRUE(test::writeFileAt(root(), QStringLiteral("NORMAL/R") + kName.mid(1) + QStringLiteral(".MP4")));
+  auto info = std::make_shared<DCFInfo>(root(), relative);
+  auto picture = std::make_shared<PictureInfo>(root(), QStringLiteral("PICTURE/240101120100.JPG"));
+  info->appendPicture(picture);
+  picture->setParentDCFInfo(info);
+  const QString oldRear = info->secondaryFilePath();
+
+  QTemporaryDir other;
+  ASSERT_TRUE(test::writeFileAt(other.path(), QStringLiteral("NMEA/NORMAL/N") + kName.mid(1) + QStringLiteral(".NMEA")));
+  info->changeWithRootPath(other.path());
+  EXPECT_EQ(info->rootPath(), other.path());
+  EXPECT_EQ(info->filePath(), other.path() + u'/' + relative);
+  EXPECT_EQ(info->infoFilePath(), other.path() + QStringLiteral("/NMEA/NORMAL/N") + kName.mid(1) + QStringLiteral(".NMEA"));
+  EXPECT_EQ(info->nmea()->filePath(), info->infoFilePath());
+  EXPECT_EQ(info->secondaryFilePath(), oldRear);
+  EXPECT_EQ(picture->filePath(), other.path() + QStringLiteral("/PICTURE/240101120100.JPG"));
+  EXPECT_EQ(info->pictures().size(), 1);
+}
+
+TEST_F(DCFInfoTest, InfoFilePathUnderAnotherRoot) {
+  const QString relative = QStringLiteral("NORMAL/") + kName + QStringLiteral(".MP4");
+  DCFInfo info(root(), relative);
+  QTemporaryDir backup;
+  const QString nmea = backup.path() + QStringLiteral("/NMEA/NORMAL/N") + kName.mid(1) + QStringLiteral(".NMEA");
+  // Nothing there yet: the NMEA tree path to be created.
+  EXPECT_EQ(info.infoFilePathWithRootPath(backup.path()), nmea);
+  ASSERT_TRUE(test::writeFileAt(backup.path(), QStringLiteral("NMEA/NORMAL/N") + kName.mid(1) + QStringLiteral(".nmea")));
+  EXPECT_EQ(info.infoFilePathWithRootPath(backup.path()),
+            backup.path() + QStringLiteral("/NMEA/NORMAL/N") + kName.mid(1) + QStringLiteral(".nmea"));
+}
+
+bool writeGpsJpeg(const QString& path, const char* latitude, const char* latitudeRef, const char* longitude,
+                  const char* longitudeRef) {
+  QImage image(16, 16, QImage::Format_RGB32);
+  image.fill(Qt::gray);
+  if (!image.save(path, "JPG")) {
+    return false;
+  }
+  try {
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wdeprecated-declarations"
+    Exiv2::Image::AutoPtr file = Exiv2::ImageFactory::open(QFile::encodeName(path).toStdString());
+#pragma GCC diagnostic pop
+    file->readMetadata();
+    Exiv2::ExifData exif = file->exifData();
+    exif["Exif.GPSInfo.GPSLatitude"] = latitude;
+    exif["Exif.GPSInfo.GPSLongitude"] = longitude;
+    if (latitudeRef != nullptr) {
+      exif["Exif.GPSInfo.GPSLatitudeRef"] = latitudeRef;
+    }
+    if (longitudeRef != nullptr) {
+      exif["Exif.GPSInfo.GPSLongitudeRef"] = longitudeRef;
+    }
+    file->setExifData(exif);
+    file->writeMetadata();
+  } catch (const Exiv2::AnyError&) {
+    return false;
+  }
+  return true;
+}
+
+TEST_F(DCFInfoTest, PictureFieldsAndGpsSigns) {
+  ASSERT_TRUE(QDir().mkpath(root() + QStringLiteral("/PICTURE")));
+  const QString south = root() + QStringLiteral("/PICTURE/240101120100.JPG");
+  ASSERT_TRUE(writeGpsJpeg(south, "35/1 30/1 0/1", "S", "139/1 42/1 0/1", nullptr));
+  PictureInfo picture(root(), QStringLiteral("PICTURE/240101120100.JPG"));
+  EXPECT_NEAR(picture.location().latitude, -35.5, 1e-9);
+  EXPECT_NEAR(picture.location().longitude, 139.7, 1e-9);
+  EXPECT_EQ(picture.picFileNumber(), 240101120100LL);
+  EXPECT_EQ(picture.pictureName(), picture.pictureDateString());
+  EXPECT_TRUE(picture.secondaryFilePath().isEmpty());
+  EXPECT_GT(picture.fileSize(), 0u);
+
+  const QString west = root() + QStringLiteral("/PICTURE/240101120200.JPG");
+  ASSERT_TRUE(writeGpsJpeg(west, "10/1 0/1 0/1", "N", "20/1 15/1 0/1", "W"));
+  EXPECT_NEAR(PictureInfo::locationWithImagePath(west).longitude, -20.25, 1e-9);
+
+  // No GPS block, junk bytes, a missing file: the no-position record.
+  const QString plain = root() + QStringLiteral("/PICTURE/plain.jpg");
+  QImage(8, 8, QImage::Format_RGB32).save(plain, "JPG");
+  ASSERT_TRUE(test::writeFileAt(root(), QStringLiteral("PICTURE/junk.JPG"), QByteArray("\xFF\xD8junk", 6)));
+  for (const QString& path : {plain, root() + QStringLiteral("/PICTURE/junk.JPG"), root() + QStringLiteral("/none.JPG")}) {
+    const CustomLocation location = PictureInfo::locationWithImagePath(path);
+    EXPECT_EQ(location, CustomLocation::placeholder()) << path.toStdString();
+  }
+  PictureInfo odd(root(), QStringLiteral("PICTURE/junk.JPG"));
+  EXPECT_EQ(odd.picFileNumber(), 10000);
+}
+
+}  // namespace
+}  // namespace dashcard
