@@ -98,6 +98,7 @@ void CustomAVPlayer::loadFile(const QString& path, double speed) {
   videoSize_ = QSize();
   pendingSeek_ = -1.0;
   seeking_ = false;
+  seekHeld_ = false;
   error_.clear();
   path_ = path;
   speed_ = speed > 0.0 ? speed : 1.0;
@@ -128,6 +129,9 @@ void CustomAVPlayer::loadFile(const QString& path, double speed) {
 
 void CustomAVPlayer::unload() {
   tickTimer_.stop();
+  pendingSeek_ = -1.0;
+  seeking_ = false;
+  seekHeld_ = false;
   path_.clear();
   loaded_ = false;
   eofReported_ = false;
@@ -147,12 +151,13 @@ void CustomAVPlayer::pause() { setRate(0.0); }
 
 void CustomAVPlayer::setRate(double rate) {
   const double r = rate > 0.0 ? 1.0 : 0.0;
-  const bool changed = r != rate_;
+  if (r == rate_) return;
   rate_ = r;
+  if (rate_ != 0.0 && !seeking_) seekHeld_ = false;
   applyPause();
   updateTickTimer();
-  if (changed) emit rateChanged(rate_);
-  if (loaded_) emitTime();
+  emit rateChanged(rate_);
+  if (loaded_) scheduleTime();
   // Started while standing at the end: the end is reported now.
   if (rate_ != 0.0 && loaded_ && eofSeen_ && !eofReported_) {
     eofReported_ = true;
@@ -189,14 +194,19 @@ void CustomAVPlayer::seek(double seconds) {
     pendingSeek_ = seconds;
     return;
   }
+  const bool jump = std::abs(position() - seconds) > 0.001;
   eofSeen_ = false;
   seeking_ = true;
+  seekStarted_ = false;
+  seekHeld_ = true;
   seekTarget_ = seconds;
   const QByteArray target = QByteArray::number(seconds, 'f', 6);
   const char* args[] = {"seek", target.constData(), "absolute+exact", nullptr};
   mpv_command(mpv_, args);
   updateTickTimer();
-  emitTime();
+  // Like a platform player, a jump in time is reported once, later on the
+  // main queue; a seek to where the player stands is not a jump.
+  if (jump) scheduleTime();
 }
 
 void CustomAVPlayer::setSpeed(double speed) {
@@ -216,7 +226,9 @@ void CustomAVPlayer::applySpeedOptions() {
 
 double CustomAVPlayer::position() const {
   if (!mpv_ || !loaded_) return pendingSeek_ >= 0.0 ? pendingSeek_ : 0.0;
-  if (seeking_) return seekTarget_;
+  // While a seek runs, and after it while paused, the position is the
+  // target (the frame shown may start a few milliseconds earlier).
+  if (seeking_ || (seekHeld_ && rate_ == 0.0)) return seekTarget_;
   if (eofSeen_) return duration_;
   double pos = 0.0;
   if (mpv_get_property(mpv_, "time-pos", MPV_FORMAT_DOUBLE, &pos) < 0 || !std::isfinite(pos)) return 0.0;
@@ -255,6 +267,15 @@ QImage CustomAVPlayer::grabFrame() const {
   return image;
 }
 
+QString CustomAVPlayer::mpvProperty(const char* name) const {
+  if (!mpv_) return {};
+  char* value = mpv_get_property_string(mpv_, name);
+  if (!value) return {};
+  const QString text = QString::fromUtf8(value);
+  mpv_free(value);
+  return text;
+}
+
 void CustomAVPlayer::drainEvents() {
   drainQueued_ = false;
   while (mpv_) {
@@ -265,6 +286,11 @@ void CustomAVPlayer::drainEvents() {
 }
 
 void CustomAVPlayer::handleEvent(const mpv_event* event) {
+  static const bool trace = qEnvironmentVariableIsSet("DASHCARD_MPV_TRACE");
+  if (trace) {
+    qDebug("mpv %p event %s loaded=%d seeking=%d rate=%g eof=%d", static_cast<void*>(this),
+           mpv_event_name(event->event_id), loaded_, seeking_, rate_, eofSeen_);
+  }
   switch (event->event_id) {
     case MPV_EVENT_START_FILE: {
       const auto* start = static_cast<const mpv_event_start_file*>(event->data);
@@ -291,7 +317,7 @@ void CustomAVPlayer::handleEvent(const mpv_event* event) {
       }
       emit loaded();
       updateTickTimer();
-      emitTime();
+      if (loaded_) emitTime();
       break;
     }
     case MPV_EVENT_END_FILE: {
@@ -306,15 +332,20 @@ void CustomAVPlayer::handleEvent(const mpv_event* event) {
       }
       break;
     }
+    case MPV_EVENT_SEEK:
+      if (seeking_) seekStarted_ = true;
+      break;
     case MPV_EVENT_PLAYBACK_RESTART: {
-      if (!seeking_) break;
+      // The restart of the file's start is not the end of our seek.
+      if (!seeking_ || !seekStarted_) break;
       seeking_ = false;
-      // A seek to the end sets eof-reached while the seek is still running.
+      seekStarted_ = false;
+      if (rate_ != 0.0) seekHeld_ = false;
+      // A seek to the end stands at the end: mpv does not always flag it.
       int eof = 0;
-      if (loaded_ && mpv_get_property(mpv_, "eof-reached", MPV_FORMAT_FLAG, &eof) >= 0 && eof) {
+      const bool atEnd = duration_ > 0.0 && seekTarget_ >= duration_ - 0.001;
+      if (loaded_ && (atEnd || (mpv_get_property(mpv_, "eof-reached", MPV_FORMAT_FLAG, &eof) >= 0 && eof))) {
         handleEof();
-      } else {
-        emitTime();
       }
       break;
     }
@@ -322,7 +353,10 @@ void CustomAVPlayer::handleEvent(const mpv_event* event) {
       const auto* prop = static_cast<const mpv_event_property*>(event->data);
       if (event->reply_userdata == kEofReached && prop->format == MPV_FORMAT_FLAG) {
         const bool eof = *static_cast<int*>(prop->data) != 0;
-        if (!loaded_ || !eof || seeking_) break;
+        if (!loaded_ || !eof) break;
+        // A seek that lands at the end may finish without a restart event.
+        seeking_ = false;
+        seekStarted_ = false;
         handleEof();
       }
       break;
@@ -340,6 +374,18 @@ void CustomAVPlayer::handleEof() {
     eofReported_ = true;
     emit endOfItem();
   }
+}
+
+void CustomAVPlayer::scheduleTime() {
+  if (timeScheduled_) return;
+  timeScheduled_ = true;
+  QMetaObject::invokeMethod(
+      this,
+      [this] {
+        timeScheduled_ = false;
+        if (loaded_) emitTime();
+      },
+      Qt::QueuedConnection);
 }
 
 void CustomAVPlayer::emitTime() { emit timeChanged(position()); }

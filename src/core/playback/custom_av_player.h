@@ -92,9 +92,13 @@ class CustomAVPlayer : public QObject {
   // video only, no subtitles or OSD). Null without a picture.
   QImage grabFrame() const;
 
+  // One mpv property as text (empty when unavailable), for diagnostics.
+  QString mpvProperty(const char* name) const;
+
  signals:
   void loaded();
-  // Every tick of the time callback, and once after each seek, play and pause.
+  // Every tick of the time callback while playing, and once (queued) after
+  // each jump in time, play and pause.
   void timeChanged(double position);
   // Once per item.
   void endOfItem();
@@ -108,6 +112,7 @@ class CustomAVPlayer : public QObject {
   void applyPause();
   void applySpeedOptions();
   void emitTime();
+  void scheduleTime();
   void handleEof();
   void updateTickTimer();
 
@@ -128,6 +133,9 @@ class CustomAVPlayer : public QObject {
   // position reads as its target until mpv restarts playback.
   double pendingSeek_ = -1.0;
   bool seeking_ = false;
+  bool seekHeld_ = false;
+  bool seekStarted_ = false;  // mpv announced our seek
+  bool timeScheduled_ = false;
   double seekTarget_ = 0.0;
   QTimer tickTimer_;
   std::atomic<bool> drainQueued_{false};
