@@ -20,5 +20,9 @@ extern const Command kTelemetryCommand;
 extern const Command kScanCommand;
 extern const Command kThumbnailsCommand;
 extern const Command kCacheCleanCommand;
+extern const Command kExportKmlCommand;
+extern const Command kBackupCommand;
+extern const Command kSettingsCommand;
+extern const Command kCaptureCommand;
 
 }  // namespace dashcard::cli

@@ -19,6 +19,10 @@ const std::array kCommands = {
     &dashcard::cli::kThumbnailsCommand,
     &dashcard::cli::kCacheCleanCommand,
     &dashcard::cli::kTelemetryCommand,
+    &dashcard::cli::kExportKmlCommand,
+    &dashcard::cli::kBackupCommand,
+    &dashcard::cli::kCaptureCommand,
+    &dashcard::cli::kSettingsCommand,
     &dashcard::cli::kDemoCardCommand,
 };
 

@@ -1,0 +1,135 @@
+#include "cli/cli_support.h"
+#include "cli/commands.h"
+#include "core/settings/ini_file_exporter.h"
+#include "core/settings/ini_file_loader.h"
+#include "core/settings/ini_file_parameters.h"
+#include "core/settings/rynd_setting_info.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QJsonObject>
+
+namespace dashcard::cli {
+namespace {
+
+const QStringList& allowedValues(const QString& key) {
+  static const QStringList none;
+  if (key == QLatin1String("IMPACT_LEVEL")) return IniFileParameters::ImpactLevelValues();
+  if (key == QLatin1String("VIDEO_CLIP_TIME")) return IniFileParameters::VideoClipTimeValues();
+  if (key == QLatin1String("AUDIO")) return IniFileParameters::AudioValues();
+  if (key == QLatin1String("REAR_CAMERA")) return IniFileParameters::RearCameraValues();
+  if (key == QLatin1String("VIDEO_QUALITY")) return IniFileParameters::VideoQualityValues();
+  if (key == QLatin1String("TIME_ZONE")) return IniFileParameters::TimeZoneValuList();
+  if (key == QLatin1String("WI_LAN")) return IniFileParameters::WiFiLanValues();
+  return none;
+}
+
+void setValue(RyndSettingInfo& info, const QString& key, const QString& value) {
+  if (key == QLatin1String("IMPACT_LEVEL")) info.setImapctLevelValue(value);
+  if (key == QLatin1String("VIDEO_CLIP_TIME")) info.setVideoClipTimeValue(value);
+  if (key == QLatin1String("AUDIO")) info.setAudioValue(value);
+  if (key == QLatin1String("REAR_CAMERA")) info.setRearCameraValue(value);
+  if (key == QLatin1String("VIDEO_QUALITY")) info.setVideoQualityValue(value);
+  if (key == QLatin1String("TIME_ZONE")) info.setTimeZoneValue(value);
+  if (key == QLatin1String("WI_LAN")) info.setWifiLanValue(value);
+}
+
+QJsonObject toJson(const RyndSettingInfo& info) {
+  return QJsonObject{{QStringLiteral("imapctLevelValue"), info.imapctLevelValue()},
+                     {QStringLiteral("videoClipTimeValue"), info.videoClipTimeValue()},
+                     {QStringLiteral("audioValue"), info.audioValue()},
+                     {QStringLiteral("rearCameraValue"), info.rearCameraValue()},
+                     {QStringLiteral("videoQualityValue"), info.videoQualityValue()},
+                     {QStringLiteral("dvrResetValue"), info.dvrResetValue()},
+                     {QStringLiteral("timeZoneValue"), info.timeZoneValue()},
+                     {QStringLiteral("wifiLanValue"), info.wifiLanValue()}};
+}
+
+int runSettings(const QStringList& arguments) {
+  QCommandLineParser parser;
+  const QCommandLineOption reset(QStringLiteral("reset"),
+                                 QStringLiteral("Ask the camera to reset itself: writes only DVR_RESET ON."));
+  const QCommandLineOption json(QStringLiteral("json"), QStringLiteral("Print the settings as JSON."));
+  parser.addOptions({reset, json});
+  parser.addPositionalArgument(QStringLiteral("CARD"), QStringLiteral("Root folder of the card."));
+  parser.addPositionalArgument(QStringLiteral("KEY=VALUE"),
+                               QStringLiteral("A setting to change, e.g. AUDIO=OFF or TIME_ZONE=JST."),
+                               QStringLiteral("[KEY=VALUE...]"));
+  int exitCode = kExitOk;
+  if (!parseArguments(parser, arguments, QStringLiteral("dashcard-cli settings CARD [KEY=VALUE...] [--reset] [--json]"),
+                      QStringLiteral("Prints the camera settings of the card (rynd_settings.ini); with changes\n"
+                                     "or --reset, checks every value and writes the file."),
+                      &exitCode)) {
+    return exitCode;
+  }
+  const QStringList positional = parser.positionalArguments();
+  if (positional.isEmpty()) {
+    printError(QStringLiteral("settings needs CARD. Try 'dashcard-cli settings --help'."));
+    return kExitUsage;
+  }
+  const QString root = positional.first();
+  if (!QFileInfo(root).isDir()) {
+    printError(QStringLiteral("settings: %1 is not a folder.").arg(root));
+    return kExitUsage;
+  }
+
+  // Every change is checked before anything is written.
+  QList<QPair<QString, QString>> changes;
+  for (const QString& change : positional.mid(1)) {
+    const qsizetype equals = change.indexOf(QLatin1Char('='));
+    const QString key = change.left(equals);
+    const QString value = equals < 0 ? QString() : change.mid(equals + 1);
+    const QStringList& allowed = allowedValues(key);
+    if (equals < 0 || allowed.isEmpty()) {
+      printError(QStringLiteral("settings: unknown setting '%1'. Settings: IMPACT_LEVEL, VIDEO_CLIP_TIME, AUDIO, "
+                                "REAR_CAMERA, VIDEO_QUALITY, TIME_ZONE, WI_LAN.")
+                     .arg(equals < 0 ? change : key));
+      return kExitUsage;
+    }
+    if (!RyndSettingInfo::isValidValue(value, key)) {
+      printError(QStringLiteral("settings: '%1' is not a value of %2. Allowed: %3. Nothing was written.")
+                     .arg(value, key, allowed.join(QStringLiteral(", "))));
+      return kExitUsage;
+    }
+    changes.append({key, value});
+  }
+
+  const QString path = QDir(root).filePath(IniFileParameters::IniFileName());
+  IniFileLoader loader(path);
+  const int loaded = loader.load();
+  RyndSettingInfo info = loader.resultData().value_or(RyndSettingInfo());
+  if (loaded != IniFileLoader::kLoaded) {
+    printError(QStringLiteral("Failed to load configuration file\nApply the default settings (%1)")
+                   .arg(loaded == IniFileLoader::kFileMissing ? QStringLiteral("%1 does not exist").arg(path)
+                                                              : QStringLiteral("%1 is not UTF-8 text").arg(path)));
+  }
+  for (const auto& [key, value] : changes) {
+    setValue(info, key, value);
+  }
+  if (parser.isSet(reset)) {
+    info.setDvrResetValue(IniFileParameters::DvrResetValue().constFirst());
+  }
+  if (!changes.isEmpty() || parser.isSet(reset)) {
+    QString error;
+    if (!IniFileExporter(path).exportSettings(info, &error)) {
+      printError(QStringLiteral("Could not write to the configuration file: %1").arg(error));
+      return kExitFailed;
+    }
+    printError(QStringLiteral("saved the setting: %1").arg(path));
+  }
+  if (parser.isSet(json)) {
+    printJson(toJson(info));
+  } else {
+    QString text = info.exportText();
+    text.remove(QLatin1Char('\r'));
+    printOut(text.trimmed());
+  }
+  return kExitOk;
+}
+
+}  // namespace
+
+const Command kSettingsCommand = {"settings", "Show or change the camera settings file of a card.", &runSettings,
+                                  false};
+
+}  // namespace dashcard::cli
