@@ -20,7 +20,10 @@
 #include <QThreadPool>
 #include <QtConcurrent/QtConcurrentRun>
 
+#include <chrono>
 #include <cmath>
+#include <condition_variable>
+#include <mutex>
 #include <future>
 #include <vector>
 
@@ -46,6 +49,46 @@ double screenScale() {
   }
   const QScreen* screen = QGuiApplication::primaryScreen();
   return screen != nullptr ? std::max(1.0, screen->devicePixelRatio()) : 1.0;
+}
+
+// Runs `work` on the main thread and waits for it, like runOnMainThreadSync,
+// but gives up while it has not started once `cancel` is set: a walk that
+// was cancelled must not hang on a main thread that no longer serves it
+// (a window closing, the application quitting).
+void handOverToMainThread(const std::function<void()>& work, const std::atomic<bool>& cancel) {
+  if (QCoreApplication::instance() == nullptr || isMainThread()) {
+    work();
+    return;
+  }
+  struct State {
+    std::mutex mutex;
+    std::condition_variable changed;
+    bool started = false;
+    bool done = false;
+    bool abandoned = false;
+  };
+  auto state = std::make_shared<State>();
+  runOnMainThreadAsync([state, &work] {
+    {
+      std::lock_guard lock(state->mutex);
+      if (state->abandoned) {
+        return;
+      }
+      state->started = true;
+    }
+    work();
+    std::lock_guard lock(state->mutex);
+    state->done = true;
+    state->changed.notify_all();
+  });
+  std::unique_lock lock(state->mutex);
+  while (!state->done) {
+    if (!state->started && cancel.load()) {
+      state->abandoned = true;
+      return;
+    }
+    state->changed.wait_for(lock, std::chrono::milliseconds(50));
+  }
 }
 
 }  // namespace
@@ -146,22 +189,28 @@ void DCFAsyncParser::run(const std::shared_ptr<Walk>& walk) {
       thumbnail = getThumbnailPathWithSourceFilePath(info->filePath());
     }
     if (!cancelFlag_.load()) {
-      runOnMainThreadSync([&] {
-        if (info->thumbnailPath().isEmpty() && thumbnail) {
-          info->setThumbnailPath(*thumbnail);
-        }
-        progressBlock_(info);
-      });
+      handOverToMainThread(
+          [&] {
+            if (info->thumbnailPath().isEmpty() && thumbnail) {
+              info->setThumbnailPath(*thumbnail);
+            }
+            progressBlock_(info);
+          },
+          cancelFlag_);
     }
   }
   if (next.isValid()) {
     next.waitForFinished();
   }
-  runOnMainThreadSync([&] {
-    if (!cancelFlag_.load()) {
-      didFinishBlock_();
-    }
-  });
+  if (!cancelFlag_.load()) {
+    handOverToMainThread(
+        [&] {
+          if (!cancelFlag_.load()) {
+            didFinishBlock_();
+          }
+        },
+        cancelFlag_);
+  }
   walk->done.set_value();
 }
 

@@ -1,0 +1,419 @@
+#include "core/catalogue/custom_map_polyline.h"
+#include "core/catalogue/custom_point_annotation.h"
+#include "core/catalogue/dcf_async_parser.h"
+#include "core/catalogue/recent_documents.h"
+#include "core/playback/media_controller.h"
+#include "support/temp_card.h"
+
+#include <QCoreApplication>
+#include <QDeadlineTimer>
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+namespace dashcard {
+namespace {
+
+// Every pane call lands in one log, in order, as "<pane>.<call>[ argument]".
+using Log = QStringList;
+
+class FakeList : public RecordingListPane {
+ public:
+  FakeList(Log& log, QString name) : log_(log), name_(std::move(name)) {}
+  void reloadDCFInfo(const DCFInfoList& infos) override { log(QStringLiteral("reload %1").arg(infos.size())); }
+  void reloadDCFInfo(const DCFInfoList& infos, const DCFInfoList& all) override {
+    log(QStringLiteral("reload %1/%2").arg(infos.size()).arg(all.size()));
+  }
+  void reloadDCFInfo(const PictureInfoList& pictures) override {
+    log(QStringLiteral("reloadPictures %1").arg(pictures.size()));
+  }
+  void selectFirstItem() override { log(QStringLiteral("selectFirstItem")); }
+  void selectCurrentDCF(const DCFInfoPtr& info) override { log(QStringLiteral("select ") + info->deltaPath()); }
+  void selectNextDCFWithCurrentDCF(const DCFInfoPtr&) override { log(QStringLiteral("selectNext")); }
+  void deselection() override { log(QStringLiteral("deselection")); }
+  void focusCurrentDCF() override { log(QStringLiteral("focus")); }
+  DCFInfoList selectedDCFInfos() const override { return {}; }
+
+ private:
+  void log(const QString& call) { log_.append(name_ + u'.' + call); }
+  Log& log_;
+  QString name_;
+};
+
+class FakeTab : public TabPane {
+ public:
+  explicit FakeTab(Log& log) : log_(log) {}
+  void tabViewIsActive(bool active) override { log_.append(QStringLiteral("tab.active %1").arg(active)); }
+  int selectedTabViewItemIndex() const override { return index; }
+  void setSelectedTabViewItemIndex(int i) override {
+    index = i;
+    log_.append(QStringLiteral("tab.select %1").arg(i));
+  }
+  int index = 0;
+
+ private:
+  Log& log_;
+};
+
+class FakePlayer : public PlayerPane {
+ public:
+  FakePlayer(Log& log, QString name) : log_(log), name_(std::move(name)) {}
+  void resetZoomPlayerView() override { log(QStringLiteral("resetZoom")); }
+  void playWithPath(const QString& path) override { log(QStringLiteral("play ") + path); }
+  void playWithPath(const QString& path, Handler willStart, Handler progress, Handler didStop) override {
+    log(QStringLiteral("play ") + QDir(path).dirName());
+    willStart_ = std::move(willStart);
+    progress_ = std::move(progress);
+    didStop_ = std::move(didStop);
+  }
+  void showImageWithPath(const QString& path) override { log(QStringLiteral("image ") + QDir(path).dirName()); }
+  void play() override {
+    playing = true;
+    log(QStringLiteral("play"));
+  }
+  void pause() override {
+    playing = false;
+    log(QStringLiteral("pause"));
+  }
+  void mutePlay() override { log(QStringLiteral("mutePlay")); }
+  bool isPlaying() const override { return playing; }
+  void setCurrentProgress(float) override {}
+  float progress() const override { return 0.0F; }
+  double totalTime() const override { return 3.0; }
+  double originalTotalTime() const override { return 3.0; }
+  double originalCurrentTime() const override { return 0.0; }
+  double playbackRate() const override { return 1.0; }
+  void updatePlaybackRate(double) override {}
+  void audioMuteEnable(bool) override {}
+  bool muteState() const override { return false; }
+
+  void start() const {
+    if (willStart_) willStart_();
+  }
+  void tick() const {
+    if (progress_) progress_();
+  }
+  bool playing = false;
+
+ private:
+  void log(const QString& call) { log_.append(name_ + u'.' + call); }
+  Log& log_;
+  QString name_;
+  Handler willStart_, progress_, didStop_;
+};
+
+class FakeSplit : public PlayerSplitPane {
+ public:
+  explicit FakeSplit(Log& log) : log_(log) {}
+  void setupDividerWithSecondaryPlayerEnable(bool enable) override {
+    log_.append(QStringLiteral("split.secondary %1").arg(enable));
+  }
+
+ private:
+  Log& log_;
+};
+
+class FakeMap : public MapPane {
+ public:
+  explicit FakeMap(Log& log) : log_(log) {}
+  void reloadDCFInfo(const DCFInfoList& infos) override { log_.append(QStringLiteral("map.reload %1").arg(infos.size())); }
+  void upDateWithCenterLocation(const CustomLocation& location) override {
+    log_.append(QStringLiteral("map.center %1").arg(location.latitude));
+  }
+  void focusMapOverlays(const PolylineList&, bool) override { ++focused; }
+  void addAnnotations(const AnnotationList& annotations) override { added += static_cast<int>(annotations.size()); }
+  void addRouteOverlayLines(const PolylineList& lines) override { lines_ += static_cast<int>(lines.size()); }
+  void upDateOverlayLines(const PolylineList&) override { ++updated; }
+  void updateDCF(const DCFInfoPtr&, double, double) override {}
+  std::shared_ptr<CustomPointAnnotation> userLocation() const override { return nullptr; }
+  int focused = 0, added = 0, lines_ = 0, updated = 0;
+
+ private:
+  Log& log_;
+};
+
+class FakeGraph : public GraphPane {
+ public:
+  explicit FakeGraph(Log& log) : log_(log) {}
+  void drawGraphWithCurrentDCFInfo(const DCFInfoPtr& info) override {
+    log_.append(QStringLiteral("graph.draw ") + (info ? info->folderName() : QStringLiteral("none")));
+  }
+  void updateProgress(float progress) override { log_.append(QStringLiteral("graph.progress %1").arg(progress)); }
+  void setProgressMax(double) override {}
+  void setProgressMin(double) override {}
+  void setCurrentSpeed(double speed) override { log_.append(QStringLiteral("graph.speed %1").arg(speed)); }
+  bool userControlIsActive() const override { return false; }
+
+ private:
+  Log& log_;
+};
+
+bool spinUntil(const std::function<bool()>& done) {
+  QDeadlineTimer guard(120000);  // a hang guard only
+  while (!done()) {
+    if (guard.hasExpired()) return false;
+    QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+  }
+  return true;
+}
+
+class MediaControllerCatalogue : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_TRUE(cache.isValid());
+    controller.setThumbnailDirectory(cache.path());
+    controller.setDcfListVC(&normal);
+    controller.setEventVC(&event);
+    controller.setPhotoListVC(&photos);
+    controller.setTabVC(&tab);
+    controller.setPlayerVC(&front);
+    controller.setPlayerVCSecondary(&rear);
+    controller.setPlayerVCs({&front, &rear});
+    controller.setPlayerSplitVC(&split);
+    controller.setMapVC(&map);
+    controller.setGraphVC(&graph);
+    RecentDocuments::clearRecentDocuments();
+  }
+  void TearDown() override {
+    // A cancelled walk leaves without the main thread's help.
+    if (controller.currentParser()) {
+      controller.currentParser()->setCancelFlag(true);
+      controller.currentParser()->waitForFinished();
+    }
+  }
+
+  // Scans and waits for the completion; returns the phases seen.
+  QList<int> scan(const QString& root, QList<bool>* completions = nullptr) {
+    QList<int> phases;
+    QList<bool> done;
+    controller.mediaTreeAsyncAtRootPath(
+        root, [&phases](int phase, int) { phases.append(phase); }, [&done](bool ok) { done.append(ok); });
+    EXPECT_TRUE(spinUntil([&] { return !done.isEmpty() && done.constLast(); }));
+    if (completions != nullptr) *completions = done;
+    return phases;
+  }
+
+  QTemporaryDir cache;
+  Log log;
+  FakeList normal{log, QStringLiteral("normal")};
+  FakeList event{log, QStringLiteral("event")};
+  FakeList photos{log, QStringLiteral("photos")};
+  FakeTab tab{log};
+  FakePlayer front{log, QStringLiteral("front")};
+  FakePlayer rear{log, QStringLiteral("rear")};
+  FakeSplit split{log};
+  FakeMap map{log};
+  FakeGraph graph{log};
+  MediaController controller;
+};
+
+TEST_F(MediaControllerCatalogue, PublicationOrderAndRecents) {
+  const auto& card = test::sharedCard();
+  ASSERT_TRUE(card.ok()) << card.error().toStdString();
+  const QList<int> phases = scan(card.root());
+  ASSERT_FALSE(phases.isEmpty());
+  EXPECT_EQ(phases.constFirst(), 0);
+  EXPECT_EQ(phases.constLast(), 3);
+  EXPECT_TRUE(phases.contains(1));
+  EXPECT_EQ(controller.mediaTree().size(), card.clips().size());
+  EXPECT_TRUE(controller.hasSecondary());
+  EXPECT_EQ(controller.mediaTreeNormal().size() + controller.mediaTreeEvent().size(), controller.mediaTree().size());
+  const Log expected = {
+      QStringLiteral("tab.active 1"),
+      QStringLiteral("split.secondary 1"),
+      QStringLiteral("front.resetZoom"),
+      QStringLiteral("rear.resetZoom"),
+      QStringLiteral("normal.reload %1/%2").arg(controller.mediaTreeNormal().size()).arg(card.clips().size()),
+      QStringLiteral("event.reload %1/%2").arg(controller.mediaTreeEvent().size()).arg(card.clips().size()),
+      QStringLiteral("tab.select 0"),
+      QStringLiteral("normal.selectFirstItem"),
+      QStringLiteral("map.reload %1").arg(card.clips().size()),
+      QStringLiteral("photos.reloadPictures 0"),
+      QStringLiteral("graph.draw none"),
+      QStringLiteral("graph.progress 0"),
+  };
+  EXPECT_EQ(log, expected);
+  EXPECT_EQ(RecentDocuments::recentDocumentPaths().value(0), QDir::cleanPath(card.root()));
+
+  // A second scan replaces the catalogue, the first objects are gone from it.
+  const DCFInfoPtr first = controller.mediaTree().constFirst();
+  scan(card.root());
+  EXPECT_EQ(controller.mediaTree().size(), card.clips().size());
+  EXPECT_FALSE(controller.mediaTree().contains(first));
+}
+
+TEST_F(MediaControllerCatalogue, EventOnlyCardSelectsTheEventTab) {
+  QTemporaryDir root;
+  QDir(root.path()).mkpath(QStringLiteral("EVENT"));
+  QFile(root.filePath(QStringLiteral("EVENT/F_20240101000000_20240101000100_E.MP4"))).open(QIODevice::WriteOnly);
+  scan(root.path());
+  EXPECT_TRUE(log.contains(QStringLiteral("tab.select 1")));
+  EXPECT_TRUE(log.contains(QStringLiteral("event.selectFirstItem")));
+  EXPECT_FALSE(log.contains(QStringLiteral("normal.selectFirstItem")));
+  EXPECT_TRUE(log.contains(QStringLiteral("split.secondary 0")));
+}
+
+TEST_F(MediaControllerCatalogue, NotACardAndLockedReloads) {
+  QTemporaryDir nmeaOnly;
+  QDir(nmeaOnly.path()).mkpath(QStringLiteral("NMEA"));
+  EXPECT_TRUE(MediaController::mediaIsAvailable(nmeaOnly.path()));
+  QList<bool> completions;
+  const QList<int> phases = scan(nmeaOnly.path(), &completions);
+  EXPECT_EQ(phases, QList<int>{0});
+  EXPECT_EQ(completions, QList<bool>{true});
+  EXPECT_TRUE(log.isEmpty());
+
+  // While a backup runs: "no" at once, then the scan still ends with "yes".
+  const auto& card = test::sharedCard();
+  controller.setCanReloadMedia(false);
+  scan(card.root(), &completions);
+  EXPECT_EQ(completions, (QList<bool>{false, true}));
+  EXPECT_EQ(controller.mediaTree().size(), card.clips().size());
+  EXPECT_FALSE(controller.mediaTreeSyncAtRootPath(std::nullopt));
+  controller.setCanReloadMedia(true);
+
+  log.clear();
+  EXPECT_TRUE(controller.mediaTreeSyncAtRootPath(std::nullopt));
+  EXPECT_TRUE(controller.mediaTree().isEmpty());
+  EXPECT_TRUE(log.contains(QStringLiteral("tab.active 0")));
+  EXPECT_TRUE(log.contains(QStringLiteral("front.play ")));
+  EXPECT_TRUE(log.contains(QStringLiteral("rear.play ")));
+}
+
+TEST_F(MediaControllerCatalogue, SelectionLoadsPlayersAndStartsTheWalkOnce) {
+  const auto& card = test::sharedCard();
+  scan(card.root());
+  const DCFInfoPtr second = controller.mediaTreeNormal().value(1);
+  ASSERT_TRUE(second);
+  log.clear();
+  controller.updateCurrentDCF(second, MediaController::kMediaListNormal, nullptr);
+  EXPECT_EQ(controller.currentDCF(), second);
+  EXPECT_TRUE(controller.listDidSelect());
+  EXPECT_TRUE(log.contains(QStringLiteral("event.deselection")));
+  EXPECT_TRUE(log.contains(QStringLiteral("graph.draw NORMAL")));
+  const auto parser = controller.currentParser();
+  ASSERT_TRUE(parser);
+
+  // The front player's start plays it once; the rear follows muted.
+  front.start();
+  EXPECT_TRUE(front.playing);
+  EXPECT_FALSE(controller.listDidSelect());
+  rear.playing = true;
+  log.clear();
+  // (the rear's tick handler is the only one it got)
+  controller.updateSelectedDCFs({second});
+  EXPECT_TRUE(log.isEmpty());
+  controller.updateSelectedDCFs(controller.mediaTree().mid(0, 2));
+  EXPECT_TRUE(log.contains(QStringLiteral("front.pause")));
+  EXPECT_EQ(controller.selectedDCFs().size(), 2);
+
+  // The walk starts at the selection and fills the map.
+  ASSERT_TRUE(spinUntil([&] { return map.updated > 0; }));
+  parser->waitForFinished();
+  EXPECT_EQ(map.added, static_cast<int>(controller.mediaTree().size()));
+  EXPECT_EQ(map.lines_, static_cast<int>(controller.mediaTree().size()));
+  EXPECT_FALSE(second->thumbnailPath().isEmpty());
+
+  // Processed: selecting it again keeps the parser.
+  controller.updateCurrentDCF(second, MediaController::kMediaListNormal, nullptr);
+  EXPECT_EQ(controller.currentParser(), parser);
+}
+
+TEST_F(MediaControllerCatalogue, MapSelectionsSwitchTabs) {
+  const auto& card = test::sharedCard();
+  scan(card.root());
+  const DCFInfoPtr eventInfo = controller.mediaTreeEvent().value(0);
+  ASSERT_TRUE(eventInfo);
+  log.clear();
+  tab.index = 0;
+  controller.updateCurrentDCF(eventInfo, MediaController::kMediaListMapEvent, nullptr);
+  EXPECT_EQ(log, (Log{QStringLiteral("tab.select 1"), QStringLiteral("event.select ") + eventInfo->deltaPath(),
+                      QStringLiteral("normal.deselection")}));
+  log.clear();
+  controller.updateCurrentDCF(controller.mediaTreeNormal().value(0), MediaController::kMediaListMapNormal, nullptr);
+  EXPECT_EQ(log.value(0), QStringLiteral("tab.select 0"));
+  // The photo list and a follower change nothing but the picture.
+  log.clear();
+  controller.updateCurrentDCF(eventInfo, MediaController::kMediaListPhoto, nullptr);
+  controller.updateCurrentDCF(eventInfo, MediaController::kMediaListFollower, nullptr);
+  EXPECT_TRUE(log.isEmpty());
+}
+
+TEST_F(MediaControllerCatalogue, PictureWithoutRecordingIsDetached) {
+  const auto& card = test::sharedCard();
+  scan(card.root());
+  const DCFInfoPtr owner = controller.mediaTree().value(0);
+  QTemporaryDir dir;
+  auto picture = std::make_shared<PictureInfo>(dir.path(), QStringLiteral("PICTURE/240101000000.JPG"));
+  owner->appendPicture(picture);
+  picture->setParentDCFInfo(owner);
+  log.clear();
+  controller.updateCurrentDCF(nullptr, MediaController::kMediaListNormal, picture);
+  EXPECT_EQ(controller.currentPicture(), picture);
+  EXPECT_TRUE(owner->pictures().isEmpty());
+  EXPECT_FALSE(picture->parentDCFInfo());
+  EXPECT_TRUE(log.contains(QStringLiteral("map.center -999")));
+  EXPECT_TRUE(log.contains(QStringLiteral("front.image 240101000000.JPG")));
+  EXPECT_TRUE(log.contains(QStringLiteral("front.pause")));
+  EXPECT_TRUE(log.contains(QStringLiteral("graph.speed 0")));
+}
+
+TEST_F(MediaControllerCatalogue, VolumeRenameReRootsAndRestartsTheWalk) {
+  SampleCardOptions options;
+  options.clips = 4;
+  options.encodeVideos = false;
+  test::TempCard card(options);
+  ASSERT_TRUE(card.ok());
+  scan(card.root());
+  controller.updateCurrentDCF(controller.mediaTree().value(2), MediaController::kMediaListNormal, nullptr);
+  const auto before = controller.currentParser();
+
+  // Not our card: nothing happens.
+  controller.volumeRenameToPath(QStringLiteral("/elsewhere"), QStringLiteral("/other"));
+  EXPECT_EQ(controller.currentParser(), before);
+
+  const QString renamed = card.root() + QStringLiteral("-renamed");
+  ASSERT_TRUE(QDir().rename(card.root(), renamed));
+  controller.volumeRenameToPath(renamed, card.root());
+  EXPECT_TRUE(before->cancelFlag());
+  EXPECT_NE(controller.currentParser(), before);
+  for (const auto& info : controller.mediaTree()) {
+    EXPECT_EQ(info->rootPath(), renamed);
+    EXPECT_TRUE(info->filePath().startsWith(renamed));
+  }
+  ASSERT_TRUE(spinUntil([&] { return map.updated > 0; }));
+  controller.currentParser()->waitForFinished();
+  QDir().rename(renamed, card.root());
+}
+
+TEST_F(MediaControllerCatalogue, DisposeDropsPanesAndStopsTheWalk) {
+  const auto& card = test::sharedCard();
+  scan(card.root());
+  controller.reparseAtIndex(0);
+  const auto parser = controller.currentParser();
+  controller.dispose();
+  EXPECT_TRUE(parser->cancelFlag());
+  EXPECT_EQ(controller.mapVC(), nullptr);
+  EXPECT_EQ(controller.playerVC(), nullptr);
+  log.clear();
+  parser->waitForFinished();
+  QCoreApplication::processEvents();
+  // Nothing reached the (now unknown) panes any more.
+  EXPECT_TRUE(log.isEmpty());
+}
+
+TEST(MediaControllerCache, CleaningKeepsTheNewestThumbnails) {
+  const QString directory = MediaController::cachesDirectoryPath();
+  ASSERT_FALSE(directory.isEmpty());
+  ASSERT_TRUE(QDir(directory).exists());
+  QFile(directory + QStringLiteral("/left-over.kmz")).open(QIODevice::WriteOnly);
+  QFile(directory + QStringLiteral("/thumb.jpg")).open(QIODevice::WriteOnly);
+  MediaController::cacheCleaning();
+  EXPECT_FALSE(QFile::exists(directory + QStringLiteral("/left-over.kmz")));
+  EXPECT_TRUE(MediaController::cacheFiles().contains(directory + QStringLiteral("/thumb.jpg")));
+}
+
+}  // namespace
+}  // namespace dashcard
