@@ -317,6 +317,11 @@ void MediaController::loadCurrentDCFIntoPlayers(const DCFInfoPtr& info) {
           if (weak) {
             weak->didStopPlayingAction();
           }
+        },
+        [weak] {
+          if (weak) {
+            weak->didFailPlayingAction();
+          }
         });
   }
   if (playerVCSecondary_ != nullptr) {

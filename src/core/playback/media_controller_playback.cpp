@@ -195,6 +195,7 @@ void MediaController::followRecording(const DCFInfoPtr& info) {
   // plays on and a paused one stays paused.
   currentDCF_ = info;
   currentPicture_.reset();
+  listDidSelect_ = false;  // play and pause are each window's own
   loadCurrentDCFIntoPlayers(info);
   if (info->thumbnailPath().isEmpty()) {
     const qsizetype index = mediaTree_.indexOf(info);

@@ -63,6 +63,12 @@ class PlayerPane {
   virtual void playWithPath(const QString& path) = 0;
   // Missing handlers are replaced by ones that do nothing.
   virtual void playWithPath(const QString& path, Handler willStartPlay, Handler progress, Handler didStopPlaying) = 0;
+  // The same with a handler for a file that cannot be played.
+  virtual void playWithPath(const QString& path, Handler willStartPlay, Handler progress, Handler didStopPlaying,
+                            Handler didError) {
+    (void)didError;
+    playWithPath(path, std::move(willStartPlay), std::move(progress), std::move(didStopPlaying));
+  }
   virtual void showImageWithPath(const QString& path) = 0;
   virtual void play() = 0;
   virtual void pause() = 0;

@@ -49,7 +49,7 @@ class PlayerPaneEngine : public QObject, public PlayerPane {
   bool muteState() const override;
 
   void playWithPath(const QString& path, Handler willStartPlay, Handler progress, Handler didStopPlaying,
-                    Handler didError);
+                    Handler didError) override;
   void playPauseSwitch();
   // Seconds of the current (rate-scaled) item.
   void setCurrentDuration(double seconds);
