@@ -1,0 +1,138 @@
+// The window's clock with real players (mpv without pictures or sound) on
+// short generated clips.
+#include "core/playback/media_controller.h"
+#include "core/playback/player_pane_engine.h"
+
+#include "core/playback/playback_fakes.h"
+#include "core/playback/playback_test_support.h"
+#include "support/temp_card.h"
+
+#include <gtest/gtest.h>
+
+namespace dashcard {
+namespace {
+
+using test::waitUntil;
+
+CustomAVPlayer::Options headless() {
+  CustomAVPlayer::Options options;
+  options.audioOutput = QStringLiteral("null");
+  options.hwdec = QStringLiteral("no");
+  return options;
+}
+
+// The normal recordings of the shared card copied into a folder of their
+// own, so a test may spoil one.
+class RealWindow {
+ public:
+  RealWindow()
+      : front(headless()), rear(headless()), normal(&controller, MediaController::kMediaListNormal),
+        events(&controller, MediaController::kMediaListEvent) {
+    const auto& card = test::sharedCard();
+    EXPECT_TRUE(card.ok());
+    QDir(dir.path()).mkpath(QStringLiteral("NORMAL"));
+    for (const auto& clip : card.clips()) {
+      if (clip.folder != QLatin1String("NORMAL")) continue;
+      QFile::copy(card.path(clip.frontPath), dir.filePath(clip.frontPath));
+      QFile::copy(card.path(clip.rearPath), dir.filePath(clip.rearPath));
+      auto info = std::make_shared<DCFInfo>(dir.path(), clip.frontPath);
+      info->setThumbnailPath(QStringLiteral("done"));
+      recordings << info;
+    }
+    front.setPrimaryPlayer(true);
+    controller.setPlayerVC(&front);
+    controller.setPlayerVCSecondary(&rear);
+    controller.setPlayerVCs({&front, &rear});
+    controller.setGraphVC(&graph);
+    controller.setMapVC(&map);
+    controller.setDcfListVC(&normal);
+    controller.setEventVC(&events);
+    controller.setTabVC(&tabs);
+  }
+  ~RealWindow() { controller.dispose(); }
+
+  void publish() { controller.setMediaInfoWithRootPath(dir.path(), recordings, {}); }
+
+  QTemporaryDir dir;
+  DCFInfoList recordings;
+  MediaController controller;
+  PlayerPaneEngine front, rear;
+  test::FakeGraph graph;
+  test::FakeMap map;
+  test::FakeList normal, events;
+  test::FakeTabs tabs;
+};
+
+TEST(MediaControllerRealPlayerTest, FrontAndRearPlayInStepAndTheDriveWrapsAround) {
+  RealWindow w;
+  ASSERT_EQ(w.recordings.size(), 4);
+  w.publish();
+  // The list selection loads the first recording and starts it.
+  ASSERT_TRUE(waitUntil([&] { return w.front.isPlaying() && w.front.progress() > 0.1F; }));
+  EXPECT_EQ(w.controller.currentDCF(), w.recordings[0]);
+  EXPECT_NEAR(w.recordings[0]->duration(), 3.0, 0.05);
+  // The rear follows: playing, silent, within the 1 s allowance.
+  ASSERT_TRUE(waitUntil([&] { return w.rear.isPlaying(); }));
+  EXPECT_FLOAT_EQ(w.rear.player()->volume(), 0.0F);
+  test::spin(300);
+  EXPECT_LT(std::abs(w.front.originalCurrentTime() - w.rear.originalCurrentTime()), 1.0);
+  EXPECT_EQ(w.controller.userDate(),
+            w.recordings[0]->startDate().addMSecs(std::llround(w.front.originalCurrentTime() * 1000)));
+
+  // The last recording's end starts the first one again.
+  w.normal.select(w.recordings[3]);
+  ASSERT_TRUE(waitUntil([&] { return w.front.player()->isLoaded() && w.front.originalTotalTime() > 0; }));
+  w.controller.updateProgress(0.85F);
+  ASSERT_TRUE(waitUntil([&] { return w.controller.currentDCF() == w.recordings[0]; }));
+  ASSERT_TRUE(waitUntil([&] { return w.front.isPlaying() && w.front.progress() > 0.05F; }));
+  EXPECT_EQ(w.normal.nextRequests, 1);
+}
+
+TEST(MediaControllerRealPlayerTest, PausedFrontStopsTheRearAndRatesFollow) {
+  RealWindow w;
+  w.publish();
+  ASSERT_TRUE(waitUntil([&] { return w.rear.isPlaying(); }));
+  w.front.pause();
+  // Within a tick of the front stopping, the rear stops and is kept within 10 ms.
+  ASSERT_TRUE(waitUntil([&] { return !w.rear.isPlaying(); }));
+  test::spin(100);
+  EXPECT_LT(std::abs(w.front.originalCurrentTime() - w.rear.originalCurrentTime()), 0.011);
+  // A rate change on the front reaches the rear through the start handler.
+  ASSERT_TRUE(w.front.incrementPlaybackRate(false));
+  EXPECT_EQ(w.rear.playbackRate(), 2.0);
+  EXPECT_DOUBLE_EQ(w.rear.totalTime(), w.rear.originalTotalTime() / 2.0);
+}
+
+TEST(MediaControllerRealPlayerTest, AnUnplayableClipIsSkippedAndTheNextOnePlays) {
+  RealWindow w;
+  {
+    QFile spoiled(w.recordings[1]->filePath());
+    ASSERT_TRUE(spoiled.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    spoiled.write(QByteArray(10000, '\x17'));
+  }
+  w.publish();
+  ASSERT_TRUE(waitUntil([&] { return w.front.isPlaying(); }));
+  w.controller.updateProgress(0.9F);
+  // Recording 1 fails to open: the front shows its error and the drive goes on.
+  ASSERT_TRUE(waitUntil([&] { return w.controller.currentDCF() == w.recordings[2]; }));
+  ASSERT_TRUE(waitUntil([&] { return w.front.isPlaying() && w.front.progress() > 0.05F; }));
+  EXPECT_FALSE(w.front.playerIsError());
+  EXPECT_EQ(w.normal.nextRequests, 2);
+}
+
+TEST(MediaControllerRealPlayerTest, AListOfOnlyUnplayableClipsStops) {
+  RealWindow w;
+  for (const auto& info : w.recordings) {
+    QFile spoiled(info->filePath());
+    ASSERT_TRUE(spoiled.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    spoiled.write("junk");
+  }
+  w.publish();
+  ASSERT_TRUE(waitUntil([&] { return w.controller.currentDCF() == w.recordings[3] && w.front.playerIsError(); }));
+  test::spin(300);
+  EXPECT_EQ(w.normal.nextRequests, 3);  // each row failed once: no endless cycling
+  EXPECT_TRUE(w.front.playerIsError());
+}
+
+}  // namespace
+}  // namespace dashcard
