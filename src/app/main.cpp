@@ -1,11 +1,14 @@
 #include "core/common/version.h"
+#include "core/playback/media_controller.h"
+#include "ui/app/application.h"
+#include "ui/app/main_window_controller.h"
+#include "ui/app/my_document.h"
+#include "ui/app/my_document_controller.h"
 
-#include <QApplication>
 #include <QCommandLineParser>
-#include <QLabel>
-#include <QMainWindow>
+#include <QDir>
+#include <QTimer>
 
-#include <clocale>
 #include <cstdio>
 #include <cstring>
 
@@ -17,27 +20,25 @@ int main(int argc, char* argv[]) {
       return 0;
     }
   }
-  QApplication app(argc, argv);
-  QApplication::setApplicationName(QString::fromLatin1(dashcard::kApplicationName).toLower());
-  QApplication::setApplicationDisplayName(QString::fromLatin1(dashcard::kApplicationName));
-  QApplication::setOrganizationName(QString::fromLatin1(dashcard::kOrganizationName).toLower());
-  QApplication::setApplicationVersion(QString::fromLatin1(dashcard::kVersion));
-  // libmpv refuses to start unless numbers are formatted the C way.
-  std::setlocale(LC_NUMERIC, "C");
+  dashcard::Application app(argc, argv);
 
   QCommandLineParser parser;
-  parser.setApplicationDescription(QStringLiteral("Viewer for the memory card of a vehicle camera."));
+  parser.setApplicationDescription(QCoreApplication::translate("main", "Viewer for the memory card of a vehicle camera."));
   parser.addHelpOption();
   parser.addVersionOption();
-  parser.addPositionalArgument(QStringLiteral("CARD"), QStringLiteral("Card folder to open."));
+  parser.addPositionalArgument(QStringLiteral("CARD"), QCoreApplication::translate("main", "Card folder to open."));
   parser.process(app);
 
-  QMainWindow window;
-  window.setWindowTitle(QStringLiteral("Dashcard"));
-  auto* label = new QLabel(parser.positionalArguments().value(0, QStringLiteral("No card opened")), &window);
-  label->setAlignment(Qt::AlignCenter);
-  window.setCentralWidget(label);
-  window.resize(1280, 800);
-  window.show();
+  // Old thumbnails and export left-overs go when the viewer quits.
+  QObject::connect(&app, &QCoreApplication::aboutToQuit, [] { dashcard::MediaController::cacheCleaning(); });
+
+  auto* documents = dashcard::MyDocumentController::sharedDocumentController();
+  const QString card = parser.positionalArguments().value(0);
+  QTimer::singleShot(0, &app, [documents, card] {
+    // An empty window stays behind a refused card, so the user can pick another.
+    if (card.isEmpty() || !documents->openDocumentWithContentsOfURL(QDir::current().absoluteFilePath(card), true)) {
+      documents->newDocument();
+    }
+  });
   return QApplication::exec();
 }

@@ -1,0 +1,126 @@
+#include "ui/app/application.h"
+
+#include "core/common/version.h"
+
+#include <QFile>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QLibraryInfo>
+#include <QSettings>
+#include <QTranslator>
+#include <QIcon>
+#include <QPalette>
+#include <QStyle>
+#include <QStyleFactory>
+
+#include <clocale>
+
+namespace dashcard {
+
+Application::Application(int& argc, char** argv) : QApplication(argc, argv) {
+  setApplicationName(QString::fromLatin1(kApplicationName).toLower());
+  setApplicationDisplayName(QString::fromLatin1(kApplicationName));
+  setOrganizationName(QString::fromLatin1(kOrganizationName).toLower());
+  setApplicationVersion(QString::fromLatin1(kVersion));
+  setWindowIcon(QIcon(QStringLiteral(":/images/app_icon.svg")));
+  setQuitOnLastWindowClosed(true);
+  // libmpv refuses to start unless numbers are formatted the C way.
+  std::setlocale(LC_NUMERIC, "C");
+  registerDefaults();
+  installTranslations(QLocale::system());
+  applyDarkAppearance();
+}
+
+void Application::applyDarkAppearance() {
+  // A dark neutral look, close to the graph's background, for long viewing.
+  if (QStyle* fusion = QStyleFactory::create(QStringLiteral("Fusion"))) setStyle(fusion);
+  QPalette palette;
+  const QColor window(45, 45, 47);
+  const QColor base(34, 34, 36);
+  const QColor text(222, 222, 222);
+  const QColor dim(128, 128, 128);
+  palette.setColor(QPalette::Window, window);
+  palette.setColor(QPalette::WindowText, text);
+  palette.setColor(QPalette::Base, base);
+  palette.setColor(QPalette::AlternateBase, QColor(40, 40, 42));
+  palette.setColor(QPalette::ToolTipBase, QColor(60, 60, 62));
+  palette.setColor(QPalette::ToolTipText, text);
+  palette.setColor(QPalette::PlaceholderText, dim);
+  palette.setColor(QPalette::Text, text);
+  palette.setColor(QPalette::Button, QColor(58, 58, 60));
+  palette.setColor(QPalette::ButtonText, text);
+  palette.setColor(QPalette::BrightText, Qt::white);
+  palette.setColor(QPalette::Light, QColor(75, 75, 77));
+  palette.setColor(QPalette::Midlight, QColor(62, 62, 64));
+  palette.setColor(QPalette::Mid, QColor(38, 38, 40));
+  palette.setColor(QPalette::Dark, QColor(25, 25, 27));
+  palette.setColor(QPalette::Shadow, Qt::black);
+  palette.setColor(QPalette::Highlight, QColor(47, 110, 186));
+  palette.setColor(QPalette::HighlightedText, Qt::white);
+  palette.setColor(QPalette::Link, QColor(90, 160, 230));
+  for (QPalette::ColorRole role : {QPalette::WindowText, QPalette::Text, QPalette::ButtonText}) {
+    palette.setColor(QPalette::Disabled, role, dim);
+  }
+  palette.setColor(QPalette::Disabled, QPalette::Highlight, QColor(70, 70, 72));
+  setPalette(palette);
+}
+
+Application::~Application() = default;
+
+Application* Application::instance() { return qobject_cast<Application*>(QCoreApplication::instance()); }
+
+QVariantMap Application::bundledDefaults() {
+  QFile file(QStringLiteral(":/UserDefaults.json"));
+  if (!file.open(QIODevice::ReadOnly)) return {};
+  const QJsonDocument doc = QJsonDocument::fromJson(file.readAll());
+  return doc.isObject() ? doc.object().toVariantMap() : QVariantMap{};
+}
+
+QVariantMap Application::registerDefaults() {
+  const QVariantMap defaults = bundledDefaults();
+  QSettings settings;
+  for (auto it = defaults.cbegin(); it != defaults.cend(); ++it) {
+    if (!settings.contains(it.key())) settings.setValue(it.key(), it.value());
+  }
+  return defaults;
+}
+
+QString Application::installTranslations(const QLocale& locale) {
+  if (translator_) {
+    removeTranslator(translator_);
+    delete translator_;
+    translator_ = nullptr;
+  }
+  if (qtTranslator_) {
+    removeTranslator(qtTranslator_);
+    delete qtTranslator_;
+    qtTranslator_ = nullptr;
+  }
+  auto* translator = new QTranslator(this);
+  QString language;
+  if (translator->load(locale, QStringLiteral("dashcard"), QStringLiteral("_"), QStringLiteral(":/i18n"))) {
+    language = translator->language();
+  } else if (translator->load(QStringLiteral(":/i18n/dashcard_en.qm"))) {
+    // The menu keys and the camera's Japanese texts need a translation even
+    // in languages we do not ship.
+    language = translator->language();
+  } else {
+    delete translator;
+    return {};
+  }
+  installTranslator(translator);
+  translator_ = translator;
+  auto* qtTranslator = new QTranslator(this);
+  if (qtTranslator->load(locale, QStringLiteral("qtbase"), QStringLiteral("_"),
+                         QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+    installTranslator(qtTranslator);
+    qtTranslator_ = qtTranslator;
+  } else {
+    delete qtTranslator;
+  }
+  return language;
+}
+
+QString Application::ryndString(const char* key) { return QCoreApplication::translate("RyndStrings", key); }
+
+}  // namespace dashcard

@@ -1,0 +1,679 @@
+#include "ui/app/main_window_controller.h"
+
+#include "core/common/notification_center.h"
+#include "core/playback/media_controller.h"
+#include "core/playback/media_controller_manager.h"
+#include "ui/app/application.h"
+#include "ui/app/left_split_view_controller.h"
+#include "ui/app/my_document.h"
+#include "ui/app/my_document_controller.h"
+#include "ui/app/path_control.h"
+#include "ui/app/placeholder_graph_pane.h"
+#include "ui/app/placeholder_map_pane.h"
+#include "ui/app/right_split_view_controller.h"
+#include "ui/app/tab_view_controller.h"
+#include "ui/app/top_split_view_controller.h"
+#include "ui/catalogue/dcf_info_table_model.h"
+#include "ui/catalogue/dcf_list_view_controller.h"
+#include "ui/catalogue/event_list_view_controller.h"
+#include "ui/export/sd_card_load_progress_view_controller.h"
+#include "ui/export/sd_card_load_progress_window_controller.h"
+
+// The player panes come from the playback subsystem; until it is built the
+// window shows two empty video areas in their place.
+#if __has_include("ui/playback/zoom_player_split_view_controller.h")
+#include "ui/playback/option_popover.h"
+#include "ui/playback/zoom_player_split_view_controller.h"
+#include "ui/playback/zoom_player_view_controller.h"
+#define DASHCARD_PLAYER_PANES 1
+#else
+#define DASHCARD_PLAYER_PANES 0
+#endif
+
+#include <QAction>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QHBoxLayout>
+#include <QIcon>
+#include <QKeySequence>
+#include <QMenu>
+#include <QMenuBar>
+#include <QMessageBox>
+#include <QSettings>
+#include <QToolBar>
+#include <QToolButton>
+#include <QWindow>
+
+namespace dashcard {
+
+namespace {
+
+constexpr int kLeftItem = 0;
+constexpr int kMapItem = 1;
+constexpr int kPlayerItem = 0;
+constexpr int kGraphItem = 1;
+constexpr double kSeekStepSeconds = 5.0;
+
+enum Validation { kValidateBackUp, kValidateExport, kValidateSelectAll, kValidateFocus };
+
+DCFListViewController::Action actionFor(int validation) {
+  switch (validation) {
+    case kValidateBackUp:
+      return DCFListViewController::Action::BackUp;
+    case kValidateExport:
+      return DCFListViewController::Action::ExportKML;
+    case kValidateSelectAll:
+      return DCFListViewController::Action::SelectAll;
+    default:
+      return DCFListViewController::Action::FocusPlaying;
+  }
+}
+
+}  // namespace
+
+MainWindowController::MainWindowController(QWidget* parent)
+    : QMainWindow(parent), mediaController_(std::make_unique<MediaController>()) {
+  setObjectName(QStringLiteral("MainWindowController"));
+  setAttribute(Qt::WA_DeleteOnClose, false);
+  windowDidLoad();
+}
+
+MainWindowController::~MainWindowController() {
+  if (mediaController_) mediaController_->dispose();
+}
+
+MainWindowController* MainWindowController::windowController() { return new MainWindowController; }
+
+void MainWindowController::setDocument(MyDocument* document) { document_ = document; }
+
+DCFListViewController* MainWindowController::dcfListVC() const { return tabVC_ ? tabVC_->dcfListVC() : nullptr; }
+
+EventListViewController* MainWindowController::eventVC() const { return tabVC_ ? tabVC_->eventVC() : nullptr; }
+
+#if DASHCARD_PLAYER_PANES
+ZoomPlayerSplitViewController* MainWindowController::playerSplitVC() const {
+  return static_cast<ZoomPlayerSplitViewController*>(playerSplitView_.data());
+}
+ZoomPlayerViewController* MainWindowController::playerVC() const {
+  return static_cast<ZoomPlayerViewController*>(playerView_.data());
+}
+ZoomPlayerViewController* MainWindowController::playerVCSecondary() const {
+  return static_cast<ZoomPlayerViewController*>(playerViewSecondary_.data());
+}
+bool MainWindowController::isPlayerItemCollapsed(int index) const {
+  return playerSplitVC() && playerSplitVC()->isItemCollapsed(index);
+}
+void MainWindowController::setPlayerItemCollapsed(int index, bool collapsed) {
+  if (playerSplitVC()) playerSplitVC()->setItemCollapsed(index, collapsed);
+}
+#else
+ZoomPlayerSplitViewController* MainWindowController::playerSplitVC() const { return nullptr; }
+ZoomPlayerViewController* MainWindowController::playerVC() const { return nullptr; }
+ZoomPlayerViewController* MainWindowController::playerVCSecondary() const { return nullptr; }
+bool MainWindowController::isPlayerItemCollapsed(int index) const {
+  auto* split = qobject_cast<SplitViewController*>(playerSplitView_.data());
+  return split && split->isItemCollapsed(index);
+}
+void MainWindowController::setPlayerItemCollapsed(int index, bool collapsed) {
+  if (auto* split = qobject_cast<SplitViewController*>(playerSplitView_.data())) split->setItemCollapsed(index, collapsed);
+}
+#endif
+
+void MainWindowController::windowDidLoad() {
+  buildMenus();
+  buildPanes();
+  buildBar();
+  setMinimumSize(960, 600);
+  // Restore the window's frame kept under its autosave name.
+  const QByteArray geometry = QSettings().value(QStringLiteral("MainWindowFrameAutosaveName")).toByteArray();
+  if (geometry.isEmpty() || !restoreGeometry(geometry)) resize(1280, 800);
+  setWindowTitle(QString());
+  setWindowFilePath(QString());
+  updateSideBarButton();
+  registerNotifications();
+  if (graphWidget_) graphWidget_->setFocus();
+  // The vehicle-interface menu is not offered by this viewer.
+  const QList<QAction*> top = menuBar()->actions();
+  for (int i = 1; i < top.size(); ++i) {
+    if (top[i]->text() == tr("Car I/F Info.")) menuBar()->removeAction(top[i]);
+  }
+}
+
+void MainWindowController::buildPanes() {
+  auto* top = new TopSplitViewController(this);
+  topSplitVC_ = top;
+  auto* left = new LeftSplitViewController(top);
+  leftSplitVC_ = left;
+  auto* right = new RightSplitViewController(top);
+  rightSplitVC_ = right;
+
+  auto* tabs = new TabViewController(left);
+  tabVC_ = tabs;
+  auto* map = new PlaceholderMapPane(left);
+  mapWidget_ = map;
+  mapVC_ = map;
+  left->addWidget(tabs);
+  left->addWidget(map);
+  left->setStretchFactor(0, 1);
+  left->setCollapsible(0, false);
+
+#if DASHCARD_PLAYER_PANES
+  auto* players = new ZoomPlayerSplitViewController(right);
+  playerView_ = players->primaryPlayerVC();
+  playerViewSecondary_ = players->secondaryPlayerVC();
+  if (playerVC()) playerVC()->becomePrimaryPlayer();
+  primaryPlayer_ = playerVC();
+#else
+  auto* players = new SplitViewController(Qt::Horizontal, QStringLiteral("ZoomPlayerSplitViewControllerAutosaveName"), right);
+  for (int i = 0; i < 2; ++i) {
+    auto* video = new QWidget(players);
+    video->setAutoFillBackground(true);
+    QPalette black = video->palette();
+    black.setColor(QPalette::Window, Qt::black);
+    video->setPalette(black);
+    video->setMinimumSize(160, 90);
+    players->addWidget(video);
+  }
+  playerView_ = players->widget(0);
+  playerViewSecondary_ = players->widget(1);
+#endif
+  playerSplitView_ = players;
+  auto* graph = new PlaceholderGraphPane(right);
+  graphWidget_ = graph;
+  graphVC_ = graph;
+  right->addWidget(players);
+  right->addWidget(graph);
+  right->setStretchFactor(0, 1);
+  right->setCollapsible(0, false);
+
+  top->addWidget(left);
+  top->addWidget(right);
+  top->setStretchFactor(1, 1);
+  top->setCollapsible(1, false);
+  top->setSizes({TopSplitViewController::kSnapPosition, 1280 - TopSplitViewController::kSnapPosition});
+  left->setSizes({800 - LeftSplitViewController::kMapSnapHeight, LeftSplitViewController::kMapSnapHeight});
+  right->setSizes({560, 240});
+  top->restoreAutosavedState();
+  left->restoreAutosavedState();
+  right->restoreAutosavedState();
+  setCentralWidget(top);
+
+  MediaController* mc = mediaController_.get();
+  mc->setDcfListVC(tabs->dcfListVC());
+  mc->setEventVC(tabs->eventVC());
+  mc->setPhotoListVC(nullptr);
+  mc->setTabVC(tabs);
+  mc->setMapVC(map);
+  mc->setGraphVC(graph);
+#if DASHCARD_PLAYER_PANES
+  mc->setPlayerSplitVC(players);
+  mc->setPlayerVC(playerVC());
+  mc->setPlayerVCSecondary(playerVCSecondary());
+  QList<PlayerPane*> playerPanes;
+  for (ZoomPlayerViewController* player : players->playerVCs()) playerPanes.append(player);
+  mc->setPlayerVCs(playerPanes);
+#endif
+  tabs->dcfListVC()->setMediaController(mc);
+  tabs->eventVC()->setMediaController(mc);
+  // Thumbnails arrive while the background parser walks the card.
+  connect(mc, &MediaController::dcfInfoDidParse, this, [this](const std::shared_ptr<DCFInfo>& info) {
+    if (tabVC_) {
+      tabVC_->dcfListVC()->refreshDCF(info);
+      tabVC_->eventVC()->refreshDCF(info);
+    }
+  });
+
+  connect(top, &SplitViewController::itemCollapseChanged, this, [this](int index, bool) {
+    if (index != kLeftItem) return;
+    // The side bar's tab view tells every window that it came or went.
+    NotificationCenter::defaultCenter().post(QString::fromLatin1(kSideBarViewControllerCollapseDidChangeNotification), tabVC_);
+  });
+}
+
+void MainWindowController::buildBar() {
+  auto* bar = new QToolBar(this);
+  bar->setObjectName(QStringLiteral("MainToolBar"));
+  bar->setMovable(false);
+  bar->setFloatable(false);
+  bar->setIconSize(QSize(20, 20));
+  bar->toggleViewAction()->setVisible(false);
+  addToolBar(Qt::TopToolBarArea, bar);
+
+  // One strip holds the bar's controls, so each can be shown and hidden alone.
+  auto* strip = new QWidget(bar);
+  auto* row = new QHBoxLayout(strip);
+  row->setContentsMargins(4, 2, 6, 2);
+  row->setSpacing(4);
+  bar->addWidget(strip);
+
+  toggleSideBarButton_ = new QToolButton(strip);
+  toggleSideBarButton_->setObjectName(QStringLiteral("toggleSideBarButton"));
+  toggleSideBarButton_->setIcon(QIcon(QStringLiteral(":/images/sidebar.svg")));
+  toggleSideBarButton_->setCheckable(true);
+  toggleSideBarButton_->setAutoRaise(true);
+  toggleSideBarButton_->setToolTip(tr("Show or hide the recording lists"));
+  connect(toggleSideBarButton_, &QToolButton::clicked, this, [this] { toggleSourceList(); });
+  row->addWidget(toggleSideBarButton_);
+
+  pathControl_ = new PathControl(strip);
+  pathControl_->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Preferred);
+  connect(pathControl_, &PathControl::componentClicked, this, &MainWindowController::readDocumentFromURL);
+  connect(pathControl_, &PathControl::menuWillOpen, this, &MainWindowController::pathControlWillPopUpMenu);
+  connect(pathControl_, &PathControl::chooseRequested, this, [this] {
+    MyDocumentController::sharedDocumentController()->openDocument(this);
+  });
+  row->addWidget(pathControl_, 1);
+
+  toggleSecondaryPlayerButton_ = new QToolButton(strip);
+  toggleSecondaryPlayerButton_->setObjectName(QStringLiteral("toggleSecondaryPlayerButton"));
+  toggleSecondaryPlayerButton_->setIcon(QIcon(QStringLiteral(":/images/secondary_player.svg")));
+  toggleSecondaryPlayerButton_->setAutoRaise(true);
+  toggleSecondaryPlayerButton_->setToolTip(tr("Show or hide the rear camera"));
+  connect(toggleSecondaryPlayerButton_, &QToolButton::clicked, this, [this] { toggleSecondaryPlayer(); });
+  toggleSecondaryPlayerButton_->setVisible(false);
+  row->addWidget(toggleSecondaryPlayerButton_);
+
+  masterButton_ = new QToolButton(strip);
+  masterButton_->setObjectName(QStringLiteral("masterButton"));
+  QIcon masterIcon;
+  masterIcon.addFile(QStringLiteral(":/images/master.svg"), {}, QIcon::Normal, QIcon::Off);
+  masterIcon.addFile(QStringLiteral(":/images/master_on.svg"), {}, QIcon::Normal, QIcon::On);
+  masterButton_->setIcon(masterIcon);
+  masterButton_->setCheckable(true);
+  masterButton_->setAutoRaise(true);
+  masterButton_->setToolTip(tr("Play two cards in step, led by this window"));
+  connect(masterButton_, &QToolButton::clicked, this, &MainWindowController::masterButtonPressed);
+  row->addWidget(masterButton_);
+}
+
+void MainWindowController::buildMenus() {
+  QMenuBar* bar = menuBar();
+  auto add = [this](QMenu* menu, const QString& id, const QString& title, const QKeySequence& key,
+                    std::function<void()> slot) {
+    QAction* action = menu->addAction(title);
+    action->setObjectName(id);
+    if (!key.isEmpty()) {
+      action->setShortcut(key);
+      action->setShortcutContext(Qt::WindowShortcut);
+    }
+    connect(action, &QAction::triggered, this, std::move(slot));
+    actions_.insert(id, action);
+    return action;
+  };
+
+  QMenu* app = bar->addMenu(QString::fromLatin1("Dashcard"));
+  app->menuAction()->setObjectName(QStringLiteral("AppMenu"));
+  QAction* about = add(app, QStringLiteral("AppMenu_About"), Application::ryndString(QT_TRANSLATE_NOOP("RyndStrings", "TEXT_APP_MENU_ABOUT_APP")), {}, [this] {
+    QMessageBox::about(this, Application::ryndString(QT_TRANSLATE_NOOP("RyndStrings", "TEXT_APP_MENU_ABOUT_APP")),
+                       tr("<b>Dashcard %1</b><br>A viewer for the memory card of a vehicle camera.")
+                           .arg(QApplication::applicationVersion()));
+  });
+  about->setMenuRole(QAction::AboutRole);
+  app->addSeparator();
+  add(app, QStringLiteral("AppMenu_Hide"), Application::ryndString(QT_TRANSLATE_NOOP("RyndStrings", "TEXT_APP_MENU_HIDE_APP")), QKeySequence(tr("Ctrl+H")),
+      [this] { showMinimized(); });
+  app->addSeparator();
+  QAction* quit = add(app, QStringLiteral("AppMenu_Quit"), Application::ryndString(QT_TRANSLATE_NOOP("RyndStrings", "TEXT_APP_MENU_QUIT_APP")),
+                      QKeySequence::Quit, [] { QApplication::closeAllWindows(); });
+  quit->setMenuRole(QAction::QuitRole);
+
+  QMenu* file = bar->addMenu(tr("&File"));
+  file->menuAction()->setObjectName(QStringLiteral("FileMenu"));
+  add(file, QStringLiteral("FileMenu_New"), tr("New Window"), QKeySequence::New, [] {
+    MyDocumentController::sharedDocumentController()->newDocument();
+  });
+  add(file, QStringLiteral("FileMenu_Open"), tr("Open Card…"), QKeySequence::Open, [this] {
+    MyDocumentController::sharedDocumentController()->openDocument(this);
+  });
+  QMenu* recent = file->addMenu(tr("Open Recent"));
+  recent->menuAction()->setObjectName(QStringLiteral("FileMenu_OpenRecent"));
+  connect(recent, &QMenu::aboutToShow, this, [this, recent] {
+    recent->clear();
+    const QStringList urls = MyDocumentController::sharedDocumentController()->recentDocumentURLs();
+    for (const QString& path : urls) {
+      QAction* item = recent->addAction(QIcon(QStringLiteral(":/images/folder.svg")), QFileInfo(path).fileName());
+      item->setToolTip(path);
+      connect(item, &QAction::triggered, this, [this, path] { readDocumentFromURL(path); });
+    }
+    if (urls.isEmpty()) recent->addAction(tr("No Recent"))->setEnabled(false);
+    recent->addSeparator();
+    QAction* clear = recent->addAction(tr("Clear Menu"));
+    clear->setEnabled(!urls.isEmpty());
+    connect(clear, &QAction::triggered, this, [] { MyDocumentController::sharedDocumentController()->clearRecentDocuments(); });
+  });
+  file->addSeparator();
+  add(file, QStringLiteral("FileMenu_BackUp"), tr("Back Up Selected Recordings…"), QKeySequence(tr("Ctrl+B")),
+      [this] { runListCommand(&DCFListViewController::backUp, kValidateBackUp); });
+  add(file, QStringLiteral("FileMenu_Export"), tr("Export KML/KMZ…"), QKeySequence(tr("Ctrl+E")),
+      [this] { runListCommand(&DCFListViewController::exportKML, kValidateExport); });
+  QAction* protect = file->addAction(tr("Protection"));
+  protect->setObjectName(QStringLiteral("FileMenu_Protection"));
+  protect->setEnabled(false);
+  QAction* release = file->addAction(tr("Protection Release"));
+  release->setObjectName(QStringLiteral("FileMenu_ProtectionRelease"));
+  release->setEnabled(false);
+  file->addSeparator();
+  add(file, QStringLiteral("FileMenu_Close"), tr("Close Window"), QKeySequence::Close, [this] { close(); });
+
+  QMenu* edit = bar->addMenu(tr("&Edit"));
+  edit->menuAction()->setObjectName(QStringLiteral("EditMenu"));
+  add(edit, QStringLiteral("EditMenu_SelectAll"), tr("Select All"), QKeySequence::SelectAll,
+      [this] { runListCommand(&DCFListViewController::allFilesSelected, kValidateSelectAll); });
+
+  QMenu* view = bar->addMenu(tr("&View"));
+  view->menuAction()->setObjectName(QStringLiteral("ViewMenu"));
+  add(view, QStringLiteral("ViewMenu_ToggleSideBar"), tr("Show/Hide Recording Lists"), QKeySequence(tr("Ctrl+Alt+S")),
+      [this] { toggleSourceList(); });
+  add(view, QStringLiteral("ViewMenu_ToggleFullScreen"), tr("Players Only"), QKeySequence(tr("Ctrl+Shift+F")),
+      [this] { toggleFullScreen(); });
+  add(view, QStringLiteral("ViewMenu_ToggleGraph"), tr("Show/Hide Graph"), QKeySequence(tr("Ctrl+Alt+G")), [this] {
+    if (rightSplitVC_ && rightSplitVC_->isItemCollapsed(kGraphItem)) {
+      showBottomBar();
+    } else {
+      hideBottomBar();
+    }
+  });
+  add(view, QStringLiteral("ViewMenu_ToggleSecondary"), tr("Show/Hide Rear Camera"), QKeySequence(tr("Ctrl+Alt+R")),
+      [this] { toggleSecondaryPlayer(); });
+  view->addSeparator();
+  add(view, QStringLiteral("ViewMenu_FocusPlaying"), tr("Show Playing Recording"), QKeySequence(tr("Ctrl+L")),
+      [this] { runListCommand(&DCFListViewController::focusPlayingDCF, kValidateFocus); });
+
+  QMenu* playback = bar->addMenu(tr("&Playback"));
+  playback->menuAction()->setObjectName(QStringLiteral("PlaybackMenu"));
+  add(playback, QStringLiteral("PlaybackMenu_PlayPause"), tr("Play/Pause"), QKeySequence(Qt::Key_Space), [this] { playPause(); });
+  add(playback, QStringLiteral("PlaybackMenu_Back"), tr("Back 5 Seconds"), QKeySequence(Qt::Key_Left),
+      [this] { seekBy(-kSeekStepSeconds); });
+  add(playback, QStringLiteral("PlaybackMenu_Forward"), tr("Forward 5 Seconds"), QKeySequence(Qt::Key_Right),
+      [this] { seekBy(kSeekStepSeconds); });
+  add(playback, QStringLiteral("PlaybackMenu_Previous"), tr("Previous Recording"), QKeySequence(Qt::Key_Up),
+      [this] { stepRecording(-1); });
+  add(playback, QStringLiteral("PlaybackMenu_Next"), tr("Next Recording"), QKeySequence(Qt::Key_Down),
+      [this] { stepRecording(1); });
+
+  QMenu* window = bar->addMenu(tr("&Window"));
+  window->menuAction()->setObjectName(QStringLiteral("WindowMenu"));
+  add(window, QStringLiteral("WindowMenu_Minimize"), tr("Minimize"), QKeySequence(tr("Ctrl+M")), [this] { showMinimized(); });
+
+  for (QAction* top : bar->actions()) {
+    if (QMenu* menu = top->menu()) connect(menu, &QMenu::aboutToShow, this, &MainWindowController::validateMenus);
+  }
+}
+
+QAction* MainWindowController::menuAction(const QString& identifier) const { return actions_.value(identifier); }
+
+void MainWindowController::validateMenus() {
+  DCFListViewController* list = tabVC_ ? tabVC_->currentListVC() : nullptr;
+  auto valid = [list](int validation) { return list && list->validateAction(actionFor(validation)); };
+  actions_.value(QStringLiteral("FileMenu_BackUp"))->setEnabled(valid(kValidateBackUp));
+  actions_.value(QStringLiteral("FileMenu_Export"))->setEnabled(valid(kValidateExport));
+  actions_.value(QStringLiteral("EditMenu_SelectAll"))->setEnabled(valid(kValidateSelectAll));
+  actions_.value(QStringLiteral("ViewMenu_FocusPlaying"))->setEnabled(valid(kValidateFocus));
+  auto* documents = MyDocumentController::sharedDocumentController();
+  actions_.value(QStringLiteral("FileMenu_New"))->setEnabled(documents->validateMenuItem(MyDocumentController::MenuCommand::New));
+  actions_.value(QStringLiteral("FileMenu_Open"))->setEnabled(documents->validateMenuItem(MyDocumentController::MenuCommand::Open));
+  actions_.value(QStringLiteral("ViewMenu_ToggleSecondary"))->setEnabled(secondaryPlayerIsActive_);
+}
+
+void MainWindowController::runListCommand(void (DCFListViewController::*command)(), int validation) {
+  DCFListViewController* list = tabVC_ ? tabVC_->currentListVC() : nullptr;
+  // Shortcuts bypass the menu's validation; check again here.
+  if (!list || !list->validateAction(actionFor(validation))) return;
+  (list->*command)();
+}
+
+void MainWindowController::playPause() {
+  PlayerPane* player = primaryPlayer();
+  if (hasAttachedSheet() || !player) return;
+  if (player->isPlaying()) {
+    player->pause();
+  } else {
+    player->play();
+  }
+}
+
+void MainWindowController::seekBy(double seconds) {
+  PlayerPane* player = primaryPlayer();
+  if (hasAttachedSheet() || !player) return;
+  const double total = player->originalTotalTime();
+  if (total <= 0.0) return;
+  const double target = player->originalCurrentTime() + seconds;
+  player->setCurrentProgress(static_cast<float>(std::clamp(target / total, 0.0, 1.0)));
+}
+
+void MainWindowController::stepRecording(int delta) {
+  if (hasAttachedSheet() || !tabVC_) return;
+  DCFListViewController* list = tabVC_->currentListVC();
+  const int rows = list->model() ? list->model()->rowCount() : 0;
+  if (rows == 0) return;
+  const QList<int> selected = list->tableView()->selectedRowIndexes();
+  int row = selected.isEmpty() ? 0 : selected.first() + delta;
+  row = std::clamp(row, 0, rows - 1);
+  list->selectCurrentDCF(list->model()->dcfAt(row));
+}
+
+void MainWindowController::registerNotifications() {
+  NotificationCenter& center = NotificationCenter::defaultCenter();
+  connect(&center, &NotificationCenter::notification, this,
+          [this](const QString& name, QObject* object, const QVariant&) {
+            if (name == QLatin1String(kSideBarViewControllerCollapseDidChangeNotification)) {
+              if (object && object == tabVC_) updateSideBarButton();
+            } else if (name == QLatin1String(kTopSplitViewControllerDidAppearNotification)) {
+              // Nothing more to do when the split appears.
+            }
+          });
+  connect(&center, &NotificationCenter::masterMediaControllerDidChange, this, [this](QObject*) {
+    isMasterController_ = mediaController_ && mediaController_->isMasterController();
+    if (masterButton_) masterButton_->setChecked(isMasterController_);
+  });
+  connect(&center, &NotificationCenter::playerScrollViewDetectTripleTap, this, [this](QObject* object) {
+    auto* view = qobject_cast<QWidget*>(object);
+    if (view && view->window() == this) toggleFullScreen();
+  });
+  connect(qApp, &QApplication::focusChanged, this, [this](QWidget*, QWidget* now) {
+    if (!now) return;
+    keyWindowDidChange(now->window());
+  });
+}
+
+void MainWindowController::updateSideBarButton() {
+  if (toggleSideBarButton_ && topSplitVC_) toggleSideBarButton_->setChecked(!topSplitVC_->isItemCollapsed(kLeftItem));
+}
+
+void MainWindowController::readDocumentFromURL(const QString& path) {
+  MyDocumentController::sharedDocumentController()->openDocumentWithContentsOfURL(path, true, this);
+}
+
+void MainWindowController::resetWindow() {
+  if (mediaController_) mediaController_->mediaTreeSyncAtRootPath(QString());
+  if (pathControl_) pathControl_->setPath(QString());
+}
+
+void MainWindowController::showBottomBar() {
+  if (rightSplitVC_) rightSplitVC_->expandItem(kGraphItem);
+}
+
+void MainWindowController::hideBottomBar() {
+  if (rightSplitVC_) rightSplitVC_->collapseItem(kGraphItem);
+}
+
+void MainWindowController::toggleSourceList() {
+  if (topSplitVC_) topSplitVC_->setItemCollapsed(kLeftItem, !topSplitVC_->isItemCollapsed(kLeftItem));
+  updateSideBarButton();
+  if (graphWidget_) graphWidget_->setFocus();
+}
+
+void MainWindowController::toggleFullScreen() {
+  if (!topSplitVC_ || !rightSplitVC_) return;
+  if (rightSplitVC_->isItemCollapsed(kGraphItem)) {
+    if (topSplitVC_->isItemCollapsed(kLeftItem)) topSplitVC_->expandItem(kLeftItem);
+    rightSplitVC_->expandItem(kGraphItem);
+    if (graphWidget_) graphWidget_->setFocus();
+  } else {
+    if (!topSplitVC_->isItemCollapsed(kLeftItem)) topSplitVC_->collapseItem(kLeftItem);
+    rightSplitVC_->collapseItem(kGraphItem);
+  }
+  updateSideBarButton();
+}
+
+void MainWindowController::setupSecondaryPlayerWithSecondaryEnable(bool enable) {
+  secondaryPlayerIsActive_ = enable;
+  masterButton_->setVisible(!enable);
+  toggleSecondaryPlayerButton_->setVisible(enable);
+#if DASHCARD_PLAYER_PANES
+  if (playerSplitVC()) playerSplitVC()->setupDividerWithSecondaryPlayerEnable(enable);
+#else
+  setPlayerItemCollapsed(1, !enable);
+#endif
+}
+
+void MainWindowController::toggleSecondaryPlayer() {
+  if (!playerSplitView_) return;
+  const bool primaryExpanded = !isPlayerItemCollapsed(0);
+  const bool secondaryExpanded = !isPlayerItemCollapsed(1);
+  if (primaryExpanded && secondaryExpanded) {
+    setPlayerItemCollapsed(1, true);
+  } else if (!secondaryExpanded) {
+    setPlayerItemCollapsed(1, false);
+  }
+  setPlayerItemCollapsed(0, false);
+}
+
+bool MainWindowController::isSyncPlay() const {
+  return secondaryPlayerIsActive_ || !MyDocumentController::sharedDocumentController()->canOpenWindow();
+}
+
+void MainWindowController::masterButtonPressed(bool on) {
+  MediaControllerManager* manager = MediaControllerManager::sharedInstance();
+  if (on) {
+    manager->updateMasterController(mediaController_.get());
+    if (!isSyncPlay()) MyDocumentController::sharedDocumentController()->newDocument();
+  } else {
+    showPopover(masterButton_, tr("Synchronization canceled."));
+    manager->updateMasterController(nullptr);
+  }
+  isMasterController_ = mediaController_->isMasterController();
+}
+
+void MainWindowController::keyWindowDidChange(QWidget* keyWindow) {
+  PlayerPane* player = primaryPlayer();
+  if (!isSyncPlay()) {
+    if (isManulaMute_) {
+      if (player) player->audioMuteEnable(false);
+      isManulaMute_ = false;
+    }
+    return;
+  }
+  if (keyWindow == this) {
+    MediaControllerManager* manager = MediaControllerManager::sharedInstance();
+    if (manager->masterController()) {
+      manager->updateMasterController(mediaController_.get());
+      isMasterController_ = true;
+    }
+    if (isManulaMute_) {
+      if (player) player->audioMuteEnable(false);
+      isManulaMute_ = false;
+    }
+    if (!document_ || document_->fileURL().isEmpty()) {
+      showPopover(pathControl_, tr("Select the media to play or synchronize."));
+    }
+  } else if (qobject_cast<MainWindowController*>(keyWindow)) {
+    if (player && !player->muteState()) {
+      player->audioMuteEnable(true);
+      isManulaMute_ = true;
+    }
+  }
+}
+
+void MainWindowController::showPopover(QWidget* target, const QString& message) {
+#if DASHCARD_PLAYER_PANES
+  if (target) OptionPopover::showPopoverWithTarget(target, message);
+#else
+  (void)target;
+#endif
+  emit popoverShown(message);
+}
+
+void MainWindowController::pathControlWillPopUpMenu(QMenu* menu) {
+  QList<QAction*> items = menu->actions();
+  for (int i = PathControl::kFixedMenuItems; i < items.size(); ++i) {
+    menu->removeAction(items[i]);
+    items[i]->deleteLater();
+  }
+  menuForVolumes_.clear();
+  menu->addSeparator();
+  menu->addAction(mountingVolumes_.isEmpty() ? tr("No Volumes") : tr("Mounted Volumes"))->setEnabled(false);
+  for (auto it = mountingVolumes_.cbegin(); it != mountingVolumes_.cend(); ++it) {
+    const QVariantMap& info = it.value();
+    QAction* item = menu->addAction(info.value(QStringLiteral("VolumeInformationNameKey")).toString());
+    item->setToolTip(info.value(QStringLiteral("VolumeInformationDevicePathKey")).toString());
+    item->setIcon(info.value(QStringLiteral("VolumeInformationIconKey")).value<QIcon>());
+    const QString devicePath = item->toolTip();
+    connect(item, &QAction::triggered, this, [this, devicePath] { readDocumentFromURL(devicePath); });
+    menuForVolumes_.insert(it.key(), item);
+  }
+  menu->addSeparator();
+  const QStringList recents = MyDocumentController::sharedDocumentController()->recentDocumentURLs();
+  menu->addAction(recents.isEmpty() ? tr("No Recent") : tr("Recents"))->setEnabled(false);
+  for (const QString& path : recents) {
+    QAction* item = menu->addAction(QIcon(QStringLiteral(":/images/folder.svg")), QFileInfo(path).fileName());
+    item->setToolTip(path);
+    connect(item, &QAction::triggered, this, [this, path] { readDocumentFromURL(path); });
+  }
+}
+
+void MainWindowController::didMountVolume(const QVariantMap& info) {
+  mountingVolumes_.insert(info.value(QStringLiteral("VolumeInformationFullPathKey")).toString(), info);
+}
+
+void MainWindowController::didUnmountVolume(const QVariantMap& info) {
+  mountingVolumes_.remove(info.value(QStringLiteral("VolumeInformationFullPathKey")).toString());
+}
+
+void MainWindowController::didRenameVolume(const QVariantMap& info, const QString& oldPath) {
+  mountingVolumes_.remove(oldPath);
+  const QString fullPath = info.value(QStringLiteral("VolumeInformationFullPathKey")).toString();
+  mountingVolumes_.insert(fullPath, info);
+  const QString devicePath = info.value(QStringLiteral("VolumeInformationDevicePathKey")).toString();
+  if (pathControl_) pathControl_->setPath(devicePath);
+  if (mediaController_) {
+    mediaController_->volumeRenameToPath(QUrl(fullPath).toLocalFile(), QUrl(oldPath).toLocalFile());
+  }
+}
+
+void MainWindowController::showSDLoadProgressDialog() {
+  closeSDLoadProgressDilalog();
+  auto* sheet = new SDCardLoadProgressWindowController(this);
+  loadProgressSheet_ = sheet;
+  sheet->open();
+}
+
+void MainWindowController::closeSDLoadProgressDilalog() {
+  if (!loadProgressSheet_) return;
+  SDCardLoadProgressWindowController* sheet = loadProgressSheet_;
+  loadProgressSheet_.clear();
+  sheet->hide();
+  sheet->deleteLater();
+}
+
+void MainWindowController::updateLoadingPhase(int phase, int percentage) {
+  if (loadProgressSheet_) loadProgressSheet_->contentViewController()->updateLoadingPhase(phase, percentage);
+}
+
+bool MainWindowController::hasAttachedSheet() const { return DCFListViewController::windowHasAttachedSheet(this); }
+
+void MainWindowController::closeEvent(QCloseEvent* event) {
+  QSettings().setValue(QStringLiteral("MainWindowFrameAutosaveName"), saveGeometry());
+  if (PlayerPane* player = primaryPlayer()) player->pause();
+  MediaControllerManager::sharedInstance()->updateMasterController(nullptr);
+  isMasterController_ = false;
+  if (masterButton_) masterButton_->setChecked(false);
+  closeSDLoadProgressDilalog();
+  if (MyDocument* document = document_) MyDocumentController::sharedDocumentController()->closeDocument(document);
+  QMainWindow::closeEvent(event);
+}
+
+
+}  // namespace dashcard

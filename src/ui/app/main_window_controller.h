@@ -1,0 +1,156 @@
+#pragma once
+
+#include "core/playback/media_controller.h"
+#include "ui/app/left_split_view_controller.h"
+#include "ui/app/right_split_view_controller.h"
+#include "ui/app/tab_view_controller.h"
+#include "ui/app/top_split_view_controller.h"
+#include "ui/export/sd_card_load_progress_window_controller.h"
+
+#include <QMainWindow>
+#include <QMap>
+#include <QPointer>
+#include <QVariantMap>
+
+#include <memory>
+
+class QAction;
+class QMenu;
+class QToolButton;
+
+namespace dashcard {
+
+class DCFListViewController;
+class EventListViewController;
+class GraphPane;
+class MapPane;
+class MyDocument;
+class PathControl;
+class PlayerPane;
+class SplitViewController;
+class ZoomPlayerSplitViewController;
+class ZoomPlayerViewController;
+
+// One main window: the side bar with the recording lists over the map, the
+// front and rear players over the graph, and the bar with the side-bar
+// button, the path of the opened card, the master button and the rear-player
+// button. Wires the panes to the window's MediaController.
+class MainWindowController : public QMainWindow {
+  Q_OBJECT
+ public:
+  explicit MainWindowController(QWidget* parent = nullptr);
+  ~MainWindowController() override;
+
+  // A new main window controller.
+  static MainWindowController* windowController();
+
+  MediaController* mediaController() const { return mediaController_.get(); }
+  MyDocument* document() const { return document_; }
+  void setDocument(MyDocument* document);
+
+  TopSplitViewController* topSplitVC() const { return topSplitVC_; }
+  LeftSplitViewController* leftSplitVC() const { return leftSplitVC_; }
+  RightSplitViewController* rightSplitVC() const { return rightSplitVC_; }
+  ZoomPlayerSplitViewController* playerSplitVC() const;
+  // The front/rear split as a widget.
+  QWidget* playerSplitView() const { return playerSplitView_; }
+  TabViewController* tabVC() const { return tabVC_; }
+  DCFListViewController* dcfListVC() const;
+  EventListViewController* eventVC() const;
+  ZoomPlayerViewController* playerVC() const;
+  ZoomPlayerViewController* playerVCSecondary() const;
+  PlayerPane* primaryPlayer() const { return primaryPlayer_; }
+  // Whether the front (0) or rear (1) player is collapsed in the player split.
+  bool isPlayerItemCollapsed(int index) const;
+  void setPlayerItemCollapsed(int index, bool collapsed);
+  QWidget* mapView() const { return mapWidget_; }
+  QWidget* graphView() const { return graphWidget_; }
+  PathControl* pathControl() const { return pathControl_; }
+  QToolButton* masterButton() const { return masterButton_; }
+  QToolButton* toggleSideBarButton() const { return toggleSideBarButton_; }
+  QToolButton* toggleSecondaryPlayerButton() const { return toggleSecondaryPlayerButton_; }
+  SDCardLoadProgressWindowController* loadProgressSheetDialogWindows() const { return loadProgressSheet_; }
+  const QMap<QString, QVariantMap>& mountingVolumes() const { return mountingVolumes_; }
+
+  bool isMasterController() const { return isMasterController_; }
+  bool secondaryPlayerIsActive() const { return secondaryPlayerIsActive_; }
+  bool isManulaMute() const { return isManulaMute_; }
+
+  // Window commands.
+  void readDocumentFromURL(const QString& path);
+  void resetWindow();
+  void showBottomBar();
+  void hideBottomBar();
+  void toggleSourceList();
+  void toggleFullScreen();
+  void setupSecondaryPlayerWithSecondaryEnable(bool enable);
+  void toggleSecondaryPlayer();
+  void masterButtonPressed(bool on);
+  void showSDLoadProgressDialog();
+  void closeSDLoadProgressDilalog();
+  void updateLoadingPhase(int phase, int percentage);
+
+  // Synchronised play: reaction to a change of the key window.
+  bool isSyncPlay() const;
+  void keyWindowDidChange(QWidget* keyWindow);
+  // Rebuilds the path control's pop-up after its fixed items.
+  void pathControlWillPopUpMenu(QMenu* menu);
+
+  // Volume reports (the volume list arrives with a later change).
+  void didMountVolume(const QVariantMap& info);
+  void didUnmountVolume(const QVariantMap& info);
+  void didRenameVolume(const QVariantMap& info, const QString& oldPath);
+
+  // True when this window shows a sheet (loading, task or save panel).
+  bool hasAttachedSheet() const;
+  QAction* menuAction(const QString& identifier) const;
+
+ signals:
+  // A popover text was shown (for tests and accessibility).
+  void popoverShown(const QString& message);
+
+ protected:
+  void closeEvent(QCloseEvent* event) override;
+
+ private:
+  void windowDidLoad();
+  void buildPanes();
+  void buildBar();
+  void buildMenus();
+  void registerNotifications();
+  void validateMenus();
+  void updateSideBarButton();
+  void showPopover(QWidget* target, const QString& message);
+  void runListCommand(void (DCFListViewController::*command)(), int validation);
+  void seekBy(double seconds);
+  void stepRecording(int delta);
+  void playPause();
+
+  std::unique_ptr<MediaController> mediaController_;
+  QPointer<MyDocument> document_;
+  QPointer<TopSplitViewController> topSplitVC_;
+  QPointer<LeftSplitViewController> leftSplitVC_;
+  QPointer<RightSplitViewController> rightSplitVC_;
+  QPointer<QWidget> playerSplitView_;
+  QPointer<TabViewController> tabVC_;
+  QPointer<QWidget> playerView_;
+  QPointer<QWidget> playerViewSecondary_;
+  PlayerPane* primaryPlayer_ = nullptr;
+  QWidget* mapWidget_ = nullptr;
+  MapPane* mapVC_ = nullptr;
+  QWidget* graphWidget_ = nullptr;
+  GraphPane* graphVC_ = nullptr;
+  PathControl* pathControl_ = nullptr;
+  QToolButton* masterButton_ = nullptr;
+  QToolButton* toggleSideBarButton_ = nullptr;
+  QToolButton* toggleSecondaryPlayerButton_ = nullptr;
+  QPointer<SDCardLoadProgressWindowController> loadProgressSheet_;
+  QMap<QString, QVariantMap> mountingVolumes_;
+  QMap<QString, QAction*> menuForVolumes_;
+  QMap<QString, QAction*> actions_;
+  bool isMasterController_ = false;
+  bool secondaryPlayerIsActive_ = false;
+  bool isManulaMute_ = false;
+};
+
+}  // namespace dashcard

@@ -1,0 +1,69 @@
+#pragma once
+
+#include <QList>
+#include <QObject>
+#include <QPointer>
+#include <QStringList>
+#include <QWidget>
+
+#include <functional>
+
+class QWidget;
+
+namespace dashcard {
+
+class MainWindowController;
+class MyDocument;
+
+// Decides which window shows a newly opened card. The program has two main
+// windows, made with the first document; each shows at most one card.
+class MyDocumentController : public QObject {
+  Q_OBJECT
+ public:
+  enum class MenuCommand { New, Open, Other };
+
+  static MyDocumentController* sharedDocumentController();
+
+  // The open panel: one folder, no files.
+  void openDocument(QWidget* parentWindow = nullptr);
+  // Opens `path` as a card. Refused folders get an error message and change
+  // no window; returns the document or null.
+  MyDocument* openDocumentWithContentsOfURL(const QString& path, bool display, QWidget* parentWindow = nullptr);
+  // An empty window for a second card.
+  MyDocument* newDocument();
+  void closeDocument(MyDocument* document);
+  void removeDocument(MyDocument* document);
+  QList<MyDocument*> documents() const;
+
+  // Made when the first document is opened.
+  void ensureWindowControllers();
+  QList<MainWindowController*> windowControllers() const;
+  MainWindowController* activeWindowController() const;
+  MainWindowController* unusedWindowController() const;
+  bool canOpenWindow() const;
+  bool canOpenDocument() const;
+  bool validateMenuItem(MenuCommand command) const;
+  bool isMultiWindow() const;
+
+  QStringList recentDocumentURLs() const;
+  void clearRecentDocuments();
+
+  // How refusals are shown; a message box by default (tests replace it).
+  std::function<void(QWidget* parent, const QString& title, const QString& message)> presentError;
+  // The open panel of a running openDocument, if any.
+  QWidget* openPanel() const { return openPanel_; }
+  // Drops every document and window (tests).
+  void reset();
+
+ signals:
+  void documentOpened(MyDocument* document);
+
+ private:
+  MyDocumentController();
+  QList<QPointer<MainWindowController>> windowControllers_;
+  bool windowControllersMade_ = false;
+  QList<MyDocument*> documents_;
+  QPointer<QWidget> openPanel_;
+};
+
+}  // namespace dashcard

@@ -1,0 +1,106 @@
+#include "ui/catalogue/dcf_info_table_model.h"
+
+#include "ui/catalogue/event_image_transformer.h"
+#include "ui/catalogue/file_lock_image_transformer.h"
+#include "ui/catalogue/image_transformer.h"
+
+#include <QFileInfo>
+#include <QIcon>
+
+namespace dashcard {
+
+DCFInfoTableModel::DCFInfoTableModel(QObject* parent) : QAbstractTableModel(parent) {}
+
+void DCFInfoTableModel::setDCFInfos(const DCFInfoList& infos) {
+  beginResetModel();
+  infos_.clear();
+  protectedFlags_.clear();
+  for (const DCFInfoPtr& dcf : infos) {
+    if (!dcf) continue;
+    infos_.append(dcf);
+    protectedFlags_.append(dcf->isProtected());
+  }
+  endResetModel();
+}
+
+DCFInfoPtr DCFInfoTableModel::dcfAt(int row) const {
+  return row >= 0 && row < infos_.size() ? infos_[row] : nullptr;
+}
+
+int DCFInfoTableModel::rowOf(const DCFInfoPtr& dcf) const {
+  if (!dcf) return -1;
+  return int(infos_.indexOf(dcf));
+}
+
+void DCFInfoTableModel::refresh(const DCFInfoPtr& dcf) {
+  const int row = rowOf(dcf);
+  if (row < 0) return;
+  protectedFlags_[row] = dcf->isProtected();
+  emit dataChanged(index(row, 0), index(row, ColumnCount - 1));
+}
+
+int DCFInfoTableModel::rowCount(const QModelIndex& parent) const {
+  return parent.isValid() ? 0 : int(infos_.size());
+}
+
+int DCFInfoTableModel::columnCount(const QModelIndex& parent) const {
+  return parent.isValid() ? 0 : ColumnCount;
+}
+
+QVariant DCFInfoTableModel::data(const QModelIndex& index, int role) const {
+  const DCFInfoPtr dcf = dcfAt(index.row());
+  if (!dcf) return {};
+  switch (role) {
+    case DCFNameRole:
+      return dcf->dcfName();
+    case DCFDateRole:
+      return dcf->dcfDateString();
+    case ThumbnailPathRole:
+      return dcf->thumbnailPath();
+    default:
+      break;
+  }
+  switch (index.column()) {
+    case EventColumn:
+      if (role == Qt::DecorationRole) return EventImageTransformer::transformedValue(dcf->folderName());
+      if (role == Qt::ToolTipRole) return DCFInfo::eventLabelForFolderName(dcf->folderName());
+      break;
+    case ProtectColumn:
+      if (role == Qt::DecorationRole) return FileLockImageTransformer::transformedValue(protectedFlags_.value(index.row()));
+      if (role == Qt::ToolTipRole && protectedFlags_.value(index.row())) return tr("Protected");
+      break;
+    case ThumbnailColumn:
+      if (role == Qt::DecorationRole) {
+        QPixmap thumbnail = ImageTransformer::transformedValue(dcf->thumbnailPath(), kThumbnailSize);
+        if (thumbnail.isNull()) thumbnail = QIcon(QStringLiteral(":/images/no_thumbnail.svg")).pixmap(kThumbnailSize);
+        return thumbnail;
+      }
+      break;
+    case NameColumn:
+      if (role == Qt::DisplayRole) {
+        // The start time, then the event label or, for normal recordings, the file name.
+        QString second = DCFInfo::eventLabelForFolderName(dcf->folderName());
+        if (second.isEmpty()) second = QFileInfo(dcf->filePath()).fileName();
+        return QStringLiteral("%1\n%2").arg(dcf->dcfDateString(), second);
+      }
+      if (role == Qt::ToolTipRole) return dcf->filePath();
+      break;
+    default:
+      break;
+  }
+  return {};
+}
+
+QVariant DCFInfoTableModel::headerData(int section, Qt::Orientation orientation, int role) const {
+  if (orientation != Qt::Horizontal || role != Qt::DisplayRole) return {};
+  switch (section) {
+    case ThumbnailColumn:
+      return tr("Preview");
+    case NameColumn:
+      return tr("Name / Date");
+    default:
+      return {};
+  }
+}
+
+}  // namespace dashcard

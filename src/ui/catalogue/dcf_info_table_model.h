@@ -1,0 +1,39 @@
+#pragma once
+
+#include "core/catalogue/dcf_info.h"
+
+#include <QAbstractTableModel>
+#include <QSize>
+
+namespace dashcard {
+
+// The rows of a recording list: event kind, protection, thumbnail, name and
+// date of each recording. The protection flag is read from the disk once per
+// reload, not on every paint.
+class DCFInfoTableModel : public QAbstractTableModel {
+  Q_OBJECT
+ public:
+  enum Column { EventColumn, ProtectColumn, ThumbnailColumn, NameColumn, ColumnCount };
+  enum Role { DCFNameRole = Qt::UserRole + 1, DCFDateRole, ThumbnailPathRole };
+  static constexpr QSize kThumbnailSize{96, 54};
+
+  explicit DCFInfoTableModel(QObject* parent = nullptr);
+
+  void setDCFInfos(const DCFInfoList& infos);
+  const DCFInfoList& dcfInfos() const { return infos_; }
+  DCFInfoPtr dcfAt(int row) const;
+  int rowOf(const DCFInfoPtr& dcf) const;
+  // Repaints the row of `dcf` (its thumbnail or protection changed).
+  void refresh(const DCFInfoPtr& dcf);
+
+  int rowCount(const QModelIndex& parent = {}) const override;
+  int columnCount(const QModelIndex& parent = {}) const override;
+  QVariant data(const QModelIndex& index, int role) const override;
+  QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
+
+ private:
+  DCFInfoList infos_;
+  QList<bool> protectedFlags_;
+};
+
+}  // namespace dashcard

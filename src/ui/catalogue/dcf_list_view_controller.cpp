@@ -1,0 +1,444 @@
+#include "ui/catalogue/dcf_list_view_controller.h"
+
+#include "core/common/date_format.h"
+#include "core/playback/media_controller.h"
+#include "ui/catalogue/dcf_info_table_model.h"
+#include "ui/export/progress_view_controller.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QContextMenuEvent>
+#include <QDialog>
+#include <QDir>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QGridLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLocale>
+#include <QMainWindow>
+#include <QMenu>
+#include <QMenuBar>
+#include <QMessageBox>
+#include <QStorageInfo>
+#include <QVBoxLayout>
+
+namespace dashcard {
+
+namespace {
+
+QString existingAncestor(QString path) {
+  QFileInfo info(path);
+  while (!info.exists()) {
+    const QString parent = info.absolutePath();
+    if (parent == info.absoluteFilePath()) break;
+    info = QFileInfo(parent);
+  }
+  return info.absoluteFilePath();
+}
+
+// A save panel that checks the chosen path before it closes.
+class CheckedSavePanel : public QFileDialog {
+ public:
+  using Check = std::function<QString(const QString& path)>;
+  CheckedSavePanel(QWidget* parent, Check check) : QFileDialog(parent), check_(std::move(check)) {}
+  QString chosenPath() const { return chosen_; }
+
+  void accept() override {
+    const QStringList files = selectedFiles();
+    if (files.isEmpty()) return;
+    QString path = files.first();
+    if (!defaultSuffix().isEmpty() && QFileInfo(path).suffix().isEmpty()) {
+      path += QLatin1Char('.') + defaultSuffix();
+    }
+    if (check_) {
+      const QString problem = check_(path);
+      if (!problem.isEmpty()) {
+        QMessageBox::warning(this, windowTitle(), problem);
+        return;
+      }
+    }
+    chosen_ = path;
+    QDialog::accept();
+  }
+
+ private:
+  Check check_;
+  QString chosen_;
+};
+
+// The export half of the media controller arrives separately; until it
+// does, the commands end like a cancelled panel.
+template <typename Controller>
+void startBackUp(Controller* mc, const DCFInfoList& items, const QString& path, RecordingListPane* parent) {
+  if constexpr (requires { mc->backUpSelectedInfos(items, path, parent); }) {
+    mc->backUpSelectedInfos(items, path, parent);
+  } else {
+    mc->setCanReloadMedia(true);
+  }
+}
+
+template <typename Controller>
+void startExport(Controller* mc, const DCFInfoList& items, const QString& path, RecordingListPane* parent) {
+  if constexpr (requires { mc->exportSelectedInfos(items, path, parent); }) {
+    mc->exportSelectedInfos(items, path, parent);
+  } else {
+    mc->setCanReloadMedia(true);
+  }
+}
+
+}  // namespace
+
+std::function<std::int64_t(const QString&)> DCFListViewController::freeSpaceAtPath =
+    [](const QString& path) -> std::int64_t {
+  const QStorageInfo storage(existingAncestor(path));
+  return storage.isValid() ? storage.bytesAvailable() : -1;
+};
+
+DCFListViewController::DCFListViewController(QWidget* parent)
+    : DCFListViewController(kFileListNumber, parent) {}
+
+DCFListViewController::DCFListViewController(int listNumber, QWidget* parent)
+    : QWidget(parent), listNumber_(listNumber), model_(new DCFInfoTableModel(this)),
+      tableView_(new CustomTableView(this)) {
+  setObjectName(listNumber == kEventListNumber ? QStringLiteral("EventListViewController")
+                                               : QStringLiteral("DCFListViewController"));
+  tableView_->setModel(model_);
+  tableView_->setExtendedDelegate(this);
+  tableView_->setIconSize(DCFInfoTableModel::kThumbnailSize);
+  tableView_->horizontalHeader()->hide();
+  tableView_->horizontalHeader()->setSectionResizeMode(DCFInfoTableModel::EventColumn, QHeaderView::Fixed);
+  tableView_->horizontalHeader()->setSectionResizeMode(DCFInfoTableModel::ProtectColumn, QHeaderView::Fixed);
+  tableView_->horizontalHeader()->setSectionResizeMode(DCFInfoTableModel::ThumbnailColumn, QHeaderView::Fixed);
+  tableView_->horizontalHeader()->setSectionResizeMode(DCFInfoTableModel::NameColumn, QHeaderView::Stretch);
+  tableView_->setColumnWidth(DCFInfoTableModel::EventColumn, 28);
+  tableView_->setColumnWidth(DCFInfoTableModel::ProtectColumn, 24);
+  tableView_->setColumnWidth(DCFInfoTableModel::ThumbnailColumn, DCFInfoTableModel::kThumbnailSize.width() + 8);
+  tableView_->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+  tableView_->verticalHeader()->setDefaultSectionSize(DCFInfoTableModel::kThumbnailSize.height() + 8);
+  tableView_->setContextMenuPolicy(Qt::CustomContextMenu);
+  tableView_->setMinimumWidth(220);
+  connect(tableView_, &QWidget::customContextMenuRequested, this, [this](const QPoint& pos) {
+    QMenu* menu = makeContextMenu();
+    menu->setAttribute(Qt::WA_DeleteOnClose);
+    menu->popup(tableView_->viewport()->mapToGlobal(pos));
+  });
+  connect(tableView_->selectionModel(), &QItemSelectionModel::selectionChanged, this,
+          &DCFListViewController::onSelectionChanged);
+
+  auto* layout = new QVBoxLayout(this);
+  layout->setContentsMargins(0, 0, 0, 0);
+  layout->addWidget(tableView_);
+
+  settleTimer_.setSingleShot(true);
+  settleTimer_.setInterval(kSelectionSettleMs);
+  connect(&settleTimer_, &QTimer::timeout, this, [this] { selectionIsFixed(); });
+}
+
+DCFListViewController::~DCFListViewController() = default;
+
+void DCFListViewController::setMediaController(MediaController* controller) { mediaController_ = controller; }
+
+void DCFListViewController::reloadDCFInfo(const DCFInfoList& infos) {
+  model_->setDCFInfos({});
+  shownInfos_.clear();
+  if (infos.isEmpty()) return;
+  shownInfos_ = infos;
+  model_->setDCFInfos(infos);
+  selectRow(0);
+}
+
+void DCFListViewController::reloadDCFInfo(const DCFInfoList& infos, const DCFInfoList& allDCFinfos) {
+  model_->setDCFInfos({});
+  shownInfos_.clear();
+  if (infos.isEmpty()) return;
+  shownInfos_ = infos;
+  allInfos_ = allDCFinfos;
+  model_->setDCFInfos(infos);
+}
+
+void DCFListViewController::selectRow(int row) {
+  if (row < 0 || row >= model_->rowCount()) return;
+  tableView_->selectionModel()->select(model_->index(row, 0),
+                                       QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+  tableView_->selectionModel()->setCurrentIndex(model_->index(row, 0), QItemSelectionModel::NoUpdate);
+}
+
+void DCFListViewController::selectFirstItem() {
+  // With one row, selecting it again would not be a change.
+  if (model_->rowCount() == 1) deselection();
+  selectRow(0);
+}
+
+void DCFListViewController::selectCurrentDCF(const DCFInfoPtr& info) {
+  const int row = model_->rowOf(info);
+  if (row < 0) return;
+  selectRow(row);
+  tableView_->scrollWithAnimationToRowIndex(row, false);
+}
+
+void DCFListViewController::selectNextDCFWithCurrentDCF(const DCFInfoPtr& info) {
+  const int rows = model_->rowCount();
+  if (rows == 0) return;
+  const int current = model_->rowOf(info);
+  int next = current + 1;
+  if (current < 0 || next >= rows) next = 0;
+  if (rows == 1) deselection();
+  selectRow(next);
+  tableView_->scrollWithAnimationToRowIndex(next, false);
+}
+
+void DCFListViewController::reloadSelectingDCF() { selectionIsFixed(); }
+
+void DCFListViewController::deselection() { tableView_->clearSelection(); }
+
+void DCFListViewController::allFilesSelected() { tableView_->selectAll(); }
+
+void DCFListViewController::focusPlayingDCF() {
+  if (mediaController_) mediaController_->focusCurrentDCF();
+}
+
+void DCFListViewController::focusCurrentDCF() {
+  const QList<int> rows = tableView_->selectedRowIndexes();
+  if (!rows.isEmpty()) tableView_->scrollWithAnimationToRowIndex(rows.first(), true);
+}
+
+DCFInfoList DCFListViewController::selectedDCFInfos() const {
+  DCFInfoList selected;
+  for (int row : tableView_->selectedRowIndexes()) {
+    if (DCFInfoPtr dcf = model_->dcfAt(row)) selected.append(dcf);
+  }
+  return selected;
+}
+
+ProgressSheet* DCFListViewController::presentProgressSheet() {
+  ProgressViewController* sheet = ProgressViewController::progressViewController(this);
+  sheet->open();
+  return sheet;
+}
+
+void DCFListViewController::refreshDCF(const DCFInfoPtr& info) { model_->refresh(info); }
+
+void DCFListViewController::onSelectionChanged() {
+  const DCFInfoList selected = selectedDCFInfos();
+  if (mediaController_) mediaController_->updateSelectedDCFs(selected);
+  if (selected.size() == 1) settleTimer_.start();
+}
+
+void DCFListViewController::selectionIsFixed() {
+  const DCFInfoList selected = selectedDCFInfos();
+  if (selected.isEmpty()) return;
+  if (mediaController_) mediaController_->updateCurrentDCF(selected.first(), listNumber_, nullptr);
+  emit selectionFixed(selected.first());
+}
+
+void DCFListViewController::tableViewDidClickedRow(CustomTableView*, int, bool) {}
+
+bool DCFListViewController::windowHasAttachedSheet(const QWidget* window) {
+  if (!window) return false;
+  for (const QWidget* top : QApplication::topLevelWidgets()) {
+    if (top == window || !top->isVisible() || !top->isWindow()) continue;
+    if (top->windowModality() == Qt::WindowModal && top->parentWidget() && top->parentWidget()->window() == window) {
+      return true;
+    }
+  }
+  return false;
+}
+
+bool DCFListViewController::validateAction(Action action) const {
+  const bool hasRows = model_->rowCount() > 0;
+  const bool noSheet = !windowHasAttachedSheet(window());
+  switch (action) {
+    case Action::ExportKML:
+    case Action::SelectAll:
+    case Action::FocusPlaying:
+      return hasRows && noSheet;
+    case Action::BackUp:
+      return hasRows && !tableView_->selectedRowIndexes().isEmpty() && noSheet;
+    default:
+      return false;
+  }
+}
+
+QMenu* DCFListViewController::makeContextMenu() {
+  auto* menu = new QMenu(this);
+  struct Item {
+    QString title;
+    Action action;
+    void (DCFListViewController::*slot)();
+  };
+  const Item items[] = {
+      {tr("Back Up…"), Action::BackUp, &DCFListViewController::backUp},
+      {tr("Export KML/KMZ…"), Action::ExportKML, &DCFListViewController::exportKML},
+      {tr("Select All"), Action::SelectAll, &DCFListViewController::allFilesSelected},
+      {tr("Show Playing Recording"), Action::FocusPlaying, &DCFListViewController::focusPlayingDCF},
+      {tr("Protection"), Action::Protection, &DCFListViewController::fileProtection},
+      {tr("Protection Release"), Action::ProtectionRelease, &DCFListViewController::fileProtectionRelease},
+      {tr("Delete"), Action::Delete, &DCFListViewController::deleteFile},
+  };
+  for (const Item& item : items) {
+    QAction* action = menu->addAction(item.title);
+    action->setEnabled(validateAction(item.action));
+    connect(action, &QAction::triggered, this, item.slot);
+  }
+  // The card's own protection and deletion are not offered here.
+  const QStringList removed{tr("Protection"), tr("Protection Release"), tr("Delete")};
+  for (QAction* action : menu->actions()) {
+    if (removed.contains(action->text())) {
+      menu->removeAction(action);
+      delete action;
+    }
+  }
+  return menu;
+}
+
+void DCFListViewController::showEvent(QShowEvent* event) {
+  QWidget::showEvent(event);
+  if (!menuCleaned_) {
+    menuCleaned_ = true;
+    removeUnusedMainMenuItems();
+  }
+}
+
+void DCFListViewController::removeUnusedMainMenuItems() {
+  auto* mainWindow = qobject_cast<QMainWindow*>(window());
+  if (!mainWindow || !mainWindow->menuBar()) return;
+  for (QAction* top : mainWindow->menuBar()->actions()) {
+    if (top->objectName() != QLatin1String("FileMenu") || !top->menu()) continue;
+    for (QAction* item : top->menu()->actions()) {
+      const QString id = item->objectName();
+      if (id == QLatin1String("FileMenu_Protection") || id == QLatin1String("FileMenu_ProtectionRelease")) {
+        top->menu()->removeAction(item);
+      }
+    }
+  }
+}
+
+QString DCFListViewController::formattedByteCount(std::int64_t bytes) {
+  return QLocale().formattedDataSize(std::max<std::int64_t>(bytes, 0), 1, QLocale::DataSizeSIFormat);
+}
+
+bool DCFListViewController::backUpFitsFreeSpace(std::uint64_t freeBytes, std::uint64_t requiredBytes) {
+  return freeBytes > requiredBytes + kBackUpMargin;
+}
+
+QString DCFListViewController::backUpTargetProblem(const QString& targetPath, std::uint64_t requiredBytes) {
+  const QFileInfo target(targetPath);
+  if (target.exists() && !target.isDir()) return tr("“%1” already exists.").arg(target.fileName());
+  if (target.isDir() && !QDir(targetPath).isEmpty(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System)) {
+    return tr("The folder “%1” already exists and is not empty. Choose another name.").arg(target.fileName());
+  }
+  const std::int64_t freeBytes = freeSpaceAtPath ? freeSpaceAtPath(targetPath) : -1;
+  if (freeBytes < 0) return tr("The free space of the target could not be read.");
+  if (!backUpFitsFreeSpace(std::uint64_t(freeBytes), requiredBytes)) {
+    return tr("There is not enough free space. Free size: %1, required size: %2.")
+        .arg(formattedByteCount(freeBytes), formattedByteCount(std::int64_t(requiredBytes + kBackUpMargin)));
+  }
+  return {};
+}
+
+std::uint64_t DCFListViewController::requiredBackUpSize() const {
+  if (!mediaController_) return 0;
+  std::uint64_t total = 0;
+  for (const DCFInfoPtr& item : mediaController_->getAllSelectedItems()) {
+    if (item) total += item->fileSize();
+  }
+  return total;
+}
+
+void DCFListViewController::refreshFreeSpace(QLabel* freeValueLabel, const QString& directory) {
+  const std::int64_t bytes = freeSpaceAtPath ? freeSpaceAtPath(directory) : -1;
+  freeValueLabel->setText(bytes < 0 ? tr("Unknown") : formattedByteCount(bytes));
+}
+
+void DCFListViewController::backUp() {
+  if (!validateAction(Action::BackUp) || !mediaController_) return;
+  mediaController_->setCanReloadMedia(false);
+  const auto items = mediaController_->getAllSelectedItems();
+  const std::uint64_t required = requiredBackUpSize();
+
+  auto* panel = new CheckedSavePanel(this, [required](const QString& path) {
+    return backUpTargetProblem(path, required);
+  });
+  savePanel_ = panel;
+  panel->setObjectName(QStringLiteral("BackUpSavePanel"));
+  panel->setWindowTitle(tr("Back Up"));
+  panel->setOption(QFileDialog::DontUseNativeDialog);
+  panel->setAcceptMode(QFileDialog::AcceptSave);
+  panel->setFileMode(QFileDialog::AnyFile);
+  panel->setOption(QFileDialog::DontConfirmOverwrite);
+  panel->setLabelText(QFileDialog::Accept, tr("Execute"));
+  panel->selectFile(backUpDirectoryName(QDateTime::currentDateTime()));
+  panel->setWindowModality(Qt::WindowModal);
+  panel->setAttribute(Qt::WA_DeleteOnClose);
+
+  auto* accessory = new QWidget(panel);
+  accessory->setObjectName(QStringLiteral("BackUpAccessoryView"));
+  auto* grid = new QGridLayout(accessory);
+  grid->setContentsMargins(0, 6, 0, 0);
+  auto* diskFreeLabel = new QLabel(tr("Free size:"), accessory);
+  auto* diskFreeValueLabel = new QLabel(accessory);
+  diskFreeValueLabel->setObjectName(QStringLiteral("diskFreeValueLabel"));
+  auto* diskRequreLabel = new QLabel(tr("Required size:"), accessory);
+  auto* diskRequireValueLabel = new QLabel(formattedByteCount(std::int64_t(required)), accessory);
+  diskRequireValueLabel->setObjectName(QStringLiteral("diskRequireValueLabel"));
+  grid->addWidget(diskFreeLabel, 0, 0, Qt::AlignRight);
+  grid->addWidget(diskFreeValueLabel, 0, 1);
+  grid->addWidget(diskRequreLabel, 1, 0, Qt::AlignRight);
+  grid->addWidget(diskRequireValueLabel, 1, 1);
+  grid->setColumnStretch(2, 1);
+  if (auto* panelGrid = qobject_cast<QGridLayout*>(panel->layout())) {
+    panelGrid->addWidget(accessory, panelGrid->rowCount(), 0, 1, panelGrid->columnCount());
+  }
+  refreshFreeSpace(diskFreeValueLabel, panel->directory().absolutePath());
+  connect(panel, &QFileDialog::directoryEntered, this,
+          [this, diskFreeValueLabel](const QString& dir) { refreshFreeSpace(diskFreeValueLabel, dir); });
+
+  connect(panel, &QDialog::finished, this, [this, panel, items](int result) {
+    if (!mediaController_) return;
+    if (result == QDialog::Accepted && !panel->chosenPath().isEmpty()) {
+      startBackUp(mediaController_.data(), items, panel->chosenPath(), this);
+    } else {
+      mediaController_->setCanReloadMedia(true);
+    }
+  });
+  panel->open();
+}
+
+void DCFListViewController::exportKML() {
+  if (!validateAction(Action::ExportKML) || !mediaController_) return;
+  mediaController_->setCanReloadMedia(false);
+  auto* panel = new CheckedSavePanel(this, [](const QString& path) -> QString {
+    const QString suffix = QFileInfo(path).suffix().toLower();
+    if (suffix != QLatin1String("kml") && suffix != QLatin1String("kmz")) {
+      return tr("Choose a name ending in .kml or .kmz.");
+    }
+    if (QFileInfo(path).isDir()) return tr("“%1” is a folder.").arg(QFileInfo(path).fileName());
+    return {};
+  });
+  savePanel_ = panel;
+  panel->setObjectName(QStringLiteral("ExportSavePanel"));
+  panel->setWindowTitle(tr("Export KML/KMZ"));
+  panel->setOption(QFileDialog::DontUseNativeDialog);
+  panel->setAcceptMode(QFileDialog::AcceptSave);
+  panel->setLabelText(QFileDialog::Accept, tr("Execute"));
+  panel->setNameFilters({tr("KML (*.kml)"), tr("KMZ (*.kmz)")});
+  panel->setDefaultSuffix(QStringLiteral("kml"));
+  connect(panel, &QFileDialog::filterSelected, panel, [panel](const QString& filter) {
+    panel->setDefaultSuffix(filter.contains(QLatin1String("kmz")) ? QStringLiteral("kmz") : QStringLiteral("kml"));
+  });
+  panel->selectFile(tr("ROUTE"));
+  panel->setWindowModality(Qt::WindowModal);
+  panel->setAttribute(Qt::WA_DeleteOnClose);
+  connect(panel, &QDialog::finished, this, [this, panel](int result) {
+    if (!mediaController_) return;
+    if (result == QDialog::Accepted && !panel->chosenPath().isEmpty()) {
+      startExport(mediaController_.data(), allInfos_, panel->chosenPath(), this);
+    } else {
+      mediaController_->setCanReloadMedia(true);
+    }
+  });
+  panel->open();
+}
+
+}  // namespace dashcard

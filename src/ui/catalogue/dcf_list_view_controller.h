@@ -1,0 +1,121 @@
+#pragma once
+
+#include "core/catalogue/dcf_info.h"
+#include "core/playback/media_controller.h"
+#include "core/playback/panes.h"
+#include "ui/catalogue/custom_table_view.h"
+
+#include <QFileDialog>
+#include <QPointer>
+#include <QTimer>
+#include <QWidget>
+
+#include <cstdint>
+#include <functional>
+
+class QLabel;
+class QMenu;
+
+namespace dashcard {
+
+class DCFInfoTableModel;
+
+// The file list: the card's normal recordings. A selection that stays for
+// 0.1 s makes its recording current in the window's media controller; the
+// list's commands back recordings up and export the card's routes.
+class DCFListViewController : public QWidget, public RecordingListPane, public CustomTableViewExtendedDelegate {
+  Q_OBJECT
+ public:
+  // Which list a selection came from, for the media controller.
+  static constexpr int kFileListNumber = 1;
+  static constexpr int kEventListNumber = 2;
+  static constexpr int kPhotoListNumber = 3;
+  static constexpr int kSelectionSettleMs = 100;
+  // The room a backup leaves on the target beyond the files themselves.
+  static constexpr std::uint64_t kBackUpMargin = 0x100000;
+
+  enum class Action { BackUp, ExportKML, SelectAll, FocusPlaying, Protection, ProtectionRelease, Delete };
+
+  explicit DCFListViewController(QWidget* parent = nullptr);
+  ~DCFListViewController() override;
+
+  MediaController* mediaController() const { return mediaController_; }
+  void setMediaController(MediaController* controller);
+
+  // RecordingListPane
+  void reloadDCFInfo(const DCFInfoList& infos) override;
+  void reloadDCFInfo(const DCFInfoList& infos, const DCFInfoList& allDCFinfos) override;
+  void selectFirstItem() override;
+  void selectCurrentDCF(const DCFInfoPtr& info) override;
+  void selectNextDCFWithCurrentDCF(const DCFInfoPtr& info) override;
+  void deselection() override;
+  void focusCurrentDCF() override;
+  DCFInfoList selectedDCFInfos() const override;
+  ProgressSheet* presentProgressSheet() override;
+
+  void reloadSelectingDCF();
+  void allFilesSelected();
+  void focusPlayingDCF();
+  void backUp();
+  void exportKML();
+  // Not offered in this product: their menu items are removed.
+  void fileProtection() {}
+  void fileProtectionRelease() {}
+  void deleteFile() {}
+
+  bool validateAction(Action action) const;
+  // Repaints the row of a recording whose thumbnail arrived.
+  void refreshDCF(const DCFInfoPtr& info);
+
+  const DCFInfoList& DCFInfosData() const { return shownInfos_; }
+  const DCFInfoList& AllDCFInfosData() const { return allInfos_; }
+  CustomTableView* tableView() const { return tableView_; }
+  DCFInfoTableModel* model() const { return model_; }
+  int listNumber() const { return listNumber_; }
+  // The save panel of the running backup or export command, if any.
+  QFileDialog* savePanel() const { return savePanel_; }
+  // The menu the table shows on a right click, validated.
+  QMenu* makeContextMenu();
+
+  // True when `window` shows a sheet (a window-modal dialog of its own).
+  static bool windowHasAttachedSheet(const QWidget* window);
+  // The backup target must keep 1 MiB free beyond the files.
+  static bool backUpFitsFreeSpace(std::uint64_t freeBytes, std::uint64_t requiredBytes);
+  // Free bytes of the volume that holds `path` (or its nearest existing
+  // parent); replaceable for tests.
+  static std::function<std::int64_t(const QString& path)> freeSpaceAtPath;
+  // What a backup target must satisfy; an empty result accepts it.
+  static QString backUpTargetProblem(const QString& targetPath, std::uint64_t requiredBytes);
+  // "1.2 MB"-style byte counts.
+  static QString formattedByteCount(std::int64_t bytes);
+
+ signals:
+  // The media controller made a recording current from this list.
+  void selectionFixed(const DCFInfoPtr& info);
+
+ protected:
+  DCFListViewController(int listNumber, QWidget* parent);
+  void tableViewDidClickedRow(CustomTableView* tableView, int row, bool isSelectedRow) override;
+  void showEvent(QShowEvent* event) override;
+  void removeUnusedMainMenuItems();
+  void selectRow(int row);
+  // Called once the selection has stayed for 0.1 s.
+  virtual void selectionIsFixed();
+
+ private:
+  void onSelectionChanged();
+  std::uint64_t requiredBackUpSize() const;
+  void refreshFreeSpace(QLabel* freeValueLabel, const QString& directory);
+
+  int listNumber_;
+  DCFInfoTableModel* model_;
+  CustomTableView* tableView_;
+  QPointer<MediaController> mediaController_;
+  DCFInfoList shownInfos_;
+  DCFInfoList allInfos_;
+  QTimer settleTimer_;
+  QPointer<QFileDialog> savePanel_;
+  bool menuCleaned_ = false;
+};
+
+}  // namespace dashcard

@@ -1,0 +1,322 @@
+#include "core/catalogue/recent_documents.h"
+#include "core/playback/media_controller.h"
+#include "core/playback/media_controller_manager.h"
+#include "support/temp_card.h"
+#include "ui/app/left_split_view_controller.h"
+#include "ui/app/main_window_controller.h"
+#include "ui/app/my_document.h"
+#include "ui/app/my_document_controller.h"
+#include "ui/app/path_control.h"
+#include "ui/app/right_split_view_controller.h"
+#include "ui/app/tab_view_controller.h"
+#include "ui/app/top_split_view_controller.h"
+#include "ui/catalogue/dcf_info_table_model.h"
+#include "ui/catalogue/dcf_list_view_controller.h"
+#include "ui/catalogue/event_list_view_controller.h"
+#if __has_include("ui/playback/zoom_player_split_view_controller.h")
+#include "ui/playback/zoom_player_split_view_controller.h"
+#include "ui/playback/zoom_player_view_controller.h"
+#define DASHCARD_PLAYER_PANES 1
+#else
+#define DASHCARD_PLAYER_PANES 0
+#endif
+
+#include <QAction>
+#include <QDialog>
+#include <QDir>
+#include <QFile>
+#include <QMenu>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QToolButton>
+
+#include <gtest/gtest.h>
+
+namespace dashcard {
+namespace {
+
+using test::sharedCard;
+
+constexpr int kWait = 20000;
+
+class MainWindowTest : public ::testing::Test {
+ protected:
+  void SetUp() override { RecentDocuments::clearRecentDocuments(); }
+  void TearDown() override {
+    MediaControllerManager::sharedInstance()->updateMasterController(nullptr);
+    MyDocumentController::sharedDocumentController()->reset();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+  }
+
+  // Opens `path` and waits until its window shows it.
+  MainWindowController* openCard(const QString& path) {
+    auto* documents = MyDocumentController::sharedDocumentController();
+    MyDocument* document = documents->openDocumentWithContentsOfURL(path, true);
+    if (!document) return nullptr;
+    if (!QTest::qWaitFor([&] { return !document->windowControllers().isEmpty(); }, kWait)) return nullptr;
+    return document->windowControllers().first();
+  }
+
+  static QStringList menuTexts(QMenu* menu, bool enabledOnly = false) {
+    QStringList texts;
+    for (QAction* action : menu->actions()) {
+      if (action->isSeparator()) {
+        texts.append(QStringLiteral("-"));
+      } else if (!enabledOnly || action->isEnabled()) {
+        texts.append(action->text());
+      }
+    }
+    return texts;
+  }
+};
+
+TEST_F(MainWindowTest, OpeningACardFillsBothListsAndPlaysTheFirstNormalRecording) {
+  const auto& card = sharedCard();
+  MainWindowController* window = openCard(card.root());
+  ASSERT_NE(window, nullptr);
+  MediaController* mc = window->mediaController();
+  EXPECT_EQ(window->dcfListVC()->model()->rowCount(), mc->mediaTreeNormal().size());
+  EXPECT_EQ(window->eventVC()->model()->rowCount(), mc->mediaTreeEvent().size());
+  EXPECT_GT(mc->mediaTreeNormal().size(), 0);
+  EXPECT_GT(mc->mediaTreeEvent().size(), 0);
+  EXPECT_EQ(window->pathControl()->path(), QDir::cleanPath(card.root()));
+  EXPECT_EQ(window->loadProgressSheetDialogWindows(), nullptr);
+  EXPECT_TRUE(window->tabVC()->isActive());
+  EXPECT_EQ(window->tabVC()->selectedTabViewItemIndex(), TabViewController::kFileTab);
+  EXPECT_TRUE(window->secondaryPlayerIsActive());
+  EXPECT_TRUE(window->toggleSecondaryPlayerButton()->isVisibleTo(window));
+  EXPECT_FALSE(window->masterButton()->isVisibleTo(window));
+  EXPECT_TRUE(RecentDocuments::recentDocumentPaths().contains(QDir::cleanPath(card.root())));
+
+  ASSERT_TRUE(QTest::qWaitFor([&] { return mc->currentDCF() == mc->mediaTreeNormal().first(); }, kWait));
+#if DASHCARD_PLAYER_PANES
+  ASSERT_TRUE(QTest::qWaitFor([&] { return window->playerVC()->isPlaying() && window->playerVC()->progress() > 0.0f; }, kWait));
+  // The video surface shows the clip: a grabbed frame is not one flat colour.
+  QImage frame;
+  ASSERT_TRUE(QTest::qWaitFor([&] {
+    frame = window->playerVC()->grab().toImage();
+    const QRgb first = frame.pixel(frame.width() / 2, frame.height() / 2);
+    for (int y = 0; y < frame.height(); y += 7) {
+      for (int x = 0; x < frame.width(); x += 7) {
+        if (qAbs(qGray(frame.pixel(x, y)) - qGray(first)) > 40) return true;
+      }
+    }
+    return false;
+  }, kWait));
+#endif
+}
+
+TEST_F(MainWindowTest, AFolderThatIsNotACardIsRefusedAndNoWindowChanges) {
+  auto* documents = MyDocumentController::sharedDocumentController();
+  QStringList errors;
+  auto saved = documents->presentError;
+  documents->presentError = [&](QWidget*, const QString& title, const QString& message) { errors << title << message; };
+  QTemporaryDir dir;
+  QFile file(dir.filePath(QStringLiteral("notes.txt")));
+  ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+  file.close();
+  EXPECT_EQ(documents->openDocumentWithContentsOfURL(dir.path(), true), nullptr);
+  EXPECT_EQ(documents->openDocumentWithContentsOfURL(dir.filePath(QStringLiteral("missing")), true), nullptr);
+  EXPECT_EQ(documents->openDocumentWithContentsOfURL(file.fileName(), true), nullptr);
+  EXPECT_EQ(errors.size(), 6);
+  EXPECT_TRUE(documents->documents().isEmpty());
+  EXPECT_TRUE(documents->windowControllers().isEmpty());
+  documents->presentError = saved;
+}
+
+TEST_F(MainWindowTest, PathControlMenuListsVolumesAndRecentsOrSaysThereAreNone) {
+  std::unique_ptr<MainWindowController> window(MainWindowController::windowController());
+  PathControl* control = window->pathControl();
+  control->prepareMenu();
+  QStringList texts = menuTexts(control->menu());
+  ASSERT_EQ(texts.size(), PathControl::kFixedMenuItems + 4);
+  EXPECT_EQ(texts.mid(PathControl::kFixedMenuItems),
+            (QStringList{QStringLiteral("-"), QStringLiteral("No Volumes"), QStringLiteral("-"), QStringLiteral("No Recent")}));
+  EXPECT_TRUE(menuTexts(control->menu(), true).mid(PathControl::kFixedMenuItems).filter(QStringLiteral("No")).isEmpty());
+
+  const QVariantMap volume{{QStringLiteral("VolumeInformationNameKey"), QStringLiteral("CARD")},
+                           {QStringLiteral("VolumeInformationDevicePathKey"), QStringLiteral("/media/CARD")},
+                           {QStringLiteral("VolumeInformationFullPathKey"), QStringLiteral("file:///media/CARD/")}};
+  window->didMountVolume(volume);
+  RecentDocuments::noteNewRecentDocumentPath(QStringLiteral("/tmp/trip \"two\""));
+  control->prepareMenu();
+  texts = menuTexts(control->menu());
+  EXPECT_EQ(texts.mid(PathControl::kFixedMenuItems),
+            (QStringList{QStringLiteral("-"), QStringLiteral("Mounted Volumes"), QStringLiteral("CARD"), QStringLiteral("-"),
+                         QStringLiteral("Recents"), QStringLiteral("trip \"two\"")}));
+  EXPECT_EQ(control->menu()->actions().value(PathControl::kFixedMenuItems + 2)->toolTip(), QStringLiteral("/media/CARD"));
+
+  QVariantMap renamed = volume;
+  renamed[QStringLiteral("VolumeInformationNameKey")] = QStringLiteral("TRIP");
+  renamed[QStringLiteral("VolumeInformationDevicePathKey")] = QStringLiteral("/media/TRIP");
+  renamed[QStringLiteral("VolumeInformationFullPathKey")] = QStringLiteral("file:///media/TRIP/");
+  window->didRenameVolume(renamed, QStringLiteral("file:///media/CARD/"));
+  EXPECT_EQ(window->mountingVolumes().keys(), QStringList{QStringLiteral("file:///media/TRIP/")});
+  EXPECT_EQ(control->path(), QStringLiteral("/media/TRIP"));
+  window->didUnmountVolume(renamed);
+  RecentDocuments::clearRecentDocuments();
+  control->prepareMenu();
+  EXPECT_EQ(menuTexts(control->menu()).mid(PathControl::kFixedMenuItems),
+            (QStringList{QStringLiteral("-"), QStringLiteral("No Volumes"), QStringLiteral("-"), QStringLiteral("No Recent")}));
+}
+
+TEST_F(MainWindowTest, PaneModeAndSideBarCollapseAndComeBack) {
+  std::unique_ptr<MainWindowController> window(MainWindowController::windowController());
+  window->show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
+  EXPECT_TRUE(window->toggleSideBarButton()->isChecked());
+  window->toggleFullScreen();
+  window->topSplitVC()->finishAnimation();
+  window->rightSplitVC()->finishAnimation();
+  EXPECT_TRUE(window->topSplitVC()->isItemCollapsed(0));
+  EXPECT_TRUE(window->rightSplitVC()->isItemCollapsed(1));
+  EXPECT_FALSE(window->toggleSideBarButton()->isChecked());
+  window->toggleFullScreen();
+  window->topSplitVC()->finishAnimation();
+  window->rightSplitVC()->finishAnimation();
+  EXPECT_FALSE(window->topSplitVC()->isItemCollapsed(0));
+  EXPECT_FALSE(window->rightSplitVC()->isItemCollapsed(1));
+  EXPECT_TRUE(window->toggleSideBarButton()->isChecked());
+
+  window->toggleSourceList();
+  window->topSplitVC()->finishAnimation();
+  EXPECT_TRUE(window->topSplitVC()->isItemCollapsed(0));
+  EXPECT_FALSE(window->toggleSideBarButton()->isChecked());
+  // Pane mode from a hidden side bar brings both panes back.
+  window->hideBottomBar();
+  window->rightSplitVC()->finishAnimation();
+  window->toggleFullScreen();
+  window->topSplitVC()->finishAnimation();
+  window->rightSplitVC()->finishAnimation();
+  EXPECT_FALSE(window->topSplitVC()->isItemCollapsed(0));
+  EXPECT_FALSE(window->rightSplitVC()->isItemCollapsed(1));
+}
+
+TEST_F(MainWindowTest, MenuCommandsFollowTheListsAndTheLoadingSheet) {
+  MainWindowController* window = openCard(sharedCard().root());
+  ASSERT_NE(window, nullptr);
+  window->activateWindow();
+  QAction* backUp = window->menuAction(QStringLiteral("FileMenu_BackUp"));
+  QAction* exportKML = window->menuAction(QStringLiteral("FileMenu_Export"));
+  QAction* open = window->menuAction(QStringLiteral("FileMenu_Open"));
+  QMenu* fileMenu = qobject_cast<QMenu*>(backUp->parent());
+  ASSERT_NE(fileMenu, nullptr);
+  // The card's protection commands are gone from the File menu.
+  for (QAction* action : fileMenu->actions()) {
+    EXPECT_NE(action->objectName(), QStringLiteral("FileMenu_Protection"));
+    EXPECT_NE(action->objectName(), QStringLiteral("FileMenu_ProtectionRelease"));
+  }
+  emit fileMenu->aboutToShow();
+  EXPECT_TRUE(backUp->isEnabled());
+  EXPECT_TRUE(exportKML->isEnabled());
+
+  window->dcfListVC()->deselection();
+  emit fileMenu->aboutToShow();
+  EXPECT_FALSE(backUp->isEnabled());
+  EXPECT_TRUE(exportKML->isEnabled());
+
+  window->showSDLoadProgressDialog();
+  EXPECT_TRUE(window->hasAttachedSheet());
+  emit fileMenu->aboutToShow();
+  EXPECT_FALSE(exportKML->isEnabled());
+  if (window->isActiveWindow()) {
+    EXPECT_FALSE(open->isEnabled());
+  }
+  window->closeSDLoadProgressDilalog();
+  EXPECT_FALSE(window->hasAttachedSheet());
+}
+
+TEST_F(MainWindowTest, SecondaryPlayerToggleKeepsThePrimaryShown) {
+  std::unique_ptr<MainWindowController> window(MainWindowController::windowController());
+  window->show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
+  window->setupSecondaryPlayerWithSecondaryEnable(true);
+  EXPECT_FALSE(window->masterButton()->isVisibleTo(window.get()));
+  EXPECT_TRUE(window->toggleSecondaryPlayerButton()->isVisibleTo(window.get()));
+  MainWindowController* split = window.get();
+  auto settle = [&] { QTest::qWait(400); };
+  settle();
+  ASSERT_FALSE(split->isPlayerItemCollapsed(0));
+  ASSERT_FALSE(split->isPlayerItemCollapsed(1));
+
+  window->toggleSecondaryPlayer();  // both shown: the rear goes
+  settle();
+  EXPECT_FALSE(split->isPlayerItemCollapsed(0));
+  EXPECT_TRUE(split->isPlayerItemCollapsed(1));
+  window->toggleSecondaryPlayer();  // rear hidden: it comes back
+  settle();
+  EXPECT_FALSE(split->isPlayerItemCollapsed(0));
+  EXPECT_FALSE(split->isPlayerItemCollapsed(1));
+  split->setPlayerItemCollapsed(0, true);  // only the rear shown: the front comes back, the rear stays
+  settle();
+  window->toggleSecondaryPlayer();
+  settle();
+  EXPECT_FALSE(split->isPlayerItemCollapsed(0));
+  EXPECT_FALSE(split->isPlayerItemCollapsed(1));
+
+  window->setupSecondaryPlayerWithSecondaryEnable(false);
+  EXPECT_TRUE(window->masterButton()->isVisibleTo(window.get()));
+  EXPECT_FALSE(window->toggleSecondaryPlayerButton()->isVisibleTo(window.get()));
+}
+
+#if DASHCARD_PLAYER_PANES
+TEST_F(MainWindowTest, TwoWindowsUnderAMasterFollowEachOtherByDate) {
+  const auto& card = sharedCard();
+  // The second card is the same card reached by another path.
+  QTemporaryDir links;
+  const QString second = links.filePath(QStringLiteral("second card"));
+  ASSERT_TRUE(QFile::link(card.root(), second));
+
+  MainWindowController* first = openCard(card.root());
+  ASSERT_NE(first, nullptr);
+  std::vector<QString> popovers;
+  QObject::connect(first, &MainWindowController::popoverShown, [&](const QString& text) { popovers.push_back(text); });
+
+  // Switching the master on opens an empty window for the second card.
+  first->masterButton()->click();
+  EXPECT_TRUE(first->mediaController()->isMasterController());
+  auto* documents = MyDocumentController::sharedDocumentController();
+  ASSERT_EQ(documents->documents().size(), 2);
+  MainWindowController* other = nullptr;
+  for (MainWindowController* window : documents->windowControllers()) {
+    if (window != first) other = window;
+  }
+  ASSERT_NE(other, nullptr);
+  ASSERT_TRUE(other->isVisible());
+  EXPECT_FALSE(documents->canOpenWindow());
+  EXPECT_TRUE(first->isSyncPlay());
+
+  other->activateWindow();
+  ASSERT_TRUE(QTest::qWaitFor([&] { return other->isActiveWindow(); }, kWait));
+  MyDocument* secondDocument = documents->openDocumentWithContentsOfURL(second, true);
+  ASSERT_NE(secondDocument, nullptr);
+  ASSERT_TRUE(QTest::qWaitFor([&] { return secondDocument->windowControllers().contains(other); }, kWait));
+  EXPECT_TRUE(documents->isMultiWindow());
+
+  // The master plays its third normal recording; the follower finds the same one by date.
+  first->activateWindow();
+  ASSERT_TRUE(QTest::qWaitFor([&] { return first->isActiveWindow(); }, kWait));
+  ASSERT_TRUE(first->mediaController()->isMasterController());
+  MediaController* master = first->mediaController();
+  MediaController* follower = other->mediaController();
+  ASSERT_GE(master->mediaTreeNormal().size(), 3);
+  first->dcfListVC()->selectCurrentDCF(master->mediaTreeNormal().at(2));
+  ASSERT_TRUE(QTest::qWaitFor([&] {
+    return master->currentDCF() == master->mediaTreeNormal().at(2) && follower->currentDCF() &&
+           follower->currentDCF()->dcfName() == master->currentDCF()->dcfName();
+  }, kWait));
+
+  // Only the key window is heard.
+  EXPECT_TRUE(other->playerVC()->muteState());
+  EXPECT_FALSE(first->playerVC()->muteState());
+
+  first->masterButton()->click();
+  EXPECT_EQ(MediaControllerManager::sharedInstance()->masterController(), nullptr);
+  ASSERT_FALSE(popovers.empty());
+  EXPECT_EQ(popovers.back(), QStringLiteral("Synchronization canceled."));
+}
+#endif
+
+}  // namespace
+}  // namespace dashcard
