@@ -147,7 +147,15 @@ void CustomAVPlayer::unload() {
 
 void CustomAVPlayer::play() { setRate(1.0); }
 
-void CustomAVPlayer::pause() { setRate(0.0); }
+void CustomAVPlayer::pause() {
+  if (rate_ == 0.0) return;
+  // mpv may still show one more frame after pausing; stand exactly where
+  // the position was read, so the picture and the reported time agree.
+  const bool hold = loaded_ && !seeking_ && !eofSeen_;
+  const double at = position();
+  setRate(0.0);
+  if (hold) seek(at);
+}
 
 void CustomAVPlayer::setRate(double rate) {
   const double r = rate > 0.0 ? 1.0 : 0.0;
