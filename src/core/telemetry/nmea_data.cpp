@@ -121,6 +121,11 @@ GOPList NMEAData::GOPs() const { return GOPList(store()); }
 
 TelemetryList<CustomLocation> NMEAData::varidLocations() const {
   auto store = this->store();
+  if (store->validLocations.empty()) {
+    const CustomLocation* items = store->locations.data() + store->validRunBegin;
+    const std::size_t size = store->validRunCount;
+    return TelemetryList<CustomLocation>(std::move(store), items, size);
+  }
   const CustomLocation* items = store->locations.data();
   const std::uint32_t* index = store->validLocations.data();
   const std::size_t size = store->validLocations.size();

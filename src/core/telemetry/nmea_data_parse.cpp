@@ -11,6 +11,7 @@
 #include <QtDebug>
 
 #include <array>
+#include <bit>
 #include <cmath>
 #include <cstring>
 #include <string>
@@ -156,15 +157,25 @@ class NMEAParser {
     lastSpeedMSecs_ = lastSpeed.timestamp.isValid() ? lastSpeed.timestamp.toMSecsSinceEpoch() : 0;
   }
 
-  // A whole file: cut into groups at every "$GNRMC", each group's lines parsed.
-  // False when no line of it was readable text: then it yields nothing.
-  bool parseFile(std::string_view bytes) {
-    if (bytes.substr(0, 3) == "\xEF\xBB\xBF") {
-      bytes.remove_prefix(3);
-    }
+  // A whole file, fed in pieces that end at line ends: cut into groups at
+  // every "$GNRMC", each group's lines parsed.
+  void start() {
     beginGroup();
     pieceStart_ = true;
+    atStart_ = true;
+    readableText_ = false;
+  }
+  void feed(std::string_view bytes) {
+    if (atStart_) {
+      atStart_ = false;
+      if (bytes.substr(0, 3) == "\xEF\xBB\xBF") {
+        bytes.remove_prefix(3);
+      }
+    }
     forEachLine(bytes, [this](std::string_view line, bool ascii) { cutLine(line, ascii); });
+  }
+  // False when no line of the file was readable text: then it yields nothing.
+  bool finish() {
     endGroup();
     return readableText_;
   }
@@ -220,6 +231,28 @@ class NMEAParser {
     driveSupportBegin_ = static_cast<std::uint32_t>(store_->driveSupports.size());
   }
 
+  // The first byte at or after `p` that is LF, CR or not ASCII, or `end`;
+  // eight bytes at a time.
+  static const unsigned char* findSpecial(const unsigned char* p, const unsigned char* end) {
+    constexpr std::uint64_t kOnes = 0x0101010101010101ULL;
+    constexpr std::uint64_t kHigh = 0x8080808080808080ULL;
+    const auto zeroBytes = [](std::uint64_t v) { return (v - kOnes) & ~v & kHigh; };
+    while (end - p >= 8) {
+      std::uint64_t word;
+      std::memcpy(&word, p, 8);
+      // The lowest flagged byte is exact; flags above it may be spurious.
+      const std::uint64_t flags = (word & kHigh) | zeroBytes(word ^ (kOnes * '\n')) | zeroBytes(word ^ (kOnes * '\r'));
+      if (flags != 0) {
+        return p + (std::countr_zero(flags) >> 3);
+      }
+      p += 8;
+    }
+    while (p < end && *p != '\n' && *p != '\r' && *p < 0x80) {
+      ++p;
+    }
+    return p;
+  }
+
   // Calls `lineFn(line, ascii)` for every line; terminators are LF, CR, CR LF,
   // NEL, LS and PS. `ascii` tells that the line needs no UTF-8 check.
   template <typename LineFn>
@@ -230,7 +263,7 @@ class NMEAParser {
       const unsigned char* q = p;
       bool ascii = true;
       std::size_t terminator = 0;
-      while (q < end) {
+      while ((q = findSpecial(q, end)) < end) {
         const unsigned char c = *q;
         if (c == '\n') {
           terminator = 1;
@@ -240,16 +273,14 @@ class NMEAParser {
           terminator = q + 1 < end && q[1] == '\n' ? 2 : 1;
           break;
         }
-        if (c >= 0x80) {
-          ascii = false;
-          if (c == 0xC2 && q + 1 < end && q[1] == 0x85) {
-            terminator = 2;
-            break;
-          }
-          if (c == 0xE2 && q + 2 < end && q[1] == 0x80 && (q[2] == 0xA8 || q[2] == 0xA9)) {
-            terminator = 3;
-            break;
-          }
+        ascii = false;
+        if (c == 0xC2 && q + 1 < end && q[1] == 0x85) {
+          terminator = 2;
+          break;
+        }
+        if (c == 0xE2 && q + 2 < end && q[1] == 0x80 && (q[2] == 0xA8 || q[2] == 0xA9)) {
+          terminator = 3;
+          break;
         }
         ++q;
       }
@@ -436,23 +467,77 @@ class NMEAParser {
   std::uint32_t motionBegin_ = 0;
   std::uint32_t driveSupportBegin_ = 0;
   bool readableText_ = false;
+  bool atStart_ = false;
   std::string prefixed_;
 };
 
 namespace {
 
-// The whole file, or nothing when it cannot be read or is too big to be telemetry.
-QByteArray readTelemetryFile(const QString& path) {
+constexpr std::size_t kReadChunk = std::size_t{1} << 17;
+// Scratch lists kept by each parsing thread beyond this many bytes are freed.
+constexpr std::size_t kScratchKeepBytes = std::size_t{16} << 20;
+
+// What a parsing thread reuses from one file to the next: the read buffer
+// and the growing lists. The result is copied out at its exact size, so the
+// kept telemetry has no spare capacity and the big buffers are not mapped
+// and faulted in again for every clip.
+struct ParseScratch {
+  std::vector<char> buffer;
+  TelemetryStore store;
+
+  void trim() {
+    const std::size_t bytes = store.locations.capacity() * sizeof(CustomLocation) +
+                              store.motions.capacity() * sizeof(MotionData) + buffer.capacity();
+    if (bytes > kScratchKeepBytes) {
+      store = TelemetryStore();
+      std::vector<char>().swap(buffer);
+    }
+  }
+};
+
+// Reads the file in chunks that end at line ends and feeds the parser.
+// False when it cannot be read, is not a regular file or is too big to be telemetry.
+bool readTelemetryFile(const QString& path, NMEAParser& parser, std::vector<char>& buffer, bool* readableText) {
   QFile file(path);
-  if (!QFileInfo(path).isFile() || !file.open(QIODevice::ReadOnly)) {
-    return {};
+  if (!QFileInfo(path).isFile() || !file.open(QIODevice::ReadOnly | QIODevice::Unbuffered)) {
+    return false;
   }
-  QByteArray bytes = file.read(kMaxFileSize + 1);
-  if (bytes.size() > kMaxFileSize) {
-    qWarning("NMEAData: %s is too big for a telemetry file, not read", qPrintable(path));
-    return {};
+  parser.start();
+  std::size_t carry = 0;
+  qint64 total = 0;
+  while (true) {
+    if (buffer.size() < carry + kReadChunk) {
+      buffer.resize(carry + kReadChunk);
+    }
+    const qint64 count = file.read(buffer.data() + carry, static_cast<qint64>(kReadChunk));
+    if (count < 0) {
+      qWarning("NMEAData: reading %s failed: %s", qPrintable(path), qPrintable(file.errorString()));
+      return false;
+    }
+    if (count == 0) {
+      break;
+    }
+    total += count;
+    if (total > kMaxFileSize) {
+      qWarning("NMEAData: %s is too big for a telemetry file, not read", qPrintable(path));
+      return false;
+    }
+    const std::size_t available = carry + static_cast<std::size_t>(count);
+    const void* lastLineFeed = memrchr(buffer.data(), '\n', available);
+    if (lastLineFeed == nullptr) {
+      carry = available;
+      continue;
+    }
+    const auto complete = static_cast<std::size_t>(static_cast<const char*>(lastLineFeed) - buffer.data()) + 1;
+    parser.feed(std::string_view(buffer.data(), complete));
+    std::memmove(buffer.data(), buffer.data() + complete, available - complete);
+    carry = available - complete;
   }
-  return bytes;
+  if (carry > 0) {
+    parser.feed(std::string_view(buffer.data(), carry));
+  }
+  *readableText = parser.finish();
+  return true;
 }
 
 }  // namespace
@@ -475,23 +560,26 @@ void NMEAData::setup() {
     previous = store_;
   }
 
-  auto store = std::make_shared<TelemetryStore>();
+  thread_local ParseScratch scratch;
+  scratch.store.clear();
   // Drive-support and vehicle-interface samples of an earlier parse stay.
-  store->driveSupports = previous->driveSupports;
-  store->carInfos = previous->carInfos;
+  scratch.store.driveSupports = previous->driveSupports;
+  scratch.store.carInfos = previous->carInfos;
   previous.reset();
-  NMEAParser parser(*store, speedSeed, headingSeed);
-  const QByteArray bytes = readTelemetryFile(path);
-  if (!bytes.isEmpty() &&
-      !parser.parseFile(std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())))) {
-    // Binary junk: keep nothing a chance "$GNRMC" in it may have made.
-    auto empty = std::make_shared<TelemetryStore>();
-    empty->driveSupports = std::move(store->driveSupports);
-    empty->carInfos = std::move(store->carInfos);
-    store = std::move(empty);
-    parser = NMEAParser(*store, speedSeed, headingSeed);
+  NMEAParser parser(scratch.store, speedSeed, headingSeed);
+  bool readableText = false;
+  std::shared_ptr<TelemetryStore> store;
+  if (readTelemetryFile(path, parser, scratch.buffer, &readableText) && readableText) {
+    store = scratch.store.takeExact();
+  } else {
+    // Unreadable, empty or binary junk: nothing, not even what a chance "$GNRMC" made.
+    store = std::make_shared<TelemetryStore>();
+    store->driveSupports = std::move(scratch.store.driveSupports);
+    store->carInfos = std::move(scratch.store.carInfos);
+    scratch.store.clear();
+    parser = NMEAParser(scratch.store, speedSeed, headingSeed);
   }
-  store->shrink();
+  scratch.trim();
 
   std::lock_guard lock(mutex_);
   store_ = std::move(store);
@@ -536,6 +624,7 @@ std::optional<GOPData> NMEAData::parseNMEALinesWithLines(const QString& text) {
   // Nobody else holds the published lists: extend them in place; else copy.
   auto store = store_.use_count() == 1 ? std::const_pointer_cast<TelemetryStore>(store_)
                                        : std::make_shared<TelemetryStore>(*store_);
+  store->expandValid();
   const auto offset = static_cast<std::uint32_t>(store->locations.size());
   store->locations.insert(store->locations.end(), group->locations.begin(), group->locations.end());
   for (std::uint32_t index : group->validLocations) {

@@ -58,42 +58,61 @@ bool readNumber(std::string_view field, double* value) {
     return false;
   }
   const char* number = p;
+  bool negative = false;
   if (*p == '+') {
     number = ++p;  // from_chars takes no plus sign
   } else if (*p == '-') {
+    negative = true;
     ++p;
   }
-  const char* digits = p;
+  // Digits are gathered on the way for the common short case.
+  std::uint64_t mantissa = 0;
+  std::size_t significant = 0;
+  std::size_t count = 0;
   while (p != end && isDigit(*p)) {
+    mantissa = mantissa * 10 + static_cast<std::uint64_t>(*p - '0');
     ++p;
+    ++count;
   }
-  std::size_t count = static_cast<std::size_t>(p - digits);
+  std::size_t fractionDigits = 0;
   if (p != end && *p == '.') {
     ++p;
-    const char* fraction = p;
     while (p != end && isDigit(*p)) {
+      mantissa = mantissa * 10 + static_cast<std::uint64_t>(*p - '0');
       ++p;
+      ++fractionDigits;
     }
-    count += static_cast<std::size_t>(p - fraction);
+    count += fractionDigits;
   }
   if (count == 0) {
     return false;
   }
+  significant = count;
+  bool exponent = false;
   if (p != end && (*p == 'e' || *p == 'E')) {
+    exponent = true;
     ++p;
     if (p != end && (*p == '+' || *p == '-')) {
       ++p;
     }
-    const char* exponent = p;
+    const char* digits = p;
     while (p != end && isDigit(*p)) {
       ++p;
     }
-    if (p == exponent) {
+    if (p == digits) {
       return false;
     }
   }
   if (p != end) {
     return false;
+  }
+  if (!exponent && significant <= 15) {
+    // Both operands are exact doubles, so one division rounds correctly.
+    static constexpr double kPowers[] = {1e0, 1e1, 1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                         1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
+    const double magnitude = static_cast<double>(mantissa) / kPowers[fractionDigits];
+    *value = negative ? -magnitude : magnitude;
+    return true;
   }
   double parsed = 0.0;
   const auto result = std::from_chars(number, end, parsed, std::chars_format::general);

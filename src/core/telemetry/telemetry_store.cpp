@@ -1,6 +1,7 @@
 #include "core/telemetry/telemetry_store.h"
 
 #include <algorithm>
+#include <iterator>
 
 namespace dashcard {
 
@@ -10,17 +11,74 @@ const TelemetryStore::Range* TelemetryStore::findRange(const std::vector<Range>&
   return it != ranges.end() && it->group == group ? &*it : nullptr;
 }
 
-void TelemetryStore::shrink() {
-  locations.shrink_to_fit();
-  validLocations.shrink_to_fit();
-  motions.shrink_to_fit();
-  driveSupports.shrink_to_fit();
-  carInfos.shrink_to_fit();
-  groups.shrink_to_fit();
-  driveSupportRanges.shrink_to_fit();
-  carInfoRanges.shrink_to_fit();
-  motionEnds.shrink_to_fit();
-  userIDs.shrink_to_fit();
+void TelemetryStore::expandValid() {
+  if (validLocations.empty()) {
+    for (std::uint32_t i = 0; i < validRunCount; ++i) {
+      validLocations.push_back(validRunBegin + i);
+    }
+    validRunBegin = 0;
+    validRunCount = 0;
+  }
+}
+
+namespace {
+
+template <typename T>
+std::vector<T> exact(std::vector<T>& from) {
+  std::vector<T> to;
+  to.reserve(from.size());
+  std::move(from.begin(), from.end(), std::back_inserter(to));
+  from.clear();
+  return to;
+}
+
+}  // namespace
+
+std::shared_ptr<TelemetryStore> TelemetryStore::takeExact() {
+  auto to = std::make_shared<TelemetryStore>();
+  to->locations = exact(locations);
+  const bool oneRun = !validLocations.empty() &&
+                      validLocations.back() - validLocations.front() + 1 == validLocations.size();
+  if (oneRun) {
+    to->validRunBegin = validLocations.front();
+    to->validRunCount = static_cast<std::uint32_t>(validLocations.size());
+    validLocations.clear();
+  } else {
+    to->validLocations = exact(validLocations);
+    to->validRunBegin = validRunBegin;
+    to->validRunCount = validRunCount;
+  }
+  to->motions = exact(motions);
+  to->driveSupports = exact(driveSupports);
+  to->carInfos = exact(carInfos);
+  to->groups = exact(groups);
+  to->driveSupportRanges = exact(driveSupportRanges);
+  to->carInfoRanges = exact(carInfoRanges);
+  to->motionEnds = exact(motionEnds);
+  to->userIDs = exact(userIDs);
+  to->firstFixBegin = firstFixBegin;
+  to->lastMotionEnd = lastMotionEnd;
+  to->standalone = standalone;
+  clear();
+  return to;
+}
+
+void TelemetryStore::clear() {
+  locations.clear();
+  validLocations.clear();
+  validRunBegin = 0;
+  validRunCount = 0;
+  motions.clear();
+  driveSupports.clear();
+  carInfos.clear();
+  groups.clear();
+  driveSupportRanges.clear();
+  carInfoRanges.clear();
+  motionEnds.clear();
+  userIDs.clear();
+  firstFixBegin = 0;
+  lastMotionEnd = 0;
+  standalone = false;
 }
 
 }  // namespace dashcard

@@ -8,6 +8,7 @@
 #include <QString>
 
 #include <cstdint>
+#include <memory>
 #include <utility>
 #include <vector>
 
@@ -35,7 +36,11 @@ struct TelemetryStore {
   };
 
   std::vector<CustomLocation> locations;     // totalLocations
-  std::vector<std::uint32_t> validLocations;  // varidLocations, as positions in `locations`
+  // varidLocations as positions in `locations`; when they are one unbroken
+  // run (the usual case) the list is empty and the run is kept instead.
+  std::vector<std::uint32_t> validLocations;
+  std::uint32_t validRunBegin = 0;
+  std::uint32_t validRunCount = 0;
   std::vector<MotionData> motions;
   std::vector<DriveSupportData> driveSupports;
   std::vector<CarInfo> carInfos;
@@ -59,8 +64,14 @@ struct TelemetryStore {
     return group + 1 < groups.size() ? groups[group + 1].motionBegin : lastMotionEnd;
   }
   static const Range* findRange(const std::vector<Range>& ranges, std::uint32_t group);
-  // Frees spare capacity once the parse is done.
-  void shrink();
+  std::size_t validCount() const { return validLocations.empty() ? validRunCount : validLocations.size(); }
+  // Turns a run of valid fixes back into positions (before appending to them).
+  void expandValid();
+  // Moves the content into a new store of exact size; this one keeps its
+  // capacity for the next parse.
+  std::shared_ptr<TelemetryStore> takeExact();
+  // Empties every list, keeping capacity.
+  void clear();
 };
 
 }  // namespace dashcard

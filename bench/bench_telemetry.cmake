@@ -1,0 +1,7 @@
+dashcard_add_benchmark(bench_telemetry
+  SOURCES
+    bench_telemetry.cpp
+  LIBS
+    dashcard_core_telemetry
+    dashcard_core_catalogue
+)
