@@ -1,6 +1,7 @@
 #include "ui/catalogue/dcf_list_view_controller.h"
 
 #include "core/common/date_format.h"
+#include "core/export/dcf_async_back_up.h"
 #include "core/playback/media_controller.h"
 #include "ui/catalogue/dcf_info_table_model.h"
 #include "ui/export/progress_view_controller.h"
@@ -67,24 +68,12 @@ class CheckedSavePanel : public QFileDialog {
   QString chosen_;
 };
 
-// The export half of the media controller arrives separately; until it
-// does, the commands end like a cancelled panel.
-template <typename Controller>
-void startBackUp(Controller* mc, const DCFInfoList& items, const QString& path, RecordingListPane* parent) {
-  if constexpr (requires { mc->backUpSelectedInfos(items, path, parent); }) {
-    mc->backUpSelectedInfos(items, path, parent);
-  } else {
-    mc->setCanReloadMedia(true);
+QList<BackUpItem> backUpItems(const DCFInfoList& infos) {
+  QList<BackUpItem> items;
+  for (const DCFInfoPtr& info : infos) {
+    if (info) items.append(info);
   }
-}
-
-template <typename Controller>
-void startExport(Controller* mc, const DCFInfoList& items, const QString& path, RecordingListPane* parent) {
-  if constexpr (requires { mc->exportSelectedInfos(items, path, parent); }) {
-    mc->exportSelectedInfos(items, path, parent);
-  } else {
-    mc->setCanReloadMedia(true);
-  }
+  return items;
 }
 
 }  // namespace
@@ -323,10 +312,13 @@ bool DCFListViewController::backUpFitsFreeSpace(std::uint64_t freeBytes, std::ui
 }
 
 QString DCFListViewController::backUpTargetProblem(const QString& targetPath, std::uint64_t requiredBytes) {
-  const QFileInfo target(targetPath);
-  if (target.exists() && !target.isDir()) return tr("“%1” already exists.").arg(target.fileName());
-  if (target.isDir() && !QDir(targetPath).isEmpty(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System)) {
-    return tr("The folder “%1” already exists and is not empty. Choose another name.").arg(target.fileName());
+  // The backup itself refuses the same targets; the panel says so first.
+  if (!MediaController::backUpTargetProblem(targetPath).isEmpty()) {
+    const QFileInfo target(targetPath);
+    if (target.isDir()) {
+      return tr("The folder “%1” already exists and is not empty. Choose another name.").arg(target.fileName());
+    }
+    return tr("“%1” already exists.").arg(target.fileName());
   }
   const std::int64_t freeBytes = freeSpaceAtPath ? freeSpaceAtPath(targetPath) : -1;
   if (freeBytes < 0) return tr("The free space of the target could not be read.");
@@ -339,11 +331,8 @@ QString DCFListViewController::backUpTargetProblem(const QString& targetPath, st
 
 std::uint64_t DCFListViewController::requiredBackUpSize() const {
   if (!mediaController_) return 0;
-  std::uint64_t total = 0;
-  for (const DCFInfoPtr& item : mediaController_->getAllSelectedItems()) {
-    if (item) total += item->fileSize();
-  }
-  return total;
+  // Everything the backup copies: front and rear videos and telemetry files.
+  return DCFAsyncBackUp::requiredBytes(backUpItems(mediaController_->getAllSelectedItems()));
 }
 
 void DCFListViewController::refreshFreeSpace(QLabel* freeValueLabel, const QString& directory) {
@@ -397,7 +386,7 @@ void DCFListViewController::backUp() {
   connect(panel, &QDialog::finished, this, [this, panel, items](int result) {
     if (!mediaController_) return;
     if (result == QDialog::Accepted && !panel->chosenPath().isEmpty()) {
-      startBackUp(mediaController_.data(), items, panel->chosenPath(), this);
+      mediaController_->backUpSelectedInfos(backUpItems(items), panel->chosenPath(), this);
     } else {
       mediaController_->setCanReloadMedia(true);
     }
@@ -433,7 +422,7 @@ void DCFListViewController::exportKML() {
   connect(panel, &QDialog::finished, this, [this, panel](int result) {
     if (!mediaController_) return;
     if (result == QDialog::Accepted && !panel->chosenPath().isEmpty()) {
-      startExport(mediaController_.data(), allInfos_, panel->chosenPath(), this);
+      mediaController_->exportSelectedInfos(allInfos_, panel->chosenPath(), this);
     } else {
       mediaController_->setCanReloadMedia(true);
     }

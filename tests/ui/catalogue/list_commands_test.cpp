@@ -1,0 +1,156 @@
+#include "core/playback/media_controller.h"
+#include "support/temp_card.h"
+#include "ui/catalogue/dcf_info_table_model.h"
+#include "ui/catalogue/dcf_list_view_controller.h"
+#include "ui/export/progress_view_controller.h"
+
+#include <QDir>
+#include <QDirIterator>
+#include <QFile>
+#include <QFileDialog>
+#include <QApplication>
+#include <QLabel>
+#include <QMessageBox>
+#include <QTimer>
+#include <QPointer>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+namespace dashcard {
+namespace {
+
+constexpr int kWait = 60000;
+
+// A file list wired to a real media controller, as the window wires it.
+class ListCommandTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    const auto& card = test::sharedCard();
+    for (const SampleClip& clip : card.clips()) {
+      infos.append(std::make_shared<DCFInfo>(card.root(), clip.frontPath));
+    }
+    list = new DCFListViewController(&window);
+    window.resize(500, 400);
+    list->resize(500, 400);
+    list->setMediaController(&mc);
+    mc.setDcfListVC(list);
+    list->reloadDCFInfo(infos, infos);
+    window.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+  }
+  void TearDown() override {
+    mc.dispose();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+  }
+
+  // Chooses `path` in the command's save panel.
+  bool choose(const QString& path) {
+    QFileDialog* panel = list->savePanel();
+    if (!panel || !panel->isVisible()) return false;
+    panel->selectFile(path);
+    QMetaObject::invokeMethod(panel, "accept", Qt::DirectConnection);
+    return !panel->isVisible();
+  }
+  ProgressViewController* sheet() const { return window.findChild<ProgressViewController*>(); }
+
+  QWidget window;
+  MediaController mc;
+  DCFListViewController* list = nullptr;
+  DCFInfoList infos;
+  QTemporaryDir target;
+};
+
+TEST_F(ListCommandTest, ExportRunsToCompletionAndCancelLeavesNoFile) {
+  list->exportKML();
+  ASSERT_NE(list->savePanel(), nullptr);
+  EXPECT_FALSE(mc.canReloadMedia());
+  EXPECT_TRUE(list->savePanel()->selectedFiles().value(0).endsWith(QStringLiteral("ROUTE.kml")));
+  // A name without the kml or kmz ending gets the chosen type's ending.
+  const QString kmz = target.filePath(QStringLiteral("trip ü one.kmz"));
+  ASSERT_TRUE(choose(kmz));
+  ASSERT_NE(sheet(), nullptr);
+  EXPECT_FALSE(list->validateAction(DCFListViewController::Action::ExportKML));
+  ASSERT_TRUE(QTest::qWaitFor([&] { return sheet()->infoLabelText() == QStringLiteral("KML/KMZ export is complete"); }, kWait));
+  EXPECT_EQ(sheet()->cancelButton()->text(), QStringLiteral("Finish"));
+  EXPECT_GT(QFileInfo(kmz).size(), 0) << QDir(target.path()).entryList().join(QStringLiteral(", ")).toStdString();
+  QPointer<ProgressViewController> finished = sheet();
+  finished->cancelButton()->click();
+  QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+  EXPECT_TRUE(finished.isNull());
+  EXPECT_TRUE(QTest::qWaitFor([&] { return mc.canReloadMedia(); }, kWait));
+
+  // Cancelled at once: no file, no sheet, reloading allowed again.
+  list->exportKML();
+  const QString cancelled = target.filePath(QStringLiteral("cancelled.kml"));
+  ASSERT_TRUE(choose(cancelled));
+  ASSERT_NE(sheet(), nullptr);
+  sheet()->cancelButton()->click();
+  QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+  EXPECT_EQ(sheet(), nullptr);
+  ASSERT_TRUE(QTest::qWaitFor([&] { return mc.canReloadMedia(); }, kWait));
+  QTest::qWait(500);
+  EXPECT_FALSE(QFileInfo::exists(cancelled));
+
+  // Cancelling the panel starts nothing.
+  list->exportKML();
+  list->savePanel()->reject();
+  EXPECT_TRUE(mc.canReloadMedia());
+  EXPECT_EQ(sheet(), nullptr);
+}
+
+TEST_F(ListCommandTest, BackUpCopiesTheSelectionAndCancelLeavesNothing) {
+  list->deselection();
+  EXPECT_FALSE(list->validateAction(DCFListViewController::Action::BackUp));
+  list->backUp();
+  EXPECT_EQ(list->savePanel(), nullptr);
+
+  list->tableView()->selectRow(0);
+  list->backUp();
+  ASSERT_NE(list->savePanel(), nullptr);
+  auto* required = list->savePanel()->findChild<QLabel*>(QStringLiteral("diskRequireValueLabel"));
+  auto* free = list->savePanel()->findChild<QLabel*>(QStringLiteral("diskFreeValueLabel"));
+  ASSERT_NE(required, nullptr);
+  ASSERT_NE(free, nullptr);
+  EXPECT_FALSE(required->text().isEmpty());
+  EXPECT_FALSE(free->text().isEmpty());
+
+  // A non-empty folder is refused and the panel stays.
+  ASSERT_TRUE(QDir(target.path()).mkpath(QStringLiteral("taken/x")));
+  QFileDialog* panel = list->savePanel();
+  panel->selectFile(target.filePath(QStringLiteral("taken")));
+  QTimer::singleShot(200, [] {
+    for (QWidget* top : QApplication::topLevelWidgets()) {
+      if (auto* box = qobject_cast<QMessageBox*>(top); box && box->isVisible()) box->accept();
+    }
+  });
+  QMetaObject::invokeMethod(panel, "accept", Qt::DirectConnection);
+  EXPECT_TRUE(panel->isVisible());
+
+  const QString folder = target.filePath(QStringLiteral("Backup ä 1"));
+  ASSERT_TRUE(choose(folder));
+  ASSERT_NE(sheet(), nullptr);
+  ASSERT_TRUE(QTest::qWaitFor([&] { return sheet() && sheet()->infoLabelText() == QStringLiteral("Backup is complete"); }, kWait));
+  int copied = 0;
+  for (QDirIterator it(folder, QDir::Files, QDirIterator::Subdirectories); it.hasNext(); it.next()) ++copied;
+  EXPECT_GE(copied, 2);
+  sheet()->cancelButton()->click();
+  QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+  ASSERT_TRUE(QTest::qWaitFor([&] { return mc.canReloadMedia(); }, kWait));
+  EXPECT_TRUE(QFileInfo::exists(folder));
+
+  list->allFilesSelected();
+  list->backUp();
+  const QString cancelled = target.filePath(QStringLiteral("cancelled"));
+  ASSERT_TRUE(choose(cancelled));
+  ASSERT_NE(sheet(), nullptr);
+  sheet()->cancelButton()->click();
+  QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+  ASSERT_TRUE(QTest::qWaitFor([&] { return mc.canReloadMedia(); }, kWait));
+  ASSERT_TRUE(QTest::qWaitFor([&] { return !QFileInfo::exists(cancelled); }, kWait));
+}
+
+}  // namespace
+}  // namespace dashcard
