@@ -1,0 +1,49 @@
+#include "core/common/color_palette.h"
+
+#include <gtest/gtest.h>
+
+namespace dashcard {
+namespace {
+
+TEST(ColorPalette, KmlColourTextIsAlphaBlueGreenRed) {
+  EXPECT_EQ(ColorPalette::colorString(ColorPalette::routeColor1()), "FFFF0000");
+  EXPECT_EQ(ColorPalette::colorString(ColorPalette::iconColor1()), "FF0000FF");
+  EXPECT_EQ(ColorPalette::colorString(ColorPalette::iconColor2()), "FF00FFFF");
+  EXPECT_EQ(ColorPalette::colorString(ColorPalette::iconColor3()), "FFFFFFFF");
+  // 128 of 255 must stay 80, not drop to 7F through rounding.
+  EXPECT_EQ(ColorPalette::colorString(ColorPalette::routeColor3()), "FF008000");
+  EXPECT_EQ(ColorPalette::colorString(ColorPalette::colorWithHexRed(5, 248, 209, 0.5)), "7FD1F805");
+  EXPECT_EQ(ColorPalette::colorString(QColor(Qt::transparent)), "00000000");
+}
+
+TEST(ColorPalette, ListsAndNamedColours) {
+  const QList<QColor> routes = ColorPalette::routeColors();
+  ASSERT_EQ(routes.size(), 7);
+  EXPECT_EQ(routes[0], QColor(0, 0, 255));
+  EXPECT_EQ(routes[2], QColor(0, 128, 0));
+  EXPECT_EQ(routes[6], QColor(255, 255, 0));
+  const QList<QColor> icons = ColorPalette::iconColors();
+  ASSERT_EQ(icons.size(), 4);
+  EXPECT_EQ(icons[1], QColor(255, 255, 0));
+  EXPECT_EQ(ColorPalette::adasMarloxColor(), ColorPalette::adasZENTAColor());
+  EXPECT_EQ(ColorPalette::graphGYColor(), QColor(139, 153, 255));
+  EXPECT_EQ(ColorPalette::graphBackGroundColor(), QColor(51, 51, 51));
+  EXPECT_EQ(ColorPalette::adasLaneDepartureColor().alphaF(), 1.0f);
+}
+
+TEST(ColorPalette, RouteColourChangesOnALaterLocalDay) {
+  const QDateTime lateEvening(QDate(2024, 3, 9), QTime(23, 59, 0));  // local time
+  const QDateTime justAfterMidnight(QDate(2024, 3, 10), QTime(0, 1, 0));
+  const QDateTime morning(QDate(2024, 3, 9), QTime(6, 0, 0));
+  EXPECT_FALSE(ColorPalette::shouldChangeRouteColor(QDateTime(), justAfterMidnight));
+  EXPECT_FALSE(ColorPalette::shouldChangeRouteColor(lateEvening, QDateTime()));
+  EXPECT_FALSE(ColorPalette::shouldChangeRouteColor(morning, lateEvening));
+  EXPECT_TRUE(ColorPalette::shouldChangeRouteColor(lateEvening, justAfterMidnight));
+  EXPECT_FALSE(ColorPalette::shouldChangeRouteColor(justAfterMidnight, lateEvening));  // an earlier day
+  EXPECT_EQ(ColorPalette::daysBetween(morning, QDateTime(QDate(2024, 4, 9), QTime(1, 0))), 31);
+  EXPECT_EQ(ColorPalette::daysBetween(justAfterMidnight, morning), -1);
+  EXPECT_EQ(ColorPalette::adjustZeroClock(lateEvening), QDateTime(QDate(2024, 3, 9), QTime(0, 0)));
+}
+
+}  // namespace
+}  // namespace dashcard
