@@ -275,6 +275,16 @@ QImage CustomAVPlayer::grabFrame() const {
   return image;
 }
 
+void CustomAVPlayer::setVideoZoom(double magnification, double centreX, double centreY) {
+  if (!mpv_ || !(magnification > 0.0)) return;
+  double zoom = std::log2(magnification);
+  double panX = 0.5 - centreX;
+  double panY = 0.5 - centreY;
+  mpv_set_property(mpv_, "video-zoom", MPV_FORMAT_DOUBLE, &zoom);
+  mpv_set_property(mpv_, "video-pan-x", MPV_FORMAT_DOUBLE, &panX);
+  mpv_set_property(mpv_, "video-pan-y", MPV_FORMAT_DOUBLE, &panY);
+}
+
 QString CustomAVPlayer::mpvProperty(const char* name) const {
   if (!mpv_) return {};
   char* value = mpv_get_property_string(mpv_, name);

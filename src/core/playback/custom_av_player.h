@@ -92,6 +92,10 @@ class CustomAVPlayer : public QObject {
   // video only, no subtitles or OSD). Null without a picture.
   QImage grabFrame() const;
 
+  // Shows the picture magnified by `magnification` (1 = whole picture) with
+  // the point (centreX, centreY), as fractions of the picture, in the middle.
+  void setVideoZoom(double magnification, double centreX, double centreY);
+
   // One mpv property as text (empty when unavailable), for diagnostics.
   QString mpvProperty(const char* name) const;
 

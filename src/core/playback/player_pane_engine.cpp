@@ -160,6 +160,13 @@ void PlayerPaneEngine::playPauseSwitch() {
   }
 }
 
+void PlayerPaneEngine::reloadCurrentItem() {
+  if (currentItemPath_.isEmpty() || !player_->hasItem()) return;
+  const float p = progress_;
+  playAtPath(currentItemPath_);
+  setCurrentProgress(p);
+}
+
 void PlayerPaneEngine::setCurrentProgress(float progress) {
   if (!std::isfinite(progress)) progress = 0.0F;
   progress = std::clamp(progress, 0.0F, 1.0F);

@@ -51,6 +51,8 @@ class PlayerPaneEngine : public QObject, public PlayerPane {
   void playWithPath(const QString& path, Handler willStartPlay, Handler progress, Handler didStopPlaying,
                     Handler didError) override;
   void playPauseSwitch();
+  // Loads the current file again at the same place (a render context came late).
+  void reloadCurrentItem();
   // Seconds of the current (rate-scaled) item.
   void setCurrentDuration(double seconds);
   // The rate button: false when the rate cannot change (no playable item).

@@ -1,0 +1,338 @@
+#include "ui/playback/zoom_player_view_controller.h"
+
+#include "core/common/date_format.h"
+#include "core/export/image_capture.h"
+#include "core/playback/media_controller.h"
+#include "core/playback/rate_string_transformer.h"
+#include "core/telemetry/nmea_data.h"
+#include "ui/playback/mpv_open_gl_widget.h"
+#include "ui/playback/player_scroll_view.h"
+#include "ui/playback/video_surface.h"
+
+#include <QFileDialog>
+#include <QHBoxLayout>
+#include <QMessageBox>
+#include <QPixmap>
+#include <QTimer>
+#include <QVBoxLayout>
+
+namespace dashcard {
+
+CustomAVPlayer::Options ZoomPlayerViewController::windowOptions() {
+  CustomAVPlayer::Options options;
+  options.videoOutput = QStringLiteral("libmpv");
+  return options;
+}
+
+ZoomPlayerViewController::ZoomPlayerViewController(QWidget* parent)
+    : ZoomPlayerViewController(windowOptions(), parent) {}
+
+ZoomPlayerViewController::ZoomPlayerViewController(CustomAVPlayer::Options options, QWidget* parent)
+    : QWidget(parent), engine_(options) {
+  buildViews(options.videoOutput != QLatin1String("null"));
+  connect(&engine_, &PlayerPaneEngine::activeChanged, this, &ZoomPlayerViewController::playerIsActive);
+  connect(&engine_, &PlayerPaneEngine::errorChanged, this, &ZoomPlayerViewController::playerViewIsError);
+  connect(&engine_, &PlayerPaneEngine::pictureChanged, this, &ZoomPlayerViewController::pictureViewIsActive);
+  connect(&engine_, &PlayerPaneEngine::timeUpdated, this, [this] {
+    // The secondary player's rate follows the primary's.
+    if (!engine_.isPrimaryPlayer()) rateChangeButton_->setEnabled(false);
+    updateMirrorMode();
+  });
+  connect(&engine_, &PlayerPaneEngine::rateChanged, this, [this](float rate) {
+    rateChangeButton_->setText(RateStringTransformer::transformedValue(static_cast<double>(rate)));
+  });
+  // Set-up of a new pane.
+  resetZoomPlayerView();
+  scrollView_->setSingleClickBlock([this](PlayerScrollView* view) {
+    if (engine_.isPrimaryPlayer()) view->setFocus(Qt::MouseFocusReason);
+  });
+  scrollView_->setDoubleClickBlock([this](PlayerScrollView*) { playPauseSwitch(); });
+  style_ = 0;
+  rateChangeButton_->setEnabled(false);
+  QImage blank(1920, 1080, QImage::Format_RGB32);
+  blank.fill(Qt::black);
+  scrollView_->pictureView()->setPixmap(QPixmap::fromImage(blank));
+  playerIsActive(false);  // no item yet
+}
+
+ZoomPlayerViewController::~ZoomPlayerViewController() {
+  // The render context goes before the player it draws.
+  if (surface_) surface_->detach();
+  engine_.dispose();
+}
+
+void ZoomPlayerViewController::buildViews(bool withSurface) {
+  auto* layout = new QVBoxLayout(this);
+  layout->setContentsMargins(0, 0, 0, 0);
+  layout->setSpacing(0);
+  scrollView_ = new PlayerScrollView(this);
+  scrollView_->setMinimumSize(160, 90);
+  if (withSurface) {
+    surface_ = VideoSurface::create(engine_.player(), scrollView_);
+    scrollView_->setDocumentView(surface_->widget());
+    if (auto* gl = qobject_cast<MpvOpenGLWidget*>(surface_->widget())) {
+      connect(gl, &MpvOpenGLWidget::ready, this, &ZoomPlayerViewController::surfaceReady);
+    }
+  }
+  layout->addWidget(scrollView_, 1);
+
+  subControlBaseView_ = new QWidget(this);
+  auto* bar = new QHBoxLayout(subControlBaseView_);
+  bar->setContentsMargins(4, 2, 4, 2);
+  bar->setSpacing(2);
+  segmentFocusControl_ = new QButtonGroup(this);
+  segmentFocusControl_->setExclusive(true);
+  static const char* const kSegmentTexts[] = {"\u2715", "1:1", "\u25A3", "\u25F0", "\u25F3", "\u25F1", "\u25F2"};
+  static const char* const kSegmentTips[] = {"",
+                                             QT_TR_NOOP("Whole picture"),
+                                             QT_TR_NOOP("Centre"),
+                                             QT_TR_NOOP("Top left"),
+                                             QT_TR_NOOP("Top right"),
+                                             QT_TR_NOOP("Bottom left"),
+                                             QT_TR_NOOP("Bottom right")};
+  for (int s = 0; s <= 6; ++s) {
+    auto* button = new QToolButton(subControlBaseView_);
+    button->setText(QString::fromUtf8(kSegmentTexts[s]));
+    button->setCheckable(true);
+    button->setAutoRaise(true);
+    if (s > 0) button->setToolTip(tr(kSegmentTips[s]));
+    if (s == 0) button->setVisible(false);  // selected only by scrolling
+    segmentFocusControl_->addButton(button, s);
+    bar->addWidget(button);
+  }
+  connect(segmentFocusControl_, &QButtonGroup::idClicked, this, &ZoomPlayerViewController::segmentDidChange);
+  bar->addStretch(1);
+  rateChangeButton_ = new QToolButton(subControlBaseView_);
+  rateChangeButton_->setObjectName(QStringLiteral("rateChangeButton"));
+  rateChangeButton_->setText(RateStringTransformer::transformedValue(1.0));
+  rateChangeButton_->setToolTip(tr("Playback speed"));
+  connect(rateChangeButton_, &QToolButton::clicked, this, &ZoomPlayerViewController::incrementPlaybackRate);
+  mirrorButton_ = new QToolButton(subControlBaseView_);
+  mirrorButton_->setObjectName(QStringLiteral("mirrorButton"));
+  mirrorButton_->setText(QStringLiteral("\u21C6"));
+  mirrorButton_->setToolTip(tr("Mirror"));
+  mirrorButton_->setCheckable(true);
+  connect(mirrorButton_, &QToolButton::toggled, this, &ZoomPlayerViewController::setMirror);
+  captureButton_ = new QToolButton(subControlBaseView_);
+  captureButton_->setObjectName(QStringLiteral("captureButton"));
+  captureButton_->setText(tr("Capture"));
+  connect(captureButton_, &QToolButton::clicked, this, &ZoomPlayerViewController::snapButtonPressed);
+  bar->addWidget(rateChangeButton_);
+  bar->addWidget(mirrorButton_);
+  bar->addWidget(captureButton_);
+  layout->addWidget(subControlBaseView_);
+
+  connect(scrollView_, &PlayerScrollView::didScroll, this, [this](bool fromSegment) { applyZoom(fromSegment); });
+  connect(scrollView_, &PlayerScrollView::bottomPaneAction, this, [this](PlayerZoomModel::BottomPaneAction a) {
+    if (a == PlayerZoomModel::BottomPaneAction::Show) emit showBottomBarRequested();
+    if (a == PlayerZoomModel::BottomPaneAction::Hide) emit hideBottomBarRequested();
+  });
+}
+
+void ZoomPlayerViewController::surfaceReady() {
+  // A file loaded before the render context existed has no pictures: load it again.
+  CustomAVPlayer* player = engine_.player();
+  if (player->isLoaded()) engine_.reloadCurrentItem();
+}
+
+bool ZoomPlayerViewController::isInitialPosition() const { return scrollView_->zoom().isInitialPosition(); }
+int ZoomPlayerViewController::lastSelectedSegment() const { return scrollView_->zoom().lastSelectedSegment(); }
+int ZoomPlayerViewController::selectedSegment() const { return scrollView_->zoom().selectedSegment(); }
+
+void ZoomPlayerViewController::resetZoomPlayerView() {
+  engine_.resetZoomPlayerView();
+  rateChangeButton_->setText(RateStringTransformer::transformedValue(1.0));
+  scrollView_->zoom().reset();
+  if (auto* button = segmentFocusControl_->button(1)) button->setChecked(true);
+  style_ = 0;
+  applyZoom(true);
+}
+
+void ZoomPlayerViewController::playWithPath(const QString& path) { playWithPath(path, {}, {}, {}, {}); }
+
+void ZoomPlayerViewController::playWithPath(const QString& path, Handler willStartPlay, Handler progress,
+                                            Handler didStopPlaying) {
+  playWithPath(path, std::move(willStartPlay), std::move(progress), std::move(didStopPlaying), {});
+}
+
+void ZoomPlayerViewController::playWithPath(const QString& path, Handler willStartPlay, Handler progress,
+                                            Handler didStopPlaying, Handler didError) {
+  engine_.playWithPath(path, std::move(willStartPlay), std::move(progress), std::move(didStopPlaying),
+                       std::move(didError));
+}
+
+void ZoomPlayerViewController::showImageWithPath(const QString& path) {
+  engine_.showImageWithPath(path);
+  const QImage& image = engine_.picture();
+  QLabel* view = scrollView_->pictureView();
+  if (image.isNull()) {
+    view->clear();
+  } else {
+    view->setPixmap(QPixmap::fromImage(image).scaled(view->size().isEmpty() ? image.size() : view->size(),
+                                                     Qt::KeepAspectRatio, Qt::SmoothTransformation));
+  }
+}
+
+void ZoomPlayerViewController::becomePrimaryPlayer() {
+  engine_.setPrimaryPlayer(true);
+  style_ = 1;
+  updateControlStyle();
+  rateChangeButton_->setEnabled(true);
+}
+
+void ZoomPlayerViewController::incrementPlaybackRate() {
+  const bool sync = isSyncPlay_ ? isSyncPlay_() : false;
+  engine_.incrementPlaybackRate(sync);
+}
+
+void ZoomPlayerViewController::setMirror(bool mirror) {
+  isMirror_ = mirror;
+  if (mirrorButton_->isChecked() != mirror) {
+    const QSignalBlocker block(mirrorButton_);
+    mirrorButton_->setChecked(mirror);
+  }
+  updateControlStyle();
+  updateMirrorMode();
+}
+
+void ZoomPlayerViewController::updateMirrorMode() {
+  const bool mirrored = mirrorButton_->isChecked();
+  if (surface_ && surface_->isMirrored() != mirrored) surface_->setMirrored(mirrored);
+  QLabel* picture = scrollView_->pictureView();
+  const QPixmap current = picture->pixmap();
+  const bool pictureMirrored = picture->property("mirrored").toBool();
+  if (!current.isNull() && pictureMirrored != mirrored) {
+    picture->setPixmap(QPixmap::fromImage(current.toImage().mirrored(true, false)));
+    picture->setProperty("mirrored", mirrored);
+  }
+}
+
+void ZoomPlayerViewController::updateControlStyle() {
+  controlsVisible_ = style_ != 0 && !engine_.playerIsError() && isInitialPosition() && !isMirror_;
+}
+
+void ZoomPlayerViewController::segmentDidChange(int segment) {
+  PlayerZoomModel& zoom = scrollView_->zoom();
+  if (segment >= 1 && segment <= 6) scrollBySegment_ = true;
+  zoom.segmentDidChange(segment);
+  if (auto* button = segmentFocusControl_->button(zoom.selectedSegment())) button->setChecked(true);
+  applyZoom(true);
+  scrollBySegment_ = false;
+}
+
+void ZoomPlayerViewController::applyZoom(bool fromSegment) {
+  PlayerZoomModel& zoom = scrollView_->zoom();
+  if (!fromSegment) {
+    if (auto* button = segmentFocusControl_->button(zoom.selectedSegment())) button->setChecked(true);
+  }
+  const QRectF visible = zoom.visibleRect();
+  const QSizeF bounds = zoom.bounds();
+  engine_.player()->setVideoZoom(zoom.magnification(), visible.center().x() / bounds.width(),
+                                 visible.center().y() / bounds.height());
+  updateControlStyle();
+  scrollView_->resetCursorRects();
+}
+
+void ZoomPlayerViewController::playerIsActive(bool active) {
+  playerViewIsError(false);
+  for (QAbstractButton* button : subControlBaseView_->findChildren<QAbstractButton*>()) button->setEnabled(active);
+  if (active && !engine_.isPrimaryPlayer()) rateChangeButton_->setEnabled(false);
+  scrollView_->setScrollingEnabled(active);
+  scrollView_->setVisible(active);
+  subControlBaseView_->setVisible(active);
+}
+
+void ZoomPlayerViewController::playerViewIsError(bool error) {
+  for (QAbstractButton* button : subControlBaseView_->findChildren<QAbstractButton*>()) button->setEnabled(!error);
+  if (!error && !engine_.isPrimaryPlayer()) rateChangeButton_->setEnabled(false);
+  scrollView_->setScrollingEnabled(!error && engine_.playerIsActive());
+  if (error) {
+    // Zoom and mirror are reset; the next good file gets them back.
+    contentRect_ = scrollView_->zoom().visibleRect();
+    isMirrorMode_ = mirrorButton_->isChecked();
+    scrollView_->zoom().setMagnification(1.0);
+    scrollView_->zoom().didScroll(true);
+    setMirror(false);
+    applyZoom(true);
+  } else if (isMirrorMode_ || !contentRect_.isNull()) {
+    // The saved state returns with the next playable file.
+    const bool mirror = isMirrorMode_;
+    isMirrorMode_ = false;
+    contentRect_ = QRectF();
+    if (mirror) setMirror(true);
+  }
+  updateControlStyle();
+}
+
+void ZoomPlayerViewController::pictureViewIsActive(bool active) {
+  QLabel* picture = scrollView_->pictureView();
+  picture->setVisible(active);
+  if (surface_) surface_->widget()->setVisible(!active);
+  rateChangeButton_->setEnabled(!active && engine_.isPrimaryPlayer());
+  captureButton_->setEnabled(!active);
+}
+
+void ZoomPlayerViewController::setMediaController(MediaController* controller) { mediaController_ = controller; }
+
+QDateTime ZoomPlayerViewController::userDate() const {
+  return mediaController_ ? mediaController_->userDate() : QDateTime::currentDateTimeUtc();
+}
+
+std::optional<CustomLocation> ZoomPlayerViewController::snapshotLocation() const {
+  if (!mediaController_ || !mediaController_->currentDCF()) return std::nullopt;
+  const DCFInfoPtr info = mediaController_->currentDCF();
+  if (!info->nmea()) return std::nullopt;
+  return ImageCapture::snapshotLocation(*info->nmea(), engine_.originalCurrentTime(), engine_.originalTotalTime(),
+                                        userDate());
+}
+
+QImage ZoomPlayerViewController::snapshotImage() const {
+  if (scrollView_->zoom().magnification() == 1.0) {
+    QImage frame = engine_.player()->grabFrame();
+    if (frame.isNull()) {
+      // No picture (no video track): a black frame of the default size.
+      frame = QImage(240, 135, QImage::Format_RGB32);
+      frame.fill(Qt::black);
+    }
+    return isMirror_ ? ImageCapture::flipImageHorizontally(frame) : frame;
+  }
+  return scrollView_->grab().toImage();
+}
+
+bool ZoomPlayerViewController::writeSnapshot(const QString& path, QString* errorText) {
+  const QImage image = snapshotImage();
+  if (image.isNull()) {
+    if (errorText) *errorText = tr("No picture to capture");
+    return false;
+  }
+  return ImageCapture::writeFileWithCaptureImage(image, snapshotLocation(), path, errorText);
+}
+
+void ZoomPlayerViewController::snapButtonPressed() {
+  if (!engine_.player()->isLoaded()) return;
+  engine_.pause();
+  const QString name = captureImageFileName(userDate());
+  QStringList filters;
+  for (const QString& type : ImageCapture::fileTypes()) filters << QStringLiteral("*.%1").arg(type);
+  auto* dialog = new QFileDialog(window(), tr("Save Picture"), QString(), filters.join(QLatin1Char(' ')));
+  dialog->setAcceptMode(QFileDialog::AcceptSave);
+  dialog->setAttribute(Qt::WA_DeleteOnClose);
+  dialog->setDefaultSuffix(QStringLiteral("jpg"));
+  dialog->selectFile(name);
+  QPointer<ZoomPlayerViewController> self(this);
+  connect(dialog, &QFileDialog::fileSelected, this, [self](const QString& file) {
+    if (!self) return;
+    QString error;
+    if (!self->writeSnapshot(file, &error)) {
+      QMessageBox::warning(self->window(), tr("Save Picture"), error);
+    }
+  });
+  dialog->open();  // a sheet on the window
+}
+
+void ZoomPlayerViewController::dispose() {
+  engine_.dispose();
+  scrollView_->pictureView()->clear();
+}
+
+}  // namespace dashcard

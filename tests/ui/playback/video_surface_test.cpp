@@ -1,0 +1,82 @@
+// The video surfaces draw mpv's pictures (OpenGL under Xvfb, and the
+// software fallback).
+#include "ui/playback/mpv_open_gl_widget.h"
+#include "ui/playback/mpv_software_widget.h"
+#include "ui/playback/zoom_player_view_controller.h"
+
+#include "core/playback/playback_test_support.h"
+#include "support/temp_card.h"
+
+#include <gtest/gtest.h>
+
+namespace dashcard {
+namespace {
+
+using test::waitUntil;
+
+bool hasColour(const QImage& image) {
+  if (image.isNull()) return false;
+  const QImage small = image.scaled(32, 18).convertToFormat(QImage::Format_RGB32);
+  for (int y = 0; y < small.height(); ++y) {
+    for (int x = 0; x < small.width(); ++x) {
+      if (qGray(small.pixel(x, y)) > 40) return true;
+    }
+  }
+  return false;
+}
+
+CustomAVPlayer::Options drawn() {
+  CustomAVPlayer::Options options = ZoomPlayerViewController::windowOptions();
+  options.audioOutput = QStringLiteral("null");
+  options.hwdec = QStringLiteral("no");
+  return options;
+}
+
+TEST(VideoSurfaceTest, SoftwareSurfaceDrawsTheVideoAndMirrors) {
+  ASSERT_TRUE(test::sharedCard().ok());
+  CustomAVPlayer player(drawn());
+  MpvSoftwareWidget surface(&player);
+  surface.resize(320, 180);
+  surface.show();
+  ASSERT_TRUE(surface.isReady());
+  int loaded = 0;
+  QObject::connect(&player, &CustomAVPlayer::loaded, [&] { ++loaded; });
+  const auto& card = test::sharedCard();
+  player.loadFile(card.path(card.clips().at(0).frontPath));
+  ASSERT_TRUE(waitUntil([&] { return loaded == 1; }));
+  player.seek(1.0);
+  ASSERT_TRUE(waitUntil([&] {
+    surface.repaint();
+    return hasColour(surface.lastFrame());
+  }));
+  surface.setMirrored(true);
+  const QImage shown = surface.grab().toImage().convertToFormat(QImage::Format_RGB32);
+  const QImage drawnFrame = surface.lastFrame().convertToFormat(QImage::Format_RGB32);
+  EXPECT_LT(test::meanDifference(shown, drawnFrame.mirrored(true, false)), 1.0);
+  EXPECT_GT(test::meanDifference(shown, drawnFrame), 5.0);
+  surface.detach();
+  EXPECT_FALSE(surface.isReady());
+}
+
+TEST(VideoSurfaceTest, OpenGLSurfaceDrawsTheVideo) {
+  if (!VideoSurface::openGLAvailable()) GTEST_SKIP() << "no OpenGL on this display";
+  ZoomPlayerViewController pane(drawn());
+  pane.resize(480, 320);
+  pane.show();
+  auto* gl = dynamic_cast<MpvOpenGLWidget*>(pane.videoSurface());
+  ASSERT_NE(gl, nullptr);
+  // The surface appears with the first file; that file is loaded again
+  // once the render context exists, and then shows its pictures.
+  int started = 0;
+  const auto& card = test::sharedCard();
+  pane.playWithPath(card.path(card.clips().at(1).frontPath), [&] { ++started; }, {}, {});
+  ASSERT_TRUE(waitUntil([&] { return gl->isReady(); }));
+  ASSERT_TRUE(waitUntil([&] { return started > 0; }));
+  pane.play();
+  ASSERT_TRUE(waitUntil([&] { return hasColour(gl->grabFramebuffer()); }));
+  pane.setMirror(true);
+  ASSERT_TRUE(waitUntil([&] { return hasColour(gl->grabFramebuffer()); }));
+}
+
+}  // namespace
+}  // namespace dashcard
