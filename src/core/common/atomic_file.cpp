@@ -22,7 +22,7 @@ bool fail(QString* errorText, const QString& what, int error) {
 
 }  // namespace
 
-bool writeFileAtomically(const QString& path, const QByteArray& data, QString* errorText) {
+bool writeFileAtomically(const QString& path, const QByteArray& data, QString* errorText, bool syncToDisk) {
   const QFileInfo target(path);
   const QByteArray targetPath = QFile::encodeName(target.absoluteFilePath());
   QByteArray tempPath;
@@ -59,7 +59,7 @@ bool writeFileAtomically(const QString& path, const QByteArray& data, QString* e
     cursor += written;
     left -= written;
   }
-  if (error == 0 && ::fsync(fd) != 0) {
+  if (error == 0 && syncToDisk && ::fsync(fd) != 0) {
     error = errno;
   }
   if (::close(fd) != 0 && error == 0) {

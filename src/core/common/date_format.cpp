@@ -76,7 +76,7 @@ QString kmlFolderName(const QDateTime& date, const DateTextPlace& place) {
   return format(date, icu::DateFormat::kLong, icu::DateFormat::kNone, place);
 }
 
-QString kmlWhenString(const QDateTime& date, const DateTextPlace& place) {
+QByteArray kmlWhenLatin1(const QDateTime& date, const DateTextPlace& place) {
   if (!date.isValid()) {
     return {};
   }
@@ -96,14 +96,19 @@ QString kmlWhenString(const QDateTime& date, const DateTextPlace& place) {
   }
   // Digits are written by hand: the pattern is all-numeric, and an ICU
   // formatter per fix would dominate a large export.
-  const QDateTime local = QDateTime::fromMSecsSinceEpoch(msecs + rawOffset + dstOffset, Qt::UTC);
-  const QDate day = local.date();
-  const QTime time = local.time();
-  char buffer[32];
-  const int year = day.year();
-  std::snprintf(buffer, sizeof buffer, "%04d-%02d-%02dT%02d:%02d:%02dZ", year, day.month(), day.day(), time.hour(),
-                time.minute(), time.second());
-  return QString::fromLatin1(buffer);
+  const qint64 local = msecs + rawOffset + dstOffset;
+  const qint64 days = local >= 0 ? local / 86400000 : -((-local + 86399999) / 86400000);
+  const qint64 msOfDay = local - days * 86400000;
+  const QDate day = QDate::fromJulianDay(days + 2440588);  // 1970-01-01 is Julian day 2440588
+  const int seconds = static_cast<int>(msOfDay / 1000);
+  char buffer[40];
+  const int length = std::snprintf(buffer, sizeof buffer, "%04d-%02d-%02dT%02d:%02d:%02dZ", day.year(), day.month(),
+                                   day.day(), seconds / 3600, (seconds / 60) % 60, seconds % 60);
+  return QByteArray(buffer, length);
+}
+
+QString kmlWhenString(const QDateTime& date, const DateTextPlace& place) {
+  return QString::fromLatin1(kmlWhenLatin1(date, place));
 }
 
 QString kmlEventDescriptionString(const QDateTime& date, const DateTextPlace& place) {

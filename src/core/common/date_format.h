@@ -18,6 +18,8 @@ QString kmlFolderName(const QDateTime& date, const DateTextPlace& place = {});
 // "yyyy-MM-dd'T'HH:mm:ss'Z'" of the local clock time with a literal Z
 // (the camera's readers expect local time there). Fast: called per fix.
 QString kmlWhenString(const QDateTime& date, const DateTextPlace& place = {});
+// The same text as Latin-1 bytes, for writers that want bytes.
+QByteArray kmlWhenLatin1(const QDateTime& date, const DateTextPlace& place = {});
 // The locale's long date and full time.
 QString kmlEventDescriptionString(const QDateTime& date, const DateTextPlace& place = {});
 // The locale's long date and full time, usable as a file name ("/" becomes "-").

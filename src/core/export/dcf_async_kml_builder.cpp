@@ -18,12 +18,25 @@
 #include <QPainterPath>
 #include <QThreadPool>
 
+#include <charconv>
+
 namespace dashcard {
 namespace {
 
 QString localized(const char* key) { return QCoreApplication::translate("DCFAsyncKMLBuilder", key); }
 
-QByteArray fixed(double value, int decimals) { return QByteArray::number(value, 'f', decimals); }
+// Fixed-point text of `value` appended to `out` ("%.<decimals>f" in the C locale).
+void appendFixed(QByteArray& out, double value, int decimals) {
+  char buffer[64];
+  const auto result = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed, decimals);
+  out.append(buffer, result.ptr - buffer);
+}
+
+QByteArray fixed(double value, int decimals) {
+  QByteArray out;
+  appendFixed(out, value, decimals);
+  return out;
+}
 
 // The event placemark's name key and style of an event kind.
 std::pair<const char*, QByteArray> eventNameAndStyle(const QString& eventName) {
@@ -117,10 +130,15 @@ void DCFAsyncKMLBuilder::run(const DCFInfoList& infos, const QString& targetFile
       if (value == 1.0f) {
         value = 0.99f;  // the full bar is the finish callback's
       }
-      runOnMainThreadSync([this, &info, value] {
+      // Queued without waiting: a thread hand-over per recording would cost
+      // more than the parse itself. Reports still arrive in order and before
+      // the end, which is handed over waiting.
+      std::weak_ptr<DCFAsyncKMLBuilder> weakSelf = weak_from_this();
+      runOnMainThreadAsync([weakSelf, info, value] {
+        const auto self = weakSelf.lock();
         // The sheet may have been closed while this call waited.
-        if (!cancelFlag()) {
-          progressBlock_(info, value);
+        if (self && !self->cancelFlag()) {
+          self->progressBlock_(info, value);
         }
       });
     }
@@ -128,7 +146,7 @@ void DCFAsyncKMLBuilder::run(const DCFInfoList& infos, const QString& targetFile
   if (cancelFlag()) {
     return;
   }
-  const std::vector<std::vector<CustomLocation>> groups = dayGroups(infos);
+  const std::vector<LocationGroup> groups = dayGroups(infos);
   if (cancelFlag()) {
     return;
   }
@@ -156,20 +174,53 @@ void DCFAsyncKMLBuilder::run(const DCFInfoList& infos, const QString& targetFile
   });
 }
 
-std::vector<std::vector<CustomLocation>> DCFAsyncKMLBuilder::dayGroups(const DCFInfoList& infos) {
-  std::vector<std::vector<CustomLocation>> groups;
-  std::vector<CustomLocation> open;
+namespace {
+
+qsizetype groupSize(const LocationGroup& group) {
+  qsizetype size = 0;
+  for (const auto& run : group) {
+    size += run.count();
+  }
+  return size;
+}
+
+// Groups are compared by content, position by position.
+bool sameContent(const LocationGroup& a, const LocationGroup& b) {
+  if (groupSize(a) != groupSize(b)) {
+    return false;
+  }
+  std::size_t runB = 0;
+  std::size_t indexB = 0;
+  for (const auto& run : a) {
+    for (const CustomLocation& location : run) {
+      while (indexB >= b[runB].size()) {
+        ++runB;
+        indexB = 0;
+      }
+      if (!(location == b[runB][indexB++])) {
+        return false;
+      }
+    }
+  }
+  return true;
+}
+
+}  // namespace
+
+std::vector<LocationGroup> DCFAsyncKMLBuilder::dayGroups(const DCFInfoList& infos) {
+  std::vector<LocationGroup> groups;
+  LocationGroup open;
   QDateTime reference;
-  const auto addIfNew = [&groups](const std::vector<CustomLocation>& group) {
+  const auto addIfNew = [&groups](const LocationGroup& group) {
     for (const auto& listed : groups) {
-      if (listed == group) {
+      if (sameContent(listed, group)) {
         return;
       }
     }
     groups.push_back(group);
   };
   for (const DCFInfoPtr& info : infos) {
-    const TelemetryList<CustomLocation> locations = info->nmea()->varidLocations();
+    TelemetryList<CustomLocation> locations = info->nmea()->varidLocations();
     if (locations.isEmpty()) {
       continue;
     }
@@ -179,11 +230,10 @@ std::vector<std::vector<CustomLocation>> DCFAsyncKMLBuilder::dayGroups(const DCF
     }
     if (ColorPalette::shouldChangeRouteColor(reference, timestamp)) {
       addIfNew(open);
-      open.assign(locations.begin(), locations.end());
+      open.clear();
       reference = timestamp;
-    } else {
-      open.insert(open.end(), locations.begin(), locations.end());
     }
+    open.push_back(std::move(locations));
   }
   addIfNew(open);
   return groups;
@@ -194,41 +244,80 @@ std::optional<XmlNode> DCFAsyncKMLBuilder::routeNodeFolderWithLocations(const st
   if (locations.empty()) {
     return std::nullopt;
   }
-  const unsigned style = styleIndex % kTrackStyleCount;
-  XmlNode folder("Folder");
-  folder.addChild(XmlNode("name", kmlFolderName(locations.front().timestamp).toUtf8()));
-  XmlNode placemark("Placemark");
-  placemark.addChild(XmlNode("styleUrl", "#tracks" + QByteArray::number(style)));
-  QByteArray coordinates;
-  coordinates.reserve(static_cast<qsizetype>(locations.size()) * 32);
-  XmlNode track("Track");
-  track.addAttribute("xmlns", kExtensionNamespace);
-  track.children.reserve(locations.size() * 2);
-  for (const CustomLocation& location : locations) {
-    coordinates.append(fixed(location.longitude, 6)).append(',').append(fixed(location.latitude, 6)).append(",0.0 ");
-    std::vector<XmlNode> pair = whenAndCoordNodesForLocation(location);
-    if (pair.size() == 2) {
-      track.children.push_back(std::move(pair[0]));
-      track.children.push_back(std::move(pair[1]));
+  auto owner = std::make_shared<const std::vector<CustomLocation>>(locations);
+  const LocationGroup group{TelemetryList<CustomLocation>(owner, owner->data(), owner->size())};
+  return routeNodeFolderWithLocations(group, styleIndex);
+}
+
+std::optional<XmlNode> DCFAsyncKMLBuilder::routeNodeFolderWithLocations(const LocationGroup& group,
+                                                                        unsigned styleIndex) {
+  const qsizetype count = groupSize(group);
+  if (count == 0) {
+    return std::nullopt;
+  }
+  const CustomLocation* first = nullptr;
+  for (const auto& run : group) {
+    if (!run.isEmpty()) {
+      first = &run.first();
+      break;
     }
   }
-  XmlNode& line = placemark.addChild(XmlNode("LineString"));
-  line.addChild(XmlNode("tessellate", "1"));
-  line.addChild(XmlNode("coordinates", coordinates));
+  const unsigned style = styleIndex % kTrackStyleCount;
+  XmlNode folder(QByteArrayLiteral("Folder"));
+  folder.addChild(XmlNode(QByteArrayLiteral("name"), kmlFolderName(first->timestamp).toUtf8()));
+  XmlNode placemark(QByteArrayLiteral("Placemark"));
+  placemark.addChild(XmlNode(QByteArrayLiteral("styleUrl"), "#tracks" + QByteArray::number(style)));
+  QByteArray coordinates;
+  coordinates.reserve(count * 32);
+  XmlNode track(QByteArrayLiteral("Track"));
+  track.addAttribute(QByteArrayLiteral("xmlns"), kExtensionNamespace);
+  // The when/coord pairs are written straight away: a node per fix would
+  // cost more than the rest of the export.
+  QByteArray& pairs = track.rawChildren;
+  pairs.reserve(count * 90);
+  QByteArray coord;
+  for (const auto& run : group) {
+    for (const CustomLocation& location : run) {
+      appendFixed(coordinates, location.longitude, 6);
+      coordinates.append(',');
+      appendFixed(coordinates, location.latitude, 6);
+      coordinates.append(",0.0 ", 5);
+      const QByteArray when = kmlWhenLatin1(location.timestamp);
+      if (when.isEmpty()) {
+        continue;
+      }
+      coord.clear();
+      appendFixed(coord, location.longitude, 12);
+      coord.append(' ');
+      appendFixed(coord, location.latitude, 12);
+      coord.append(" 0", 2);
+      XmlNode::appendElementLine(pairs, QByteArrayLiteral("when"), when, QByteArrayLiteral("xmlns=\"\""));
+      XmlNode::appendElementLine(pairs, QByteArrayLiteral("coord"), coord);
+    }
+  }
+  XmlNode& line = placemark.addChild(XmlNode(QByteArrayLiteral("LineString")));
+  line.addChild(XmlNode(QByteArrayLiteral("tessellate"), "1"));
+  line.addChild(XmlNode(QByteArrayLiteral("coordinates"), coordinates));
   placemark.addChild(std::move(track));
   folder.addChild(std::move(placemark));
   return folder;
 }
 
 std::vector<XmlNode> DCFAsyncKMLBuilder::whenAndCoordNodesForLocation(const CustomLocation& location) {
-  const QString when = kmlWhenString(location.timestamp);
+  QByteArray when = kmlWhenLatin1(location.timestamp);
   if (when.isEmpty()) {
     return {};
   }
   std::vector<XmlNode> pair;
   pair.reserve(2);
-  pair.emplace_back("when", when.toLatin1()).addAttribute("xmlns", QByteArray());
-  pair.emplace_back("coord", fixed(location.longitude, 12) + ' ' + fixed(location.latitude, 12) + " 0");
+  pair.emplace_back(QByteArrayLiteral("when"), std::move(when)).addAttribute(QByteArrayLiteral("xmlns"), QByteArray());
+  QByteArray coord;
+  coord.reserve(40);
+  appendFixed(coord, location.longitude, 12);
+  coord.append(' ');
+  appendFixed(coord, location.latitude, 12);
+  coord.append(" 0", 2);
+  pair.emplace_back(QByteArrayLiteral("coord"), std::move(coord));
   return pair;
 }
 
@@ -236,8 +325,8 @@ std::optional<XmlNode> DCFAsyncKMLBuilder::eventNodeFolderWithLocations(const DC
   if (infos.isEmpty()) {
     return std::nullopt;
   }
-  XmlNode folder("Folder");
-  folder.addChild(XmlNode("name", localized(QT_TRANSLATE_NOOP("DCFAsyncKMLBuilder", "Event")).toUtf8()));
+  XmlNode folder(QByteArrayLiteral("Folder"));
+  folder.addChild(XmlNode(QByteArrayLiteral("name"), localized(QT_TRANSLATE_NOOP("DCFAsyncKMLBuilder", "Event")).toUtf8()));
   for (const DCFInfoPtr& info : infos) {
     if (!info->isEventDCF()) {
       continue;
@@ -257,34 +346,34 @@ std::optional<XmlNode> DCFAsyncKMLBuilder::eventNodeForEventInfo(const DCFInfo& 
   const CustomLocation& position = locations.first();
   const auto [nameKey, style] = eventNameAndStyle(info.eventName());
   const QString name = localized(nameKey);
-  XmlNode placemark("Placemark");
-  placemark.addChild(XmlNode("name", name.toUtf8()));
-  XmlNode& lookAt = placemark.addChild(XmlNode("LookAt"));
+  XmlNode placemark(QByteArrayLiteral("Placemark"));
+  placemark.addChild(XmlNode(QByteArrayLiteral("name"), name.toUtf8()));
+  XmlNode& lookAt = placemark.addChild(XmlNode(QByteArrayLiteral("LookAt")));
   lookAt.children = lookAtNodesForLocation(position);
   placemark.addChild(descriptionNodeForLocation(position, name));
-  placemark.addChild(XmlNode("styleUrl", style));
-  XmlNode& point = placemark.addChild(XmlNode("Point"));
-  point.addChild(XmlNode("coordinates", fixed(position.longitude, 6) + ',' + fixed(position.latitude, 6) + ",0"));
+  placemark.addChild(XmlNode(QByteArrayLiteral("styleUrl"), style));
+  XmlNode& point = placemark.addChild(XmlNode(QByteArrayLiteral("Point")));
+  point.addChild(XmlNode(QByteArrayLiteral("coordinates"), fixed(position.longitude, 6) + ',' + fixed(position.latitude, 6) + ",0"));
   return placemark;
 }
 
 std::vector<XmlNode> DCFAsyncKMLBuilder::lookAtNodesForLocation(const CustomLocation& location) {
   std::vector<XmlNode> nodes;
   XmlNode timeStamp("TimeStamp");
-  timeStamp.addAttribute("xmlns", kExtensionNamespace);
-  timeStamp.addChild(XmlNode("when", kmlWhenString(location.timestamp).toLatin1())).addAttribute("xmlns", {});
+  timeStamp.addAttribute(QByteArrayLiteral("xmlns"), kExtensionNamespace);
+  timeStamp.addChild(XmlNode(QByteArrayLiteral("when"), kmlWhenString(location.timestamp).toLatin1())).addAttribute(QByteArrayLiteral("xmlns"), {});
   nodes.push_back(std::move(timeStamp));
-  nodes.emplace_back("longitude", fixed(location.longitude, 6));
-  nodes.emplace_back("latitude", fixed(location.latitude, 6));
-  nodes.emplace_back("altitude", "0");
+  nodes.emplace_back(QByteArrayLiteral("longitude"), fixed(location.longitude, 6));
+  nodes.emplace_back(QByteArrayLiteral("latitude"), fixed(location.latitude, 6));
+  nodes.emplace_back(QByteArrayLiteral("altitude"), "0");
   const double heading = location.course == -1.0 ? location.correctedDirection : location.course;
-  nodes.emplace_back("heading", fixed(heading, 6));
+  nodes.emplace_back(QByteArrayLiteral("heading"), fixed(heading, 6));
   return nodes;
 }
 
 XmlNode DCFAsyncKMLBuilder::descriptionNodeForLocation(const CustomLocation& location,
                                                        const QString& eventPlacemarkName) {
-  return XmlNode("description", (descriptionBody() + descriptionFooter(location, eventPlacemarkName)).toUtf8());
+  return XmlNode(QByteArrayLiteral("description"), (descriptionBody() + descriptionFooter(location, eventPlacemarkName)).toUtf8());
 }
 
 QByteArray DCFAsyncKMLBuilder::bannerJpeg() {
@@ -348,24 +437,24 @@ std::optional<XmlNode> DCFAsyncKMLBuilder::styleMapForTracksNodeWithIndex(unsign
   }
   const QByteArray colorText = ColorPalette::colorString(color).toLatin1();
   XmlNode styleMap("StyleMap");
-  styleMap.addAttribute("id", prefix + QByteArray::number(index));
+  styleMap.addAttribute(QByteArrayLiteral("id"), prefix + QByteArray::number(index));
   for (const auto& [key, width] : {std::pair<QByteArray, QByteArray>{"normal", "6"}, {"highlight", "8"}}) {
-    XmlNode& pair = styleMap.addChild(XmlNode("Pair"));
-    pair.addChild(XmlNode("key", key));
-    XmlNode& style = pair.addChild(XmlNode("Style"));
+    XmlNode& pair = styleMap.addChild(XmlNode(QByteArrayLiteral("Pair")));
+    pair.addChild(XmlNode(QByteArrayLiteral("key"), key));
+    XmlNode& style = pair.addChild(XmlNode(QByteArrayLiteral("Style")));
     XmlNode& lineOrIcon = style.addChild(XmlNode(styleName));
-    lineOrIcon.addChild(XmlNode("color", colorText));
-    lineOrIcon.addChild(XmlNode("width", width));
+    lineOrIcon.addChild(XmlNode(QByteArrayLiteral("color"), colorText));
+    lineOrIcon.addChild(XmlNode(QByteArrayLiteral("width"), width));
   }
   return styleMap;
 }
 
 QByteArray DCFAsyncKMLBuilder::createXMLString(std::vector<XmlNode> nodes) {
   XmlNode kml("kml");
-  kml.addAttribute("xmlns", kKmlNamespace);
+  kml.addAttribute(QByteArrayLiteral("xmlns"), kKmlNamespace);
   kml.addAttribute("xmlns:kml", kKmlNamespace);
-  XmlNode& document = kml.addChild(XmlNode("Document"));
-  document.addChild(XmlNode("name", localized(QT_TRANSLATE_NOOP("DCFAsyncKMLBuilder", "ROUTE")).toUtf8()));
+  XmlNode& document = kml.addChild(XmlNode(QByteArrayLiteral("Document")));
+  document.addChild(XmlNode(QByteArrayLiteral("name"), localized(QT_TRANSLATE_NOOP("DCFAsyncKMLBuilder", "ROUTE")).toUtf8()));
   for (unsigned i = 0; i < kTrackStyleCount; ++i) {
     document.addChild(*styleMapForTracksNodeWithIndex(i, 0));
   }
@@ -387,7 +476,8 @@ bool DCFAsyncKMLBuilder::writeDocument(const QByteArray& document, const QString
   if (isKmzPath(targetFilePath)) {
     return KmzWriter::writeEntry(targetFilePath, document, errorText);
   }
-  return writeFileAtomically(targetFilePath, document, errorText);
+  // A regenerable export: no wait for the disk (the rename keeps it whole).
+  return writeFileAtomically(targetFilePath, document, errorText, false);
 }
 
 }  // namespace dashcard

@@ -3,6 +3,7 @@
 #include "core/catalogue/dcf_info.h"
 #include "core/export/xml_node.h"
 #include "core/telemetry/custom_location.h"
+#include "core/telemetry/telemetry_list.h"
 
 #include <QByteArray>
 #include <QString>
@@ -25,6 +26,10 @@ namespace dashcard {
 // event placemarks are built, and the document is written on the main
 // thread. Progress and the end are reported on the main thread, waiting for
 // it. Cancel stops at the next check; no file and no callback follow.
+// The valid positions of one day: runs of recordings' fix lists, in order
+// (shared with the telemetry, not copied).
+using LocationGroup = std::vector<TelemetryList<CustomLocation>>;
+
 class DCFAsyncKMLBuilder : public std::enable_shared_from_this<DCFAsyncKMLBuilder> {
  public:
   // (the recording just parsed, 0 < progress <= 0.99)
@@ -53,6 +58,7 @@ class DCFAsyncKMLBuilder : public std::enable_shared_from_this<DCFAsyncKMLBuilde
   static QByteArray createXMLString(std::vector<XmlNode> nodes);
   static std::optional<XmlNode> routeNodeFolderWithLocations(const std::vector<CustomLocation>& locations,
                                                              unsigned styleIndex);
+  static std::optional<XmlNode> routeNodeFolderWithLocations(const LocationGroup& locations, unsigned styleIndex);
   static std::optional<XmlNode> eventNodeFolderWithLocations(const DCFInfoList& infos);
   static std::optional<XmlNode> eventNodeForEventInfo(const DCFInfo& info);
   static std::vector<XmlNode> lookAtNodesForLocation(const CustomLocation& location);
@@ -64,7 +70,7 @@ class DCFAsyncKMLBuilder : public std::enable_shared_from_this<DCFAsyncKMLBuilde
   static std::optional<XmlNode> styleMapForTracksNodeWithIndex(unsigned index, unsigned type);
 
   // The positions grouped by calendar day, in list order (parsed telemetry).
-  static std::vector<std::vector<CustomLocation>> dayGroups(const DCFInfoList& infos);
+  static std::vector<LocationGroup> dayGroups(const DCFInfoList& infos);
   // True when the target names a KMZ archive (extension in any case).
   static bool isKmzPath(const QString& targetFilePath);
   // Writes the document, plain or packed by the target's extension.

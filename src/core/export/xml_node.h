@@ -14,6 +14,9 @@ struct XmlNode {
   std::vector<std::pair<QByteArray, QByteArray>> attributes;
   QByteArray text;
   std::vector<XmlNode> children;
+  // Children already written (one element per CR LF line, not indented),
+  // after `children`: large uniform lists skip a node per element.
+  QByteArray rawChildren;
 
   XmlNode() = default;
   explicit XmlNode(QByteArray elementName, QByteArray elementText = {})
@@ -37,6 +40,10 @@ struct XmlNode {
   // the tree, one element per line, children indented by `indent` blanks,
   // every line ended by CR LF.
   static QByteArray prettyPrintedDocument(const XmlNode& root, int indent = 4);
+  // Appends `<name attributes>text</name>` and CR LF to `out` as the
+  // document writer would (for rawChildren).
+  static void appendElementLine(QByteArray& out, const QByteArray& name, const QByteArray& text,
+                                const QByteArray& attributes = {});
 };
 
 }  // namespace dashcard

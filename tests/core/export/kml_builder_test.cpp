@@ -220,10 +220,31 @@ TEST(KmlBuilder, NewestFirstStaysOneGroupAndAnEighthDayReusesTheFirstStyle) {
   const auto folder = DCFAsyncKMLBuilder::routeNodeFolderWithLocations(one, 7);
   ASSERT_TRUE(folder.has_value());
   EXPECT_EQ(folder->child("Placemark")->child("styleUrl")->text, "#tracks0");
-  EXPECT_FALSE(DCFAsyncKMLBuilder::routeNodeFolderWithLocations({}, 0).has_value());
+  EXPECT_FALSE(DCFAsyncKMLBuilder::routeNodeFolderWithLocations(std::vector<CustomLocation>{}, 0).has_value());
   EXPECT_FALSE(DCFAsyncKMLBuilder::styleMapForTracksNodeWithIndex(7, 0).has_value());
   EXPECT_FALSE(DCFAsyncKMLBuilder::styleMapForTracksNodeWithIndex(4, 1).has_value());
   EXPECT_FALSE(DCFAsyncKMLBuilder::styleMapForTracksNodeWithIndex(0, 2).has_value());
+}
+
+TEST(KmlBuilder, WrittenTrackEqualsItsWhenAndCoordNodes) {
+  // The track's pairs are written without nodes; they must read the same.
+  std::vector<CustomLocation> fixes{CustomLocation(-33.5, 151.25, 0, 1, 1, noon(2)),
+                                    CustomLocation(-33.500001, 151.250002, 0, 1, 1, noon(2).addSecs(1))};
+  const auto folder = DCFAsyncKMLBuilder::routeNodeFolderWithLocations(fixes, 1);
+  ASSERT_TRUE(folder.has_value());
+  XmlNode expected = *folder;
+  XmlNode& track = expected.children.at(1).children.at(2);
+  ASSERT_EQ(track.name, "Track");
+  track.rawChildren.clear();
+  for (const CustomLocation& fix : fixes) {
+    for (XmlNode& node : DCFAsyncKMLBuilder::whenAndCoordNodesForLocation(fix)) {
+      track.children.push_back(std::move(node));
+    }
+  }
+  EXPECT_EQ(XmlNode::prettyPrintedDocument(*folder), XmlNode::prettyPrintedDocument(expected));
+  EXPECT_EQ(track.children.at(1).text, "151.250000000000 -33.500000000000 0");
+  EXPECT_TRUE(folder->child("Placemark")->child("LineString")->child("coordinates")->text.endsWith(
+      "151.250002,-33.500001,0.0 "));
 }
 
 TEST(KmlBuilder, CardWithoutFixesGivesStylesAndAnEmptyEventFolder) {
