@@ -1,0 +1,131 @@
+// dashcard-cli export-kml, backup, capture and settings as a user runs them.
+#include "support/temp_card.h"
+#include "support/test_paths.h"
+
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+namespace dashcard {
+namespace {
+
+struct Result {
+  int exitCode = -1;
+  QString out;
+  QString err;
+};
+
+Result cli(const QStringList& arguments) {
+  QProcess process;
+  process.start(test::cliPath(), arguments);
+  process.waitForFinished(120000);
+  return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
+          QString::fromUtf8(process.readAllStandardOutput()), QString::fromUtf8(process.readAllStandardError())};
+}
+
+QByteArray readFile(const QString& path) {
+  QFile file(path);
+  return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+const test::TempCard& card() { return test::sharedCard(6, 3, true); }
+
+TEST(CliExport, KmlAndKmzWithTheirFailures) {
+  ASSERT_TRUE(card().ok());
+  QTemporaryDir out;
+  const Result kmz = cli({"export-kml", card().root(), out.filePath("Route Map.KMZ")});
+  EXPECT_EQ(kmz.exitCode, 0) << kmz.err.toStdString();
+  EXPECT_TRUE(readFile(out.filePath("Route Map.KMZ")).startsWith("PK"));
+
+  const Result missingFolder = cli({"export-kml", card().root(), out.filePath("none/route.kml")});
+  EXPECT_EQ(missingFolder.exitCode, 1);
+  EXPECT_TRUE(missingFolder.err.contains("An error occurred when writing data")) << missingFolder.err.toStdString();
+
+  EXPECT_EQ(cli({"export-kml", out.filePath("no card"), out.filePath("x.kml")}).exitCode, 2);
+  EXPECT_EQ(cli({"export-kml", out.path(), out.filePath("x.kml")}).exitCode, 2);  // not a card
+  EXPECT_EQ(cli({"export-kml", card().root()}).exitCode, 2);
+  EXPECT_FALSE(QFile::exists(out.filePath("x.kml")));
+}
+
+TEST(CliExport, BackupOfChosenRecordingsAndRefusedTargets) {
+  ASSERT_TRUE(card().ok());
+  QTemporaryDir out;
+  const SampleClip& clip = card().clips().first();
+  const QString name = QFileInfo(clip.frontPath).fileName();
+  const QString target = out.filePath("my backup");
+  const Result one = cli({"backup", card().root(), target, name});
+  ASSERT_EQ(one.exitCode, 0) << one.err.toStdString();
+  EXPECT_EQ(readFile(QDir(target).filePath(clip.frontPath)), readFile(card().path(clip.frontPath)));
+  EXPECT_EQ(QDir(QDir(target).filePath("NORMAL")).entryList(QDir::Files).size(), clip.rearPath.isEmpty() ? 1 : 2);
+
+  const Result again = cli({"backup", card().root(), target});
+  EXPECT_EQ(again.exitCode, 2);
+  EXPECT_TRUE(again.err.contains("not empty")) << again.err.toStdString();
+  EXPECT_TRUE(QFile::exists(QDir(target).filePath(clip.frontPath)));
+
+  const Result unknown = cli({"backup", card().root(), out.filePath("other"), "NORMAL/F_nothing.MP4"});
+  EXPECT_EQ(unknown.exitCode, 2);
+  EXPECT_FALSE(QFileInfo::exists(out.filePath("other")));
+}
+
+TEST(CliExport, CaptureWritesTheFrameWithItsPosition) {
+  ASSERT_TRUE(card().ok());
+  QTemporaryDir out;
+  const SampleClip& clip = card().clips().at(2);  // past the receiver's cold start
+  const Result jpeg = cli({"capture", card().root(), clip.frontPath, "1.5", out.filePath("shot.JPG")});
+  ASSERT_EQ(jpeg.exitCode, 0) << jpeg.err.toStdString();
+  EXPECT_TRUE(jpeg.out.contains(", GPS ")) << jpeg.out.toStdString();
+  const Result png = cli({"capture", card().root(), clip.frontPath, "0", out.filePath("rear.png"), "--rear"});
+  EXPECT_EQ(png.exitCode, clip.rearPath.isEmpty() ? 2 : 0) << png.err.toStdString();
+
+  EXPECT_EQ(cli({"capture", card().root(), clip.frontPath, "999", out.filePath("late.jpg")}).exitCode, 2);
+  EXPECT_EQ(cli({"capture", card().root(), clip.frontPath, "-1", out.filePath("early.jpg")}).exitCode, 2);
+  EXPECT_EQ(cli({"capture", card().root(), clip.frontPath, "1", out.filePath("shot.gif")}).exitCode, 2);
+  EXPECT_FALSE(QFile::exists(out.filePath("late.jpg")));
+
+  if (!QStandardPaths::findExecutable("exiftool").isEmpty()) {
+    QProcess exif;
+    exif.start("exiftool", {"-a", "-G1", "-n", "-GPS:all", out.filePath("shot.JPG")});
+    exif.waitForFinished(30000);
+    const QString tags = QString::fromUtf8(exif.readAllStandardOutput());
+    EXPECT_TRUE(tags.contains("GPS Latitude")) << tags.toStdString();
+    EXPECT_TRUE(tags.contains("GPS Date Stamp")) << tags.toStdString();
+  }
+}
+
+TEST(CliExport, SettingsShowValidateAndWrite) {
+  QTemporaryDir root;
+  QDir(root.path()).mkpath("NORMAL");
+  const QString file = QDir(root.path()).filePath("rynd_settings.ini");
+
+  const Result missing = cli({"settings", root.path()});
+  EXPECT_EQ(missing.exitCode, 0);
+  EXPECT_TRUE(missing.err.contains("Failed to load configuration file")) << missing.err.toStdString();
+  EXPECT_TRUE(missing.out.contains("IMPACT_LEVEL L3"));
+  EXPECT_FALSE(QFile::exists(file));
+
+  const Result changed = cli({"settings", root.path(), "AUDIO=OFF", "TIME_ZONE=HAST_USA_D"});
+  ASSERT_EQ(changed.exitCode, 0) << changed.err.toStdString();
+  const QByteArray written = readFile(file);
+  EXPECT_TRUE(written.contains("AUDIO OFF\r\n"));
+  EXPECT_TRUE(written.contains("TIME_ZONE HAST_USA_D\r\n"));
+
+  // One bad value: nothing is written, not even the good ones.
+  const Result invalid = cli({"settings", root.path(), "WI_LAN=5G", "TIME_ZONE=utc"});
+  EXPECT_EQ(invalid.exitCode, 2);
+  EXPECT_TRUE(invalid.err.contains("TIME_ZONE")) << invalid.err.toStdString();
+  EXPECT_EQ(readFile(file), written);
+  EXPECT_EQ(cli({"settings", root.path(), "COLOUR=RED"}).exitCode, 2);
+
+  ASSERT_EQ(cli({"settings", root.path(), "--reset"}).exitCode, 0);
+  EXPECT_EQ(readFile(file), "DVR_RESET ON\r\n");
+  // The camera acted on the reset request: reading it back gives the defaults.
+  EXPECT_TRUE(cli({"settings", root.path()}).out.contains("AUDIO ON"));
+}
+
+}  // namespace
+}  // namespace dashcard
