@@ -325,6 +325,22 @@ TEST(KmlBuilder, WriteFailuresReachTheFinishCallback) {
     EXPECT_TRUE(build(infos, disk.filePath(QStringLiteral("route.kmz"))).error.has_value());
     EXPECT_TRUE(QDir(disk.path()).isEmpty());
   }
+  // A disk too small for the document: an error and no partial or temporary file.
+  test::ScratchMount full(64 * 1024);
+  if (full.ok()) {
+    QFile filler(full.filePath(QStringLiteral("filler")));
+    ASSERT_TRUE(filler.open(QIODevice::WriteOnly));
+    const QByteArray block(4096, 'x');
+    while (filler.write(block) == block.size() && filler.flush()) {
+    }
+    filler.close();
+    const BuildResult kml = build(infos, full.filePath(QStringLiteral("route.kml")));
+    ASSERT_TRUE(kml.error.has_value());
+    EXPECT_TRUE(kml.error->contains(QStringLiteral("No space"))) << kml.error->toStdString();
+    EXPECT_TRUE(build(infos, full.filePath(QStringLiteral("route.kmz"))).error.has_value());
+    EXPECT_EQ(QDir(full.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden),
+              QStringList{QStringLiteral("filler")});
+  }
 }
 
 TEST(KmlBuilder, CancelWhileParsingLeavesNoFileAndNoCallback) {
