@@ -5,6 +5,7 @@
 #include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonObject>
+#include <QLocale>
 
 namespace dashcard::cli {
 namespace {
@@ -110,10 +111,10 @@ QString summaryText(const NMEAData& data) {
   text += QStringLiteral("G samples: %1\n").arg(data.motions().count());
   text += QStringLiteral("drive-support records: %1\n").arg(data.driveSupports().count());
   text += QStringLiteral("maxSpeed: %1 m/s (%2 %3)\n")
-              .arg(maxSpeed, 0, 'g', 17)
+              .arg(QString::number(maxSpeed, 'g', QLocale::FloatingPointShortest))
               .arg(static_cast<double>(CustomLocation::speedForCurrentLocale(maxSpeed)), 0, 'f', 1)
               .arg(CustomLocation::unitForCurrentLocale());
-  text += QStringLiteral("maxMotionABS: %1\n").arg(data.maxMotionABS(), 0, 'g', 17);
+  text += QStringLiteral("maxMotionABS: %1\n").arg(QString::number(data.maxMotionABS(), 'g', QLocale::FloatingPointShortest));
   if (valid.isEmpty()) {
     text += QStringLiteral("first valid fix: none\nlast valid fix: none");
   } else {
