@@ -72,6 +72,20 @@ void CustomAVPlayer::create() {
   setOption(mpv_, "sub-auto", QStringLiteral("no"));
   setOption(mpv_, "audio-file-auto", QStringLiteral("no"));
   setOption(mpv_, "screenshot-format", QStringLiteral("png"));
+  if (options_.videoOutput == QLatin1String("libmpv")) {
+    // Plain scaling in 8-bit buffers: a dashcam picture gains nothing from
+    // the costly filters, and a software OpenGL (no GPU) keeps up.
+    setOption(mpv_, "scale", QStringLiteral("bilinear"));
+    setOption(mpv_, "dscale", QStringLiteral("bilinear"));
+    setOption(mpv_, "cscale", QStringLiteral("bilinear"));
+    setOption(mpv_, "dither", QStringLiteral("no"));
+    setOption(mpv_, "correct-downscaling", QStringLiteral("no"));
+    setOption(mpv_, "linear-downscaling", QStringLiteral("no"));
+    setOption(mpv_, "sigmoid-upscaling", QStringLiteral("no"));
+    setOption(mpv_, "deband", QStringLiteral("no"));
+    setOption(mpv_, "fbo-format", QStringLiteral("rgba8"));
+    setOption(mpv_, "hdr-compute-peak", QStringLiteral("no"));
+  }
   if (mpv_initialize(mpv_) < 0) {
     mpv_destroy(mpv_);
     mpv_ = nullptr;
