@@ -435,6 +435,7 @@ void MediaController::parserDidFinish() {
 }
 
 void MediaController::dispose() {
+  QObject::disconnect(masterDateConnection_);  // no more master dates
   if (currentParser_) {
     currentParser_->setCancelFlag(true);
   }

@@ -364,6 +364,15 @@ TEST_F(MasterFollowerTest, MasterTickDrivesFollowersAndIsHeldAtEight) {
   manager->updateReferenceTime(QDateTime(), &master.controller);
   EXPECT_EQ(follower.controller.currentDCF(), recordings[2]);
 
+  // A disposed window no longer follows.
+  Window closed;
+  publish(closed);
+  closed.controller.dispose();
+  master.normal.select(recordings[1]);
+  master.tick();
+  EXPECT_EQ(follower.controller.currentDCF(), recordings[1]);
+  EXPECT_EQ(closed.controller.currentDCF(), recordings[0]);
+
   // Clearing is silent; a master that goes away leaves none.
   manager->updateMasterController(nullptr);
   EXPECT_EQ(changes, 1);
