@@ -2,6 +2,7 @@
 #include "cli/commands.h"
 #include "core/catalogue/card_scanner.h"
 #include "core/common/const_class.h"
+#include "core/common/path_existence_cache.h"
 #include "core/common/path_text.h"
 
 #include <QDir>
@@ -32,9 +33,9 @@ QString shownPath(const QString& root, const QString& path) {
   return path.startsWith(prefix) ? path.mid(prefix.size()) : path;
 }
 
-QString recordingLine(const QString& root, const DCFInfo& info) {
+QString recordingLine(const QString& root, const DCFInfo& info, PathExistenceCache& existence) {
   const QString telemetry = info.infoFilePath();
-  const bool telemetryExists = QFileInfo::exists(telemetry);
+  const bool telemetryExists = existence.exists(telemetry);
   return QStringLiteral("  %1  %2  %3  rear=%4  telemetry=%5  size=%6  protected=%7\n")
       .arg(info.deltaPath(), kindOf(info), isoDate(info.startDate()),
            info.secondaryFilePath().isEmpty() ? QStringLiteral("no") : QStringLiteral("yes"),
@@ -143,6 +144,7 @@ int runScan(const QStringList& arguments) {
                           {QStringLiteral("pictureTree"), pictures}});
   } else if (accepted) {
     // One write for the whole listing: a card can hold ten thousand clips.
+    PathExistenceCache existence;
     QString text = QStringLiteral("Card %1: %2 recordings (%3 normal, %4 event), %5 pictures\n")
                        .arg(root)
                        .arg(result.recordings.size())
@@ -151,11 +153,11 @@ int runScan(const QStringList& arguments) {
                        .arg(result.pictures.size());
     text += QStringLiteral("Normal recordings:\n");
     for (const DCFInfoPtr& info : normal) {
-      text += recordingLine(root, *info);
+      text += recordingLine(root, *info, existence);
     }
     text += QStringLiteral("Event recordings:\n");
     for (const DCFInfoPtr& info : event) {
-      text += recordingLine(root, *info);
+      text += recordingLine(root, *info, existence);
     }
     text += QStringLiteral("Pictures:\n");
     for (const PictureInfoPtr& picture : result.pictures) {

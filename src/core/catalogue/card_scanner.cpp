@@ -1,6 +1,7 @@
 #include "core/catalogue/card_scanner.h"
 
 #include "core/common/const_class.h"
+#include "core/common/path_existence_cache.h"
 #include "core/common/path_text.h"
 
 #include <QFile>
@@ -218,6 +219,7 @@ PictureInfoList CardScanner::loadPicturesAtRootPath(const QString& rootPath, con
   if (!files) {
     return pictures;
   }
+  PathExistenceCache existence;
   const auto total = static_cast<std::uint64_t>(files->size());
   std::uint64_t processed = 0;
   for (const QString& relative : *files) {
@@ -261,6 +263,8 @@ DCFInfoList CardScanner::loadMovieAtRootPath(const QString& rootPath, const std:
     QString name;
     DCFInfoPtr info;
   };
+  // Companion files are looked up in folder listings, not one stat each.
+  PathExistenceCache existence;
   std::vector<Taken> taken;
   taken.reserve(static_cast<size_t>(files->size()));
   std::uint64_t processed = 0;

@@ -4,6 +4,7 @@
 #include "core/catalogue/custom_point_annotation.h"
 #include "core/catalogue/picture_info.h"
 #include "core/common/const_class.h"
+#include "core/common/path_existence_cache.h"
 #include "core/common/path_text.h"
 #include "core/telemetry/nmea_data.h"
 
@@ -53,24 +54,33 @@ icu::DateFormat* mediumFormatter() {
 }  // namespace
 
 DCFInfo::DCFInfo(const QString& rootPath, const QString& deltaPath)
-    : rootPath_(rootPath),
-      deltaPath_(deltaPath),
-      filePath_(path_text::appendingPathComponent(rootPath, deltaPath)) {
-  secondaryFilePath_ = ConstClass::secondaryFilePathWithFilePath(filePath_);
-  infoFilePath_ = ConstClass::infoFilePathWithFilePath(filePath_);
+    : rootPath_(rootPath), deltaPath_(deltaPath) {
+  // The full path is made on demand: a card holds thousands of recordings.
+  const QString fullPath = path_text::appendingPathComponent(rootPath, deltaPath);
+  secondaryFilePath_ = ConstClass::secondaryFilePathWithFilePath(fullPath);
+  infoFilePath_ = ConstClass::infoFilePathWithFilePath(fullPath);
   nmea_ = std::make_shared<NMEAData>(infoFilePath_);
-  folderName_ = path_text::lastPathComponent(path_text::deletingLastPathComponent(filePath_));
+  folderName_ = path_text::lastPathComponent(path_text::deletingLastPathComponent(fullPath));
+  // The usual folder names share one text.
+  for (const QString* known : {&ConstClass::REG_TX900_FOLDER_NORMAL, &ConstClass::REG_TX900_FOLDER_EVENT,
+                               &ConstClass::REG_TX900_FOLDER_MANUAL, &ConstClass::REG_TX900_FOLDER_PARKING,
+                               &ConstClass::REG_TX900_FOLDER_PICTURE}) {
+    if (folderName_ == *known) {
+      folderName_ = *known;
+      break;
+    }
+  }
 
   // One stat gives both the date and the size of the video.
   struct stat info {};
-  const bool readable = ::stat(QFile::encodeName(filePath_).constData(), &info) == 0;
+  const bool readable = ::stat(QFile::encodeName(fullPath).constData(), &info) == 0;
   fileDate_ = readable ? QDateTime::fromMSecsSinceEpoch(static_cast<qint64>(info.st_mtim.tv_sec) * 1000 +
                                                             info.st_mtim.tv_nsec / 1000000,
                                                         Qt::UTC)
                        : QDateTime::currentDateTimeUtc();
-  startDate_ = startDateWithFilePath(filePath_);
+  startDate_ = startDateWithFilePath(fullPath);
 
-  const QString base = path_text::deletingPathExtension(path_text::lastPathComponent(filePath_));
+  const QString base = path_text::deletingPathExtension(path_text::lastPathComponent(fullPath));
   bool ok = false;
   const qint64 fileNumber = QStringView(base).mid(17, 14).toLongLong(&ok, 10);
   dcfFileNumber_ = ok && base.size() > 17 ? fileNumber : 10000;
@@ -81,8 +91,9 @@ DCFInfo::DCFInfo(const QString& rootPath, const QString& deltaPath)
               fileSizeAtPath(infoFilePath_) + fileSizeAtPath(secondaryFilePath_);
 
   dcfDateString_ = displayDateString(startDate_);
-  dcfName_ = dcfDateString_ + u'\n' + eventLabelForFolderName(folderName_);
 }
+
+QString DCFInfo::dcfName() const { return dcfDateString_ + u'\n' + eventLabelForFolderName(folderName_); }
 
 DCFInfo::~DCFInfo() = default;
 
@@ -93,7 +104,7 @@ QString DCFInfo::rootPath() const {
 
 QString DCFInfo::filePath() const {
   std::lock_guard lock(mutex_);
-  return filePath_;
+  return path_text::appendingPathComponent(rootPath_, deltaPath_);
 }
 
 QString DCFInfo::infoFilePath() const {
@@ -169,7 +180,6 @@ void DCFInfo::changeWithRootPath(const QString& newRootPath) {
   {
     std::lock_guard lock(mutex_);
     rootPath_ = newRootPath;
-    filePath_ = newFilePath;
     infoFilePath_ = newInfoFilePath;
     pictures = pictures_;
   }
@@ -250,28 +260,36 @@ bool DCFInfo::fileIsProtected(const QString& path) {
     return false;
   }
   const QByteArray encoded = QFile::encodeName(path);
-  const int fd = ::open(encoded.constData(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
-  if (fd < 0) {
+  struct statx info {};
+  if (::statx(AT_FDCWD, encoded.constData(), 0, STATX_MODE, &info) != 0) {
     return false;
   }
-  bool locked = false;
-  int flags = 0;
-  if (::ioctl(fd, FS_IOC_GETFLAGS, &flags) == 0 && (flags & FS_IMMUTABLE_FL) != 0) {
-    locked = true;
-  }
-  if (!locked) {
-    // FAT and exFAT keep the card's read-only attribute as missing write bits.
-    struct statfs volume {};
-    struct stat info {};
-    if (::fstatfs(fd, &volume) == 0 && ::fstat(fd, &info) == 0) {
-      const long type = static_cast<long>(volume.f_type);
-      if ((type == kMsdosSuperMagic || type == kExfatSuperMagic) && (info.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0) {
-        locked = true;
+  if ((info.stx_attributes_mask & STATX_ATTR_IMMUTABLE) != 0) {
+    if ((info.stx_attributes & STATX_ATTR_IMMUTABLE) != 0) {
+      return true;
+    }
+  } else {
+    // File systems that do not report the attribute through statx.
+    const int fd = ::open(encoded.constData(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    if (fd >= 0) {
+      int flags = 0;
+      const bool locked = ::ioctl(fd, FS_IOC_GETFLAGS, &flags) == 0 && (flags & FS_IMMUTABLE_FL) != 0;
+      ::close(fd);
+      if (locked) {
+        return true;
       }
     }
   }
-  ::close(fd);
-  return locked;
+  if ((info.stx_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) != 0) {
+    return false;
+  }
+  // FAT and exFAT keep the card's read-only attribute as missing write bits.
+  struct statfs volume {};
+  if (::statfs(encoded.constData(), &volume) != 0) {
+    return false;
+  }
+  const long type = static_cast<long>(volume.f_type);
+  return type == kMsdosSuperMagic || type == kExfatSuperMagic;
 }
 
 QDateTime DCFInfo::modificationDate(const QString& path, bool* ok) {
@@ -288,6 +306,9 @@ QDateTime DCFInfo::modificationDate(const QString& path, bool* ok) {
 }
 
 std::uint64_t DCFInfo::fileSizeAtPath(const QString& path) {
+  if (PathExistenceCache* cache = PathExistenceCache::current(); cache != nullptr && !cache->exists(path)) {
+    return 0;
+  }
   struct stat info {};
   if (path.isEmpty() || ::stat(QFile::encodeName(path).constData(), &info) != 0 || !S_ISREG(info.st_mode)) {
     return 0;

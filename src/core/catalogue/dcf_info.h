@@ -44,7 +44,8 @@ class DCFInfo {
   double duration() const;
   void setDuration(double seconds);
   const QString& tripID() const { return tripID_; }
-  const QString& dcfName() const { return dcfName_; }
+  // The date text, a line feed and the event label (made on each call).
+  QString dcfName() const;
   const QString& dcfDateString() const { return dcfDateString_; }
   QString thumbnailPath() const;
   void setThumbnailPath(const QString& path);
@@ -95,7 +96,6 @@ class DCFInfo {
   mutable std::mutex mutex_;
   QString rootPath_;
   QString deltaPath_;
-  QString filePath_;
   QString secondaryFilePath_;
   QString folderName_;
   QDateTime fileDate_;
@@ -105,7 +105,6 @@ class DCFInfo {
   std::shared_ptr<NMEAData> nmea_;
   double duration_ = 0.0;
   QString tripID_;
-  QString dcfName_;
   QString dcfDateString_;
   QString thumbnailPath_;
   std::int64_t dcfFileNumber_ = 10000;

@@ -1,5 +1,6 @@
 #include "core/common/const_class.h"
 
+#include "core/common/path_existence_cache.h"
 #include "core/common/path_text.h"
 
 #include <QFile>
@@ -72,6 +73,9 @@ class PatternCache {
 bool pathExists(const QString& path) {
   if (path.isEmpty()) {
     return false;
+  }
+  if (PathExistenceCache* cache = PathExistenceCache::current()) {
+    return cache->exists(path);
   }
   struct stat info {};
   return ::stat(QFile::encodeName(path).constData(), &info) == 0;

@@ -148,6 +148,8 @@ TEST_F(WalkTest, EmptyListCallsNothingAndAbsentCallbacksAreFine) {
   auto quiet = std::make_shared<DCFAsyncParser>(cache.path(), 1.0);
   quiet->setUpDCFAsync(card.infos, 7, nullptr, nullptr);
   ASSERT_TRUE(test::spinUntil([&] { return !card.infos.at(0)->thumbnailPath().isEmpty(); }));
+  // Only a cancelled walk may be waited for on the main thread.
+  quiet->setCancelFlag(true);
   quiet->waitForFinished();
 }
 

@@ -1,0 +1,6 @@
+dashcard_add_benchmark(bench_catalogue
+  SOURCES
+    bench_catalogue.cpp
+  LIBS
+    dashcard_core_catalogue
+)
