@@ -1,4 +1,610 @@
-<?xml version="1.0" encoding="utf-8"?>
+<?xml version='1.0' encoding='utf-8'?>
 <!DOCTYPE TS>
 <TS version="2.1" language="en_US">
+<context>
+    <name>ConstClass</name>
+    <message>
+        <source>発進遅れ,</source>
+        <translation>Start delay,</translation>
+    </message>
+    <message>
+        <source>左車線注意,</source>
+        <translation>Lane departure left,</translation>
+    </message>
+    <message>
+        <source>右車線注意,</source>
+        <translation>Lane departure right,</translation>
+    </message>
+    <message>
+        <source>衝突注意,</source>
+        <translation>Forward collision,</translation>
+    </message>
+    <message>
+        <source>長時間走行注意,</source>
+        <translation>Long drive,</translation>
+    </message>
+    <message>
+        <source>ふらつき注意,</source>
+        <translation>Wobbling,</translation>
+    </message>
+    <message>
+        <source>急加速注意,</source>
+        <translation>Sudden acceleration,</translation>
+    </message>
+    <message>
+        <source>急減速注意,</source>
+        <translation>Sudden braking,</translation>
+    </message>
+    <message>
+        <source>逆走,</source>
+        <translation>Wrong-way driving,</translation>
+    </message>
+    <message>
+        <source>一時停止注意,</source>
+        <translation>Stop sign,</translation>
+    </message>
+    <message>
+        <source>歩行者衝突注意,</source>
+        <translation>Pedestrian collision,</translation>
+    </message>
+    <message>
+        <source>急ハンドル注意,</source>
+        <translation>Sudden steering,</translation>
+    </message>
+</context>
+<context>
+    <name>DCFAsyncKMLBuilder</name>
+    <message>
+        <source>MANUAL RECORD</source>
+        <translation>MANUAL RECORD</translation>
+    </message>
+    <message>
+        <source>PARKING RECORD</source>
+        <translation>PARKING RECORD</translation>
+    </message>
+    <message>
+        <source>EVENT RECORD</source>
+        <translation>EVENT RECORD</translation>
+    </message>
+    <message>
+        <source>Event</source>
+        <translation>Event</translation>
+    </message>
+    <message>
+        <source>DATE/TIME: %@&lt;br&gt;</source>
+        <translation>DATE/TIME: %@&lt;br&gt;</translation>
+    </message>
+    <message>
+        <source>EVENT: %@&lt;br&gt;</source>
+        <translation>EVENT: %@&lt;br&gt;</translation>
+    </message>
+    <message>
+        <source>LAT.: %1$@&lt;br&gt;LONG.: %2$@&lt;br&gt;</source>
+        <translation>LAT.: %1$@&lt;br&gt;LONG.: %2$@&lt;br&gt;</translation>
+    </message>
+    <message>
+        <source>SPD: %@ mph&lt;br&gt;</source>
+        <translation>SPD: %@ mph&lt;br&gt;</translation>
+    </message>
+    <message>
+        <source>SPD: %@ km/h&lt;br&gt;</source>
+        <translation>SPD: %@ km/h&lt;br&gt;</translation>
+    </message>
+    <message>
+        <source>DIRECTION: %@ °</source>
+        <translation>DIRECTION: %@ °</translation>
+    </message>
+    <message>
+        <source>ROUTE</source>
+        <translation>ROUTE</translation>
+    </message>
+</context>
+<context>
+    <name>DriveSupportData</name>
+    <message>
+        <source>発進遅れ</source>
+        <translation>Start delay</translation>
+    </message>
+    <message>
+        <source>左車線注意</source>
+        <translation>Lane departure left</translation>
+    </message>
+    <message>
+        <source>右車線注意</source>
+        <translation>Lane departure right</translation>
+    </message>
+    <message>
+        <source>衝突注意</source>
+        <translation>Forward collision</translation>
+    </message>
+</context>
+<context>
+    <name>Localizable</name>
+    <message>
+        <source>EVENT RECORD</source>
+        <translation>EVENT RECORD</translation>
+    </message>
+    <message>
+        <source>MANUAL RECORD</source>
+        <translation>MANUAL RECORD</translation>
+    </message>
+    <message>
+        <source>PARKING RECORD</source>
+        <translation>PARKING RECORD</translation>
+    </message>
+</context>
+<context>
+    <name>RyndStrings</name>
+    <message>
+        <source>TEXT_APP_MENU_ABOUT_APP</source>
+        <translation>About Dashcard</translation>
+    </message>
+    <message>
+        <source>TEXT_APP_MENU_HIDE_APP</source>
+        <translation>Hide Dashcard</translation>
+    </message>
+    <message>
+        <source>TEXT_APP_MENU_QUIT_APP</source>
+        <translation>Quit Dashcard</translation>
+    </message>
+</context>
+<context>
+    <name>dashcard::DCFInfoTableModel</name>
+    <message>
+        <source>Protected</source>
+        <translation>Protected</translation>
+    </message>
+    <message>
+        <source>Preview</source>
+        <translation>Preview</translation>
+    </message>
+    <message>
+        <source>Name / Date</source>
+        <translation>Name / Date</translation>
+    </message>
+</context>
+<context>
+    <name>dashcard::DCFListViewController</name>
+    <message>
+        <source>Back Up…</source>
+        <translation>Back Up…</translation>
+    </message>
+    <message>
+        <source>Export KML/KMZ…</source>
+        <translation>Export KML/KMZ…</translation>
+    </message>
+    <message>
+        <source>Select All</source>
+        <translation>Select All</translation>
+    </message>
+    <message>
+        <source>Show Playing Recording</source>
+        <translation>Show Playing Recording</translation>
+    </message>
+    <message>
+        <source>Protection</source>
+        <translation>Protection</translation>
+    </message>
+    <message>
+        <source>Protection Release</source>
+        <translation>Protection Release</translation>
+    </message>
+    <message>
+        <source>Delete</source>
+        <translation>Delete</translation>
+    </message>
+    <message>
+        <source>The folder “%1” already exists and is not empty. Choose another name.</source>
+        <translation>The folder “%1” already exists and is not empty. Choose another name.</translation>
+    </message>
+    <message>
+        <source>“%1” already exists.</source>
+        <translation>“%1” already exists.</translation>
+    </message>
+    <message>
+        <source>The free space of the target could not be read.</source>
+        <translation>The free space of the target could not be read.</translation>
+    </message>
+    <message>
+        <source>There is not enough free space. Free size: %1, required size: %2.</source>
+        <translation>There is not enough free space. Free size: %1, required size: %2.</translation>
+    </message>
+    <message>
+        <source>Unknown</source>
+        <translation>Unknown</translation>
+    </message>
+    <message>
+        <source>Back Up</source>
+        <translation>Back Up</translation>
+    </message>
+    <message>
+        <source>Execute</source>
+        <translation>Execute</translation>
+    </message>
+    <message>
+        <source>Free size:</source>
+        <translation>Free size:</translation>
+    </message>
+    <message>
+        <source>Required size:</source>
+        <translation>Required size:</translation>
+    </message>
+    <message>
+        <source>Choose a name ending in .kml or .kmz.</source>
+        <translation>Choose a name ending in .kml or .kmz.</translation>
+    </message>
+    <message>
+        <source>“%1” is a folder.</source>
+        <translation>“%1” is a folder.</translation>
+    </message>
+    <message>
+        <source>Export KML/KMZ</source>
+        <translation>Export KML/KMZ</translation>
+    </message>
+    <message>
+        <source>KML (*.kml)</source>
+        <translation>KML (*.kml)</translation>
+    </message>
+    <message>
+        <source>KMZ (*.kmz)</source>
+        <translation>KMZ (*.kmz)</translation>
+    </message>
+    <message>
+        <source>ROUTE</source>
+        <translation>ROUTE</translation>
+    </message>
+</context>
+<context>
+    <name>dashcard::MainWindowController</name>
+    <message>
+        <source>Car I/F Info.</source>
+        <translation>Car I/F Info.</translation>
+    </message>
+    <message>
+        <source>Show or hide the recording lists</source>
+        <translation>Show or hide the recording lists</translation>
+    </message>
+    <message>
+        <source>Show or hide the rear camera</source>
+        <translation>Show or hide the rear camera</translation>
+    </message>
+    <message>
+        <source>Play two cards in step, led by this window</source>
+        <translation>Play two cards in step, led by this window</translation>
+    </message>
+    <message>
+        <source>&lt;b&gt;Dashcard %1&lt;/b&gt;&lt;br&gt;A viewer for the memory card of a vehicle camera.</source>
+        <translation>&lt;b&gt;Dashcard %1&lt;/b&gt;&lt;br&gt;A viewer for the memory card of a vehicle camera.</translation>
+    </message>
+    <message>
+        <source>Ctrl+H</source>
+        <translation>Ctrl+H</translation>
+    </message>
+    <message>
+        <source>&amp;File</source>
+        <translation>&amp;File</translation>
+    </message>
+    <message>
+        <source>New Window</source>
+        <translation>New Window</translation>
+    </message>
+    <message>
+        <source>Open Card…</source>
+        <translation>Open Card…</translation>
+    </message>
+    <message>
+        <source>Open Recent</source>
+        <translation>Open Recent</translation>
+    </message>
+    <message>
+        <source>No Recent</source>
+        <translation>No Recent</translation>
+    </message>
+    <message>
+        <source>Clear Menu</source>
+        <translation>Clear Menu</translation>
+    </message>
+    <message>
+        <source>Back Up Selected Recordings…</source>
+        <translation>Back Up Selected Recordings…</translation>
+    </message>
+    <message>
+        <source>Ctrl+B</source>
+        <translation>Ctrl+B</translation>
+    </message>
+    <message>
+        <source>Export KML/KMZ…</source>
+        <translation>Export KML/KMZ…</translation>
+    </message>
+    <message>
+        <source>Ctrl+E</source>
+        <translation>Ctrl+E</translation>
+    </message>
+    <message>
+        <source>Protection</source>
+        <translation>Protection</translation>
+    </message>
+    <message>
+        <source>Protection Release</source>
+        <translation>Protection Release</translation>
+    </message>
+    <message>
+        <source>Close Window</source>
+        <translation>Close Window</translation>
+    </message>
+    <message>
+        <source>&amp;Edit</source>
+        <translation>&amp;Edit</translation>
+    </message>
+    <message>
+        <source>Select All</source>
+        <translation>Select All</translation>
+    </message>
+    <message>
+        <source>&amp;View</source>
+        <translation>&amp;View</translation>
+    </message>
+    <message>
+        <source>Show/Hide Recording Lists</source>
+        <translation>Show/Hide Recording Lists</translation>
+    </message>
+    <message>
+        <source>Ctrl+Alt+S</source>
+        <translation>Ctrl+Alt+S</translation>
+    </message>
+    <message>
+        <source>Players Only</source>
+        <translation>Players Only</translation>
+    </message>
+    <message>
+        <source>Ctrl+Shift+F</source>
+        <translation>Ctrl+Shift+F</translation>
+    </message>
+    <message>
+        <source>Show/Hide Graph</source>
+        <translation>Show/Hide Graph</translation>
+    </message>
+    <message>
+        <source>Ctrl+Alt+G</source>
+        <translation>Ctrl+Alt+G</translation>
+    </message>
+    <message>
+        <source>Show/Hide Rear Camera</source>
+        <translation>Show/Hide Rear Camera</translation>
+    </message>
+    <message>
+        <source>Ctrl+Alt+R</source>
+        <translation>Ctrl+Alt+R</translation>
+    </message>
+    <message>
+        <source>Show Playing Recording</source>
+        <translation>Show Playing Recording</translation>
+    </message>
+    <message>
+        <source>Ctrl+L</source>
+        <translation>Ctrl+L</translation>
+    </message>
+    <message>
+        <source>&amp;Playback</source>
+        <translation>&amp;Playback</translation>
+    </message>
+    <message>
+        <source>Play/Pause</source>
+        <translation>Play/Pause</translation>
+    </message>
+    <message>
+        <source>Back 5 Seconds</source>
+        <translation>Back 5 Seconds</translation>
+    </message>
+    <message>
+        <source>Forward 5 Seconds</source>
+        <translation>Forward 5 Seconds</translation>
+    </message>
+    <message>
+        <source>Previous Recording</source>
+        <translation>Previous Recording</translation>
+    </message>
+    <message>
+        <source>Next Recording</source>
+        <translation>Next Recording</translation>
+    </message>
+    <message>
+        <source>&amp;Window</source>
+        <translation>&amp;Window</translation>
+    </message>
+    <message>
+        <source>Minimize</source>
+        <translation>Minimize</translation>
+    </message>
+    <message>
+        <source>Ctrl+M</source>
+        <translation>Ctrl+M</translation>
+    </message>
+    <message>
+        <source>Synchronization canceled.</source>
+        <translation>Synchronization canceled.</translation>
+    </message>
+    <message>
+        <source>Select the media to play or synchronize.</source>
+        <translation>Select the media to play or synchronize.</translation>
+    </message>
+    <message>
+        <source>No Volumes</source>
+        <translation>No Volumes</translation>
+    </message>
+    <message>
+        <source>Mounted Volumes</source>
+        <translation>Mounted Volumes</translation>
+    </message>
+    <message>
+        <source>Recents</source>
+        <translation>Recents</translation>
+    </message>
+</context>
+<context>
+    <name>dashcard::MediaController</name>
+    <message>
+        <source>An error occurred when writing data</source>
+        <translation>An error occurred when writing data</translation>
+    </message>
+    <message>
+        <source>KML/KMZ export is complete</source>
+        <translation>KML/KMZ export is complete</translation>
+    </message>
+    <message>
+        <source>An error occurred during backup</source>
+        <translation>An error occurred during backup</translation>
+    </message>
+    <message>
+        <source>Backup is complete</source>
+        <translation>Backup is complete</translation>
+    </message>
+</context>
+<context>
+    <name>dashcard::MyDocument</name>
+    <message>
+        <source>The folder “%1” does not exist or cannot be read.</source>
+        <translation>The folder “%1” does not exist or cannot be read.</translation>
+    </message>
+    <message>
+        <source>“%1” is not a camera card: it has no recording folders.</source>
+        <translation>“%1” is not a camera card: it has no recording folders.</translation>
+    </message>
+</context>
+<context>
+    <name>dashcard::MyDocumentController</name>
+    <message>
+        <source>Open Card</source>
+        <translation>Open Card</translation>
+    </message>
+    <message>
+        <source>Open</source>
+        <translation>Open</translation>
+    </message>
+    <message>
+        <source>The card “%1” could not be opened.</source>
+        <translation>The card “%1” could not be opened.</translation>
+    </message>
+</context>
+<context>
+    <name>dashcard::PathControl</name>
+    <message>
+        <source>Open a card</source>
+        <translation>Open a card</translation>
+    </message>
+    <message>
+        <source>No card opened</source>
+        <translation>No card opened</translation>
+    </message>
+    <message>
+        <source>Choose…</source>
+        <translation>Choose…</translation>
+    </message>
+</context>
+<context>
+    <name>dashcard::ProgressViewController</name>
+    <message>
+        <source>Progress</source>
+        <translation>Progress</translation>
+    </message>
+    <message>
+        <source>Cancel</source>
+        <translation>Cancel</translation>
+    </message>
+    <message>
+        <source>Finish</source>
+        <translation>Finish</translation>
+    </message>
+</context>
+<context>
+    <name>dashcard::SDCardLoadProgressViewController</name>
+    <message>
+        <source>Loading file.</source>
+        <translation>Loading file.</translation>
+    </message>
+    <message>
+        <source>Please wait.</source>
+        <translation>Please wait.</translation>
+    </message>
+</context>
+<context>
+    <name>dashcard::SDCardLoadProgressWindowController</name>
+    <message>
+        <source>Loading</source>
+        <translation>Loading</translation>
+    </message>
+</context>
+<context>
+    <name>dashcard::TabViewController</name>
+    <message>
+        <source>Recordings</source>
+        <translation>Recordings</translation>
+    </message>
+    <message>
+        <source>Events</source>
+        <translation>Events</translation>
+    </message>
+    <message>
+        <source>Photos</source>
+        <translation>Photos</translation>
+    </message>
+</context>
+<context>
+    <name>dashcard::ZoomPlayerViewController</name>
+    <message>
+        <source>Whole picture</source>
+        <translation>Whole picture</translation>
+    </message>
+    <message>
+        <source>Centre</source>
+        <translation>Centre</translation>
+    </message>
+    <message>
+        <source>Top left</source>
+        <translation>Top left</translation>
+    </message>
+    <message>
+        <source>Top right</source>
+        <translation>Top right</translation>
+    </message>
+    <message>
+        <source>Bottom left</source>
+        <translation>Bottom left</translation>
+    </message>
+    <message>
+        <source>Bottom right</source>
+        <translation>Bottom right</translation>
+    </message>
+    <message>
+        <source>Playback speed</source>
+        <translation>Playback speed</translation>
+    </message>
+    <message>
+        <source>Mirror</source>
+        <translation>Mirror</translation>
+    </message>
+    <message>
+        <source>Capture</source>
+        <translation>Capture</translation>
+    </message>
+    <message>
+        <source>No picture to capture</source>
+        <translation>No picture to capture</translation>
+    </message>
+    <message>
+        <source>Save Picture</source>
+        <translation>Save Picture</translation>
+    </message>
+</context>
+<context>
+    <name>main</name>
+    <message>
+        <source>Viewer for the memory card of a vehicle camera.</source>
+        <translation>Viewer for the memory card of a vehicle camera.</translation>
+    </message>
+    <message>
+        <source>Card folder to open.</source>
+        <translation>Card folder to open.</translation>
+    </message>
+</context>
 </TS>

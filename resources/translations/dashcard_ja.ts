@@ -1,4 +1,610 @@
-<?xml version="1.0" encoding="utf-8"?>
+<?xml version='1.0' encoding='utf-8'?>
 <!DOCTYPE TS>
 <TS version="2.1" language="ja_JP">
+<context>
+    <name>ConstClass</name>
+    <message>
+        <source>発進遅れ,</source>
+        <translation>発進遅れ,</translation>
+    </message>
+    <message>
+        <source>左車線注意,</source>
+        <translation>左車線注意,</translation>
+    </message>
+    <message>
+        <source>右車線注意,</source>
+        <translation>右車線注意,</translation>
+    </message>
+    <message>
+        <source>衝突注意,</source>
+        <translation>衝突注意,</translation>
+    </message>
+    <message>
+        <source>長時間走行注意,</source>
+        <translation>長時間走行注意,</translation>
+    </message>
+    <message>
+        <source>ふらつき注意,</source>
+        <translation>ふらつき注意,</translation>
+    </message>
+    <message>
+        <source>急加速注意,</source>
+        <translation>急加速注意,</translation>
+    </message>
+    <message>
+        <source>急減速注意,</source>
+        <translation>急減速注意,</translation>
+    </message>
+    <message>
+        <source>逆走,</source>
+        <translation>逆走,</translation>
+    </message>
+    <message>
+        <source>一時停止注意,</source>
+        <translation>一時停止注意,</translation>
+    </message>
+    <message>
+        <source>歩行者衝突注意,</source>
+        <translation>歩行者衝突注意,</translation>
+    </message>
+    <message>
+        <source>急ハンドル注意,</source>
+        <translation>急ハンドル注意,</translation>
+    </message>
+</context>
+<context>
+    <name>DCFAsyncKMLBuilder</name>
+    <message>
+        <source>MANUAL RECORD</source>
+        <translation>手動録画</translation>
+    </message>
+    <message>
+        <source>PARKING RECORD</source>
+        <translation>駐車録画</translation>
+    </message>
+    <message>
+        <source>EVENT RECORD</source>
+        <translation>イベント録画</translation>
+    </message>
+    <message>
+        <source>Event</source>
+        <translation>イベント</translation>
+    </message>
+    <message>
+        <source>DATE/TIME: %@&lt;br&gt;</source>
+        <translation>日時: %@&lt;br&gt;</translation>
+    </message>
+    <message>
+        <source>EVENT: %@&lt;br&gt;</source>
+        <translation>イベント: %@&lt;br&gt;</translation>
+    </message>
+    <message>
+        <source>LAT.: %1$@&lt;br&gt;LONG.: %2$@&lt;br&gt;</source>
+        <translation>緯度: %1$@&lt;br&gt;経度: %2$@&lt;br&gt;</translation>
+    </message>
+    <message>
+        <source>SPD: %@ mph&lt;br&gt;</source>
+        <translation>速度: %@ mph&lt;br&gt;</translation>
+    </message>
+    <message>
+        <source>SPD: %@ km/h&lt;br&gt;</source>
+        <translation>速度: %@ km/h&lt;br&gt;</translation>
+    </message>
+    <message>
+        <source>DIRECTION: %@ °</source>
+        <translation>方位: %@ °</translation>
+    </message>
+    <message>
+        <source>ROUTE</source>
+        <translation>ルート</translation>
+    </message>
+</context>
+<context>
+    <name>DriveSupportData</name>
+    <message>
+        <source>発進遅れ</source>
+        <translation>発進遅れ</translation>
+    </message>
+    <message>
+        <source>左車線注意</source>
+        <translation>左車線注意</translation>
+    </message>
+    <message>
+        <source>右車線注意</source>
+        <translation>右車線注意</translation>
+    </message>
+    <message>
+        <source>衝突注意</source>
+        <translation>衝突注意</translation>
+    </message>
+</context>
+<context>
+    <name>Localizable</name>
+    <message>
+        <source>EVENT RECORD</source>
+        <translation>イベント録画</translation>
+    </message>
+    <message>
+        <source>MANUAL RECORD</source>
+        <translation>手動録画</translation>
+    </message>
+    <message>
+        <source>PARKING RECORD</source>
+        <translation>駐車録画</translation>
+    </message>
+</context>
+<context>
+    <name>RyndStrings</name>
+    <message>
+        <source>TEXT_APP_MENU_ABOUT_APP</source>
+        <translation>Dashcard について</translation>
+    </message>
+    <message>
+        <source>TEXT_APP_MENU_HIDE_APP</source>
+        <translation>Dashcard を隠す</translation>
+    </message>
+    <message>
+        <source>TEXT_APP_MENU_QUIT_APP</source>
+        <translation>Dashcard を終了</translation>
+    </message>
+</context>
+<context>
+    <name>dashcard::DCFInfoTableModel</name>
+    <message>
+        <source>Protected</source>
+        <translation>保護</translation>
+    </message>
+    <message>
+        <source>Preview</source>
+        <translation>プレビュー</translation>
+    </message>
+    <message>
+        <source>Name / Date</source>
+        <translation>名前 / 日時</translation>
+    </message>
+</context>
+<context>
+    <name>dashcard::DCFListViewController</name>
+    <message>
+        <source>Back Up…</source>
+        <translation>バックアップ…</translation>
+    </message>
+    <message>
+        <source>Export KML/KMZ…</source>
+        <translation>KML/KMZ 書き出し…</translation>
+    </message>
+    <message>
+        <source>Select All</source>
+        <translation>すべてを選択</translation>
+    </message>
+    <message>
+        <source>Show Playing Recording</source>
+        <translation>再生中の録画を表示</translation>
+    </message>
+    <message>
+        <source>Protection</source>
+        <translation>プロテクト</translation>
+    </message>
+    <message>
+        <source>Protection Release</source>
+        <translation>プロテクト解除</translation>
+    </message>
+    <message>
+        <source>Delete</source>
+        <translation>削除</translation>
+    </message>
+    <message>
+        <source>The folder “%1” already exists and is not empty. Choose another name.</source>
+        <translation>フォルダ「%1」は既にあり、空ではありません。別の名前を選んでください。</translation>
+    </message>
+    <message>
+        <source>“%1” already exists.</source>
+        <translation>「%1」は既に存在します。</translation>
+    </message>
+    <message>
+        <source>The free space of the target could not be read.</source>
+        <translation>保存先の空き容量を読み取れませんでした。</translation>
+    </message>
+    <message>
+        <source>There is not enough free space. Free size: %1, required size: %2.</source>
+        <translation>空き容量が足りません。空き容量: %1、必要な容量: %2。</translation>
+    </message>
+    <message>
+        <source>Unknown</source>
+        <translation>不明</translation>
+    </message>
+    <message>
+        <source>Back Up</source>
+        <translation>バックアップ</translation>
+    </message>
+    <message>
+        <source>Execute</source>
+        <translation>実行</translation>
+    </message>
+    <message>
+        <source>Free size:</source>
+        <translation>空き容量:</translation>
+    </message>
+    <message>
+        <source>Required size:</source>
+        <translation>必要な容量:</translation>
+    </message>
+    <message>
+        <source>Choose a name ending in .kml or .kmz.</source>
+        <translation>.kml または .kmz で終わる名前を選んでください。</translation>
+    </message>
+    <message>
+        <source>“%1” is a folder.</source>
+        <translation>「%1」はフォルダです。</translation>
+    </message>
+    <message>
+        <source>Export KML/KMZ</source>
+        <translation>KML/KMZ 書き出し</translation>
+    </message>
+    <message>
+        <source>KML (*.kml)</source>
+        <translation>KML (*.kml)</translation>
+    </message>
+    <message>
+        <source>KMZ (*.kmz)</source>
+        <translation>KMZ (*.kmz)</translation>
+    </message>
+    <message>
+        <source>ROUTE</source>
+        <translation>ルート</translation>
+    </message>
+</context>
+<context>
+    <name>dashcard::MainWindowController</name>
+    <message>
+        <source>Car I/F Info.</source>
+        <translation>車両 I/F 情報</translation>
+    </message>
+    <message>
+        <source>Show or hide the recording lists</source>
+        <translation>録画リストの表示/非表示</translation>
+    </message>
+    <message>
+        <source>Show or hide the rear camera</source>
+        <translation>リアカメラの表示/非表示</translation>
+    </message>
+    <message>
+        <source>Play two cards in step, led by this window</source>
+        <translation>このウインドウを基準に 2 枚のカードを同期再生</translation>
+    </message>
+    <message>
+        <source>&lt;b&gt;Dashcard %1&lt;/b&gt;&lt;br&gt;A viewer for the memory card of a vehicle camera.</source>
+        <translation>&lt;b&gt;Dashcard %1&lt;/b&gt;&lt;br&gt;ドライブレコーダーのメモリーカードのビューア。</translation>
+    </message>
+    <message>
+        <source>Ctrl+H</source>
+        <translation>Ctrl+H</translation>
+    </message>
+    <message>
+        <source>&amp;File</source>
+        <translation>ファイル(&amp;F)</translation>
+    </message>
+    <message>
+        <source>New Window</source>
+        <translation>新規ウインドウ</translation>
+    </message>
+    <message>
+        <source>Open Card…</source>
+        <translation>カードを開く…</translation>
+    </message>
+    <message>
+        <source>Open Recent</source>
+        <translation>最近使ったカードを開く</translation>
+    </message>
+    <message>
+        <source>No Recent</source>
+        <translation>最近使った項目なし</translation>
+    </message>
+    <message>
+        <source>Clear Menu</source>
+        <translation>メニューを消去</translation>
+    </message>
+    <message>
+        <source>Back Up Selected Recordings…</source>
+        <translation>選択した録画をバックアップ…</translation>
+    </message>
+    <message>
+        <source>Ctrl+B</source>
+        <translation>Ctrl+B</translation>
+    </message>
+    <message>
+        <source>Export KML/KMZ…</source>
+        <translation>KML/KMZ 書き出し…</translation>
+    </message>
+    <message>
+        <source>Ctrl+E</source>
+        <translation>Ctrl+E</translation>
+    </message>
+    <message>
+        <source>Protection</source>
+        <translation>プロテクト</translation>
+    </message>
+    <message>
+        <source>Protection Release</source>
+        <translation>プロテクト解除</translation>
+    </message>
+    <message>
+        <source>Close Window</source>
+        <translation>ウインドウを閉じる</translation>
+    </message>
+    <message>
+        <source>&amp;Edit</source>
+        <translation>編集(&amp;E)</translation>
+    </message>
+    <message>
+        <source>Select All</source>
+        <translation>すべてを選択</translation>
+    </message>
+    <message>
+        <source>&amp;View</source>
+        <translation>表示(&amp;V)</translation>
+    </message>
+    <message>
+        <source>Show/Hide Recording Lists</source>
+        <translation>録画リストの表示/非表示</translation>
+    </message>
+    <message>
+        <source>Ctrl+Alt+S</source>
+        <translation>Ctrl+Alt+S</translation>
+    </message>
+    <message>
+        <source>Players Only</source>
+        <translation>プレーヤーのみ</translation>
+    </message>
+    <message>
+        <source>Ctrl+Shift+F</source>
+        <translation>Ctrl+Shift+F</translation>
+    </message>
+    <message>
+        <source>Show/Hide Graph</source>
+        <translation>グラフの表示/非表示</translation>
+    </message>
+    <message>
+        <source>Ctrl+Alt+G</source>
+        <translation>Ctrl+Alt+G</translation>
+    </message>
+    <message>
+        <source>Show/Hide Rear Camera</source>
+        <translation>リアカメラの表示/非表示</translation>
+    </message>
+    <message>
+        <source>Ctrl+Alt+R</source>
+        <translation>Ctrl+Alt+R</translation>
+    </message>
+    <message>
+        <source>Show Playing Recording</source>
+        <translation>再生中の録画を表示</translation>
+    </message>
+    <message>
+        <source>Ctrl+L</source>
+        <translation>Ctrl+L</translation>
+    </message>
+    <message>
+        <source>&amp;Playback</source>
+        <translation>再生(&amp;P)</translation>
+    </message>
+    <message>
+        <source>Play/Pause</source>
+        <translation>再生/一時停止</translation>
+    </message>
+    <message>
+        <source>Back 5 Seconds</source>
+        <translation>5 秒戻る</translation>
+    </message>
+    <message>
+        <source>Forward 5 Seconds</source>
+        <translation>5 秒進む</translation>
+    </message>
+    <message>
+        <source>Previous Recording</source>
+        <translation>前の録画</translation>
+    </message>
+    <message>
+        <source>Next Recording</source>
+        <translation>次の録画</translation>
+    </message>
+    <message>
+        <source>&amp;Window</source>
+        <translation>ウインドウ(&amp;W)</translation>
+    </message>
+    <message>
+        <source>Minimize</source>
+        <translation>しまう</translation>
+    </message>
+    <message>
+        <source>Ctrl+M</source>
+        <translation>Ctrl+M</translation>
+    </message>
+    <message>
+        <source>Synchronization canceled.</source>
+        <translation>同期再生を解除しました。</translation>
+    </message>
+    <message>
+        <source>Select the media to play or synchronize.</source>
+        <translation>再生または同期するメディアを選択してください。</translation>
+    </message>
+    <message>
+        <source>No Volumes</source>
+        <translation>ボリュームなし</translation>
+    </message>
+    <message>
+        <source>Mounted Volumes</source>
+        <translation>接続中のボリューム</translation>
+    </message>
+    <message>
+        <source>Recents</source>
+        <translation>最近使った項目</translation>
+    </message>
+</context>
+<context>
+    <name>dashcard::MediaController</name>
+    <message>
+        <source>An error occurred when writing data</source>
+        <translation>データの書き込み中にエラーが発生しました</translation>
+    </message>
+    <message>
+        <source>KML/KMZ export is complete</source>
+        <translation>KML/KMZ の書き出しが完了しました</translation>
+    </message>
+    <message>
+        <source>An error occurred during backup</source>
+        <translation>バックアップ中にエラーが発生しました</translation>
+    </message>
+    <message>
+        <source>Backup is complete</source>
+        <translation>バックアップが完了しました</translation>
+    </message>
+</context>
+<context>
+    <name>dashcard::MyDocument</name>
+    <message>
+        <source>The folder “%1” does not exist or cannot be read.</source>
+        <translation>フォルダ「%1」が存在しないか、読み取れません。</translation>
+    </message>
+    <message>
+        <source>“%1” is not a camera card: it has no recording folders.</source>
+        <translation>「%1」はカメラのカードではありません（録画フォルダがありません）。</translation>
+    </message>
+</context>
+<context>
+    <name>dashcard::MyDocumentController</name>
+    <message>
+        <source>Open Card</source>
+        <translation>カードを開く</translation>
+    </message>
+    <message>
+        <source>Open</source>
+        <translation>開く</translation>
+    </message>
+    <message>
+        <source>The card “%1” could not be opened.</source>
+        <translation>カード「%1」を開けませんでした。</translation>
+    </message>
+</context>
+<context>
+    <name>dashcard::PathControl</name>
+    <message>
+        <source>Open a card</source>
+        <translation>カードを開く</translation>
+    </message>
+    <message>
+        <source>No card opened</source>
+        <translation>カードが開かれていません</translation>
+    </message>
+    <message>
+        <source>Choose…</source>
+        <translation>選択…</translation>
+    </message>
+</context>
+<context>
+    <name>dashcard::ProgressViewController</name>
+    <message>
+        <source>Progress</source>
+        <translation>進行状況</translation>
+    </message>
+    <message>
+        <source>Cancel</source>
+        <translation>キャンセル</translation>
+    </message>
+    <message>
+        <source>Finish</source>
+        <translation>完了</translation>
+    </message>
+</context>
+<context>
+    <name>dashcard::SDCardLoadProgressViewController</name>
+    <message>
+        <source>Loading file.</source>
+        <translation>ファイルを読み込んでいます。</translation>
+    </message>
+    <message>
+        <source>Please wait.</source>
+        <translation>しばらくお待ちください。</translation>
+    </message>
+</context>
+<context>
+    <name>dashcard::SDCardLoadProgressWindowController</name>
+    <message>
+        <source>Loading</source>
+        <translation>読み込み中</translation>
+    </message>
+</context>
+<context>
+    <name>dashcard::TabViewController</name>
+    <message>
+        <source>Recordings</source>
+        <translation>録画</translation>
+    </message>
+    <message>
+        <source>Events</source>
+        <translation>イベント</translation>
+    </message>
+    <message>
+        <source>Photos</source>
+        <translation>写真</translation>
+    </message>
+</context>
+<context>
+    <name>dashcard::ZoomPlayerViewController</name>
+    <message>
+        <source>Whole picture</source>
+        <translation>全体</translation>
+    </message>
+    <message>
+        <source>Centre</source>
+        <translation>中央</translation>
+    </message>
+    <message>
+        <source>Top left</source>
+        <translation>左上</translation>
+    </message>
+    <message>
+        <source>Top right</source>
+        <translation>右上</translation>
+    </message>
+    <message>
+        <source>Bottom left</source>
+        <translation>左下</translation>
+    </message>
+    <message>
+        <source>Bottom right</source>
+        <translation>右下</translation>
+    </message>
+    <message>
+        <source>Playback speed</source>
+        <translation>再生速度</translation>
+    </message>
+    <message>
+        <source>Mirror</source>
+        <translation>左右反転</translation>
+    </message>
+    <message>
+        <source>Capture</source>
+        <translation>キャプチャ</translation>
+    </message>
+    <message>
+        <source>No picture to capture</source>
+        <translation>キャプチャできる映像がありません</translation>
+    </message>
+    <message>
+        <source>Save Picture</source>
+        <translation>画像を保存</translation>
+    </message>
+</context>
+<context>
+    <name>main</name>
+    <message>
+        <source>Viewer for the memory card of a vehicle camera.</source>
+        <translation>ドライブレコーダーのメモリーカードのビューア。</translation>
+    </message>
+    <message>
+        <source>Card folder to open.</source>
+        <translation>開くカードのフォルダ。</translation>
+    </message>
+</context>
 </TS>

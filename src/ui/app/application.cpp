@@ -85,26 +85,27 @@ QVariantMap Application::registerDefaults() {
   return defaults;
 }
 
-QString Application::installTranslations(const QLocale& locale) {
-  if (translator_) {
-    removeTranslator(translator_);
-    delete translator_;
-    translator_ = nullptr;
+QString Application::loadTranslator(QTranslator& translator, const QLocale& locale) {
+  if (translator.load(locale, QStringLiteral("dashcard"), QStringLiteral("_"), QStringLiteral(":/i18n"))) {
+    return translator.language();
   }
-  if (qtTranslator_) {
-    removeTranslator(qtTranslator_);
-    delete qtTranslator_;
-    qtTranslator_ = nullptr;
+  // The menu keys and the camera's Japanese texts need a translation even in
+  // languages we do not ship: English then.
+  if (translator.load(QStringLiteral(":/i18n/dashcard_en.qm"))) return translator.language();
+  return {};
+}
+
+QString Application::installTranslations(const QLocale& locale) {
+  for (QTranslator** installed : {&translator_, &qtTranslator_}) {
+    if (*installed) {
+      removeTranslator(*installed);
+      delete *installed;
+      *installed = nullptr;
+    }
   }
   auto* translator = new QTranslator(this);
-  QString language;
-  if (translator->load(locale, QStringLiteral("dashcard"), QStringLiteral("_"), QStringLiteral(":/i18n"))) {
-    language = translator->language();
-  } else if (translator->load(QStringLiteral(":/i18n/dashcard_en.qm"))) {
-    // The menu keys and the camera's Japanese texts need a translation even
-    // in languages we do not ship.
-    language = translator->language();
-  } else {
+  const QString language = loadTranslator(*translator, locale);
+  if (language.isEmpty()) {
     delete translator;
     return {};
   }

@@ -31,6 +31,10 @@ class Application : public QApplication {
   // The Fusion style with a dark neutral palette.
   void applyDarkAppearance();
 
+  // Loads into `translator` the shipped translation for `locale`, English
+  // when there is none; returns its language, empty when nothing loaded.
+  static QString loadTranslator(QTranslator& translator, const QLocale& locale);
+
   // A menu title from the "RyndStrings" table.
   static QString ryndString(const char* key);
 
