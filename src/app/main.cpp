@@ -9,6 +9,7 @@
 #include <QDir>
 #include <QTimer>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 
@@ -27,6 +28,15 @@ int main(int argc, char* argv[]) {
   parser.addHelpOption();
   parser.addVersionOption();
   parser.addPositionalArgument(QStringLiteral("CARD"), QCoreApplication::translate("main", "Card folder to open."));
+  const QCommandLineOption screenshot(
+      QStringLiteral("screenshot"),
+      QCoreApplication::translate("main", "Save a picture of the window to FILE after SECONDS (--screenshot-delay), then quit."),
+      QStringLiteral("FILE"));
+  const QCommandLineOption screenshotDelay(QStringLiteral("screenshot-delay"),
+                                           QCoreApplication::translate("main", "Seconds before the screenshot (6)."),
+                                           QStringLiteral("SECONDS"), QStringLiteral("6"));
+  parser.addOption(screenshot);
+  parser.addOption(screenshotDelay);
   parser.process(app);
 
   // Old thumbnails and export left-overs go when the viewer quits.
@@ -40,5 +50,19 @@ int main(int argc, char* argv[]) {
       documents->newDocument();
     }
   });
+  if (parser.isSet(screenshot)) {
+    const QString file = parser.value(screenshot);
+    const int delayMs = std::clamp(parser.value(screenshotDelay).toInt(), 0, 600) * 1000;
+    QTimer::singleShot(delayMs, &app, [documents, file] {
+      int status = 1;
+      for (dashcard::MainWindowController* window : documents->windowControllers()) {
+        if (!window->isVisible()) continue;
+        if (window->grab().save(file)) status = 0;
+        break;
+      }
+      if (status != 0) std::fprintf(stderr, "dashcard: could not save %s\n", qPrintable(file));
+      QCoreApplication::exit(status);
+    });
+  }
   return QApplication::exec();
 }

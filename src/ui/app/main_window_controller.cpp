@@ -472,9 +472,15 @@ void MainWindowController::registerNotifications() {
     auto* view = qobject_cast<QWidget*>(object);
     if (view && view->window() == this) toggleFullScreen();
   });
-  connect(qApp, &QApplication::focusChanged, this, [this](QWidget*, QWidget* now) {
-    if (!now) return;
-    keyWindowDidChange(now->window());
+  // Only changes of the key window count, not focus moves inside one.
+  connect(qApp, &QGuiApplication::focusWindowChanged, this, [this](QWindow* window) {
+    if (!window) return;
+    for (QWidget* top : QApplication::topLevelWidgets()) {
+      if (top->windowHandle() == window) {
+        keyWindowDidChange(top);
+        return;
+      }
+    }
   });
 }
 
@@ -662,14 +668,22 @@ void MainWindowController::updateLoadingPhase(int phase, int percentage) {
   if (loadProgressSheet_) loadProgressSheet_->contentViewController()->updateLoadingPhase(phase, percentage);
 }
 
+void MainWindowController::masterDidClear() {
+  isMasterController_ = false;
+  if (masterButton_) masterButton_->setChecked(false);
+}
+
 bool MainWindowController::hasAttachedSheet() const { return DCFListViewController::windowHasAttachedSheet(this); }
 
 void MainWindowController::closeEvent(QCloseEvent* event) {
   QSettings().setValue(QStringLiteral("MainWindowFrameAutosaveName"), saveGeometry());
   if (PlayerPane* player = primaryPlayer()) player->pause();
+  // Closing any window ends synchronised play in every window.
   MediaControllerManager::sharedInstance()->updateMasterController(nullptr);
-  isMasterController_ = false;
-  if (masterButton_) masterButton_->setChecked(false);
+  for (MainWindowController* window : MyDocumentController::sharedDocumentController()->windowControllers()) {
+    window->masterDidClear();
+  }
+  masterDidClear();
   closeSDLoadProgressDilalog();
   if (MyDocument* document = document_) MyDocumentController::sharedDocumentController()->closeDocument(document);
   QMainWindow::closeEvent(event);

@@ -93,6 +93,8 @@ class MainWindowController : public QMainWindow {
   // Synchronised play: reaction to a change of the key window.
   bool isSyncPlay() const;
   void keyWindowDidChange(QWidget* keyWindow);
+  // The master was cleared (a window closed).
+  void masterDidClear();
   // Rebuilds the path control's pop-up after its fixed items.
   void pathControlWillPopUpMenu(QMenu* menu);
 
