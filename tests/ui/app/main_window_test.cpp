@@ -262,7 +262,12 @@ TEST_F(MainWindowTest, SecondaryPlayerToggleKeepsThePrimaryShown) {
 
 #if DASHCARD_PLAYER_PANES
 TEST_F(MainWindowTest, TwoWindowsUnderAMasterFollowEachOtherByDate) {
-  const auto& card = sharedCard();
+  // The master button is offered for cards without a rear camera.
+  SampleCardOptions options;
+  options.clips = 6;
+  options.rear = false;
+  test::TempCard card(options);
+  ASSERT_TRUE(card.ok()) << card.error().toStdString();
   // The second card is the same card reached by another path.
   QTemporaryDir links;
   const QString second = links.filePath(QStringLiteral("second card"));
@@ -270,6 +275,8 @@ TEST_F(MainWindowTest, TwoWindowsUnderAMasterFollowEachOtherByDate) {
 
   MainWindowController* first = openCard(card.root());
   ASSERT_NE(first, nullptr);
+  EXPECT_FALSE(first->secondaryPlayerIsActive());
+  EXPECT_TRUE(first->masterButton()->isVisibleTo(first));
   std::vector<QString> popovers;
   QObject::connect(first, &MainWindowController::popoverShown, [&](const QString& text) { popovers.push_back(text); });
 
