@@ -38,7 +38,8 @@ namespace {
 
 using test::sharedCard;
 
-constexpr int kWait = 20000;
+// Generous: the machine may be busy; the waits end as soon as the state is reached.
+constexpr int kWait = 60000;
 
 class MainWindowTest : public ::testing::Test {
  protected:
