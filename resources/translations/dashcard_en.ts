@@ -606,5 +606,13 @@
         <source>Card folder to open.</source>
         <translation>Card folder to open.</translation>
     </message>
+    <message>
+        <source>Save a picture of the window to FILE after SECONDS (--screenshot-delay), then quit.</source>
+        <translation>Save a picture of the window to FILE after SECONDS (--screenshot-delay), then quit.</translation>
+    </message>
+    <message>
+        <source>Seconds before the screenshot (6).</source>
+        <translation>Seconds before the screenshot (6).</translation>
+    </message>
 </context>
 </TS>

@@ -606,5 +606,13 @@
         <source>Card folder to open.</source>
         <translation>開くカードのフォルダ。</translation>
     </message>
+    <message>
+        <source>Save a picture of the window to FILE after SECONDS (--screenshot-delay), then quit.</source>
+        <translation>SECONDS 秒後（--screenshot-delay）にウインドウの画像を FILE に保存して終了します。</translation>
+    </message>
+    <message>
+        <source>Seconds before the screenshot (6).</source>
+        <translation>画像を保存するまでの秒数（6）。</translation>
+    </message>
 </context>
 </TS>
