@@ -19,16 +19,9 @@
 #include "ui/export/sd_card_load_progress_view_controller.h"
 #include "ui/export/sd_card_load_progress_window_controller.h"
 
-// The player panes come from the playback subsystem; until it is built the
-// window shows two empty video areas in their place.
-#if __has_include("ui/playback/zoom_player_split_view_controller.h")
 #include "ui/playback/option_popover.h"
 #include "ui/playback/zoom_player_split_view_controller.h"
 #include "ui/playback/zoom_player_view_controller.h"
-#define DASHCARD_PLAYER_PANES 1
-#else
-#define DASHCARD_PLAYER_PANES 0
-#endif
 
 #include <QAction>
 #include <QApplication>
@@ -92,7 +85,6 @@ DCFListViewController* MainWindowController::dcfListVC() const { return tabVC_ ?
 
 EventListViewController* MainWindowController::eventVC() const { return tabVC_ ? tabVC_->eventVC() : nullptr; }
 
-#if DASHCARD_PLAYER_PANES
 ZoomPlayerSplitViewController* MainWindowController::playerSplitVC() const {
   return static_cast<ZoomPlayerSplitViewController*>(playerSplitView_.data());
 }
@@ -108,18 +100,6 @@ bool MainWindowController::isPlayerItemCollapsed(int index) const {
 void MainWindowController::setPlayerItemCollapsed(int index, bool collapsed) {
   if (playerSplitVC()) playerSplitVC()->setItemCollapsed(index, collapsed);
 }
-#else
-ZoomPlayerSplitViewController* MainWindowController::playerSplitVC() const { return nullptr; }
-ZoomPlayerViewController* MainWindowController::playerVC() const { return nullptr; }
-ZoomPlayerViewController* MainWindowController::playerVCSecondary() const { return nullptr; }
-bool MainWindowController::isPlayerItemCollapsed(int index) const {
-  auto* split = qobject_cast<SplitViewController*>(playerSplitView_.data());
-  return split && split->isItemCollapsed(index);
-}
-void MainWindowController::setPlayerItemCollapsed(int index, bool collapsed) {
-  if (auto* split = qobject_cast<SplitViewController*>(playerSplitView_.data())) split->setItemCollapsed(index, collapsed);
-}
-#endif
 
 void MainWindowController::windowDidLoad() {
   buildMenus();
@@ -159,26 +139,11 @@ void MainWindowController::buildPanes() {
   left->setStretchFactor(0, 1);
   left->setCollapsible(0, false);
 
-#if DASHCARD_PLAYER_PANES
   auto* players = new ZoomPlayerSplitViewController(right);
   playerView_ = players->primaryPlayerVC();
   playerViewSecondary_ = players->secondaryPlayerVC();
   if (playerVC()) playerVC()->becomePrimaryPlayer();
   primaryPlayer_ = playerVC();
-#else
-  auto* players = new SplitViewController(Qt::Horizontal, QStringLiteral("ZoomPlayerSplitViewControllerAutosaveName"), right);
-  for (int i = 0; i < 2; ++i) {
-    auto* video = new QWidget(players);
-    video->setAutoFillBackground(true);
-    QPalette black = video->palette();
-    black.setColor(QPalette::Window, Qt::black);
-    video->setPalette(black);
-    video->setMinimumSize(160, 90);
-    players->addWidget(video);
-  }
-  playerView_ = players->widget(0);
-  playerViewSecondary_ = players->widget(1);
-#endif
   playerSplitView_ = players;
   auto* graph = new PlaceholderGraphPane(right);
   graphWidget_ = graph;
@@ -207,16 +172,22 @@ void MainWindowController::buildPanes() {
   mc->setTabVC(tabs);
   mc->setMapVC(map);
   mc->setGraphVC(graph);
-#if DASHCARD_PLAYER_PANES
   mc->setPlayerSplitVC(players);
   mc->setPlayerVC(playerVC());
   mc->setPlayerVCSecondary(playerVCSecondary());
   QList<PlayerPane*> playerPanes;
   for (ZoomPlayerViewController* player : players->playerVCs()) playerPanes.append(player);
   mc->setPlayerVCs(playerPanes);
-#endif
   tabs->dcfListVC()->setMediaController(mc);
   tabs->eventVC()->setMediaController(mc);
+  // The players cannot see the window (ui/playback is below ui/app): hand them
+  // the controller, the window's sync state and the bottom-pane gesture.
+  for (ZoomPlayerViewController* player : players->playerVCs()) {
+    player->setMediaController(mc);
+    player->setIsSyncPlay([self = QPointer<MainWindowController>(this)] { return self && self->isSyncPlay(); });
+    connect(player, &ZoomPlayerViewController::showBottomBarRequested, this, &MainWindowController::showBottomBar);
+    connect(player, &ZoomPlayerViewController::hideBottomBarRequested, this, &MainWindowController::hideBottomBar);
+  }
   // Thumbnails arrive while the background parser walks the card.
   connect(mc, &MediaController::dcfInfoDidParse, this, [this](const std::shared_ptr<DCFInfo>& info) {
     if (tabVC_) {
@@ -528,11 +499,7 @@ void MainWindowController::setupSecondaryPlayerWithSecondaryEnable(bool enable) 
   secondaryPlayerIsActive_ = enable;
   masterButton_->setVisible(!enable);
   toggleSecondaryPlayerButton_->setVisible(enable);
-#if DASHCARD_PLAYER_PANES
   if (playerSplitVC()) playerSplitVC()->setupDividerWithSecondaryPlayerEnable(enable);
-#else
-  setPlayerItemCollapsed(1, !enable);
-#endif
 }
 
 void MainWindowController::toggleSecondaryPlayer() {
@@ -594,11 +561,7 @@ void MainWindowController::keyWindowDidChange(QWidget* keyWindow) {
 }
 
 void MainWindowController::showPopover(QWidget* target, const QString& message) {
-#if DASHCARD_PLAYER_PANES
   if (target) OptionPopover::showPopoverWithTarget(target, message);
-#else
-  (void)target;
-#endif
   emit popoverShown(message);
 }
 

@@ -13,13 +13,8 @@
 #include "ui/catalogue/dcf_info_table_model.h"
 #include "ui/catalogue/dcf_list_view_controller.h"
 #include "ui/catalogue/event_list_view_controller.h"
-#if __has_include("ui/playback/zoom_player_split_view_controller.h")
 #include "ui/playback/zoom_player_split_view_controller.h"
 #include "ui/playback/zoom_player_view_controller.h"
-#define DASHCARD_PLAYER_PANES 1
-#else
-#define DASHCARD_PLAYER_PANES 0
-#endif
 
 #include <QAction>
 #include <QDialog>
@@ -91,7 +86,6 @@ TEST_F(MainWindowTest, OpeningACardFillsBothListsAndPlaysTheFirstNormalRecording
   EXPECT_TRUE(RecentDocuments::recentDocumentPaths().contains(QDir::cleanPath(card.root())));
 
   ASSERT_TRUE(QTest::qWaitFor([&] { return mc->currentDCF() == mc->mediaTreeNormal().first(); }, kWait));
-#if DASHCARD_PLAYER_PANES
   ASSERT_TRUE(QTest::qWaitFor([&] { return window->playerVC()->isPlaying() && window->playerVC()->progress() > 0.0f; }, kWait));
   // The video surface shows the clip: a grabbed frame is not one flat colour.
   QImage frame;
@@ -105,7 +99,6 @@ TEST_F(MainWindowTest, OpeningACardFillsBothListsAndPlaysTheFirstNormalRecording
     }
     return false;
   }, kWait));
-#endif
 }
 
 TEST_F(MainWindowTest, AFolderThatIsNotACardIsRefusedAndNoWindowChanges) {
@@ -261,7 +254,6 @@ TEST_F(MainWindowTest, SecondaryPlayerToggleKeepsThePrimaryShown) {
   EXPECT_FALSE(window->toggleSecondaryPlayerButton()->isVisibleTo(window.get()));
 }
 
-#if DASHCARD_PLAYER_PANES
 TEST_F(MainWindowTest, TwoWindowsUnderAMasterFollowEachOtherByDate) {
   // The master button is offered for cards without a rear camera.
   SampleCardOptions options;
@@ -324,7 +316,6 @@ TEST_F(MainWindowTest, TwoWindowsUnderAMasterFollowEachOtherByDate) {
   ASSERT_FALSE(popovers.empty());
   EXPECT_EQ(popovers.back(), QStringLiteral("Synchronization canceled."));
 }
-#endif
 
 }  // namespace
 }  // namespace dashcard
