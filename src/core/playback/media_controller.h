@@ -202,6 +202,7 @@ class MediaController : public QObject {
   std::shared_ptr<DCFAsyncKMLBuilder> currentKmlBuilder_;
   std::shared_ptr<DCFAsyncBackUp> currentBackUp_;
   // The close action of the export's (false) or the backup's (true) task sheet.
+  void beginTaskSheet(RecordingListPane* parent, bool forBackUp);
   void closeTaskSheet(ProgressSheet* sheet, bool forBackUp);
   ProgressSheet* currentProgressVC_ = nullptr;
   QString thumbnailDirectory_;

@@ -11,21 +11,8 @@ namespace dashcard {
 void MediaController::exportSelectedInfos(const DCFInfoList& infos, const QString& targetFilePath,
                                           RecordingListPane* progressVCParentControll) {
   // The export parses every recording itself; the walk would only compete.
-  if (currentParser_) {
-    currentParser_->setCancelFlag(true);
-  }
-  setCanReloadMedia(false);
+  beginTaskSheet(progressVCParentControll, false);
   QPointer<MediaController> self(this);
-  ProgressSheet* sheet = progressVCParentControll != nullptr ? progressVCParentControll->presentProgressSheet() : nullptr;
-  if (sheet != nullptr) {
-    sheet->setCloseClickBlock([self](ProgressSheet* closed) {
-      if (self) {
-        self->closeTaskSheet(closed, false);
-      }
-    });
-    sheet->setInfoLabelText(QString());
-  }
-  currentProgressVC_ = sheet;
 
   auto builder = DCFAsyncKMLBuilder::create();
   currentKmlBuilder_ = builder;
@@ -56,21 +43,8 @@ void MediaController::exportSelectedInfos(const DCFInfoList& infos, const QStrin
 
 void MediaController::backUpSelectedInfos(const QList<BackUpItem>& items, const QString& targetRootDirPath,
                                           RecordingListPane* progressVCParentControll) {
-  if (currentParser_) {
-    currentParser_->setCancelFlag(true);
-  }
-  setCanReloadMedia(false);
+  beginTaskSheet(progressVCParentControll, true);
   QPointer<MediaController> self(this);
-  ProgressSheet* sheet = progressVCParentControll != nullptr ? progressVCParentControll->presentProgressSheet() : nullptr;
-  if (sheet != nullptr) {
-    sheet->setCloseClickBlock([self](ProgressSheet* closed) {
-      if (self) {
-        self->closeTaskSheet(closed, true);
-      }
-    });
-    sheet->setInfoLabelText(QString());
-  }
-  currentProgressVC_ = sheet;
 
   auto backUp = DCFAsyncBackUp::create();
   currentBackUp_ = backUp;
@@ -105,6 +79,25 @@ void MediaController::backUpSelectedInfos(const QList<BackUpItem>& items, const 
 
 QString MediaController::backUpTargetProblem(const QString& targetRootDirPath) {
   return DCFAsyncBackUp::targetProblem(targetRootDirPath);
+}
+
+void MediaController::beginTaskSheet(RecordingListPane* parent, bool forBackUp) {
+  // A long task owns the card until its sheet closes: no walk, no reload.
+  if (currentParser_) {
+    currentParser_->setCancelFlag(true);
+  }
+  setCanReloadMedia(false);
+  QPointer<MediaController> self(this);
+  ProgressSheet* sheet = parent != nullptr ? parent->presentProgressSheet() : nullptr;
+  if (sheet != nullptr) {
+    sheet->setCloseClickBlock([self, forBackUp](ProgressSheet* closed) {
+      if (self) {
+        self->closeTaskSheet(closed, forBackUp);
+      }
+    });
+    sheet->setInfoLabelText(QString());
+  }
+  currentProgressVC_ = sheet;
 }
 
 void MediaController::closeTaskSheet(ProgressSheet* sheet, bool forBackUp) {
