@@ -74,6 +74,10 @@ MainWindowController::MainWindowController(QWidget* parent)
 }
 
 MainWindowController::~MainWindowController() {
+  // The panes are destroyed after this object's own part is gone, and they
+  // post notifications and signals as they go: stop listening first.
+  QObject::disconnect(&NotificationCenter::defaultCenter(), nullptr, this, nullptr);
+  for (QObject* child : findChildren<QObject*>()) QObject::disconnect(child, nullptr, this, nullptr);
   if (mediaController_) mediaController_->dispose();
 }
 
