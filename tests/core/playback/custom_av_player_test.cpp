@@ -16,18 +16,8 @@ namespace {
 using test::sharedCard;
 using test::waitUntil;
 
-CustomAVPlayer::Options headless() {
-  CustomAVPlayer::Options options;
-  options.audioOutput = QStringLiteral("null");
-  options.hwdec = QStringLiteral("no");
-  return options;
-}
-
-QString clipPath(int index, bool rear = false) {
-  const auto& card = sharedCard();
-  const auto& clip = card.clips().at(index);
-  return card.path(rear ? clip.rearPath : clip.frontPath);
-}
+using test::headless;
+using test::clipPath;
 
 struct Recorder {
   explicit Recorder(CustomAVPlayer& player) {

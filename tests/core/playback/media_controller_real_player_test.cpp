@@ -14,13 +14,7 @@ namespace {
 
 using test::waitUntil;
 
-CustomAVPlayer::Options headless() {
-  CustomAVPlayer::Options options;
-  options.audioOutput = QStringLiteral("null");
-  options.hwdec = QStringLiteral("no");
-  return options;
-}
-
+using test::headless;
 // The normal recordings of the shared card copied into a folder of their
 // own, so a test may spoil one.
 class RealWindow {

@@ -1,5 +1,8 @@
 #pragma once
 
+#include "core/playback/custom_av_player.h"
+#include "support/temp_card.h"
+
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QProcess>
@@ -10,6 +13,21 @@
 #include <functional>
 
 namespace dashcard::test {
+
+// Players for tests: no sound device, no hardware decoding.
+inline CustomAVPlayer::Options headless() {
+  CustomAVPlayer::Options options;
+  options.audioOutput = QStringLiteral("null");
+  options.hwdec = QStringLiteral("no");
+  return options;
+}
+
+// A front (or rear) video of the shared sample card.
+inline QString clipPath(int index, bool rear = false) {
+  const auto& card = sharedCard();
+  const auto& clip = card.clips().at(index);
+  return card.path(rear ? clip.rearPath : clip.frontPath);
+}
 
 // Runs the event loop until `done` holds or `timeoutMs` passed. Real players
 // deliver their events through the event loop, so tests wait with this.

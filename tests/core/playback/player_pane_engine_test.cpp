@@ -17,18 +17,8 @@ namespace {
 using test::sharedCard;
 using test::waitUntil;
 
-CustomAVPlayer::Options headless() {
-  CustomAVPlayer::Options options;
-  options.audioOutput = QStringLiteral("null");
-  options.hwdec = QStringLiteral("no");
-  return options;
-}
-
-QString clipPath(int index, bool rear = false) {
-  const auto& card = sharedCard();
-  const auto& clip = card.clips().at(index);
-  return card.path(rear ? clip.rearPath : clip.frontPath);
-}
+using test::headless;
+using test::clipPath;
 
 TEST(PlayerPaneEngineRateTest, CyclesUpToTheCeilingAndBackToHalf) {
   const float outside[] = {0.5F, 1.0F, 2.0F, 4.0F, 8.0F, 16.0F, 0.5F};

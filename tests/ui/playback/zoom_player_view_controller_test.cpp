@@ -18,17 +18,8 @@ namespace {
 
 using test::waitUntil;
 
-CustomAVPlayer::Options headless() {
-  CustomAVPlayer::Options options;
-  options.audioOutput = QStringLiteral("null");
-  options.hwdec = QStringLiteral("no");
-  return options;
-}
-
-QString clipPath(int index) {
-  const auto& card = test::sharedCard();
-  return card.path(card.clips().at(index).frontPath);
-}
+using test::headless;
+using test::clipPath;
 
 struct Pane {
   Pane() : view(headless()) {
