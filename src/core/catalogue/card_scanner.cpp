@@ -1,6 +1,7 @@
 #include "core/catalogue/card_scanner.h"
 
 #include "core/common/const_class.h"
+#include "core/common/parallel_chunks.h"
 #include "core/common/path_existence_cache.h"
 #include "core/common/path_text.h"
 
@@ -55,8 +56,9 @@ bool hasExtension(const char* name, size_t length, const std::vector<QByteArray>
 
 class Walker {
  public:
-  Walker(const std::vector<QByteArray>& extensions, const std::atomic<bool>* cancel)
-      : extensions_(extensions), cancel_(cancel) {}
+  Walker(const QString& rootPath, const std::vector<QByteArray>& extensions, const std::atomic<bool>* cancel,
+         PathExistenceCache* listings)
+      : rootPath_(rootPath), extensions_(extensions), cancel_(cancel), listings_(listings) {}
 
   void walk(int fd, const QString& prefix, int depth) {
     struct stat self {};
@@ -75,6 +77,7 @@ class Walker {
       return;
     }
     const int dirFd = ::dirfd(dir.get());
+    QStringList names;
     while (dirent* entry = ::readdir(dir.get())) {
       if (cancel_ != nullptr && cancel_->load(std::memory_order_relaxed)) {
         return;
@@ -84,6 +87,10 @@ class Walker {
         continue;
       }
       const size_t length = std::strlen(name);
+      const QString decoded = QFile::decodeName(QByteArray::fromRawData(name, static_cast<qsizetype>(length)));
+      if (listings_ != nullptr) {
+        names.append(decoded);
+      }
       unsigned char type = entry->d_type;
       if (type == DT_UNKNOWN || type == DT_LNK) {
         struct stat info {};
@@ -100,21 +107,27 @@ class Walker {
         if (child < 0) {
           continue;  // unreadable folders are left out
         }
-        walk(child, prefix + QFile::decodeName(QByteArray::fromRawData(name, static_cast<qsizetype>(length))) + u'/',
-             depth + 1);
+        walk(child, prefix + decoded + u'/', depth + 1);
         continue;
       }
       if (hasExtension(name, length, extensions_)) {
-        files.append(prefix + QFile::decodeName(QByteArray::fromRawData(name, static_cast<qsizetype>(length))));
+        files.append(prefix + decoded);
       }
+    }
+    if (listings_ != nullptr) {
+      // Spelled the way the companion-file lookups spell a file's folder.
+      listings_->addListing(
+          path_text::deletingLastPathComponent(path_text::appendingPathComponent(rootPath_, prefix + u'x')), names);
     }
   }
 
   QStringList files;
 
  private:
+  const QString& rootPath_;
   const std::vector<QByteArray>& extensions_;
   const std::atomic<bool>* cancel_;
+  PathExistenceCache* listings_;
   QSet<FileId> visited_;
 };
 
@@ -175,7 +188,7 @@ bool CardScanner::mediaIsTX900(const QString& path) {
 }
 
 QStringList CardScanner::recursiveFilesAtRootPath(const QString& rootPath, const QStringList& extensions,
-                                                  const std::atomic<bool>* cancel) {
+                                                  const std::atomic<bool>* cancel, PathExistenceCache* listings) {
   std::vector<QByteArray> encoded;
   encoded.reserve(static_cast<size_t>(extensions.size()));
   for (const QString& extension : extensions) {
@@ -185,7 +198,7 @@ QStringList CardScanner::recursiveFilesAtRootPath(const QString& rootPath, const
   if (fd < 0) {
     return {};
   }
-  Walker walker(encoded, cancel);
+  Walker walker(rootPath, encoded, cancel, listings);
   walker.walk(fd, QString(), 0);
   return std::move(walker.files);
 }
@@ -202,7 +215,10 @@ CardScanner::PreparedFiles CardScanner::prepareLoadFilesAtRootPath(const QString
   PreparedFiles prepared;
   // The extension filter runs inside the listing, so only candidates are
   // ever turned into text.
-  QStringList movies = recursiveFilesAtRootPath(rootPath, ConstClass::REG_RYND_FILE_VIDE_EXTENIONS, cancel_);
+  // The folder listings of the walk answer the companion-file lookups later.
+  listings_ = std::make_shared<PathExistenceCache>();
+  QStringList movies =
+      recursiveFilesAtRootPath(rootPath, ConstClass::REG_RYND_FILE_VIDE_EXTENIONS, cancel_, listings_.get());
   prepared.total = static_cast<std::uint64_t>(movies.size());
   if (!movies.isEmpty()) {
     prepared.movieFiles = std::move(movies);
@@ -219,7 +235,8 @@ PictureInfoList CardScanner::loadPicturesAtRootPath(const QString& rootPath, con
   if (!files) {
     return pictures;
   }
-  PathExistenceCache existence;
+  const std::shared_ptr<PathExistenceCache> listings = listingsForScan();
+  PathExistenceCache::Scope scope(listings.get());
   const auto total = static_cast<std::uint64_t>(files->size());
   std::uint64_t processed = 0;
   for (const QString& relative : *files) {
@@ -259,35 +276,48 @@ DCFInfoList CardScanner::loadMovieAtRootPath(const QString& rootPath, const std:
   if (total == 0) {
     total = static_cast<std::uint64_t>(files->size()) + alreadyProcessed;
   }
+  // The recordings are built on every core, name rules included: each
+  // costs a few file-system calls and two pattern matches, and on a card of
+  // ten thousand clips those dominate the scan. Slots keep the list order.
   struct Taken {
     QString name;
     DCFInfoPtr info;
   };
-  // Companion files are looked up in folder listings, not one stat each.
-  PathExistenceCache existence;
-  std::vector<Taken> taken;
-  taken.reserve(static_cast<size_t>(files->size()));
-  std::uint64_t processed = 0;
-  for (const QString& relative : *files) {
-    if (cancelled()) {
-      break;
-    }
-    // The folder test is the cheaper one and rejects most paths.
-    const QString folder = path_text::deletingLastPathComponent(relative);
-    if (ConstClass::fullMatchResultWithTarget(folder, foldernameRegexPattern)) {
-      QString name = path_text::lastPathComponent(relative);
-      if (ConstClass::fullMatchResultWithTarget(name, videoFilenameRegexPattern)) {
-        taken.push_back({std::move(name), std::make_shared<DCFInfo>(rootPath, relative)});
-      }
-    }
-    ++processed;
-    if (progress) {
-      progress(processed + alreadyProcessed, total, false);
-    }
+  const auto candidateCount = static_cast<size_t>(files->size());
+  std::vector<Taken> taken(candidateCount);
+
+  // Companion files are looked up in folder listings, not one stat each;
+  // the listings are shared by the helpers.
+  const std::shared_ptr<PathExistenceCache> listings = listingsForScan();
+  forEachInParallel(
+      candidateCount, 64,
+      [&](size_t i) {
+        // Whichever thread runs this index asks the shared listings.
+        PathExistenceCache::Scope scope(listings.get());
+        const QString& relative = files->at(static_cast<qsizetype>(i));
+        // The folder test is the cheaper one and rejects most paths.
+        if (!ConstClass::fullMatchResultWithTarget(path_text::deletingLastPathComponent(relative),
+                                                   foldernameRegexPattern)) {
+          return;
+        }
+        QString name = path_text::lastPathComponent(relative);
+        if (ConstClass::fullMatchResultWithTarget(name, videoFilenameRegexPattern)) {
+          taken[i] = {std::move(name), std::make_shared<DCFInfo>(rootPath, relative)};
+        }
+      },
+      [this] { return cancelled(); },
+      [&](size_t done) {
+        if (progress) {
+          progress(static_cast<std::uint64_t>(done) + alreadyProcessed, total, false);
+        }
+      });
+  if (cancelled()) {
+    return recordings;
   }
   if (progress) {
-    progress(processed + alreadyProcessed, total, true);
+    progress(static_cast<std::uint64_t>(candidateCount) + alreadyProcessed, total, true);
   }
+  std::erase_if(taken, [](const Taken& item) { return item.info == nullptr; });
   std::stable_sort(taken.begin(), taken.end(), [](const Taken& a, const Taken& b) { return a.name < b.name; });
   recordings.reserve(static_cast<qsizetype>(taken.size()));
   for (Taken& item : taken) {
@@ -341,6 +371,13 @@ CardScanner::Result CardScanner::scan(const QString& rootPath, const Progress& p
                           ConstClass::REG_RYND_FILE_VIDEO, progress, pictureCount, prepared.total);
   attachPictures(result.recordings, result.pictures);
   return result;
+}
+
+std::shared_ptr<PathExistenceCache> CardScanner::listingsForScan() const {
+  if (!listings_) {
+    listings_ = std::make_shared<PathExistenceCache>();
+  }
+  return listings_;
 }
 
 }  // namespace dashcard

@@ -2,6 +2,7 @@
 
 #include "core/catalogue/dcf_info.h"
 #include "core/catalogue/picture_info.h"
+#include "core/common/path_existence_cache.h"
 
 #include <QString>
 #include <QStringList>
@@ -9,6 +10,7 @@
 #include <atomic>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <optional>
 
 namespace dashcard {
@@ -53,8 +55,10 @@ class CardScanner {
   // extension is one of `extensions` (all of them when empty). Symbolic
   // links to folders are followed once each, so a link loop ends;
   // unreadable folders are skipped.
+  // Every folder's whole listing goes into `listings` when given.
   static QStringList recursiveFilesAtRootPath(const QString& rootPath, const QStringList& extensions,
-                                              const std::atomic<bool>* cancel = nullptr);
+                                              const std::atomic<bool>* cancel = nullptr,
+                                              PathExistenceCache* listings = nullptr);
 
   // The predicate text of the candidate filter, one term per extension.
   static QString createFileFilterFormat(const QStringList& extensions);
@@ -80,10 +84,16 @@ class CardScanner {
   Result scan(const QString& rootPath, const Progress& progress = {}) const;
 
   void setCancelFlag(const std::atomic<bool>* cancel) { cancel_ = cancel; }
+  // The folder listings of the last scan (null before one), for further
+  // existence questions about the same card.
+  std::shared_ptr<PathExistenceCache> listings() const { return listings_; }
 
  private:
+  // The listings of this scan: made by the walk, else on first use.
+  std::shared_ptr<PathExistenceCache> listingsForScan() const;
   bool cancelled() const { return cancel_ != nullptr && cancel_->load(std::memory_order_relaxed); }
   const std::atomic<bool>* cancel_ = nullptr;
+  mutable std::shared_ptr<PathExistenceCache> listings_;
 };
 
 }  // namespace dashcard

@@ -53,8 +53,7 @@ icu::DateFormat* mediumFormatter() {
 
 }  // namespace
 
-DCFInfo::DCFInfo(const QString& rootPath, const QString& deltaPath)
-    : rootPath_(rootPath), deltaPath_(deltaPath) {
+DCFInfo::DCFInfo(const QString& rootPath, const QString& deltaPath) : rootPath_(rootPath), deltaPath_(deltaPath) {
   // The full path is made on demand: a card holds thousands of recordings.
   const QString fullPath = path_text::appendingPathComponent(rootPath, deltaPath);
   secondaryFilePath_ = ConstClass::secondaryFilePathWithFilePath(fullPath);
@@ -62,9 +61,9 @@ DCFInfo::DCFInfo(const QString& rootPath, const QString& deltaPath)
   nmea_ = std::make_shared<NMEAData>(infoFilePath_);
   folderName_ = path_text::lastPathComponent(path_text::deletingLastPathComponent(fullPath));
   // The usual folder names share one text.
-  for (const QString* known : {&ConstClass::REG_TX900_FOLDER_NORMAL, &ConstClass::REG_TX900_FOLDER_EVENT,
-                               &ConstClass::REG_TX900_FOLDER_MANUAL, &ConstClass::REG_TX900_FOLDER_PARKING,
-                               &ConstClass::REG_TX900_FOLDER_PICTURE}) {
+  for (const QString* known :
+       {&ConstClass::REG_TX900_FOLDER_NORMAL, &ConstClass::REG_TX900_FOLDER_EVENT, &ConstClass::REG_TX900_FOLDER_MANUAL,
+        &ConstClass::REG_TX900_FOLDER_PARKING, &ConstClass::REG_TX900_FOLDER_PICTURE}) {
     if (folderName_ == *known) {
       folderName_ = *known;
       break;
@@ -73,10 +72,11 @@ DCFInfo::DCFInfo(const QString& rootPath, const QString& deltaPath)
 
   // One stat gives both the date and the size of the video.
   struct stat info {};
-  const bool readable = ::stat(QFile::encodeName(fullPath).constData(), &info) == 0;
-  fileDate_ = readable ? QDateTime::fromMSecsSinceEpoch(static_cast<qint64>(info.st_mtim.tv_sec) * 1000 +
-                                                            info.st_mtim.tv_nsec / 1000000,
-                                                        Qt::UTC)
+  PathExistenceCache* const listings = PathExistenceCache::current();
+  const bool readable = listings != nullptr ? listings->stat(fullPath, &info)
+                                            : ::stat(QFile::encodeName(fullPath).constData(), &info) == 0;
+  fileDate_ = readable ? QDateTime::fromMSecsSinceEpoch(
+                             static_cast<qint64>(info.st_mtim.tv_sec) * 1000 + info.st_mtim.tv_nsec / 1000000, Qt::UTC)
                        : QDateTime::currentDateTimeUtc();
   startDate_ = startDateWithFilePath(fullPath);
 
@@ -89,11 +89,17 @@ DCFInfo::DCFInfo(const QString& rootPath, const QString& deltaPath)
 
   fileSize_ = (readable && S_ISREG(info.st_mode) ? static_cast<std::uint64_t>(info.st_size) : 0) +
               fileSizeAtPath(infoFilePath_) + fileSizeAtPath(secondaryFilePath_);
-
-  dcfDateString_ = displayDateString(startDate_);
 }
 
-QString DCFInfo::dcfName() const { return dcfDateString_ + u'\n' + eventLabelForFolderName(folderName_); }
+QString DCFInfo::dcfDateString() const {
+  std::lock_guard lock(mutex_);
+  if (dcfDateString_.isEmpty()) {
+    dcfDateString_ = displayDateString(startDate_);
+  }
+  return dcfDateString_;
+}
+
+QString DCFInfo::dcfName() const { return dcfDateString() + u'\n' + eventLabelForFolderName(folderName_); }
 
 DCFInfo::~DCFInfo() = default;
 
@@ -306,11 +312,15 @@ QDateTime DCFInfo::modificationDate(const QString& path, bool* ok) {
 }
 
 std::uint64_t DCFInfo::fileSizeAtPath(const QString& path) {
-  if (PathExistenceCache* cache = PathExistenceCache::current(); cache != nullptr && !cache->exists(path)) {
+  struct stat info {};
+  if (PathExistenceCache* cache = PathExistenceCache::current()) {
+    if (!cache->stat(path, &info)) {
+      return 0;
+    }
+  } else if (path.isEmpty() || ::stat(QFile::encodeName(path).constData(), &info) != 0) {
     return 0;
   }
-  struct stat info {};
-  if (path.isEmpty() || ::stat(QFile::encodeName(path).constData(), &info) != 0 || !S_ISREG(info.st_mode)) {
+  if (!S_ISREG(info.st_mode)) {
     return 0;
   }
   return static_cast<std::uint64_t>(info.st_size);

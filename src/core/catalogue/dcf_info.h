@@ -46,7 +46,9 @@ class DCFInfo {
   const QString& tripID() const { return tripID_; }
   // The date text, a line feed and the event label (made on each call).
   QString dcfName() const;
-  const QString& dcfDateString() const { return dcfDateString_; }
+  // The start date for display, made on first use: formatting ten
+  // thousand dates would hold up the scan.
+  QString dcfDateString() const;
   QString thumbnailPath() const;
   void setThumbnailPath(const QString& path);
   std::int64_t dcfFileNumber() const { return dcfFileNumber_; }
@@ -105,7 +107,7 @@ class DCFInfo {
   std::shared_ptr<NMEAData> nmea_;
   double duration_ = 0.0;
   QString tripID_;
-  QString dcfDateString_;
+  mutable QString dcfDateString_;
   QString thumbnailPath_;
   std::int64_t dcfFileNumber_ = 10000;
   std::int64_t dcfFolderNumber_ = 1000;

@@ -167,16 +167,32 @@ QString ConstClass::existingPathWithExtensionCaseVariants(const QString& path) {
   if (extension.isEmpty()) {
     return pathExists(path) ? path : QString();
   }
-  const QString stem = path_text::deletingPathExtension(path) + u'.';
-  const QString upper = stem + extension.toUpper();
-  if (pathExists(upper)) {
-    return upper;
+  if (path.endsWith(u'/')) {
+    const QString stem = path_text::deletingPathExtension(path) + u'.';
+    const QString upper = stem + extension.toUpper();
+    if (pathExists(upper)) {
+      return upper;
+    }
+    const QString lower = stem + extension.toLower();
+    return lower != upper && pathExists(lower) ? lower : QString();
   }
-  const QString lower = stem + extension.toLower();
-  if (lower != upper && pathExists(lower)) {
-    return lower;
+  // The extension is the tail of the path: its case is changed in place,
+  // one copy for both variants (the scan asks this for every recording).
+  QString candidate = path;
+  QChar* const tail = candidate.data() + (candidate.size() - extension.size());
+  bool changed = false;
+  for (qsizetype i = 0; i < extension.size(); ++i) {
+    tail[i] = extension[i].toUpper();
   }
-  return {};
+  if (pathExists(candidate)) {
+    return candidate;
+  }
+  for (qsizetype i = 0; i < extension.size(); ++i) {
+    const QChar lower = extension[i].toLower();
+    changed = changed || lower != tail[i];
+    tail[i] = lower;
+  }
+  return changed && pathExists(candidate) ? candidate : QString();
 }
 
 QString ConstClass::secondaryFilePathWithFilePath(const QString& filePath) {
@@ -221,7 +237,9 @@ QString ConstClass::nmeaTreeCandidate(const QString& directory, const QString& f
     }
     root = directory.left(at) + directory.mid(at + folder.size());
   }
-  return path_text::appendingPathComponent(path_text::appendingPathComponent(path_text::appendingPathComponent(root, REG_RYND_FOLDER_NMEA), folder), nmeaName);
+  return path_text::appendingPathComponent(
+      path_text::appendingPathComponent(path_text::appendingPathComponent(root, REG_RYND_FOLDER_NMEA), folder),
+      nmeaName);
 }
 
 QString ConstClass::infoFilePathWithFilePath(const QString& filePath, bool* foundInAlternatePlace) {
@@ -229,7 +247,19 @@ QString ConstClass::infoFilePathWithFilePath(const QString& filePath, bool* foun
     *foundInAlternatePlace = false;
   }
   const QString directory = path_text::deletingLastPathComponent(filePath);
-  const QString folder = path_text::lastPathComponent(directory);
+  // The alternate folders depend on the folder alone, and a scan asks for
+  // thousands of files of the same few folders in a row.
+  struct AlternateFolders {
+    QString directory;
+    QString folder;
+    QString cedFolder;
+  };
+  thread_local AlternateFolders last;
+  if (last.directory != directory || last.directory.isNull()) {
+    last.directory = directory;
+    last.folder = path_text::lastPathComponent(directory);
+    last.cedFolder = resolvedPath(directory, CED_RELATIVE_FOLDER);
+  }
   const QString nmeaName = nmeaFileNameWithFilePath(filePath);
   const QString cedName = cedFileNameWithFilePath(filePath);
 
@@ -242,8 +272,8 @@ QString ConstClass::infoFilePathWithFilePath(const QString& filePath, bool* foun
   if (!found.isEmpty()) {
     return found;
   }
-  for (const QString& candidate :
-       {nmeaTreeCandidate(directory, folder, nmeaName), path_text::appendingPathComponent(resolvedPath(directory, CED_RELATIVE_FOLDER), cedName)}) {
+  for (const QString& candidate : {nmeaTreeCandidate(directory, last.folder, nmeaName),
+                                   path_text::appendingPathComponent(last.cedFolder, cedName)}) {
     found = existingPathWithExtensionCaseVariants(candidate);
     if (!found.isEmpty()) {
       if (foundInAlternatePlace != nullptr) {

@@ -1,0 +1,18 @@
+#pragma once
+
+#include <cstddef>
+#include <functional>
+
+namespace dashcard {
+
+// Runs `body(i)` for every i in [0, count) on the calling thread and on up
+// to three helper threads (one fewer than the cores), handing out chunks of
+// `chunk` indices in order. `cancelled` is asked between chunks. After each
+// of its own chunks the calling thread calls `progress(done)` with the
+// number of indices finished by all threads, so reports come from one
+// thread only. Returns when every thread is done.
+void forEachInParallel(std::size_t count, std::size_t chunk, const std::function<void(std::size_t)>& body,
+                       const std::function<bool()>& cancelled = {},
+                       const std::function<void(std::size_t)>& progress = {});
+
+}  // namespace dashcard
