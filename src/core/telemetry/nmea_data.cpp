@@ -5,15 +5,24 @@
 #include "core/telemetry/telemetry_store.h"
 
 namespace dashcard {
+namespace {
+
+// Every unparsed object shares one empty store: a card holds thousands. The
+// writers copy a store that anyone else holds, so it is never changed.
+const std::shared_ptr<const TelemetryStore>& emptyStore() {
+  static const std::shared_ptr<const TelemetryStore> store = std::make_shared<const TelemetryStore>();
+  return store;
+}
+
+}  // namespace
 
 NMEAData::NMEAData(const QString& filePath)
     : filePath_(filePath),
       lastValidSpeedLocation_(CustomLocation::placeholder()),
       lastValidHeadingLocation_(CustomLocation::placeholder()),
-      store_(std::make_shared<TelemetryStore>()) {}
+      store_(emptyStore()) {}
 
 NMEAData::~NMEAData() = default;
-
 
 QString NMEAData::filePath() const {
   std::lock_guard lock(mutex_);
