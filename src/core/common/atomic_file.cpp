@@ -22,57 +22,99 @@ bool fail(QString* errorText, const QString& what, int error) {
 
 }  // namespace
 
-bool writeFileAtomically(const QString& path, const QByteArray& data, QString* errorText, bool syncToDisk) {
-  const QFileInfo target(path);
-  const QByteArray targetPath = QFile::encodeName(target.absoluteFilePath());
-  QByteArray tempPath;
-  int fd = -1;
-  for (int attempt = 0; attempt < 16 && fd < 0; ++attempt) {
-    tempPath = QFile::encodeName(target.absolutePath() + QStringLiteral("/.") + target.fileName() +
-                                 QStringLiteral(".%1.tmp").arg(QRandomGenerator::global()->generate(), 8, 16,
-                                                               QLatin1Char('0')));
-    fd = ::open(tempPath.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-    if (fd < 0 && errno != EEXIST) {
+AtomicFileWriter::AtomicFileWriter(const QString& path, bool syncToDisk) : path_(path), syncToDisk_(syncToDisk) {}
+
+AtomicFileWriter::~AtomicFileWriter() { discard(); }
+
+bool AtomicFileWriter::open(QString* errorText) {
+  discard();
+  const QFileInfo target(path_);
+  targetPath_ = QFile::encodeName(target.absoluteFilePath());
+  for (int attempt = 0; attempt < 16 && fd_ < 0; ++attempt) {
+    tempPath_ = QFile::encodeName(
+        target.absolutePath() + QStringLiteral("/.") + target.fileName() +
+        QStringLiteral(".%1.tmp").arg(QRandomGenerator::global()->generate(), 8, 16, QLatin1Char('0')));
+    fd_ = ::open(tempPath_.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    if (fd_ < 0 && errno != EEXIST) {
       break;
     }
   }
-  if (fd < 0) {
-    return fail(errorText, QStringLiteral("Cannot create a file in %1").arg(target.absolutePath()), errno);
+  if (fd_ < 0) {
+    const int error = errno;
+    tempPath_.clear();
+    return fail(errorText, QStringLiteral("Cannot create a file in %1").arg(target.absolutePath()), error);
   }
+  error_ = 0;
   // Keep the permissions of the file being replaced.
   struct stat old {};
-  if (::stat(targetPath.constData(), &old) == 0) {
-    ::fchmod(fd, old.st_mode & 07777);
+  if (::stat(targetPath_.constData(), &old) == 0) {
+    ::fchmod(fd_, old.st_mode & 07777);
   }
-  const char* cursor = data.constData();
-  qsizetype left = data.size();
-  int error = 0;
-  while (left > 0) {
-    const ssize_t written = ::write(fd, cursor, static_cast<size_t>(left));
+  return true;
+}
+
+bool AtomicFileWriter::write(const char* data, qsizetype size) {
+  if (fd_ < 0) {
+    error_ = error_ != 0 ? error_ : EBADF;
+    return false;
+  }
+  while (size > 0 && error_ == 0) {
+    const ssize_t written = ::write(fd_, data, static_cast<size_t>(size));
     if (written < 0) {
-      if (errno == EINTR) {
-        continue;
+      if (errno != EINTR) {
+        error_ = errno;
       }
-      error = errno;
-      break;
+      continue;
     }
-    cursor += written;
-    left -= written;
+    data += written;
+    size -= written;
   }
-  if (error == 0 && syncToDisk && ::fsync(fd) != 0) {
+  return error_ == 0;
+}
+
+bool AtomicFileWriter::commit(QString* errorText) {
+  if (fd_ < 0) {
+    return fail(errorText, QStringLiteral("Cannot write %1").arg(QFileInfo(path_).absoluteFilePath()),
+                error_ != 0 ? error_ : EBADF);
+  }
+  int error = error_;
+  if (error == 0 && syncToDisk_ && ::fsync(fd_) != 0) {
     error = errno;
   }
-  if (::close(fd) != 0 && error == 0) {
+  if (::close(fd_) != 0 && error == 0) {
     error = errno;
   }
-  if (error == 0 && ::rename(tempPath.constData(), targetPath.constData()) != 0) {
+  fd_ = -1;
+  if (error == 0 && ::rename(tempPath_.constData(), targetPath_.constData()) != 0) {
     error = errno;
   }
   if (error != 0) {
-    ::unlink(tempPath.constData());
-    return fail(errorText, QStringLiteral("Cannot write %1").arg(target.absoluteFilePath()), error);
+    ::unlink(tempPath_.constData());
+    tempPath_.clear();
+    return fail(errorText, QStringLiteral("Cannot write %1").arg(QFileInfo(path_).absoluteFilePath()), error);
   }
+  tempPath_.clear();
   return true;
+}
+
+void AtomicFileWriter::discard() {
+  if (fd_ >= 0) {
+    ::close(fd_);
+    fd_ = -1;
+  }
+  if (!tempPath_.isEmpty()) {
+    ::unlink(tempPath_.constData());
+    tempPath_.clear();
+  }
+}
+
+bool writeFileAtomically(const QString& path, const QByteArray& data, QString* errorText, bool syncToDisk) {
+  AtomicFileWriter writer(path, syncToDisk);
+  if (!writer.open(errorText)) {
+    return false;
+  }
+  writer.write(data.constData(), data.size());
+  return writer.commit(errorText);
 }
 
 }  // namespace dashcard

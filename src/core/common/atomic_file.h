@@ -15,4 +15,30 @@ namespace dashcard {
 bool writeFileAtomically(const QString& path, const QByteArray& data, QString* errorText = nullptr,
                          bool syncToDisk = true);
 
+// The same in steps, for contents made piece by piece: `open` creates the
+// temporary file, `write` appends (a failure sticks and is reported by
+// `commit`), `commit` renames it over the target. A writer destroyed or
+// discarded before `commit` leaves the target untouched and removes the
+// temporary file. Any thread, one at a time.
+class AtomicFileWriter {
+ public:
+  explicit AtomicFileWriter(const QString& path, bool syncToDisk = true);
+  ~AtomicFileWriter();
+  AtomicFileWriter(const AtomicFileWriter&) = delete;
+  AtomicFileWriter& operator=(const AtomicFileWriter&) = delete;
+
+  bool open(QString* errorText = nullptr);
+  bool write(const char* data, qsizetype size);
+  bool commit(QString* errorText = nullptr);
+  void discard();
+
+ private:
+  QString path_;
+  bool syncToDisk_;
+  QByteArray targetPath_;
+  QByteArray tempPath_;
+  int fd_ = -1;
+  int error_ = 0;
+};
+
 }  // namespace dashcard

@@ -16,9 +16,16 @@
 #include <QLinearGradient>
 #include <QPainter>
 #include <QPainterPath>
+#include <QScopeGuard>
+#include <QThread>
 #include <QThreadPool>
 
+#include <algorithm>
+#include <atomic>
 #include <charconv>
+#include <condition_variable>
+#include <mutex>
+#include <thread>
 
 namespace dashcard {
 namespace {
@@ -92,8 +99,8 @@ std::shared_ptr<DCFAsyncKMLBuilder> DCFAsyncKMLBuilder::create() {
   return std::shared_ptr<DCFAsyncKMLBuilder>(new DCFAsyncKMLBuilder());
 }
 
-void DCFAsyncKMLBuilder::kmlBuildAsync(const DCFInfoList& infos, const QString& targetFilePath,
-                                       ProgressBlock progress, DidFinishBlock didFinish) {
+void DCFAsyncKMLBuilder::kmlBuildAsync(const DCFInfoList& infos, const QString& targetFilePath, ProgressBlock progress,
+                                       DidFinishBlock didFinish) {
   if (isRunning_.exchange(true)) {
     return;
   }
@@ -111,22 +118,82 @@ void DCFAsyncKMLBuilder::kmlBuildAsync(const DCFInfoList& infos, const QString& 
 }
 
 void DCFAsyncKMLBuilder::run(const DCFInfoList& infos, const QString& targetFilePath) {
-  const auto count = static_cast<float>(infos.size());
-  for (qsizetype i = 0; i < infos.size(); ++i) {
+  const auto count = static_cast<std::size_t>(infos.size());
+  // Helper threads read the files ahead, each without carry-over, while
+  // this thread publishes them in order with the carry-over of the one
+  // before; a file whose result that carry-over changes is read again.
+  std::vector<std::shared_ptr<const NMEAData::Preparse>> preparsed(count);
+  std::vector<char> ready(count, 0);
+  std::mutex mutex;
+  std::condition_variable readied;
+  std::atomic<std::size_t> nextToRead{0};
+  const auto readOne = [&]() -> bool {
+    const std::size_t i = nextToRead++;
+    if (i >= count) {
+      return false;
+    }
+    // A claimed file is always marked ready, read or not, so the
+    // publishing loop never waits for it in vain.
+    const bool cancelled = cancelFlag();
+    auto made = cancelled ? nullptr : infos.at(static_cast<qsizetype>(i))->nmea()->preparse();
+    {
+      std::lock_guard lock(mutex);
+      preparsed[i] = std::move(made);
+      ready[i] = 1;
+    }
+    readied.notify_all();
+    return !cancelled;
+  };
+  std::vector<std::thread> helpers;
+  const int helperCount = std::clamp(QThread::idealThreadCount() - 1, 0, 3);
+  for (int h = 0; h < helperCount && static_cast<std::size_t>(h + 1) < count; ++h) {
+    helpers.emplace_back([&readOne] {
+      while (readOne()) {
+      }
+    });
+  }
+  const auto joinHelpers = qScopeGuard([&] {
+    nextToRead = count;
+    for (std::thread& helper : helpers) {
+      helper.join();
+    }
+  });
+
+  const auto total = static_cast<float>(count);
+  for (std::size_t i = 0; i < count; ++i) {
     if (cancelFlag()) {
       break;
     }
-    const DCFInfoPtr& info = infos.at(i);
+    std::shared_ptr<const NMEAData::Preparse> made;
+    while (true) {
+      {
+        std::unique_lock lock(mutex);
+        if (ready[i] != 0) {
+          made = std::move(preparsed[i]);
+          break;
+        }
+        // Nothing left to hand out: a helper is on this one.
+        if (nextToRead.load() >= count) {
+          readied.wait(lock, [&] { return ready[i] != 0; });
+          made = std::move(preparsed[i]);
+          break;
+        }
+      }
+      // Read one more here instead of waiting idle.
+      readOne();
+    }
+    const DCFInfoPtr& info = infos.at(static_cast<qsizetype>(i));
     NMEAData& nmea = *info->nmea();
     if (i > 0) {
       // Speed and heading carry over from one clip to the next.
-      const NMEAData& previous = *infos.at(i - 1)->nmea();
+      const NMEAData& previous = *infos.at(static_cast<qsizetype>(i) - 1)->nmea();
       nmea.setLastValidSpeedLocation(previous.lastValidSpeedLocation());
       nmea.setLastValidHeadingLocation(previous.lastValidHeadingLocation());
     }
-    nmea.setup();
+    nmea.setup(made);
+    made.reset();
     if (!cancelFlag()) {
-      float value = static_cast<float>(i + 1) / count;
+      float value = static_cast<float>(i + 1) / total;
       if (value == 1.0f) {
         value = 0.99f;  // the full bar is the finish callback's
       }
@@ -159,13 +226,38 @@ void DCFAsyncKMLBuilder::run(const DCFInfoList& infos, const QString& targetFile
   if (std::optional<XmlNode> events = eventNodeFolderWithLocations(infos)) {
     nodes.push_back(std::move(*events));
   }
-  const QByteArray document = createXMLString(std::move(nodes));
-  runOnMainThreadSync([this, &document, &targetFilePath] {
+  const XmlNode root = createXMLDocument(std::move(nodes));
+  if (isKmzPath(targetFilePath)) {
+    // The archive takes the entry whole.
+    const QByteArray document = XmlNode::prettyPrintedDocument(root);
+    runOnMainThreadSync([this, &document, &targetFilePath] {
+      if (cancelFlag()) {
+        return;
+      }
+      QString errorText;
+      if (writeDocument(document, targetFilePath, &errorText)) {
+        didFinishBlock_(std::nullopt);
+      } else {
+        qWarning().noquote() << errorText;
+        didFinishBlock_(errorText);
+      }
+    });
+    return;
+  }
+  // A plain document is streamed into the temporary file here; the target
+  // changes only with the rename on the main thread, after the last look at
+  // the cancel flag. A regenerable export: no wait for the disk.
+  AtomicFileWriter writer(targetFilePath, false);
+  QString errorText;
+  if (writer.open(&errorText)) {
+    XmlNode::writeDocument(root, [&writer](const char* data, qsizetype size) { writer.write(data, size); });
+  }
+  runOnMainThreadSync([&] {
     if (cancelFlag()) {
+      writer.discard();
       return;
     }
-    QString errorText;
-    if (writeDocument(document, targetFilePath, &errorText)) {
+    if (errorText.isEmpty() && writer.commit(&errorText)) {
       didFinishBlock_(std::nullopt);
     } else {
       qWarning().noquote() << errorText;
@@ -274,8 +366,8 @@ std::optional<XmlNode> DCFAsyncKMLBuilder::routeNodeFolderWithLocations(const Lo
   // The when/coord pairs are written straight away: a node per fix would
   // cost more than the rest of the export.
   QByteArray& pairs = track.rawChildren;
-  pairs.reserve(count * 90);
-  QByteArray coord;
+  // A when line and a coord line are about 100 bytes together.
+  pairs.reserve(count * 104);
   for (const auto& run : group) {
     for (const CustomLocation& location : run) {
       appendFixed(coordinates, location.longitude, 6);
@@ -286,13 +378,12 @@ std::optional<XmlNode> DCFAsyncKMLBuilder::routeNodeFolderWithLocations(const Lo
       if (when.isEmpty()) {
         continue;
       }
-      coord.clear();
-      appendFixed(coord, location.longitude, 12);
-      coord.append(' ');
-      appendFixed(coord, location.latitude, 12);
-      coord.append(" 0", 2);
-      XmlNode::appendElementLine(pairs, QByteArrayLiteral("when"), when, QByteArrayLiteral("xmlns=\"\""));
-      XmlNode::appendElementLine(pairs, QByteArrayLiteral("coord"), coord);
+      // Digits, signs and separators only: nothing to escape.
+      pairs.append("<when xmlns=\"\">", 15).append(when).append("</when>\r\n<coord>", 16);
+      appendFixed(pairs, location.longitude, 12);
+      pairs.append(' ');
+      appendFixed(pairs, location.latitude, 12);
+      pairs.append(" 0</coord>\r\n", 12);
     }
   }
   XmlNode& line = placemark.addChild(XmlNode(QByteArrayLiteral("LineString")));
@@ -326,7 +417,8 @@ std::optional<XmlNode> DCFAsyncKMLBuilder::eventNodeFolderWithLocations(const DC
     return std::nullopt;
   }
   XmlNode folder(QByteArrayLiteral("Folder"));
-  folder.addChild(XmlNode(QByteArrayLiteral("name"), localized(QT_TRANSLATE_NOOP("DCFAsyncKMLBuilder", "Event")).toUtf8()));
+  folder.addChild(
+      XmlNode(QByteArrayLiteral("name"), localized(QT_TRANSLATE_NOOP("DCFAsyncKMLBuilder", "Event")).toUtf8()));
   for (const DCFInfoPtr& info : infos) {
     if (!info->isEventDCF()) {
       continue;
@@ -353,7 +445,8 @@ std::optional<XmlNode> DCFAsyncKMLBuilder::eventNodeForEventInfo(const DCFInfo& 
   placemark.addChild(descriptionNodeForLocation(position, name));
   placemark.addChild(XmlNode(QByteArrayLiteral("styleUrl"), style));
   XmlNode& point = placemark.addChild(XmlNode(QByteArrayLiteral("Point")));
-  point.addChild(XmlNode(QByteArrayLiteral("coordinates"), fixed(position.longitude, 6) + ',' + fixed(position.latitude, 6) + ",0"));
+  point.addChild(XmlNode(QByteArrayLiteral("coordinates"),
+                         fixed(position.longitude, 6) + ',' + fixed(position.latitude, 6) + ",0"));
   return placemark;
 }
 
@@ -361,7 +454,8 @@ std::vector<XmlNode> DCFAsyncKMLBuilder::lookAtNodesForLocation(const CustomLoca
   std::vector<XmlNode> nodes;
   XmlNode timeStamp("TimeStamp");
   timeStamp.addAttribute(QByteArrayLiteral("xmlns"), kExtensionNamespace);
-  timeStamp.addChild(XmlNode(QByteArrayLiteral("when"), kmlWhenString(location.timestamp).toLatin1())).addAttribute(QByteArrayLiteral("xmlns"), {});
+  timeStamp.addChild(XmlNode(QByteArrayLiteral("when"), kmlWhenString(location.timestamp).toLatin1()))
+      .addAttribute(QByteArrayLiteral("xmlns"), {});
   nodes.push_back(std::move(timeStamp));
   nodes.emplace_back(QByteArrayLiteral("longitude"), fixed(location.longitude, 6));
   nodes.emplace_back(QByteArrayLiteral("latitude"), fixed(location.latitude, 6));
@@ -373,7 +467,8 @@ std::vector<XmlNode> DCFAsyncKMLBuilder::lookAtNodesForLocation(const CustomLoca
 
 XmlNode DCFAsyncKMLBuilder::descriptionNodeForLocation(const CustomLocation& location,
                                                        const QString& eventPlacemarkName) {
-  return XmlNode(QByteArrayLiteral("description"), (descriptionBody() + descriptionFooter(location, eventPlacemarkName)).toUtf8());
+  return XmlNode(QByteArrayLiteral("description"),
+                 (descriptionBody() + descriptionFooter(location, eventPlacemarkName)).toUtf8());
 }
 
 QByteArray DCFAsyncKMLBuilder::bannerJpeg() {
@@ -400,8 +495,8 @@ QString DCFAsyncKMLBuilder::descriptionFooter(const CustomLocation& location, co
   const auto fill = [](const char* key, const QString& value) {
     return localized(key).replace(QStringLiteral("%@"), value);
   };
-  QString footer = fill(QT_TRANSLATE_NOOP("DCFAsyncKMLBuilder", "DATE/TIME: %@<br>"),
-                        kmlEventDescriptionString(location.timestamp));
+  QString footer =
+      fill(QT_TRANSLATE_NOOP("DCFAsyncKMLBuilder", "DATE/TIME: %@<br>"), kmlEventDescriptionString(location.timestamp));
   footer += fill(QT_TRANSLATE_NOOP("DCFAsyncKMLBuilder", "EVENT: %@<br>"), eventPlacemarkName);
   footer += localized(QT_TRANSLATE_NOOP("DCFAsyncKMLBuilder", "LAT.: %1$@<br>LONG.: %2$@<br>"))
                 .replace(QStringLiteral("%1$@"), QString::fromLatin1(fixed(location.latitude, 6)))
@@ -450,11 +545,16 @@ std::optional<XmlNode> DCFAsyncKMLBuilder::styleMapForTracksNodeWithIndex(unsign
 }
 
 QByteArray DCFAsyncKMLBuilder::createXMLString(std::vector<XmlNode> nodes) {
+  return XmlNode::prettyPrintedDocument(createXMLDocument(std::move(nodes)));
+}
+
+XmlNode DCFAsyncKMLBuilder::createXMLDocument(std::vector<XmlNode> nodes) {
   XmlNode kml("kml");
   kml.addAttribute(QByteArrayLiteral("xmlns"), kKmlNamespace);
   kml.addAttribute("xmlns:kml", kKmlNamespace);
   XmlNode& document = kml.addChild(XmlNode(QByteArrayLiteral("Document")));
-  document.addChild(XmlNode(QByteArrayLiteral("name"), localized(QT_TRANSLATE_NOOP("DCFAsyncKMLBuilder", "ROUTE")).toUtf8()));
+  document.addChild(
+      XmlNode(QByteArrayLiteral("name"), localized(QT_TRANSLATE_NOOP("DCFAsyncKMLBuilder", "ROUTE")).toUtf8()));
   for (unsigned i = 0; i < kTrackStyleCount; ++i) {
     document.addChild(*styleMapForTracksNodeWithIndex(i, 0));
   }
@@ -464,15 +564,14 @@ QByteArray DCFAsyncKMLBuilder::createXMLString(std::vector<XmlNode> nodes) {
   for (XmlNode& node : nodes) {
     document.children.push_back(std::move(node));
   }
-  return XmlNode::prettyPrintedDocument(kml);
+  return kml;
 }
 
 bool DCFAsyncKMLBuilder::isKmzPath(const QString& targetFilePath) {
   return QFileInfo(targetFilePath).suffix().compare(QLatin1String("kmz"), Qt::CaseInsensitive) == 0;
 }
 
-bool DCFAsyncKMLBuilder::writeDocument(const QByteArray& document, const QString& targetFilePath,
-                                       QString* errorText) {
+bool DCFAsyncKMLBuilder::writeDocument(const QByteArray& document, const QString& targetFilePath, QString* errorText) {
   if (isKmzPath(targetFilePath)) {
     return KmzWriter::writeEntry(targetFilePath, document, errorText);
   }

@@ -56,6 +56,8 @@ class DCFAsyncKMLBuilder : public std::enable_shared_from_this<DCFAsyncKMLBuilde
 
   // Pieces of the document.
   static QByteArray createXMLString(std::vector<XmlNode> nodes);
+  // The same document as a tree, for writing it out in pieces.
+  static XmlNode createXMLDocument(std::vector<XmlNode> nodes);
   static std::optional<XmlNode> routeNodeFolderWithLocations(const std::vector<CustomLocation>& locations,
                                                              unsigned styleIndex);
   static std::optional<XmlNode> routeNodeFolderWithLocations(const LocationGroup& locations, unsigned styleIndex);

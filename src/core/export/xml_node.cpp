@@ -6,29 +6,43 @@ namespace dashcard {
 namespace {
 
 void appendEscaped(QByteArray& out, const QByteArray& text, bool attribute) {
-  for (qsizetype i = 0; i < text.size(); ++i) {
-    const char c = text.at(i);
-    switch (c) {
-      case '&': out.append("&amp;"); break;
-      case '<': out.append("&lt;"); break;
-      case '>': out.append("&gt;"); break;
+  const char* p = text.constData();
+  const char* const end = p + text.size();
+  while (p < end) {
+    // Runs of plain bytes go in one piece: most texts are all plain.
+    const char* run = p;
+    while (p < end && *p != '&' && *p != '<' && *p != '>' && *p != '\r' && *p != '\n' && !(attribute && *p == '"')) {
+      ++p;
+    }
+    out.append(run, p - run);
+    if (p == end) {
+      break;
+    }
+    switch (*p) {
+      case '&':
+        out.append("&amp;", 5);
+        break;
+      case '<':
+        out.append("&lt;", 4);
+        break;
+      case '>':
+        out.append("&gt;", 4);
+        break;
       case '"':
-        if (attribute) {
-          out.append("&quot;");
-        } else {
-          out.append(c);
-        }
+        out.append("&quot;", 6);
         break;
       case '\r':
         // Every line break of the file is CR LF, also inside texts.
-        if (i + 1 < text.size() && text.at(i + 1) == '\n') {
-          ++i;
+        if (p + 1 < end && p[1] == '\n') {
+          ++p;
         }
-        out.append("\r\n");
+        out.append("\r\n", 2);
         break;
-      case '\n': out.append("\r\n"); break;
-      default: out.append(c);
+      default:
+        out.append("\r\n", 2);
+        break;  // '\n'
     }
+    ++p;
   }
 }
 
@@ -54,7 +68,16 @@ qsizetype sizeBound(const XmlNode& node, int depth, int indent) {
   return size + depth * indent;
 }
 
-void write(QByteArray& out, const XmlNode& node, int depth, int indent) {
+// Hands the written bytes on once they pass this size (streamed documents).
+constexpr qsizetype kFlushBytes = 256 * 1024;
+
+void write(QByteArray& out, const XmlNode& node, int depth, int indent, const XmlNode::Sink* sink) {
+  const auto flushIfFull = [&] {
+    if (sink != nullptr && out.size() >= kFlushBytes) {
+      (*sink)(out.constData(), out.size());
+      out.resize(0);
+    }
+  };
   appendIndent(out, depth * indent);
   out.append('<').append(node.name);
   for (const auto& [name, value] : node.attributes) {
@@ -71,7 +94,7 @@ void write(QByteArray& out, const XmlNode& node, int depth, int indent) {
   if (!node.children.empty() || !node.rawChildren.isEmpty()) {
     out.append("\r\n");
     for (const XmlNode& child : node.children) {
-      write(out, child, depth + 1, indent);
+      write(out, child, depth + 1, indent, sink);
     }
     const char* raw = node.rawChildren.constData();
     const char* end = raw + node.rawChildren.size();
@@ -81,10 +104,12 @@ void write(QByteArray& out, const XmlNode& node, int depth, int indent) {
       appendIndent(out, (depth + 1) * indent);
       out.append(raw, lineEnd - raw);
       raw = lineEnd;
+      flushIfFull();
     }
     appendIndent(out, depth * indent);
   }
   out.append("</").append(node.name).append(">\r\n");
+  flushIfFull();
 }
 
 }  // namespace
@@ -122,8 +147,18 @@ QByteArray XmlNode::prettyPrintedDocument(const XmlNode& root, int indent) {
   QByteArray out;
   out.reserve(sizeBound(root, 0, indent) + 64);
   out.append("<?xml version=\"1.0\" encoding=\"utf-8\"?>\r\n");
-  write(out, root, 0, indent);
+  write(out, root, 0, indent, nullptr);
   return out;
+}
+
+void XmlNode::writeDocument(const XmlNode& root, const Sink& sink, int indent) {
+  QByteArray out;
+  out.reserve(kFlushBytes + 64 * 1024);
+  out.append("<?xml version=\"1.0\" encoding=\"utf-8\"?>\r\n");
+  write(out, root, 0, indent, &sink);
+  if (!out.isEmpty()) {
+    sink(out.constData(), out.size());
+  }
 }
 
 }  // namespace dashcard

@@ -2,6 +2,8 @@
 
 #include <QByteArray>
 
+#include <functional>
+
 #include <utility>
 #include <vector>
 
@@ -40,6 +42,10 @@ struct XmlNode {
   // the tree, one element per line, children indented by `indent` blanks,
   // every line ended by CR LF.
   static QByteArray prettyPrintedDocument(const XmlNode& root, int indent = 4);
+  // The same text handed to `sink` in pieces of a few hundred kilobytes, for
+  // documents too large to be worth holding whole in memory.
+  using Sink = std::function<void(const char* data, qsizetype size)>;
+  static void writeDocument(const XmlNode& root, const Sink& sink, int indent = 4);
   // Appends `<name attributes>text</name>` and CR LF to `out` as the
   // document writer would (for rawChildren).
   static void appendElementLine(QByteArray& out, const QByteArray& name, const QByteArray& text,

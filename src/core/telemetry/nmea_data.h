@@ -76,6 +76,17 @@ class NMEAData {
   // runs or once a trip header or version was read. Never fails: unreadable
   // files and malformed lines yield sentinels or nothing.
   void setup();
+
+  // A parse made ahead of `setup`, without carry-over and without
+  // publishing anything, so that many files can be read at once on any
+  // threads and published in order afterwards. Null when `setup` would do
+  // nothing.
+  struct Preparse;
+  std::shared_ptr<const Preparse> preparse() const;
+  // `setup` that publishes `preparsed` instead of reading the file again
+  // when the carry-over now in place cannot have changed its result (and
+  // the object did not change since); else it parses as `setup` does.
+  void setup(const std::shared_ptr<const Preparse>& preparsed);
   // Runs the line parser over the lines of one group's text with a new group;
   // returns that group when the text held a position sentence. Adds to the
   // object's lists without emptying them.
@@ -101,6 +112,10 @@ class NMEAData {
   friend class NMEAParser;
 
   std::shared_ptr<const TelemetryStore> store() const;
+  static Preparse parseFile(const QString& path, const CustomLocation& speedSeed, const CustomLocation& headingSeed,
+                            const std::shared_ptr<const TelemetryStore>& previous);
+  // Under the object's mutex.
+  void publish(const Preparse& result);
 
   mutable std::mutex mutex_;
   QString filePath_;

@@ -64,8 +64,7 @@ int fullYear(int twoDigitYear) { return twoDigitYear >= 70 ? 1900 + twoDigitYear
 
 // Milliseconds since the epoch of a valid date and time, or nullopt.
 std::optional<qint64> epochMSecs(int year, int month, int day, int hour, int minute, int second, int millisecond) {
-  if (month < 1 || month > 12 || day < 1 || day > daysInMonth(year, month) || hour > 23 || minute > 59 ||
-      second > 59) {
+  if (month < 1 || month > 12 || day < 1 || day > daysInMonth(year, month) || hour > 23 || minute > 59 || second > 59) {
     return std::nullopt;
   }
   const std::int64_t days = nmea::daysFromCivil(year, static_cast<unsigned>(month), static_cast<unsigned>(day));
@@ -199,8 +198,8 @@ class NMEAParser {
       store_->motionEnds.push_back({index - 1, 0, store_->lastMotionEnd});
     }
     TelemetryStore::Group group;
-    group.fixEndAndValid = static_cast<std::uint32_t>(store_->locations.size()) |
-                           (valid_ ? TelemetryStore::Group::kValidBit : 0u);
+    group.fixEndAndValid =
+        static_cast<std::uint32_t>(store_->locations.size()) | (valid_ ? TelemetryStore::Group::kValidBit : 0u);
     group.motionBegin = motionBegin_;
     groups.push_back(group);
     store_->lastMotionEnd = static_cast<std::uint32_t>(store_->motions.size());
@@ -219,6 +218,10 @@ class NMEAParser {
   std::optional<QString> imeiNumber;
   const CustomLocation& lastValidSpeedLocation() const { return lastSpeed_; }
   const CustomLocation& lastValidHeadingLocation() const { return lastHeading_; }
+  // Whether the carried-over speed and heading went into the result: a fix
+  // before the file's own first speed or heading, or a file without one
+  // (its last-valid locations are then the carried-over ones).
+  bool dependsOnCarryOver() const { return seedsConsulted_ || !ownSpeed_ || !ownHeading_; }
 
  private:
   using Fields = std::array<std::string_view, kMaxFields>;
@@ -296,7 +299,8 @@ class NMEAParser {
     std::size_t position = 0;
     while (true) {
       const std::size_t cut = line.find(kGroupCut, position);
-      const std::string_view fragment = line.substr(position, cut == std::string_view::npos ? line.npos : cut - position);
+      const std::string_view fragment =
+          line.substr(position, cut == std::string_view::npos ? line.npos : cut - position);
       const bool readable = ascii || nmea::isValidUtf8(fragment);
       if (pieceStart_) {
         if (readable) {
@@ -434,6 +438,10 @@ class NMEAParser {
                             QDateTime::fromMSecsSinceEpoch(msecs, Qt::UTC));
     const bool knownSpeed = speed != kUnknown;
     const bool knownCourse = course != kUnknown;
+    // Before the file's own first speed (heading), the carried-over one is consulted.
+    seedsConsulted_ = seedsConsulted_ || (!knownSpeed && !ownSpeed_) || (!knownCourse && !ownHeading_);
+    ownSpeed_ = ownSpeed_ || knownSpeed;
+    ownHeading_ = ownHeading_ || knownCourse;
     if (!knownSpeed && static_cast<double>(msecs - lastSpeedMSecs_) / 1000.0 < kSpeedCarryOverSeconds) {
       location.correctedSpeed = lastSpeed_.speed;
     }
@@ -459,6 +467,9 @@ class NMEAParser {
   CustomLocation lastSpeed_;
   CustomLocation lastHeading_;
   qint64 lastSpeedMSecs_ = 0;
+  bool seedsConsulted_ = false;
+  bool ownSpeed_ = false;
+  bool ownHeading_ = false;
   bool marked_ = false;
   bool valid_ = false;
   bool pieceStart_ = false;
@@ -542,30 +553,29 @@ bool readTelemetryFile(const QString& path, NMEAParser& parser, std::vector<char
 
 }  // namespace
 
-void NMEAData::setup() {
+struct NMEAData::Preparse {
   QString path;
-  CustomLocation speedSeed;
-  CustomLocation headingSeed;
-  std::shared_ptr<const TelemetryStore> previous;
-  {
-    // Tested and set in one step, so two threads cannot both start a parse.
-    std::lock_guard lock(mutex_);
-    if (isParsing_ || !version_.isEmpty() || !tripID_.isEmpty()) {
-      return;
-    }
-    isParsing_ = true;
-    path = filePath_;
-    speedSeed = lastValidSpeedLocation_;
-    headingSeed = lastValidHeadingLocation_;
-    previous = store_;
-  }
+  // The store the parse started from; a later change makes it stale.
+  std::shared_ptr<const TelemetryStore> basedOn;
+  std::shared_ptr<const TelemetryStore> store;
+  double maxSpeed = 0.0;
+  double maxMotionABS = 0.0;
+  CustomLocation lastSpeed;
+  CustomLocation lastHeading;
+  std::optional<QString> tripID;
+  std::optional<QString> version;
+  std::optional<QString> imeiNumber;
+  bool dependsOnCarryOver = false;
+};
 
+NMEAData::Preparse NMEAData::parseFile(const QString& path, const CustomLocation& speedSeed,
+                                       const CustomLocation& headingSeed,
+                                       const std::shared_ptr<const TelemetryStore>& previous) {
   thread_local ParseScratch scratch;
   scratch.store.clear();
   // Drive-support and vehicle-interface samples of an earlier parse stay.
   scratch.store.driveSupports = previous->driveSupports;
   scratch.store.carInfos = previous->carInfos;
-  previous.reset();
   NMEAParser parser(scratch.store, speedSeed, headingSeed);
   bool readableText = false;
   std::shared_ptr<TelemetryStore> store;
@@ -581,21 +591,86 @@ void NMEAData::setup() {
   }
   scratch.trim();
 
+  Preparse result;
+  result.path = path;
+  result.basedOn = previous;
+  result.store = std::move(store);
+  result.maxSpeed = parser.maxSpeed;
+  result.maxMotionABS = parser.maxMotionABS;
+  result.lastSpeed = parser.lastValidSpeedLocation();
+  result.lastHeading = parser.lastValidHeadingLocation();
+  result.tripID = std::move(parser.tripID);
+  result.version = std::move(parser.version);
+  result.imeiNumber = std::move(parser.imeiNumber);
+  result.dependsOnCarryOver = parser.dependsOnCarryOver();
+  return result;
+}
+
+void NMEAData::publish(const Preparse& result) {
+  store_ = result.store;
+  maxSpeed_ = result.maxSpeed;
+  maxMotionABS_ = result.maxMotionABS;
+  lastValidSpeedLocation_ = result.lastSpeed;
+  lastValidHeadingLocation_ = result.lastHeading;
+  if (result.tripID) {
+    tripID_ = *result.tripID;
+  }
+  if (result.version) {
+    version_ = *result.version;
+  }
+  if (result.imeiNumber) {
+    imeiNumber_ = *result.imeiNumber;
+  }
+}
+
+void NMEAData::setup() { setup(nullptr); }
+
+std::shared_ptr<const NMEAData::Preparse> NMEAData::preparse() const {
+  QString path;
+  std::shared_ptr<const TelemetryStore> previous;
+  {
+    std::lock_guard lock(mutex_);
+    if (isParsing_ || !version_.isEmpty() || !tripID_.isEmpty()) {
+      return nullptr;
+    }
+    path = filePath_;
+    previous = store_;
+  }
+  const CustomLocation none = CustomLocation::placeholder();
+  return std::make_shared<const Preparse>(parseFile(path, none, none, previous));
+}
+
+void NMEAData::setup(const std::shared_ptr<const Preparse>& preparsed) {
+  QString path;
+  CustomLocation speedSeed;
+  CustomLocation headingSeed;
+  std::shared_ptr<const TelemetryStore> previous;
+  {
+    // Tested and set in one step, so two threads cannot both start a parse.
+    std::lock_guard lock(mutex_);
+    if (isParsing_ || !version_.isEmpty() || !tripID_.isEmpty()) {
+      return;
+    }
+    // The parse made ahead stands when nothing it was made from changed:
+    // the same file and lists, and a carry-over it either did not use or
+    // that is still the empty one it was made with.
+    if (preparsed != nullptr && preparsed->path == filePath_ && preparsed->basedOn == store_ &&
+        (!preparsed->dependsOnCarryOver || (lastValidSpeedLocation_ == CustomLocation::placeholder() &&
+                                            lastValidHeadingLocation_ == CustomLocation::placeholder()))) {
+      publish(*preparsed);
+      return;
+    }
+    isParsing_ = true;
+    path = filePath_;
+    speedSeed = lastValidSpeedLocation_;
+    headingSeed = lastValidHeadingLocation_;
+    previous = store_;
+  }
+  const Preparse result = parseFile(path, speedSeed, headingSeed, previous);
+  previous.reset();
+
   std::lock_guard lock(mutex_);
-  store_ = std::move(store);
-  maxSpeed_ = parser.maxSpeed;
-  maxMotionABS_ = parser.maxMotionABS;
-  lastValidSpeedLocation_ = parser.lastValidSpeedLocation();
-  lastValidHeadingLocation_ = parser.lastValidHeadingLocation();
-  if (parser.tripID) {
-    tripID_ = *parser.tripID;
-  }
-  if (parser.version) {
-    version_ = *parser.version;
-  }
-  if (parser.imeiNumber) {
-    imeiNumber_ = *parser.imeiNumber;
-  }
+  publish(result);
   isParsing_ = false;
 }
 
@@ -707,12 +782,24 @@ QDateTime NMEAData::convertToDateWithDateString(const QString& dateString, const
     at += width;
     i += run;
     switch (letter) {
-      case 'y': year = width == 2 ? fullYear(value) : value; break;
-      case 'M': month = value; break;
-      case 'd': day = value; break;
-      case 'H': hour = value; break;
-      case 'm': minute = value; break;
-      default: second = value; break;
+      case 'y':
+        year = width == 2 ? fullYear(value) : value;
+        break;
+      case 'M':
+        month = value;
+        break;
+      case 'd':
+        day = value;
+        break;
+      case 'H':
+        hour = value;
+        break;
+      case 'm':
+        minute = value;
+        break;
+      default:
+        second = value;
+        break;
     }
   }
   if (at != input.size()) {

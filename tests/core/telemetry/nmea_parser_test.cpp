@@ -3,6 +3,9 @@
 
 #include <QDateTime>
 
+#include <memory>
+#include <vector>
+
 #include <gtest/gtest.h>
 
 namespace dashcard {
@@ -402,6 +405,78 @@ TEST(NMEAParser, VehicleInterfaceSamples) {
   EXPECT_TRUE(data.existCarInfos());
   EXPECT_EQ(data.maxSpeedForCarInfo(), 42.0);
   EXPECT_EQ(group.carInfos().size(), 3u);
+}
+
+}  // namespace
+}  // namespace dashcard
+
+namespace dashcard {
+namespace {
+
+// Four clips in a row: own speed and heading; fixes before its own speed and
+// heading; no fix at all (the carry-over passes through); the carry-over
+// used again.
+std::vector<QByteArray> carryOverClips() {
+  return {kHeader + rmc("120000") + rmc("120001", "A", "3540.1234", "N", "13945.6789", "E", "20.0", "180.0"),
+          kHeader + rmc("120002", "V", "", "N", "", "E", "", "") +
+              rmc("120003", "A", "3540.1", "N", "13945.6", "E", "", "") + rmc("120004"),
+          kHeader + "$GSENS,0.1,0.1,0.1\r\n", kHeader + rmc("120006", "A", "3540.1", "N", "13945.6", "E", "", "")};
+}
+
+struct ClipResult {
+  std::vector<std::pair<double, double>> corrected;
+  qint64 lastSpeed;
+  double lastHeading;
+  bool operator==(const ClipResult&) const = default;
+};
+
+ClipResult resultOf(const NMEAData& data) {
+  ClipResult result{{}, msecs(data.lastValidSpeedLocation()), data.lastValidHeadingLocation().course};
+  for (const CustomLocation& fix : data.totalLocations()) {
+    result.corrected.emplace_back(fix.correctedSpeed, fix.correctedDirection);
+  }
+  return result;
+}
+
+TEST(NMEAParser, ParsesMadeAheadGiveTheInOrderResult) {
+  const std::vector<QByteArray> clips = carryOverClips();
+  std::vector<std::unique_ptr<TelemetryFile>> serial;
+  std::vector<std::unique_ptr<TelemetryFile>> ahead;
+  for (const QByteArray& bytes : clips) {
+    serial.push_back(std::make_unique<TelemetryFile>(bytes));
+    ahead.push_back(std::make_unique<TelemetryFile>(bytes));
+  }
+  // Made ahead in any order, as threads would.
+  std::vector<std::shared_ptr<const NMEAData::Preparse>> made(clips.size());
+  for (std::size_t i = clips.size(); i-- > 0;) {
+    made[i] = ahead[i]->data->preparse();
+    ASSERT_NE(made[i], nullptr);
+  }
+  for (std::size_t i = 0; i < clips.size(); ++i) {
+    for (auto* files : {&serial, &ahead}) {
+      if (i > 0) {
+        (*files)[i]->data->setLastValidSpeedLocation((*files)[i - 1]->data->lastValidSpeedLocation());
+        (*files)[i]->data->setLastValidHeadingLocation((*files)[i - 1]->data->lastValidHeadingLocation());
+      }
+    }
+    serial[i]->data->setup();
+    ahead[i]->data->setup(made[i]);
+    EXPECT_EQ(resultOf(*ahead[i]->data), resultOf(*serial[i]->data)) << "clip " << i;
+  }
+  // The carry-over did reach the later clips.
+  EXPECT_EQ(serial[3]->data->totalLocations()[0].correctedDirection, 90.0);
+  // Parsed once: nothing more to make ahead.
+  EXPECT_EQ(ahead[0]->data->preparse(), nullptr);
+}
+
+TEST(NMEAParser, ParseMadeAheadIsDroppedWhenTheFileChanged) {
+  TelemetryFile first(kHeader + rmc("120000"));
+  TelemetryFile second(QByteArray("$GTRIP,999\r\n") + rmc("130000") + rmc("130001"));
+  const auto made = first.data->preparse();
+  first.data->setFilePath(second.path());
+  first.data->setup(made);
+  EXPECT_EQ(first.data->tripID(), "999");
+  EXPECT_EQ(first.data->totalLocations().size(), 2u);
 }
 
 }  // namespace
