@@ -5,6 +5,7 @@
 #include "core/common/const_class.h"
 #include "core/common/date_format.h"
 #include "core/common/main_thread.h"
+#include "core/common/parallel_chunks.h"
 #include "core/export/kmz_writer.h"
 #include "core/telemetry/nmea_data.h"
 
@@ -217,15 +218,20 @@ void DCFAsyncKMLBuilder::run(const DCFInfoList& infos, const QString& targetFile
   if (cancelFlag()) {
     return;
   }
+  // Each day's folder and the event folder are made side by side, then
+  // put in their order.
+  std::vector<std::optional<XmlNode>> folders(groups.size() + 1);
+  forEachInParallel(folders.size(), 1, [&](std::size_t i) {
+    folders[i] = i < groups.size() ? routeNodeFolderWithLocations(groups[i], static_cast<unsigned>(i))
+                                   : eventNodeFolderWithLocations(infos);
+  });
   std::vector<XmlNode> nodes;
-  for (std::size_t i = 0; i < groups.size(); ++i) {
-    if (std::optional<XmlNode> folder = routeNodeFolderWithLocations(groups[i], static_cast<unsigned>(i))) {
+  for (std::optional<XmlNode>& folder : folders) {
+    if (folder) {
       nodes.push_back(std::move(*folder));
     }
   }
-  if (std::optional<XmlNode> events = eventNodeFolderWithLocations(infos)) {
-    nodes.push_back(std::move(*events));
-  }
+  folders.clear();
   const XmlNode root = createXMLDocument(std::move(nodes));
   if (isKmzPath(targetFilePath)) {
     // The archive takes the entry whole.
