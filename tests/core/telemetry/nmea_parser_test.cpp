@@ -2,9 +2,12 @@
 #include "core/telemetry/telemetry_test_support.h"
 
 #include <QDateTime>
+#include <QFileInfo>
 
 #include <memory>
 #include <vector>
+
+#include <sys/stat.h>
 
 #include <gtest/gtest.h>
 
@@ -357,6 +360,12 @@ TEST(NMEAParser, UnreadableFilesYieldNothingAndMayBeTriedAgain) {
   }
   TelemetryFile empty(QByteArray{});
   EXPECT_TRUE(empty.parsed().GOPs().isEmpty());
+  // A FIFO under a telemetry name is refused at once, not waited on.
+  const QString fifo = QFileInfo(empty.path()).absolutePath() + QStringLiteral("/N_fifo.NMEA");
+  ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+  NMEAData pipe(fifo);
+  pipe.setup();
+  EXPECT_TRUE(pipe.GOPs().isEmpty());
   empty.write(kHeader + rmc("120000"));
   EXPECT_EQ(empty.parsed().GOPs().size(), 1u);
 }
