@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
 #include <mutex>
 
@@ -80,6 +81,43 @@ TEST_F(CardScannerTest, OnlyVideosDirectlyInRecordingFolders) {
     events += info->isEventDCF() ? 1 : 0;
   }
   EXPECT_EQ(events, 3);
+}
+
+TEST_F(CardScannerTest, ParallelScanAgreesWithRecordingsMadeOneByOne) {
+  // Several chunks' worth, companions in every place the lookups know and
+  // some missing, so the shared listings must answer exactly what the file
+  // system would.
+  for (int i = 0; i < 300; ++i) {
+    const QString stamp =
+        QStringLiteral("2024010100%1%2").arg(i / 60, 2, 10, QLatin1Char('0')).arg(i % 60, 2, 10, QLatin1Char('0'));
+    const QString folder = i % 3 == 0 ? QStringLiteral("EVENT") : QStringLiteral("NORMAL");
+    const QString name = video(stamp, i % 3 == 0 ? 'E' : 'N');
+    ASSERT_TRUE(add(folder + u'/' + name, QByteArray(i, 'v')));
+    if (i % 4 != 0) {
+      ASSERT_TRUE(add(folder + QStringLiteral("/R") + name.mid(1, name.size() - 4) + (i % 8 == 1 ? ".mp4" : ".MP4"),
+                      QByteArray(2 * i, 'r')));
+    }
+    const QString nmea = QStringLiteral("N") + name.mid(1, name.size() - 5);
+    if (i % 5 == 0) {
+      ASSERT_TRUE(add(folder + u'/' + nmea + QStringLiteral(".nmea"), QByteArray(3, 'n')));
+    } else if (i % 5 != 1) {
+      ASSERT_TRUE(add(QStringLiteral("NMEA/") + folder + u'/' + nmea + QStringLiteral(".NMEA"), QByteArray(7, 'n')));
+    }
+  }
+  const CardScanner::Result result = scan();
+  ASSERT_EQ(result.recordings.size(), 300);
+  QStringList expectedOrder = deltaPaths(result.recordings);
+  std::sort(expectedOrder.begin(), expectedOrder.end(),
+            [](const QString& a, const QString& b) { return a.section(u'/', -1) < b.section(u'/', -1); });
+  EXPECT_EQ(deltaPaths(result.recordings), expectedOrder);
+  for (const DCFInfoPtr& scanned : result.recordings) {
+    // Without a cache installed, every answer comes from the file system.
+    const DCFInfo alone(dir.path(), scanned->deltaPath());
+    EXPECT_EQ(scanned->secondaryFilePath(), alone.secondaryFilePath()) << scanned->deltaPath().toStdString();
+    EXPECT_EQ(scanned->infoFilePath(), alone.infoFilePath()) << scanned->deltaPath().toStdString();
+    EXPECT_EQ(scanned->fileSize(), alone.fileSize()) << scanned->deltaPath().toStdString();
+    EXPECT_EQ(scanned->fileDate(), alone.fileDate());
+  }
 }
 
 TEST_F(CardScannerTest, ProgressCountsEveryCandidateAndEndsForced) {
