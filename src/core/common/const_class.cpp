@@ -167,18 +167,13 @@ QString ConstClass::existingPathWithExtensionCaseVariants(const QString& path) {
   if (extension.isEmpty()) {
     return pathExists(path) ? path : QString();
   }
-  if (path.endsWith(u'/')) {
-    const QString stem = path_text::deletingPathExtension(path) + u'.';
-    const QString upper = stem + extension.toUpper();
-    if (pathExists(upper)) {
-      return upper;
-    }
-    const QString lower = stem + extension.toLower();
-    return lower != upper && pathExists(lower) ? lower : QString();
-  }
-  // The extension is the tail of the path: its case is changed in place,
-  // one copy for both variants (the scan asks this for every recording).
+  // The extension is the tail of the path (trailing slashes aside): its
+  // case is changed in place, one copy for both variants (the scan asks
+  // this for every recording).
   QString candidate = path;
+  while (candidate.size() > 1 && candidate.endsWith(u'/')) {
+    candidate.chop(1);
+  }
   QChar* const tail = candidate.data() + (candidate.size() - extension.size());
   bool changed = false;
   for (qsizetype i = 0; i < extension.size(); ++i) {

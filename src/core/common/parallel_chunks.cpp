@@ -9,6 +9,8 @@
 
 namespace dashcard {
 
+int helperThreadCount() { return std::clamp(QThread::idealThreadCount() - 1, 0, 3); }
+
 void forEachInParallel(std::size_t count, std::size_t chunk, const std::function<void(std::size_t)>& body,
                        const std::function<bool()>& cancelled, const std::function<void(std::size_t)>& progress) {
   chunk = std::max<std::size_t>(1, chunk);
@@ -30,7 +32,7 @@ void forEachInParallel(std::size_t count, std::size_t chunk, const std::function
       }
     }
   };
-  const auto helpers = static_cast<std::size_t>(std::clamp(QThread::idealThreadCount() - 1, 0, 3));
+  const auto helpers = static_cast<std::size_t>(helperThreadCount());
   std::vector<std::thread> threads;
   for (std::size_t i = 0; i < helpers && i + 1 < chunks; ++i) {
     threads.emplace_back(work, false);

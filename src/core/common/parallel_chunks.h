@@ -5,8 +5,11 @@
 
 namespace dashcard {
 
-// Runs `body(i)` for every i in [0, count) on the calling thread and on up
-// to three helper threads (one fewer than the cores), handing out chunks of
+// Threads to start beside the calling one: one fewer than the cores, at most three.
+int helperThreadCount();
+
+// Runs `body(i)` for every i in [0, count) on the calling thread and on up to
+// `helperThreadCount()` helper threads, handing out chunks of
 // `chunk` indices in order. `cancelled` is asked between chunks. After each
 // of its own chunks the calling thread calls `progress(done)` with the
 // number of indices finished by all threads, so reports come from one

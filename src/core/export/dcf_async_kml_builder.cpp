@@ -18,7 +18,6 @@
 #include <QPainter>
 #include <QPainterPath>
 #include <QScopeGuard>
-#include <QThread>
 #include <QThreadPool>
 
 #include <algorithm>
@@ -146,7 +145,7 @@ void DCFAsyncKMLBuilder::run(const DCFInfoList& infos, const QString& targetFile
     return !cancelled;
   };
   std::vector<std::thread> helpers;
-  const int helperCount = std::clamp(QThread::idealThreadCount() - 1, 0, 3);
+  const int helperCount = helperThreadCount();
   for (int h = 0; h < helperCount && static_cast<std::size_t>(h + 1) < count; ++h) {
     helpers.emplace_back([&readOne] {
       while (readOne()) {

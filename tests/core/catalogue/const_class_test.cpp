@@ -125,6 +125,13 @@ TEST_F(CompanionFiles, RearVideoPrefersUpperCaseExtension) {
   EXPECT_EQ(ConstClass::secondaryFilePathWithFilePath(front), rearUpper);
 }
 
+TEST_F(CompanionFiles, ExtensionVariantsIgnoreTrailingSlashes) {
+  ASSERT_TRUE(test::writeFileAt(dir.path(), QStringLiteral("NMEA/N_1.nmea")));
+  EXPECT_EQ(ConstClass::existingPathWithExtensionCaseVariants(path(QStringLiteral("NMEA/N_1.NMEA/"))),
+            path(QStringLiteral("NMEA/N_1.nmea")));
+  EXPECT_TRUE(ConstClass::existingPathWithExtensionCaseVariants(path(QStringLiteral("NMEA/N_2.NMEA//"))).isEmpty());
+}
+
 TEST_F(CompanionFiles, RearVideoOnlyRewritesTheFileName) {
   // A card copied into a folder named like the video must not have that folder rewritten.
   const QString folder = kName + QStringLiteral(".MP4");
