@@ -127,10 +127,10 @@ void DCFAsyncParser::setUpDCFAsync(const DCFInfoList& infos, qsizetype startInde
   if (weak.expired()) {
     // Not owned by a shared pointer: the caller keeps it alive until waitForFinished().
     DCFAsyncParser* self = this;
-    QThreadPool::globalInstance()->start([self, walk] { self->run(walk); });
+    backgroundJobPool()->start([self, walk] { self->run(walk); });
     return;
   }
-  QThreadPool::globalInstance()->start([weak, walk] {
+  backgroundJobPool()->start([weak, walk] {
     if (auto self = weak.lock()) {
       self->run(walk);
     } else {

@@ -3,6 +3,9 @@
 #include <QCoreApplication>
 #include <QMetaObject>
 #include <QThread>
+#include <QThreadPool>
+
+#include <algorithm>
 
 namespace dashcard {
 
@@ -21,6 +24,16 @@ void runOnMainThreadSync(const std::function<void()>& work) {
     return;
   }
   QMetaObject::invokeMethod(app, [&work] { work(); }, Qt::BlockingQueuedConnection);
+}
+
+QThreadPool* backgroundJobPool() {
+  static QThreadPool* const pool = [] {
+    auto* made = new QThreadPool();  // left to the end of the process, like Qt's global pool
+    // The jobs mostly wait for files and for the main thread.
+    made->setMaxThreadCount(std::max(4, QThread::idealThreadCount()));
+    return made;
+  }();
+  return pool;
 }
 
 void runOnMainThreadAsync(std::function<void()> work) {

@@ -93,7 +93,7 @@ void DCFAsyncBackUp::backUpAsync(const QList<BackUpItem>& items, const QString& 
   finishProgressBlock_ = finishProgress ? std::move(finishProgress) : [](const QString&, float) {};
   didFinishBlock_ = didFinish ? std::move(didFinish) : [](const std::optional<QString>&) {};
   std::weak_ptr<DCFAsyncBackUp> weakSelf = weak_from_this();
-  QThreadPool::globalInstance()->start([weakSelf, items, targetRootDirPath] {
+  backgroundJobPool()->start([weakSelf, items, targetRootDirPath] {
     if (auto self = weakSelf.lock()) {
       self->run(items, targetRootDirPath);
     }

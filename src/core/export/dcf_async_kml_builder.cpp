@@ -110,7 +110,7 @@ void DCFAsyncKMLBuilder::kmlBuildAsync(const DCFInfoList& infos, const QString& 
   progressBlock_ = progress ? std::move(progress) : [](const DCFInfoPtr&, float) {};
   didFinishBlock_ = didFinish ? std::move(didFinish) : [](const std::optional<QString>&) {};
   std::weak_ptr<DCFAsyncKMLBuilder> weakSelf = weak_from_this();
-  QThreadPool::globalInstance()->start([weakSelf, infos, targetFilePath] {
+  backgroundJobPool()->start([weakSelf, infos, targetFilePath] {
     if (auto self = weakSelf.lock()) {
       self->run(infos, targetFilePath);
     }

@@ -84,7 +84,7 @@ void MediaController::mediaTreeAsyncAtRootPath(const QString& rootPath, Progress
   }
   QPointer<MediaController> weak(this);
   std::shared_ptr<std::atomic<bool>> cancel = scanCancel_;
-  QThreadPool::globalInstance()->start([weak, cancel, rootPath, progress, completion] {
+  backgroundJobPool()->start([weak, cancel, rootPath, progress, completion] {
     std::uint64_t total = 0;
     ProgressReportManager reporter;
     reporter.progressReeport([&total, progress](unsigned long long value) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/common/main_thread.h"
 #include "core/catalogue/card_scanner.h"
 
 #include <QCoreApplication>
@@ -25,7 +26,11 @@ inline bool spinUntil(const std::function<bool()>& done, int timeoutMs = 60000) 
 
 // Until every background task ended (a cancelled job reports nothing).
 inline bool spinUntilIdle(int timeoutMs = 60000) {
-  return spinUntil([] { return QThreadPool::globalInstance()->activeThreadCount() == 0; }, timeoutMs);
+  return spinUntil(
+      [] {
+        return backgroundJobPool()->activeThreadCount() == 0 && QThreadPool::globalInstance()->activeThreadCount() == 0;
+      },
+      timeoutMs);
 }
 
 inline DCFInfoList scanRecordings(const QString& root) { return CardScanner().scan(root).recordings; }

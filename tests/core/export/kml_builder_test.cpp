@@ -13,6 +13,10 @@
 #include <QXmlStreamReader>
 
 #include <gtest/gtest.h>
+
+#include <QThreadPool>
+
+#include <future>
 #include <zip.h>
 
 namespace dashcard {
@@ -373,6 +377,25 @@ TEST(KmlBuilder, StartsOnceAndNotForAnEmptyList) {
   EXPECT_TRUE(builder->isRunning());
   ASSERT_TRUE(test::spinUntilIdle());
   EXPECT_FALSE(called);
+}
+
+// Qt's drawing on the main thread waits for Qt's global pool; a job that
+// waits for the main thread must never hold one of that pool's threads.
+TEST(KmlBuilder, RunsWhileQtsGlobalPoolIsBusy) {
+  KmlCard card;
+  card.add(QStringLiteral("NORMAL"), noon(11));
+  QThreadPool* global = QThreadPool::globalInstance();
+  const int threads = global->maxThreadCount();
+  global->setMaxThreadCount(1);
+  std::promise<void> release;
+  std::shared_future<void> released = release.get_future().share();
+  global->start([released] { released.wait(); });
+  const BuildResult result = build(card.recordings(), card.filePath(QStringLiteral("busy.kml")));
+  release.set_value();
+  global->waitForDone();
+  global->setMaxThreadCount(threads);
+  EXPECT_TRUE(result.finished);
+  EXPECT_FALSE(result.error.has_value());
 }
 
 TEST(KmlBuilder, FooterFallsBackToCorrectedValues) {
