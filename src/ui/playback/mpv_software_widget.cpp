@@ -20,13 +20,11 @@ MpvSoftwareWidget::MpvSoftwareWidget(CustomAVPlayer* player, QWidget* parent) : 
     context_ = nullptr;
     return;
   }
+  targetSize_ = size();
+  renderer_ = std::thread([this] { renderLoop(); });
+  // Called on mpv's threads: only wakes the renderer.
   mpv_render_context_set_update_callback(
-      context_,
-      [](void* widget) {
-        QMetaObject::invokeMethod(static_cast<MpvSoftwareWidget*>(widget), qOverload<>(&QWidget::update),
-                                  Qt::QueuedConnection);
-      },
-      this);
+      context_, [](void* widget) { static_cast<MpvSoftwareWidget*>(widget)->requestRender(); }, this);
 }
 
 MpvSoftwareWidget::~MpvSoftwareWidget() { detach(); }
@@ -34,8 +32,73 @@ MpvSoftwareWidget::~MpvSoftwareWidget() { detach(); }
 void MpvSoftwareWidget::detach() {
   if (!context_) return;
   mpv_render_context_set_update_callback(context_, nullptr, nullptr);
+  {
+    std::lock_guard lock(mutex_);
+    stopping_ = true;
+  }
+  wake_.notify_all();
+  if (renderer_.joinable()) renderer_.join();
   mpv_render_context_free(context_);
   context_ = nullptr;
+}
+
+void MpvSoftwareWidget::requestRender() {
+  {
+    std::lock_guard lock(mutex_);
+    renderWanted_ = true;
+  }
+  wake_.notify_all();
+}
+
+void MpvSoftwareWidget::renderLoop() {
+  QImage back;
+  while (true) {
+    QSize size;
+    {
+      std::unique_lock lock(mutex_);
+      wake_.wait(lock, [this] { return renderWanted_ || stopping_; });
+      if (stopping_) return;
+      renderWanted_ = false;
+      size = targetSize_;
+    }
+    if (size.isEmpty()) continue;
+    // The painter's own format: any other would be converted on Qt's
+    // global thread pool at every paint.
+    if (back.size() != size) back = QImage(size, QImage::Format_RGB32);
+    int dims[2] = {size.width(), size.height()};
+    const char* format = Q_BYTE_ORDER == Q_LITTLE_ENDIAN ? "bgr0" : "0rgb";
+    auto stride = static_cast<size_t>(back.bytesPerLine());
+    // The picture is wanted as soon as it exists; mpv paces the frames.
+    int block = 0;
+    mpv_render_param params[] = {
+        {MPV_RENDER_PARAM_SW_SIZE, dims},
+        {MPV_RENDER_PARAM_SW_FORMAT, const_cast<char*>(format)},
+        {MPV_RENDER_PARAM_SW_STRIDE, &stride},
+        {MPV_RENDER_PARAM_SW_POINTER, back.bits()},
+        {MPV_RENDER_PARAM_BLOCK_FOR_TARGET_TIME, &block},
+        {MPV_RENDER_PARAM_INVALID, nullptr},
+    };
+    if (mpv_render_context_render(context_, params) < 0) {
+      back.fill(Qt::black);
+    } else {
+      // mpv leaves the padding byte at zero; QImage wants it opaque.
+      for (int y = 0; y < back.height(); ++y) {
+        auto* line = reinterpret_cast<quint32*>(back.scanLine(y));
+        for (int x = 0; x < back.width(); ++x) line[x] |= 0xff000000u;
+      }
+    }
+    {
+      std::lock_guard lock(mutex_);
+      std::swap(shown_, back);
+    }
+    mpv_render_context_report_swap(context_);
+    QMetaObject::invokeMethod(this, qOverload<>(&QWidget::update), Qt::QueuedConnection);
+  }
+}
+
+QImage MpvSoftwareWidget::lastFrame() const {
+  std::lock_guard lock(mutex_);
+  return shown_;
 }
 
 void MpvSoftwareWidget::setMirrored(bool mirrored) {
@@ -44,26 +107,18 @@ void MpvSoftwareWidget::setMirrored(bool mirrored) {
   update();
 }
 
+void MpvSoftwareWidget::resizeEvent(QResizeEvent*) {
+  {
+    std::lock_guard lock(mutex_);
+    targetSize_ = size();
+  }
+  if (context_) requestRender();
+}
+
 void MpvSoftwareWidget::paintEvent(QPaintEvent*) {
   QPainter painter(this);
-  const QSize size = this->size();
-  if (context_ && !size.isEmpty()) {
-    if (frame_.size() != size) frame_ = QImage(size, QImage::Format_RGBX8888);
-    int dims[2] = {size.width(), size.height()};
-    const char* format = "rgb0";
-    size_t stride = static_cast<size_t>(frame_.bytesPerLine());
-    mpv_render_param params[] = {
-        {MPV_RENDER_PARAM_SW_SIZE, dims},
-        {MPV_RENDER_PARAM_SW_FORMAT, const_cast<char*>(format)},
-        {MPV_RENDER_PARAM_SW_STRIDE, &stride},
-        {MPV_RENDER_PARAM_SW_POINTER, frame_.bits()},
-        {MPV_RENDER_PARAM_INVALID, nullptr},
-    };
-    if (mpv_render_context_render(context_, params) < 0) frame_.fill(Qt::black);
-  } else {
-    frame_ = QImage();
-  }
-  if (frame_.isNull()) {
+  std::lock_guard lock(mutex_);
+  if (!context_ || shown_.isNull()) {
     painter.fillRect(rect(), Qt::black);
     return;
   }
@@ -71,7 +126,10 @@ void MpvSoftwareWidget::paintEvent(QPaintEvent*) {
     painter.translate(width(), 0);
     painter.scale(-1, 1);
   }
-  painter.drawImage(0, 0, frame_);
+  // Drawn at its own size (a scaled drawing is converted on Qt's global
+  // thread pool); a new size comes with the next picture.
+  if (shown_.size() != size()) painter.fillRect(rect(), Qt::black);
+  painter.drawImage(0, 0, shown_);
 }
 
 }  // namespace dashcard

@@ -5,12 +5,21 @@
 #include <QPointer>
 #include <QWidget>
 
+#include <condition_variable>
+#include <mutex>
+#include <thread>
+
 struct mpv_render_context;
 
 namespace dashcard {
 
 // mpv's software renderer into a QImage, painted with QPainter: the
-// fallback where no OpenGL context can be had.
+// surface where OpenGL is missing or is itself a software rasterizer.
+//
+// mpv renders on a thread of this widget's own. The GUI thread makes the
+// player's synchronous calls, and mpv's core may wait for the renderer
+// (on a new file, a new size of video): a renderer on the GUI thread would
+// stall both until mpv's time-out, on every clip change.
 class MpvSoftwareWidget : public QWidget, public VideoSurface {
   Q_OBJECT
 
@@ -23,17 +32,29 @@ class MpvSoftwareWidget : public QWidget, public VideoSurface {
   void setMirrored(bool mirrored) override;
   bool isMirrored() const override { return mirrored_; }
   void detach() override;
-  // The last picture drawn (for tests).
-  const QImage& lastFrame() const { return frame_; }
+  // The last picture mpv drew (for tests).
+  QImage lastFrame() const;
 
  protected:
   void paintEvent(QPaintEvent* event) override;
+  void resizeEvent(QResizeEvent* event) override;
 
  private:
+  void renderLoop();
+  void requestRender();
+
   QPointer<CustomAVPlayer> player_;
   mpv_render_context* context_ = nullptr;
   bool mirrored_ = false;
-  QImage frame_;
+
+  // Shared with the render thread.
+  mutable std::mutex mutex_;
+  std::condition_variable wake_;
+  bool renderWanted_ = false;
+  bool stopping_ = false;
+  QSize targetSize_;
+  QImage shown_;  // the last complete picture
+  std::thread renderer_;
 };
 
 }  // namespace dashcard
