@@ -3,10 +3,13 @@
 // tick rate and regularity, the hand-over from one clip to the next, CPU at
 // 1x and 4x, and what rate 16 achieves. Usage:
 //   bench_playback CARD_ROOT [--gl] [--seconds N]
+// --gl shows the window with the surface the viewer picks (see
+// DASHCARD_VIDEO_SURFACE to force one).
 // Prints "key=value" lines on standard output.
 #include "core/catalogue/dcf_info.h"
 #include "core/playback/media_controller.h"
 #include "core/playback/panes.h"
+#include "ui/playback/mpv_open_gl_widget.h"
 #include "ui/playback/zoom_player_view_controller.h"
 
 #include <QApplication>
@@ -225,6 +228,10 @@ int main(int argc, char** argv) {
   std::printf("cpu_4x=%.0f\n", four.cpu);
   std::printf("rate16_achieved=%.1f\n", sixteen.achieved);
   std::printf("cpu_16x=%.0f\n", sixteen.cpu);
+  const QWidget* surface = front->videoSurface() != nullptr ? front->videoSurface()->widget() : nullptr;
+  std::printf("surface=%s\n", surface == nullptr                                ? "none"
+                               : qobject_cast<const MpvOpenGLWidget*>(surface) != nullptr ? "opengl"
+                                                                                         : "software");
   std::fflush(stdout);
   controller.dispose();
   return 0;

@@ -6,24 +6,56 @@
 #include <QGuiApplication>
 #include <QOffscreenSurface>
 #include <QOpenGLContext>
+#include <QOpenGLFunctions>
 
 namespace dashcard {
+namespace {
 
-bool VideoSurface::openGLAvailable() {
-  static const bool available = [] {
-    if (qEnvironmentVariable("DASHCARD_VIDEO_SURFACE") == QLatin1String("software")) return false;
+struct OpenGLProbe {
+  bool available = false;
+  QString renderer;
+};
+
+const OpenGLProbe& openGLProbe() {
+  static const OpenGLProbe probe = [] {
+    OpenGLProbe result;
     const QString platform = QGuiApplication::platformName();
-    if (platform == QLatin1String("offscreen") || platform == QLatin1String("minimal")) return false;
+    if (platform == QLatin1String("offscreen") || platform == QLatin1String("minimal")) return result;
     QOffscreenSurface surface;
     surface.create();
     QOpenGLContext context;
-    return context.create() && context.makeCurrent(&surface);
+    if (!context.create() || !context.makeCurrent(&surface)) return result;
+    result.available = true;
+    const auto* name = reinterpret_cast<const char*>(context.functions()->glGetString(GL_RENDERER));
+    result.renderer = QString::fromLatin1(name != nullptr ? name : "");
+    context.doneCurrent();
+    return result;
   }();
-  return available;
+  return probe;
+}
+
+}  // namespace
+
+bool VideoSurface::openGLAvailable() {
+  if (qEnvironmentVariable("DASHCARD_VIDEO_SURFACE") == QLatin1String("software")) return false;
+  return openGLProbe().available;
+}
+
+bool VideoSurface::openGLIsSoftware() {
+  const QString& renderer = openGLProbe().renderer;
+  for (const char* name : {"llvmpipe", "softpipe", "swrast", "Software Rasterizer", "SwiftShader"}) {
+    if (renderer.contains(QLatin1String(name), Qt::CaseInsensitive)) return true;
+  }
+  return false;
 }
 
 VideoSurface* VideoSurface::create(CustomAVPlayer* player, QWidget* parent, bool preferOpenGL) {
-  if (preferOpenGL && openGLAvailable()) return new MpvOpenGLWidget(player, parent);
+  // An OpenGL that the processor emulates costs more than mpv's own
+  // software scaler and leaves less of the processor to the decoders.
+  const bool forced = qEnvironmentVariable("DASHCARD_VIDEO_SURFACE") == QLatin1String("opengl");
+  if (preferOpenGL && openGLAvailable() && (forced || !openGLIsSoftware())) {
+    return new MpvOpenGLWidget(player, parent);
+  }
   return new MpvSoftwareWidget(player, parent);
 }
 

@@ -7,10 +7,10 @@ namespace dashcard {
 
 class CustomAVPlayer;
 
-// Where a player's pictures are drawn: one mpv render context per player,
-// created and used on the GUI thread only. Two kinds: OpenGL (the normal
-// case) and mpv's software renderer into a QImage where no OpenGL context
-// can be had.
+// Where a player's pictures are drawn: one mpv render context per player.
+// Two kinds: OpenGL (the normal case) and mpv's software renderer into a
+// QImage where OpenGL is missing or emulated by the processor.
+// DASHCARD_VIDEO_SURFACE=software or =opengl overrides the choice.
 class VideoSurface {
  public:
   virtual ~VideoSurface() = default;
@@ -25,8 +25,10 @@ class VideoSurface {
 
   // True when an OpenGL context can be made on this display.
   static bool openGLAvailable();
-  // The OpenGL surface when OpenGL is available and `preferOpenGL`, else
-  // the software one. `onReady` runs once the render context exists.
+  // True when that OpenGL is a software rasterizer (llvmpipe and the like).
+  static bool openGLIsSoftware();
+  // The OpenGL surface when `preferOpenGL` and a hardware OpenGL is
+  // available, else the software one.
   static VideoSurface* create(CustomAVPlayer* player, QWidget* parent, bool preferOpenGL = true);
 };
 
