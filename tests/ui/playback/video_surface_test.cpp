@@ -84,8 +84,18 @@ TEST(VideoSurfaceTest, OpenGLSurfaceDrawsTheVideo) {
   ASSERT_TRUE(waitUntil([&] { return started > 0; }));
   pane.play();
   ASSERT_TRUE(waitUntil([&] { return hasColour(gl->grabFramebuffer()); }));
+  // Pictures come from the surface's render thread; a still one is copied
+  // as it is, and mirrored by the copy alone.
+  pane.pause();
+  test::spin(300);
+  const QImage still = gl->grabFramebuffer().convertToFormat(QImage::Format_RGB32);
   pane.setMirror(true);
-  ASSERT_TRUE(waitUntil([&] { return hasColour(gl->grabFramebuffer()); }));
+  const QImage mirrored = gl->grabFramebuffer().convertToFormat(QImage::Format_RGB32);
+  EXPECT_TRUE(hasColour(mirrored));
+  EXPECT_LT(test::meanDifference(mirrored, still.mirrored(true, false)), 1.0);
+  EXPECT_GT(test::meanDifference(mirrored, still), 5.0);
+  gl->detach();
+  EXPECT_FALSE(gl->isReady());
 }
 
 }  // namespace
