@@ -20,6 +20,8 @@ QString kmlFolderName(const QDateTime& date, const DateTextPlace& place = {});
 QString kmlWhenString(const QDateTime& date, const DateTextPlace& place = {});
 // The same text as Latin-1 bytes, for writers that want bytes.
 QByteArray kmlWhenLatin1(const QDateTime& date, const DateTextPlace& place = {});
+// Appends that text to `out`; false (nothing appended) for an invalid date.
+bool appendKmlWhen(QByteArray& out, const QDateTime& date, const DateTextPlace& place = {});
 // The locale's long date and full time.
 QString kmlEventDescriptionString(const QDateTime& date, const DateTextPlace& place = {});
 // The locale's long date and full time, usable as a file name ("/" becomes "-").

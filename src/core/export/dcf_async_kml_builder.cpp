@@ -379,12 +379,14 @@ std::optional<XmlNode> DCFAsyncKMLBuilder::routeNodeFolderWithLocations(const Lo
       coordinates.append(',');
       appendFixed(coordinates, location.latitude, 6);
       coordinates.append(",0.0 ", 5);
-      const QByteArray when = kmlWhenLatin1(location.timestamp);
-      if (when.isEmpty()) {
+      // Digits, signs and separators only: nothing to escape.
+      const qsizetype mark = pairs.size();
+      pairs.append("<when xmlns=\"\">", 15);
+      if (!appendKmlWhen(pairs, location.timestamp)) {
+        pairs.truncate(mark);
         continue;
       }
-      // Digits, signs and separators only: nothing to escape.
-      pairs.append("<when xmlns=\"\">", 15).append(when).append("</when>\r\n<coord>", 16);
+      pairs.append("</when>\r\n<coord>", 16);
       appendFixed(pairs, location.longitude, 12);
       pairs.append(' ');
       appendFixed(pairs, location.latitude, 12);
