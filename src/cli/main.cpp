@@ -1,5 +1,6 @@
 #include "cli/cli_support.h"
 #include "cli/commands.h"
+#include "cli/heap_tuning.h"
 #include "core/common/version.h"
 
 #include <QCoreApplication>
@@ -43,6 +44,7 @@ void printUsage() {
 }  // namespace
 
 int main(int argc, char* argv[]) {
+  dashcard::cli::tuneHeapForBatchWork();
   const QString commandName = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QString();
   const Command* command = nullptr;
   for (const Command* candidate : kCommands) {
