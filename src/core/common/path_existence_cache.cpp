@@ -41,7 +41,7 @@ QStringView nameOf(QStringView path) {
 
 }  // namespace
 
-size_t PathExistenceCache::Hash::operator()(QStringView text) const noexcept { return qHash(text); }
+PathExistenceCache::Probe PathExistenceCache::probeOf(QStringView text) { return {text, qHash(text)}; }
 
 PathExistenceCache::Key PathExistenceCache::keyOf(QString text) {
   const size_t hash = qHash(QStringView(text));
@@ -61,7 +61,7 @@ constexpr std::size_t kMaxFolderHandles = 64;
 const PathExistenceCache::Folder& PathExistenceCache::insert(Key folderPath, std::unique_ptr<const Names> names) {
   int fd = -1;
   std::unique_lock lock(mutex_);
-  if (auto it = folders_.find(QStringView(folderPath.text)); it != folders_.end()) {
+  if (auto it = folders_.find(Probe{folderPath.text, folderPath.hash}); it != folders_.end()) {
     // Another thread listed it first; that listing stays.
     return it->second;
   }
@@ -87,7 +87,7 @@ void PathExistenceCache::addListing(const QString& folder, const QStringList& na
 const PathExistenceCache::Folder& PathExistenceCache::folder(QStringView folderPath) {
   {
     std::shared_lock lock(mutex_);
-    if (auto it = folders_.find(folderPath); it != folders_.end()) {
+    if (auto it = folders_.find(probeOf(folderPath)); it != folders_.end()) {
       return it->second;
     }
   }
@@ -126,7 +126,7 @@ bool PathExistenceCache::exists(QStringView path) {
     return false;
   }
   const Folder& entry = folder(folderOf(path));
-  return entry.names != nullptr && entry.names->contains(nameOf(path));
+  return entry.names != nullptr && entry.names->contains(probeOf(nameOf(path)));
 }
 
 bool PathExistenceCache::stat(QStringView path, struct stat* info) {
@@ -135,7 +135,7 @@ bool PathExistenceCache::stat(QStringView path, struct stat* info) {
   }
   const Folder& entry = folder(folderOf(path));
   const QStringView name = nameOf(path);
-  if (entry.names == nullptr || !entry.names->contains(name)) {
+  if (entry.names == nullptr || !entry.names->contains(probeOf(name))) {
     return false;
   }
   if (entry.fd >= 0) {

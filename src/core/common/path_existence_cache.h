@@ -52,24 +52,32 @@ class PathExistenceCache {
   void addListing(const QString& folder, const QStringList& names);
 
  private:
-  // Keys carry their hash: a bucket walk then never hashes a stored name
-  // again, and lookups go by view, so asking never builds a string.
+  // Keys carry their hash, and so do lookups (by view: asking never builds
+  // a string). Equality looks at the hashes first, so a bucket walk does
+  // not compare the texts of names that merely share the bucket.
   struct Key {
     QString text;
     size_t hash;
   };
+  struct Probe {
+    QStringView text;
+    size_t hash;
+  };
+  static Probe probeOf(QStringView text);
   struct Hash {
     using is_transparent = void;
     size_t operator()(const Key& key) const noexcept { return key.hash; }
-    size_t operator()(QStringView text) const noexcept;
+    size_t operator()(const Probe& probe) const noexcept { return probe.hash; }
   };
   struct Equal {
     using is_transparent = void;
-    static QStringView view(const Key& key) { return key.text; }
-    static QStringView view(QStringView text) { return text; }
+    static Probe view(const Key& key) { return {key.text, key.hash}; }
+    static Probe view(const Probe& probe) { return probe; }
     template <typename A, typename B>
     bool operator()(const A& a, const B& b) const noexcept {
-      return view(a) == view(b);
+      const Probe left = view(a);
+      const Probe right = view(b);
+      return left.hash == right.hash && left.text == right.text;
     }
   };
   using Names = std::unordered_set<Key, Hash, Equal>;
