@@ -130,9 +130,9 @@ void ZoomPlayerViewController::buildViews(bool withSurface) {
 }
 
 void ZoomPlayerViewController::surfaceReady() {
-  // A file loaded before the render context existed has no pictures: load it again.
-  CustomAVPlayer* player = engine_.player();
-  if (player->isLoaded()) engine_.reloadCurrentItem();
+  // A file given before the render context existed has no pictures: load it
+  // again, also when it is still loading (its video may be set up already).
+  if (engine_.player()->hasItem()) engine_.reloadCurrentItem();
 }
 
 bool ZoomPlayerViewController::isInitialPosition() const { return scrollView_->zoom().isInitialPosition(); }
