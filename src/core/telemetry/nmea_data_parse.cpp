@@ -588,6 +588,25 @@ struct NMEAData::Preparse {
   bool dependsOnCarryOver = false;
 };
 
+namespace {
+
+// What a parse leaves for publishing: the lists and the parser's findings.
+NMEAData::Preparse resultOf(NMEAParser& parser, std::shared_ptr<const TelemetryStore> store) {
+  NMEAData::Preparse result;
+  result.store = std::move(store);
+  result.maxSpeed = parser.maxSpeed;
+  result.maxMotionABS = parser.maxMotionABS;
+  result.lastSpeed = parser.lastValidSpeedLocation();
+  result.lastHeading = parser.lastValidHeadingLocation();
+  result.tripID = std::move(parser.tripID);
+  result.version = std::move(parser.version);
+  result.imeiNumber = std::move(parser.imeiNumber);
+  result.dependsOnCarryOver = parser.dependsOnCarryOver();
+  return result;
+}
+
+}  // namespace
+
 NMEAData::Preparse NMEAData::parseFile(const QString& path, const CustomLocation& speedSeed,
                                        const CustomLocation& headingSeed,
                                        const std::shared_ptr<const TelemetryStore>& previous) {
@@ -611,18 +630,9 @@ NMEAData::Preparse NMEAData::parseFile(const QString& path, const CustomLocation
   }
   scratch.trim();
 
-  Preparse result;
+  Preparse result = resultOf(parser, std::move(store));
   result.path = path;
   result.basedOn = previous;
-  result.store = std::move(store);
-  result.maxSpeed = parser.maxSpeed;
-  result.maxMotionABS = parser.maxMotionABS;
-  result.lastSpeed = parser.lastValidSpeedLocation();
-  result.lastHeading = parser.lastValidHeadingLocation();
-  result.tripID = std::move(parser.tripID);
-  result.version = std::move(parser.version);
-  result.imeiNumber = std::move(parser.imeiNumber);
-  result.dependsOnCarryOver = parser.dependsOnCarryOver();
   return result;
 }
 
@@ -727,20 +737,7 @@ std::optional<GOPData> NMEAData::parseNMEALinesWithLines(const QString& text) {
   }
   store->motions.insert(store->motions.end(), group->motions.begin(), group->motions.end());
   store->driveSupports.insert(store->driveSupports.end(), group->driveSupports.begin(), group->driveSupports.end());
-  store_ = std::move(store);
-  maxSpeed_ = parser.maxSpeed;
-  maxMotionABS_ = parser.maxMotionABS;
-  lastValidSpeedLocation_ = parser.lastValidSpeedLocation();
-  lastValidHeadingLocation_ = parser.lastValidHeadingLocation();
-  if (parser.tripID) {
-    tripID_ = *parser.tripID;
-  }
-  if (parser.version) {
-    version_ = *parser.version;
-  }
-  if (parser.imeiNumber) {
-    imeiNumber_ = *parser.imeiNumber;
-  }
+  publish(resultOf(parser, std::move(store)));
   if (!hasPosition) {
     return std::nullopt;
   }
