@@ -21,6 +21,10 @@ namespace dashcard {
 CustomAVPlayer::Options ZoomPlayerViewController::windowOptions() {
   CustomAVPlayer::Options options;
   options.videoOutput = QStringLiteral("libmpv");
+  // The usual sound servers and devices, not mpv's last resort SDL: two
+  // players starting SDL audio at once (front and rear, no sound device)
+  // race on its global state and can hang a player's core for good.
+  options.audioOutput = QStringLiteral("pipewire,pulse,alsa,jack");
   return options;
 }
 
