@@ -77,7 +77,10 @@ class Walker {
       return;
     }
     const int dirFd = ::dirfd(dir.get());
-    QStringList names;
+    PathExistenceCache::Listing names;
+    if (listings_ != nullptr) {
+      names.reserve(static_cast<std::size_t>(std::max<off_t>(self.st_size, 0)));
+    }
     while (dirent* entry = ::readdir(dir.get())) {
       if (cancel_ != nullptr && cancel_->load(std::memory_order_relaxed)) {
         return;
@@ -87,9 +90,19 @@ class Walker {
         continue;
       }
       const size_t length = std::strlen(name);
-      const QString decoded = QFile::decodeName(QByteArray::fromRawData(name, static_cast<qsizetype>(length)));
+      // Camera names are plain ASCII: they are widened as they are, and
+      // only other names go through the file-name decoding.
+      const bool ascii = std::all_of(name, name + length, [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+      QString decoded;
+      if (!ascii) {
+        decoded = QFile::decodeName(QByteArray::fromRawData(name, static_cast<qsizetype>(length)));
+      }
       if (listings_ != nullptr) {
-        names.append(decoded);
+        if (ascii) {
+          names.addAscii(name, length);
+        } else {
+          names.add(decoded);
+        }
       }
       unsigned char type = entry->d_type;
       if (type == DT_UNKNOWN || type == DT_LNK) {
@@ -99,6 +112,9 @@ class Walker {
         }
         type = S_ISDIR(info.st_mode) ? DT_DIR : DT_REG;
       }
+      const auto pathOf = [&] {
+        return ascii ? prefix + QLatin1StringView(name, static_cast<qsizetype>(length)) : prefix + decoded;
+      };
       if (type == DT_DIR) {
         if (depth + 1 >= kMaxDepth) {
           continue;
@@ -107,17 +123,18 @@ class Walker {
         if (child < 0) {
           continue;  // unreadable folders are left out
         }
-        walk(child, prefix + decoded + u'/', depth + 1);
+        walk(child, pathOf() + u'/', depth + 1);
         continue;
       }
       if (hasExtension(name, length, extensions_)) {
-        files.append(prefix + decoded);
+        files.append(pathOf());
       }
     }
     if (listings_ != nullptr) {
       // Spelled the way the companion-file lookups spell a file's folder.
       listings_->addListing(
-          path_text::deletingLastPathComponent(path_text::appendingPathComponent(rootPath_, prefix + u'x')), names);
+          path_text::deletingLastPathComponent(path_text::appendingPathComponent(rootPath_, prefix + u'x')),
+          std::move(names));
     }
   }
 
@@ -285,6 +302,24 @@ DCFInfoList CardScanner::loadMovieAtRootPath(const QString& rootPath, const std:
   };
   const auto candidateCount = static_cast<size_t>(files->size());
   std::vector<Taken> taken(candidateCount);
+  // The folder test first, in one pass: the walk lists a folder's files
+  // together, so the pattern runs once per folder rather than per file.
+  std::vector<bool> inRecordingFolder(candidateCount);
+  {
+    QStringView lastFolder;
+    bool lastResult = false;
+    for (size_t i = 0; i < candidateCount; ++i) {
+      const QString& relative = files->at(static_cast<qsizetype>(i));
+      const qsizetype slash = relative.lastIndexOf(u'/');
+      const QStringView folder = QStringView(relative).first(std::max<qsizetype>(slash, 0));
+      if (i == 0 || folder != lastFolder || slash == 0) {
+        lastFolder = folder;
+        lastResult = ConstClass::fullMatchResultWithTarget(path_text::deletingLastPathComponent(relative),
+                                                           foldernameRegexPattern);
+      }
+      inRecordingFolder[i] = lastResult;
+    }
+  }
 
   // Companion files are looked up in folder listings, not one stat each;
   // the listings are shared by the helpers.
@@ -294,12 +329,10 @@ DCFInfoList CardScanner::loadMovieAtRootPath(const QString& rootPath, const std:
       [&](size_t i) {
         // Whichever thread runs this index asks the shared listings.
         PathExistenceCache::Scope scope(listings.get());
-        const QString& relative = files->at(static_cast<qsizetype>(i));
-        // The folder test is the cheaper one and rejects most paths.
-        if (!ConstClass::fullMatchResultWithTarget(path_text::deletingLastPathComponent(relative),
-                                                   foldernameRegexPattern)) {
+        if (!inRecordingFolder[i]) {
           return;
         }
+        const QString& relative = files->at(static_cast<qsizetype>(i));
         QString name = path_text::lastPathComponent(relative);
         if (ConstClass::fullMatchResultWithTarget(name, videoFilenameRegexPattern)) {
           taken[i] = {std::move(name), std::make_shared<DCFInfo>(rootPath, relative)};

@@ -3,6 +3,11 @@
 #include <QFile>
 #include <QHashFunctions>
 
+#include <array>
+#include <atomic>
+#include <bit>
+#include <cstring>
+#include <limits>
 #include <mutex>
 #include <tuple>
 
@@ -15,6 +20,9 @@ namespace dashcard {
 namespace {
 
 thread_local PathExistenceCache* installed = nullptr;
+std::atomic<std::uint64_t> nextSerial{1};
+
+std::size_t hashOf(QStringView text) { return qHash(text, 0); }
 
 // The folder part of a path as the path-text helpers cut it: everything
 // before the last slash ("/" for a file at the root, "" for a bare name).
@@ -39,14 +47,113 @@ QStringView nameOf(QStringView path) {
   return trimmed.sliced(trimmed.lastIndexOf(u'/') + 1);
 }
 
+// The file-system spelling of a name, without building strings for the
+// usual plain-ASCII one.
+class EncodedName {
+ public:
+  explicit EncodedName(QStringView name) {
+    if (static_cast<std::size_t>(name.size()) < inline_.size()) {
+      bool ascii = true;
+      for (qsizetype i = 0; i < name.size() && ascii; ++i) {
+        const char16_t c = name[i].unicode();
+        ascii = c != 0 && c < 0x80;
+        inline_[static_cast<std::size_t>(i)] = static_cast<char>(c);
+      }
+      if (ascii) {
+        inline_[static_cast<std::size_t>(name.size())] = '\0';
+        text_ = inline_.data();
+        return;
+      }
+    }
+    encoded_ = QFile::encodeName(name.toString());
+    text_ = encoded_.constData();
+  }
+  const char* c_str() const { return text_; }
+
+ private:
+  std::array<char, 256> inline_{};
+  QByteArray encoded_;
+  const char* text_ = nullptr;
+};
+
 }  // namespace
 
-PathExistenceCache::Probe PathExistenceCache::probeOf(QStringView text) { return {text, qHash(text)}; }
+// One folder's names in an open-addressing table over the listing's shared
+// text: a lookup touches one slot and, on a hash match, the name itself.
+class PathExistenceCache::Names {
+ public:
+  explicit Names(Listing&& listing) : text_(std::move(listing.text_)) {
+    const std::size_t capacity = std::bit_ceil(std::max<std::size_t>(8, listing.names_.size() * 2));
+    slots_.resize(capacity);
+    mask_ = capacity - 1;
+    for (const Listing::Name& name : listing.names_) {
+      if (!containsAt(name.hash, QStringView(text_).sliced(name.offset, name.length))) {
+        std::size_t at = name.hash & mask_;
+        while (slots_[at].length != 0) {
+          at = (at + 1) & mask_;
+        }
+        slots_[at] = name;
+      }
+    }
+  }
 
-PathExistenceCache::Key PathExistenceCache::keyOf(QString text) {
-  const size_t hash = qHash(QStringView(text));
-  return {std::move(text), hash};
+  bool contains(QStringView name) const { return !name.isEmpty() && containsAt(hashOf(name), name); }
+
+ private:
+  bool containsAt(std::size_t hash, QStringView name) const {
+    for (std::size_t at = hash & mask_;; at = (at + 1) & mask_) {
+      const Listing::Name& slot = slots_[at];
+      if (slot.length == 0) {
+        return false;
+      }
+      if (slot.hash == hash && QStringView(text_).sliced(slot.offset, slot.length) == name) {
+        return true;
+      }
+    }
+  }
+
+  QString text_;
+  // Empty slots have length 0: a folder entry always has a name.
+  std::vector<Listing::Name> slots_;
+  std::size_t mask_ = 0;
+};
+
+void PathExistenceCache::Listing::added(std::size_t start) {
+  const std::size_t end = static_cast<std::size_t>(text_.size());
+  if (end == start) {
+    return;
+  }
+  if (end > std::numeric_limits<std::uint32_t>::max()) {
+    overflowed_ = true;
+    return;
+  }
+  const QStringView name = QStringView(text_).sliced(static_cast<qsizetype>(start));
+  names_.push_back({hashOf(name), static_cast<std::uint32_t>(start), static_cast<std::uint32_t>(end - start)});
 }
+
+void PathExistenceCache::Listing::reserve(std::size_t bytes) {
+  // A guess from the disk must not make a huge allocation.
+  constexpr std::size_t kMostReserved = std::size_t{16} << 20;
+  bytes = std::min(bytes, kMostReserved);
+  text_.reserve(static_cast<qsizetype>(bytes));
+  // A directory entry takes a few dozen bytes on most file systems.
+  names_.reserve(bytes / 24);
+}
+
+void PathExistenceCache::Listing::add(QStringView name) {
+  const auto start = static_cast<std::size_t>(text_.size());
+  text_.append(name);
+  added(start);
+}
+
+void PathExistenceCache::Listing::addAscii(const char* name, std::size_t length) {
+  const auto start = static_cast<std::size_t>(text_.size());
+  text_.append(QLatin1StringView(name, static_cast<qsizetype>(length)));
+  added(start);
+}
+
+PathExistenceCache::Folder::Folder(std::unique_ptr<const Names> listed, int handle, bool tooLarge)
+    : names(std::move(listed)), fd(handle), unlisted(tooLarge) {}
 
 PathExistenceCache::Folder::~Folder() {
   if (fd >= 0) {
@@ -58,60 +165,83 @@ PathExistenceCache::Folder::~Folder() {
 // lookups beyond it rather than running out of descriptors.
 constexpr std::size_t kMaxFolderHandles = 64;
 
-const PathExistenceCache::Folder& PathExistenceCache::insert(Key folderPath, std::unique_ptr<const Names> names) {
+const PathExistenceCache::Folder& PathExistenceCache::insert(QString folderPath, std::size_t hash, Listing listing,
+                                                             bool listed) {
+  const bool tooLarge = listed && listing.overflowed_;
+  std::unique_ptr<const Names> names;
+  if (listed && !tooLarge) {
+    names = std::make_unique<const Names>(std::move(listing));
+  }
   int fd = -1;
   std::unique_lock lock(mutex_);
-  if (auto it = folders_.find(Probe{folderPath.text, folderPath.hash}); it != folders_.end()) {
+  if (auto it = folders_.find(Probe{folderPath, hash}); it != folders_.end()) {
     // Another thread listed it first; that listing stays.
     return it->second;
   }
   if (names != nullptr && folders_.size() < kMaxFolderHandles) {
-    fd = ::open(folderPath.text.isEmpty() ? "." : QFile::encodeName(folderPath.text).constData(),
+    fd = ::open(folderPath.isEmpty() ? "." : QFile::encodeName(folderPath).constData(),
                 O_PATH | O_DIRECTORY | O_CLOEXEC);
   }
   return folders_
-      .emplace(std::piecewise_construct, std::forward_as_tuple(std::move(folderPath)),
-               std::forward_as_tuple(std::move(names), fd))
+      .emplace(std::piecewise_construct, std::forward_as_tuple(Key{std::move(folderPath), hash}),
+               std::forward_as_tuple(std::move(names), fd, tooLarge))
       .first->second;
 }
 
-void PathExistenceCache::addListing(const QString& folder, const QStringList& names) {
-  auto listed = std::make_unique<Names>();
-  listed->reserve(static_cast<size_t>(names.size()));
-  for (const QString& name : names) {
-    listed->insert(keyOf(name));
-  }
-  insert(keyOf(folder), std::move(listed));
+void PathExistenceCache::addListing(const QString& folder, Listing listing) {
+  insert(folder, hashOf(folder), std::move(listing), true);
 }
 
-const PathExistenceCache::Folder& PathExistenceCache::folder(QStringView folderPath) {
+const PathExistenceCache::Folder& PathExistenceCache::lookUp(QStringView folderPath) {
+  const std::size_t hash = hashOf(folderPath);
   {
     std::shared_lock lock(mutex_);
-    if (auto it = folders_.find(probeOf(folderPath)); it != folders_.end()) {
+    if (auto it = folders_.find(Probe{folderPath, hash}); it != folders_.end()) {
       return it->second;
     }
   }
   // Listed outside the lock.
-  std::unique_ptr<Names> names;
+  Listing listing;
   struct Closer {
     void operator()(DIR* dir) const { ::closedir(dir); }
   };
   std::unique_ptr<DIR, Closer> dir(
       ::opendir(folderPath.isEmpty() ? "." : QFile::encodeName(folderPath.toString()).constData()));
   if (dir) {
-    names = std::make_unique<Names>();
     while (dirent* entry = ::readdir(dir.get())) {
       const char* entryName = entry->d_name;
       if (entryName[0] == '.' && (entryName[1] == '\0' || (entryName[1] == '.' && entryName[2] == '\0'))) {
         continue;
       }
-      names->insert(keyOf(QFile::decodeName(entryName)));
+      listing.add(QFile::decodeName(entryName));
     }
   }
-  return insert(keyOf(folderPath.toString()), std::move(names));
+  return insert(folderPath.toString(), hash, std::move(listing), dir != nullptr);
 }
 
-PathExistenceCache::PathExistenceCache() = default;
+const PathExistenceCache::Folder& PathExistenceCache::folder(QStringView folderPath) {
+  // Lookups come in runs over the same few folders (a recording's own, its
+  // telemetry folder); remembering them per thread spares the shared lock,
+  // whose counter the helper threads would otherwise pass back and forth.
+  struct Recent {
+    std::uint64_t serial = 0;
+    QString path;
+    const Folder* folder = nullptr;
+  };
+  thread_local std::array<Recent, 4> recent;
+  thread_local std::size_t nextSlot = 0;
+  for (const Recent& seen : recent) {
+    if (seen.serial == serial_ && seen.path == folderPath) {
+      return *seen.folder;
+    }
+  }
+  const Folder& found = lookUp(folderPath);
+  Recent& slot = recent[nextSlot++ % recent.size()];
+  slot = {serial_, folderPath.toString(), &found};
+  return found;
+}
+
+PathExistenceCache::PathExistenceCache() : serial_(nextSerial++) {}
 
 PathExistenceCache::~PathExistenceCache() = default;
 
@@ -126,7 +256,11 @@ bool PathExistenceCache::exists(QStringView path) {
     return false;
   }
   const Folder& entry = folder(folderOf(path));
-  return entry.names != nullptr && entry.names->contains(probeOf(nameOf(path)));
+  if (entry.unlisted) {
+    struct stat info {};
+    return ::stat(QFile::encodeName(path.toString()).constData(), &info) == 0;
+  }
+  return entry.names != nullptr && entry.names->contains(nameOf(path));
 }
 
 bool PathExistenceCache::stat(QStringView path, struct stat* info) {
@@ -135,13 +269,28 @@ bool PathExistenceCache::stat(QStringView path, struct stat* info) {
   }
   const Folder& entry = folder(folderOf(path));
   const QStringView name = nameOf(path);
-  if (entry.names == nullptr || !entry.names->contains(probeOf(name))) {
+  if (!entry.unlisted && (entry.names == nullptr || !entry.names->contains(name))) {
     return false;
   }
   if (entry.fd >= 0) {
-    return ::fstatat(entry.fd, QFile::encodeName(name.toString()).constData(), info, 0) == 0;
+    return ::fstatat(entry.fd, EncodedName(name).c_str(), info, 0) == 0;
   }
   return ::stat(QFile::encodeName(path.toString()).constData(), info) == 0;
+}
+
+bool PathExistenceCache::statx(QStringView path, unsigned int mask, struct statx* info) {
+  if (path.isEmpty()) {
+    return false;
+  }
+  const Folder& entry = folder(folderOf(path));
+  const QStringView name = nameOf(path);
+  if (!entry.unlisted && (entry.names == nullptr || !entry.names->contains(name))) {
+    return false;
+  }
+  if (entry.fd >= 0) {
+    return ::statx(entry.fd, EncodedName(name).c_str(), 0, mask, info) == 0;
+  }
+  return ::statx(AT_FDCWD, QFile::encodeName(path.toString()).constData(), 0, mask, info) == 0;
 }
 
 }  // namespace dashcard

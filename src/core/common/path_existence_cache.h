@@ -1,16 +1,16 @@
 #pragma once
 
 #include <QString>
-#include <QStringList>
 #include <QStringView>
 
+#include <cstdint>
 #include <memory>
-#include <optional>
 #include <shared_mutex>
 #include <unordered_map>
-#include <unordered_set>
+#include <vector>
 
 struct stat;
+struct statx;
 
 namespace dashcard {
 
@@ -39,6 +39,34 @@ class PathExistenceCache {
     PathExistenceCache* previous_;
   };
 
+  // The names of one folder, gathered by whoever reads it (the scan's own
+  // walk) and handed over with `addListing`. All names share one buffer: a
+  // card folder holds tens of thousands of them.
+  class Listing {
+   public:
+    void add(QStringView name);
+    // A name that is plain ASCII, as readdir gives it.
+    void addAscii(const char* name, std::size_t length);
+    std::size_t size() const { return names_.size(); }
+    // Room for about `bytes` of names (a folder's size on the disk is a
+    // fair guess), so a large folder's text is not moved as it grows.
+    void reserve(std::size_t bytes);
+
+   private:
+    friend class PathExistenceCache;
+    struct Name {
+      std::size_t hash;
+      std::uint32_t offset;
+      std::uint32_t length;
+    };
+    void added(std::size_t start);
+    QString text_;
+    std::vector<Name> names_;
+    // More text than the table can address: the folder is then asked
+    // about with plain system calls.
+    bool overflowed_ = false;
+  };
+
   // The cache installed on this thread, or null.
   static PathExistenceCache* current();
 
@@ -47,27 +75,27 @@ class PathExistenceCache {
   // folder (the path walk is done once per folder, not once per file).
   // False when the listing does not hold the file or it cannot be read.
   bool stat(QStringView path, struct stat* info);
-  // Takes a listing made elsewhere (the scan's own walk), so the folder is
-  // not read twice. `folder` is spelled as lookups will spell it.
-  void addListing(const QString& folder, const QStringList& names);
+  // The same through statx(2), for the fields in `mask` and the file's
+  // attribute flags.
+  bool statx(QStringView path, unsigned int mask, struct statx* info);
+  // Takes a listing made elsewhere, so the folder is not read twice.
+  // `folder` is spelled as lookups will spell it.
+  void addListing(const QString& folder, Listing listing);
 
  private:
-  // Keys carry their hash, and so do lookups (by view: asking never builds
-  // a string). Equality looks at the hashes first, so a bucket walk does
-  // not compare the texts of names that merely share the bucket.
+  class Names;
   struct Key {
     QString text;
-    size_t hash;
+    std::size_t hash;
   };
   struct Probe {
     QStringView text;
-    size_t hash;
+    std::size_t hash;
   };
-  static Probe probeOf(QStringView text);
   struct Hash {
     using is_transparent = void;
-    size_t operator()(const Key& key) const noexcept { return key.hash; }
-    size_t operator()(const Probe& probe) const noexcept { return probe.hash; }
+    std::size_t operator()(const Key& key) const noexcept { return key.hash; }
+    std::size_t operator()(const Probe& probe) const noexcept { return probe.hash; }
   };
   struct Equal {
     using is_transparent = void;
@@ -80,23 +108,26 @@ class PathExistenceCache {
       return left.hash == right.hash && left.text == right.text;
     }
   };
-  using Names = std::unordered_set<Key, Hash, Equal>;
-  static Key keyOf(QString text);
-
   struct Folder {
     // Null when the folder cannot be listed.
     std::unique_ptr<const Names> names;
     // A path handle of the folder for the relative lookups; -1 when none.
     int fd = -1;
-    Folder(std::unique_ptr<const Names> listed, int handle) : names(std::move(listed)), fd(handle) {}
+    // The listing was too large to keep: ask the file system instead.
+    bool unlisted = false;
+    Folder(std::unique_ptr<const Names> listed, int handle, bool tooLarge);
     Folder(const Folder&) = delete;
     Folder& operator=(const Folder&) = delete;
     ~Folder();
   };
   // The folder's entry, listed on first use.
   const Folder& folder(QStringView folderPath);
-  const Folder& insert(Key folderPath, std::unique_ptr<const Names> names);
+  const Folder& lookUp(QStringView folderPath);
+  const Folder& insert(QString folderPath, std::size_t hash, Listing listing, bool listed);
 
+  // Tells this cache from an earlier one at the same address in the
+  // threads' memories of recent folders.
+  const std::uint64_t serial_;
   std::shared_mutex mutex_;
   std::unordered_map<Key, Folder, Hash, Equal> folders_;
 };

@@ -56,17 +56,51 @@ TEST_F(PathExistenceCacheTest, StatReadsRelativeToTheListedFolder) {
   EXPECT_FALSE(cache.stat(clip, &info));
 }
 
+PathExistenceCache::Listing listingOf(std::initializer_list<QString> names) {
+  PathExistenceCache::Listing listing;
+  for (const QString& name : names) {
+    const QByteArray bytes = name.toLatin1();
+    if (QString::fromLatin1(bytes) == name && !bytes.contains('\x80')) {
+      listing.addAscii(bytes.constData(), static_cast<std::size_t>(bytes.size()));
+    } else {
+      listing.add(name);
+    }
+  }
+  return listing;
+}
+
 TEST_F(PathExistenceCacheTest, TakenListingsReplaceReadingTheFolder) {
   const QString folder = dir.filePath(QStringLiteral("EVENT"));
   write(QStringLiteral("EVENT/real.MP4"), 1);
   PathExistenceCache cache;
-  cache.addListing(folder, {QStringLiteral("given.MP4")});
+  cache.addListing(folder, listingOf({QStringLiteral("given.MP4"), QStringLiteral("día 1.MP4")}));
   EXPECT_TRUE(cache.exists(folder + QStringLiteral("/given.MP4")));
+  EXPECT_TRUE(cache.exists(folder + QStringLiteral("/día 1.MP4")));
   EXPECT_FALSE(cache.exists(folder + QStringLiteral("/real.MP4")));
+  EXPECT_FALSE(cache.exists(folder + QStringLiteral("/given.MP")));
+  EXPECT_FALSE(cache.exists(folder + QStringLiteral("/given.MP4x")));
   // A second listing of a known folder does not replace the first.
-  cache.addListing(folder, {QStringLiteral("other.MP4")});
+  cache.addListing(folder, listingOf({QStringLiteral("other.MP4")}));
   EXPECT_TRUE(cache.exists(folder + QStringLiteral("/given.MP4")));
   EXPECT_FALSE(cache.exists(folder + QStringLiteral("/other.MP4")));
+}
+
+TEST_F(PathExistenceCacheTest, LargeFoldersAnswerEveryNameAndNoOther) {
+  // Enough names to fill many table slots next to each other.
+  PathExistenceCache::Listing listing;
+  for (int i = 0; i < 20000; ++i) {
+    const QByteArray name = "F_" + QByteArray::number(i) + ".MP4";
+    listing.addAscii(name.constData(), static_cast<std::size_t>(name.size()));
+  }
+  const QString folder = dir.filePath(QStringLiteral("NORMAL"));
+  PathExistenceCache cache;
+  cache.addListing(folder, std::move(listing));
+  int wrong = 0;
+  for (int i = 0; i < 20000; ++i) {
+    wrong += cache.exists(folder + QStringLiteral("/F_%1.MP4").arg(i)) ? 0 : 1;
+    wrong += cache.exists(folder + QStringLiteral("/R_%1.MP4").arg(i)) ? 1 : 0;
+  }
+  EXPECT_EQ(wrong, 0);
 }
 
 TEST(PathExistenceCacheScope, InstallsPerThreadAndRestores) {
