@@ -51,6 +51,28 @@ icu::DateFormat* mediumFormatter() {
   return formatter.get();
 }
 
+// FAT and exFAT keep the card's read-only attribute as missing write bits.
+bool isOnFatVolume(const QString& path) {
+  struct statfs volume {};
+  if (::statfs(QFile::encodeName(path).constData(), &volume) != 0) {
+    return false;
+  }
+  const long type = static_cast<long>(volume.f_type);
+  return type == kMsdosSuperMagic || type == kExfatSuperMagic;
+}
+
+// The lock as far as statx's attributes tell it; nullopt on file systems
+// that do not report the immutable flag there (an ioctl must ask them).
+std::optional<bool> protectionFromAttributes(const struct statx& info, const QString& path) {
+  if ((info.stx_attributes_mask & STATX_ATTR_IMMUTABLE) == 0) {
+    return std::nullopt;
+  }
+  if ((info.stx_attributes & STATX_ATTR_IMMUTABLE) != 0) {
+    return true;
+  }
+  return (info.stx_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0 && isOnFatVolume(path);
+}
+
 }  // namespace
 
 DCFInfo::DCFInfo(const QString& rootPath, const QString& deltaPath) : rootPath_(rootPath), deltaPath_(deltaPath) {
@@ -59,35 +81,45 @@ DCFInfo::DCFInfo(const QString& rootPath, const QString& deltaPath) : rootPath_(
   secondaryFilePath_ = ConstClass::secondaryFilePathWithFilePath(fullPath);
   infoFilePath_ = ConstClass::infoFilePathWithFilePath(fullPath);
   nmea_ = std::make_shared<NMEAData>(infoFilePath_);
-  folderName_ = path_text::lastPathComponent(path_text::deletingLastPathComponent(fullPath));
+  const QStringView folder =
+      path_text::lastPathComponentView(path_text::deletingLastPathComponentView(fullPath));
   // The usual folder names share one text.
   for (const QString* known :
        {&ConstClass::REG_TX900_FOLDER_NORMAL, &ConstClass::REG_TX900_FOLDER_EVENT, &ConstClass::REG_TX900_FOLDER_MANUAL,
         &ConstClass::REG_TX900_FOLDER_PARKING, &ConstClass::REG_TX900_FOLDER_PICTURE}) {
-    if (folderName_ == *known) {
+    if (folder == *known) {
       folderName_ = *known;
       break;
     }
   }
+  if (folderName_.isNull()) {
+    folderName_ = folder.toString();
+  }
 
-  // One stat gives both the date and the size of the video.
-  struct stat info {};
+  // One statx gives the date, the size and the lock of the video.
+  struct statx info {};
   PathExistenceCache* const listings = PathExistenceCache::current();
-  const bool readable = listings != nullptr ? listings->stat(fullPath, &info)
-                                            : ::stat(QFile::encodeName(fullPath).constData(), &info) == 0;
-  fileDate_ = readable ? QDateTime::fromMSecsSinceEpoch(
-                             static_cast<qint64>(info.st_mtim.tv_sec) * 1000 + info.st_mtim.tv_nsec / 1000000, Qt::UTC)
+  constexpr unsigned int kFields = STATX_TYPE | STATX_MODE | STATX_MTIME | STATX_SIZE;
+  const bool readable = listings != nullptr ? listings->statx(fullPath, kFields, &info)
+                                            : ::statx(AT_FDCWD, QFile::encodeName(fullPath).constData(), 0, kFields,
+                                                      &info) == 0;
+  fileDate_ = readable ? QDateTime::fromMSecsSinceEpoch(static_cast<qint64>(info.stx_mtime.tv_sec) * 1000 +
+                                                            info.stx_mtime.tv_nsec / 1000000,
+                                                        Qt::UTC)
                        : QDateTime::currentDateTimeUtc();
+  if (readable) {
+    scannedProtection_ = protectionFromAttributes(info, fullPath);
+  }
   startDate_ = startDateWithFilePath(fullPath);
 
-  const QString base = path_text::deletingPathExtension(path_text::lastPathComponent(fullPath));
+  const QStringView base = path_text::deletingPathExtensionView(path_text::lastPathComponentView(fullPath));
   bool ok = false;
-  const qint64 fileNumber = QStringView(base).mid(17, 14).toLongLong(&ok, 10);
+  const qint64 fileNumber = base.mid(17, 14).toLongLong(&ok, 10);
   dcfFileNumber_ = ok && base.size() > 17 ? fileNumber : 10000;
   const qint64 folderNumber = folderName_.toLongLong(&ok, 10);
   dcfFolderNumber_ = ok ? folderNumber : 1000;
 
-  fileSize_ = (readable && S_ISREG(info.st_mode) ? static_cast<std::uint64_t>(info.st_size) : 0) +
+  fileSize_ = (readable && S_ISREG(info.stx_mode) ? static_cast<std::uint64_t>(info.stx_size) : 0) +
               fileSizeAtPath(infoFilePath_) + fileSizeAtPath(secondaryFilePath_);
 }
 
@@ -218,11 +250,10 @@ QString DCFInfo::infoFilePathWithRootPath(const QString& otherRootPath) const {
 }
 
 QDateTime DCFInfo::startDateWithFilePath(const QString& filePath) {
-  const QString base = path_text::deletingPathExtension(path_text::lastPathComponent(filePath));
-  if (base.size() < 31) {
+  const QStringView view = path_text::deletingPathExtensionView(path_text::lastPathComponentView(filePath));
+  if (view.size() < 31) {
     return QDateTime::currentDateTimeUtc();
   }
-  const QStringView view(base);
   int year = 0, month = 0, day = 0, hour = 0, minute = 0, second = 0;
   if (!readInt(view.mid(17, 4), &year) || !readInt(view.mid(21, 2), &month) || !readInt(view.mid(23, 2), &day) ||
       !readInt(view.mid(25, 2), &hour) || !readInt(view.mid(27, 2), &minute) || !readInt(view.mid(29, 2), &second)) {
@@ -270,32 +301,20 @@ bool DCFInfo::fileIsProtected(const QString& path) {
   if (::statx(AT_FDCWD, encoded.constData(), 0, STATX_MODE, &info) != 0) {
     return false;
   }
-  if ((info.stx_attributes_mask & STATX_ATTR_IMMUTABLE) != 0) {
-    if ((info.stx_attributes & STATX_ATTR_IMMUTABLE) != 0) {
+  if (const std::optional<bool> known = protectionFromAttributes(info, path)) {
+    return *known;
+  }
+  // File systems that do not report the attribute through statx.
+  const int fd = ::open(encoded.constData(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+  if (fd >= 0) {
+    int flags = 0;
+    const bool locked = ::ioctl(fd, FS_IOC_GETFLAGS, &flags) == 0 && (flags & FS_IMMUTABLE_FL) != 0;
+    ::close(fd);
+    if (locked) {
       return true;
     }
-  } else {
-    // File systems that do not report the attribute through statx.
-    const int fd = ::open(encoded.constData(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
-    if (fd >= 0) {
-      int flags = 0;
-      const bool locked = ::ioctl(fd, FS_IOC_GETFLAGS, &flags) == 0 && (flags & FS_IMMUTABLE_FL) != 0;
-      ::close(fd);
-      if (locked) {
-        return true;
-      }
-    }
   }
-  if ((info.stx_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) != 0) {
-    return false;
-  }
-  // FAT and exFAT keep the card's read-only attribute as missing write bits.
-  struct statfs volume {};
-  if (::statfs(encoded.constData(), &volume) != 0) {
-    return false;
-  }
-  const long type = static_cast<long>(volume.f_type);
-  return type == kMsdosSuperMagic || type == kExfatSuperMagic;
+  return (info.stx_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0 && isOnFatVolume(path);
 }
 
 QDateTime DCFInfo::modificationDate(const QString& path, bool* ok) {

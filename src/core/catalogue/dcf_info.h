@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <memory>
 #include <mutex>
+#include <optional>
 
 namespace dashcard {
 
@@ -64,6 +65,9 @@ class DCFInfo {
 
   // Read from the disk and the tables on every call.
   bool isProtected() const;
+  // The lock as the scan's own look at the video showed it; nullopt when
+  // that look could not settle it (isProtected() then asks the disk).
+  std::optional<bool> scannedProtection() const { return scannedProtection_; }
   QString eventName() const;
   bool isEventDCF() const;
 
@@ -103,6 +107,7 @@ class DCFInfo {
   QDateTime fileDate_;
   QDateTime startDate_;
   std::uint64_t fileSize_ = 0;
+  std::optional<bool> scannedProtection_;
   QString infoFilePath_;
   std::shared_ptr<NMEAData> nmea_;
   double duration_ = 0.0;

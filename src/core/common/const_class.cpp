@@ -6,6 +6,7 @@
 #include <QFile>
 #include <QHash>
 
+#include <array>
 #include <memory>
 #include <mutex>
 #include <shared_mutex>
@@ -85,37 +86,101 @@ QString baseName(const QString& filePath) {
   return path_text::deletingPathExtension(path_text::lastPathComponent(filePath));
 }
 
+// `path` spelled with its extension in upper case, else in lower case,
+// whichever exists first (changed in place: the scan asks this several
+// times per recording); false when neither exists. A path without an
+// extension is only checked.
+bool spellExistingExtensionCase(QString& path) {
+  qsizetype end = path.size();
+  while (end > 1 && path[end - 1] == u'/') {
+    --end;
+  }
+  const qsizetype stem = path_text::deletingPathExtensionView(path).size();
+  if (stem == end) {
+    return pathExists(path);
+  }
+  path.truncate(end);
+  QChar* const data = path.data();
+  for (qsizetype i = stem + 1; i < end; ++i) {
+    data[i] = data[i].toUpper();
+  }
+  if (pathExists(path)) {
+    return true;
+  }
+  bool changed = false;
+  for (qsizetype i = stem + 1; i < end; ++i) {
+    const QChar lower = data[i].toLower();
+    changed = changed || lower != data[i];
+    data[i] = lower;
+  }
+  return changed && pathExists(path);
+}
+
+// `out` = appendingPathComponent(directory, component), written into a
+// buffer that keeps its room from call to call.
+void spellAppended(QString& out, QStringView directory, QStringView component) {
+  out.resize(0);
+  if (directory.isEmpty()) {
+    out += component;
+    return;
+  }
+  out += directory;
+  if (component.isEmpty()) {
+    return;
+  }
+  const bool slashBefore = directory.endsWith(u'/');
+  const bool slashAfter = component.startsWith(u'/');
+  if (slashBefore && slashAfter) {
+    out += component.mid(1);
+    return;
+  }
+  if (!slashBefore && !slashAfter) {
+    out += u'/';
+  }
+  out += component;
+}
+
 }  // namespace
 
 bool ConstClass::fullMatchResultWithTarget(const QString& target, const QString& regexPattern) {
-  std::unique_ptr<icu::RegexPattern> owned;
-  const icu::RegexPattern* pattern = PatternCache::instance().find(regexPattern, &owned);
-  if (pattern == nullptr) {
-    return false;
+  // The patterns a thread used last, each with a matcher of its own:
+  // creating a matcher costs more than the match, and remembering them here
+  // spares the shared cache's lock on every call.
+  struct Recent {
+    QString pattern;
+    std::unique_ptr<icu::RegexMatcher> matcher;
+  };
+  thread_local std::array<Recent, 8> recent;
+  thread_local std::size_t nextSlot = 0;
+  icu::RegexMatcher* matcher = nullptr;
+  for (Recent& seen : recent) {
+    if (seen.matcher && seen.pattern == regexPattern) {
+      matcher = seen.matcher.get();
+      break;
+    }
   }
-  // One matcher per thread and pattern: creating one costs more than the match.
-  thread_local QHash<const icu::RegexPattern*, std::shared_ptr<icu::RegexMatcher>> matchers;
+  std::unique_ptr<icu::RegexPattern> owned;
+  std::unique_ptr<icu::RegexMatcher> ownedMatcher;
+  UErrorCode status = U_ZERO_ERROR;
+  if (matcher == nullptr) {
+    const icu::RegexPattern* pattern = PatternCache::instance().find(regexPattern, &owned);
+    if (pattern == nullptr) {
+      return false;
+    }
+    ownedMatcher.reset(pattern->matcher(status));
+    if (U_FAILURE(status) || ownedMatcher == nullptr) {
+      return false;
+    }
+    matcher = ownedMatcher.get();
+    if (!owned) {
+      // Cached patterns live for the process: their matcher may be kept.
+      Recent& slot = recent[nextSlot++ % recent.size()];
+      slot = {regexPattern, std::move(ownedMatcher)};
+    }
+  }
   const icu::UnicodeString input(false, reinterpret_cast<const UChar*>(target.utf16()),
                                  static_cast<int32_t>(target.size()));
-  UErrorCode status = U_ZERO_ERROR;
-  std::unique_ptr<icu::RegexMatcher> ownedMatcher;
-  icu::RegexMatcher* matcher = nullptr;
-  if (owned) {
-    ownedMatcher.reset(pattern->matcher(input, status));
-    matcher = ownedMatcher.get();
-  } else {
-    auto& slot = matchers[pattern];
-    if (!slot) {
-      slot.reset(pattern->matcher(status));
-    }
-    matcher = slot.get();
-    if (matcher != nullptr) {
-      matcher->reset(input);
-    }
-  }
-  if (U_FAILURE(status) || matcher == nullptr) {
-    return false;
-  }
+  matcher->reset(input);
   int count = 0;
   bool whole = false;
   while (matcher->find(status) && U_SUCCESS(status)) {
@@ -128,9 +193,7 @@ bool ConstClass::fullMatchResultWithTarget(const QString& target, const QString&
     whole = start == 0 && end == input.length();
   }
   // The matcher must not keep pointing at the caller's text.
-  if (!owned) {
-    matcher->reset(icu::UnicodeString());
-  }
+  matcher->reset(icu::UnicodeString());
   return U_SUCCESS(status) && count == 1 && whole;
 }
 
@@ -163,48 +226,22 @@ QString ConstClass::eventLabelKeyForFolderName(const QString& folderName) {
 }
 
 QString ConstClass::existingPathWithExtensionCaseVariants(const QString& path) {
-  const QString extension = path_text::pathExtension(path);
-  if (extension.isEmpty()) {
-    return pathExists(path) ? path : QString();
-  }
-  // The extension is the tail of the path (trailing slashes aside): its
-  // case is changed in place, one copy for both variants (the scan asks
-  // this for every recording).
   QString candidate = path;
-  while (candidate.size() > 1 && candidate.endsWith(u'/')) {
-    candidate.chop(1);
-  }
-  QChar* const tail = candidate.data() + (candidate.size() - extension.size());
-  bool changed = false;
-  for (qsizetype i = 0; i < extension.size(); ++i) {
-    tail[i] = extension[i].toUpper();
-  }
-  if (pathExists(candidate)) {
-    return candidate;
-  }
-  for (qsizetype i = 0; i < extension.size(); ++i) {
-    const QChar lower = extension[i].toLower();
-    changed = changed || lower != tail[i];
-    tail[i] = lower;
-  }
-  return changed && pathExists(candidate) ? candidate : QString();
+  return spellExistingExtensionCase(candidate) ? candidate : QString();
 }
 
 QString ConstClass::secondaryFilePathWithFilePath(const QString& filePath) {
-  const QString name = path_text::lastPathComponent(filePath);
+  const QStringView name = path_text::lastPathComponentView(filePath);
   if (name.isEmpty()) {
     return {};
   }
   // The rear video differs only in the first letter of the file name. The
   // name's own position is used, not its first occurrence in the path, so a
   // folder that happens to carry the same text is never rewritten.
+  const qsizetype at = name.data() - filePath.data();
   QString rear = filePath;
-  qsizetype at = rear.lastIndexOf(name);
-  if (at < 0) {
-    return {};
-  }
   rear[at] = u'R';
-  return existingPathWithExtensionCaseVariants(rear);
+  return spellExistingExtensionCase(rear) ? rear : QString();
 }
 
 QString ConstClass::nmeaFileNameWithFilePath(const QString& filePath) {
@@ -241,43 +278,51 @@ QString ConstClass::infoFilePathWithFilePath(const QString& filePath, bool* foun
   if (foundInAlternatePlace != nullptr) {
     *foundInAlternatePlace = false;
   }
-  const QString directory = path_text::deletingLastPathComponent(filePath);
+  const QStringView directory = path_text::deletingLastPathComponentView(filePath);
   // The alternate folders depend on the folder alone, and a scan asks for
   // thousands of files of the same few folders in a row.
   struct AlternateFolders {
     QString directory;
-    QString folder;
+    QString nmeaFolder;
     QString cedFolder;
   };
   thread_local AlternateFolders last;
-  if (last.directory != directory || last.directory.isNull()) {
-    last.directory = directory;
-    last.folder = path_text::lastPathComponent(directory);
-    last.cedFolder = resolvedPath(directory, CED_RELATIVE_FOLDER);
+  if (last.directory.isNull() || last.directory != directory) {
+    last.directory = directory.toString();
+    const QString folder = path_text::lastPathComponent(last.directory);
+    // The NMEA tree candidate without its file name.
+    last.nmeaFolder = folder.isEmpty() ? QString() : nmeaTreeCandidate(last.directory, folder, QString());
+    last.cedFolder = resolvedPath(last.directory, CED_RELATIVE_FOLDER);
   }
   const QString nmeaName = nmeaFileNameWithFilePath(filePath);
   const QString cedName = cedFileNameWithFilePath(filePath);
 
-  const QString first = path_text::appendingPathComponent(directory, nmeaName);
-  QString found = existingPathWithExtensionCaseVariants(first);
-  if (!found.isEmpty()) {
-    return found;
+  // Candidates are spelled in one buffer; only the one found is copied out.
+  thread_local QString candidate;
+  const auto found = [] { return QString(candidate.constData(), candidate.size()); };
+  spellAppended(candidate, directory, nmeaName);
+  if (spellExistingExtensionCase(candidate)) {
+    return found();
   }
-  found = existingPathWithExtensionCaseVariants(path_text::appendingPathComponent(directory, cedName));
-  if (!found.isEmpty()) {
-    return found;
+  spellAppended(candidate, directory, cedName);
+  if (spellExistingExtensionCase(candidate)) {
+    return found();
   }
-  for (const QString& candidate : {nmeaTreeCandidate(directory, last.folder, nmeaName),
-                                   path_text::appendingPathComponent(last.cedFolder, cedName)}) {
-    found = existingPathWithExtensionCaseVariants(candidate);
-    if (!found.isEmpty()) {
+  for (const auto& [folder, name] : {std::pair<const QString&, const QString&>{last.nmeaFolder, nmeaName},
+                                     std::pair<const QString&, const QString&>{last.cedFolder, cedName}}) {
+    if (folder.isEmpty()) {
+      continue;
+    }
+    spellAppended(candidate, folder, name);
+    if (spellExistingExtensionCase(candidate)) {
       if (foundInAlternatePlace != nullptr) {
         *foundInAlternatePlace = true;
       }
-      return found;
+      return found();
     }
   }
-  return first;
+  spellAppended(candidate, directory, nmeaName);
+  return found();
 }
 
 QString ConstClass::resolvedPath(const QString& directory, const QString& relative) {

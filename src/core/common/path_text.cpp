@@ -3,8 +3,7 @@
 namespace dashcard::path_text {
 namespace {
 
-QStringView trimmed(const QString& path) {
-  QStringView view(path);
+QStringView trimmed(QStringView view) {
   while (view.size() > 1 && view.endsWith(u'/')) {
     view.chop(1);
   }
@@ -23,26 +22,33 @@ qsizetype extensionDot(QStringView view) {
 
 }  // namespace
 
-QString lastPathComponent(const QString& path) {
+QStringView lastPathComponentView(QStringView path) {
   const QStringView view = trimmed(path);
   const qsizetype slash = view.lastIndexOf(u'/');
   if (slash < 0 || view.size() == 1) {
-    return view.toString();
+    return view;
   }
-  return view.mid(slash + 1).toString();
+  return view.mid(slash + 1);
 }
 
-QString deletingLastPathComponent(const QString& path) {
+QStringView deletingLastPathComponentView(QStringView path) {
   const QStringView view = trimmed(path);
   const qsizetype slash = view.lastIndexOf(u'/');
-  if (slash < 0) {
+  if (slash < 0 || (slash == 0 && view.size() == 1)) {
     return {};
   }
-  if (slash == 0) {
-    return view.size() == 1 ? QString() : QStringLiteral("/");
-  }
-  return view.left(slash).toString();
+  return slash == 0 ? view.first(1) : view.left(slash);
 }
+
+QStringView deletingPathExtensionView(QStringView path) {
+  const QStringView view = trimmed(path);
+  const qsizetype dot = extensionDot(view);
+  return dot < 0 ? view : view.left(dot);
+}
+
+QString lastPathComponent(const QString& path) { return lastPathComponentView(path).toString(); }
+
+QString deletingLastPathComponent(const QString& path) { return deletingLastPathComponentView(path).toString(); }
 
 QString pathExtension(const QString& path) {
   const QStringView view = trimmed(path);
@@ -50,11 +56,7 @@ QString pathExtension(const QString& path) {
   return dot < 0 ? QString() : view.mid(dot + 1).toString();
 }
 
-QString deletingPathExtension(const QString& path) {
-  const QStringView view = trimmed(path);
-  const qsizetype dot = extensionDot(view);
-  return dot < 0 ? view.toString() : view.left(dot).toString();
-}
+QString deletingPathExtension(const QString& path) { return deletingPathExtensionView(path).toString(); }
 
 QString appendingPathComponent(const QString& directory, const QString& component) {
   if (directory.isEmpty()) {

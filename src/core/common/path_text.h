@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringView>
 
 namespace dashcard::path_text {
 
@@ -12,5 +13,11 @@ QString deletingLastPathComponent(const QString& path);
 QString pathExtension(const QString& path);
 QString deletingPathExtension(const QString& path);
 QString appendingPathComponent(const QString& directory, const QString& component);
+
+// The same cuts as views into `path`, for code that only looks at the
+// pieces (the scan takes ten thousand paths apart).
+QStringView lastPathComponentView(QStringView path);
+QStringView deletingLastPathComponentView(QStringView path);
+QStringView deletingPathExtensionView(QStringView path);
 
 }  // namespace dashcard::path_text

@@ -18,6 +18,7 @@
 #include <ctime>
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <linux/fs.h>
 #include <sys/ioctl.h>
 #include <unistd.h>
@@ -96,7 +97,7 @@ TEST_F(DCFInfoTest, FallbacksForMissingFilesAndOddNames) {
   EXPECT_EQ(folder.fileSize(), 0u);
 }
 
-TEST_F(DCFInfoTest, ImmutableFlagIsReadEveryTime) {
+TEST_F(DCFInfoTest, ImmutableFlagIsReadEveryTimeAndKeptAsTheScanSawIt) {
   const QString relative = QStringLiteral("NORMAL/") + kName + QStringLiteral(".MP4");
   ASSERT_TRUE(test::writeFileAt(root(), relative, QByteArray(10, 'v')));
   DCFInfo info(root(), relative);
@@ -112,9 +113,26 @@ TEST_F(DCFInfoTest, ImmutableFlagIsReadEveryTime) {
     GTEST_SKIP() << "this file system or user cannot set the immutable flag";
   }
   EXPECT_TRUE(info.isProtected());
+  DCFInfo seenLocked(root(), relative);
   ::ioctl(fd, FS_IOC_SETFLAGS, &flags);
   ::close(fd);
   EXPECT_FALSE(info.isProtected());
+  EXPECT_FALSE(seenLocked.isProtected());
+  // The scan's look is a snapshot, and says so only where statx reports the flag.
+  if (seenLocked.scannedProtection()) {
+    EXPECT_TRUE(*seenLocked.scannedProtection());
+    EXPECT_EQ(info.scannedProtection(), std::optional<bool>(false));
+  }
+}
+
+TEST_F(DCFInfoTest, MissingWritePermissionLocksOnlyOnCardFileSystems) {
+  // The test folder is not FAT or exFAT: a read-only file is not locked.
+  const QString relative = QStringLiteral("NORMAL/") + kName + QStringLiteral(".MP4");
+  ASSERT_TRUE(test::writeFileAt(root(), relative, QByteArray(10, 'v')));
+  ASSERT_EQ(::chmod(QFile::encodeName(root() + u'/' + relative).constData(), 0444), 0);
+  DCFInfo info(root(), relative);
+  EXPECT_FALSE(info.isProtected());
+  EXPECT_NE(info.scannedProtection(), std::optional<bool>(true));
 }
 
 TEST_F(DCFInfoTest, ChangeWithRootPathFollowsTheVolume) {
