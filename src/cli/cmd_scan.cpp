@@ -2,6 +2,7 @@
 #include "cli/commands.h"
 #include "core/catalogue/card_scanner.h"
 #include "core/common/const_class.h"
+#include "core/common/parallel_chunks.h"
 #include "core/common/path_existence_cache.h"
 #include "core/common/path_text.h"
 
@@ -9,7 +10,11 @@
 #include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonObject>
-#include <QtConcurrent/QtConcurrentMap>
+
+#include <algorithm>
+#include <cstdio>
+#include <optional>
+#include <vector>
 
 namespace dashcard::cli {
 namespace {
@@ -34,27 +39,48 @@ QString shownPath(const QString& root, const QString& path) {
   return path.startsWith(prefix) ? path.mid(prefix.size()) : path;
 }
 
-QString recordingLine(const QString& root, const DCFInfo& info, PathExistenceCache& existence) {
+// One listing line per recording, appended to `text`.
+void appendRecordingLine(QString& text, const QString& root, const DCFInfo& info, PathExistenceCache& existence) {
   const QString telemetry = info.infoFilePath();
   const bool telemetryExists = existence.exists(telemetry);
+  // The scan's own look at the video settles the lock on most file
+  // systems; a second look per clip would cost as much as the scan.
+  const std::optional<bool> scanned = info.scannedProtection();
+  const bool locked = scanned ? *scanned : info.isProtected();
   // Appended piece by piece: ten thousand lines of placeholder substitution
   // cost more than the scan that found them.
-  QString line;
-  line.reserve(info.deltaPath().size() + (telemetryExists ? telemetry.size() : 4) + 112);
-  line += u"  ";
-  line += info.deltaPath();
-  line += u"  ";
-  line += kindOf(info);
-  line += u"  ";
-  line += isoDate(info.startDate());
-  line += info.secondaryFilePath().isEmpty() ? u"  rear=no" : u"  rear=yes";
-  line += u"  telemetry=";
-  line += telemetryExists ? shownPath(root, telemetry) : QStringLiteral("none");
-  line += u"  size=";
-  line += QString::number(info.fileSize());
-  line += info.isProtected() ? u"  protected=yes\n" : u"  protected=no\n";
-  return line;
+  text += u"  ";
+  text += info.deltaPath();
+  text += u"  ";
+  text += kindOf(info);
+  text += u"  ";
+  text += isoDate(info.startDate());
+  text += info.secondaryFilePath().isEmpty() ? u"  rear=no" : u"  rear=yes";
+  text += u"  telemetry=";
+  text += telemetryExists ? shownPath(root, telemetry) : QStringLiteral("none");
+  text += u"  size=";
+  text += QString::number(info.fileSize());
+  text += locked ? u"  protected=yes\n" : u"  protected=no\n";
 }
+
+// The lines of `infos` in UTF-8, made on every core in pieces of a few
+// hundred lines (the card's attributes are read while making them).
+std::vector<QByteArray> listingLines(const QString& root, const DCFInfoList& infos, PathExistenceCache& existence) {
+  constexpr size_t kLinesPerPiece = 256;
+  const auto count = static_cast<size_t>(infos.size());
+  std::vector<QByteArray> pieces((count + kLinesPerPiece - 1) / kLinesPerPiece);
+  forEachInParallel(pieces.size(), 1, [&](size_t piece) {
+    QString text;
+    text.reserve(static_cast<qsizetype>(kLinesPerPiece) * 160);
+    for (size_t i = piece * kLinesPerPiece; i < std::min(count, (piece + 1) * kLinesPerPiece); ++i) {
+      appendRecordingLine(text, root, *infos.at(static_cast<qsizetype>(i)), existence);
+    }
+    pieces[piece] = text.toUtf8();
+  });
+  return pieces;
+}
+
+void writeOut(const QByteArray& bytes) { std::fwrite(bytes.constData(), 1, static_cast<size_t>(bytes.size()), stdout); }
 
 QJsonObject recordingJson(const DCFInfo& info) {
   QJsonArray pictures;
@@ -160,30 +186,28 @@ int runScan(const QStringList& arguments) {
     PathExistenceCache fallback;
     const std::shared_ptr<PathExistenceCache> listings = scanner.listings();
     PathExistenceCache& existence = listings ? *listings : fallback;
-    QString text = QStringLiteral("Card %1: %2 recordings (%3 normal, %4 event), %5 pictures\n")
-                       .arg(root)
-                       .arg(result.recordings.size())
-                       .arg(normal.size())
-                       .arg(event.size())
-                       .arg(result.pictures.size());
-    // Each line reads the file's attributes: made on every core.
-    const auto lines = [&](const DCFInfoList& infos) {
-      const QStringList made = QtConcurrent::blockingMapped<QStringList>(
-          infos, [&](const DCFInfoPtr& info) { return recordingLine(root, *info, existence); });
-      return made.join(QString());
-    };
-    text += QStringLiteral("Normal recordings:\n");
-    text += lines(normal);
-    text += QStringLiteral("Event recordings:\n");
-    text += lines(event);
-    text += QStringLiteral("Pictures:\n");
+    writeOut(QStringLiteral("Card %1: %2 recordings (%3 normal, %4 event), %5 pictures\nNormal recordings:\n")
+                 .arg(root)
+                 .arg(result.recordings.size())
+                 .arg(normal.size())
+                 .arg(event.size())
+                 .arg(result.pictures.size())
+                 .toUtf8());
+    for (const QByteArray& piece : listingLines(root, normal, existence)) {
+      writeOut(piece);
+    }
+    writeOut("Event recordings:\n");
+    for (const QByteArray& piece : listingLines(root, event, existence)) {
+      writeOut(piece);
+    }
+    QString pictures = QStringLiteral("Pictures:\n");
     for (const PictureInfoPtr& picture : result.pictures) {
       const DCFInfoPtr parent = picture->parentDCFInfo();
-      text += QStringLiteral("  %1  %2  recording=%3\n")
-                  .arg(picture->deltaPath(), isoDate(picture->fileDate()),
-                       parent ? parent->deltaPath() : QStringLiteral("none"));
+      pictures += QStringLiteral("  %1  %2  recording=%3\n")
+                      .arg(picture->deltaPath(), isoDate(picture->fileDate()),
+                           parent ? parent->deltaPath() : QStringLiteral("none"));
     }
-    printOut(text);
+    printOut(pictures);
   }
   if (!accepted) {
     printError(QStringLiteral("scan: %1 is not a camera card (no NORMAL, EVENT, MANUAL or NMEA folder).").arg(root));

@@ -1,0 +1,110 @@
+// dashcard-cli scan as a user runs it.
+#include "support/temp_card.h"
+#include "support/test_paths.h"
+
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <linux/fs.h>
+#include <sys/ioctl.h>
+#include <unistd.h>
+
+namespace dashcard {
+namespace {
+
+struct Result {
+  int exitCode = -1;
+  QString out;
+  QString err;
+};
+
+Result cli(const QStringList& arguments) {
+  QProcess process;
+  process.start(test::cliPath(), arguments);
+  if (!process.waitForStarted()) {
+    return {-1, {}, process.errorString()};
+  }
+  process.waitForFinished(120000);
+  return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
+          QString::fromUtf8(process.readAllStandardOutput()), QString::fromUtf8(process.readAllStandardError())};
+}
+
+// Sets the immutable flag on a file for the object's life.
+class ImmutableFile {
+ public:
+  explicit ImmutableFile(const QString& path) : fd_(::open(QFile::encodeName(path).constData(), O_RDONLY)) {
+    if (fd_ < 0 || ::ioctl(fd_, FS_IOC_GETFLAGS, &flags_) != 0) {
+      return;
+    }
+    int locked = flags_ | FS_IMMUTABLE_FL;
+    ok_ = ::ioctl(fd_, FS_IOC_SETFLAGS, &locked) == 0;
+  }
+  ~ImmutableFile() {
+    if (ok_) {
+      ::ioctl(fd_, FS_IOC_SETFLAGS, &flags_);
+    }
+    if (fd_ >= 0) {
+      ::close(fd_);
+    }
+  }
+  ImmutableFile(const ImmutableFile&) = delete;
+  ImmutableFile& operator=(const ImmutableFile&) = delete;
+  bool ok() const { return ok_; }
+
+ private:
+  int fd_;
+  int flags_ = 0;
+  bool ok_ = false;
+};
+
+TEST(CliScan, ListsEveryRecordingWithItsCompanionsAndLock) {
+  SampleCardOptions options;
+  options.clips = 5;
+  options.encodeVideos = false;
+  test::TempCard card(options);
+  ASSERT_TRUE(card.ok()) << card.error().toStdString();
+  const SampleClip& lockedClip = card.clips().at(1);
+  ImmutableFile lock(card.path(lockedClip.frontPath));
+
+  const Result text = cli({"scan", card.root()});
+  ASSERT_EQ(text.exitCode, 0) << text.err.toStdString();
+  for (const SampleClip& clip : card.clips()) {
+    const qsizetype at = text.out.indexOf(QStringLiteral("  ") + clip.frontPath + QStringLiteral("  "));
+    ASSERT_GE(at, 0) << clip.frontPath.toStdString();
+    const QString line = text.out.mid(at, text.out.indexOf(u'\n', at) - at);
+    EXPECT_TRUE(line.contains(u"rear=yes")) << line.toStdString();
+    EXPECT_TRUE(line.contains(QStringLiteral("telemetry=") + clip.telemetryPath)) << line.toStdString();
+    const bool locked = lock.ok() && &clip == &lockedClip;
+    EXPECT_TRUE(line.endsWith(locked ? u"protected=yes" : u"protected=no")) << line.toStdString();
+  }
+
+  const Result json = cli({"scan", "--json", card.root()});
+  ASSERT_EQ(json.exitCode, 0) << json.err.toStdString();
+  const QJsonObject object = QJsonDocument::fromJson(json.out.toUtf8()).object();
+  EXPECT_TRUE(object.value("accepted").toBool());
+  const QJsonArray tree = object.value("mediaTree").toArray();
+  ASSERT_EQ(tree.size(), card.clips().size());
+  for (const QJsonValue& recording : tree) {
+    const bool locked = lock.ok() && recording.toObject().value("deltaPath").toString() == lockedClip.frontPath;
+    EXPECT_EQ(recording.toObject().value("isProtected").toBool(), locked);
+  }
+}
+
+TEST(CliScan, RefusesWhatIsNotACard) {
+  QTemporaryDir folder;
+  const Result notACard = cli({"scan", folder.path()});
+  EXPECT_EQ(notACard.exitCode, 1);
+  EXPECT_TRUE(notACard.err.contains(u"is not a camera card")) << notACard.err.toStdString();
+  EXPECT_EQ(cli({"scan", folder.filePath("missing")}).exitCode, 2);
+  EXPECT_EQ(cli({"scan"}).exitCode, 2);
+}
+
+}  // namespace
+}  // namespace dashcard
