@@ -115,6 +115,6 @@ int runBackup(const QStringList& arguments) {
 
 }  // namespace
 
-const Command kBackupCommand = {"backup", "Copy recordings of a card into a new folder.", &runBackup, false};
+int runBackupCommand(const QStringList& arguments) { return runBackup(arguments); }
 
 }  // namespace dashcard::cli

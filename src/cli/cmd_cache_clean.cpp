@@ -30,7 +30,6 @@ int runCacheClean(const QStringList& arguments) {
 
 }  // namespace
 
-const Command kCacheCleanCommand = {"cache-clean", "Trim the thumbnail cache as the viewer does at exit.",
-                                    runCacheClean, false};
+int runCacheCleanCommand(const QStringList& arguments) { return runCacheClean(arguments); }
 
 }  // namespace dashcard::cli

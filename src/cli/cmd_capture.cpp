@@ -105,7 +105,6 @@ int runCapture(const QStringList& arguments) {
 
 }  // namespace
 
-const Command kCaptureCommand = {"capture", "Save the exact video frame at a time (JPEG with GPS, or PNG).",
-                                 &runCapture, false};
+int runCaptureCommand(const QStringList& arguments) { return runCapture(arguments); }
 
 }  // namespace dashcard::cli

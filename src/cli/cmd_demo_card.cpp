@@ -102,7 +102,6 @@ int runDemoCard(const QStringList& arguments) {
 
 }  // namespace
 
-const Command kDemoCardCommand = {"demo-card", "Write a sample card (test-pattern videos, simulated drive).",
-                                  &runDemoCard, false};
+int runDemoCardCommand(const QStringList& arguments) { return runDemoCard(arguments); }
 
 }  // namespace dashcard::cli

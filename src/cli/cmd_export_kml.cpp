@@ -69,7 +69,6 @@ int runExportKml(const QStringList& arguments) {
 
 }  // namespace
 
-const Command kExportKmlCommand = {"export-kml", "Write the routes and events of a card as KML or KMZ.",
-                                   &runExportKml, false};
+int runExportKmlCommand(const QStringList& arguments) { return runExportKml(arguments); }
 
 }  // namespace dashcard::cli

@@ -218,6 +218,6 @@ int runScan(const QStringList& arguments) {
 
 }  // namespace
 
-const Command kScanCommand = {"scan", "List the recordings and pictures of a card.", runScan, false};
+int runScanCommand(const QStringList& arguments) { return runScan(arguments); }
 
 }  // namespace dashcard::cli

@@ -129,7 +129,6 @@ int runSettings(const QStringList& arguments) {
 
 }  // namespace
 
-const Command kSettingsCommand = {"settings", "Show or change the camera settings file of a card.", &runSettings,
-                                  false};
+int runSettingsCommand(const QStringList& arguments) { return runSettings(arguments); }
 
 }  // namespace dashcard::cli

@@ -163,6 +163,6 @@ int runTelemetry(const QStringList& arguments) {
 
 }  // namespace
 
-const Command kTelemetryCommand = {"telemetry", "Read one telemetry file and print what it holds", runTelemetry, false};
+int runTelemetryCommand(const QStringList& arguments) { return runTelemetry(arguments); }
 
 }  // namespace dashcard::cli

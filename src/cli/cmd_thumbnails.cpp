@@ -77,7 +77,6 @@ int runThumbnails(const QStringList& arguments) {
 
 }  // namespace
 
-const Command kThumbnailsCommand = {"thumbnails", "Read every recording's telemetry and make its thumbnail.",
-                                    runThumbnails, true};
+int runThumbnailsCommand(const QStringList& arguments) { return runThumbnails(arguments); }
 
 }  // namespace dashcard::cli

@@ -9,20 +9,21 @@ namespace dashcard::cli {
 struct Command {
   const char* name;
   const char* summary;
+  // Null in dashcard-cli for the commands that run in dashcard-cli-media.
   int (*run)(const QStringList& arguments);
   // Commands that draw text or images need a QGuiApplication (offscreen).
   bool needsGui;
 };
 
 // Each command lives in its own cmd_<name>.cpp; list it in main.cpp too.
-extern const Command kDemoCardCommand;
-extern const Command kTelemetryCommand;
-extern const Command kScanCommand;
-extern const Command kThumbnailsCommand;
-extern const Command kCacheCleanCommand;
-extern const Command kExportKmlCommand;
-extern const Command kBackupCommand;
-extern const Command kSettingsCommand;
-extern const Command kCaptureCommand;
+int runDemoCardCommand(const QStringList& arguments);
+int runTelemetryCommand(const QStringList& arguments);
+int runScanCommand(const QStringList& arguments);
+int runThumbnailsCommand(const QStringList& arguments);
+int runCacheCleanCommand(const QStringList& arguments);
+int runExportKmlCommand(const QStringList& arguments);
+int runBackupCommand(const QStringList& arguments);
+int runSettingsCommand(const QStringList& arguments);
+int runCaptureCommand(const QStringList& arguments);
 
 }  // namespace dashcard::cli

@@ -4,36 +4,83 @@
 #include "core/common/version.h"
 
 #include <QCoreApplication>
+#ifdef DASHCARD_CLI_MEDIA
 #include <QGuiApplication>
+#endif
 
 #include <array>
+#include <cerrno>
+#include <climits>
 #include <clocale>
+#include <cstdio>
+#include <cstring>
 #include <memory>
+#include <string>
+#include <string_view>
+
+#include <unistd.h>
 
 namespace {
 
 using dashcard::cli::Command;
 
+// dashcard-cli itself loads only Qt Core and the libraries of its own
+// commands, so that a scan starts at once; the commands that decode video,
+// draw or write images run in dashcard-cli-media, the same program with
+// every command, which dashcard-cli hands them to.
+#ifdef DASHCARD_CLI_MEDIA
+#define DASHCARD_MEDIA_COMMAND(run) (run)
+#else
+#define DASHCARD_MEDIA_COMMAND(run) nullptr
+#endif
+
 // Keep in the order `--help` should list them.
 const std::array kCommands = {
-    &dashcard::cli::kScanCommand,
-    &dashcard::cli::kThumbnailsCommand,
-    &dashcard::cli::kCacheCleanCommand,
-    &dashcard::cli::kTelemetryCommand,
-    &dashcard::cli::kExportKmlCommand,
-    &dashcard::cli::kBackupCommand,
-    &dashcard::cli::kCaptureCommand,
-    &dashcard::cli::kSettingsCommand,
-    &dashcard::cli::kDemoCardCommand,
+    Command{"scan", "List the recordings and pictures of a card.", &dashcard::cli::runScanCommand, false},
+    Command{"thumbnails", "Read every recording's telemetry and make its thumbnail.",
+            DASHCARD_MEDIA_COMMAND(&dashcard::cli::runThumbnailsCommand), true},
+    Command{"cache-clean", "Trim the thumbnail cache as the viewer does at exit.",
+            &dashcard::cli::runCacheCleanCommand, false},
+    Command{"telemetry", "Read one telemetry file and print what it holds",
+            DASHCARD_MEDIA_COMMAND(&dashcard::cli::runTelemetryCommand), false},
+    Command{"export-kml", "Write the routes and events of a card as KML or KMZ.",
+            DASHCARD_MEDIA_COMMAND(&dashcard::cli::runExportKmlCommand), false},
+    Command{"backup", "Copy recordings of a card into a new folder.", &dashcard::cli::runBackupCommand, false},
+    Command{"capture", "Save the exact video frame at a time (JPEG with GPS, or PNG).",
+            DASHCARD_MEDIA_COMMAND(&dashcard::cli::runCaptureCommand), false},
+    Command{"settings", "Show or change the camera settings file of a card.", &dashcard::cli::runSettingsCommand,
+            false},
+    Command{"demo-card", "Write a sample card (test-pattern videos, simulated drive).",
+            DASHCARD_MEDIA_COMMAND(&dashcard::cli::runDemoCardCommand), false},
 };
+
+#ifndef DASHCARD_CLI_MEDIA
+// Replaces this process with dashcard-cli-media, found next to this program
+// (the build tree) or in its libexec folder (an installation). Returns only
+// when that fails.
+void runInMediaHelper(char* argv[]) {
+  char self[PATH_MAX];
+  const ssize_t length = ::readlink("/proc/self/exe", self, sizeof self - 1);
+  if (length > 0) {
+    self[length] = '\0';
+    const std::string folder = std::string(self, std::string_view(self).rfind('/'));
+    for (const std::string& helper :
+         {folder + "/dashcard-cli-media", folder + "/../libexec/dashcard/dashcard-cli-media"}) {
+      ::execv(helper.c_str(), argv);
+    }
+  }
+  std::fprintf(stderr, "dashcard-cli: cannot start dashcard-cli-media for '%s' (%s); reinstall Dashcard.\n", argv[1],
+               std::strerror(errno));
+}
+#endif
 
 void printUsage() {
   QString text = QStringLiteral(
       "Usage: dashcard-cli <command> [arguments]\n\n"
       "Works on the memory card of a vehicle camera with the same code as the viewer.\n\n"
       "Commands:\n");
-  for (const Command* command : kCommands) {
-    text += QStringLiteral("  %1%2\n").arg(QString::fromLatin1(command->name), -16).arg(QString::fromUtf8(command->summary));
+  for (const Command& command : kCommands) {
+    text += QStringLiteral("  %1%2\n").arg(QString::fromLatin1(command.name), -16).arg(QString::fromUtf8(command.summary));
   }
   text += QStringLiteral(
       "\nRun 'dashcard-cli <command> --help' for the arguments of a command.\n"
@@ -47,20 +94,29 @@ int main(int argc, char* argv[]) {
   dashcard::cli::tuneHeapForBatchWork();
   const QString commandName = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QString();
   const Command* command = nullptr;
-  for (const Command* candidate : kCommands) {
-    if (commandName == QLatin1String(candidate->name)) {
-      command = candidate;
+  for (const Command& candidate : kCommands) {
+    if (commandName == QLatin1String(candidate.name)) {
+      command = &candidate;
     }
   }
+#ifndef DASHCARD_CLI_MEDIA
+  if (command != nullptr && command->run == nullptr) {
+    runInMediaHelper(argv);
+    return dashcard::cli::kExitFailed;
+  }
+#endif
 
   std::unique_ptr<QCoreApplication> app;
+#ifdef DASHCARD_CLI_MEDIA
   if (command != nullptr && command->needsGui) {
     // Drawing needs a GUI application, never a display.
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
       qputenv("QT_QPA_PLATFORM", "offscreen");
     }
     app = std::make_unique<QGuiApplication>(argc, argv);
-  } else {
+  }
+#endif
+  if (app == nullptr) {
     app = std::make_unique<QCoreApplication>(argc, argv);
   }
   QCoreApplication::setApplicationName(QString::fromLatin1(dashcard::kApplicationName).toLower());

@@ -106,5 +106,24 @@ TEST(CliScan, RefusesWhatIsNotACard) {
   EXPECT_EQ(cli({"scan"}).exitCode, 2);
 }
 
+TEST(CliCommands, MediaCommandsRunInTheHelperAndSaySoWhenItIsMissing) {
+  // Listed by dashcard-cli whether it runs them itself or not.
+  const Result help = cli({"--help"});
+  for (const char* name : {"scan", "thumbnails", "cache-clean", "telemetry", "export-kml", "backup", "capture",
+                           "settings", "demo-card"}) {
+    EXPECT_TRUE(help.out.contains(QStringLiteral("  %1 ").arg(QLatin1String(name)))) << name;
+  }
+  EXPECT_EQ(cli({"telemetry", "--help"}).exitCode, 0);
+
+  QTemporaryDir alone;
+  const QString copy = alone.filePath("dashcard-cli");
+  ASSERT_TRUE(QFile::copy(test::cliPath(), copy));
+  QProcess process;
+  process.start(copy, {"telemetry", alone.filePath("missing.NMEA")});
+  ASSERT_TRUE(process.waitForFinished(60000));
+  EXPECT_EQ(process.exitCode(), 1);
+  EXPECT_TRUE(process.readAllStandardError().contains("cannot start dashcard-cli-media for 'telemetry'"));
+}
+
 }  // namespace
 }  // namespace dashcard

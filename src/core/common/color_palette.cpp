@@ -4,9 +4,19 @@
 
 namespace dashcard {
 
+// Built from its 16-bit components as QColor::fromRgbF would store them,
+// without calling into the GUI library: the palette is also used by
+// commands that load only Qt Core.
 QColor ColorPalette::colorWithHexRed(double red, double green, double blue, double alpha) {
-  return QColor::fromRgbF(static_cast<float>(red / 255.0), static_cast<float>(green / 255.0),
-                          static_cast<float>(blue / 255.0), static_cast<float>(alpha));
+  const auto component = [](double fraction) { return static_cast<ushort>(std::lround(fraction * 65535.0)); };
+  const double channels[] = {red / 255.0, green / 255.0, blue / 255.0, alpha};
+  for (const double channel : channels) {
+    if (!(channel >= 0.0 && channel <= 1.0)) {
+      return {};
+    }
+  }
+  return QColor(QColor::Rgb, component(alpha), component(channels[0]), component(channels[1]),
+                component(channels[2]));
 }
 
 QColor ColorPalette::graphGXColor() { return colorWithHexRed(106, 236, 247); }
@@ -38,17 +48,6 @@ QList<QColor> ColorPalette::routeColors() {
 }
 
 QList<QColor> ColorPalette::iconColors() { return {iconColor1(), iconColor2(), iconColor3(), iconColor4()}; }
-
-QString ColorPalette::colorString(const QColor& color) {
-  // component x 255 truncated, computed on the 16-bit components in integers
-  // so that 128/255 gives 80 and not 7F through rounding noise.
-  const auto byte = [](quint16 component) {
-    const int value = static_cast<int>((static_cast<quint32>(component) * 255u) / 65535u) & 0xFF;
-    return QStringLiteral("%1").arg(value, 2, 16, QLatin1Char('0')).toUpper();
-  };
-  const QRgba64 rgba = color.toRgb().rgba64();
-  return byte(rgba.alpha()) + byte(rgba.blue()) + byte(rgba.green()) + byte(rgba.red());
-}
 
 bool ColorPalette::shouldChangeRouteColor(const QDateTime& reference, const QDateTime& date) {
   if (!reference.isValid() || !date.isValid()) {

@@ -56,7 +56,7 @@ QString DriveSupportData::appearanceImageName() const {
 }
 
 QColor DriveSupportData::appearanceColor() const {
-  QColor color(Qt::transparent);
+  QColor color = QColorConstants::Transparent;
   if (isCamera()) {
     if (!delayStart_.isEmpty()) {
       color = ColorPalette::adasDelayColor();
