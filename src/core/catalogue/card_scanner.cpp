@@ -296,12 +296,8 @@ DCFInfoList CardScanner::loadMovieAtRootPath(const QString& rootPath, const std:
   // The recordings are built on every core, name rules included: each
   // costs a few file-system calls and two pattern matches, and on a card of
   // ten thousand clips those dominate the scan. Slots keep the list order.
-  struct Taken {
-    QString name;
-    DCFInfoPtr info;
-  };
   const auto candidateCount = static_cast<size_t>(files->size());
-  std::vector<Taken> taken(candidateCount);
+  std::vector<DCFInfoPtr> taken(candidateCount);
   // The folder test first, in one pass: the walk lists a folder's files
   // together, so the pattern runs once per folder rather than per file.
   std::vector<bool> inRecordingFolder(candidateCount);
@@ -333,9 +329,11 @@ DCFInfoList CardScanner::loadMovieAtRootPath(const QString& rootPath, const std:
           return;
         }
         const QString& relative = files->at(static_cast<qsizetype>(i));
-        QString name = path_text::lastPathComponent(relative);
-        if (ConstClass::fullMatchResultWithTarget(name, videoFilenameRegexPattern)) {
-          taken[i] = {std::move(name), std::make_shared<DCFInfo>(rootPath, relative)};
+        const QStringView name = path_text::lastPathComponentView(relative);
+        // Matched in place: no copy of ten thousand names.
+        if (ConstClass::fullMatchResultWithTarget(QString::fromRawData(name.data(), name.size()),
+                                                  videoFilenameRegexPattern)) {
+          taken[i] = std::make_shared<DCFInfo>(rootPath, relative);
         }
       },
       [this] { return cancelled(); },
@@ -350,11 +348,13 @@ DCFInfoList CardScanner::loadMovieAtRootPath(const QString& rootPath, const std:
   if (progress) {
     progress(static_cast<std::uint64_t>(candidateCount) + alreadyProcessed, total, true);
   }
-  std::erase_if(taken, [](const Taken& item) { return item.info == nullptr; });
-  std::stable_sort(taken.begin(), taken.end(), [](const Taken& a, const Taken& b) { return a.name < b.name; });
+  std::erase_if(taken, [](const DCFInfoPtr& info) { return info == nullptr; });
+  std::stable_sort(taken.begin(), taken.end(), [](const DCFInfoPtr& a, const DCFInfoPtr& b) {
+    return path_text::lastPathComponentView(a->deltaPath()) < path_text::lastPathComponentView(b->deltaPath());
+  });
   recordings.reserve(static_cast<qsizetype>(taken.size()));
-  for (Taken& item : taken) {
-    recordings.append(std::move(item.info));
+  for (DCFInfoPtr& info : taken) {
+    recordings.append(std::move(info));
   }
   return recordings;
 }

@@ -80,7 +80,6 @@ DCFInfo::DCFInfo(const QString& rootPath, const QString& deltaPath) : rootPath_(
   const QString fullPath = path_text::appendingPathComponent(rootPath, deltaPath);
   secondaryFilePath_ = ConstClass::secondaryFilePathWithFilePath(fullPath);
   infoFilePath_ = ConstClass::infoFilePathWithFilePath(fullPath);
-  nmea_ = std::make_shared<NMEAData>(infoFilePath_);
   const QStringView folder =
       path_text::lastPathComponentView(path_text::deletingLastPathComponentView(fullPath));
   // The usual folder names share one text.
@@ -143,6 +142,14 @@ QString DCFInfo::rootPath() const {
 QString DCFInfo::filePath() const {
   std::lock_guard lock(mutex_);
   return path_text::appendingPathComponent(rootPath_, deltaPath_);
+}
+
+std::shared_ptr<NMEAData> DCFInfo::nmea() const {
+  std::lock_guard lock(mutex_);
+  if (!nmea_) {
+    nmea_ = std::make_shared<NMEAData>(infoFilePath_);
+  }
+  return nmea_;
 }
 
 QString DCFInfo::infoFilePath() const {
@@ -215,13 +222,18 @@ void DCFInfo::changeWithRootPath(const QString& newRootPath) {
   const QString newFilePath = path_text::appendingPathComponent(newRootPath, deltaPath_);
   const QString newInfoFilePath = ConstClass::infoFilePathWithFilePath(newFilePath);
   QList<std::shared_ptr<PictureInfo>> pictures;
+  std::shared_ptr<NMEAData> nmea;
   {
     std::lock_guard lock(mutex_);
     rootPath_ = newRootPath;
     infoFilePath_ = newInfoFilePath;
     pictures = pictures_;
+    nmea = nmea_;
   }
-  nmea_->setFilePath(newInfoFilePath);
+  // Telemetry not made yet will be made with the new path.
+  if (nmea) {
+    nmea->setFilePath(newInfoFilePath);
+  }
   for (const auto& picture : pictures) {
     picture->changeWithRootPath(newRootPath);
   }

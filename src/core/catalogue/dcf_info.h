@@ -41,7 +41,9 @@ class DCFInfo {
   const QDateTime& startDate() const { return startDate_; }
   std::uint64_t fileSize() const { return fileSize_; }
   QString infoFilePath() const;
-  const std::shared_ptr<NMEAData>& nmea() const { return nmea_; }
+  // Made on first use: a scan builds thousands of recordings whose
+  // telemetry is read only when the background parser gets to them.
+  std::shared_ptr<NMEAData> nmea() const;
   double duration() const;
   void setDuration(double seconds);
   const QString& tripID() const { return tripID_; }
@@ -109,7 +111,7 @@ class DCFInfo {
   std::uint64_t fileSize_ = 0;
   std::optional<bool> scannedProtection_;
   QString infoFilePath_;
-  std::shared_ptr<NMEAData> nmea_;
+  mutable std::shared_ptr<NMEAData> nmea_;
   double duration_ = 0.0;
   QString tripID_;
   mutable QString dcfDateString_;

@@ -178,7 +178,7 @@ bool ConstClass::fullMatchResultWithTarget(const QString& target, const QString&
       slot = {regexPattern, std::move(ownedMatcher)};
     }
   }
-  const icu::UnicodeString input(false, reinterpret_cast<const UChar*>(target.utf16()),
+  const icu::UnicodeString input(false, reinterpret_cast<const UChar*>(target.constData()),
                                  static_cast<int32_t>(target.size()));
   matcher->reset(input);
   int count = 0;

@@ -140,6 +140,9 @@ TEST_F(DCFInfoTest, ChangeWithRootPathFollowsTheVolume) {
   ASSERT_TRUE(test::writeFileAt(root(), relative, QByteArray(10, 'v')));
   ASSERT_TRUE(test::writeFileAt(root(), QStringLiteral("NORMAL/R") + kName.mid(1) + QStringLiteral(".MP4")));
   auto info = std::make_shared<DCFInfo>(root(), relative);
+  // One recording's telemetry is already in use, the other's is not.
+  const std::shared_ptr<NMEAData> telemetryInUse = info->nmea();
+  auto untouched = std::make_shared<DCFInfo>(root(), relative);
   auto picture = std::make_shared<PictureInfo>(root(), QStringLiteral("PICTURE/240101120100.JPG"));
   info->appendPicture(picture);
   picture->setParentDCFInfo(info);
@@ -148,6 +151,9 @@ TEST_F(DCFInfoTest, ChangeWithRootPathFollowsTheVolume) {
   QTemporaryDir other;
   ASSERT_TRUE(test::writeFileAt(other.path(), QStringLiteral("NMEA/NORMAL/N") + kName.mid(1) + QStringLiteral(".NMEA")));
   info->changeWithRootPath(other.path());
+  untouched->changeWithRootPath(other.path());
+  EXPECT_EQ(untouched->nmea()->filePath(), info->infoFilePath());
+  EXPECT_EQ(info->nmea(), telemetryInUse);
   EXPECT_EQ(info->rootPath(), other.path());
   EXPECT_EQ(info->filePath(), other.path() + u'/' + relative);
   EXPECT_EQ(info->infoFilePath(), other.path() + QStringLiteral("/NMEA/NORMAL/N") + kName.mid(1) + QStringLiteral(".NMEA"));
