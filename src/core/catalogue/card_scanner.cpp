@@ -54,11 +54,27 @@ bool hasExtension(const char* name, size_t length, const std::vector<QByteArray>
   return false;
 }
 
+// A folder of the card root, walked on a thread of its own.
+struct Subtree {
+  int fd;
+  QString prefix;
+  // Where its files go among the root's own files.
+  qsizetype at;
+  QStringList files;
+  QSet<FileId> visited;
+  bool walked = false;
+};
+
 class Walker {
  public:
   Walker(const QString& rootPath, const std::vector<QByteArray>& extensions, const std::atomic<bool>* cancel,
          PathExistenceCache* listings)
       : rootPath_(rootPath), extensions_(extensions), cancel_(cancel), listings_(listings) {}
+
+  // Folders met at the top level are handed out instead of walked.
+  void deferTopLevelFolders(std::vector<Subtree>* subtrees) { subtrees_ = subtrees; }
+  void markVisited(const QSet<FileId>& ids) { visited_.unite(ids); }
+  QSet<FileId> takeVisited() { return std::move(visited_); }
 
   void walk(int fd, const QString& prefix, int depth) {
     struct stat self {};
@@ -123,6 +139,10 @@ class Walker {
         if (child < 0) {
           continue;  // unreadable folders are left out
         }
+        if (subtrees_ != nullptr && depth == 0) {
+          subtrees_->push_back({child, pathOf() + u'/', files.size(), {}, {}, false});
+          continue;
+        }
         walk(child, pathOf() + u'/', depth + 1);
         continue;
       }
@@ -146,7 +166,71 @@ class Walker {
   const std::atomic<bool>* cancel_;
   PathExistenceCache* listings_;
   QSet<FileId> visited_;
+  std::vector<Subtree>* subtrees_ = nullptr;
 };
+
+// The root first, then its folders side by side (a card keeps most of its
+// files in two or three of them). Without links or mounts inside the card
+// every folder is reached on one path only, and the result is the one
+// walk's; when some folder is reached from two top-level folders, the card
+// is walked again in one piece so that the first path still wins.
+QStringList walkCard(const QString& rootPath, const std::vector<QByteArray>& extensions,
+                     const std::atomic<bool>* cancel, PathExistenceCache* listings) {
+  const QByteArray encodedRoot = QFile::encodeName(rootPath);
+  const auto openRoot = [&] { return ::open(encodedRoot.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC); };
+  const int fd = openRoot();
+  if (fd < 0) {
+    return {};
+  }
+  std::vector<Subtree> subtrees;
+  Walker root(rootPath, extensions, cancel, listings);
+  root.deferTopLevelFolders(&subtrees);
+  root.walk(fd, QString(), 0);
+  const QSet<FileId> rootVisited = root.takeVisited();
+  forEachInParallel(
+      subtrees.size(), 1,
+      [&](size_t i) {
+        Subtree& subtree = subtrees[i];
+        Walker walker(rootPath, extensions, cancel, listings);
+        walker.markVisited(rootVisited);
+        walker.walk(subtree.fd, subtree.prefix, 1);
+        subtree.files = std::move(walker.files);
+        subtree.visited = walker.takeVisited();
+        subtree.walked = true;
+      },
+      [cancel] { return cancel != nullptr && cancel->load(std::memory_order_relaxed); });
+  bool overlap = false;
+  QSet<FileId> seen = rootVisited;
+  qsizetype total = root.files.size();
+  for (Subtree& subtree : subtrees) {
+    if (!subtree.walked) {
+      ::close(subtree.fd);  // cancelled before its turn
+    }
+    subtree.visited.subtract(rootVisited);
+    overlap = overlap || seen.intersects(subtree.visited);
+    seen.unite(subtree.visited);
+    total += subtree.files.size();
+  }
+  if (overlap) {
+    const int again = openRoot();
+    if (again < 0) {
+      return {};
+    }
+    Walker whole(rootPath, extensions, cancel, listings);
+    whole.walk(again, QString(), 0);
+    return std::move(whole.files);
+  }
+  QStringList files;
+  files.reserve(total);
+  qsizetype next = 0;
+  for (const Subtree& subtree : subtrees) {
+    files.append(root.files.mid(next, subtree.at - next));
+    files.append(subtree.files);
+    next = subtree.at;
+  }
+  files.append(root.files.mid(next));
+  return files;
+}
 
 }  // namespace
 
@@ -211,13 +295,7 @@ QStringList CardScanner::recursiveFilesAtRootPath(const QString& rootPath, const
   for (const QString& extension : extensions) {
     encoded.push_back(QFile::encodeName(extension));
   }
-  const int fd = ::open(QFile::encodeName(rootPath).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-  if (fd < 0) {
-    return {};
-  }
-  Walker walker(rootPath, encoded, cancel, listings);
-  walker.walk(fd, QString(), 0);
-  return std::move(walker.files);
+  return walkCard(rootPath, encoded, cancel, listings);
 }
 
 QString CardScanner::createFileFilterFormat(const QStringList& extensions) {
@@ -348,13 +426,24 @@ DCFInfoList CardScanner::loadMovieAtRootPath(const QString& rootPath, const std:
   if (progress) {
     progress(static_cast<std::uint64_t>(candidateCount) + alreadyProcessed, total, true);
   }
-  std::erase_if(taken, [](const DCFInfoPtr& info) { return info == nullptr; });
-  std::stable_sort(taken.begin(), taken.end(), [](const DCFInfoPtr& a, const DCFInfoPtr& b) {
-    return path_text::lastPathComponentView(a->deltaPath()) < path_text::lastPathComponentView(b->deltaPath());
-  });
-  recordings.reserve(static_cast<qsizetype>(taken.size()));
+  // Sorted by file name, each name cut out once (views into the recording's own path).
+  struct Named {
+    QStringView name;
+    DCFInfoPtr info;
+  };
+  std::vector<Named> named;
+  named.reserve(candidateCount);
   for (DCFInfoPtr& info : taken) {
-    recordings.append(std::move(info));
+    if (info != nullptr) {
+      const QStringView name = path_text::lastPathComponentView(info->deltaPath());
+      named.push_back({name, std::move(info)});
+    }
+  }
+  std::vector<DCFInfoPtr>().swap(taken);
+  std::stable_sort(named.begin(), named.end(), [](const Named& a, const Named& b) { return a.name < b.name; });
+  recordings.reserve(static_cast<qsizetype>(named.size()));
+  for (Named& item : named) {
+    recordings.append(std::move(item.info));
   }
   return recordings;
 }

@@ -151,6 +151,52 @@ TEST_F(CardScannerTest, SymbolicLinkLoopsEnd) {
   EXPECT_EQ(result.recordings.size(), 1);
 }
 
+TEST_F(CardScannerTest, FoldersReachedTwiceAreListedOnce) {
+  // Top-level folders are walked side by side; a folder that two of them
+  // reach (links here, bind mounts alike) must still be listed once.
+  ASSERT_TRUE(add(QStringLiteral("NORMAL/") + video(QStringLiteral("20240101000300"))));
+  ASSERT_TRUE(add(QStringLiteral("NORMAL/") + video(QStringLiteral("20240101000600"))));
+  ASSERT_TRUE(add(QStringLiteral("EVENT/") + video(QStringLiteral("20240101000100"), 'E')));
+  ASSERT_EQ(::symlink("NORMAL", QFile::encodeName(dir.filePath(QStringLiteral("ALIAS"))).constData()), 0);
+  ASSERT_EQ(::symlink("../NORMAL", QFile::encodeName(dir.filePath(QStringLiteral("EVENT/inner"))).constData()), 0);
+  const QStringList files = CardScanner::recursiveFilesAtRootPath(dir.path(), {QStringLiteral("MP4")});
+  QStringList names;
+  for (const QString& file : files) {
+    names.append(file.section(u'/', -1));
+  }
+  names.removeDuplicates();
+  EXPECT_EQ(files.size(), 3) << files.join(u' ').toStdString();
+  EXPECT_EQ(names.size(), 3);
+}
+
+TEST_F(CardScannerTest, TopLevelFoldersKeepTheirPlaceInTheListing) {
+  const QStringList folders = {QStringLiteral("NORMAL"), QStringLiteral("EVENT"), QStringLiteral("MANUAL"),
+                               QStringLiteral("PARKING")};
+  for (const QString& folder : folders) {
+    for (int i = 0; i < 3; ++i) {
+      ASSERT_TRUE(add(folder + QStringLiteral("/clip%1.MP4").arg(i)));
+    }
+  }
+  ASSERT_TRUE(add(QStringLiteral("top.MP4")));
+  const QStringList files = CardScanner::recursiveFilesAtRootPath(dir.path(), {QStringLiteral("MP4")});
+  ASSERT_EQ(files.size(), 13);
+  // The listing follows the root's own order: each folder's files together,
+  // the root's file between them where the root lists it.
+  const std::optional<QStringList> rootOrder = CardScanner::pathsAtDirectory(dir.path());
+  ASSERT_TRUE(rootOrder.has_value());
+  QStringList seen;
+  for (const QString& file : files) {
+    const QString first = file.section(u'/', 0, 0);
+    if (seen.isEmpty() || seen.constLast() != first) {
+      EXPECT_FALSE(seen.contains(first)) << file.toStdString();
+      seen.append(first);
+    }
+  }
+  QStringList expected = *rootOrder;
+  expected.removeIf([&](const QString& name) { return !seen.contains(name); });
+  EXPECT_EQ(seen, expected);
+}
+
 TEST_F(CardScannerTest, UnreadableFoldersAreLeftOut) {
   if (geteuid() == 0) {
     GTEST_SKIP() << "permissions do not stop root";
