@@ -3,6 +3,8 @@
 #include <QFile>
 #include <QHashFunctions>
 
+#include <algorithm>
+
 #include <array>
 #include <atomic>
 #include <bit>
@@ -87,19 +89,61 @@ class PathExistenceCache::Names {
     slots_.resize(capacity);
     mask_ = capacity - 1;
     for (const Listing::Name& name : listing.names_) {
-      if (!containsAt(name.hash, QStringView(text_).sliced(name.offset, name.length))) {
+      const QStringView text = QStringView(text_).sliced(name.offset, name.length);
+      if (!containsAt(name.hash, text)) {
         std::size_t at = name.hash & mask_;
         while (slots_[at].length != 0) {
           at = (at + 1) & mask_;
         }
         slots_[at] = name;
+        noteEnding(text);
       }
     }
   }
 
-  bool contains(QStringView name) const { return !name.isEmpty() && containsAt(hashOf(name), name); }
+  bool contains(QStringView name) const {
+    if (name.isEmpty()) {
+      return false;
+    }
+    // Most misses ask for a kind of file the folder does not hold at all
+    // (telemetry next to the videos): those need no hashing.
+    if (!endingsOverflowed_) {
+      const QStringView ending = endingOf(name);
+      if (std::none_of(endings_.begin(), endings_.end(), [&](const QString& known) { return known == ending; })) {
+        return false;
+      }
+    }
+    return containsAt(hashOf(name), name);
+  }
 
  private:
+  // The extension with its dot; empty for a name without one.
+  static QStringView endingOf(QStringView name) {
+    const qsizetype dot = name.lastIndexOf(u'.');
+    return dot < 0 ? QStringView() : name.sliced(dot);
+  }
+
+  void noteEnding(QStringView name) {
+    if (endingsOverflowed_) {
+      return;
+    }
+    const QStringView ending = endingOf(name);
+    if (std::any_of(endings_.begin(), endings_.end(), [&](const QString& known) { return known == ending; })) {
+      return;
+    }
+    // A folder of many kinds of file gets plain lookups.
+    if (endings_.size() == kMostEndings) {
+      endingsOverflowed_ = true;
+      endings_.clear();
+      return;
+    }
+    endings_.push_back(ending.toString());
+  }
+
+  static constexpr std::size_t kMostEndings = 8;
+  std::vector<QString> endings_;
+  bool endingsOverflowed_ = false;
+
   bool containsAt(std::size_t hash, QStringView name) const {
     for (std::size_t at = hash & mask_;; at = (at + 1) & mask_) {
       const Listing::Name& slot = slots_[at];

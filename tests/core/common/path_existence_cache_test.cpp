@@ -85,6 +85,31 @@ TEST_F(PathExistenceCacheTest, TakenListingsReplaceReadingTheFolder) {
   EXPECT_FALSE(cache.exists(folder + QStringLiteral("/other.MP4")));
 }
 
+TEST_F(PathExistenceCacheTest, FoldersOfManyKindsOfFileAnswerAlike) {
+  const QString few = dir.filePath(QStringLiteral("FEW"));
+  const QString many = dir.filePath(QStringLiteral("MANY"));
+  PathExistenceCache cache;
+  cache.addListing(few, listingOf({QStringLiteral("a.MP4"), QStringLiteral("NORMAL"), QStringLiteral(".hidden")}));
+  PathExistenceCache::Listing listing;
+  for (int i = 0; i < 12; ++i) {
+    listing.add(QStringLiteral("clip.e%1").arg(i));
+  }
+  listing.add(QStringLiteral("README"));
+  cache.addListing(many, std::move(listing));
+  for (const QString& folder : {few, many}) {
+    EXPECT_FALSE(cache.exists(folder + QStringLiteral("/a.NMEA")));
+    EXPECT_FALSE(cache.exists(folder + QStringLiteral("/b.MP4")));
+    EXPECT_FALSE(cache.exists(folder + QStringLiteral("/OTHER")));
+  }
+  EXPECT_TRUE(cache.exists(few + QStringLiteral("/a.MP4")));
+  EXPECT_FALSE(cache.exists(few + QStringLiteral("/a.mp4")));
+  EXPECT_TRUE(cache.exists(few + QStringLiteral("/NORMAL")));
+  EXPECT_TRUE(cache.exists(few + QStringLiteral("/.hidden")));
+  EXPECT_TRUE(cache.exists(many + QStringLiteral("/clip.e0")));
+  EXPECT_TRUE(cache.exists(many + QStringLiteral("/clip.e11")));
+  EXPECT_TRUE(cache.exists(many + QStringLiteral("/README")));
+}
+
 TEST_F(PathExistenceCacheTest, LargeFoldersAnswerEveryNameAndNoOther) {
   // Enough names to fill many table slots next to each other.
   PathExistenceCache::Listing listing;
