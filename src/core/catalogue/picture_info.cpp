@@ -1,39 +1,49 @@
 #include "core/catalogue/picture_info.h"
 
 #include "core/catalogue/dcf_info.h"
+#include "core/catalogue/exif_gps_module.h"
 #include "core/common/path_text.h"
 
+#include <QDebug>
 #include <QFile>
 
-// exiv2 0.27 still declares std::auto_ptr in its interface.
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wdeprecated-declarations"
-#include <exiv2/exiv2.hpp>
-#pragma GCC diagnostic pop
-
 #include <cmath>
+#include <string>
+
+#include <dlfcn.h>
+#include <unistd.h>
 
 namespace dashcard {
 namespace {
 
-// Degrees from the EXIF degree/minute/second rationals; NaN when unreadable.
-double degreesOf(const Exiv2::Exifdatum& datum) {
-  if (datum.count() < 1) {
-    return std::nan("");
+// The EXIF module: in an installation's lib/dashcard (programs sit in bin
+// or libexec/dashcard), else in the build tree the program was built in.
+DashcardExifGpsPosition loadExifReader() {
+  std::string programFolder;
+  char self[4096];
+  const ssize_t length = ::readlink("/proc/self/exe", self, sizeof self - 1);
+  if (length > 0) {
+    programFolder.assign(self, static_cast<size_t>(length));
+    programFolder.erase(programFolder.rfind('/'));
   }
-  double degrees = 0.0;
-  const double scales[3] = {1.0, 60.0, 3600.0};
-  for (long i = 0; i < std::min<long>(3, static_cast<long>(datum.count())); ++i) {
-    const Exiv2::Rational part = datum.toRational(i);
-    if (part.second == 0) {
-      if (i == 0) {
-        return std::nan("");
-      }
+  std::string failures;
+  for (const std::string& candidate :
+       {programFolder + "/../lib/dashcard/" DASHCARD_EXIF_MODULE_NAME,
+        programFolder + "/../../lib/dashcard/" DASHCARD_EXIF_MODULE_NAME, std::string(DASHCARD_EXIF_MODULE_BUILD_DIR "/" DASHCARD_EXIF_MODULE_NAME)}) {
+    if (::access(candidate.c_str(), R_OK) != 0) {
       continue;
     }
-    degrees += static_cast<double>(part.first) / static_cast<double>(part.second) / scales[i];
+    // Never closed: the module stays for the life of the process.
+    if (void* module = ::dlopen(candidate.c_str(), RTLD_NOW | RTLD_LOCAL)) {
+      if (void* entry = ::dlsym(module, DASHCARD_EXIF_GPS_SYMBOL)) {
+        return reinterpret_cast<DashcardExifGpsPosition>(entry);
+      }
+    }
+    failures += std::string(" ") + ::dlerror();
   }
-  return degrees;
+  qWarning("Picture positions cannot be read: %s is missing or broken.%s", DASHCARD_EXIF_MODULE_NAME,
+           failures.c_str());
+  return nullptr;
 }
 
 }  // namespace
@@ -93,49 +103,13 @@ void PictureInfo::changeWithRootPath(const QString& newRootPath) {
 }
 
 CustomLocation PictureInfo::locationWithImagePath(const QString& path) {
-  static const bool muted = [] {
-    Exiv2::LogMsg::setLevel(Exiv2::LogMsg::mute);
-    return true;
-  }();
-  (void)muted;
-  const CustomLocation none = CustomLocation::placeholder();
-  if (path.isEmpty()) {
-    return none;
+  static const DashcardExifGpsPosition read = loadExifReader();
+  double latitude = 0.0;
+  double longitude = 0.0;
+  if (read == nullptr || path.isEmpty() || read(QFile::encodeName(path).constData(), &latitude, &longitude) != 1) {
+    return CustomLocation::placeholder();
   }
-  try {
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wdeprecated-declarations"
-    Exiv2::Image::AutoPtr image = Exiv2::ImageFactory::open(std::string(QFile::encodeName(path).constData()));
-#pragma GCC diagnostic pop
-    if (image.get() == nullptr) {
-      return none;
-    }
-    image->readMetadata();
-    const Exiv2::ExifData& exif = image->exifData();
-    const auto latitudeIt = exif.findKey(Exiv2::ExifKey("Exif.GPSInfo.GPSLatitude"));
-    const auto longitudeIt = exif.findKey(Exiv2::ExifKey("Exif.GPSInfo.GPSLongitude"));
-    if (latitudeIt == exif.end() || longitudeIt == exif.end()) {
-      return none;
-    }
-    double latitude = degreesOf(*latitudeIt);
-    double longitude = degreesOf(*longitudeIt);
-    if (!std::isfinite(latitude) || !std::isfinite(longitude)) {
-      return none;
-    }
-    const auto latitudeRef = exif.findKey(Exiv2::ExifKey("Exif.GPSInfo.GPSLatitudeRef"));
-    if (latitudeRef != exif.end() && latitudeRef->toString().rfind('S', 0) == 0) {
-      latitude = -latitude;
-    }
-    const auto longitudeRef = exif.findKey(Exiv2::ExifKey("Exif.GPSInfo.GPSLongitudeRef"));
-    if (longitudeRef != exif.end() && longitudeRef->toString().rfind('W', 0) == 0) {
-      longitude = -longitude;
-    }
-    return CustomLocation(latitude, longitude);
-  } catch (const Exiv2::AnyError&) {
-    return none;
-  } catch (const std::exception&) {
-    return none;
-  }
+  return CustomLocation(latitude, longitude);
 }
 
 }  // namespace dashcard
