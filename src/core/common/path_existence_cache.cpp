@@ -26,27 +26,25 @@ std::atomic<std::uint64_t> nextSerial{1};
 
 std::size_t hashOf(QStringView text) { return qHash(text, 0); }
 
-// The folder part of a path as the path-text helpers cut it: everything
-// before the last slash ("/" for a file at the root, "" for a bare name).
-QStringView folderOf(QStringView path) {
-  qsizetype end = path.size();
-  while (end > 1 && path[end - 1] == u'/') {
-    --end;
-  }
-  const qsizetype slash = path.first(end).lastIndexOf(u'/');
-  if (slash < 0) {
-    return {};
-  }
-  return slash == 0 ? path.first(1) : path.first(slash);
-}
+// A path cut at its last slash as the path-text helpers cut it: the folder
+// ("/" for a file at the root, "" for a bare name) and the name, trailing
+// slashes ignored.
+struct PathParts {
+  QStringView folder;
+  QStringView name;
+};
 
-QStringView nameOf(QStringView path) {
+PathParts partsOf(QStringView path) {
   qsizetype end = path.size();
   while (end > 1 && path[end - 1] == u'/') {
     --end;
   }
   const QStringView trimmed = path.first(end);
-  return trimmed.sliced(trimmed.lastIndexOf(u'/') + 1);
+  const qsizetype slash = trimmed.lastIndexOf(u'/');
+  if (slash < 0) {
+    return {{}, trimmed};
+  }
+  return {slash == 0 ? trimmed.first(1) : trimmed.first(slash), trimmed.sliced(slash + 1)};
 }
 
 // The file-system spelling of a name, without building strings for the
@@ -275,7 +273,7 @@ const PathExistenceCache::Folder& PathExistenceCache::folder(QStringView folderP
   thread_local std::array<Recent, 4> recent;
   thread_local std::size_t nextSlot = 0;
   for (const Recent& seen : recent) {
-    if (seen.serial == serial_ && seen.path == folderPath) {
+    if (seen.serial == serial_ && seen.path.size() == folderPath.size() && seen.path == folderPath) {
       return *seen.folder;
     }
   }
@@ -299,20 +297,21 @@ bool PathExistenceCache::exists(QStringView path) {
   if (path.isEmpty()) {
     return false;
   }
-  const Folder& entry = folder(folderOf(path));
+  const PathParts parts = partsOf(path);
+  const Folder& entry = folder(parts.folder);
   if (entry.unlisted) {
     struct stat info {};
     return ::stat(QFile::encodeName(path.toString()).constData(), &info) == 0;
   }
-  return entry.names != nullptr && entry.names->contains(nameOf(path));
+  return entry.names != nullptr && entry.names->contains(parts.name);
 }
 
 bool PathExistenceCache::stat(QStringView path, struct stat* info) {
   if (path.isEmpty()) {
     return false;
   }
-  const Folder& entry = folder(folderOf(path));
-  const QStringView name = nameOf(path);
+  const auto [folderPath, name] = partsOf(path);
+  const Folder& entry = folder(folderPath);
   if (!entry.unlisted && (entry.names == nullptr || !entry.names->contains(name))) {
     return false;
   }
@@ -326,8 +325,8 @@ bool PathExistenceCache::statx(QStringView path, unsigned int mask, struct statx
   if (path.isEmpty()) {
     return false;
   }
-  const Folder& entry = folder(folderOf(path));
-  const QStringView name = nameOf(path);
+  const auto [folderPath, name] = partsOf(path);
+  const Folder& entry = folder(folderPath);
   if (!entry.unlisted && (entry.names == nullptr || !entry.names->contains(name))) {
     return false;
   }
