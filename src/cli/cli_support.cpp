@@ -54,9 +54,10 @@ void printError(const QString& text) {
   std::fflush(stderr);
 }
 
-QString isoDate(const QDateTime& date) {
+void appendIsoDate(QByteArray& out, const QDateTime& date) {
   if (!date.isValid()) {
-    return QStringLiteral("1970-01-01T00:00:00.000Z");
+    out += "1970-01-01T00:00:00.000Z";
+    return;
   }
   // By hand: the formatter with a pattern costs more than a whole
   // recording's line in a ten-thousand-line listing.
@@ -64,11 +65,18 @@ QString isoDate(const QDateTime& date) {
   const QDate day = utc.date();
   const QTime time = utc.time();
   if (day.year() < 0 || day.year() > 9999) {
-    return utc.toString(QStringLiteral("yyyy-MM-ddTHH:mm:ss.zzzZ"));
+    out += utc.toString(QStringLiteral("yyyy-MM-ddTHH:mm:ss.zzzZ")).toUtf8();
+    return;
   }
   char text[32];
-  std::snprintf(text, sizeof text, "%04d-%02d-%02dT%02d:%02d:%02d.%03dZ", day.year(), day.month(), day.day(),
-                time.hour(), time.minute(), time.second(), time.msec());
+  const int length = std::snprintf(text, sizeof text, "%04d-%02d-%02dT%02d:%02d:%02d.%03dZ", day.year(), day.month(),
+                                   day.day(), time.hour(), time.minute(), time.second(), time.msec());
+  out.append(text, length);
+}
+
+QString isoDate(const QDateTime& date) {
+  QByteArray text;
+  appendIsoDate(text, date);
   return QString::fromLatin1(text);
 }
 

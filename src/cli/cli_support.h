@@ -27,6 +27,8 @@ void printError(const QString& text);
 
 // ISO 8601 UTC with milliseconds; the 1970 sentinel stays 1970-01-01T00:00:00.000Z.
 QString isoDate(const QDateTime& date);
+// The same, appended to `out`.
+void appendIsoDate(QByteArray& out, const QDateTime& date);
 // A double that reads back to the same value, or null when not finite.
 QJsonValue jsonNumber(double value);
 void printJson(const QJsonValue& value);

@@ -12,6 +12,7 @@
 #include <QJsonObject>
 
 #include <algorithm>
+#include <charconv>
 #include <cstdio>
 #include <optional>
 #include <vector>
@@ -19,28 +20,39 @@
 namespace dashcard::cli {
 namespace {
 
-QString kindOf(const DCFInfo& info) {
+const char* kindOf(const DCFInfo& info) {
   const QString event = info.eventName();
   if (event == ConstClass::DCF_EVENTNAME_EVENT) {
-    return QStringLiteral("event");
+    return "event";
   }
   if (event == ConstClass::DCF_EVENTNAME_MANUAL) {
-    return QStringLiteral("manual");
+    return "manual";
   }
   if (event == ConstClass::DCF_EVENTNAME_PARKING) {
-    return QStringLiteral("parking");
+    return "parking";
   }
-  return QStringLiteral("normal");
+  return "normal";
 }
 
-// A path under the card as the card shows it, others as they are.
-QString shownPath(const QString& root, const QString& path) {
-  const QString prefix = root.endsWith(u'/') ? root : root + u'/';
-  return path.startsWith(prefix) ? path.mid(prefix.size()) : path;
+// Appends `text` in UTF-8; plain ASCII (a camera's names) is copied as it is.
+void appendUtf8(QByteArray& out, QStringView text) {
+  const qsizetype start = out.size();
+  out.resize(start + text.size());
+  char* const data = out.data() + start;
+  for (qsizetype i = 0; i < text.size(); ++i) {
+    const char16_t unit = text[i].unicode();
+    if (unit >= 0x80) {
+      out.truncate(start);
+      out += text.toUtf8();
+      return;
+    }
+    data[i] = static_cast<char>(unit);
+  }
 }
 
-// One listing line per recording, appended to `text`.
-void appendRecordingLine(QString& text, const QString& root, const DCFInfo& info, PathExistenceCache& existence) {
+// One listing line per recording, appended to `out` in UTF-8.
+void appendRecordingLine(QByteArray& out, const QString& rootPrefix, const DCFInfo& info,
+                         PathExistenceCache& existence) {
   const QString telemetry = info.infoFilePath();
   const bool telemetryExists = existence.exists(telemetry);
   // The scan's own look at the video settles the lock on most file
@@ -49,33 +61,42 @@ void appendRecordingLine(QString& text, const QString& root, const DCFInfo& info
   const bool locked = scanned ? *scanned : info.isProtected();
   // Appended piece by piece: ten thousand lines of placeholder substitution
   // cost more than the scan that found them.
-  text += u"  ";
-  text += info.deltaPath();
-  text += u"  ";
-  text += kindOf(info);
-  text += u"  ";
-  text += isoDate(info.startDate());
-  text += info.secondaryFilePath().isEmpty() ? u"  rear=no" : u"  rear=yes";
-  text += u"  telemetry=";
-  text += telemetryExists ? shownPath(root, telemetry) : QStringLiteral("none");
-  text += u"  size=";
-  text += QString::number(info.fileSize());
-  text += locked ? u"  protected=yes\n" : u"  protected=no\n";
+  out += "  ";
+  appendUtf8(out, info.deltaPath());
+  out += "  ";
+  out += kindOf(info);
+  out += "  ";
+  appendIsoDate(out, info.startDate());
+  out += info.secondaryFilePath().isEmpty() ? "  rear=no" : "  rear=yes";
+  out += "  telemetry=";
+  // A path under the card as the card shows it, others as they are.
+  if (!telemetryExists) {
+    out += "none";
+  } else if (telemetry.startsWith(rootPrefix)) {
+    appendUtf8(out, QStringView(telemetry).sliced(rootPrefix.size()));
+  } else {
+    appendUtf8(out, telemetry);
+  }
+  out += "  size=";
+  char digits[24];
+  const auto written = std::to_chars(digits, digits + sizeof digits, info.fileSize());
+  out.append(digits, written.ptr - digits);
+  out += locked ? "  protected=yes\n" : "  protected=no\n";
 }
 
 // The lines of `infos` in UTF-8, made on every core in pieces of a few
 // hundred lines (the card's attributes are read while making them).
 std::vector<QByteArray> listingLines(const QString& root, const DCFInfoList& infos, PathExistenceCache& existence) {
   constexpr size_t kLinesPerPiece = 256;
+  const QString rootPrefix = root.endsWith(u'/') ? root : root + u'/';
   const auto count = static_cast<size_t>(infos.size());
   std::vector<QByteArray> pieces((count + kLinesPerPiece - 1) / kLinesPerPiece);
   forEachInParallel(pieces.size(), 1, [&](size_t piece) {
-    QString text;
-    text.reserve(static_cast<qsizetype>(kLinesPerPiece) * 160);
+    QByteArray& out = pieces[piece];
+    out.reserve(static_cast<qsizetype>(kLinesPerPiece) * 160);
     for (size_t i = piece * kLinesPerPiece; i < std::min(count, (piece + 1) * kLinesPerPiece); ++i) {
-      appendRecordingLine(text, root, *infos.at(static_cast<qsizetype>(i)), existence);
+      appendRecordingLine(out, rootPrefix, *infos.at(static_cast<qsizetype>(i)), existence);
     }
-    pieces[piece] = text.toUtf8();
   });
   return pieces;
 }

@@ -2,6 +2,7 @@
 #include "support/temp_card.h"
 #include "support/test_paths.h"
 
+#include <QDir>
 #include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -95,6 +96,30 @@ TEST(CliScan, ListsEveryRecordingWithItsCompanionsAndLock) {
     const bool locked = lock.ok() && recording.toObject().value("deltaPath").toString() == lockedClip.frontPath;
     EXPECT_EQ(recording.toObject().value("isProtected").toBool(), locked);
   }
+}
+
+TEST(CliScan, CardsInFoldersWithOddNames) {
+  SampleCardOptions options;
+  options.clips = 2;
+  options.encodeVideos = false;
+  test::TempCard card(options);
+  ASSERT_TRUE(card.ok()) << card.error().toStdString();
+  QTemporaryDir parent;
+  const QString odd = parent.filePath(QStringLiteral("Carte \"d'été\" 2024"));
+  ASSERT_TRUE(QDir().rename(card.root(), odd));
+  const Result text = cli({"scan", odd});
+  const Result json = cli({"scan", "--json", odd});
+  ASSERT_TRUE(QDir().rename(odd, card.root()));
+  ASSERT_EQ(text.exitCode, 0) << text.err.toStdString();
+  EXPECT_TRUE(text.out.startsWith(QStringLiteral("Card ") + odd + u':')) << text.out.toStdString();
+  for (const SampleClip& clip : card.clips()) {
+    EXPECT_TRUE(text.out.contains(QStringLiteral("  telemetry=") + clip.telemetryPath + QStringLiteral("  ")))
+        << text.out.toStdString();
+  }
+  ASSERT_EQ(json.exitCode, 0);
+  const QJsonObject object = QJsonDocument::fromJson(json.out.toUtf8()).object();
+  EXPECT_EQ(object.value("rootPath").toString(), odd);
+  EXPECT_EQ(object.value("mediaTree").toArray().size(), 2);
 }
 
 TEST(CliScan, RefusesWhatIsNotACard) {
