@@ -26,6 +26,10 @@ std::atomic<std::uint64_t> nextSerial{1};
 
 std::size_t hashOf(QStringView text) { return qHash(text, 0); }
 
+// Names are kept with 32 bits of their hash: enough to place them in a
+// folder's table and to skip most comparisons.
+std::uint32_t nameHashOf(QStringView name) { return static_cast<std::uint32_t>(hashOf(name)); }
+
 // A path cut at its last slash as the path-text helpers cut it: the folder
 // ("/" for a file at the root, "" for a bare name) and the name, trailing
 // slashes ignored.
@@ -83,7 +87,10 @@ class EncodedName {
 class PathExistenceCache::Names {
  public:
   explicit Names(Listing&& listing) : text_(std::move(listing.text_)) {
-    const std::size_t capacity = std::bit_ceil(std::max<std::size_t>(8, listing.names_.size() * 2));
+    // At most two thirds full: a hit takes a probe or two, and the table
+    // stays small (its pages are fresh memory, which costs).
+    const std::size_t count = listing.names_.size();
+    const std::size_t capacity = std::bit_ceil(std::max<std::size_t>(8, count + count / 2));
     slots_.resize(capacity);
     mask_ = capacity - 1;
     for (const Listing::Name& name : listing.names_) {
@@ -111,7 +118,7 @@ class PathExistenceCache::Names {
         return false;
       }
     }
-    return containsAt(hashOf(name), name);
+    return containsAt(nameHashOf(name), name);
   }
 
  private:
@@ -142,7 +149,7 @@ class PathExistenceCache::Names {
   std::vector<QString> endings_;
   bool endingsOverflowed_ = false;
 
-  bool containsAt(std::size_t hash, QStringView name) const {
+  bool containsAt(std::uint32_t hash, QStringView name) const {
     for (std::size_t at = hash & mask_;; at = (at + 1) & mask_) {
       const Listing::Name& slot = slots_[at];
       if (slot.length == 0) {
@@ -170,7 +177,7 @@ void PathExistenceCache::Listing::added(std::size_t start) {
     return;
   }
   const QStringView name = QStringView(text_).sliced(static_cast<qsizetype>(start));
-  names_.push_back({hashOf(name), static_cast<std::uint32_t>(start), static_cast<std::uint32_t>(end - start)});
+  names_.push_back({nameHashOf(name), static_cast<std::uint32_t>(start), static_cast<std::uint32_t>(end - start)});
 }
 
 void PathExistenceCache::Listing::reserve(std::size_t bytes) {

@@ -55,7 +55,7 @@ class PathExistenceCache {
    private:
     friend class PathExistenceCache;
     struct Name {
-      std::size_t hash;
+      std::uint32_t hash;
       std::uint32_t offset;
       std::uint32_t length;
     };
