@@ -5,8 +5,11 @@
 #include <QJsonObject>
 #include <QTimeZone>
 
+#include <cerrno>
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
+#include <cstring>
 
 #include <unistd.h>
 
@@ -72,6 +75,16 @@ void appendIsoDate(QByteArray& out, const QDateTime& date) {
   const int length = std::snprintf(text, sizeof text, "%04d-%02d-%02dT%02d:%02d:%02d.%03dZ", day.year(), day.month(),
                                    day.day(), time.hour(), time.minute(), time.second(), time.msec());
   out.append(text, length);
+}
+
+void exitNow(int exitCode) {
+  // Output that could not be written (a full disk, a closed pipe) is a failure.
+  if (std::fflush(stdout) != 0 || std::ferror(stdout) != 0) {
+    std::fprintf(stderr, "dashcard-cli: cannot write the output (%s).\n", std::strerror(errno));
+    exitCode = kExitFailed;
+  }
+  std::fflush(stderr);
+  std::_Exit(exitCode);
 }
 
 QString isoDate(const QDateTime& date) {

@@ -24,6 +24,9 @@ bool parseArguments(QCommandLineParser& parser, const QStringList& arguments, co
 // Messages go to standard error, results to standard output.
 void printOut(const QString& text);
 void printError(const QString& text);
+// Flushes the standard streams and ends the process without taking its
+// objects apart: for read-only commands whose last act is printing.
+[[noreturn]] void exitNow(int exitCode);
 
 // ISO 8601 UTC with milliseconds; the 1970 sentinel stays 1970-01-01T00:00:00.000Z.
 QString isoDate(const QDateTime& date);

@@ -122,6 +122,17 @@ TEST(CliScan, CardsInFoldersWithOddNames) {
   EXPECT_EQ(object.value("mediaTree").toArray().size(), 2);
 }
 
+TEST(CliScan, OutputThatCannotBeWrittenIsAFailure) {
+  const test::TempCard& card = test::sharedCard();
+  ASSERT_TRUE(card.ok());
+  QProcess process;
+  process.setStandardOutputFile(QStringLiteral("/dev/full"));
+  process.start(test::cliPath(), {"scan", card.root()});
+  ASSERT_TRUE(process.waitForFinished(60000));
+  EXPECT_EQ(process.exitCode(), 1);
+  EXPECT_TRUE(process.readAllStandardError().contains("cannot write the output"));
+}
+
 TEST(CliScan, RefusesWhatIsNotACard) {
   QTemporaryDir folder;
   const Result notACard = cli({"scan", folder.path()});
@@ -134,8 +145,8 @@ TEST(CliScan, RefusesWhatIsNotACard) {
 TEST(CliCommands, MediaCommandsRunInTheHelperAndSaySoWhenItIsMissing) {
   // Listed by dashcard-cli whether it runs them itself or not.
   const Result help = cli({"--help"});
-  for (const char* name : {"scan", "thumbnails", "cache-clean", "telemetry", "export-kml", "backup", "capture",
-                           "settings", "demo-card"}) {
+  for (const char* name :
+       {"scan", "thumbnails", "cache-clean", "telemetry", "export-kml", "backup", "capture", "settings", "demo-card"}) {
     EXPECT_TRUE(help.out.contains(QStringLiteral("  %1 ").arg(QLatin1String(name)))) << name;
   }
   EXPECT_EQ(cli({"telemetry", "--help"}).exitCode, 0);
