@@ -80,8 +80,7 @@ DCFInfo::DCFInfo(const QString& rootPath, const QString& deltaPath) : rootPath_(
   const QString fullPath = path_text::appendingPathComponent(rootPath, deltaPath);
   secondaryFilePath_ = ConstClass::secondaryFilePathWithFilePath(fullPath);
   infoFilePath_ = ConstClass::infoFilePathWithFilePath(fullPath);
-  const QStringView folder =
-      path_text::lastPathComponentView(path_text::deletingLastPathComponentView(fullPath));
+  const QStringView folder = path_text::lastPathComponentView(path_text::deletingLastPathComponentView(fullPath));
   // The usual folder names share one text.
   for (const QString* known :
        {&ConstClass::REG_TX900_FOLDER_NORMAL, &ConstClass::REG_TX900_FOLDER_EVENT, &ConstClass::REG_TX900_FOLDER_MANUAL,
@@ -99,13 +98,13 @@ DCFInfo::DCFInfo(const QString& rootPath, const QString& deltaPath) : rootPath_(
   struct statx info {};
   PathExistenceCache* const listings = PathExistenceCache::current();
   constexpr unsigned int kFields = STATX_TYPE | STATX_MODE | STATX_MTIME | STATX_SIZE;
-  const bool readable = listings != nullptr ? listings->statx(fullPath, kFields, &info)
-                                            : ::statx(AT_FDCWD, QFile::encodeName(fullPath).constData(), 0, kFields,
-                                                      &info) == 0;
-  fileDate_ = readable ? QDateTime::fromMSecsSinceEpoch(static_cast<qint64>(info.stx_mtime.tv_sec) * 1000 +
-                                                            info.stx_mtime.tv_nsec / 1000000,
-                                                        Qt::UTC)
-                       : QDateTime::currentDateTimeUtc();
+  const bool readable = listings != nullptr
+                            ? listings->statx(fullPath, kFields, &info)
+                            : ::statx(AT_FDCWD, QFile::encodeName(fullPath).constData(), 0, kFields, &info) == 0;
+  fileDate_ = readable
+                  ? QDateTime::fromMSecsSinceEpoch(
+                        static_cast<qint64>(info.stx_mtime.tv_sec) * 1000 + info.stx_mtime.tv_nsec / 1000000, Qt::UTC)
+                  : QDateTime::currentDateTimeUtc();
   if (readable) {
     scannedProtection_ = protectionFromAttributes(info, fullPath);
   }

@@ -39,8 +39,7 @@ double degreesOf(const Exiv2::Exifdatum& datum) {
 
 }  // namespace
 
-extern "C" __attribute__((visibility("default"))) int dashcard_exif_gps_position(const char* path,
-                                                                                 double* latitude,
+extern "C" __attribute__((visibility("default"))) int dashcard_exif_gps_position(const char* path, double* latitude,
                                                                                  double* longitude) {
   static std::once_flag muted;
   std::call_once(muted, [] { Exiv2::LogMsg::setLevel(Exiv2::LogMsg::mute); });

@@ -15,8 +15,7 @@ QColor ColorPalette::colorWithHexRed(double red, double green, double blue, doub
       return {};
     }
   }
-  return QColor(QColor::Rgb, component(alpha), component(channels[0]), component(channels[1]),
-                component(channels[2]));
+  return QColor(QColor::Rgb, component(alpha), component(channels[0]), component(channels[1]), component(channels[2]));
 }
 
 QColor ColorPalette::graphGXColor() { return colorWithHexRed(106, 236, 247); }

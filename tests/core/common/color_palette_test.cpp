@@ -35,8 +35,9 @@ TEST(ColorPalette, HexColoursStoreWhatTheFloatingPointFactoryStores) {
   for (int value = 0; value <= 255; ++value) {
     for (const double alpha : {0.0, 0.25, 0.5, 1.0 / 3.0, 1.0}) {
       const QColor ours = ColorPalette::colorWithHexRed(value, 255 - value, value / 2, alpha);
-      const QColor reference = QColor::fromRgbF(static_cast<float>(value / 255.0), static_cast<float>((255 - value) / 255.0),
-                                                static_cast<float>((value / 2) / 255.0), static_cast<float>(alpha));
+      const QColor reference =
+          QColor::fromRgbF(static_cast<float>(value / 255.0), static_cast<float>((255 - value) / 255.0),
+                           static_cast<float>((value / 2) / 255.0), static_cast<float>(alpha));
       ASSERT_EQ(ours.rgba64(), reference.rgba64()) << value << " " << alpha;
     }
   }
