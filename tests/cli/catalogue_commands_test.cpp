@@ -20,22 +20,9 @@
 namespace dashcard {
 namespace {
 
-struct Result {
-  int exitCode = -1;
-  QString out;
-  QString err;
-};
+using Result = test::CliResult;
 
-Result cli(const QStringList& arguments) {
-  QProcess process;
-  process.start(test::cliPath(), arguments);
-  if (!process.waitForStarted()) {
-    return {-1, {}, process.errorString()};
-  }
-  process.waitForFinished(120000);
-  return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
-          QString::fromUtf8(process.readAllStandardOutput()), QString::fromUtf8(process.readAllStandardError())};
-}
+Result cli(const QStringList& arguments) { return test::runCli(arguments); }
 
 // Sets the immutable flag on a file for the object's life.
 class ImmutableFile {

@@ -2,6 +2,7 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QProcess>
 
 namespace dashcard::test {
 
@@ -15,5 +16,16 @@ QString nmeaCorpusDir() {
 }
 
 QString cliPath() { return qEnvironmentVariable("DASHCARD_CLI"); }
+
+CliResult runCli(const QStringList& arguments) {
+  QProcess process;
+  process.start(cliPath(), arguments);
+  if (!process.waitForStarted()) {
+    return {-1, {}, process.errorString()};
+  }
+  const bool finished = process.waitForFinished(120000);
+  return {finished && process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
+          QString::fromUtf8(process.readAllStandardOutput()), QString::fromUtf8(process.readAllStandardError())};
+}
 
 }  // namespace dashcard::test

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 
 namespace dashcard::test {
 
@@ -10,5 +11,14 @@ QString nmeaCorpusDir();
 
 // The dashcard-cli binary of this build.
 QString cliPath();
+
+struct CliResult {
+  int exitCode = -1;
+  QString out;
+  QString err;
+};
+// Runs dashcard-cli with `arguments` and waits for it; exit code -1 when it
+// did not start, crashed or took over two minutes.
+CliResult runCli(const QStringList& arguments);
 
 }  // namespace dashcard::test

@@ -313,34 +313,37 @@ bool PathExistenceCache::exists(QStringView path) {
   return entry.names != nullptr && entry.names->contains(parts.name);
 }
 
-bool PathExistenceCache::stat(QStringView path, struct stat* info) {
+int PathExistenceCache::handleFor(QStringView path, QStringView* name) {
   if (path.isEmpty()) {
+    return kAbsent;
+  }
+  const PathParts parts = partsOf(path);
+  const Folder& entry = folder(parts.folder);
+  if (!entry.unlisted && (entry.names == nullptr || !entry.names->contains(parts.name))) {
+    return kAbsent;
+  }
+  *name = parts.name;
+  return entry.fd >= 0 ? entry.fd : kWholePath;
+}
+
+bool PathExistenceCache::stat(QStringView path, struct stat* info) {
+  QStringView name;
+  const int handle = handleFor(path, &name);
+  if (handle == kAbsent) {
     return false;
   }
-  const auto [folderPath, name] = partsOf(path);
-  const Folder& entry = folder(folderPath);
-  if (!entry.unlisted && (entry.names == nullptr || !entry.names->contains(name))) {
-    return false;
-  }
-  if (entry.fd >= 0) {
-    return ::fstatat(entry.fd, EncodedName(name).c_str(), info, 0) == 0;
-  }
-  return ::stat(QFile::encodeName(path.toString()).constData(), info) == 0;
+  return handle >= 0 ? ::fstatat(handle, EncodedName(name).c_str(), info, 0) == 0
+                     : ::stat(QFile::encodeName(path.toString()).constData(), info) == 0;
 }
 
 bool PathExistenceCache::statx(QStringView path, unsigned int mask, struct statx* info) {
-  if (path.isEmpty()) {
+  QStringView name;
+  const int handle = handleFor(path, &name);
+  if (handle == kAbsent) {
     return false;
   }
-  const auto [folderPath, name] = partsOf(path);
-  const Folder& entry = folder(folderPath);
-  if (!entry.unlisted && (entry.names == nullptr || !entry.names->contains(name))) {
-    return false;
-  }
-  if (entry.fd >= 0) {
-    return ::statx(entry.fd, EncodedName(name).c_str(), 0, mask, info) == 0;
-  }
-  return ::statx(AT_FDCWD, QFile::encodeName(path.toString()).constData(), 0, mask, info) == 0;
+  return handle >= 0 ? ::statx(handle, EncodedName(name).c_str(), 0, mask, info) == 0
+                     : ::statx(AT_FDCWD, QFile::encodeName(path.toString()).constData(), 0, mask, info) == 0;
 }
 
 }  // namespace dashcard

@@ -122,6 +122,12 @@ class PathExistenceCache {
   };
   // The folder's entry, listed on first use.
   const Folder& folder(QStringView folderPath);
+  // How to ask the file system about `path`: its folder's handle (and
+  // `name` within it), kWholePath, or kAbsent when the listing does not
+  // hold it.
+  static constexpr int kAbsent = -2;
+  static constexpr int kWholePath = -1;
+  int handleFor(QStringView path, QStringView* name);
   const Folder& lookUp(QStringView folderPath);
   const Folder& insert(QString folderPath, std::size_t hash, Listing listing, bool listed);
 
