@@ -4,7 +4,6 @@
 #include <QHashFunctions>
 
 #include <algorithm>
-
 #include <array>
 #include <atomic>
 #include <bit>
