@@ -1,6 +1,7 @@
 #include "cli/cli_support.h"
 #include "cli/commands.h"
 #include "cli/heap_tuning.h"
+#include "core/common/program_folder.h"
 #include "core/common/version.h"
 
 #include <QCoreApplication>
@@ -10,13 +11,11 @@
 
 #include <array>
 #include <cerrno>
-#include <climits>
 #include <clocale>
 #include <cstdio>
 #include <cstring>
 #include <memory>
 #include <string>
-#include <string_view>
 
 #include <unistd.h>
 
@@ -59,11 +58,8 @@ const std::array kCommands = {
 // (the build tree) or in its libexec folder (an installation). Returns only
 // when that fails.
 void runInMediaHelper(char* argv[]) {
-  char self[PATH_MAX];
-  const ssize_t length = ::readlink("/proc/self/exe", self, sizeof self - 1);
-  if (length > 0) {
-    self[length] = '\0';
-    const std::string folder = std::string(self, std::string_view(self).rfind('/'));
+  const std::string folder = dashcard::programFolder();
+  if (!folder.empty()) {
     for (const std::string& helper :
          {folder + "/dashcard-cli-media", folder + "/../libexec/dashcard/dashcard-cli-media"}) {
       ::execv(helper.c_str(), argv);

@@ -383,12 +383,10 @@ DCFInfoList CardScanner::loadMovieAtRootPath(const QString& rootPath, const std:
     QStringView lastFolder;
     bool lastResult = false;
     for (size_t i = 0; i < candidateCount; ++i) {
-      const QString& relative = files->at(static_cast<qsizetype>(i));
-      const qsizetype slash = relative.lastIndexOf(u'/');
-      const QStringView folder = QStringView(relative).first(std::max<qsizetype>(slash, 0));
-      if (i == 0 || folder != lastFolder || slash == 0) {
+      const QStringView folder = path_text::deletingLastPathComponentView(files->at(static_cast<qsizetype>(i)));
+      if (i == 0 || folder != lastFolder) {
         lastFolder = folder;
-        lastResult = ConstClass::fullMatchResultWithTarget(path_text::deletingLastPathComponent(relative),
+        lastResult = ConstClass::fullMatchResultWithTarget(QString::fromRawData(folder.data(), folder.size()),
                                                            foldernameRegexPattern);
       }
       inRecordingFolder[i] = lastResult;

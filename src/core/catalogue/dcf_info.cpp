@@ -342,18 +342,19 @@ QDateTime DCFInfo::modificationDate(const QString& path, bool* ok) {
 }
 
 std::uint64_t DCFInfo::fileSizeAtPath(const QString& path) {
-  struct stat info {};
+  struct statx info {};
+  constexpr unsigned int kFields = STATX_TYPE | STATX_SIZE;
   if (PathExistenceCache* cache = PathExistenceCache::current()) {
-    if (!cache->stat(path, &info)) {
+    if (!cache->statx(path, kFields, &info)) {
       return 0;
     }
-  } else if (path.isEmpty() || ::stat(QFile::encodeName(path).constData(), &info) != 0) {
+  } else if (path.isEmpty() || ::statx(AT_FDCWD, QFile::encodeName(path).constData(), 0, kFields, &info) != 0) {
     return 0;
   }
-  if (!S_ISREG(info.st_mode)) {
+  if (!S_ISREG(info.stx_mode)) {
     return 0;
   }
-  return static_cast<std::uint64_t>(info.st_size);
+  return static_cast<std::uint64_t>(info.stx_size);
 }
 
 }  // namespace dashcard

@@ -3,6 +3,7 @@
 #include "core/catalogue/dcf_info.h"
 #include "core/catalogue/exif_gps_module.h"
 #include "core/common/path_text.h"
+#include "core/common/program_folder.h"
 
 #include <QDebug>
 #include <QFile>
@@ -19,17 +20,11 @@ namespace {
 // The EXIF module: in an installation's lib/dashcard (programs sit in bin
 // or libexec/dashcard), else in the build tree the program was built in.
 DashcardExifGpsPosition loadExifReader() {
-  std::string programFolder;
-  char self[4096];
-  const ssize_t length = ::readlink("/proc/self/exe", self, sizeof self - 1);
-  if (length > 0) {
-    programFolder.assign(self, static_cast<size_t>(length));
-    programFolder.erase(programFolder.rfind('/'));
-  }
+  const std::string folder = programFolder();
   std::string failures;
-  for (const std::string& candidate :
-       {programFolder + "/../lib/dashcard/" DASHCARD_EXIF_MODULE_NAME,
-        programFolder + "/../../lib/dashcard/" DASHCARD_EXIF_MODULE_NAME, std::string(DASHCARD_EXIF_MODULE_BUILD_DIR "/" DASHCARD_EXIF_MODULE_NAME)}) {
+  for (const std::string& candidate : {folder + "/../lib/dashcard/" DASHCARD_EXIF_MODULE_NAME,
+                                       folder + "/../../lib/dashcard/" DASHCARD_EXIF_MODULE_NAME,
+                                       std::string(DASHCARD_EXIF_MODULE_BUILD_DIR "/" DASHCARD_EXIF_MODULE_NAME)}) {
     if (::access(candidate.c_str(), R_OK) != 0) {
       continue;
     }
@@ -41,8 +36,7 @@ DashcardExifGpsPosition loadExifReader() {
     }
     failures += std::string(" ") + ::dlerror();
   }
-  qWarning("Picture positions cannot be read: %s is missing or broken.%s", DASHCARD_EXIF_MODULE_NAME,
-           failures.c_str());
+  qWarning("Picture positions cannot be read: %s is missing or broken.%s", DASHCARD_EXIF_MODULE_NAME, failures.c_str());
   return nullptr;
 }
 
@@ -56,8 +50,7 @@ PictureInfo::PictureInfo(const QString& rootPath, const QString& deltaPath)
   fileDate_ = DCFInfo::modificationDate(filePath_);
   fileSize_ = DCFInfo::fileSizeAtPath(filePath_);
   bool ok = false;
-  const qint64 number =
-      path_text::deletingPathExtension(path_text::lastPathComponent(filePath_)).toLongLong(&ok, 10);
+  const qint64 number = path_text::deletingPathExtension(path_text::lastPathComponent(filePath_)).toLongLong(&ok, 10);
   picFileNumber_ = ok ? number : 10000;
   pictureDateString_ = DCFInfo::displayDateStringWithFilePath(filePath_);
   pictureName_ = pictureDateString_;

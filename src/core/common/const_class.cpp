@@ -116,30 +116,6 @@ bool spellExistingExtensionCase(QString& path) {
   return changed && pathExists(path);
 }
 
-// `out` = appendingPathComponent(directory, component), written into a
-// buffer that keeps its room from call to call.
-void spellAppended(QString& out, QStringView directory, QStringView component) {
-  out.resize(0);
-  if (directory.isEmpty()) {
-    out += component;
-    return;
-  }
-  out += directory;
-  if (component.isEmpty()) {
-    return;
-  }
-  const bool slashBefore = directory.endsWith(u'/');
-  const bool slashAfter = component.startsWith(u'/');
-  if (slashBefore && slashAfter) {
-    out += component.mid(1);
-    return;
-  }
-  if (!slashBefore && !slashAfter) {
-    out += u'/';
-  }
-  out += component;
-}
-
 }  // namespace
 
 bool ConstClass::fullMatchResultWithTarget(const QString& target, const QString& regexPattern) {
@@ -300,11 +276,11 @@ QString ConstClass::infoFilePathWithFilePath(const QString& filePath, bool* foun
   // Candidates are spelled in one buffer; only the one found is copied out.
   thread_local QString candidate;
   const auto found = [] { return QString(candidate.constData(), candidate.size()); };
-  spellAppended(candidate, directory, nmeaName);
+  path_text::spellAppendingPathComponent(candidate, directory, nmeaName);
   if (spellExistingExtensionCase(candidate)) {
     return found();
   }
-  spellAppended(candidate, directory, cedName);
+  path_text::spellAppendingPathComponent(candidate, directory, cedName);
   if (spellExistingExtensionCase(candidate)) {
     return found();
   }
@@ -313,7 +289,7 @@ QString ConstClass::infoFilePathWithFilePath(const QString& filePath, bool* foun
     if (folder.isEmpty()) {
       continue;
     }
-    spellAppended(candidate, folder, name);
+    path_text::spellAppendingPathComponent(candidate, folder, name);
     if (spellExistingExtensionCase(candidate)) {
       if (foundInAlternatePlace != nullptr) {
         *foundInAlternatePlace = true;
@@ -321,7 +297,7 @@ QString ConstClass::infoFilePathWithFilePath(const QString& filePath, bool* foun
       return found();
     }
   }
-  spellAppended(candidate, directory, nmeaName);
+  path_text::spellAppendingPathComponent(candidate, directory, nmeaName);
   return found();
 }
 

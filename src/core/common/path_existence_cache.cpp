@@ -111,11 +111,8 @@ class PathExistenceCache::Names {
     }
     // Most misses ask for a kind of file the folder does not hold at all
     // (telemetry next to the videos): those need no hashing.
-    if (!endingsOverflowed_) {
-      const QStringView ending = endingOf(name);
-      if (std::none_of(endings_.begin(), endings_.end(), [&](const QString& known) { return known == ending; })) {
-        return false;
-      }
+    if (!endingsOverflowed_ && !holdsEnding(endingOf(name))) {
+      return false;
     }
     return containsAt(nameHashOf(name), name);
   }
@@ -127,12 +124,13 @@ class PathExistenceCache::Names {
     return dot < 0 ? QStringView() : name.sliced(dot);
   }
 
+  bool holdsEnding(QStringView ending) const {
+    return std::any_of(endings_.begin(), endings_.end(), [&](const QString& known) { return known == ending; });
+  }
+
   void noteEnding(QStringView name) {
-    if (endingsOverflowed_) {
-      return;
-    }
     const QStringView ending = endingOf(name);
-    if (std::any_of(endings_.begin(), endings_.end(), [&](const QString& known) { return known == ending; })) {
+    if (endingsOverflowed_ || holdsEnding(ending)) {
       return;
     }
     // A folder of many kinds of file gets plain lookups.
@@ -312,37 +310,19 @@ bool PathExistenceCache::exists(QStringView path) {
   return entry.names != nullptr && entry.names->contains(parts.name);
 }
 
-int PathExistenceCache::handleFor(QStringView path, QStringView* name) {
-  if (path.isEmpty()) {
-    return kAbsent;
-  }
-  const PathParts parts = partsOf(path);
-  const Folder& entry = folder(parts.folder);
-  if (!entry.unlisted && (entry.names == nullptr || !entry.names->contains(parts.name))) {
-    return kAbsent;
-  }
-  *name = parts.name;
-  return entry.fd >= 0 ? entry.fd : kWholePath;
-}
-
-bool PathExistenceCache::stat(QStringView path, struct stat* info) {
-  QStringView name;
-  const int handle = handleFor(path, &name);
-  if (handle == kAbsent) {
-    return false;
-  }
-  return handle >= 0 ? ::fstatat(handle, EncodedName(name).c_str(), info, 0) == 0
-                     : ::stat(QFile::encodeName(path.toString()).constData(), info) == 0;
-}
-
 bool PathExistenceCache::statx(QStringView path, unsigned int mask, struct statx* info) {
-  QStringView name;
-  const int handle = handleFor(path, &name);
-  if (handle == kAbsent) {
+  if (path.isEmpty()) {
     return false;
   }
-  return handle >= 0 ? ::statx(handle, EncodedName(name).c_str(), 0, mask, info) == 0
-                     : ::statx(AT_FDCWD, QFile::encodeName(path.toString()).constData(), 0, mask, info) == 0;
+  const auto [folderPath, name] = partsOf(path);
+  const Folder& entry = folder(folderPath);
+  if (!entry.unlisted && (entry.names == nullptr || !entry.names->contains(name))) {
+    return false;
+  }
+  if (entry.fd >= 0) {
+    return ::statx(entry.fd, EncodedName(name).c_str(), 0, mask, info) == 0;
+  }
+  return ::statx(AT_FDCWD, QFile::encodeName(path.toString()).constData(), 0, mask, info) == 0;
 }
 
 }  // namespace dashcard

@@ -9,7 +9,6 @@
 #include <unordered_map>
 #include <vector>
 
-struct stat;
 struct statx;
 
 namespace dashcard {
@@ -71,12 +70,10 @@ class PathExistenceCache {
   static PathExistenceCache* current();
 
   bool exists(QStringView path);
-  // The attributes of `path` as stat(2) gives them, read relative to its
-  // folder (the path walk is done once per folder, not once per file).
-  // False when the listing does not hold the file or it cannot be read.
-  bool stat(QStringView path, struct stat* info);
-  // The same through statx(2), for the fields in `mask` and the file's
-  // attribute flags.
+  // The attributes of `path` in `mask` as statx(2) gives them, read
+  // relative to its folder (the path walk is done once per folder, not once
+  // per file). False when the listing does not hold the file or it cannot
+  // be read.
   bool statx(QStringView path, unsigned int mask, struct statx* info);
   // Takes a listing made elsewhere, so the folder is not read twice.
   // `folder` is spelled as lookups will spell it.
@@ -122,12 +119,6 @@ class PathExistenceCache {
   };
   // The folder's entry, listed on first use.
   const Folder& folder(QStringView folderPath);
-  // How to ask the file system about `path`: its folder's handle (and
-  // `name` within it), kWholePath, or kAbsent when the listing does not
-  // hold it.
-  static constexpr int kAbsent = -2;
-  static constexpr int kWholePath = -1;
-  int handleFor(QStringView path, QStringView* name);
   const Folder& lookUp(QStringView folderPath);
   const Folder& insert(QString folderPath, std::size_t hash, Listing listing, bool listed);
 

@@ -58,22 +58,40 @@ QString pathExtension(const QString& path) {
 
 QString deletingPathExtension(const QString& path) { return deletingPathExtensionView(path).toString(); }
 
+void spellAppendingPathComponent(QString& out, QStringView directory, QStringView component) {
+  out.resize(0);
+  if (directory.isEmpty()) {
+    out += component;
+    return;
+  }
+  out += directory;
+  if (component.isEmpty()) {
+    return;
+  }
+  const bool slashBefore = directory.endsWith(u'/');
+  const bool slashAfter = component.startsWith(u'/');
+  if (slashBefore && slashAfter) {
+    out += component.mid(1);
+    return;
+  }
+  if (!slashBefore && !slashAfter) {
+    out += u'/';
+  }
+  out += component;
+}
+
 QString appendingPathComponent(const QString& directory, const QString& component) {
+  // Either side alone is returned as it is, sharing its text.
   if (directory.isEmpty()) {
     return component;
   }
   if (component.isEmpty()) {
     return directory;
   }
-  const bool slashBefore = directory.endsWith(u'/');
-  const bool slashAfter = component.startsWith(u'/');
-  if (slashBefore && slashAfter) {
-    return directory + component.mid(1);
-  }
-  if (slashBefore || slashAfter) {
-    return directory + component;
-  }
-  return directory + u'/' + component;
+  QString joined;
+  joined.reserve(directory.size() + component.size() + 1);
+  spellAppendingPathComponent(joined, directory, component);
+  return joined;
 }
 
 }  // namespace dashcard::path_text

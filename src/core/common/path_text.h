@@ -13,6 +13,8 @@ QString deletingLastPathComponent(const QString& path);
 QString pathExtension(const QString& path);
 QString deletingPathExtension(const QString& path);
 QString appendingPathComponent(const QString& directory, const QString& component);
+// The same, written into `out` (its old text replaced, its room kept).
+void spellAppendingPathComponent(QString& out, QStringView directory, QStringView component);
 
 // The same cuts as views into `path`, for code that only looks at the
 // pieces (the scan takes ten thousand paths apart).

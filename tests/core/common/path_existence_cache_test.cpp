@@ -47,13 +47,13 @@ TEST_F(PathExistenceCacheTest, AnswersFromOneListingPerFolder) {
 TEST_F(PathExistenceCacheTest, StatReadsRelativeToTheListedFolder) {
   const QString clip = write(QStringLiteral("NMEA/NORMAL/N_1.NMEA"), 1234);
   PathExistenceCache cache;
-  struct stat info {};
-  ASSERT_TRUE(cache.stat(clip, &info));
-  EXPECT_EQ(info.st_size, 1234);
-  EXPECT_FALSE(cache.stat(dir.filePath(QStringLiteral("NMEA/NORMAL/N_2.NMEA")), &info));
+  struct statx info {};
+  ASSERT_TRUE(cache.statx(clip, STATX_SIZE, &info));
+  EXPECT_EQ(info.stx_size, 1234u);
+  EXPECT_FALSE(cache.statx(dir.filePath(QStringLiteral("NMEA/NORMAL/N_2.NMEA")), STATX_SIZE, &info));
   // Removed after the listing: a clear "no", not stale attributes.
   ASSERT_TRUE(QFile::remove(clip));
-  EXPECT_FALSE(cache.stat(clip, &info));
+  EXPECT_FALSE(cache.statx(clip, STATX_SIZE, &info));
 }
 
 PathExistenceCache::Listing listingOf(std::initializer_list<QString> names) {
@@ -165,8 +165,9 @@ TEST_F(PathExistenceCacheTest, SharedByThreadsListingTheSameFolders) {
           const int f = (folder + t) % kFolders;
           for (int file = 0; file < kFiles; ++file) {
             const QString path = dir.filePath(QStringLiteral("F%1/clip%2.MP4").arg(f).arg(file));
-            struct stat info {};
-            if (!cache.exists(path) || !cache.stat(path, &info) || info.st_size != file || cache.exists(path + u'x')) {
+            struct statx info {};
+            if (!cache.exists(path) || !cache.statx(path, STATX_SIZE, &info) ||
+                info.stx_size != static_cast<quint64>(file) || cache.exists(path + u'x')) {
               ++wrong;
             }
           }
