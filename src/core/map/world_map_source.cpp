@@ -13,7 +13,7 @@ void WorldMapSource::requestTile(const TileId& tile, qreal devicePixelRatio) {
   QPointer<WorldMapSource> self(this);
   auto data = data_;
   QThreadPool::globalInstance()->start([self, data, tile, devicePixelRatio] {
-    QImage image = data->renderTile(tile, devicePixelRatio);
+    QImage image = (data ? data : WorldMapData::builtIn())->renderTile(tile, devicePixelRatio);
     QMetaObject::invokeMethod(
         QCoreApplication::instance(),
         [self, tile, image = std::move(image)] {

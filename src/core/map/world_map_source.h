@@ -12,8 +12,9 @@ namespace dashcard {
 class WorldMapSource : public TileSource {
   Q_OBJECT
  public:
-  explicit WorldMapSource(QObject* parent = nullptr,
-                          std::shared_ptr<const WorldMapData> data = WorldMapData::builtIn());
+  // Without `data`, the viewer's own map, read on the first tile's thread
+  // rather than while the window opens.
+  explicit WorldMapSource(QObject* parent = nullptr, std::shared_ptr<const WorldMapData> data = nullptr);
 
   void requestTile(const TileId& tile, qreal devicePixelRatio) override;
   QString attribution() const override;

@@ -6,6 +6,7 @@
 #include "ui/map/custom_map_callout_view.h"
 
 #include <QActionGroup>
+#include <QApplication>
 #include <QFileDialog>
 #include <QMenu>
 #include <QMessageBox>
@@ -39,6 +40,9 @@ MapView::MapView(QWidget* parent)
   callout_ = new CustomMapCalloutView(this);
   callout_->hide();
   connect(callout_->calloutActionButton(), &QPushButton::clicked, controller_, &MapVewController::annotationSelected);
+
+  clickTimer_.setSingleShot(true);
+  connect(&clickTimer_, &QTimer::timeout, this, [this] { click(clickPos_); });
 
   buildMenu();
   applyTileSource(TileSourceChoice::load(), false);
@@ -186,7 +190,11 @@ void MapView::mouseReleaseEvent(QMouseEvent* event) {
   pressed_ = false;
   unsetCursor();
   if (dragging_) return;
-  const QPointF pos = event->position();
+  clickPos_ = event->position();
+  clickTimer_.start(QApplication::doubleClickInterval());
+}
+
+void MapView::click(const QPointF& pos) {
   if (const auto marker = renderer_.annotationAt(*controller_, pos, devicePixelRatioF())) {
     const auto info = marker->info.lock();
     callout_->showRecording(info ? info->dcfDateString() : marker->title, annotationThumbnailImage(*marker));
@@ -202,6 +210,8 @@ void MapView::mouseReleaseEvent(QMouseEvent* event) {
 
 void MapView::mouseDoubleClickEvent(QMouseEvent* event) {
   if (event->button() != Qt::LeftButton) return;
+  clickTimer_.stop();
+  pressed_ = false;
   const double step = (event->modifiers() & Qt::ShiftModifier) ? -1.0 : 1.0;
   controller_->viewport().zoomAbout(event->position(), controller_->viewport().zoom() + step);
   controller_->viewportDidChange();

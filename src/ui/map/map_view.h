@@ -5,6 +5,7 @@
 #include "core/map/map_vew_controller.h"
 #include "core/map/tile_source_choice.h"
 
+#include <QTimer>
 #include <QWidget>
 
 class QMenu;
@@ -51,6 +52,7 @@ class MapView : public QWidget {
   void updateMenu();
   void placeCallout();
   void applyTileSource(const TileSourceChoice& choice, bool tell);
+  void click(const QPointF& pos);
 
   MapVewController* controller_;
   MapTileLayer* tiles_;
@@ -64,6 +66,9 @@ class MapView : public QWidget {
   QPoint lastPos_;
   bool pressed_ = false;
   bool dragging_ = false;
+  // A click waits for the double-click time, so a double-click only zooms.
+  QTimer clickTimer_;
+  QPointF clickPos_;
 };
 
 }  // namespace dashcard

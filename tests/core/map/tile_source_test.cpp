@@ -112,7 +112,7 @@ TEST_F(TileFilesTest, MbTilesFlipsRowsAndRefusesWhatItCannotShow) {
   Answers answers(&source);
   source.requestTile({1, 1, 0}, 1.0);
   source.requestTile({1, 1, 1}, 1.0);
-  QTRY_COMPARE(answers.count(), 2);
+  ASSERT_TRUE(QTest::qWaitFor([&] { return answers.count() == 2; }));
   EXPECT_EQ(answers.ready.value({1, 1, 0}).pixel(5, 5), QColor(Qt::red).rgb());
   EXPECT_EQ(answers.failed, QList<TileId>{(TileId{1, 1, 1})});
 
@@ -135,7 +135,7 @@ TEST_F(TileFilesTest, MbTilesFlipsRowsAndRefusesWhatItCannotShow) {
     EXPECT_TRUE(bad.errorString().contains(QLatin1String(k.says))) << bad.errorString().toStdString();
     Answers none(&bad);
     bad.requestTile({0, 0, 0}, 1.0);
-    QTRY_COMPARE(none.failed.size(), 1);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return none.failed.size() == 1; }));
   }
 }
 
@@ -151,7 +151,7 @@ TEST_F(TileFilesTest, TileFolderAndFileTemplate) {
     Answers answers(&source);
     source.requestTile({2, 3, 1}, 1.0);
     source.requestTile({2, 3, 2}, 1.0);
-    QTRY_COMPARE(answers.count(), 2);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return answers.count() == 2; }));
     EXPECT_EQ(answers.ready.value({2, 3, 1}).pixel(0, 0), QColor(Qt::green).rgb()) << where.toStdString();
     EXPECT_EQ(answers.failed.size(), 1);
   }
@@ -165,13 +165,13 @@ TEST_F(TileFilesTest, LayerShowsTheBuiltInMapWhereTheSourceHasNothing) {
   view.setZoom(0);
   QImage frame(256, 256, QImage::Format_ARGB32_Premultiplied);
   const QPoint australia = pixelOf({-25.0, 134.0});
-  QTRY_VERIFY_WITH_TIMEOUT(
+  ASSERT_TRUE(QTest::qWaitFor(
       [&] {
         QPainter painter(&frame);
         layer.draw(painter, view, 1.0);
         return frame.pixel(australia) == WorldMapData::kLandColor;
-      }(),
-      20000);
+      },
+      20000));
 }
 
 // A tile server on 127.0.0.1: answers after a short while so requests can
@@ -237,7 +237,7 @@ TEST(OnlineTileSourceTest, PoliteToTheServerAndCachedOnDisk) {
     }
     source.setVisibleTiles(tiles);
     for (const TileId& t : tiles) source.requestTile(t, 1.0);
-    QTRY_COMPARE_WITH_TIMEOUT(answers.count(), 8, 20000);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return answers.count() == 8; }, 20000));
     EXPECT_EQ(answers.ready.size(), 8);
     EXPECT_EQ(server.mostOpen, OnlineTileSource::kMaxRequestsInFlight);
     ASSERT_EQ(server.userAgents.size(), 8);
@@ -248,7 +248,7 @@ TEST(OnlineTileSourceTest, PoliteToTheServerAndCachedOnDisk) {
   OnlineTileSource again(server.urlTemplate(QStringLiteral("ok")), cache.path());
   Answers answers(&again);
   again.requestTile({2, 1, 1}, 1.0);
-  QTRY_COMPARE(answers.count(), 1);
+  ASSERT_TRUE(QTest::qWaitFor([&] { return answers.count() == 1; }));
   EXPECT_EQ(answers.ready.value({2, 1, 1}).pixel(1, 1), QColor(Qt::blue).rgb());
   EXPECT_EQ(server.paths.size(), 8);
 }
@@ -260,7 +260,7 @@ TEST(OnlineTileSourceTest, FailuresAndTilesOutOfViewEndAsFailures) {
     OnlineTileSource source(server.urlTemplate(QLatin1String(mode)), cache.path());
     Answers answers(&source);
     source.requestTile({1, 0, 0}, 1.0);
-    QTRY_COMPARE_WITH_TIMEOUT(answers.failed.size(), 1, 20000);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return answers.failed.size() == 1; }, 20000));
     EXPECT_TRUE(answers.ready.isEmpty()) << mode;
   }
   // No server at all: a quick failure, no waiting.
@@ -272,7 +272,7 @@ TEST(OnlineTileSourceTest, FailuresAndTilesOutOfViewEndAsFailures) {
   Answers none(&offline);
   for (int x = 0; x < 4; ++x) offline.requestTile({2, x, 0}, 1.0);
   offline.setVisibleTiles({{2, 0, 0}});  // the queued ones leave view
-  QTRY_COMPARE(none.failed.size(), 4);
+  ASSERT_TRUE(QTest::qWaitFor([&] { return none.failed.size() == 4; }));
 }
 
 }  // namespace
