@@ -14,6 +14,8 @@ namespace dashcard {
 
 namespace {
 constexpr double kRouteWidth = 5.0;
+// The overlay picture reaches this share of the view beyond each side.
+constexpr double kOverlayMargin = 0.5;
 }
 
 const MapRenderer::CachedPath& MapRenderer::pathFor(const std::shared_ptr<CustomMapPolyline>& line, double zoom) {
@@ -67,15 +69,26 @@ QRectF MapRenderer::annotationRect(const CustomPointAnnotation& annotation, cons
   return {center - QPointF(size.width() / 2.0, size.height() / 2.0), size};
 }
 
-void MapRenderer::draw(QPainter& painter, const MapVewController& controller, MapTileLayer& tiles,
-                       qreal devicePixelRatio) {
-  const MapViewport& viewport = controller.viewport();
-  tiles.draw(painter, viewport, devicePixelRatio);
+void MapRenderer::drawMarker(QPainter& painter, const CustomPointAnnotation& annotation, const MapViewport& viewport,
+                             qreal devicePixelRatio, const QPointF& shift, const QRectF& area, bool selected) {
+  const QRectF rect = annotationRect(annotation, viewport, devicePixelRatio).translated(shift);
+  if (rect.isNull() || !rect.intersects(area)) return;
+  if (selected) {
+    painter.save();
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setPen(Qt::NoPen);
+    painter.setBrush(QColor(255, 255, 255, 170));
+    painter.drawEllipse(rect.adjusted(-3, -3, 3, 3));
+    painter.restore();
+  }
+  painter.drawImage(rect, imageFor(annotation, devicePixelRatio));
+}
 
-  // Routes: world-pixel paths moved into place; only the zoom rebuilds them.
+void MapRenderer::drawOverlays(QPainter& painter, const MapVewController& controller, qreal devicePixelRatio,
+                               const QPointF& shift, const QRectF& area) {
+  const MapViewport& viewport = controller.viewport();
   const double zoom = viewport.zoom();
   const double world = viewport.worldPixels();
-  const QRectF screen(QPointF(0, 0), viewport.size());
   if (paths_.size() > 2 * controller.mapOverlays().size() + 64) {
     for (auto it = paths_.begin(); it != paths_.end();) it = it->line.expired() ? paths_.erase(it) : std::next(it);
   }
@@ -87,10 +100,11 @@ void MapRenderer::draw(QPainter& painter, const MapVewController& controller, Ma
     const CachedPath& cached = pathFor(line, zoom);
     // The copy of the world nearest to the view centre.
     const double cx = viewport.center().x * world;
-    const double shift = -std::round((cached.bounds.center().x() - cx) / world) * world;
-    const QPointF offset(shift - cx + viewport.size().width() / 2.0,
-                         -viewport.center().y * world + viewport.size().height() / 2.0);
-    if (!cached.bounds.translated(offset).intersects(screen)) continue;
+    const double copy = -std::round((cached.bounds.center().x() - cx) / world) * world;
+    const QPointF offset = QPointF(copy - cx + viewport.size().width() / 2.0,
+                                   -viewport.center().y * world + viewport.size().height() / 2.0) +
+                           shift;
+    if (!cached.bounds.translated(offset).intersects(area)) continue;
     QPen pen(color, kRouteWidth);
     pen.setCapStyle(Qt::RoundCap);
     pen.setJoinStyle(Qt::RoundJoin);
@@ -100,26 +114,45 @@ void MapRenderer::draw(QPainter& painter, const MapVewController& controller, Ma
     painter.translate(-offset);
   }
   painter.restore();
-
-  // Markers: the recordings', then the car on top.
-  auto drawMarker = [&](const CustomPointAnnotation& annotation, bool selected) {
-    const QRectF rect = annotationRect(annotation, viewport, devicePixelRatio);
-    if (rect.isNull() || !rect.intersects(screen)) return;
-    if (selected) {
-      painter.save();
-      painter.setRenderHint(QPainter::Antialiasing);
-      painter.setPen(Qt::NoPen);
-      painter.setBrush(QColor(255, 255, 255, 170));
-      painter.drawEllipse(rect.adjusted(-3, -3, 3, 3));
-      painter.restore();
-    }
-    painter.drawImage(rect, imageFor(annotation, devicePixelRatio));
-  };
   for (const auto& annotation : controller.mapAnnotations()) {
-    drawMarker(*annotation, annotation == controller.selectedAnnotation());
+    drawMarker(painter, *annotation, viewport, devicePixelRatio, shift, area,
+               annotation == controller.selectedAnnotation());
   }
-  if (controller.userLocationIsOnMap() && controller.userLocation()) drawMarker(*controller.userLocation(), false);
+}
 
+void MapRenderer::draw(QPainter& painter, const MapVewController& controller, MapTileLayer& tiles,
+                       qreal devicePixelRatio) {
+  const MapViewport& viewport = controller.viewport();
+  tiles.draw(painter, viewport, devicePixelRatio);
+
+  // Lines and recording markers are drawn into a picture larger than the
+  // view and only moved while the map is dragged; a new zoom, new lines or
+  // leaving the picture draws it again.
+  const double world = viewport.worldPixels();
+  const QSizeF size = viewport.size();
+  const QPointF topLeft(viewport.center().x * world - size.width() / 2.0,
+                        viewport.center().y * world - size.height() / 2.0);
+  const QRectF shown(topLeft, size);
+  if (overlays_.image.isNull() || overlays_.revision != controller.overlayRevision() ||
+      overlays_.zoom != viewport.zoom() || overlays_.devicePixelRatio != devicePixelRatio ||
+      !overlays_.area.contains(shown)) {
+    const QSizeF margin = size * kOverlayMargin;
+    overlays_.area = QRectF(topLeft - QPointF(margin.width(), margin.height()), size + 2.0 * margin);
+    overlays_.revision = controller.overlayRevision();
+    overlays_.zoom = viewport.zoom();
+    overlays_.devicePixelRatio = devicePixelRatio;
+    overlays_.image = QImage((overlays_.area.size() * devicePixelRatio).toSize(), QImage::Format_ARGB32_Premultiplied);
+    overlays_.image.setDevicePixelRatio(devicePixelRatio);
+    overlays_.image.fill(Qt::transparent);
+    QPainter layer(&overlays_.image);
+    drawOverlays(layer, controller, devicePixelRatio, topLeft - overlays_.area.topLeft(),
+                 QRectF(QPointF(0, 0), overlays_.area.size()));
+  }
+  painter.drawImage(overlays_.area.topLeft() - topLeft, overlays_.image);
+
+  if (controller.userLocationIsOnMap() && controller.userLocation()) {
+    drawMarker(painter, *controller.userLocation(), viewport, devicePixelRatio, {}, QRectF(QPointF(0, 0), size), false);
+  }
   drawScaleBar(painter, viewport);
   drawAttribution(painter, viewport.size(), tiles.attribution());
 }

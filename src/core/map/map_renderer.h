@@ -46,9 +46,23 @@ class MapRenderer {
   };
   const CachedPath& pathFor(const std::shared_ptr<CustomMapPolyline>& line, double zoom);
   const QImage& imageFor(const CustomPointAnnotation& annotation, qreal devicePixelRatio);
+  void drawMarker(QPainter& painter, const CustomPointAnnotation& annotation, const MapViewport& viewport,
+                  qreal devicePixelRatio, const QPointF& shift, const QRectF& area, bool selected);
+  // Lines and recording markers, moved by `shift`, those meeting `area`.
+  void drawOverlays(QPainter& painter, const MapVewController& controller, qreal devicePixelRatio,
+                    const QPointF& shift, const QRectF& area);
+
+  struct OverlayPicture {
+    QImage image;
+    QRectF area;  // world pixels at `zoom`
+    quint64 revision = 0;
+    double zoom = -1.0;
+    qreal devicePixelRatio = 0.0;
+  };
 
   QHash<const CustomMapPolyline*, CachedPath> paths_;
   QHash<QString, QImage> images_;
+  OverlayPicture overlays_;
 };
 
 }  // namespace dashcard

@@ -32,7 +32,7 @@ void MapVewController::reloadDCFInfo(const DCFInfoList& infos) {
   clearMapView();
   DCFInfosData_ = infos;
   userLocationVisibility_ = true;
-  emit mapChanged();
+  overlaysChanged();
 }
 
 void MapVewController::clearMapView() {
@@ -46,6 +46,11 @@ void MapVewController::clearMapView() {
   selected_.reset();
   annotationIsSelected_ = false;
   didFocus_ = false;
+  overlaysChanged();
+}
+
+void MapVewController::overlaysChanged() {
+  ++overlayRevision_;
   emit mapChanged();
 }
 
@@ -73,7 +78,7 @@ void MapVewController::addAnnotations(const AnnotationList& annotations) {
     fileAnnotations_.append(annotation);
     if (isNormal(*annotation) ? fileVisibility_ : eventVisibility_) addToMap(annotation);
   }
-  emit mapChanged();
+  overlaysChanged();
 }
 
 void MapVewController::addRouteOverlayLines(const PolylineList& lines) {
@@ -84,7 +89,7 @@ void MapVewController::addRouteOverlayLines(const PolylineList& lines) {
     // A new renderer: the line's own colour.
     strokeColors_.insert(line.get(), line->lineColor());
   }
-  emit mapChanged();
+  overlaysChanged();
 }
 
 void MapVewController::upDateOverlayLines(const PolylineList& lines) {
@@ -183,7 +188,7 @@ void MapVewController::routeVisibilityIsChanged() {
       strokeColors_.insert(line.get(), routeVisibility_ ? line->lineColor() : QColor(Qt::transparent));
     }
   }
-  emit mapChanged();
+  overlaysChanged();
 }
 
 void MapVewController::setKindVisible(bool normal, bool visible) {
@@ -195,7 +200,7 @@ void MapVewController::setKindVisible(bool normal, bool visible) {
       removeFromMap(annotation);
     }
   }
-  emit mapChanged();
+  overlaysChanged();
 }
 
 void MapVewController::fileVisibilityIsChanged() {
@@ -242,13 +247,13 @@ void MapVewController::selectAnnotation(const std::shared_ptr<CustomPointAnnotat
   if (!annotation || !mapAnnotations_.contains(annotation)) return;
   selected_ = annotation;
   annotationIsSelected_ = true;
-  emit mapChanged();
+  overlaysChanged();
 }
 
 void MapVewController::deselectAnnotation() {
   selected_.reset();
   annotationIsSelected_ = false;
-  emit mapChanged();
+  overlaysChanged();
 }
 
 void MapVewController::annotationSelected() {

@@ -90,6 +90,9 @@ class MapVewController : public QObject, public MapPane {
   const PolylineList& routeOverlays() const { return routeOverlays_; }
   const DCFInfoList& DCFInfosData() const { return DCFInfosData_; }
   bool didFocus() const { return didFocus_; }
+  // Grows whenever the lines, their colours, the recording markers or the
+  // selection change (not for the view or the car marker).
+  quint64 overlayRevision() const { return overlayRevision_; }
 
   // CustomView's state: the pointer is over the map.
   bool mouseIsOver() const { return mouseIsOver_; }
@@ -107,6 +110,7 @@ class MapVewController : public QObject, public MapPane {
   void addToMap(const std::shared_ptr<CustomPointAnnotation>& annotation);
   void removeFromMap(const std::shared_ptr<CustomPointAnnotation>& annotation);
   void setKindVisible(bool normal, bool visible);
+  void overlaysChanged();
 
   QPointer<MediaController> mediaController_;
   Clock clock_;
@@ -128,6 +132,7 @@ class MapVewController : public QObject, public MapPane {
   bool userLocationOnMap_ = false;
   bool didFocus_ = false;
   bool mouseIsOver_ = false;
+  quint64 overlayRevision_ = 0;
   // A seek asked for by a click on a line, made at the first tick of that recording.
   std::weak_ptr<DCFInfo> pendingSeekInfo_;
   float pendingSeek_ = 0.0F;
