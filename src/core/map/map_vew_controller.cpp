@@ -14,6 +14,8 @@ namespace dashcard {
 namespace {
 constexpr double kFocusPadding = 50.0;
 constexpr auto kPositionInterval = std::chrono::milliseconds(500);
+// A recording chosen on a line starts within this time, or the seek is dropped.
+constexpr auto kPendingSeekLifetime = std::chrono::seconds(5);
 
 bool isNormal(const CustomPointAnnotation& annotation) {
   const auto info = annotation.info.lock();
@@ -125,12 +127,16 @@ void MapVewController::updateDCF(const DCFInfoPtr& info, double currentDCFTime, 
   if (!info) return;
   const auto nmea = info->nmea();
   if (nmea->isParsing() || nmea->varidLocations().empty()) return;
-  if (const auto pending = pendingSeekInfo_.lock(); pending && pending == info && mediaController_) {
-    pendingSeekInfo_.reset();
-    mediaController_->updateProgress(pendingSeek_);
-    return;
-  }
   const auto now = clock_();
+  if (const auto pending = pendingSeekInfo_.lock()) {
+    if (now > pendingSeekDeadline_) {
+      pendingSeekInfo_.reset();  // the user went elsewhere meanwhile
+    } else if (pending == info && mediaController_) {
+      pendingSeekInfo_.reset();
+      mediaController_->updateProgress(pendingSeek_);
+      return;
+    }
+  }
   if (lastUpdate_ && now - *lastUpdate_ < kPositionInterval) return;
   lastUpdate_ = now;
   const GOPList groups = nmea->GOPs();
@@ -311,6 +317,7 @@ bool MapVewController::selectRouteAt(const QPointF& screen, double tolerance) {
   } else {
     pendingSeekInfo_ = info;
     pendingSeek_ = fraction;
+    pendingSeekDeadline_ = clock_() + kPendingSeekLifetime;
     mediaController_->updateCurrentDCF(
         info, info->isEventDCF() ? MediaController::kMediaListMapEvent : MediaController::kMediaListMapNormal, nullptr);
   }

@@ -136,6 +136,7 @@ class MapVewController : public QObject, public MapPane {
   // A seek asked for by a click on a line, made at the first tick of that recording.
   std::weak_ptr<DCFInfo> pendingSeekInfo_;
   float pendingSeek_ = 0.0F;
+  std::chrono::steady_clock::time_point pendingSeekDeadline_;
 };
 
 }  // namespace dashcard
