@@ -17,6 +17,8 @@ packages=(
   gdal-bin libimage-exiftool-perl
   # runtime of the viewer (Qt platform plugins and fonts)
   qt6-qpa-plugins fonts-dejavu-core
+  # the map: MBTiles files are read through the SQLite driver of Qt
+  libqt6sql6-sqlite
   # benchmarks and their peers
   libbenchmark-dev hyperfine gpsbabel ffmpegthumbnailer mpv
 )

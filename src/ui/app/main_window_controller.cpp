@@ -9,7 +9,6 @@
 #include "ui/app/my_document_controller.h"
 #include "ui/app/path_control.h"
 #include "ui/app/placeholder_graph_pane.h"
-#include "ui/app/placeholder_map_pane.h"
 #include "ui/app/right_split_view_controller.h"
 #include "ui/app/tab_view_controller.h"
 #include "ui/app/top_split_view_controller.h"
@@ -19,6 +18,7 @@
 #include "ui/export/sd_card_load_progress_view_controller.h"
 #include "ui/export/sd_card_load_progress_window_controller.h"
 
+#include "ui/map/map_view.h"
 #include "ui/playback/option_popover.h"
 #include "ui/playback/zoom_player_split_view_controller.h"
 #include "ui/playback/zoom_player_view_controller.h"
@@ -135,9 +135,9 @@ void MainWindowController::buildPanes() {
 
   auto* tabs = new TabViewController(left);
   tabVC_ = tabs;
-  auto* map = new PlaceholderMapPane(left);
+  auto* map = new MapView(left);
   mapWidget_ = map;
-  mapVC_ = map;
+  mapVC_ = map->controller();
   left->addWidget(tabs);
   left->addWidget(map);
   left->setStretchFactor(0, 1);
@@ -174,7 +174,8 @@ void MainWindowController::buildPanes() {
   mc->setEventVC(tabs->eventVC());
   mc->setPhotoListVC(nullptr);
   mc->setTabVC(tabs);
-  mc->setMapVC(map);
+  mc->setMapVC(map->controller());
+  map->controller()->setMediaController(mc);
   mc->setGraphVC(graph);
   mc->setPlayerSplitVC(players);
   mc->setPlayerVC(playerVC());

@@ -1,0 +1,216 @@
+#include "core/map/map_renderer.h"
+
+#include "core/map/custom_point_annotation_image.h"
+#include "core/map/map_tile_layer.h"
+#include "core/map/map_vew_controller.h"
+#include "core/map/web_mercator.h"
+
+#include <QFontMetricsF>
+#include <QLocale>
+
+#include <cmath>
+
+namespace dashcard {
+
+namespace {
+constexpr double kRouteWidth = 5.0;
+// The overlay picture reaches this share of the view beyond each side.
+constexpr double kOverlayMargin = 0.5;
+}
+
+const MapRenderer::CachedPath& MapRenderer::pathFor(const std::shared_ptr<CustomMapPolyline>& line, double zoom) {
+  CachedPath& cached = paths_[line.get()];
+  if (cached.zoom == zoom && cached.line.lock() == line) return cached;
+  cached.line = line;
+  cached.zoom = zoom;
+  cached.path = QPainterPath();
+  const double world = WebMercator::worldSize(zoom);
+  QPointF last;
+  bool first = true;
+  const auto& points = line->coordinates();
+  for (qsizetype i = 0; i < points.size(); ++i) {
+    const MapPoint m = WebMercator::project(points[i]);
+    const QPointF p(m.x * world, m.y * world);
+    if (first) {
+      cached.path.moveTo(p);
+      first = false;
+    } else if (i + 1 == points.size() || std::abs(p.x() - last.x()) >= 1.0 || std::abs(p.y() - last.y()) >= 1.0) {
+      // Points closer than a pixel at this zoom add nothing.
+      cached.path.lineTo(p);
+    } else {
+      continue;
+    }
+    last = p;
+  }
+  cached.bounds = cached.path.boundingRect().adjusted(-kRouteWidth, -kRouteWidth, kRouteWidth, kRouteWidth);
+  return cached;
+}
+
+const QImage& MapRenderer::imageFor(const CustomPointAnnotation& annotation, qreal devicePixelRatio) {
+  const QString key = QStringLiteral("%1/%2/%3")
+                          .arg(annotationImageName(annotation))
+                          .arg(devicePixelRatio)
+                          .arg(annotation.isUserLocation ? std::lround(annotation.direction * 10.0) : 0);
+  auto it = images_.find(key);
+  if (it == images_.end()) {
+    if (images_.size() > 256) images_.clear();
+    it = images_.insert(key, annotationImage(annotation, devicePixelRatio));
+  }
+  return *it;
+}
+
+QRectF MapRenderer::annotationRect(const CustomPointAnnotation& annotation, const MapViewport& viewport,
+                                   qreal devicePixelRatio) {
+  const QImage& image = imageFor(annotation, devicePixelRatio);
+  if (image.isNull()) return {};
+  const QSizeF size = image.deviceIndependentSize();
+  const QPointF center = viewport.toScreen(WebMercator::project(annotation.coordinate)) +
+                         annotationCenterOffset(annotationReuseIdentifier(annotation), size);
+  return {center - QPointF(size.width() / 2.0, size.height() / 2.0), size};
+}
+
+void MapRenderer::drawMarker(QPainter& painter, const CustomPointAnnotation& annotation, const MapViewport& viewport,
+                             qreal devicePixelRatio, const QPointF& shift, const QRectF& area, bool selected) {
+  const QRectF rect = annotationRect(annotation, viewport, devicePixelRatio).translated(shift);
+  if (rect.isNull() || !rect.intersects(area)) return;
+  if (selected) {
+    painter.save();
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setPen(Qt::NoPen);
+    painter.setBrush(QColor(255, 255, 255, 170));
+    painter.drawEllipse(rect.adjusted(-3, -3, 3, 3));
+    painter.restore();
+  }
+  painter.drawImage(rect, imageFor(annotation, devicePixelRatio));
+}
+
+void MapRenderer::drawOverlays(QPainter& painter, const MapVewController& controller, qreal devicePixelRatio,
+                               const QPointF& shift, const QRectF& area) {
+  const MapViewport& viewport = controller.viewport();
+  const double zoom = viewport.zoom();
+  const double world = viewport.worldPixels();
+  if (paths_.size() > 2 * controller.mapOverlays().size() + 64) {
+    for (auto it = paths_.begin(); it != paths_.end();) it = it->line.expired() ? paths_.erase(it) : std::next(it);
+  }
+  painter.save();
+  painter.setRenderHint(QPainter::Antialiasing);
+  for (const auto& line : controller.mapOverlays()) {
+    const QColor color = controller.strokeColor(line.get());
+    if (color.alpha() == 0 || line->pointCount() == 0) continue;
+    const CachedPath& cached = pathFor(line, zoom);
+    // The copy of the world nearest to the view centre.
+    const double cx = viewport.center().x * world;
+    const double copy = -std::round((cached.bounds.center().x() - cx) / world) * world;
+    const QPointF offset = QPointF(copy - cx + viewport.size().width() / 2.0,
+                                   -viewport.center().y * world + viewport.size().height() / 2.0) +
+                           shift;
+    if (!cached.bounds.translated(offset).intersects(area)) continue;
+    QPen pen(color, kRouteWidth);
+    pen.setCapStyle(Qt::RoundCap);
+    pen.setJoinStyle(Qt::RoundJoin);
+    painter.setPen(pen);
+    painter.translate(offset);
+    painter.drawPath(cached.path);
+    painter.translate(-offset);
+  }
+  painter.restore();
+  for (const auto& annotation : controller.mapAnnotations()) {
+    drawMarker(painter, *annotation, viewport, devicePixelRatio, shift, area,
+               annotation == controller.selectedAnnotation());
+  }
+}
+
+void MapRenderer::draw(QPainter& painter, const MapVewController& controller, MapTileLayer& tiles,
+                       qreal devicePixelRatio) {
+  const MapViewport& viewport = controller.viewport();
+  tiles.draw(painter, viewport, devicePixelRatio);
+
+  // Lines and recording markers are drawn into a picture larger than the
+  // view and only moved while the map is dragged; a new zoom, new lines or
+  // leaving the picture draws it again.
+  const double world = viewport.worldPixels();
+  const QSizeF size = viewport.size();
+  const QPointF topLeft(viewport.center().x * world - size.width() / 2.0,
+                        viewport.center().y * world - size.height() / 2.0);
+  const QRectF shown(topLeft, size);
+  if (overlays_.image.isNull() || overlays_.revision != controller.overlayRevision() ||
+      overlays_.zoom != viewport.zoom() || overlays_.devicePixelRatio != devicePixelRatio ||
+      !overlays_.area.contains(shown)) {
+    const QSizeF margin = size * kOverlayMargin;
+    overlays_.area = QRectF(topLeft - QPointF(margin.width(), margin.height()), size + 2.0 * margin);
+    overlays_.revision = controller.overlayRevision();
+    overlays_.zoom = viewport.zoom();
+    overlays_.devicePixelRatio = devicePixelRatio;
+    overlays_.image = QImage((overlays_.area.size() * devicePixelRatio).toSize(), QImage::Format_ARGB32_Premultiplied);
+    overlays_.image.setDevicePixelRatio(devicePixelRatio);
+    overlays_.image.fill(Qt::transparent);
+    QPainter layer(&overlays_.image);
+    drawOverlays(layer, controller, devicePixelRatio, topLeft - overlays_.area.topLeft(),
+                 QRectF(QPointF(0, 0), overlays_.area.size()));
+  }
+  painter.drawImage(overlays_.area.topLeft() - topLeft, overlays_.image);
+
+  if (controller.userLocationIsOnMap() && controller.userLocation()) {
+    drawMarker(painter, *controller.userLocation(), viewport, devicePixelRatio, {}, QRectF(QPointF(0, 0), size), false);
+  }
+  drawScaleBar(painter, viewport);
+  drawAttribution(painter, viewport.size(), tiles.attribution());
+}
+
+std::shared_ptr<CustomPointAnnotation> MapRenderer::annotationAt(const MapVewController& controller,
+                                                                 const QPointF& screen, qreal devicePixelRatio) {
+  const auto& annotations = controller.mapAnnotations();
+  for (auto it = annotations.rbegin(); it != annotations.rend(); ++it) {
+    if (annotationRect(**it, controller.viewport(), devicePixelRatio).contains(screen)) return *it;
+  }
+  return nullptr;
+}
+
+void MapRenderer::drawScaleBar(QPainter& painter, const MapViewport& viewport) {
+  const double latitude = WebMercator::unproject(viewport.center()).latitude;
+  const double metresPerPixel = WebMercator::metresPerPixel(latitude, viewport.zoom());
+  if (!(metresPerPixel > 0.0)) return;
+  // The longest round length (1, 2 or 5 times a power of ten) within 100 pixels.
+  const double most = metresPerPixel * 100.0;
+  const double power = std::pow(10.0, std::floor(std::log10(most)));
+  double metres = power;
+  for (double step : {2.0, 5.0}) {
+    if (power * step <= most) metres = power * step;
+  }
+  const double pixels = metres / metresPerPixel;
+  const QString text = metres >= 1000.0 ? QStringLiteral("%1 km").arg(QLocale().toString(metres / 1000.0))
+                                        : QStringLiteral("%1 m").arg(QLocale().toString(metres));
+  const QPointF origin(10.0, viewport.size().height() - 12.0);
+  painter.save();
+  painter.setRenderHint(QPainter::Antialiasing, false);
+  QFont font = painter.font();
+  font.setPointSizeF(8.0);
+  painter.setFont(font);
+  const QFontMetricsF metrics(font);
+  painter.fillRect(QRectF(origin.x() - 4, origin.y() - metrics.height() - 4, std::max(pixels, metrics.horizontalAdvance(text)) + 8,
+                          metrics.height() + 10),
+                   QColor(255, 255, 255, 170));
+  painter.setPen(QPen(QColor(40, 40, 40), 1.5));
+  painter.drawLine(origin, origin + QPointF(pixels, 0));
+  painter.drawLine(origin, origin - QPointF(0, 5));
+  painter.drawLine(origin + QPointF(pixels, 0), origin + QPointF(pixels, -5));
+  painter.drawText(origin + QPointF(3, -4), text);
+  painter.restore();
+}
+
+void MapRenderer::drawAttribution(QPainter& painter, const QSizeF& size, const QString& text) {
+  if (text.isEmpty()) return;
+  painter.save();
+  QFont font = painter.font();
+  font.setPointSizeF(7.5);
+  painter.setFont(font);
+  const QFontMetricsF metrics(font);
+  const QRectF box(size.width() - metrics.horizontalAdvance(text) - 8, size.height() - metrics.height() - 2,
+                   metrics.horizontalAdvance(text) + 8, metrics.height() + 2);
+  painter.fillRect(box, QColor(255, 255, 255, 190));
+  painter.setPen(QColor(50, 50, 50));
+  painter.drawText(box, Qt::AlignCenter, text);
+  painter.restore();
+}
+
+}  // namespace dashcard

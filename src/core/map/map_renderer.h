@@ -1,0 +1,68 @@
+#pragma once
+
+#include "core/catalogue/custom_map_polyline.h"
+#include "core/catalogue/custom_point_annotation.h"
+
+#include <QHash>
+#include <QImage>
+#include <QPainter>
+#include <QPainterPath>
+#include <QRectF>
+
+#include <memory>
+
+namespace dashcard {
+
+class MapTileLayer;
+class MapVewController;
+class MapViewport;
+
+// Draws the route map with QPainter on any device: tiles, route lines from
+// paths cached per zoom, markers, the scale bar and the attribution. Keeps
+// its caches between frames, so one renderer serves one map.
+class MapRenderer {
+ public:
+  void draw(QPainter& painter, const MapVewController& controller, MapTileLayer& tiles, qreal devicePixelRatio);
+
+  // The marker drawn at `screen`, topmost first; null when none.
+  std::shared_ptr<CustomPointAnnotation> annotationAt(const MapVewController& controller, const QPointF& screen,
+                                                      qreal devicePixelRatio);
+  // Where a marker's image is drawn.
+  QRectF annotationRect(const CustomPointAnnotation& annotation, const MapViewport& viewport,
+                        qreal devicePixelRatio);
+
+  static void drawScaleBar(QPainter& painter, const MapViewport& viewport);
+  static void drawAttribution(QPainter& painter, const QSizeF& size, const QString& text);
+
+  // Route paths built so far (for the benchmark and tests).
+  int cachedPathCount() const { return int(paths_.size()); }
+
+ private:
+  struct CachedPath {
+    std::weak_ptr<CustomMapPolyline> line;
+    double zoom = -1.0;
+    QPainterPath path;  // world pixels at `zoom`
+    QRectF bounds;
+  };
+  const CachedPath& pathFor(const std::shared_ptr<CustomMapPolyline>& line, double zoom);
+  const QImage& imageFor(const CustomPointAnnotation& annotation, qreal devicePixelRatio);
+  void drawMarker(QPainter& painter, const CustomPointAnnotation& annotation, const MapViewport& viewport,
+                  qreal devicePixelRatio, const QPointF& shift, const QRectF& area, bool selected);
+  // Lines and recording markers, moved by `shift`, those meeting `area`.
+  void drawOverlays(QPainter& painter, const MapVewController& controller, qreal devicePixelRatio,
+                    const QPointF& shift, const QRectF& area);
+
+  struct OverlayPicture {
+    QImage image;
+    QRectF area;  // world pixels at `zoom`
+    quint64 revision = 0;
+    double zoom = -1.0;
+    qreal devicePixelRatio = 0.0;
+  };
+
+  QHash<const CustomMapPolyline*, CachedPath> paths_;
+  QHash<QString, QImage> images_;
+  OverlayPicture overlays_;
+};
+
+}  // namespace dashcard

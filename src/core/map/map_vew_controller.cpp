@@ -1,0 +1,327 @@
+#include "core/map/map_vew_controller.h"
+
+#include "core/catalogue/dcf_info.h"
+#include "core/common/const_class.h"
+#include "core/map/web_mercator.h"
+#include "core/playback/media_controller.h"
+#include "core/telemetry/nmea_data.h"
+
+#include <cmath>
+#include <limits>
+
+namespace dashcard {
+
+namespace {
+constexpr double kFocusPadding = 50.0;
+constexpr auto kPositionInterval = std::chrono::milliseconds(500);
+// A recording chosen on a line starts within this time, or the seek is dropped.
+constexpr auto kPendingSeekLifetime = std::chrono::seconds(5);
+
+bool isNormal(const CustomPointAnnotation& annotation) {
+  const auto info = annotation.info.lock();
+  return info && info->eventName() == ConstClass::DCF_EVENTNAME_NORMAL;
+}
+}  // namespace
+
+MapVewController::MapVewController(QObject* parent)
+    : QObject(parent), clock_([] { return std::chrono::steady_clock::now(); }) {
+  clearMapView();
+}
+
+void MapVewController::setMediaController(MediaController* controller) { mediaController_ = controller; }
+
+void MapVewController::reloadDCFInfo(const DCFInfoList& infos) {
+  clearMapView();
+  DCFInfosData_ = infos;
+  userLocationVisibility_ = true;
+  overlaysChanged();
+}
+
+void MapVewController::clearMapView() {
+  mapOverlays_.clear();
+  mapAnnotations_.clear();
+  strokeColors_.clear();
+  routeOverlays_.clear();
+  fileAnnotations_.clear();
+  userLocation_.reset();
+  userLocationOnMap_ = false;
+  selected_.reset();
+  annotationIsSelected_ = false;
+  didFocus_ = false;
+  overlaysChanged();
+}
+
+void MapVewController::overlaysChanged() {
+  ++overlayRevision_;
+  emit mapChanged();
+}
+
+bool MapVewController::annotationHasPosition(const CustomPointAnnotation& annotation) {
+  if (!WebMercator::isValidCoordinate(annotation.coordinate)) return false;
+  if (annotation.isUserLocation) return true;
+  const auto info = annotation.info.lock();
+  if (!info) return annotation.coordinate != MapCoordinate{};
+  const auto nmea = info->nmea();
+  return !nmea->isParsing() && !nmea->varidLocations().empty();
+}
+
+void MapVewController::addToMap(const std::shared_ptr<CustomPointAnnotation>& annotation) {
+  if (!mapAnnotations_.contains(annotation) && annotationHasPosition(*annotation)) mapAnnotations_.append(annotation);
+}
+
+void MapVewController::removeFromMap(const std::shared_ptr<CustomPointAnnotation>& annotation) {
+  mapAnnotations_.removeAll(annotation);
+  if (selected_ == annotation) deselectAnnotation();
+}
+
+void MapVewController::addAnnotations(const AnnotationList& annotations) {
+  for (const auto& annotation : annotations) {
+    if (!annotation || fileAnnotations_.contains(annotation)) continue;
+    fileAnnotations_.append(annotation);
+    if (isNormal(*annotation) ? fileVisibility_ : eventVisibility_) addToMap(annotation);
+  }
+  overlaysChanged();
+}
+
+void MapVewController::addRouteOverlayLines(const PolylineList& lines) {
+  for (const auto& line : lines) {
+    if (!line || mapOverlays_.contains(line)) continue;
+    mapOverlays_.append(line);
+    if (!routeOverlays_.contains(line)) routeOverlays_.append(line);
+    // A new renderer: the line's own colour.
+    strokeColors_.insert(line.get(), line->lineColor());
+  }
+  overlaysChanged();
+}
+
+void MapVewController::upDateOverlayLines(const PolylineList& lines) {
+  for (const auto& line : lines) {
+    mapOverlays_.removeAll(line);
+    strokeColors_.remove(line.get());
+  }
+  addRouteOverlayLines(lines);
+}
+
+void MapVewController::focusMapOverlays(const PolylineList& lines, bool animated) {
+  if (lines.isEmpty() || didFocus_ || !lines.first()) return;
+  const MapRect rect = WebMercator::boundingRect(lines.first()->coordinates());
+  if (rect.isNull()) return;
+  didFocus_ = true;
+  focusMapRect(rect, animated);
+}
+
+void MapVewController::focusMapRect(const MapRect& rect, bool) {
+  viewport_.setVisibleMapRect(rect, kFocusPadding);
+  emit mapChanged();
+}
+
+MapRect MapVewController::totalMapRect(const PolylineList& overlays) {
+  MapRect total = MapRect::null();
+  for (const auto& overlay : overlays) {
+    if (overlay) total = total.united(WebMercator::boundingRect(overlay->coordinates()));
+  }
+  return total;
+}
+
+void MapVewController::updateDCF(const DCFInfoPtr& info, double currentDCFTime, double totalDCFTime) {
+  if (!info) return;
+  const auto nmea = info->nmea();
+  if (nmea->isParsing() || nmea->varidLocations().empty()) return;
+  const auto now = clock_();
+  if (const auto pending = pendingSeekInfo_.lock()) {
+    if (now > pendingSeekDeadline_) {
+      pendingSeekInfo_.reset();  // the user went elsewhere meanwhile
+    } else if (pending == info && mediaController_) {
+      pendingSeekInfo_.reset();
+      mediaController_->updateProgress(pendingSeek_);
+      return;
+    }
+  }
+  if (lastUpdate_ && now - *lastUpdate_ < kPositionInterval) return;
+  lastUpdate_ = now;
+  const GOPList groups = nmea->GOPs();
+  if (totalDCFTime == 0.0 || groups.empty()) return;
+  const float fraction = static_cast<float>(currentDCFTime) / static_cast<float>(totalDCFTime);
+  const double k = std::floor(static_cast<double>(fraction) * static_cast<double>(groups.size()));
+  if (k >= 0.0 && k < static_cast<double>(groups.size())) {
+    const GOPData group = groups[static_cast<std::size_t>(k)];
+    updateUserLocation(group.location(), group.isValid());
+  } else {
+    updateUserLocation(std::nullopt, false);
+  }
+}
+
+void MapVewController::upDateWithCenterLocation(const CustomLocation& location) {
+  updateUserLocation(location, true);
+}
+
+void MapVewController::updateUserLocation(const std::optional<CustomLocation>& location, bool GPSEnable) {
+  if (!location) return;
+  const MapCoordinate coordinate{location->latitude, location->longitude};
+  if (!WebMercator::isValidCoordinate(coordinate)) return;
+  if (userLocation_ && userLocation_->coordinate == coordinate && userLocation_->GPSEnable == GPSEnable) return;
+  if (traseUserLocation() && !annotationIsSelected_) viewport_.centerOn(coordinate);
+  auto marker = std::make_shared<CustomPointAnnotation>();
+  marker->coordinate = coordinate;
+  marker->isUserLocation = true;
+  marker->speed = location->speed >= 0.0 ? static_cast<float>(location->speed)
+                                         : (userLocation_ ? userLocation_->speed : 0.0F);
+  marker->direction = location->course >= 0.0 ? location->course : (userLocation_ ? userLocation_->direction : 0.0);
+  marker->GPSEnable = GPSEnable;
+  userLocation_ = marker;
+  userLocationOnMap_ = userLocationVisibility_;
+  emit mapChanged();
+}
+
+void MapVewController::traceUserIsChanged() {
+  const MapRect visible = viewport_.visibleMapRect();
+  const MapRect routes = totalMapRect(mapOverlays_);
+  const bool centerOnCar = visible.contains(routes)
+                               ? !(visible.width > routes.width || visible.height > routes.height)
+                               : visible.intersects(routes);
+  if (centerOnCar) {
+    if (userLocation_) viewport_.centerOn(userLocation_->coordinate);
+    emit mapChanged();
+  } else {
+    focusMapRect(routes, true);
+  }
+}
+
+void MapVewController::routeVisibilityIsChanged() {
+  routeVisibility_ = !routeVisibility_;
+  for (const auto& line : routeOverlays_) {
+    if (strokeColors_.contains(line.get())) {
+      strokeColors_.insert(line.get(), routeVisibility_ ? line->lineColor() : QColor(Qt::transparent));
+    }
+  }
+  overlaysChanged();
+}
+
+void MapVewController::setKindVisible(bool normal, bool visible) {
+  for (const auto& annotation : fileAnnotations_) {
+    if (isNormal(*annotation) != normal) continue;
+    if (visible) {
+      addToMap(annotation);
+    } else {
+      removeFromMap(annotation);
+    }
+  }
+  overlaysChanged();
+}
+
+void MapVewController::fileVisibilityIsChanged() {
+  fileVisibility_ = !fileVisibility_;
+  setKindVisible(true, fileVisibility_);
+}
+
+void MapVewController::eventVisibilityIsChanged() {
+  eventVisibility_ = !eventVisibility_;
+  setKindVisible(false, eventVisibility_);
+}
+
+void MapVewController::userLocationVisibilityIsChanged() {
+  userLocationVisibility_ = !userLocationVisibility_;
+  userLocationOnMap_ = userLocationVisibility_ && userLocation_;
+  emit mapChanged();
+}
+
+bool MapVewController::validateMenuItem(MenuItem) const { return !DCFInfosData_.isEmpty(); }
+
+bool MapVewController::menuItemState(MenuItem item) const {
+  switch (item) {
+    case kRouteItem: return routeVisibility_;
+    case kFileItem: return fileVisibility_;
+    case kEventItem: return eventVisibility_;
+    case kUserLocationItem: return userLocationVisibility_;
+    case kTraceItem: break;
+  }
+  return false;
+}
+
+void MapVewController::triggerMenuItem(MenuItem item) {
+  if (!validateMenuItem(item)) return;
+  switch (item) {
+    case kTraceItem: traceUserIsChanged(); break;
+    case kRouteItem: routeVisibilityIsChanged(); break;
+    case kFileItem: fileVisibilityIsChanged(); break;
+    case kEventItem: eventVisibilityIsChanged(); break;
+    case kUserLocationItem: userLocationVisibilityIsChanged(); break;
+  }
+}
+
+void MapVewController::selectAnnotation(const std::shared_ptr<CustomPointAnnotation>& annotation) {
+  if (!annotation || !mapAnnotations_.contains(annotation)) return;
+  selected_ = annotation;
+  annotationIsSelected_ = true;
+  overlaysChanged();
+}
+
+void MapVewController::deselectAnnotation() {
+  selected_.reset();
+  annotationIsSelected_ = false;
+  overlaysChanged();
+}
+
+void MapVewController::annotationSelected() {
+  if (!selected_) return;
+  const auto annotation = selected_;
+  const auto info = annotation->info.lock();
+  if (info && mediaController_) {
+    mediaController_->updateCurrentDCF(
+        info, info->isEventDCF() ? MediaController::kMediaListMapEvent : MediaController::kMediaListMapNormal, nullptr);
+  }
+  deselectAnnotation();
+  viewport_.centerOn(annotation->coordinate);
+  emit mapChanged();
+}
+
+bool MapVewController::selectRouteAt(const QPointF& screen, double tolerance) {
+  std::shared_ptr<CustomMapPolyline> best;
+  qsizetype bestIndex = -1;
+  double bestDistance = tolerance * tolerance;
+  for (const auto& line : mapOverlays_) {
+    if (strokeColors_.value(line.get()).alpha() == 0) continue;
+    const auto& points = line->coordinates();
+    for (qsizetype i = 0; i < points.size(); ++i) {
+      const QPointF p = viewport_.toScreen(WebMercator::project(points[i])) - screen;
+      const double d = p.x() * p.x() + p.y() * p.y();
+      if (d <= bestDistance) {
+        bestDistance = d;
+        best = line;
+        bestIndex = i;
+      }
+    }
+  }
+  if (!best) return false;
+  DCFInfoPtr info;
+  for (const DCFInfoPtr& candidate : DCFInfosData_) {
+    if (candidate->routeLine().contains(best)) {
+      info = candidate;
+      break;
+    }
+  }
+  if (!info || !mediaController_) return false;
+  // The group of the nearest fix, so the tick puts the marker back on it.
+  const MapCoordinate fix = best->coordinates().at(bestIndex);
+  const GOPList groups = info->nmea()->GOPs();
+  float fraction = 0.0F;
+  for (std::size_t k = 0; k < groups.size(); ++k) {
+    const CustomLocation& l = groups[k].location();
+    if (l.latitude == fix.latitude && l.longitude == fix.longitude) {
+      fraction = static_cast<float>((static_cast<double>(k) + 0.5) / static_cast<double>(groups.size()));
+      break;
+    }
+  }
+  if (mediaController_->currentDCF() == info) {
+    mediaController_->updateProgress(fraction);
+  } else {
+    pendingSeekInfo_ = info;
+    pendingSeek_ = fraction;
+    pendingSeekDeadline_ = clock_() + kPendingSeekLifetime;
+    mediaController_->updateCurrentDCF(
+        info, info->isEventDCF() ? MediaController::kMediaListMapEvent : MediaController::kMediaListMapNormal, nullptr);
+  }
+  return true;
+}
+
+}  // namespace dashcard

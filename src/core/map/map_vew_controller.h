@@ -1,0 +1,142 @@
+#pragma once
+
+#include "core/catalogue/custom_map_polyline.h"
+#include "core/catalogue/custom_point_annotation.h"
+#include "core/map/map_viewport.h"
+#include "core/playback/panes.h"
+
+#include <QColor>
+#include <QHash>
+#include <QObject>
+#include <QPointer>
+
+#include <chrono>
+#include <functional>
+#include <optional>
+
+namespace dashcard {
+
+class MediaController;
+
+// The route map's logic, without a window: the lines and markers on the
+// map, the view rectangle, the current-position marker driven by playback,
+// the menu's trace and visibility items and the selection of a recording
+// from a marker or a line. The map widget draws what it holds and forwards
+// the pointer to it. Main thread only.
+class MapVewController : public QObject, public MapPane {
+  Q_OBJECT
+
+ public:
+  enum MenuItem { kTraceItem, kRouteItem, kFileItem, kEventItem, kUserLocationItem };
+  using Clock = std::function<std::chrono::steady_clock::time_point()>;
+
+  explicit MapVewController(QObject* parent = nullptr);
+
+  void setMediaController(MediaController* controller);
+  // The time source of the playback throttle (a steady clock unless a test sets one).
+  void setClock(Clock clock) { clock_ = std::move(clock); }
+
+  // --- MapPane ---
+  void reloadDCFInfo(const DCFInfoList& infos) override;
+  void upDateWithCenterLocation(const CustomLocation& location) override;
+  void focusMapOverlays(const PolylineList& lines, bool animated) override;
+  void addAnnotations(const AnnotationList& annotations) override;
+  void addRouteOverlayLines(const PolylineList& lines) override;
+  void upDateOverlayLines(const PolylineList& lines) override;
+  void updateDCF(const DCFInfoPtr& info, double currentDCFTime, double totalDCFTime) override;
+  std::shared_ptr<CustomPointAnnotation> userLocation() const override { return userLocation_; }
+
+  void clearMapView();
+  void updateUserLocation(const std::optional<CustomLocation>& location, bool GPSEnable);
+  // Follow the car only while the pointer is not over the map.
+  bool traseUserLocation() const { return !mouseIsOver_; }
+  static MapRect totalMapRect(const PolylineList& overlays);
+  void focusMapRect(const MapRect& rect, bool animated);
+
+  // --- Menu ---
+  void traceUserIsChanged();
+  void routeVisibilityIsChanged();
+  void fileVisibilityIsChanged();
+  void eventVisibilityIsChanged();
+  void userLocationVisibilityIsChanged();
+  bool validateMenuItem(MenuItem item) const;
+  // On/off state of a visibility item (the trace item has none).
+  bool menuItemState(MenuItem item) const;
+  void triggerMenuItem(MenuItem item);
+
+  // --- Selection ---
+  void selectAnnotation(const std::shared_ptr<CustomPointAnnotation>& annotation);
+  void deselectAnnotation();
+  std::shared_ptr<CustomPointAnnotation> selectedAnnotation() const { return selected_; }
+  bool annotationIsSelected() const { return annotationIsSelected_; }
+  // The callout's button: makes the selected marker's recording current.
+  void annotationSelected();
+  // Selects the recording whose line passes within `tolerance` pixels of
+  // `screen` and seeks both players to the fix nearest to it. False when no
+  // line is that close.
+  bool selectRouteAt(const QPointF& screen, double tolerance);
+
+  // --- What the widget draws ---
+  MapViewport& viewport() { return viewport_; }
+  const MapViewport& viewport() const { return viewport_; }
+  // Tells the controller the view changed underneath (drag, wheel, resize).
+  void viewportDidChange() { emit mapChanged(); }
+  const PolylineList& mapOverlays() const { return mapOverlays_; }
+  const AnnotationList& mapAnnotations() const { return mapAnnotations_; }
+  bool userLocationIsOnMap() const { return userLocationOnMap_; }
+  // The stroke colour of a line's renderer (clear while the route item is off).
+  QColor strokeColor(const CustomMapPolyline* line) const { return strokeColors_.value(line); }
+  const AnnotationList& fileAnnotations() const { return fileAnnotations_; }
+  const PolylineList& routeOverlays() const { return routeOverlays_; }
+  const DCFInfoList& DCFInfosData() const { return DCFInfosData_; }
+  bool didFocus() const { return didFocus_; }
+  // Grows whenever the lines, their colours, the recording markers or the
+  // selection change (not for the view or the car marker).
+  quint64 overlayRevision() const { return overlayRevision_; }
+
+  // CustomView's state: the pointer is over the map.
+  bool mouseIsOver() const { return mouseIsOver_; }
+  void setMouseIsOver(bool over) { mouseIsOver_ = over; }
+
+  // A recording marker is shown only for a recording with a fix: the parser
+  // gives one without a fix latitude 0, longitude 0.
+  static bool annotationHasPosition(const CustomPointAnnotation& annotation);
+
+ signals:
+  // Lines, markers or the view changed: redraw.
+  void mapChanged();
+
+ private:
+  void addToMap(const std::shared_ptr<CustomPointAnnotation>& annotation);
+  void removeFromMap(const std::shared_ptr<CustomPointAnnotation>& annotation);
+  void setKindVisible(bool normal, bool visible);
+  void overlaysChanged();
+
+  QPointer<MediaController> mediaController_;
+  Clock clock_;
+  MapViewport viewport_;
+  DCFInfoList DCFInfosData_;
+  AnnotationList fileAnnotations_;
+  PolylineList routeOverlays_;
+  AnnotationList mapAnnotations_;
+  PolylineList mapOverlays_;
+  QHash<const CustomMapPolyline*, QColor> strokeColors_;
+  bool routeVisibility_ = true;
+  bool fileVisibility_ = true;
+  bool eventVisibility_ = true;
+  bool userLocationVisibility_ = true;
+  bool annotationIsSelected_ = false;
+  std::shared_ptr<CustomPointAnnotation> selected_;
+  std::optional<std::chrono::steady_clock::time_point> lastUpdate_;
+  std::shared_ptr<CustomPointAnnotation> userLocation_;
+  bool userLocationOnMap_ = false;
+  bool didFocus_ = false;
+  bool mouseIsOver_ = false;
+  quint64 overlayRevision_ = 0;
+  // A seek asked for by a click on a line, made at the first tick of that recording.
+  std::weak_ptr<DCFInfo> pendingSeekInfo_;
+  float pendingSeek_ = 0.0F;
+  std::chrono::steady_clock::time_point pendingSeekDeadline_;
+};
+
+}  // namespace dashcard

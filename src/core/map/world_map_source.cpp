@@ -1,0 +1,28 @@
+#include "core/map/world_map_source.h"
+
+#include <QCoreApplication>
+#include <QPointer>
+#include <QThreadPool>
+
+namespace dashcard {
+
+WorldMapSource::WorldMapSource(QObject* parent, std::shared_ptr<const WorldMapData> data)
+    : TileSource(parent), data_(std::move(data)) {}
+
+void WorldMapSource::requestTile(const TileId& tile, qreal devicePixelRatio) {
+  QPointer<WorldMapSource> self(this);
+  auto data = data_;
+  QThreadPool::globalInstance()->start([self, data, tile, devicePixelRatio] {
+    QImage image = (data ? data : WorldMapData::builtIn())->renderTile(tile, devicePixelRatio);
+    QMetaObject::invokeMethod(
+        QCoreApplication::instance(),
+        [self, tile, image = std::move(image)] {
+          if (self) emit self->tileReady(tile, image);
+        },
+        Qt::QueuedConnection);
+  });
+}
+
+QString WorldMapSource::attribution() const { return tr("Natural Earth"); }
+
+}  // namespace dashcard
