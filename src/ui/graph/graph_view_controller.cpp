@@ -242,7 +242,9 @@ void GraphViewController::layoutAxisLabels() {
   const double span = height - 2.0 * kOffsetY;
   const int rowHeight = QFontMetrics(labelSpeed0to4_[0]->font()).height();
   for (int i = 0; i < 5; ++i) {
-    const int y = static_cast<int>(std::lround(height - (kOffsetY + i * span / 4.0))) - rowHeight / 2;
+    // The end labels stay whole inside the chart's height.
+    const int centre = static_cast<int>(std::lround(height - (kOffsetY + i * span / 4.0)));
+    const int y = std::clamp(centre - rowHeight / 2, 0, std::max(0, static_cast<int>(height) - rowHeight));
     labelMotion0to4_[i]->setGeometry(0, y, motionLabelColumn_->width() - 2, rowHeight);
     labelSpeed0to4_[i]->setGeometry(2, y, speedLabelColumn_->width() - 2, rowHeight);
   }
