@@ -115,6 +115,18 @@ TEST_F(GraphPaneTest, ARecordingIsDrawnOnceAndTheReadoutsFollowTheCursor) {
   EXPECT_EQ(pane.progress(), 0.0f);
 }
 
+TEST_F(GraphPaneTest, ARecordingDrawnBeforeItsTelemetryWasReadIsDrawnAgainOnceItIs) {
+  const auto& card = test::sharedCard(2, 3, false);
+  auto info = std::make_shared<DCFInfo>(card.root(), card.clips().first().frontPath);
+  pane.drawGraphWithCurrentDCFInfo(info);
+  EXPECT_FALSE(hasColour(pane.graphView()->grab().toImage(), ColorPalette::graphGZColor()));
+  info->nmea()->setup();
+  pane.telemetryDidParse(std::make_shared<DCFInfo>(card.root(), card.clips().first().frontPath));  // another recording
+  EXPECT_FALSE(hasColour(pane.graphView()->grab().toImage(), ColorPalette::graphGZColor()));
+  pane.telemetryDidParse(info);
+  EXPECT_TRUE(hasColour(pane.graphView()->grab().toImage(), ColorPalette::graphGZColor()));
+}
+
 TEST_F(GraphPaneTest, AtOtherRatesTheCursorMovesAtMostTenTimesASecond) {
   pane.updateProgress(0.1f);
   front.rate = 2.0;
