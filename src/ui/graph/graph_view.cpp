@@ -43,6 +43,8 @@ void GraphView::updateCurrentPositionWithProgress(float progress) {
   const QRect before = cursorStrip();
   cursor_->setProgress(progress);
   const QRect after = cursorStrip();
+  // Most ticks move the line less than a pixel: nothing to repaint.
+  if (after == before) return;
   if (before.intersects(after)) {
     updateAccessoryLayer(before.united(after));
   } else {

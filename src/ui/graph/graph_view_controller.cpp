@@ -20,6 +20,7 @@
 #include <QLabel>
 #include <QSignalBlocker>
 #include <QSlider>
+#include <QStyle>
 #include <QToolTip>
 #include <QVBoxLayout>
 
@@ -156,7 +157,10 @@ void GraphViewController::viewDidLoad() {
     userControlIsActive_ = true;
     sliderDidChange();
   });
-  connect(timeSlider_, &QSlider::valueChanged, this, [this] { sliderDidChange(); });
+  connect(timeSlider_, &QSlider::valueChanged, this, [this](int value) {
+    progress_ = static_cast<float>(progressMin_ + (progressMax_ - progressMin_) * value / kSliderSteps);
+    sliderDidChange();
+  });
   connect(timeSlider_, &QSlider::sliderReleased, this, [this] {
     sliderDidChange();
     userControlIsActive_ = false;
@@ -269,6 +273,7 @@ void GraphViewController::setupAxisLabel() {
 void GraphViewController::drawGraphWithCurrentDCFInfo(const DCFInfoPtr& info) {
   driveSupportIconImageView_->hideImage();
   lastIconGroup_ = -1;
+  progress_ = 0.0f;
   {
     const QSignalBlocker block(timeSlider_);
     timeSlider_->setValue(0);
@@ -307,15 +312,20 @@ void GraphViewController::setMediaController(MediaController* controller) { medi
 void GraphViewController::setProgressMax(double max) { progressMax_ = max; }
 void GraphViewController::setProgressMin(double min) { progressMin_ = min; }
 
-float GraphViewController::progress() const {
-  const double fraction = static_cast<double>(timeSlider_->value()) / kSliderSteps;
-  return static_cast<float>(progressMin_ + (progressMax_ - progressMin_) * fraction);
-}
+float GraphViewController::progress() const { return progress_; }
 
 void GraphViewController::setProgress(float progress) {
+  progress_ = progress;
   const double range = progressMax_ - progressMin_;
   const double fraction = range > 0.0 ? (static_cast<double>(progress) - progressMin_) / range : 0.0;
   const int value = static_cast<int>(std::lround(std::clamp(fraction, 0.0, 1.0) * kSliderSteps));
+  // Moves that do not reach the next pixel of the slider repaint nothing.
+  const int span = std::max(1, timeSlider_->width());
+  if (value != 0 && value != kSliderSteps &&
+      QStyle::sliderPositionFromValue(0, kSliderSteps, value, span) ==
+          QStyle::sliderPositionFromValue(0, kSliderSteps, timeSlider_->value(), span)) {
+    return;
+  }
   const QSignalBlocker block(timeSlider_);
   timeSlider_->setValue(value);
 }

@@ -109,6 +109,8 @@ class GraphViewController : public QWidget, public GraphPane {
   QPointer<MediaController> mediaController_;
   std::function<qint64()> clock_;
   DCFInfoPtr currentInfo_;
+  // The cursor position; the slider shows it to the pixel.
+  float progress_ = 0.0f;
   double progressMin_ = 0.0;
   double progressMax_ = 1.0;
   bool userControlIsActive_ = false;

@@ -64,8 +64,16 @@ void PlayerInlineControls::updateWithTime(double current, double total, bool pla
   }
   if (isScrubbing()) return;
   const double fraction = total > 0.0 ? std::clamp(current / total, 0.0, 1.0) : 0.0;
+  const int value = static_cast<int>(std::lround(fraction * kScrubberSteps));
+  // Moves that do not reach the next pixel repaint nothing.
+  const int span = std::max(1, scrubber_->width());
+  if (value != 0 && value != kScrubberSteps &&
+      QStyle::sliderPositionFromValue(0, kScrubberSteps, value, span) ==
+          QStyle::sliderPositionFromValue(0, kScrubberSteps, scrubber_->value(), span)) {
+    return;
+  }
   const QSignalBlocker block(scrubber_);
-  scrubber_->setValue(static_cast<int>(std::lround(fraction * kScrubberSteps)));
+  scrubber_->setValue(value);
 }
 
 QString PlayerInlineControls::timeText(double seconds) {

@@ -21,8 +21,17 @@ namespace {
 
 constexpr int kWait = 60000;
 
-TEST(GraphPaneWindow, TheCursorFollowsPlaybackAndTheSliderHoldsBothPlayers) {
-  RecentDocuments::clearRecentDocuments();
+class GraphPaneWindow : public ::testing::Test {
+ protected:
+  void SetUp() override { RecentDocuments::clearRecentDocuments(); }
+  void TearDown() override {
+    MediaControllerManager::sharedInstance()->updateMasterController(nullptr);
+    MyDocumentController::sharedDocumentController()->reset();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+  }
+};
+
+TEST_F(GraphPaneWindow, TheCursorFollowsPlaybackAndTheSliderHoldsBothPlayers) {
   auto* documents = MyDocumentController::sharedDocumentController();
   MyDocument* document = documents->openDocumentWithContentsOfURL(test::sharedCard().root(), true);
   ASSERT_NE(document, nullptr);
@@ -33,7 +42,8 @@ TEST(GraphPaneWindow, TheCursorFollowsPlaybackAndTheSliderHoldsBothPlayers) {
   ZoomPlayerViewController* front = window->playerVC();
   ZoomPlayerViewController* rear = window->playerVCSecondary();
 
-  ASSERT_TRUE(QTest::qWaitFor([&] { return front->isPlaying() && graph->currentInfo() != nullptr; }, kWait));
+  ASSERT_TRUE(QTest::qWaitFor([&] { return front->isPlaying() && rear->isPlaying() && graph->currentInfo() != nullptr; },
+                              kWait));
   const float start = graph->graphView()->progressLayerDrawer()->progress();
   ASSERT_TRUE(QTest::qWaitFor([&] { return graph->graphView()->progressLayerDrawer()->progress() > start; }, kWait));
   EXPECT_NE(graph->labelSpeed()->text(), "Speed:---");
@@ -48,14 +58,11 @@ TEST(GraphPaneWindow, TheCursorFollowsPlaybackAndTheSliderHoldsBothPlayers) {
   ASSERT_TRUE(QTest::qWaitFor([&] {
     return !front->isPlaying() && !rear->isPlaying() && std::abs(front->progress() - 0.5f) < 0.05f &&
            std::abs(rear->progress() - 0.5f) < 0.05f;
-  }, kWait));
+  }, kWait)) << front->isPlaying() << rear->isPlaying() << " " << front->progress() << " " << rear->progress()
+             << " " << graph->progress() << " " << slider->value();
   slider->setSliderDown(false);
   EXPECT_FALSE(graph->userControlIsActive());
   EXPECT_FALSE(front->isPlaying());
-
-  MediaControllerManager::sharedInstance()->updateMasterController(nullptr);
-  documents->reset();
-  QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
 }
 
 }  // namespace
