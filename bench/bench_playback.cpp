@@ -2,13 +2,14 @@
 // a real MediaController and measures the window's clock: front/rear drift,
 // tick rate and regularity, the hand-over from one clip to the next, CPU at
 // 1x and 4x, and what rate 16 achieves. Usage:
-//   bench_playback CARD_ROOT [--gl] [--seconds N]
+//   bench_playback CARD_ROOT [--gl] [--graph] [--seconds N]
 // --gl shows the window with the surface the viewer picks (see
 // DASHCARD_VIDEO_SURFACE to force one).
 // Prints "key=value" lines on standard output.
 #include "core/catalogue/dcf_info.h"
 #include "core/playback/media_controller.h"
 #include "core/playback/panes.h"
+#include "ui/graph/graph_view_controller.h"
 #include "ui/playback/mpv_open_gl_widget.h"
 #include "ui/playback/zoom_player_view_controller.h"
 
@@ -16,6 +17,7 @@
 #include <QDirIterator>
 #include <QElapsedTimer>
 #include <QHBoxLayout>
+#include <QVBoxLayout>
 #include <QThread>
 #include <QTimer>
 
@@ -93,11 +95,13 @@ int main(int argc, char** argv) {
   QApplication app(argc, argv);
   QStringList args = app.arguments();
   if (args.size() < 2) {
-    std::fprintf(stderr, "usage: bench_playback CARD_ROOT [--gl] [--seconds N]\n");
+    std::fprintf(stderr, "usage: bench_playback CARD_ROOT [--gl] [--graph] [--seconds N]\n");
     return 2;
   }
   const QString root = args.at(1);
   const bool gl = args.contains(QStringLiteral("--gl"));
+  // The window's bottom pane under the players, fed by the same tick.
+  const bool withGraph = args.contains(QStringLiteral("--graph"));
   double seconds = 20.0;
   if (const qsizetype i = args.indexOf(QStringLiteral("--seconds")); i > 0 && i + 1 < args.size()) {
     seconds = args.at(i + 1).toDouble();
@@ -120,13 +124,21 @@ int main(int argc, char** argv) {
   CustomAVPlayer::Options options = gl ? ZoomPlayerViewController::windowOptions() : CustomAVPlayer::Options{};
   options.audioOutput = QStringLiteral("null");
   QWidget window;
-  auto* layout = new QHBoxLayout(&window);
+  auto* column = new QVBoxLayout(&window);
+  column->setContentsMargins(0, 0, 0, 0);
+  auto* layout = new QHBoxLayout;
+  column->addLayout(layout, 1);
   auto* front = new ZoomPlayerViewController(options, &window);
   auto* rear = new ZoomPlayerViewController(options, &window);
   layout->addWidget(front);
   layout->addWidget(rear);
   front->becomePrimaryPlayer();
-  window.resize(1280, 400);
+  GraphViewController* graph = nullptr;
+  if (withGraph) {
+    graph = new GraphViewController(&window);
+    column->addWidget(graph);
+  }
+  window.resize(1280, withGraph ? 640 : 400);
   if (gl) window.show();
 
   MediaController controller;
@@ -136,6 +148,10 @@ int main(int argc, char** argv) {
   controller.setPlayerVCs({front, rear});
   controller.setDcfListVC(&list);
   front->setMediaController(&controller);
+  if (graph != nullptr) {
+    controller.setGraphVC(graph);
+    graph->setMediaController(&controller);
+  }
 
   // Every tick of the primary (the progress handler ran just before).
   QElapsedTimer clock;

@@ -255,6 +255,45 @@
     </message>
 </context>
 <context>
+    <name>dashcard::GraphViewController</name>
+    <message>
+        <source>Speed:---</source>
+        <translation>Speed:---</translation>
+    </message>
+    <message>
+        <source>---</source>
+        <translation>---</translation>
+    </message>
+    <message>
+        <source>GX:0.000000</source>
+        <translation>GX:0.000000</translation>
+    </message>
+    <message>
+        <source>GY:0.000000</source>
+        <translation>GY:0.000000</translation>
+    </message>
+    <message>
+        <source>GZ:0.000000</source>
+        <translation>GZ:0.000000</translation>
+    </message>
+    <message>
+        <source>ACCELERATION(G)</source>
+        <translation>加速度(G)</translation>
+    </message>
+    <message>
+        <source>SPEED(mph)</source>
+        <translation>速度(mph)</translation>
+    </message>
+    <message>
+        <source>SPEED(km/h)</source>
+        <translation>速度(km/h)</translation>
+    </message>
+    <message>
+        <source>Speed: %1 %2</source>
+        <translation>速度: %1 %2</translation>
+    </message>
+</context>
+<context>
     <name>dashcard::MainWindowController</name>
     <message>
         <source>Car I/F Info.</source>
@@ -499,6 +538,13 @@
     <message>
         <source>Choose…</source>
         <translation>選択…</translation>
+    </message>
+</context>
+<context>
+    <name>dashcard::PlayerInlineControls</name>
+    <message>
+        <source>Play/Pause</source>
+        <translation>再生/一時停止</translation>
     </message>
 </context>
 <context>

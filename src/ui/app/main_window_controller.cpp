@@ -8,7 +8,6 @@
 #include "ui/app/my_document.h"
 #include "ui/app/my_document_controller.h"
 #include "ui/app/path_control.h"
-#include "ui/app/placeholder_graph_pane.h"
 #include "ui/app/right_split_view_controller.h"
 #include "ui/app/tab_view_controller.h"
 #include "ui/app/top_split_view_controller.h"
@@ -17,11 +16,13 @@
 #include "ui/catalogue/event_list_view_controller.h"
 #include "ui/export/sd_card_load_progress_view_controller.h"
 #include "ui/export/sd_card_load_progress_window_controller.h"
+#include "ui/graph/graph_view_controller.h"
 
 #include "ui/map/map_view.h"
 #include "ui/playback/option_popover.h"
 #include "ui/playback/zoom_player_split_view_controller.h"
 #include "ui/playback/zoom_player_view_controller.h"
+#include "ui/telemetry/status_indicator_panel_view.h"
 
 #include <QAction>
 #include <QApplication>
@@ -149,7 +150,7 @@ void MainWindowController::buildPanes() {
   if (playerVC()) playerVC()->becomePrimaryPlayer();
   primaryPlayer_ = playerVC();
   playerSplitView_ = players;
-  auto* graph = new PlaceholderGraphPane(right);
+  auto* graph = new GraphViewController(right);
   graphWidget_ = graph;
   graphVC_ = graph;
   right->addWidget(players);
@@ -177,6 +178,14 @@ void MainWindowController::buildPanes() {
   mc->setMapVC(map->controller());
   map->controller()->setMediaController(mc);
   mc->setGraphVC(graph);
+  graph->setMediaController(mc);
+  // The tick's vehicle sample lights the front player's lamps.
+  connect(graph, &GraphViewController::carInfoDidChange, this, [this](const std::optional<CarInfo>& info) {
+    if (!playerVC()) return;
+    StatusIndicatorPanelView* lamps = playerVC()->carInfoStatusViewPanel();
+    lamps->setIsEnabled(info.has_value());
+    lamps->updateWithCarInfo(info);
+  });
   mc->setPlayerSplitVC(players);
   mc->setPlayerVC(playerVC());
   mc->setPlayerVCSecondary(playerVCSecondary());
@@ -199,6 +208,8 @@ void MainWindowController::buildPanes() {
       tabVC_->dcfListVC()->refreshDCF(info);
       tabVC_->eventVC()->refreshDCF(info);
     }
+    // The current recording may have been drawn before its telemetry was read.
+    if (auto* graph = qobject_cast<GraphViewController*>(graphWidget_)) graph->telemetryDidParse(info);
   });
 
   connect(top, &SplitViewController::itemCollapseChanged, this, [this](int index, bool) {

@@ -6,8 +6,10 @@
 #include "core/playback/rate_string_transformer.h"
 #include "core/telemetry/nmea_data.h"
 #include "ui/playback/mpv_open_gl_widget.h"
+#include "ui/playback/player_inline_controls.h"
 #include "ui/playback/player_scroll_view.h"
 #include "ui/playback/video_surface.h"
+#include "ui/telemetry/status_indicator_panel_view.h"
 
 #include <QFileDialog>
 #include <QHBoxLayout>
@@ -41,6 +43,9 @@ ZoomPlayerViewController::ZoomPlayerViewController(CustomAVPlayer::Options optio
     // The secondary player's rate follows the primary's.
     if (!engine_.isPrimaryPlayer()) rateChangeButton_->setEnabled(false);
     updateMirrorMode();
+    if (inlineControls_->isVisible()) {
+      inlineControls_->updateWithTime(engine_.originalCurrentTime(), engine_.originalTotalTime(), engine_.isPlaying());
+    }
   });
   connect(&engine_, &PlayerPaneEngine::rateChanged, this, [this](float rate) {
     rateChangeButton_->setText(RateStringTransformer::transformedValue(static_cast<double>(rate)));
@@ -80,10 +85,33 @@ void ZoomPlayerViewController::buildViews(bool withSurface) {
   }
   layout->addWidget(scrollView_, 1);
 
+  inlineControls_ = new PlayerInlineControls(this);
+  inlineControls_->setVisible(false);
+  layout->addWidget(inlineControls_);
+  connect(inlineControls_, &PlayerInlineControls::playPauseClicked, this, &ZoomPlayerViewController::playPauseSwitch);
+  connect(inlineControls_, &PlayerInlineControls::scrubBegan, this, [this] {
+    playingBeforeScrub_ = engine_.isPlaying();
+    engine_.pause();
+  });
+  connect(inlineControls_, &PlayerInlineControls::scrubbed, this, [this](float progress) {
+    // Both players follow, as with the graph's slider.
+    if (mediaController_) {
+      mediaController_->updateProgress(progress);
+    } else {
+      engine_.setCurrentProgress(progress);
+    }
+  });
+  connect(inlineControls_, &PlayerInlineControls::scrubEnded, this, [this] {
+    if (playingBeforeScrub_) engine_.play();
+  });
+
   subControlBaseView_ = new QWidget(this);
   auto* bar = new QHBoxLayout(subControlBaseView_);
   bar->setContentsMargins(4, 2, 4, 2);
   bar->setSpacing(2);
+  carInfoStatusViewPanel_ = new StatusIndicatorPanelView(subControlBaseView_);
+  carInfoStatusViewPanel_->setVisible(false);
+  bar->addWidget(carInfoStatusViewPanel_);
   segmentFocusControl_ = new QButtonGroup(this);
   segmentFocusControl_->setExclusive(true);
   static const char* const kSegmentTexts[] = {"\u2715", "1:1", "\u25A3", "\u25F0", "\u25F3", "\u25F1", "\u25F2"};
@@ -148,7 +176,8 @@ void ZoomPlayerViewController::resetZoomPlayerView() {
   rateChangeButton_->setText(RateStringTransformer::transformedValue(1.0));
   scrollView_->zoom().reset();
   if (auto* button = segmentFocusControl_->button(1)) button->setChecked(true);
-  style_ = 0;
+  // The primary player keeps its controls across a reset.
+  style_ = engine_.isPrimaryPlayer() ? 1 : 0;
   applyZoom(true);
 }
 
@@ -182,6 +211,7 @@ void ZoomPlayerViewController::becomePrimaryPlayer() {
   style_ = 1;
   updateControlStyle();
   rateChangeButton_->setEnabled(true);
+  carInfoStatusViewPanel_->setVisible(true);
 }
 
 void ZoomPlayerViewController::incrementPlaybackRate() {
@@ -213,6 +243,13 @@ void ZoomPlayerViewController::updateMirrorMode() {
 
 void ZoomPlayerViewController::updateControlStyle() {
   controlsVisible_ = style_ != 0 && !engine_.playerIsError() && isInitialPosition() && !isMirror_;
+  const bool shown = controlsVisible_ && engine_.playerIsActive() && !engine_.pictureIsActive();
+  if (inlineControls_->isVisibleTo(this) != shown) {
+    inlineControls_->setVisible(shown);
+    if (shown) {
+      inlineControls_->updateWithTime(engine_.originalCurrentTime(), engine_.originalTotalTime(), engine_.isPlaying());
+    }
+  }
 }
 
 void ZoomPlayerViewController::segmentDidChange(int segment) {
@@ -274,6 +311,7 @@ void ZoomPlayerViewController::pictureViewIsActive(bool active) {
   if (surface_) surface_->widget()->setVisible(!active);
   rateChangeButton_->setEnabled(!active && engine_.isPrimaryPlayer());
   captureButton_->setEnabled(!active);
+  updateControlStyle();
 }
 
 void ZoomPlayerViewController::setMediaController(MediaController* controller) { mediaController_ = controller; }

@@ -17,7 +17,9 @@
 namespace dashcard {
 
 class MediaController;
+class PlayerInlineControls;
 class PlayerScrollView;
+class StatusIndicatorPanelView;
 class VideoSurface;
 
 // One player pane: a video (or a still picture) that can be zoomed, panned
@@ -95,6 +97,10 @@ class ZoomPlayerViewController : public QWidget, public PlayerPane {
   QToolButton* captureButton() const { return captureButton_; }
   QToolButton* mirrorButton() const { return mirrorButton_; }
   QButtonGroup* segmentFocusControl() const { return segmentFocusControl_; }
+  // Play/pause, times and scrubber; shown while controlsVisible().
+  PlayerInlineControls* inlineControls() const { return inlineControls_; }
+  // The vehicle lamps (shown by the primary player).
+  StatusIndicatorPanelView* carInfoStatusViewPanel() const { return carInfoStatusViewPanel_; }
 
   // What the pane asks of its window (the window sets them).
   void setMediaController(MediaController* controller);
@@ -124,6 +130,9 @@ class ZoomPlayerViewController : public QWidget, public PlayerPane {
   QToolButton* captureButton_ = nullptr;
   QToolButton* mirrorButton_ = nullptr;
   QButtonGroup* segmentFocusControl_ = nullptr;
+  PlayerInlineControls* inlineControls_ = nullptr;
+  StatusIndicatorPanelView* carInfoStatusViewPanel_ = nullptr;
+  bool playingBeforeScrub_ = false;
   int style_ = 0;
   bool controlsVisible_ = false;
   bool isMirror_ = false;

@@ -13,6 +13,9 @@
 #include "ui/catalogue/dcf_info_table_model.h"
 #include "ui/catalogue/dcf_list_view_controller.h"
 #include "ui/catalogue/event_list_view_controller.h"
+#include "ui/graph/graph_view.h"
+#include "ui/graph/graph_view_controller.h"
+#include "ui/playback/player_inline_controls.h"
 #include "ui/playback/zoom_player_split_view_controller.h"
 #include "ui/playback/zoom_player_view_controller.h"
 
@@ -20,9 +23,11 @@
 #include <QDialog>
 #include <QDir>
 #include <QFile>
+#include <QLabel>
 #include <QMenu>
 #include <QSignalSpy>
 #include <QTemporaryDir>
+#include <QSlider>
 #include <QTest>
 #include <QToolButton>
 
@@ -99,6 +104,36 @@ TEST_F(MainWindowTest, OpeningACardFillsBothListsAndPlaysTheFirstNormalRecording
     }
     return false;
   }, kWait));
+}
+
+TEST_F(MainWindowTest, TheGraphCursorFollowsPlaybackAndItsSliderHoldsBothPlayers) {
+  MainWindowController* window = openCard(sharedCard().root());
+  ASSERT_NE(window, nullptr);
+  auto* graph = qobject_cast<GraphViewController*>(window->graphView());
+  ASSERT_NE(graph, nullptr);
+  ZoomPlayerViewController* front = window->playerVC();
+  ZoomPlayerViewController* rear = window->playerVCSecondary();
+
+  ASSERT_TRUE(QTest::qWaitFor([&] { return front->isPlaying() && rear->isPlaying() && graph->currentInfo() != nullptr; },
+                              kWait));
+  const float start = graph->graphView()->progressLayerDrawer()->progress();
+  ASSERT_TRUE(QTest::qWaitFor([&] { return graph->graphView()->progressLayerDrawer()->progress() > start; }, kWait));
+  EXPECT_NE(graph->labelSpeed()->text(), "Speed:---");
+  EXPECT_TRUE(front->inlineControls()->isVisibleTo(front));
+  EXPECT_FALSE(rear->inlineControls()->isVisibleTo(rear));
+
+  // Held at the middle: both players go there and stand still until released.
+  QSlider* slider = graph->timeSlider();
+  slider->setSliderDown(true);
+  slider->setValue(slider->maximum() / 2);
+  EXPECT_TRUE(graph->userControlIsActive());
+  ASSERT_TRUE(QTest::qWaitFor([&] {
+    return !front->isPlaying() && !rear->isPlaying() && std::abs(front->progress() - 0.5f) < 0.05f &&
+           std::abs(rear->progress() - 0.5f) < 0.05f;
+  }, kWait));
+  slider->setSliderDown(false);
+  EXPECT_FALSE(graph->userControlIsActive());
+  EXPECT_FALSE(front->isPlaying());
 }
 
 TEST_F(MainWindowTest, AFolderThatIsNotACardIsRefusedAndNoWindowChanges) {

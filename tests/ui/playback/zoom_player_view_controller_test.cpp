@@ -3,11 +3,15 @@
 #include "core/common/notification_center.h"
 #include "core/playback/playback_test_support.h"
 #include "support/temp_card.h"
+#include "ui/playback/player_inline_controls.h"
 #include "ui/playback/player_scroll_view.h"
 #include "ui/playback/zoom_player_split_view_controller.h"
 
 #include <QFile>
 #include <QImageReader>
+#include <QLabel>
+#include <QSlider>
+#include <QToolButton>
 #include <QSplitter>
 #include <QTemporaryDir>
 
@@ -136,6 +140,35 @@ TEST(ZoomPlayerViewControllerTest, ZoomSegmentsSnapBackAndPanGesture) {
   EXPECT_EQ(hidden, 1);
   scroll->panEnded();
   EXPECT_FALSE(scroll->mouseIsDown());
+}
+
+TEST(ZoomPlayerViewControllerTest, OnlyThePrimaryHasInlineControlsAndKeepsThemAfterAReset) {
+  Pane front;
+  front.view.becomePrimaryPlayer();
+  ASSERT_TRUE(front.load(1));
+  PlayerInlineControls* controls = front.view.inlineControls();
+  EXPECT_TRUE(controls->isVisibleTo(&front.view));
+  EXPECT_TRUE(waitUntil([&] { return controls->lengthLabel()->text() == "0:03"; }));
+
+  const bool playing = front.view.isPlaying();
+  controls->playPauseButton()->click();
+  EXPECT_TRUE(waitUntil([&] { return front.view.isPlaying() != playing; }));
+  // Held, the scrubber seeks and the player stands still.
+  controls->scrubber()->setSliderDown(true);
+  controls->scrubber()->setValue(controls->scrubber()->maximum() / 2);
+  EXPECT_TRUE(waitUntil([&] { return !front.view.isPlaying() && std::abs(front.view.progress() - 0.5f) < 0.05f; }));
+  controls->scrubber()->setSliderDown(false);
+
+  front.view.segmentDidChange(2);  // zoomed: no controls over the picture
+  EXPECT_FALSE(controls->isVisibleTo(&front.view));
+  front.view.resetZoomPlayerView();
+  EXPECT_EQ(front.view.style(), 1);
+  EXPECT_TRUE(controls->isVisibleTo(&front.view));
+
+  Pane rear;
+  ASSERT_TRUE(rear.load(1));
+  EXPECT_EQ(rear.view.style(), 0);
+  EXPECT_FALSE(rear.view.inlineControls()->isVisibleTo(&rear.view));
 }
 
 TEST(ZoomPlayerViewControllerTest, RateButtonCyclesWithTheWindowsCeiling) {

@@ -1,0 +1,45 @@
+#pragma once
+
+#include "core/graph/layer_drawer.h"
+#include "core/telemetry/gop_data.h"
+
+#include <QList>
+
+#include <optional>
+
+namespace dashcard {
+
+// The chart of one recording: axes with ticks, the speed over the groups,
+// the drive-support marks and the three G-sensor curves over all samples.
+// The y axis points up from the bottom margin, as on a chart.
+class GraphLayerDrawer : public LayerDrawer {
+ public:
+  void drawContents(QPainter* painter, const QRectF& rect) const override;
+
+  // None draws the axes only.
+  const std::optional<QList<GOPData>>& currentGOPs() const { return currentGOPs_; }
+  void setCurrentGOPs(std::optional<QList<GOPData>> gops) { currentGOPs_ = std::move(gops); }
+  // Ends of the speed axis (in the user's unit) and of the G axis; 0 reads as 1.
+  double maxSpeedValue() const { return maxSpeedValue_; }
+  void setMaxSpeedValue(double value) { maxSpeedValue_ = value; }
+  double maxMotionABSValue() const { return maxMotionABSValue_; }
+  void setMaxMotionABSValue(double value) { maxMotionABSValue_ = value; }
+  // Margins in points.
+  double offsetX() const { return offsetX_; }
+  void setOffsetX(double value) { offsetX_ = value; }
+  double offsetY() const { return offsetY_; }
+  void setOffsetY(double value) { offsetY_ = value; }
+  // Smooth curves on screen; tests turn it off to read exact colours.
+  bool antialiased() const { return antialiased_; }
+  void setAntialiased(bool value) { antialiased_ = value; }
+
+ private:
+  std::optional<QList<GOPData>> currentGOPs_;
+  double maxSpeedValue_ = 0.0;
+  double maxMotionABSValue_ = 0.0;
+  double offsetX_ = 0.0;
+  double offsetY_ = 0.0;
+  bool antialiased_ = true;
+};
+
+}  // namespace dashcard

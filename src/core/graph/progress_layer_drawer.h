@@ -1,0 +1,37 @@
+#pragma once
+
+#include "core/graph/layer_drawer.h"
+
+#include <QRect>
+#include <QSizeF>
+
+namespace dashcard {
+
+// The playback cursor: a vertical line 2 points wide at `progress` of the
+// width between the two side margins.
+class ProgressLayerDrawer : public LayerDrawer {
+ public:
+  void drawContents(QPainter* painter, const QRectF& rect) const override;
+
+  float progress() const { return progress_; }
+  void setProgress(float value) { progress_ = value; }
+  double offsetX() const { return offsetX_; }
+  void setOffsetX(double value) { offsetX_ = value; }
+  double offsetY() const { return offsetY_; }
+  void setOffsetY(double value) { offsetY_ = value; }
+
+  // x of the line in a layer of `width`.
+  double cursorX(double width) const;
+  // The pixels the line covers in a layer of `size` (with a pixel to spare on
+  // each side): what to repaint when the cursor moves.
+  QRect cursorRect(const QSizeF& size) const;
+  // The progress under x in a layer of `width`, clamped to 0..1.
+  double progressForX(double x, double width) const;
+
+ private:
+  float progress_ = 0.0f;
+  double offsetX_ = 0.0;
+  double offsetY_ = 0.0;
+};
+
+}  // namespace dashcard

@@ -1,0 +1,50 @@
+#pragma once
+
+#include "core/catalogue/dcf_info.h"
+#include "core/graph/graph_layer_drawer.h"
+#include "core/graph/progress_layer_drawer.h"
+#include "ui/graph/custom_layer_view.h"
+
+#include <memory>
+
+namespace dashcard {
+
+// The chart with its cursor. A press or drag with the left button asks to
+// seek to the position under the pointer; hovering reports that position.
+class GraphView : public CustomLayerView {
+  Q_OBJECT
+ public:
+  explicit GraphView(QWidget* parent = nullptr);
+
+  void setDrawers(std::shared_ptr<GraphLayerDrawer> chart, std::shared_ptr<ProgressLayerDrawer> cursor);
+  GraphLayerDrawer* graphLayerDrawer() const { return chart_.get(); }
+  ProgressLayerDrawer* progressLayerDrawer() const { return cursor_.get(); }
+
+  // The recording's groups (with at least one) and the axis ends; none
+  // otherwise, keeping the ends.
+  void updateDrawerWithDCFInfo(const DCFInfoPtr& info, double maxSpeed, double maxMotionABS);
+  // Moves the cursor, repainting the strips it leaves and enters.
+  void updateCurrentPositionWithProgress(float progress);
+  // The position (0..1) under a point of the view.
+  double progressAt(const QPointF& point) const;
+
+ signals:
+  void seekPressed(double progress);
+  void seekMoved(double progress);
+  void seekReleased(double progress);
+  void hovered(double progress, const QPoint& globalPosition);
+
+ protected:
+  void mousePressEvent(QMouseEvent* event) override;
+  void mouseMoveEvent(QMouseEvent* event) override;
+  void mouseReleaseEvent(QMouseEvent* event) override;
+
+ private:
+  QRect cursorStrip() const;
+
+  std::shared_ptr<GraphLayerDrawer> chart_;
+  std::shared_ptr<ProgressLayerDrawer> cursor_;
+  bool seeking_ = false;
+};
+
+}  // namespace dashcard

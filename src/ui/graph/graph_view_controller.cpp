@@ -1,0 +1,455 @@
+#include "ui/graph/graph_view_controller.h"
+
+#include "core/common/color_palette.h"
+#include "core/export/capture_view_utility.h"
+#include "core/graph/graph_layer_drawer.h"
+#include "core/graph/graph_samples.h"
+#include "core/graph/graph_scale.h"
+#include "core/graph/progress_layer_drawer.h"
+#include "core/playback/media_controller.h"
+#include "core/telemetry/nmea_data.h"
+#include "ui/graph/graph_view.h"
+#include "ui/graph/needle_view.h"
+#include "ui/telemetry/image_assets.h"
+#include "ui/telemetry/indicator_image_view.h"
+
+#include <QElapsedTimer>
+#include <QEvent>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QSignalBlocker>
+#include <QSlider>
+#include <QStyle>
+#include <QToolTip>
+#include <QVBoxLayout>
+
+#include <algorithm>
+#include <cmath>
+
+namespace dashcard {
+
+namespace {
+
+constexpr int kSliderSteps = 100000;
+constexpr double kOffsetX = 8.0;
+constexpr double kOffsetY = 1.0;
+// At rates other than 1 the cursor moves at most ten times a second.
+constexpr qint64 kThrottleMs = 100;
+constexpr double kDriveSupportIconSeconds = 3.0;
+constexpr int kAxisTitleWidth = 14;
+constexpr int kIconSide = 24;
+
+qint64 monotonicMs() {
+  static const QElapsedTimer timer = [] {
+    QElapsedTimer t;
+    t.start();
+    return t;
+  }();
+  return timer.elapsed();
+}
+
+QLabel* makeLabel(QWidget* parent, const QColor& color, const QString& text = {}) {
+  auto* label = new QLabel(text, parent);
+  QPalette palette = label->palette();
+  palette.setColor(QPalette::WindowText, color);
+  label->setPalette(palette);
+  return label;
+}
+
+// Readouts change every tick: a fixed size keeps each change from laying the pane out again.
+void fixWidthFor(QLabel* label, const QString& widest) {
+  const QFontMetrics metrics(label->font());
+  label->setFixedSize(metrics.horizontalAdvance(widest) + 6, metrics.height() + 2);
+}
+
+QString clockText(double seconds) {
+  if (!(seconds >= 0.0)) seconds = 0.0;
+  const auto tenths = static_cast<long long>(seconds * 10.0);
+  return QStringLiteral("%1:%2.%3")
+      .arg(tenths / 600)
+      .arg((tenths / 10) % 60, 2, 10, QLatin1Char('0'))
+      .arg(tenths % 10);
+}
+
+}  // namespace
+
+GraphViewController::GraphViewController(QWidget* parent) : QWidget(parent), clock_(monotonicMs) {
+  setObjectName(QStringLiteral("GraphPane"));
+  // It receives the playback keys of the window.
+  setFocusPolicy(Qt::StrongFocus);
+  setMinimumSize(320, 150);
+  viewDidLoad();
+}
+
+void GraphViewController::viewDidLoad() {
+  setAutoFillBackground(true);
+  QPalette palette = this->palette();
+  palette.setColor(QPalette::Window, ColorPalette::graphBackGroundColor());
+  setPalette(palette);
+
+  labelSpeed_ = makeLabel(this, ColorPalette::graphSpeedColor(), tr("Speed:---"));
+  labelSpeedMeter_ = makeLabel(this, Qt::white, tr("---"));
+  labelGX_ = makeLabel(this, ColorPalette::graphGXColor(), tr("GX:0.000000"));
+  labelGY_ = makeLabel(this, ColorPalette::graphGYColor(), tr("GY:0.000000"));
+  labelGZ_ = makeLabel(this, ColorPalette::graphGZColor(), tr("GZ:0.000000"));
+  fixWidthFor(labelSpeed_, QStringLiteral("Speed:000.0"));
+  for (QLabel* label : {labelGX_, labelGY_, labelGZ_}) fixWidthFor(label, QStringLiteral("GX:-00.000000"));
+  QFont meterFont = labelSpeedMeter_->font();
+  meterFont.setPointSizeF(meterFont.pointSizeF() * 1.6);
+  meterFont.setBold(true);
+  labelSpeedMeter_->setFont(meterFont);
+  labelSpeedMeter_->setAlignment(Qt::AlignCenter);
+  fixWidthFor(labelSpeedMeter_, QStringLiteral("0000"));
+
+  motionLabelColumn_ = new QWidget(this);
+  speedLabelColumn_ = new QWidget(this);
+  QFont axisFont = font();
+  axisFont.setPointSizeF(std::max(6.0, axisFont.pointSizeF() * 0.8));
+  for (int i = 0; i < 5; ++i) {
+    labelMotion0to4_[i] = makeLabel(motionLabelColumn_, ColorPalette::graphAxisColor());
+    labelMotion0to4_[i]->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    labelSpeed0to4_[i] = makeLabel(speedLabelColumn_, ColorPalette::graphAxisColor());
+    labelSpeed0to4_[i]->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    labelMotion0to4_[i]->setFont(axisFont);
+    labelSpeed0to4_[i]->setFont(axisFont);
+  }
+  const QFontMetrics axisMetrics(axisFont);
+  motionLabelColumn_->setFixedWidth(axisMetrics.horizontalAdvance(QStringLiteral("-4.5")) + 4);
+  speedLabelColumn_->setFixedWidth(axisMetrics.horizontalAdvance(QStringLiteral("240")) + 4);
+  imageViewMotionAxisLabel_ = new QLabel(this);
+  imageViewSpeedAxisLabel_ = new QLabel(this);
+  for (QLabel* label : {imageViewMotionAxisLabel_, imageViewSpeedAxisLabel_}) {
+    label->setFixedWidth(kAxisTitleWidth);
+    label->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Ignored);
+  }
+
+  graphView_ = new GraphView(this);
+  graphView_->setMinimumSize(120, 60);
+  graphView_->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
+  progressDrawer_ = std::make_shared<ProgressLayerDrawer>();
+  progressDrawer_->setOffsetX(kOffsetX);
+  progressDrawer_->setOffsetY(kOffsetY);
+  graphDrawer_ = std::make_shared<GraphLayerDrawer>();
+  graphDrawer_->setOffsetX(kOffsetX);
+  graphDrawer_->setOffsetY(kOffsetY);
+  graphView_->setBackGroundImage(ImageAssets::imageNamed(QStringLiteral("background")).toImage());
+  graphView_->setDrawers(graphDrawer_, progressDrawer_);
+  graphView_->backGroundLayerInsetDX = kOffsetX;
+  graphView_->installEventFilter(this);
+  connect(graphView_, &GraphView::seekPressed, this, &GraphViewController::beginUserControl);
+  connect(graphView_, &GraphView::seekMoved, this, &GraphViewController::continueUserControl);
+  connect(graphView_, &GraphView::seekReleased, this, &GraphViewController::endUserControl);
+  connect(graphView_, &GraphView::hovered, this, [this](double progress, const QPoint& at) {
+    const QString text = toolTipTextAt(progress);
+    if (text.isEmpty()) {
+      QToolTip::hideText();
+    } else {
+      QToolTip::showText(at, text, graphView_);
+    }
+  });
+
+  timeSlider_ = new QSlider(Qt::Horizontal, this);
+  timeSlider_->setObjectName(QStringLiteral("timeSlider"));
+  timeSlider_->setRange(0, kSliderSteps);
+  timeSlider_->setFocusPolicy(Qt::NoFocus);
+  connect(timeSlider_, &QSlider::sliderPressed, this, [this] {
+    userControlIsActive_ = true;
+    sliderDidChange();
+  });
+  connect(timeSlider_, &QSlider::valueChanged, this, [this](int value) {
+    progress_ = static_cast<float>(progressMin_ + (progressMax_ - progressMin_) * value / kSliderSteps);
+    sliderDidChange();
+  });
+  connect(timeSlider_, &QSlider::sliderReleased, this, [this] {
+    sliderDidChange();
+    userControlIsActive_ = false;
+  });
+
+  driveSupportIconImageView_ = new IndicatorImageView(this);
+  driveSupportIconImageView_->setFixedSize(kIconSide, kIconSide);
+  brandLogoImageView_ = new QLabel(this);
+  brandLogoImageView_->setPixmap(ImageAssets::imageNamed(QStringLiteral("brand_logo"), QSize(96, 24), devicePixelRatioF()));
+  brandLogoImageView_->setAlignment(Qt::AlignCenter);
+  gauge_ = new QWidget(this);
+  meterImageView_ = new QLabel(gauge_);
+  needleView_ = new NeedleView(gauge_);
+
+  auto* readouts = new QHBoxLayout;
+  readouts->setSpacing(8);
+  readouts->addWidget(labelSpeed_);
+  readouts->addWidget(labelGX_);
+  readouts->addWidget(labelGY_);
+  readouts->addWidget(labelGZ_);
+  readouts->addStretch(1);
+  readouts->addWidget(driveSupportIconImageView_);
+  auto* gaugeColumn = new QVBoxLayout;
+  gaugeColumn->setSpacing(0);
+  gaugeColumn->addWidget(brandLogoImageView_, 0, Qt::AlignHCenter);
+  gaugeColumn->addWidget(gauge_, 1, Qt::AlignHCenter);
+  gaugeColumn->addWidget(labelSpeedMeter_, 0, Qt::AlignHCenter);
+  auto* grid = new QGridLayout(this);
+  grid->setContentsMargins(4, 4, 8, 2);
+  grid->setHorizontalSpacing(2);
+  grid->setVerticalSpacing(2);
+  grid->addLayout(readouts, 0, 0, 1, 5);
+  grid->addWidget(imageViewMotionAxisLabel_, 1, 0);
+  grid->addWidget(motionLabelColumn_, 1, 1);
+  grid->addWidget(graphView_, 1, 2);
+  grid->addWidget(speedLabelColumn_, 1, 3);
+  grid->addWidget(imageViewSpeedAxisLabel_, 1, 4);
+  grid->addWidget(timeSlider_, 2, 2);
+  grid->addLayout(gaugeColumn, 0, 5, 3, 1);
+  grid->setColumnStretch(2, 1);
+  grid->setRowStretch(1, 1);
+  grid->setColumnMinimumWidth(5, 90);
+
+  updateLabelsWithMaxSpeed(GraphScale::speedLabelMaxValue(0.0), GraphScale::motionLabelMaxABSValue(1.0));
+  needleView_->setup();
+  const bool mph = CustomLocation::shouldUseMilePerHour();
+  meterImageView_->setProperty("imageName", mph ? QStringLiteral("meter_mile") : QStringLiteral("meter"));
+  brandLogoImageView_->show();
+  layoutGauge();
+}
+
+void GraphViewController::showEvent(QShowEvent* event) {
+  QWidget::showEvent(event);
+  needleView_->updateLayerWithSpeed(0.0f);
+  setupAxisLabel();
+}
+
+void GraphViewController::resizeEvent(QResizeEvent* event) {
+  QWidget::resizeEvent(event);
+  layoutGauge();
+}
+
+bool GraphViewController::eventFilter(QObject* watched, QEvent* event) {
+  if (watched == graphView_ && event->type() == QEvent::Resize) {
+    layoutAxisLabels();
+    setupAxisLabel();
+  }
+  return QWidget::eventFilter(watched, event);
+}
+
+void GraphViewController::layoutGauge() {
+  const int side = std::clamp(height() - 60, 60, 190);
+  if (gauge_->width() == side && !meterImageView_->pixmap().isNull()) return;
+  gauge_->setFixedSize(side, side);
+  meterImageView_->setGeometry(0, 0, side, side);
+  meterImageView_->setPixmap(
+      ImageAssets::imageNamed(meterImageView_->property("imageName").toString(), QSize(side, side), devicePixelRatioF()));
+  needleView_->setGeometry(0, 0, side, side);
+}
+
+void GraphViewController::layoutAxisLabels() {
+  const double height = graphView_->height();
+  const double span = height - 2.0 * kOffsetY;
+  const int rowHeight = QFontMetrics(labelSpeed0to4_[0]->font()).height();
+  for (int i = 0; i < 5; ++i) {
+    // The end labels stay whole inside the chart's height.
+    const int centre = static_cast<int>(std::lround(height - (kOffsetY + i * span / 4.0)));
+    const int y = std::clamp(centre - rowHeight / 2, 0, std::max(0, static_cast<int>(height) - rowHeight));
+    labelMotion0to4_[i]->setGeometry(0, y, motionLabelColumn_->width() - 2, rowHeight);
+    labelSpeed0to4_[i]->setGeometry(2, y, speedLabelColumn_->width() - 2, rowHeight);
+  }
+}
+
+void GraphViewController::setupAxisLabel() {
+  const QColor color = ColorPalette::graphAxisColor();
+  const QSize motionSize(imageViewMotionAxisLabel_->height(), imageViewMotionAxisLabel_->width());
+  if (!motionSize.isEmpty()) {
+    const QImage motion =
+        CaptureViewUtility::captureLabelImageWithSize(motionSize, tr("ACCELERATION(G)"), color, 11.0);
+    imageViewMotionAxisLabel_->setPixmap(QPixmap::fromImage(CaptureViewUtility::rotateImage(motion, 0)));
+  }
+  const QSize speedSize(imageViewSpeedAxisLabel_->height(), imageViewSpeedAxisLabel_->width());
+  if (!speedSize.isEmpty()) {
+    const QString title = CustomLocation::shouldUseMilePerHour() ? tr("SPEED(mph)") : tr("SPEED(km/h)");
+    const QImage speed = CaptureViewUtility::captureLabelImageWithSize(speedSize, title, color, 11.0);
+    imageViewSpeedAxisLabel_->setPixmap(QPixmap::fromImage(CaptureViewUtility::rotateImage(speed, 1)));
+  }
+}
+
+void GraphViewController::drawGraphWithCurrentDCFInfo(const DCFInfoPtr& info) {
+  driveSupportIconImageView_->hideImage();
+  lastIconGroup_ = -1;
+  progress_ = 0.0f;
+  {
+    const QSignalBlocker block(timeSlider_);
+    timeSlider_->setValue(0);
+  }
+  graphView_->updateCurrentPositionWithProgress(progress());
+  currentInfo_ = info;
+  const std::shared_ptr<NMEAData> nmea = info ? info->nmea() : nullptr;
+  const double maxSpeed = GraphScale::speedLabelMaxValue(nmea ? nmea->maxSpeed() : 0.0);
+  const double maxMotion = GraphScale::motionLabelMaxABSValue(nmea ? nmea->maxMotionABS() : 0.0);
+  graphView_->updateDrawerWithDCFInfo(info, maxSpeed, maxMotion);
+  updateLabelsWithMaxSpeed(maxSpeed, maxMotion);
+  if (!nmea || nmea->GOPs().isEmpty()) needleView_->updateLayerWithSpeed(0.0f);
+}
+
+void GraphViewController::telemetryDidParse(const DCFInfoPtr& info) {
+  if (!info || info != currentInfo_) return;
+  const std::shared_ptr<NMEAData> nmea = info->nmea();
+  const double maxSpeed = GraphScale::speedLabelMaxValue(nmea ? nmea->maxSpeed() : 0.0);
+  const double maxMotion = GraphScale::motionLabelMaxABSValue(nmea ? nmea->maxMotionABS() : 0.0);
+  graphView_->updateDrawerWithDCFInfo(info, maxSpeed, maxMotion);
+  updateLabelsWithMaxSpeed(maxSpeed, maxMotion);
+  lastIconGroup_ = -1;
+}
+
+void GraphViewController::updateProgress(float progress) {
+  PlayerPane* player = mediaController_ ? mediaController_->playerVC() : nullptr;
+  const double rate = player != nullptr ? player->playbackRate() : 1.0;
+  const qint64 now = clock_();
+  if (rate != 1.0 && lastUpdateProgress_ && now - *lastUpdateProgress_ < kThrottleMs) return;
+  lastUpdateProgress_ = now;
+  setProgress(progress);
+}
+
+void GraphViewController::setMediaController(MediaController* controller) { mediaController_ = controller; }
+
+void GraphViewController::setProgressMax(double max) { progressMax_ = max; }
+void GraphViewController::setProgressMin(double min) { progressMin_ = min; }
+
+float GraphViewController::progress() const { return progress_; }
+
+void GraphViewController::setProgress(float progress) {
+  progress_ = progress;
+  const double range = progressMax_ - progressMin_;
+  const double fraction = range > 0.0 ? (static_cast<double>(progress) - progressMin_) / range : 0.0;
+  const int value = static_cast<int>(std::lround(std::clamp(fraction, 0.0, 1.0) * kSliderSteps));
+  // Moves that do not reach the next pixel of the slider repaint nothing.
+  const int span = std::max(1, timeSlider_->width());
+  if (value != 0 && value != kSliderSteps &&
+      QStyle::sliderPositionFromValue(0, kSliderSteps, value, span) ==
+          QStyle::sliderPositionFromValue(0, kSliderSteps, timeSlider_->value(), span)) {
+    return;
+  }
+  const QSignalBlocker block(timeSlider_);
+  timeSlider_->setValue(value);
+}
+
+void GraphViewController::setLabelText(QLabel* label, const QString& text) {
+  if (label->text() != text) label->setText(text);
+}
+
+void GraphViewController::setCurrentSpeed(double) {
+  const float position = progress();
+  if (const auto location = currentLocation()) {
+    const float v = GraphSamples::displaySpeed(*location);
+    setLabelText(labelSpeed_, QString::asprintf("Speed:%2.1f", static_cast<double>(v)));
+    setLabelText(labelSpeedMeter_, QString::number(static_cast<long long>(v)));
+    needleView_->updateLayerWithSpeed(v);
+  }
+  if (const auto motion = currentMotion()) {
+    setLabelText(labelGX_, QString::asprintf("GX:%1.6f", motion->gx()));
+    setLabelText(labelGY_, QString::asprintf("GY:%1.6f", motion->gy()));
+    setLabelText(labelGZ_, QString::asprintf("GZ:%1.6f", motion->gz()));
+  }
+  graphView_->updateCurrentPositionWithProgress(position);
+  updateDriveSupportIcon(position);
+  const std::optional<CarInfo> car = currentCarInfo();
+  if (!carInfoSent_ || car != lastCarInfo_) {
+    carInfoSent_ = true;
+    lastCarInfo_ = car;
+    emit carInfoDidChange(car);
+  }
+}
+
+void GraphViewController::updateDriveSupportIcon(float position) {
+  const std::shared_ptr<NMEAData> nmea = currentInfo_ ? currentInfo_->nmea() : nullptr;
+  if (!nmea) return;
+  const GOPList gops = nmea->GOPs();
+  const auto index = GraphSamples::sampleIndex(position, gops.size());
+  const qsizetype group = index ? static_cast<qsizetype>(*index) : -1;
+  if (group == lastIconGroup_) return;
+  lastIconGroup_ = group;
+  if (group < 0) return;
+  const TelemetryList<DriveSupportData> records = gops[static_cast<std::size_t>(group)].driveSupportInfos();
+  for (auto it = records.end(); it != records.begin();) {
+    --it;
+    const QString name = it->appearanceImageName();
+    if (name.isEmpty()) continue;
+    driveSupportIconImageView_->showImage(ImageAssets::imageNamed(name, QSize(kIconSide, kIconSide), devicePixelRatioF()),
+                                          kDriveSupportIconSeconds);
+    driveSupportIconImageView_->setToolTip(it->appearanceEventName());
+    return;
+  }
+}
+
+void GraphViewController::updateLabelsWithMaxSpeed(double maxSpeed, double maxMotionABS) {
+  const auto speeds = GraphScale::speedLabelTexts(maxSpeed);
+  const auto motions = GraphScale::motionLabelTexts(maxMotionABS);
+  for (int i = 0; i < 5; ++i) {
+    labelSpeed0to4_[i]->setText(speeds[i]);
+    labelMotion0to4_[i]->setText(motions[i]);
+  }
+}
+
+std::optional<CustomLocation> GraphViewController::currentLocation() const {
+  return GraphSamples::currentLocation(currentInfo_, progress());
+}
+std::optional<MotionData> GraphViewController::currentMotion() const {
+  return GraphSamples::currentMotion(currentInfo_, progress());
+}
+std::optional<DriveSupportData> GraphViewController::currentDriveSupport() const {
+  return GraphSamples::currentDriveSupport(currentInfo_, progress());
+}
+
+std::optional<CarInfo> GraphViewController::currentCarInfo() const {
+  const std::shared_ptr<NMEAData> nmea = currentInfo_ ? currentInfo_->nmea() : nullptr;
+  if (!nmea) return std::nullopt;
+  const GOPList gops = nmea->GOPs();
+  const auto index = GraphSamples::sampleIndex(progress(), gops.size());
+  if (!index) return std::nullopt;
+  const TelemetryList<CarInfo> infos = gops[*index].carInfos();
+  if (infos.empty()) return std::nullopt;
+  return infos.back();
+}
+
+void GraphViewController::sliderDidChange() {
+  if (mediaController_) mediaController_->updateProgress(progress());
+}
+
+void GraphViewController::beginUserControl(double progress) {
+  userControlIsActive_ = true;
+  continueUserControl(progress);
+}
+
+void GraphViewController::continueUserControl(double progress) {
+  setProgress(static_cast<float>(progress));
+  graphView_->updateCurrentPositionWithProgress(this->progress());
+  sliderDidChange();
+}
+
+void GraphViewController::endUserControl(double progress) {
+  continueUserControl(progress);
+  userControlIsActive_ = false;
+}
+
+QString GraphViewController::toolTipTextAt(double progress) const {
+  const std::shared_ptr<NMEAData> nmea = currentInfo_ ? currentInfo_->nmea() : nullptr;
+  if (!nmea || nmea->GOPs().isEmpty()) return {};
+  const auto position = static_cast<float>(progress);
+  double duration = currentInfo_->duration();
+  if (duration <= 0.0 && mediaController_ && mediaController_->playerVC() != nullptr) {
+    duration = mediaController_->playerVC()->originalTotalTime();
+  }
+  QStringList lines;
+  lines << clockText(progress * duration);
+  if (const auto location = GraphSamples::currentLocation(currentInfo_, position)) {
+    lines << tr("Speed: %1 %2")
+                 .arg(static_cast<double>(GraphSamples::displaySpeed(*location)), 0, 'f', 1)
+                 .arg(CustomLocation::unitForCurrentLocale());
+  }
+  if (const auto motion = GraphSamples::currentMotion(currentInfo_, position)) {
+    lines << QStringLiteral("GX: %1  GY: %2  GZ: %3")
+                 .arg(motion->gx(), 0, 'f', 3)
+                 .arg(motion->gy(), 0, 'f', 3)
+                 .arg(motion->gz(), 0, 'f', 3);
+  }
+  return lines.join(QLatin1Char('\n'));
+}
+
+}  // namespace dashcard

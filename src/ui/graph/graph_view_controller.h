@@ -1,0 +1,144 @@
+#pragma once
+
+#include "core/catalogue/dcf_info.h"
+#include "core/playback/panes.h"
+#include "core/telemetry/car_info.h"
+#include "core/telemetry/custom_location.h"
+#include "core/telemetry/drive_support_data.h"
+#include "core/telemetry/motion_data.h"
+
+#include <QPointer>
+#include <QWidget>
+
+#include <array>
+#include <functional>
+#include <optional>
+
+class QLabel;
+class QSlider;
+
+namespace dashcard {
+
+class GraphLayerDrawer;
+class GraphView;
+class IndicatorImageView;
+class MediaController;
+class NeedleView;
+class ProgressLayerDrawer;
+
+// The bottom pane: the chart of the current recording with its cursor, the
+// time slider, the speed and G readouts at the cursor, the axis labels and
+// the speed gauge. Driven by the window's tick; the slider and the chart
+// seek both players through the media controller.
+class GraphViewController : public QWidget, public GraphPane {
+  Q_OBJECT
+ public:
+  explicit GraphViewController(QWidget* parent = nullptr);
+
+  // GraphPane
+  void drawGraphWithCurrentDCFInfo(const DCFInfoPtr& info) override;
+  // At a playback rate other than 1, at most ten updates a second pass.
+  void updateProgress(float progress) override;
+  void setProgressMax(double max) override;
+  void setProgressMin(double min) override;
+  // Refreshes the readouts, the gauge and the cursor from the samples at the
+  // slider's position; the argument is not used.
+  void setCurrentSpeed(double speed) override;
+  bool userControlIsActive() const override { return userControlIsActive_; }
+  // Draws `info` again when it is the recording shown (its telemetry was
+  // read after it was drawn), keeping the cursor where it is.
+  void telemetryDidParse(const DCFInfoPtr& info);
+
+  // The window's controller: the slider seeks through it and the rate of its
+  // primary player decides the progress throttle.
+  void setMediaController(MediaController* controller);
+  // Milliseconds of a monotonic clock (tests give their own).
+  void setClock(std::function<qint64()> clock) { clock_ = std::move(clock); }
+
+  float progress() const;
+  double progressMin() const { return progressMin_; }
+  double progressMax() const { return progressMax_; }
+  const DCFInfoPtr& currentInfo() const { return currentInfo_; }
+
+  void updateLabelsWithMaxSpeed(double maxSpeed, double maxMotionABS);
+  void setupAxisLabel();
+  std::optional<CustomLocation> currentLocation() const;
+  std::optional<MotionData> currentMotion() const;
+  std::optional<DriveSupportData> currentDriveSupport() const;
+  // The group under the cursor: its last vehicle sample, when it has one.
+  std::optional<CarInfo> currentCarInfo() const;
+
+  // The seeking gestures of the slider and the chart.
+  void sliderDidChange();
+  void beginUserControl(double progress);
+  void continueUserControl(double progress);
+  void endUserControl(double progress);
+
+  GraphView* graphView() const { return graphView_; }
+  QSlider* timeSlider() const { return timeSlider_; }
+  NeedleView* needleView() const { return needleView_; }
+  IndicatorImageView* driveSupportIconImageView() const { return driveSupportIconImageView_; }
+  QLabel* labelSpeed() const { return labelSpeed_; }
+  QLabel* labelSpeedMeter() const { return labelSpeedMeter_; }
+  QLabel* labelGX() const { return labelGX_; }
+  QLabel* labelGY() const { return labelGY_; }
+  QLabel* labelGZ() const { return labelGZ_; }
+  const std::array<QLabel*, 5>& labelSpeeds() const { return labelSpeed0to4_; }
+  const std::array<QLabel*, 5>& labelMotions() const { return labelMotion0to4_; }
+  // The text shown by hovering the chart at a position.
+  QString toolTipTextAt(double progress) const;
+
+ signals:
+  // The vehicle sample at the cursor changed (none when there is none): the
+  // window passes it to the player's lamps.
+  void carInfoDidChange(const std::optional<CarInfo>& info);
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override;
+  void resizeEvent(QResizeEvent* event) override;
+  void showEvent(QShowEvent* event) override;
+
+ private:
+  void viewDidLoad();
+  void setProgress(float progress);
+  void layoutAxisLabels();
+  void layoutGauge();
+  void updateDriveSupportIcon(float position);
+  void setLabelText(QLabel* label, const QString& text);
+
+  QPointer<MediaController> mediaController_;
+  std::function<qint64()> clock_;
+  DCFInfoPtr currentInfo_;
+  // The cursor position; the slider shows it to the pixel.
+  float progress_ = 0.0f;
+  double progressMin_ = 0.0;
+  double progressMax_ = 1.0;
+  bool userControlIsActive_ = false;
+  std::optional<qint64> lastUpdateProgress_;
+  qsizetype lastIconGroup_ = -1;
+  std::optional<CarInfo> lastCarInfo_;
+  bool carInfoSent_ = false;
+
+  std::shared_ptr<GraphLayerDrawer> graphDrawer_;
+  std::shared_ptr<ProgressLayerDrawer> progressDrawer_;
+  GraphView* graphView_ = nullptr;
+  QSlider* timeSlider_ = nullptr;
+  QLabel* labelSpeed_ = nullptr;
+  QLabel* labelSpeedMeter_ = nullptr;
+  QLabel* labelGX_ = nullptr;
+  QLabel* labelGY_ = nullptr;
+  QLabel* labelGZ_ = nullptr;
+  std::array<QLabel*, 5> labelSpeed0to4_{};
+  std::array<QLabel*, 5> labelMotion0to4_{};
+  QWidget* motionLabelColumn_ = nullptr;
+  QWidget* speedLabelColumn_ = nullptr;
+  QLabel* imageViewMotionAxisLabel_ = nullptr;
+  QLabel* imageViewSpeedAxisLabel_ = nullptr;
+  IndicatorImageView* driveSupportIconImageView_ = nullptr;
+  QLabel* brandLogoImageView_ = nullptr;
+  QLabel* meterImageView_ = nullptr;
+  NeedleView* needleView_ = nullptr;
+  QWidget* gauge_ = nullptr;
+};
+
+}  // namespace dashcard

@@ -1,0 +1,198 @@
+#include "core/common/color_palette.h"
+#include "core/playback/playback_fakes.h"
+#include "core/telemetry/nmea_data.h"
+#include "support/temp_card.h"
+#include "ui/graph/graph_view.h"
+#include "ui/graph/graph_view_controller.h"
+#include "ui/graph/needle_view.h"
+
+#include <QLabel>
+#include <QLocale>
+#include <QSlider>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+namespace dashcard {
+namespace {
+
+using test::FakePlayer;
+
+QStringList texts(const std::array<QLabel*, 5>& labels) {
+  QStringList list;
+  for (QLabel* label : labels) list << label->text();
+  return list;
+}
+
+bool hasColour(const QImage& image, const QColor& colour) {
+  for (int y = 0; y < image.height(); ++y) {
+    for (int x = 0; x < image.width(); ++x) {
+      if (image.pixelColor(x, y) == colour) return true;
+    }
+  }
+  return false;
+}
+
+// A pane wired to a media controller with fake front and rear players.
+class GraphPaneTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
+    controller.setPlayerVC(&front);
+    controller.setPlayerVCSecondary(&rear);
+    controller.setPlayerVCs({&front, &rear});
+    controller.setGraphVC(&pane);
+    pane.setMediaController(&controller);
+    pane.setClock([this] { return now; });
+    pane.resize(900, 240);
+    pane.show();
+  }
+  void TearDown() override { QLocale::setDefault(QLocale::c()); }
+
+  // The first recording of a small card (no videos), telemetry read.
+  static DCFInfoPtr recording() {
+    const auto& card = test::sharedCard(2, 3, false);
+    auto info = std::make_shared<DCFInfo>(card.root(), card.clips().first().frontPath);
+    info->nmea()->setup();
+    return info;
+  }
+
+  qint64 now = 1000;
+  FakePlayer front, rear;
+  MediaController controller;
+  GraphViewController pane;
+};
+
+TEST_F(GraphPaneTest, EmptyStateShowsTheSetUpTexts) {
+  EXPECT_EQ(pane.labelSpeed()->text(), "Speed:---");
+  EXPECT_EQ(pane.labelSpeedMeter()->text(), "---");
+  EXPECT_EQ(pane.labelGX()->text(), "GX:0.000000");
+  EXPECT_EQ(pane.labelGZ()->text(), "GZ:0.000000");
+  EXPECT_EQ(texts(pane.labelSpeeds()), QStringList({"0", "30", "60", "90", "120"}));
+  EXPECT_EQ(texts(pane.labelMotions()), QStringList({"-1.0", "-0.5", "0.0", "0.5", "1.0"}));
+  EXPECT_FALSE(pane.userControlIsActive());
+}
+
+TEST_F(GraphPaneTest, ARecordingIsDrawnOnceAndTheReadoutsFollowTheCursor) {
+  const DCFInfoPtr info = recording();
+  ASSERT_GE(info->nmea()->GOPs().size(), 2u);
+  pane.drawGraphWithCurrentDCFInfo(info);
+  QImage chart = pane.graphView()->grab().toImage();
+  EXPECT_TRUE(hasColour(chart, ColorPalette::graphGZColor()) || hasColour(chart, ColorPalette::graphGXColor()));
+  const int renders = pane.graphView()->drawLayerRenderCount();
+
+  // Ticks move the cursor and refresh the readouts, never the chart.
+  for (float p : {0.2f, 0.5f, 0.7f}) {
+    pane.updateProgress(p);
+    pane.setCurrentSpeed(0.0);
+    pane.graphView()->grab();
+  }
+  EXPECT_EQ(pane.graphView()->drawLayerRenderCount(), renders);
+  EXPECT_FLOAT_EQ(pane.graphView()->progressLayerDrawer()->progress(), 0.7f);
+  EXPECT_NE(pane.labelSpeed()->text(), "Speed:---");
+  EXPECT_TRUE(pane.labelGX()->text().startsWith("GX:"));
+  EXPECT_EQ(static_cast<int>(pane.needleView()->targetSpeed()), pane.labelSpeedMeter()->text().toInt());
+  const QString speed = pane.labelSpeed()->text();
+  const QString gx = pane.labelGX()->text();
+
+  // At the slider's end there is no sample: the readouts stay.
+  pane.updateProgress(1.0f);
+  pane.setCurrentSpeed(0.0);
+  EXPECT_FALSE(pane.currentLocation());
+  EXPECT_FALSE(pane.currentMotion());
+  EXPECT_EQ(pane.labelSpeed()->text(), speed);
+  EXPECT_EQ(pane.labelGX()->text(), gx);
+
+  pane.resize(700, 200);
+  pane.graphView()->grab();
+  EXPECT_EQ(pane.graphView()->drawLayerRenderCount(), renders + 1);
+
+  // No recording: axes only, back to the shortest scale.
+  pane.drawGraphWithCurrentDCFInfo(nullptr);
+  chart = pane.graphView()->grab().toImage();
+  EXPECT_FALSE(hasColour(chart, ColorPalette::graphGXColor()));
+  EXPECT_EQ(texts(pane.labelSpeeds()).last(), "120");
+  EXPECT_EQ(pane.progress(), 0.0f);
+}
+
+TEST_F(GraphPaneTest, ARecordingDrawnBeforeItsTelemetryWasReadIsDrawnAgainOnceItIs) {
+  const auto& card = test::sharedCard(2, 3, false);
+  auto info = std::make_shared<DCFInfo>(card.root(), card.clips().first().frontPath);
+  pane.drawGraphWithCurrentDCFInfo(info);
+  EXPECT_FALSE(hasColour(pane.graphView()->grab().toImage(), ColorPalette::graphGZColor()));
+  info->nmea()->setup();
+  pane.telemetryDidParse(std::make_shared<DCFInfo>(card.root(), card.clips().first().frontPath));  // another recording
+  EXPECT_FALSE(hasColour(pane.graphView()->grab().toImage(), ColorPalette::graphGZColor()));
+  pane.telemetryDidParse(info);
+  EXPECT_TRUE(hasColour(pane.graphView()->grab().toImage(), ColorPalette::graphGZColor()));
+}
+
+TEST_F(GraphPaneTest, AtOtherRatesTheCursorMovesAtMostTenTimesASecond) {
+  pane.updateProgress(0.1f);
+  front.rate = 2.0;
+  now += 50;
+  pane.updateProgress(0.2f);
+  EXPECT_NEAR(pane.progress(), 0.1f, 1e-4);
+  now += 60;
+  pane.updateProgress(0.3f);
+  EXPECT_NEAR(pane.progress(), 0.3f, 1e-4);
+  front.rate = 1.0;
+  now += 50;
+  pane.updateProgress(0.4f);
+  EXPECT_NEAR(pane.progress(), 0.4f, 1e-4);
+}
+
+TEST_F(GraphPaneTest, SliderAndChartSeekBothPlayersAndHoldThemWhileHeld) {
+  pane.drawGraphWithCurrentDCFInfo(recording());
+  front.playing = rear.playing = true;
+  QSlider* slider = pane.timeSlider();
+  slider->setSliderDown(true);
+  EXPECT_TRUE(pane.userControlIsActive());
+  slider->setValue(slider->maximum() / 2);
+  EXPECT_NEAR(front.progressValue, 0.5f, 1e-4);
+  EXPECT_NEAR(rear.progressValue, 0.5f, 1e-4);
+  controller.progressAction(&front);  // the tick while the slider is held
+  EXPECT_FALSE(front.playing);
+  EXPECT_FALSE(rear.playing);
+  slider->setSliderDown(false);
+  EXPECT_FALSE(pane.userControlIsActive());
+
+  // A press in the chart seeks to the position under the pointer.
+  GraphView* chart = pane.graphView();
+  const QRectF area = chart->accessoryLayerContentRect();
+  const QPoint quarter(static_cast<int>(area.left() + 8 + 0.25 * (area.width() - 16)), chart->height() / 2);
+  QTest::mousePress(chart, Qt::LeftButton, {}, quarter);
+  EXPECT_TRUE(pane.userControlIsActive());
+  EXPECT_NEAR(front.progressValue, 0.25f, 0.01f);
+  EXPECT_NEAR(chart->progressLayerDrawer()->progress(), 0.25f, 0.01f);
+  QTest::mouseRelease(chart, Qt::LeftButton, {}, quarter);
+  EXPECT_FALSE(pane.userControlIsActive());
+  EXPECT_TRUE(pane.toolTipTextAt(0.25).contains("km/h"));
+}
+
+TEST_F(GraphPaneTest, NeedleClampsIgnoresUnknownSpeedsAndHidesWhileResized) {
+  NeedleView* needle = pane.needleView();
+  QTRY_COMPARE(needle->alpha(), 1.0);
+  needle->updateLayerWithSpeed(90.0f);
+  EXPECT_EQ(needle->targetSpeed(), 90.0f);
+  needle->updateLayerWithSpeed(250.0f);
+  EXPECT_EQ(needle->targetSpeed(), 180.0f);
+  needle->updateLayerWithSpeed(-1.0f);
+  EXPECT_EQ(needle->targetSpeed(), 180.0f);
+  QTRY_VERIFY(!needle->isAnimating());
+  needle->updateLayerWithSpeed(180.0f);  // steady: no new turn
+  EXPECT_FALSE(needle->isAnimating());
+
+  // Each size change hides it at 0 and restarts the 0.5 s before it shows.
+  needle->resize(needle->width() + 1, needle->height());
+  EXPECT_EQ(needle->alpha(), 0.0);
+  EXPECT_EQ(needle->shownSpeed(), 0.0f);
+  QTRY_VERIFY(needle->pendingShowMs() >= 0 && needle->pendingShowMs() < 350);
+  needle->resize(needle->width() + 1, needle->height());
+  EXPECT_GT(needle->pendingShowMs(), 400);
+  EXPECT_EQ(needle->alpha(), 0.0);
+  QTRY_COMPARE(needle->alpha(), 1.0);
+}
+
+}  // namespace
+}  // namespace dashcard
