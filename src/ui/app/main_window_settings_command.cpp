@@ -61,7 +61,6 @@ void showSettingsEditor(MainWindowController* window, const QString& path, const
 
 void MainWindowController::openUnitSettingView() {
   auto* chooser = new SelectRemovableDiskViewController(this);
-  chooser->setAttribute(Qt::WA_DeleteOnClose);
   QMap<QString, QVariantMap> volumes = mountingVolumes_;
   // The card open in this window is offered too, so that a copy of a card or a
   // card in a fixed reader can be edited.
@@ -86,15 +85,23 @@ void MainWindowController::openUnitSettingView() {
   chooser->open();
 }
 
+namespace {
+// Ends the chooser's sheet (close() would ask the chooser to cancel again).
+void endSheet(SelectRemovableDiskViewController* chooser) {
+  chooser->hide();
+  chooser->deleteLater();
+}
+}  // namespace
+
 void MainWindowController::selectCancel(SelectRemovableDiskViewController* chooser) {
-  if (chooser) chooser->close();
+  if (chooser) endSheet(chooser);
 }
 
 void MainWindowController::selectOK(SelectRemovableDiskViewController* chooser) {
   if (!chooser) return;
   const QString devicePath =
       chooser->selectedVolume().value_or(QVariantMap()).value(VolumeInformation::kDevicePathKey).toString();
-  chooser->close();
+  endSheet(chooser);
   if (devicePath.isEmpty()) return;
   const QString path = QDir(devicePath).filePath(IniFileParameters::IniFileName());
   IniFileLoader loader(path);

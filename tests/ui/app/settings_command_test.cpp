@@ -58,7 +58,7 @@ class SettingsCommandTest : public ::testing::Test {
     chooser->mountVolumeSelectComboBox()->setCurrentIndex(int(index));
     if (!chooser->okButton()->isEnabled()) return false;
     chooser->okButton()->click();
-    return true;
+    return chooser->isHidden();
   }
   static QMessageBox* alert(const QString& name) {
     for (QWidget* widget : QApplication::allWidgets()) {
