@@ -10,6 +10,8 @@
 
 #include <libmount.h>
 
+#include <algorithm>
+
 namespace dashcard {
 namespace {
 

@@ -1,5 +1,7 @@
 #include "ui/catalogue/select_removable_disk_view_controller.h"
 
+#include "core/catalogue/volume_information.h"
+
 #include <QComboBox>
 #include <QHBoxLayout>
 #include <QIcon>
@@ -10,9 +12,9 @@
 namespace dashcard {
 
 namespace {
-const QString kNameKey = QStringLiteral("VolumeInformationNameKey");
-const QString kIconKey = QStringLiteral("VolumeInformationIconKey");
-const QString kDevicePathKey = QStringLiteral("VolumeInformationDevicePathKey");
+const QString& kNameKey = VolumeInformation::kNameKey;
+const QString& kIconKey = VolumeInformation::kIconKey;
+const QString& kDevicePathKey = VolumeInformation::kDevicePathKey;
 }  // namespace
 
 SelectRemovableDiskViewController::SelectRemovableDiskViewController(QWidget* parent) : QDialog(parent) {

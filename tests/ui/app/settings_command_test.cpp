@@ -147,6 +147,23 @@ TEST_F(SettingsCommandTest, AMissingFileGivesDefaultsAndAFailedWriteKeepsTheEdit
   delete window;
 }
 
+TEST_F(SettingsCommandTest, TheChooserPicksTheVolumeShownEvenWhenANamelessOneIsSkipped) {
+  SelectRemovableDiskViewController chooser;
+  QList<SelectRemovableDiskViewController*> chosen;
+  QObject::connect(&chooser, &SelectRemovableDiskViewController::selectOK, [&](auto* sender) { chosen << sender; });
+  chooser.setMountVolumes({{QStringLiteral("file:///media/A/"), {{QStringLiteral("VolumeInformationDevicePathKey"), QStringLiteral("/media/A")}}},
+                           {QStringLiteral("file:///media/B/"),
+                            {{QStringLiteral("VolumeInformationNameKey"), QStringLiteral("CARD")},
+                             {QStringLiteral("VolumeInformationDevicePathKey"), QStringLiteral("/media/B")}}}});
+  EXPECT_EQ(chooser.mountVolumeNames(), QStringList{QStringLiteral("CARD")});
+  EXPECT_FALSE(chooser.okButton()->isEnabled());
+  chooser.mountVolumeSelectComboBox()->setCurrentIndex(0);
+  chooser.okButton()->click();
+  ASSERT_EQ(chosen.size(), 1);
+  EXPECT_EQ(chooser.selectedVolume()->value(QStringLiteral("VolumeInformationDevicePathKey")).toString(),
+            QStringLiteral("/media/B"));
+}
+
 TEST_F(SettingsCommandTest, ARenamedCardKeepsItsCatalogueUnderTheNewMountPath) {
   test::TempCard card(smallCard());
   ASSERT_TRUE(card.ok()) << card.error().toStdString();
