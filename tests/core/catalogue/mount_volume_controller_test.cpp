@@ -171,7 +171,14 @@ class LoopImage {
     device_ = output_.trimmed();
   }
   ~LoopImage() {
-    if (!device_.isEmpty()) run(QStringLiteral("losetup"), {QStringLiteral("-d"), device_});
+    if (device_.isEmpty()) return;
+    // A failed test may leave the device mounted: let go of it lazily.
+    for (const QString& target : targets_) run(QStringLiteral("umount"), {QStringLiteral("-l"), target});
+    run(QStringLiteral("losetup"), {QStringLiteral("-d"), device_});
+  }
+  bool mount(const QString& target) {
+    targets_ << target;
+    return run(QStringLiteral("mount"), {device_, target});
   }
   bool ok() const { return !device_.isEmpty(); }
   const QString& reason() const { return reason_; }
@@ -195,6 +202,7 @@ class LoopImage {
 
  private:
   QString device_;
+  QStringList targets_;
   QString reason_;
   QString output_;
 };
@@ -220,11 +228,11 @@ TEST(MountVolumeControllerSystemTest, ReportsARealLoopMountItsRenameAndItsUnmoun
   const QString trip = media + QStringLiteral("/TRIP");
   const QString cardUrl = QUrl::fromLocalFile(card + QLatin1Char('/')).toString(QUrl::FullyEncoded);
   const QString tripUrl = QUrl::fromLocalFile(trip + QLatin1Char('/')).toString(QUrl::FullyEncoded);
-  ASSERT_TRUE(loop.run(QStringLiteral("mount"), {loop.device(), card})) << loop.reason().toStdString();
+  ASSERT_TRUE(loop.mount(card)) << loop.reason().toStdString();
   QTRY_COMPARE_WITH_TIMEOUT(delegate.reports, QStringList{QStringLiteral("mount CARD ") + cardUrl}, 10000);
 
   ASSERT_TRUE(loop.run(QStringLiteral("umount"), {card})) << loop.reason().toStdString();
-  ASSERT_TRUE(loop.run(QStringLiteral("mount"), {loop.device(), trip})) << loop.reason().toStdString();
+  ASSERT_TRUE(loop.mount(trip)) << loop.reason().toStdString();
   QTRY_COMPARE_WITH_TIMEOUT(delegate.reports.size(), 2, 10000);
   EXPECT_EQ(delegate.reports.last(), QStringLiteral("rename TRIP %1 %2").arg(tripUrl, cardUrl));
   EXPECT_TRUE(volumes.isMounted(trip));
