@@ -10,11 +10,11 @@ packages=(
   qt6-base-dev qt6-base-dev-tools qt6-svg-dev qt6-l10n-tools qt6-tools-dev qt6-tools-dev-tools
   libqt6opengl6-dev libgl-dev
   libmpv-dev libavformat-dev libavcodec-dev libswscale-dev libavutil-dev
-  libicu-dev libexiv2-dev libzip-dev
+  libicu-dev libexiv2-dev libzip-dev libmount-dev libudev-dev
   # tests and fuzzing
   googletest libgtest-dev libgmock-dev clang libclang-rt-14-dev
   xvfb xauth xdotool imagemagick ffmpeg
-  gdal-bin libimage-exiftool-perl
+  gdal-bin libimage-exiftool-perl e2fsprogs mount
   # runtime of the viewer (Qt platform plugins and fonts)
   qt6-qpa-plugins fonts-dejavu-core
   # the map: MBTiles files are read through the SQLite driver of Qt

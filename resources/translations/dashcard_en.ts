@@ -132,6 +132,126 @@
         <source>PARKING RECORD</source>
         <translation>PARKING RECORD</translation>
     </message>
+    <message>
+        <source>Chatham Islands (UTC+12:45/UTC+13:45)</source>
+        <translation>Chatham Islands (UTC+12:45/UTC+13:45)</translation>
+    </message>
+    <message>
+        <source>Chatham Islands (UTC+12:45)</source>
+        <translation>Chatham Islands (UTC+12:45)</translation>
+    </message>
+    <message>
+        <source>New Zealand (UTC+12:00/UTC+13:00)</source>
+        <translation>New Zealand (UTC+12:00/UTC+13:00)</translation>
+    </message>
+    <message>
+        <source>New Zealand (UTC+12:00)</source>
+        <translation>New Zealand (UTC+12:00)</translation>
+    </message>
+    <message>
+        <source>Lord Howe (UTC+10:30/UTC+11:00)</source>
+        <translation>Lord Howe (UTC+10:30/UTC+11:00)</translation>
+    </message>
+    <message>
+        <source>Lord Howe (UTC+10:30)</source>
+        <translation>Lord Howe (UTC+10:30)</translation>
+    </message>
+    <message>
+        <source>Eastern Australia (UTC+10:00/UTC+11:00)</source>
+        <translation>Eastern Australia (UTC+10:00/UTC+11:00)</translation>
+    </message>
+    <message>
+        <source>Eastern Australia (UTC+10:00)</source>
+        <translation>Eastern Australia (UTC+10:00)</translation>
+    </message>
+    <message>
+        <source>Central Australia (UTC+09:30/UTC+10:30)</source>
+        <translation>Central Australia (UTC+09:30/UTC+10:30)</translation>
+    </message>
+    <message>
+        <source>Central Australia (UTC+09:30)</source>
+        <translation>Central Australia (UTC+09:30)</translation>
+    </message>
+    <message>
+        <source>Western Australia (UTC+08:00)</source>
+        <translation>Western Australia (UTC+08:00)</translation>
+    </message>
+    <message>
+        <source>Japan (UTC+09:00)</source>
+        <translation>Japan (UTC+09:00)</translation>
+    </message>
+    <message>
+        <source>China (UTC+08:00)</source>
+        <translation>China (UTC+08:00)</translation>
+    </message>
+    <message>
+        <source>Coordinated Universal Time (UTC)</source>
+        <translation>Coordinated Universal Time (UTC)</translation>
+    </message>
+    <message>
+        <source>Newfoundland (UTC-03:30/UTC-02:30)</source>
+        <translation>Newfoundland (UTC-03:30/UTC-02:30)</translation>
+    </message>
+    <message>
+        <source>Newfoundland (UTC-03:30)</source>
+        <translation>Newfoundland (UTC-03:30)</translation>
+    </message>
+    <message>
+        <source>Atlantic (UTC-04:00/UTC-03:00)</source>
+        <translation>Atlantic (UTC-04:00/UTC-03:00)</translation>
+    </message>
+    <message>
+        <source>Atlantic (UTC-04:00)</source>
+        <translation>Atlantic (UTC-04:00)</translation>
+    </message>
+    <message>
+        <source>Eastern USA (UTC-05:00/UTC-04:00)</source>
+        <translation>Eastern USA (UTC-05:00/UTC-04:00)</translation>
+    </message>
+    <message>
+        <source>Eastern USA (UTC-05:00)</source>
+        <translation>Eastern USA (UTC-05:00)</translation>
+    </message>
+    <message>
+        <source>Central USA (UTC-06:00/UTC-05:00)</source>
+        <translation>Central USA (UTC-06:00/UTC-05:00)</translation>
+    </message>
+    <message>
+        <source>Central USA (UTC-06:00)</source>
+        <translation>Central USA (UTC-06:00)</translation>
+    </message>
+    <message>
+        <source>Mountian USA (UTC-07:00/UTC-06:00)</source>
+        <translation>Mountian USA (UTC-07:00/UTC-06:00)</translation>
+    </message>
+    <message>
+        <source>Mountian USA (UTC-07:00)</source>
+        <translation>Mountian USA (UTC-07:00)</translation>
+    </message>
+    <message>
+        <source>Western USA (UTC-08:00/UTC-07:00)</source>
+        <translation>Western USA (UTC-08:00/UTC-07:00)</translation>
+    </message>
+    <message>
+        <source>Western USA (UTC-08:00)</source>
+        <translation>Western USA (UTC-08:00)</translation>
+    </message>
+    <message>
+        <source>Alaska (UTC-09:00/UTC-08:00)</source>
+        <translation>Alaska (UTC-09:00/UTC-08:00)</translation>
+    </message>
+    <message>
+        <source>Alaska (UTC-09:00)</source>
+        <translation>Alaska (UTC-09:00)</translation>
+    </message>
+    <message>
+        <source>Hawaii (UTC-10:00/UTC-9:00)</source>
+        <translation>Hawaii (UTC-10:00/UTC-9:00)</translation>
+    </message>
+    <message>
+        <source>Hawaii (UTC-10:00)</source>
+        <translation>Hawaii (UTC-10:00)</translation>
+    </message>
 </context>
 <context>
     <name>RyndStrings</name>
@@ -479,6 +599,30 @@
         <source>Recents</source>
         <translation>Recents</translation>
     </message>
+    <message>
+        <source>Camera Settings…</source>
+        <translation>Camera Settings…</translation>
+    </message>
+    <message>
+        <source>Could not write to the configuration file</source>
+        <translation>Could not write to the configuration file</translation>
+    </message>
+    <message>
+        <source>saved the setting</source>
+        <translation>saved the setting</translation>
+    </message>
+    <message>
+        <source>%1 (open card)</source>
+        <translation>%1 (open card)</translation>
+    </message>
+    <message>
+        <source>Failed to load configuration file</source>
+        <translation>Failed to load configuration file</translation>
+    </message>
+    <message>
+        <source>Apply the default settings</source>
+        <translation>Apply the default settings</translation>
+    </message>
 </context>
 <context>
     <name>dashcard::MediaController</name>
@@ -659,6 +803,116 @@
     <message>
         <source>Seconds before the screenshot (6).</source>
         <translation>Seconds before the screenshot (6).</translation>
+    </message>
+</context>
+<context>
+    <name>dashcard::DvrSettingRyndViewController</name>
+    <message>
+        <source>OK</source>
+        <translation>OK</translation>
+    </message>
+    <message>
+        <source>Cancel</source>
+        <translation>Cancel</translation>
+    </message>
+    <message>
+        <source>Camera Settings</source>
+        <translation>Camera Settings</translation>
+    </message>
+    <message>
+        <source>Video clip time per file</source>
+        <translation>Video clip time per file</translation>
+    </message>
+    <message>
+        <source>30s</source>
+        <translation>30s</translation>
+    </message>
+    <message>
+        <source>1min</source>
+        <translation>1min</translation>
+    </message>
+    <message>
+        <source>3min</source>
+        <translation>3min</translation>
+    </message>
+    <message>
+        <source>Impact level</source>
+        <translation>Impact level</translation>
+    </message>
+    <message>
+        <source>OFF</source>
+        <translation>OFF</translation>
+    </message>
+    <message>
+        <source>Audio recording</source>
+        <translation>Audio recording</translation>
+    </message>
+    <message>
+        <source>ON</source>
+        <translation>ON</translation>
+    </message>
+    <message>
+        <source>Rear camera</source>
+        <translation>Rear camera</translation>
+    </message>
+    <message>
+        <source>Video quality</source>
+        <translation>Video quality</translation>
+    </message>
+    <message>
+        <source>FINE</source>
+        <translation>FINE</translation>
+    </message>
+    <message>
+        <source>NORMAL</source>
+        <translation>NORMAL</translation>
+    </message>
+    <message>
+        <source>Time zone</source>
+        <translation>Time zone</translation>
+    </message>
+    <message>
+        <source>Wireless LAN</source>
+        <translation>Wireless LAN</translation>
+    </message>
+    <message>
+        <source>2.4GHz</source>
+        <translation>2.4GHz</translation>
+    </message>
+    <message>
+        <source>5GHz</source>
+        <translation>5GHz</translation>
+    </message>
+    <message>
+        <source>Initialize Settings</source>
+        <translation>Initialize Settings</translation>
+    </message>
+    <message>
+        <source>Initialize and save the settings. Is it OK?</source>
+        <translation>Initialize and save the settings. Is it OK?</translation>
+    </message>
+</context>
+<context>
+    <name>dashcard::SelectRemovableDiskViewController</name>
+    <message>
+        <source>Camera Settings</source>
+        <translation>Camera Settings</translation>
+    </message>
+    <message>
+        <source>Select the card whose camera settings to edit.</source>
+        <translation>Select the card whose camera settings to edit.</translation>
+    </message>
+    <message>
+        <source>No card selected</source>
+        <translation>No card selected</translation>
+    </message>
+    <message>
+        <source>Cancel</source>
+        <translation>Cancel</translation>
+    </message>
+    <message>
+        <source>OK</source>
+        <translation>OK</translation>
     </message>
 </context>
 </TS>

@@ -132,6 +132,126 @@
         <source>PARKING RECORD</source>
         <translation>駐車録画</translation>
     </message>
+    <message>
+        <source>Chatham Islands (UTC+12:45/UTC+13:45)</source>
+        <translation>チャタム諸島 (UTC+12:45/UTC+13:45)</translation>
+    </message>
+    <message>
+        <source>Chatham Islands (UTC+12:45)</source>
+        <translation>チャタム諸島 (UTC+12:45)</translation>
+    </message>
+    <message>
+        <source>New Zealand (UTC+12:00/UTC+13:00)</source>
+        <translation>ニュージーランド (UTC+12:00/UTC+13:00)</translation>
+    </message>
+    <message>
+        <source>New Zealand (UTC+12:00)</source>
+        <translation>ニュージーランド (UTC+12:00)</translation>
+    </message>
+    <message>
+        <source>Lord Howe (UTC+10:30/UTC+11:00)</source>
+        <translation>ロード・ハウ島 (UTC+10:30/UTC+11:00)</translation>
+    </message>
+    <message>
+        <source>Lord Howe (UTC+10:30)</source>
+        <translation>ロード・ハウ島 (UTC+10:30)</translation>
+    </message>
+    <message>
+        <source>Eastern Australia (UTC+10:00/UTC+11:00)</source>
+        <translation>オーストラリア東部 (UTC+10:00/UTC+11:00)</translation>
+    </message>
+    <message>
+        <source>Eastern Australia (UTC+10:00)</source>
+        <translation>オーストラリア東部 (UTC+10:00)</translation>
+    </message>
+    <message>
+        <source>Central Australia (UTC+09:30/UTC+10:30)</source>
+        <translation>オーストラリア中部 (UTC+09:30/UTC+10:30)</translation>
+    </message>
+    <message>
+        <source>Central Australia (UTC+09:30)</source>
+        <translation>オーストラリア中部 (UTC+09:30)</translation>
+    </message>
+    <message>
+        <source>Western Australia (UTC+08:00)</source>
+        <translation>オーストラリア西部 (UTC+08:00)</translation>
+    </message>
+    <message>
+        <source>Japan (UTC+09:00)</source>
+        <translation>日本 (UTC+09:00)</translation>
+    </message>
+    <message>
+        <source>China (UTC+08:00)</source>
+        <translation>中国 (UTC+08:00)</translation>
+    </message>
+    <message>
+        <source>Coordinated Universal Time (UTC)</source>
+        <translation>協定世界時 (UTC)</translation>
+    </message>
+    <message>
+        <source>Newfoundland (UTC-03:30/UTC-02:30)</source>
+        <translation>ニューファンドランド (UTC-03:30/UTC-02:30)</translation>
+    </message>
+    <message>
+        <source>Newfoundland (UTC-03:30)</source>
+        <translation>ニューファンドランド (UTC-03:30)</translation>
+    </message>
+    <message>
+        <source>Atlantic (UTC-04:00/UTC-03:00)</source>
+        <translation>大西洋 (UTC-04:00/UTC-03:00)</translation>
+    </message>
+    <message>
+        <source>Atlantic (UTC-04:00)</source>
+        <translation>大西洋 (UTC-04:00)</translation>
+    </message>
+    <message>
+        <source>Eastern USA (UTC-05:00/UTC-04:00)</source>
+        <translation>米国東部 (UTC-05:00/UTC-04:00)</translation>
+    </message>
+    <message>
+        <source>Eastern USA (UTC-05:00)</source>
+        <translation>米国東部 (UTC-05:00)</translation>
+    </message>
+    <message>
+        <source>Central USA (UTC-06:00/UTC-05:00)</source>
+        <translation>米国中部 (UTC-06:00/UTC-05:00)</translation>
+    </message>
+    <message>
+        <source>Central USA (UTC-06:00)</source>
+        <translation>米国中部 (UTC-06:00)</translation>
+    </message>
+    <message>
+        <source>Mountian USA (UTC-07:00/UTC-06:00)</source>
+        <translation>米国山岳部 (UTC-07:00/UTC-06:00)</translation>
+    </message>
+    <message>
+        <source>Mountian USA (UTC-07:00)</source>
+        <translation>米国山岳部 (UTC-07:00)</translation>
+    </message>
+    <message>
+        <source>Western USA (UTC-08:00/UTC-07:00)</source>
+        <translation>米国西部 (UTC-08:00/UTC-07:00)</translation>
+    </message>
+    <message>
+        <source>Western USA (UTC-08:00)</source>
+        <translation>米国西部 (UTC-08:00)</translation>
+    </message>
+    <message>
+        <source>Alaska (UTC-09:00/UTC-08:00)</source>
+        <translation>アラスカ (UTC-09:00/UTC-08:00)</translation>
+    </message>
+    <message>
+        <source>Alaska (UTC-09:00)</source>
+        <translation>アラスカ (UTC-09:00)</translation>
+    </message>
+    <message>
+        <source>Hawaii (UTC-10:00/UTC-9:00)</source>
+        <translation>ハワイ (UTC-10:00/UTC-9:00)</translation>
+    </message>
+    <message>
+        <source>Hawaii (UTC-10:00)</source>
+        <translation>ハワイ (UTC-10:00)</translation>
+    </message>
 </context>
 <context>
     <name>RyndStrings</name>
@@ -479,6 +599,30 @@
         <source>Recents</source>
         <translation>最近使った項目</translation>
     </message>
+    <message>
+        <source>Camera Settings…</source>
+        <translation>カメラ設定…</translation>
+    </message>
+    <message>
+        <source>Could not write to the configuration file</source>
+        <translation>設定ファイルに書き込めませんでした</translation>
+    </message>
+    <message>
+        <source>saved the setting</source>
+        <translation>設定を保存しました</translation>
+    </message>
+    <message>
+        <source>%1 (open card)</source>
+        <translation>%1（開いているカード）</translation>
+    </message>
+    <message>
+        <source>Failed to load configuration file</source>
+        <translation>設定ファイルの読み込みに失敗しました</translation>
+    </message>
+    <message>
+        <source>Apply the default settings</source>
+        <translation>初期設定を適用します</translation>
+    </message>
 </context>
 <context>
     <name>dashcard::MediaController</name>
@@ -659,6 +803,116 @@
     <message>
         <source>Seconds before the screenshot (6).</source>
         <translation>画像を保存するまでの秒数（6）。</translation>
+    </message>
+</context>
+<context>
+    <name>dashcard::DvrSettingRyndViewController</name>
+    <message>
+        <source>OK</source>
+        <translation>OK</translation>
+    </message>
+    <message>
+        <source>Cancel</source>
+        <translation>キャンセル</translation>
+    </message>
+    <message>
+        <source>Camera Settings</source>
+        <translation>カメラ設定</translation>
+    </message>
+    <message>
+        <source>Video clip time per file</source>
+        <translation>1ファイルの録画時間</translation>
+    </message>
+    <message>
+        <source>30s</source>
+        <translation>30秒</translation>
+    </message>
+    <message>
+        <source>1min</source>
+        <translation>1分</translation>
+    </message>
+    <message>
+        <source>3min</source>
+        <translation>3分</translation>
+    </message>
+    <message>
+        <source>Impact level</source>
+        <translation>衝撃検知感度</translation>
+    </message>
+    <message>
+        <source>OFF</source>
+        <translation>OFF</translation>
+    </message>
+    <message>
+        <source>Audio recording</source>
+        <translation>音声録音</translation>
+    </message>
+    <message>
+        <source>ON</source>
+        <translation>ON</translation>
+    </message>
+    <message>
+        <source>Rear camera</source>
+        <translation>リアカメラ</translation>
+    </message>
+    <message>
+        <source>Video quality</source>
+        <translation>画質</translation>
+    </message>
+    <message>
+        <source>FINE</source>
+        <translation>高画質</translation>
+    </message>
+    <message>
+        <source>NORMAL</source>
+        <translation>標準</translation>
+    </message>
+    <message>
+        <source>Time zone</source>
+        <translation>タイムゾーン</translation>
+    </message>
+    <message>
+        <source>Wireless LAN</source>
+        <translation>無線LAN</translation>
+    </message>
+    <message>
+        <source>2.4GHz</source>
+        <translation>2.4GHz</translation>
+    </message>
+    <message>
+        <source>5GHz</source>
+        <translation>5GHz</translation>
+    </message>
+    <message>
+        <source>Initialize Settings</source>
+        <translation>設定を初期化</translation>
+    </message>
+    <message>
+        <source>Initialize and save the settings. Is it OK?</source>
+        <translation>設定を初期化して保存します。よろしいですか？</translation>
+    </message>
+</context>
+<context>
+    <name>dashcard::SelectRemovableDiskViewController</name>
+    <message>
+        <source>Camera Settings</source>
+        <translation>カメラ設定</translation>
+    </message>
+    <message>
+        <source>Select the card whose camera settings to edit.</source>
+        <translation>カメラ設定を編集するカードを選択してください。</translation>
+    </message>
+    <message>
+        <source>No card selected</source>
+        <translation>カードが選択されていません</translation>
+    </message>
+    <message>
+        <source>Cancel</source>
+        <translation>キャンセル</translation>
+    </message>
+    <message>
+        <source>OK</source>
+        <translation>OK</translation>
     </message>
 </context>
 </TS>

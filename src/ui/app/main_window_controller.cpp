@@ -27,6 +27,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
+#include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QHBoxLayout>
@@ -79,6 +80,7 @@ MainWindowController::~MainWindowController() {
   // post notifications and signals as they go: stop listening first.
   QObject::disconnect(&NotificationCenter::defaultCenter(), nullptr, this, nullptr);
   for (QObject* child : findChildren<QObject*>()) QObject::disconnect(child, nullptr, this, nullptr);
+  volumeController_.reset();
   if (mediaController_) mediaController_->dispose();
 }
 
@@ -124,6 +126,9 @@ void MainWindowController::windowDidLoad() {
   for (int i = 1; i < top.size(); ++i) {
     if (top[i]->text() == tr("Car I/F Info.")) menuBar()->removeAction(top[i]);
   }
+  // Inserted cards: removable, user-unmountable volumes, writable or not.
+  volumeController_ = std::make_unique<MountVolumeController>(std::nullopt, true, false, true, this);
+  volumeController_->makeVolumeList();
 }
 
 void MainWindowController::buildPanes() {
@@ -335,6 +340,7 @@ void MainWindowController::buildMenus() {
       [this] { runListCommand(&DCFListViewController::backUp, kValidateBackUp); });
   add(file, QStringLiteral("FileMenu_Export"), tr("Export KML/KMZ…"), QKeySequence(tr("Ctrl+E")),
       [this] { runListCommand(&DCFListViewController::exportKML, kValidateExport); });
+  add(file, QStringLiteral("FileMenu_UnitSetting"), tr("Camera Settings…"), {}, [this] { openUnitSettingView(); });
   QAction* protect = file->addAction(tr("Protection"));
   protect->setObjectName(QStringLiteral("FileMenu_Protection"));
   protect->setEnabled(false);
@@ -624,7 +630,9 @@ void MainWindowController::didRenameVolume(const QVariantMap& info, const QStrin
   const QString devicePath = info.value(QStringLiteral("VolumeInformationDevicePathKey")).toString();
   if (pathControl_) pathControl_->setPath(devicePath);
   if (mediaController_) {
-    mediaController_->volumeRenameToPath(QUrl(fullPath).toLocalFile(), QUrl(oldPath).toLocalFile());
+    // Mount paths, without the URL's trailing slash, as the catalogue keeps its root.
+    mediaController_->volumeRenameToPath(QDir::cleanPath(QUrl(fullPath).toLocalFile()),
+                                         QDir::cleanPath(QUrl(oldPath).toLocalFile()));
   }
 }
 

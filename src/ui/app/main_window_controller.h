@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/catalogue/mount_volume_controller.h"
 #include "core/playback/media_controller.h"
 #include "ui/app/left_split_view_controller.h"
 #include "ui/app/right_split_view_controller.h"
@@ -27,6 +28,7 @@ class MapPane;
 class MyDocument;
 class PathControl;
 class PlayerPane;
+class SelectRemovableDiskViewController;
 class SplitViewController;
 class ZoomPlayerSplitViewController;
 class ZoomPlayerViewController;
@@ -35,7 +37,7 @@ class ZoomPlayerViewController;
 // front and rear players over the graph, and the bar with the side-bar
 // button, the path of the opened card, the master button and the rear-player
 // button. Wires the panes to the window's MediaController.
-class MainWindowController : public QMainWindow {
+class MainWindowController : public QMainWindow, public MountVolumeDelegate {
   Q_OBJECT
  public:
   explicit MainWindowController(QWidget* parent = nullptr);
@@ -102,6 +104,18 @@ class MainWindowController : public QMainWindow {
   void didMountVolume(const QVariantMap& info);
   void didUnmountVolume(const QVariantMap& info);
   void didRenameVolume(const QVariantMap& info, const QString& oldPath);
+  // The same reports from the window's volume tracker.
+  void didMountVolume(const VolumeInformation& info) override { didMountVolume(info.toVariantMap()); }
+  void didUnmountVolume(const VolumeInformation& info) override { didUnmountVolume(info.toVariantMap()); }
+  void didRenameVolume(const VolumeInformation& info, const QString& oldPath) override {
+    didRenameVolume(info.toVariantMap(), oldPath);
+  }
+  MountVolumeController* volumeController() const { return volumeController_.get(); }
+
+  // The camera-settings command: the card chooser, then the settings editor.
+  void openUnitSettingView();
+  void selectOK(SelectRemovableDiskViewController* chooser);
+  void selectCancel(SelectRemovableDiskViewController* chooser);
 
   // True when this window shows a sheet (loading, task or save panel).
   bool hasAttachedSheet() const;
@@ -153,6 +167,7 @@ class MainWindowController : public QMainWindow {
   bool isMasterController_ = false;
   bool secondaryPlayerIsActive_ = false;
   bool isManulaMute_ = false;
+  std::unique_ptr<MountVolumeController> volumeController_;
 };
 
 }  // namespace dashcard
