@@ -4,6 +4,7 @@
 #include "core/catalogue/recent_documents.h"
 #include "core/common/main_thread.h"
 #include "core/export/dcf_async_kml_builder.h"
+#include "core/export/image_capture.h"
 #include "core/playback/media_controller.h"
 #include "support/pane_fakes.h"
 #include "support/temp_card.h"
@@ -12,6 +13,7 @@
 #include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
+#include <QImage>
 #include <QTemporaryDir>
 #include <QThreadPool>
 
@@ -242,6 +244,20 @@ TEST_F(MediaControllerCatalogue, PictureWithoutRecordingIsDetached) {
   EXPECT_TRUE(log.contains(QStringLiteral("front.image ") + picture->filePath()));
   EXPECT_TRUE(log.contains(QStringLiteral("front.pause")));
   EXPECT_TRUE(log.contains(QStringLiteral("graph.speed 0")));
+
+  // A damaged EXIF position off the Earth (found by fuzz_picture_exif) is no position.
+  QDir(dir.path()).mkpath(QStringLiteral("PICTURE"));
+  CustomLocation offEarth;
+  offEarth.latitude = 40.7128;
+  offEarth.longitude = -35026.5;
+  QImage image(32, 18, QImage::Format_RGB32);
+  image.fill(Qt::darkCyan);
+  ASSERT_TRUE(ImageCapture::writeJPEGFileWithCaptureImage(image, offEarth,
+                                                          dir.filePath(QStringLiteral("PICTURE/240101000001.JPG"))));
+  auto damaged = std::make_shared<PictureInfo>(dir.path(), QStringLiteral("PICTURE/240101000001.JPG"));
+  log.clear();
+  controller.updateCurrentDCF(nullptr, MediaController::kMediaListNormal, damaged);
+  EXPECT_TRUE(log.contains(QStringLiteral("map.center -999")));
 }
 
 TEST_F(MediaControllerCatalogue, VolumeRenameReRootsAndRestartsTheWalk) {
