@@ -8,27 +8,16 @@
 
 #include "core/catalogue/sample_card_maker.h"
 #include "core/telemetry/nmea_data.h"
-
-#include <QDir>
-#include <QFile>
-#include <QStandardPaths>
+#include "fuzz_support.h"
 
 #include <cstdint>
-#include <cstdlib>
-#include <unistd.h>
 
 namespace {
 
 using namespace dashcard;
-
-void check(bool condition) {
-  if (!condition) {
-    __builtin_trap();
-  }
-}
+using fuzz::check;
 
 void writeSeeds(const QString& dir) {
-  QDir().mkpath(dir);
   const QDateTime start(QDate(2024, 12, 31), QTime(23, 59, 50), Qt::UTC);
   for (int seed = 1; seed <= 6; ++seed) {
     QFile file(QDir(dir).filePath(QStringLiteral("camera-%1.NMEA").arg(seed)));
@@ -40,10 +29,7 @@ void writeSeeds(const QString& dir) {
 }
 
 QString inputPath() {
-  static const QString path = QStringLiteral("%1/dashcard-fuzz-telemetry-%2.NMEA")
-                                  .arg(QFile::exists(QStringLiteral("/dev/shm")) ? QStringLiteral("/dev/shm")
-                                                                                 : QDir::tempPath())
-                                  .arg(::getpid());
+  static const QString path = fuzz::scratchPath(QStringLiteral("telemetry.NMEA"));
   return path;
 }
 
@@ -84,21 +70,14 @@ void walk(const NMEAData& data) {
 }  // namespace
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
-  const QString seeds = qEnvironmentVariable("DASHCARD_FUZZ_WRITE_SEEDS");
-  if (!seeds.isEmpty()) {
-    writeSeeds(seeds);
-    std::exit(0);
-  }
+  fuzz::writeSeedsWhenAsked(writeSeeds);
   return 0;
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t size) {
   const QByteArray input(reinterpret_cast<const char*>(bytes), static_cast<qsizetype>(size));
-  {
-    QFile file(inputPath());
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(input) != input.size()) {
-      return 0;
-    }
+  if (!fuzz::writeInput(inputPath(), bytes, size)) {
+    return 0;
   }
   NMEAData data(inputPath());
   data.setup();

@@ -63,7 +63,8 @@ extern "C" __attribute__((visibility("default"))) int dashcard_exif_gps_position
     }
     double north = degreesOf(*latitudeIt);
     double east = degreesOf(*longitudeIt);
-    if (!std::isfinite(north) || !std::isfinite(east)) {
+    // A damaged tag can give any number: only a place on Earth is a position.
+    if (!std::isfinite(north) || !std::isfinite(east) || std::abs(north) > 90.0 || std::abs(east) > 180.0) {
       return 0;
     }
     const auto latitudeRef = exif.findKey(Exiv2::ExifKey("Exif.GPSInfo.GPSLatitudeRef"));

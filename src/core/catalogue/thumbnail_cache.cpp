@@ -3,6 +3,7 @@
 #include "core/catalogue/card_scanner.h"
 #include "core/common/path_text.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QStandardPaths>
@@ -35,7 +36,10 @@ qint64 creationNanoseconds(const QString& path) {
 }  // namespace
 
 QString ThumbnailCache::cachesDirectoryPath() {
-  const QString path = QStandardPaths::writableLocation(QStandardPaths::CacheLocation);
+  // CacheLocation would add the organization before the application name,
+  // both "dashcard": one folder named after the application is enough.
+  const QString base = QStandardPaths::writableLocation(QStandardPaths::GenericCacheLocation);
+  const QString path = base.isEmpty() ? base : path_text::appendingPathComponent(base, QCoreApplication::applicationName());
   if (!path.isEmpty()) {
     QDir().mkpath(path);
   }

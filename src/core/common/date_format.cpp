@@ -70,7 +70,13 @@ QString format(const QDateTime& date, icu::DateFormat::EStyle dateStyle, icu::Da
   return QString(reinterpret_cast<const QChar*>(text.getBuffer()), text.length());
 }
 
-QString fileNameSafe(QString text) { return text.replace(QLatin1Char('/'), QLatin1Char('-')); }
+// FAT and exFAT, where such copies usually go, refuse these in a name.
+QString fileNameSafe(QString text) {
+  for (const QChar c : {u'/', u'\\', u':', u'*', u'?', u'"', u'<', u'>', u'|'}) {
+    text.replace(c, QLatin1Char('-'));
+  }
+  return text;
+}
 
 }  // namespace
 

@@ -24,7 +24,8 @@ QByteArray kmlWhenLatin1(const QDateTime& date, const DateTextPlace& place = {})
 bool appendKmlWhen(QByteArray& out, const QDateTime& date, const DateTextPlace& place = {});
 // The locale's long date and full time.
 QString kmlEventDescriptionString(const QDateTime& date, const DateTextPlace& place = {});
-// The locale's long date and full time, usable as a file name ("/" becomes "-").
+// The locale's long date and full time, usable as a file name on any card or
+// stick: "/" and what FAT refuses (backslash : * ? " < > |) become "-".
 QString backUpDirectoryName(const QDateTime& date, const DateTextPlace& place = {});
 QString captureImageFileName(const QDateTime& date, const DateTextPlace& place = {});
 

@@ -72,6 +72,8 @@ class CustomAVPlayer : public QObject {
 
   // Exact seek to `seconds` of file time, clamped to the item.
   void seek(double seconds);
+  // A seek is on its way (its picture is not shown yet).
+  bool isSeeking() const { return seeking_; }
   void setSpeed(double speed);
   double speed() const { return speed_; }
 
@@ -81,12 +83,16 @@ class CustomAVPlayer : public QObject {
   bool hasVideo() const { return videoSize_.isValid() && !videoSize_.isEmpty(); }
   QSize videoSize() const { return videoSize_; }
   bool endReached() const { return eofReported_; }
+  // Standing at the end of the item (reported or not: a paused player reports it on play).
+  bool isAtEnd() const { return eofSeen_; }
 
   bool hasError() const { return !error_.isEmpty(); }
   QString errorString() const { return error_; }
 
   // Interval of the time callback while playing, milliseconds.
   void setTickInterval(int ms) { tickTimer_.setInterval(ms); }
+  // A time callback will still come (playing, or one is posted).
+  bool timeCallbackPending() const { return tickTimer_.isActive() || timeScheduled_; }
 
   // The exact picture at the current position as RGB (mpv's screenshot-raw,
   // video only, no subtitles or OSD). Null without a picture.

@@ -10,11 +10,14 @@
 #include "core/catalogue/thumbnail_cache.h"
 #include "core/common/const_class.h"
 #include "core/common/main_thread.h"
+#include "core/export/dcf_async_kml_builder.h"
 #include "core/export/progress_report_manager.h"
 #include "core/telemetry/nmea_data.h"
 
 #include <QPointer>
 #include <QThreadPool>
+
+#include <utility>
 
 namespace dashcard {
 
@@ -205,14 +208,21 @@ void MediaController::volumeRenameToPath(const QString& newPath, const QString& 
   if (mediaTree_.first()->rootPath() != oldPath) {
     return;
   }
+  // Every job on the old path stops; the sheet goes with its close step, so
+  // the card is free again (later scans, a follower window).
   if (currentParser_) {
     currentParser_->setCancelFlag(true);
   }
-  // The backup and the export running on the old path are cancelled by their own half.
-  if (currentProgressVC_ != nullptr) {
-    currentProgressVC_->dismiss();
-    currentProgressVC_ = nullptr;
+  if (currentBackUp_) {
+    currentBackUp_->setCancelFlag(true);
   }
+  if (currentKmlBuilder_) {
+    currentKmlBuilder_->setCancelFlag(true);
+  }
+  if (ProgressSheet* sheet = std::exchange(currentProgressVC_, nullptr)) {
+    sheet->dismiss();
+  }
+  setCanReloadMedia(true);
   for (const DCFInfoPtr& info : mediaTree_) {
     info->changeWithRootPath(newPath);
   }

@@ -74,7 +74,8 @@ void PlayerPaneEngine::playAtPath(const QString& path) {
   currentItemOriginalDuration_ = 0.0;
   currentTime_ = totalTime_ = 0.0;
   progress_ = 0.0F;
-  player_->setVolume(volume_);
+  // Only the primary player is heard: the rear camera's sound would echo the front's.
+  player_->setVolume(isPrimaryPlayer_ ? volume_ : 0.0F);
   player_->loadFile(path, targetRate_);
 }
 

@@ -40,14 +40,24 @@ int IniFileLoader::load() {
   if (!info.exists()) {
     return kFileMissing;
   }
+  // Only a regular file is read, and only up to a size no settings file
+  // reaches: a FIFO would block, a link to a device would never end.
+  if (!info.isFile()) {
+    printToStandardOutput(QStringLiteral("Error: %1 is not a regular file").arg(filePath_));
+    return kUnreadable;
+  }
   QFile file(filePath_);
   if (!file.open(QIODevice::ReadOnly)) {
     printToStandardOutput(QStringLiteral("Error: %1").arg(file.errorString()));
     return kUnreadable;
   }
-  const QByteArray data = file.readAll();
+  const QByteArray data = file.read(kMaxFileSize + 1);
   if (file.error() != QFileDevice::NoError) {
     printToStandardOutput(QStringLiteral("Error: %1").arg(file.errorString()));
+    return kUnreadable;
+  }
+  if (data.size() > kMaxFileSize) {
+    printToStandardOutput(QStringLiteral("Error: %1 is too big for a settings file").arg(filePath_));
     return kUnreadable;
   }
   QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);

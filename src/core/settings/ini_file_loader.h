@@ -14,12 +14,15 @@ class IniFileLoader {
   static constexpr int kLoaded = 0;
   static constexpr int kFileMissing = -1;
   static constexpr int kUnreadable = -2;
+  // The camera writes about 1 KB; a bigger file is not its settings file.
+  static constexpr qint64 kMaxFileSize = 64 * 1024;
 
   explicit IniFileLoader(QString filePath);
 
   const QString& filePath() const { return filePath_; }
 
-  // 0 loaded, -1 no file at the path, -2 not readable as UTF-8 text.
+  // 0 loaded, -1 no file at the path, -2 not a regular file, bigger than
+  // kMaxFileSize or not readable as UTF-8 text.
   // Lines other than "KEY VALUE" with exactly one blank are skipped.
   int load();
 

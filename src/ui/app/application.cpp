@@ -76,13 +76,21 @@ QVariantMap Application::bundledDefaults() {
   return doc.isObject() ? doc.object().toVariantMap() : QVariantMap{};
 }
 
-QVariantMap Application::registerDefaults() {
-  const QVariantMap defaults = bundledDefaults();
-  QSettings settings;
-  for (auto it = defaults.cbegin(); it != defaults.cend(); ++it) {
-    if (!settings.contains(it.key())) settings.setValue(it.key(), it.value());
-  }
+namespace {
+QVariantMap& registeredDefaults() {
+  static QVariantMap defaults;
   return defaults;
+}
+}  // namespace
+
+QVariantMap Application::registerDefaults() {
+  // Kept in memory only: a stored copy would hide a later bundled change.
+  registeredDefaults() = bundledDefaults();
+  return registeredDefaults();
+}
+
+QVariant Application::userDefault(const QString& key) {
+  return QSettings().value(key, registeredDefaults().value(key));
 }
 
 QString Application::loadTranslator(QTranslator& translator, const QLocale& locale) {

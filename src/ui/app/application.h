@@ -18,9 +18,11 @@ class Application : public QApplication {
 
   static Application* instance();
 
-  // Reads the bundled "UserDefaults" resource and enters every key the user
-  // has not set into QSettings; returns the bundled values.
+  // Reads the bundled "UserDefaults" resource as the fallbacks of
+  // userDefault() (nothing is stored); returns the bundled values.
   static QVariantMap registerDefaults();
+  // The user's stored value of `key`, else the registered fallback.
+  static QVariant userDefault(const QString& key);
   // The bundled defaults (empty when the resource is missing or broken).
   static QVariantMap bundledDefaults();
 

@@ -60,11 +60,12 @@ void MyDocument::showWindows() {
   window->activateWindow();
 }
 
-void MyDocument::makeWindowControllers() {
+void MyDocument::makeWindowControllers(MainWindowController* window) {
   MyDocumentController* documents = MyDocumentController::sharedDocumentController();
   documents->ensureWindowControllers();
-  MainWindowController* target =
-      fileURL_.isEmpty() ? documents->unusedWindowController() : documents->activeWindowController();
+  MainWindowController* target = fileURL_.isEmpty() ? documents->unusedWindowController()
+                                 : window           ? window
+                                                    : documents->activeWindowController();
   if (!target) return;
   target_ = target;
 
@@ -80,7 +81,7 @@ void MyDocument::makeWindowControllers() {
     return;
   }
 
-  MainWindowController* active = documents->activeWindowController();
+  MainWindowController* active = window ? window : documents->activeWindowController();
   showSDLoadProgressDialogForWindowController(active);
   QPointer<MyDocument> weakSelf(this);
   QPointer<MainWindowController> weakTarget(target);

@@ -22,8 +22,9 @@ class MyDocument : public QObject {
   const QString& fileURL() const { return fileURL_; }
   // Accepts `path` when it holds a card; otherwise fills `error` and refuses.
   bool readFromURL(const QString& path, QString* error = nullptr);
-  // Chooses the window, replaces what it showed and starts the scan.
-  void makeWindowControllers();
+  // Chooses the window (`window` when given, else the active one), replaces
+  // what it showed and starts the scan.
+  void makeWindowControllers(MainWindowController* window = nullptr);
   QList<MainWindowController*> windowControllers() const;
   void addWindowController(MainWindowController* controller);
   // Detaches the window and empties it.

@@ -87,6 +87,9 @@ void MyDocumentController::openDocument(QWidget* parentWindow) {
     openPanel_->raise();
     return;
   }
+  // The window that gets the card is chosen now: while the panel is up it is
+  // the active window, and afterwards the focus may be anywhere.
+  if (!parentWindow) parentWindow = activeWindowController();
   auto* panel = new QFileDialog(parentWindow ? parentWindow->window() : nullptr, tr("Open Card"));
   openPanel_ = panel;
   panel->setObjectName(QStringLiteral("OpenPanel"));
@@ -124,7 +127,12 @@ MyDocument* MyDocumentController::openDocumentWithContentsOfURL(const QString& p
     return nullptr;
   }
   documents_.append(document);
-  document->makeWindowControllers();
+  // Opened from a window (its open panel, its path control): that window shows it.
+  MainWindowController* target = nullptr;
+  for (MainWindowController* controller : windowControllers()) {
+    if (parentWindow && controller == parentWindow->window()) target = controller;
+  }
+  document->makeWindowControllers(target);
   if (display) document->showWindows();
   emit documentOpened(document);
   return document;

@@ -24,10 +24,12 @@ class MyDocumentController : public QObject {
 
   static MyDocumentController* sharedDocumentController();
 
-  // The open panel: one folder, no files.
+  // The open panel: one folder, no files. The card goes into `parentWindow`
+  // (or the window active when the panel opens).
   void openDocument(QWidget* parentWindow = nullptr);
-  // Opens `path` as a card. Refused folders get an error message and change
-  // no window; returns the document or null.
+  // Opens `path` as a card, in `parentWindow` when it is one of the main
+  // windows, else in the active one. Refused folders get an error message
+  // and change no window; returns the document or null.
   MyDocument* openDocumentWithContentsOfURL(const QString& path, bool display, QWidget* parentWindow = nullptr);
   // An empty window for a second card.
   MyDocument* newDocument();

@@ -9,6 +9,14 @@
 
 namespace dashcard {
 
+namespace {
+// A mark drawn at its own size, not at the view's icon size.
+QVariant mark(const QIcon& icon) {
+  if (icon.isNull()) return {};
+  return icon.pixmap(DCFInfoTableModel::kMarkSize);
+}
+}  // namespace
+
 DCFInfoTableModel::DCFInfoTableModel(QObject* parent) : QAbstractTableModel(parent) {}
 
 void DCFInfoTableModel::setDCFInfos(const DCFInfoList& infos) {
@@ -62,11 +70,11 @@ QVariant DCFInfoTableModel::data(const QModelIndex& index, int role) const {
   }
   switch (index.column()) {
     case EventColumn:
-      if (role == Qt::DecorationRole) return EventImageTransformer::transformedValue(dcf->folderName());
+      if (role == Qt::DecorationRole) return mark(EventImageTransformer::transformedValue(dcf->folderName()));
       if (role == Qt::ToolTipRole) return DCFInfo::eventLabelForFolderName(dcf->folderName());
       break;
     case ProtectColumn:
-      if (role == Qt::DecorationRole) return FileLockImageTransformer::transformedValue(protectedFlags_.value(index.row()));
+      if (role == Qt::DecorationRole) return mark(FileLockImageTransformer::transformedValue(protectedFlags_.value(index.row())));
       if (role == Qt::ToolTipRole && protectedFlags_.value(index.row())) return tr("Protected");
       break;
     case ThumbnailColumn:

@@ -16,6 +16,9 @@ class DCFInfoTableModel : public QAbstractTableModel {
   enum Column { EventColumn, ProtectColumn, ThumbnailColumn, NameColumn, ColumnCount };
   enum Role { DCFNameRole = Qt::UserRole + 1, DCFDateRole, ThumbnailPathRole };
   static constexpr QSize kThumbnailSize{96, 54};
+  // The event and lock marks: their narrow columns would cut them at the
+  // thumbnails' icon size.
+  static constexpr QSize kMarkSize{18, 18};
 
   explicit DCFInfoTableModel(QObject* parent = nullptr);
 

@@ -31,6 +31,8 @@ class DCFListViewController : public QWidget, public RecordingListPane, public C
   static constexpr int kEventListNumber = 2;
   static constexpr int kPhotoListNumber = 3;
   static constexpr int kSelectionSettleMs = 100;
+  // A single selection is waiting out the delay before it becomes current.
+  bool selectionIsSettling() const { return settleTimer_.isActive(); }
   // The room a backup leaves on the target beyond the files themselves.
   static constexpr std::uint64_t kBackUpMargin = 0x100000;
 

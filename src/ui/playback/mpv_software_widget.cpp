@@ -91,6 +91,7 @@ void MpvSoftwareWidget::renderLoop() {
       std::lock_guard lock(mutex_);
       std::swap(shown_, back);
     }
+    drawn_.notify_all();
     mpv_render_context_report_swap(context_);
     QMetaObject::invokeMethod(this, qOverload<>(&QWidget::update), Qt::QueuedConnection);
   }
@@ -98,6 +99,12 @@ void MpvSoftwareWidget::renderLoop() {
 
 QImage MpvSoftwareWidget::lastFrame() const {
   std::lock_guard lock(mutex_);
+  return shown_;
+}
+
+QImage MpvSoftwareWidget::waitForFrame(const std::function<bool(const QImage&)>& wanted, int timeoutMs) const {
+  std::unique_lock lock(mutex_);
+  drawn_.wait_for(lock, std::chrono::milliseconds(timeoutMs), [&] { return wanted(shown_); });
   return shown_;
 }
 

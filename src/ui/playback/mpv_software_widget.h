@@ -6,6 +6,7 @@
 #include <QWidget>
 
 #include <condition_variable>
+#include <functional>
 #include <mutex>
 #include <thread>
 
@@ -34,6 +35,9 @@ class MpvSoftwareWidget : public QWidget, public VideoSurface {
   void detach() override;
   // The last picture mpv drew (for tests).
   QImage lastFrame() const;
+  // Waits, without the GUI thread's event loop, until the last picture is
+  // `wanted` or `timeoutMs` passed; returns the last picture (for tests).
+  QImage waitForFrame(const std::function<bool(const QImage&)>& wanted, int timeoutMs) const;
 
  protected:
   void paintEvent(QPaintEvent* event) override;
@@ -50,6 +54,7 @@ class MpvSoftwareWidget : public QWidget, public VideoSurface {
   // Shared with the render thread.
   mutable std::mutex mutex_;
   std::condition_variable wake_;
+  mutable std::condition_variable drawn_;
   bool renderWanted_ = false;
   bool stopping_ = false;
   QSize targetSize_;

@@ -204,6 +204,9 @@ void ZoomPlayerViewController::showImageWithPath(const QString& path) {
     view->setPixmap(QPixmap::fromImage(image).scaled(view->size().isEmpty() ? image.size() : view->size(),
                                                      Qt::KeepAspectRatio, Qt::SmoothTransformation));
   }
+  // A new picture arrives unmirrored; a mirrored pane turns it at once.
+  view->setProperty("mirrored", false);
+  updateMirrorMode();
 }
 
 void ZoomPlayerViewController::becomePrimaryPlayer() {
@@ -330,30 +333,47 @@ std::optional<CustomLocation> ZoomPlayerViewController::snapshotLocation() const
 
 QImage ZoomPlayerViewController::snapshotImage() const {
   if (scrollView_->zoom().magnification() == 1.0) {
-    QImage frame = engine_.player()->grabFrame();
-    if (frame.isNull()) {
-      // No picture (no video track): a black frame of the default size.
-      frame = QImage(240, 135, QImage::Format_RGB32);
-      frame.fill(Qt::black);
-    }
-    return isMirror_ ? ImageCapture::flipImageHorizontally(frame) : frame;
+    // Null when there is no frame (no video track, nothing decoded yet).
+    const QImage frame = engine_.player()->grabFrame();
+    return isMirror_ && !frame.isNull() ? ImageCapture::flipImageHorizontally(frame) : frame;
   }
   return scrollView_->grab().toImage();
 }
 
-bool ZoomPlayerViewController::writeSnapshot(const QString& path, QString* errorText) {
-  const QImage image = snapshotImage();
-  if (image.isNull()) {
+std::optional<ZoomPlayerViewController::Snapshot> ZoomPlayerViewController::takeSnapshot(QString* errorText) const {
+  Snapshot snapshot{snapshotImage(), snapshotLocation(), userDate()};
+  if (snapshot.image.isNull()) {
     if (errorText) *errorText = tr("No picture to capture");
-    return false;
+    return std::nullopt;
   }
-  return ImageCapture::writeFileWithCaptureImage(image, snapshotLocation(), path, errorText);
+  return snapshot;
+}
+
+bool ZoomPlayerViewController::writeSnapshot(const QString& path, QString* errorText) {
+  const std::optional<Snapshot> snapshot = takeSnapshot(errorText);
+  return snapshot && ImageCapture::writeFileWithCaptureImage(snapshot->image, snapshot->location, path, errorText);
+}
+
+void ZoomPlayerViewController::showCaptureError(const QString& text) {
+  auto* box = new QMessageBox(QMessageBox::Warning, tr("Save Picture"), text, QMessageBox::Ok, window());
+  box->setObjectName(QStringLiteral("CaptureErrorAlert"));
+  box->setAttribute(Qt::WA_DeleteOnClose);
+  box->setWindowModality(Qt::WindowModal);
+  box->open();
 }
 
 void ZoomPlayerViewController::snapButtonPressed() {
   if (!engine_.player()->isLoaded()) return;
   engine_.pause();
-  const QString name = captureImageFileName(userDate());
+  // The moment is the press: while the dialog is open the other player goes
+  // on following the clock.
+  QString error;
+  const std::optional<Snapshot> snapshot = takeSnapshot(&error);
+  if (!snapshot) {
+    showCaptureError(error);
+    return;
+  }
+  const QString name = captureImageFileName(snapshot->date);
   QStringList filters;
   for (const QString& type : ImageCapture::fileTypes()) filters << QStringLiteral("*.%1").arg(type);
   auto* dialog = new QFileDialog(window(), tr("Save Picture"), QString(), filters.join(QLatin1Char(' ')));
@@ -362,11 +382,11 @@ void ZoomPlayerViewController::snapButtonPressed() {
   dialog->setDefaultSuffix(QStringLiteral("jpg"));
   dialog->selectFile(name);
   QPointer<ZoomPlayerViewController> self(this);
-  connect(dialog, &QFileDialog::fileSelected, this, [self](const QString& file) {
+  connect(dialog, &QFileDialog::fileSelected, this, [self, snapshot = *snapshot](const QString& file) {
     if (!self) return;
     QString error;
-    if (!self->writeSnapshot(file, &error)) {
-      QMessageBox::warning(self->window(), tr("Save Picture"), error);
+    if (!ImageCapture::writeFileWithCaptureImage(snapshot.image, snapshot.location, file, &error)) {
+      self->showCaptureError(error);
     }
   });
   dialog->open();  // a sheet on the window
@@ -375,6 +395,7 @@ void ZoomPlayerViewController::snapButtonPressed() {
 void ZoomPlayerViewController::dispose() {
   engine_.dispose();
   scrollView_->pictureView()->clear();
+  scrollView_->pictureView()->setProperty("mirrored", false);
 }
 
 }  // namespace dashcard

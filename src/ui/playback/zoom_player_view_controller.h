@@ -84,13 +84,22 @@ class ZoomPlayerViewController : public QWidget, public PlayerPane {
   void segmentDidChange(int segment);
   void updateMirrorMode();
   void updateControlStyle();
-  // The capture button: pauses, asks for a file, writes the picture.
+  // The capture button: pauses, takes the snapshot, asks for a file and
+  // writes it; without a picture it shows the error and asks nothing.
   void snapButtonPressed();
   // The picture the capture writes: the exact frame at magnification 1
-  // (mirrored when the player is), otherwise the visible area of the view.
+  // (mirrored when the player is), otherwise the visible area of the view;
+  // null when there is no frame.
   QImage snapshotImage() const;
-  // Writes snapshotImage() with the position of the moment; false and
-  // `errorText` when nothing was written.
+  // A capture: the picture with the position and date of one moment.
+  struct Snapshot {
+    QImage image;
+    std::optional<CustomLocation> location;
+    QDateTime date;
+  };
+  // The snapshot of now; none and `errorText` without a picture.
+  std::optional<Snapshot> takeSnapshot(QString* errorText = nullptr) const;
+  // Writes the snapshot of now; false and `errorText` when nothing was written.
   bool writeSnapshot(const QString& path, QString* errorText = nullptr);
 
   QToolButton* rateChangeButton() const { return rateChangeButton_; }
@@ -120,6 +129,7 @@ class ZoomPlayerViewController : public QWidget, public PlayerPane {
   void applyZoom(bool fromSegment);
   void surfaceReady();
   std::optional<CustomLocation> snapshotLocation() const;
+  void showCaptureError(const QString& text);
   QDateTime userDate() const;
 
   PlayerPaneEngine engine_;

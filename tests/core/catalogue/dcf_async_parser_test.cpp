@@ -9,6 +9,8 @@
 #include "core/telemetry/nmea_data.h"
 #include "support/temp_card.h"
 
+#include <QDeadlineTimer>
+#include <QFile>
 #include <QImage>
 #include <QImageReader>
 #include <QRegularExpression>
@@ -311,9 +313,21 @@ TEST(Thumbnails, BrokenVideosGetTheBrokenPicture) {
 
 TEST(ThumbnailCacheCleaning, KeepsTheNewestAndDropsExportLeftOvers) {
   QTemporaryDir dir;
-  for (int i = 0; i < 5003; ++i) {
-    ASSERT_TRUE(test::writeFileAt(dir.path(), QStringLiteral("t%1.jpg").arg(i, 5, 10, QLatin1Char('0'))));
+  const auto name = [](int i) { return QStringLiteral("t%1.jpg").arg(i, 5, 10, QLatin1Char('0')); };
+  for (int i = 0; i < 3; ++i) ASSERT_TRUE(test::writeFileAt(dir.path(), name(i)));
+  // Files made within one tick of the file system's clock share their birth
+  // time: the rest is made after the three oldest's tick has passed.
+  const QDateTime oldest = ThumbnailCache::fileCreationDate(dir.filePath(name(2)));
+  const QString probe = dir.filePath(QStringLiteral("probe"));
+  QDeadlineTimer guard(10000);
+  bool later = false;
+  while (!later && !guard.hasExpired()) {
+    ASSERT_TRUE(test::writeFileAt(dir.path(), QStringLiteral("probe")));
+    later = ThumbnailCache::fileCreationDate(probe) > oldest;
+    QFile::remove(probe);
   }
+  ASSERT_TRUE(later);
+  for (int i = 3; i < 5003; ++i) ASSERT_TRUE(test::writeFileAt(dir.path(), name(i)));
   for (const char* name : {"route.kml", "route.KMZ", "keep.png", "keep.JPG"}) {
     ASSERT_TRUE(test::writeFileAt(dir.path(), QLatin1String(name)));
   }

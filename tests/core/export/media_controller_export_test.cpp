@@ -1,5 +1,6 @@
 #include "core/playback/media_controller.h"
 #include "export_test_support.h"
+#include "support/pane_fakes.h"
 #include "support/temp_card.h"
 
 #include <QFile>
@@ -10,44 +11,8 @@
 namespace dashcard {
 namespace {
 
-class FakeSheet : public ProgressSheet {
- public:
-  void setProgress(float value) override { progress = value; }
-  void setInfoLabelText(const QString& text) override { texts << text; }
-  void setCloseClickBlock(CloseHandler handler) override { close = std::move(handler); }
-  void dismiss() override { dismissed = true; }
-  void pressButton() { close(this); }
-  // The last item's report may reach 1.0 before the end text arrives.
-  bool ended() const {
-    static const QStringList kEndTexts = {QStringLiteral("KML/KMZ export is complete"),
-                                          QStringLiteral("An error occurred when writing data"),
-                                          QStringLiteral("Backup is complete"),
-                                          QStringLiteral("An error occurred during backup")};
-    return progress >= 1.0f && !texts.isEmpty() && kEndTexts.contains(texts.last());
-  }
-
-  float progress = 0.0f;
-  QStringList texts;
-  CloseHandler close;
-  bool dismissed = false;
-};
-
-class FakeList : public RecordingListPane {
- public:
-  void reloadDCFInfo(const DCFInfoList&) override {}
-  void reloadDCFInfo(const DCFInfoList&, const DCFInfoList&) override {}
-  void selectFirstItem() override {}
-  void selectCurrentDCF(const DCFInfoPtr&) override {}
-  void selectNextDCFWithCurrentDCF(const DCFInfoPtr&) override {}
-  void deselection() override {}
-  void focusCurrentDCF() override {}
-  DCFInfoList selectedDCFInfos() const override { return {}; }
-  ProgressSheet* presentProgressSheet() override {
-    sheets.push_back(std::make_unique<FakeSheet>());
-    return sheets.back().get();
-  }
-  std::vector<std::unique_ptr<FakeSheet>> sheets;
-};
+using test::FakeList;
+using test::FakeSheet;
 
 const test::TempCard& card() { return test::sharedCard(6, 3, false); }
 

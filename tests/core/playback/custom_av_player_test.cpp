@@ -51,7 +51,8 @@ TEST(CustomAVPlayerTest, LoadsPausedAndPlaysWithTicks) {
 
   // Paused: no ticks but the one after loading.
   const int ticksWhilePaused = rec.ticks;
-  test::spin(100);
+  QCoreApplication::processEvents();
+  EXPECT_FALSE(player.timeCallbackPending());
   EXPECT_EQ(rec.ticks, ticksWhilePaused);
 
   player.play();
@@ -59,9 +60,10 @@ TEST(CustomAVPlayerTest, LoadsPausedAndPlaysWithTicks) {
   EXPECT_GT(rec.ticks, ticksWhilePaused + 5);
   player.pause();
   const double stoppedAt = player.position();
-  test::spin(50);  // the one call after pausing
+  // The one call after pausing, then none.
+  ASSERT_TRUE(waitUntil([&] { return !player.timeCallbackPending() && !player.isSeeking(); }));
   const int ticksAfterPause = rec.ticks;
-  test::spin(150);
+  QCoreApplication::processEvents();
   EXPECT_NEAR(player.position(), stoppedAt, 0.05);
   EXPECT_EQ(rec.ticks, ticksAfterPause);
 }
@@ -83,8 +85,7 @@ TEST(CustomAVPlayerTest, SeeksExactlyAndClampsToTheItem) {
   player.seek(std::numeric_limits<double>::quiet_NaN());
   EXPECT_DOUBLE_EQ(player.position(), 0.0);
   player.seek(1.25);
-  ASSERT_TRUE(waitUntil([&] { return std::abs(player.position() - 1.25) < 0.04; }));
-  test::spin(100);
+  ASSERT_TRUE(waitUntil([&] { return !player.isSeeking(); }));
   EXPECT_NEAR(player.position(), 1.25, 0.04);
 }
 
@@ -100,7 +101,7 @@ TEST(CustomAVPlayerTest, GrabbedFrameIsTheExactFrameOfThePosition) {
     frame = player.grabFrame();
     return !frame.isNull() && std::abs(player.position() - 1.5) < 0.001;
   }));
-  test::spin(50);
+  ASSERT_TRUE(waitUntil([&] { return !player.isSeeking(); }));
   frame = player.grabFrame();
   ASSERT_EQ(frame.size(), QSize(320, 180));
   const QImage same = test::ffmpegFrame(path, 1.5, frame.size());
@@ -128,10 +129,10 @@ TEST(CustomAVPlayerTest, EndIsReportedOnceAndTheRateCarriesToTheNextItem) {
   EXPECT_TRUE(player.isPlaying());
   EXPECT_DOUBLE_EQ(player.position(), player.duration());
   // Standing at the end: no second report, also not after pausing and playing.
-  test::spin(200);
+  ASSERT_TRUE(waitUntil([&] { return player.isAtEnd() && !player.timeCallbackPending(); }));
   player.pause();
   player.play();
-  test::spin(100);
+  ASSERT_TRUE(waitUntil([&] { return !player.timeCallbackPending() && !player.isSeeking(); }));
   EXPECT_EQ(rec.ends, 1);
 
   // The next item plays by itself.
@@ -147,7 +148,7 @@ TEST(CustomAVPlayerTest, PausedAtTheEndReportsOnPlay) {
   player.loadFile(clipPath(0));
   ASSERT_TRUE(waitUntil([&] { return rec.loaded == 1; }));
   player.seek(player.duration());
-  test::spin(300);
+  ASSERT_TRUE(waitUntil([&] { return player.isAtEnd(); }));
   EXPECT_EQ(rec.ends, 0);
   player.play();
   ASSERT_TRUE(waitUntil([&] { return rec.ends == 1; }));
@@ -201,7 +202,7 @@ TEST(CustomAVPlayerTest, ReplacingAnItemBeforeItLoadedLoadsOnlyTheLastOne) {
   player.loadFile(clipPath(1));
   player.loadFile(clipPath(2, true));
   ASSERT_TRUE(waitUntil([&] { return rec.loaded >= 1; }));
-  test::spin(200);
+  // mpv reports in order: whatever the replaced items sent came before.
   EXPECT_EQ(rec.loaded, 1);
   EXPECT_EQ(rec.errors, 0);
   EXPECT_EQ(player.path(), clipPath(2, true));

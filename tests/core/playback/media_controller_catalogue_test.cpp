@@ -2,153 +2,33 @@
 #include "core/catalogue/custom_point_annotation.h"
 #include "core/catalogue/dcf_async_parser.h"
 #include "core/catalogue/recent_documents.h"
+#include "core/common/main_thread.h"
+#include "core/export/dcf_async_kml_builder.h"
+#include "core/export/image_capture.h"
 #include "core/playback/media_controller.h"
+#include "support/pane_fakes.h"
 #include "support/temp_card.h"
 
 #include <QCoreApplication>
 #include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
+#include <QImage>
 #include <QTemporaryDir>
+#include <QThreadPool>
 
 #include <gtest/gtest.h>
 
 namespace dashcard {
 namespace {
 
-// Every pane call lands in one log, in order, as "<pane>.<call>[ argument]".
-using Log = QStringList;
-
-class FakeList : public RecordingListPane {
- public:
-  FakeList(Log& log, QString name) : log_(log), name_(std::move(name)) {}
-  void reloadDCFInfo(const DCFInfoList& infos) override { log(QStringLiteral("reload %1").arg(infos.size())); }
-  void reloadDCFInfo(const DCFInfoList& infos, const DCFInfoList& all) override {
-    log(QStringLiteral("reload %1/%2").arg(infos.size()).arg(all.size()));
-  }
-  void reloadDCFInfo(const PictureInfoList& pictures) override {
-    log(QStringLiteral("reloadPictures %1").arg(pictures.size()));
-  }
-  void selectFirstItem() override { log(QStringLiteral("selectFirstItem")); }
-  void selectCurrentDCF(const DCFInfoPtr& info) override { log(QStringLiteral("select ") + info->deltaPath()); }
-  void selectNextDCFWithCurrentDCF(const DCFInfoPtr&) override { log(QStringLiteral("selectNext")); }
-  void deselection() override { log(QStringLiteral("deselection")); }
-  void focusCurrentDCF() override { log(QStringLiteral("focus")); }
-  DCFInfoList selectedDCFInfos() const override { return {}; }
-
- private:
-  void log(const QString& call) { log_.append(name_ + u'.' + call); }
-  Log& log_;
-  QString name_;
-};
-
-class FakeTab : public TabPane {
- public:
-  explicit FakeTab(Log& log) : log_(log) {}
-  void tabViewIsActive(bool active) override { log_.append(QStringLiteral("tab.active %1").arg(active)); }
-  int selectedTabViewItemIndex() const override { return index; }
-  void setSelectedTabViewItemIndex(int i) override {
-    index = i;
-    log_.append(QStringLiteral("tab.select %1").arg(i));
-  }
-  int index = 0;
-
- private:
-  Log& log_;
-};
-
-class FakePlayer : public PlayerPane {
- public:
-  FakePlayer(Log& log, QString name) : log_(log), name_(std::move(name)) {}
-  void resetZoomPlayerView() override { log(QStringLiteral("resetZoom")); }
-  void playWithPath(const QString& path) override { log(QStringLiteral("play ") + path); }
-  void playWithPath(const QString& path, Handler willStart, Handler progress, Handler didStop) override {
-    log(QStringLiteral("play ") + QDir(path).dirName());
-    willStart_ = std::move(willStart);
-    progress_ = std::move(progress);
-    didStop_ = std::move(didStop);
-  }
-  void showImageWithPath(const QString& path) override { log(QStringLiteral("image ") + QDir(path).dirName()); }
-  void play() override {
-    playing = true;
-    log(QStringLiteral("play"));
-  }
-  void pause() override {
-    playing = false;
-    log(QStringLiteral("pause"));
-  }
-  void mutePlay() override { log(QStringLiteral("mutePlay")); }
-  bool isPlaying() const override { return playing; }
-  void setCurrentProgress(float) override {}
-  float progress() const override { return 0.0F; }
-  double totalTime() const override { return 3.0; }
-  double originalTotalTime() const override { return 3.0; }
-  double originalCurrentTime() const override { return 0.0; }
-  double playbackRate() const override { return 1.0; }
-  void updatePlaybackRate(double) override {}
-  void audioMuteEnable(bool) override {}
-  bool muteState() const override { return false; }
-
-  void start() const {
-    if (willStart_) willStart_();
-  }
-  void tick() const {
-    if (progress_) progress_();
-  }
-  bool playing = false;
-
- private:
-  void log(const QString& call) { log_.append(name_ + u'.' + call); }
-  Log& log_;
-  QString name_;
-  Handler willStart_, progress_, didStop_;
-};
-
-class FakeSplit : public PlayerSplitPane {
- public:
-  explicit FakeSplit(Log& log) : log_(log) {}
-  void setupDividerWithSecondaryPlayerEnable(bool enable) override {
-    log_.append(QStringLiteral("split.secondary %1").arg(enable));
-  }
-
- private:
-  Log& log_;
-};
-
-class FakeMap : public MapPane {
- public:
-  explicit FakeMap(Log& log) : log_(log) {}
-  void reloadDCFInfo(const DCFInfoList& infos) override { log_.append(QStringLiteral("map.reload %1").arg(infos.size())); }
-  void upDateWithCenterLocation(const CustomLocation& location) override {
-    log_.append(QStringLiteral("map.center %1").arg(location.latitude));
-  }
-  void focusMapOverlays(const PolylineList&, bool) override { ++focused; }
-  void addAnnotations(const AnnotationList& annotations) override { added += static_cast<int>(annotations.size()); }
-  void addRouteOverlayLines(const PolylineList& lines) override { lines_ += static_cast<int>(lines.size()); }
-  void upDateOverlayLines(const PolylineList&) override { ++updated; }
-  void updateDCF(const DCFInfoPtr&, double, double) override {}
-  std::shared_ptr<CustomPointAnnotation> userLocation() const override { return nullptr; }
-  int focused = 0, added = 0, lines_ = 0, updated = 0;
-
- private:
-  Log& log_;
-};
-
-class FakeGraph : public GraphPane {
- public:
-  explicit FakeGraph(Log& log) : log_(log) {}
-  void drawGraphWithCurrentDCFInfo(const DCFInfoPtr& info) override {
-    log_.append(QStringLiteral("graph.draw ") + (info ? info->folderName() : QStringLiteral("none")));
-  }
-  void updateProgress(float progress) override { log_.append(QStringLiteral("graph.progress %1").arg(progress)); }
-  void setProgressMax(double) override {}
-  void setProgressMin(double) override {}
-  void setCurrentSpeed(double speed) override { log_.append(QStringLiteral("graph.speed %1").arg(speed)); }
-  bool userControlIsActive() const override { return false; }
-
- private:
-  Log& log_;
-};
+using Log = test::PaneLog;
+using test::FakeGraph;
+using test::FakeList;
+using test::FakeMap;
+using test::FakePlayer;
+using test::FakeSplit;
+using test::FakeTabs;
 
 bool spinUntil(const std::function<bool()>& done) {
   QDeadlineTimer guard(120000);  // a hang guard only
@@ -163,6 +43,15 @@ class MediaControllerCatalogue : public ::testing::Test {
  protected:
   void SetUp() override {
     ASSERT_TRUE(cache.isValid());
+    normal.logTo(&log, QStringLiteral("normal"));
+    event.logTo(&log, QStringLiteral("event"));
+    photos.logTo(&log, QStringLiteral("photos"));
+    tab.logTo(&log, QStringLiteral("tab"));
+    front.logTo(&log, QStringLiteral("front"));
+    rear.logTo(&log, QStringLiteral("rear"));
+    split.logTo(&log, QStringLiteral("split"));
+    map.logTo(&log, QStringLiteral("map"));
+    graph.logTo(&log, QStringLiteral("graph"));
     controller.setThumbnailDirectory(cache.path());
     controller.setDcfListVC(&normal);
     controller.setEventVC(&event);
@@ -197,15 +86,12 @@ class MediaControllerCatalogue : public ::testing::Test {
 
   QTemporaryDir cache;
   Log log;
-  FakeList normal{log, QStringLiteral("normal")};
-  FakeList event{log, QStringLiteral("event")};
-  FakeList photos{log, QStringLiteral("photos")};
-  FakeTab tab{log};
-  FakePlayer front{log, QStringLiteral("front")};
-  FakePlayer rear{log, QStringLiteral("rear")};
-  FakeSplit split{log};
-  FakeMap map{log};
-  FakeGraph graph{log};
+  FakeList normal, event, photos;
+  FakeTabs tab;
+  FakePlayer front, rear;
+  FakeSplit split;
+  FakeMap map;
+  FakeGraph graph;
   MediaController controller;
 };
 
@@ -223,8 +109,8 @@ TEST_F(MediaControllerCatalogue, PublicationOrderAndRecents) {
   const Log expected = {
       QStringLiteral("tab.active 1"),
       QStringLiteral("split.secondary 1"),
-      QStringLiteral("front.resetZoom"),
-      QStringLiteral("rear.resetZoom"),
+      QStringLiteral("front.reset"),
+      QStringLiteral("rear.reset"),
       QStringLiteral("normal.reload %1/%2").arg(controller.mediaTreeNormal().size()).arg(card.clips().size()),
       QStringLiteral("event.reload %1/%2").arg(controller.mediaTreeEvent().size()).arg(card.clips().size()),
       QStringLiteral("tab.select 0"),
@@ -278,8 +164,8 @@ TEST_F(MediaControllerCatalogue, NotACardAndLockedReloads) {
   EXPECT_TRUE(controller.mediaTreeSyncAtRootPath(std::nullopt));
   EXPECT_TRUE(controller.mediaTree().isEmpty());
   EXPECT_TRUE(log.contains(QStringLiteral("tab.active 0")));
-  EXPECT_TRUE(log.contains(QStringLiteral("front.play ")));
-  EXPECT_TRUE(log.contains(QStringLiteral("rear.play ")));
+  EXPECT_TRUE(log.contains(QStringLiteral("front.load ")));
+  EXPECT_TRUE(log.contains(QStringLiteral("rear.load ")));
 }
 
 TEST_F(MediaControllerCatalogue, SelectionLoadsPlayersAndStartsTheWalkOnce) {
@@ -310,10 +196,10 @@ TEST_F(MediaControllerCatalogue, SelectionLoadsPlayersAndStartsTheWalkOnce) {
   EXPECT_EQ(controller.selectedDCFs().size(), 2);
 
   // The walk starts at the selection and fills the map.
-  ASSERT_TRUE(spinUntil([&] { return map.updated > 0; }));
+  ASSERT_TRUE(spinUntil([&] { return map.overlayUpdates > 0; }));
   parser->waitForFinished();
   EXPECT_EQ(map.added, static_cast<int>(controller.mediaTree().size()));
-  EXPECT_EQ(map.lines_, static_cast<int>(controller.mediaTree().size()));
+  EXPECT_EQ(map.lines, static_cast<int>(controller.mediaTree().size()));
   EXPECT_FALSE(second->thumbnailPath().isEmpty());
 
   // Processed: selecting it again keeps the parser.
@@ -355,9 +241,23 @@ TEST_F(MediaControllerCatalogue, PictureWithoutRecordingIsDetached) {
   EXPECT_TRUE(owner->pictures().isEmpty());
   EXPECT_FALSE(picture->parentDCFInfo());
   EXPECT_TRUE(log.contains(QStringLiteral("map.center -999")));
-  EXPECT_TRUE(log.contains(QStringLiteral("front.image 240101000000.JPG")));
+  EXPECT_TRUE(log.contains(QStringLiteral("front.image ") + picture->filePath()));
   EXPECT_TRUE(log.contains(QStringLiteral("front.pause")));
   EXPECT_TRUE(log.contains(QStringLiteral("graph.speed 0")));
+
+  // A damaged EXIF position off the Earth (found by fuzz_picture_exif) is no position.
+  QDir(dir.path()).mkpath(QStringLiteral("PICTURE"));
+  CustomLocation offEarth;
+  offEarth.latitude = 40.7128;
+  offEarth.longitude = -35026.5;
+  QImage image(32, 18, QImage::Format_RGB32);
+  image.fill(Qt::darkCyan);
+  ASSERT_TRUE(ImageCapture::writeJPEGFileWithCaptureImage(image, offEarth,
+                                                          dir.filePath(QStringLiteral("PICTURE/240101000001.JPG"))));
+  auto damaged = std::make_shared<PictureInfo>(dir.path(), QStringLiteral("PICTURE/240101000001.JPG"));
+  log.clear();
+  controller.updateCurrentDCF(nullptr, MediaController::kMediaListNormal, damaged);
+  EXPECT_TRUE(log.contains(QStringLiteral("map.center -999")));
 }
 
 TEST_F(MediaControllerCatalogue, VolumeRenameReRootsAndRestartsTheWalk) {
@@ -374,16 +274,36 @@ TEST_F(MediaControllerCatalogue, VolumeRenameReRootsAndRestartsTheWalk) {
   controller.volumeRenameToPath(QStringLiteral("/elsewhere"), QStringLiteral("/other"));
   EXPECT_EQ(controller.currentParser(), before);
 
+  // An export and a backup of the card are running under their sheet.
+  QTemporaryDir out;
+  controller.exportSelectedInfos(controller.mediaTree(), out.filePath(QStringLiteral("route.kml")), &normal);
+  QList<BackUpItem> items;
+  for (const auto& info : controller.mediaTree()) items.append(info);
+  controller.backUpSelectedInfos(items, out.filePath(QStringLiteral("copy")), &normal);
+  ASSERT_NE(controller.currentProgressVC(), nullptr);
+  EXPECT_FALSE(controller.canReloadMedia());
+
   const QString renamed = card.root() + QStringLiteral("-renamed");
   ASSERT_TRUE(QDir().rename(card.root(), renamed));
+  log.clear();
   controller.volumeRenameToPath(renamed, card.root());
   EXPECT_TRUE(before->cancelFlag());
+  // Both jobs stop, the sheet goes, and the card can be scanned again.
+  EXPECT_TRUE(controller.currentKmlBuilder()->cancelFlag());
+  EXPECT_TRUE(controller.currentBackUp()->cancelFlag());
+  EXPECT_EQ(controller.currentProgressVC(), nullptr);
+  EXPECT_TRUE(log.contains(QStringLiteral("normal.sheet.dismiss")));
+  EXPECT_TRUE(controller.canReloadMedia());
+  // The cancelled jobs report nothing: wait for their threads.
+  ASSERT_TRUE(spinUntil([] {
+    return backgroundJobPool()->activeThreadCount() == 0 && QThreadPool::globalInstance()->activeThreadCount() == 0;
+  }));
   EXPECT_NE(controller.currentParser(), before);
   for (const auto& info : controller.mediaTree()) {
     EXPECT_EQ(info->rootPath(), renamed);
     EXPECT_TRUE(info->filePath().startsWith(renamed));
   }
-  ASSERT_TRUE(spinUntil([&] { return map.updated > 0; }));
+  ASSERT_TRUE(spinUntil([&] { return map.overlayUpdates > 0; }));
   controller.currentParser()->waitForFinished();
   QDir().rename(renamed, card.root());
 }
@@ -406,7 +326,9 @@ TEST_F(MediaControllerCatalogue, DisposeDropsPanesAndStopsTheWalk) {
 
 TEST(MediaControllerCache, CleaningKeepsTheNewestThumbnails) {
   const QString directory = MediaController::cachesDirectoryPath();
-  ASSERT_FALSE(directory.isEmpty());
+  // One folder named after the program in the user's cache folder (the test
+  // runner points XDG_CACHE_HOME at a scratch folder).
+  EXPECT_EQ(directory, QDir(qEnvironmentVariable("XDG_CACHE_HOME")).filePath(QCoreApplication::applicationName()));
   ASSERT_TRUE(QDir(directory).exists());
   QFile(directory + QStringLiteral("/left-over.kmz")).open(QIODevice::WriteOnly);
   QFile(directory + QStringLiteral("/thumb.jpg")).open(QIODevice::WriteOnly);

@@ -4,11 +4,10 @@
 #include "support/temp_card.h"
 
 #include <QCoreApplication>
-#include <QElapsedTimer>
 #include <QProcess>
 #include <QImage>
 #include <QString>
-#include <QThread>
+#include <QTest>
 
 #include <functional>
 
@@ -32,24 +31,7 @@ inline QString clipPath(int index, bool rear = false) {
 // Runs the event loop until `done` holds or `timeoutMs` passed. Real players
 // deliver their events through the event loop, so tests wait with this.
 inline bool waitUntil(const std::function<bool()>& done, int timeoutMs = 10000) {
-  QElapsedTimer timer;
-  timer.start();
-  while (!done()) {
-    if (timer.elapsed() > timeoutMs) return false;
-    QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
-    QThread::msleep(1);
-  }
-  return true;
-}
-
-// Keeps the event loop running for `ms` milliseconds.
-inline void spin(int ms) {
-  QElapsedTimer timer;
-  timer.start();
-  while (timer.elapsed() < ms) {
-    QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
-    QThread::msleep(1);
-  }
+  return QTest::qWaitFor(done, timeoutMs);
 }
 
 // The frame FFmpeg decodes at `seconds` of `path` (first frame at or after

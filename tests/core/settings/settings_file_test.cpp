@@ -11,6 +11,8 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 namespace dashcard {
 namespace {
 
@@ -86,6 +88,26 @@ TEST_F(SettingsFileTest, MissingAndNonUtf8FilesAreReported) {
   IniFileLoader binary(write(QByteArray("IMPACT_LEVEL L5\r\n\xff\xfe\xc3", 20)));
   EXPECT_EQ(binary.load(), IniFileLoader::kUnreadable);
   EXPECT_FALSE(binary.resultData().has_value());
+}
+
+// A copied card may hold anything under the settings file's name: it is read
+// only when it is a regular file no bigger than a settings file can be.
+TEST_F(SettingsFileTest, OversizedFilesFifosAndDevicesAreRefusedUnread) {
+  const QByteArray line("IMPACT_LEVEL L5\r\n");
+  QByteArray atLimit = line.repeated(IniFileLoader::kMaxFileSize / line.size());
+  atLimit.append(IniFileLoader::kMaxFileSize - atLimit.size(), ' ');
+  EXPECT_EQ(IniFileLoader(write(atLimit)).load(), IniFileLoader::kLoaded);
+  EXPECT_EQ(IniFileLoader(write(atLimit + line)).load(), IniFileLoader::kUnreadable);
+
+  const QString fifo = dir.filePath(QStringLiteral("fifo.ini"));
+  ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+  const QString device = dir.filePath(QStringLiteral("zero.ini"));
+  ASSERT_TRUE(QFile::link(QStringLiteral("/dev/zero"), device));
+  for (const QString& path : {fifo, device}) {
+    IniFileLoader loader(path);
+    EXPECT_EQ(loader.load(), IniFileLoader::kUnreadable) << path.toStdString();
+    EXPECT_FALSE(loader.resultData().has_value());
+  }
 }
 
 TEST_F(SettingsFileTest, LinesNeedExactlyOneBlank) {

@@ -41,23 +41,25 @@ TEST(ApplicationTest, MenuTitlesAndCameraTextsAreTranslatedForEnglishAndJapanese
   }
 }
 
-TEST(ApplicationTest, RegistrationDefaultsNeverOverwriteTheUsersValues) {
+// The bundled defaults are fallbacks: the user's values win, and nothing is
+// stored, so a changed bundled default reaches every user.
+TEST(ApplicationTest, RegisteredDefaultsAreFallbacksNeverStored) {
   const QVariantMap bundled = Application::bundledDefaults();
   ASSERT_FALSE(bundled.isEmpty());
   const QString key = bundled.firstKey();
   QSettings settings;
+  settings.clear();
   settings.setValue(key, QStringLiteral("the user's own value"));
-  for (auto it = bundled.cbegin(); it != bundled.cend(); ++it) {
-    if (it.key() != key) settings.remove(it.key());
-  }
-  Application::registerDefaults();
-  EXPECT_EQ(settings.value(key).toString(), QStringLiteral("the user's own value"));
+  EXPECT_EQ(Application::registerDefaults(), bundled);
+  EXPECT_EQ(Application::userDefault(key).toString(), QStringLiteral("the user's own value"));
+  EXPECT_EQ(settings.allKeys(), QStringList{key});
   for (auto it = bundled.cbegin(); it != bundled.cend(); ++it) {
     if (it.key() != key) {
-      EXPECT_EQ(settings.value(it.key()).toString(), it.value().toString()) << it.key().toStdString();
+      EXPECT_EQ(Application::userDefault(it.key()), it.value()) << it.key().toStdString();
     }
   }
   settings.remove(key);
+  EXPECT_EQ(Application::userDefault(key), bundled.value(key));
 }
 
 }  // namespace

@@ -20,7 +20,9 @@
 #include "ui/playback/zoom_player_view_controller.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QDialog>
+#include <QFileDialog>
 #include <QDir>
 #include <QFile>
 #include <QLabel>
@@ -134,6 +136,43 @@ TEST_F(MainWindowTest, TheGraphCursorFollowsPlaybackAndItsSliderHoldsBothPlayers
   slider->setSliderDown(false);
   EXPECT_FALSE(graph->userControlIsActive());
   EXPECT_FALSE(front->isPlaying());
+}
+
+// The open panel is the active window when a folder is chosen in it: the
+// card must still go into the window the panel was opened from.
+TEST_F(MainWindowTest, OpenPanelPutsTheCardIntoTheWindowItWasOpenedFrom) {
+  const test::TempCard& card = sharedCard(2, 3, false);
+  ASSERT_TRUE(card.ok());
+  SampleCardOptions options;
+  options.clips = 2;
+  options.encodeVideos = false;
+  test::TempCard secondCard(options);
+  ASSERT_TRUE(secondCard.ok());
+
+  MainWindowController* first = openCard(card.root());
+  ASSERT_NE(first, nullptr);
+  auto* documents = MyDocumentController::sharedDocumentController();
+  MyDocument* empty = documents->newDocument();
+  ASSERT_NE(empty, nullptr);
+  MainWindowController* second = empty->targetWindowController();
+  ASSERT_NE(second, first);
+
+  documents->openDocument(second);
+  auto* panel = qobject_cast<QFileDialog*>(documents->openPanel());
+  ASSERT_NE(panel, nullptr);
+  // As the user's click would, the panel takes the focus (an X server
+  // without a window manager may refuse it: the card's window is checked
+  // either way).
+  panel->activateWindow();
+  (void)QTest::qWaitFor([&] { return QApplication::activeWindow() == panel; }, 5000);
+  emit panel->fileSelected(secondCard.root());
+  panel->close();
+  MyDocument* opened = documents->documents().isEmpty() ? nullptr : documents->documents().last();
+  ASSERT_NE(opened, nullptr);
+  EXPECT_EQ(opened->targetWindowController(), second);
+  ASSERT_TRUE(QTest::qWaitFor([&] { return opened->windowControllers().contains(second); }, kWait));
+  ASSERT_NE(first->document(), nullptr);
+  EXPECT_EQ(first->document()->fileURL(), QDir::cleanPath(card.root()));
 }
 
 TEST_F(MainWindowTest, AFolderThatIsNotACardIsRefusedAndNoWindowChanges) {
@@ -264,25 +303,20 @@ TEST_F(MainWindowTest, SecondaryPlayerToggleKeepsThePrimaryShown) {
   EXPECT_FALSE(window->masterButton()->isVisibleTo(window.get()));
   EXPECT_TRUE(window->toggleSecondaryPlayerButton()->isVisibleTo(window.get()));
   MainWindowController* split = window.get();
-  auto settle = [&] { QTest::qWait(400); };
-  settle();
-  ASSERT_FALSE(split->isPlayerItemCollapsed(0));
-  ASSERT_FALSE(split->isPlayerItemCollapsed(1));
+  const auto shown = [&](bool front, bool rear) {
+    return QTest::qWaitFor(
+        [&] { return split->isPlayerItemCollapsed(0) != front && split->isPlayerItemCollapsed(1) != rear; }, kWait);
+  };
+  ASSERT_TRUE(shown(true, true));
 
   window->toggleSecondaryPlayer();  // both shown: the rear goes
-  settle();
-  EXPECT_FALSE(split->isPlayerItemCollapsed(0));
-  EXPECT_TRUE(split->isPlayerItemCollapsed(1));
+  EXPECT_TRUE(shown(true, false));
   window->toggleSecondaryPlayer();  // rear hidden: it comes back
-  settle();
-  EXPECT_FALSE(split->isPlayerItemCollapsed(0));
-  EXPECT_FALSE(split->isPlayerItemCollapsed(1));
+  EXPECT_TRUE(shown(true, true));
   split->setPlayerItemCollapsed(0, true);  // only the rear shown: the front comes back, the rear stays
-  settle();
+  ASSERT_TRUE(shown(false, true));
   window->toggleSecondaryPlayer();
-  settle();
-  EXPECT_FALSE(split->isPlayerItemCollapsed(0));
-  EXPECT_FALSE(split->isPlayerItemCollapsed(1));
+  EXPECT_TRUE(shown(true, true));
 
   window->setupSecondaryPlayerWithSecondaryEnable(false);
   EXPECT_TRUE(window->masterButton()->isVisibleTo(window.get()));

@@ -1,3 +1,4 @@
+#include "core/common/main_thread.h"
 #include "core/playback/media_controller.h"
 #include "support/temp_card.h"
 #include "ui/catalogue/dcf_info_table_model.h"
@@ -16,6 +17,7 @@
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QThreadPool>
 
 #include <gtest/gtest.h>
 
@@ -91,7 +93,12 @@ TEST_F(ListCommandTest, ExportRunsToCompletionAndCancelLeavesNoFile) {
   QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
   EXPECT_EQ(sheet(), nullptr);
   ASSERT_TRUE(QTest::qWaitFor([&] { return mc.canReloadMedia(); }, kWait));
-  QTest::qWait(500);
+  // The cancelled run cleans up before it ends.
+  ASSERT_TRUE(QTest::qWaitFor(
+      [] {
+        return backgroundJobPool()->activeThreadCount() == 0 && QThreadPool::globalInstance()->activeThreadCount() == 0;
+      },
+      kWait));
   EXPECT_FALSE(QFileInfo::exists(cancelled));
 
   // Cancelling the panel starts nothing.

@@ -12,10 +12,12 @@
 #include <QFile>
 #include <QImage>
 #include <QMenu>
+#include <QPropertyAnimation>
 #include <QScrollBar>
 #include <QSignalSpy>
 #include <QHeaderView>
 #include <QStandardItemModel>
+#include <QStyledItemDelegate>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -79,6 +81,34 @@ class ListTest : public ::testing::Test {
   DCFInfoList infos;
 };
 
+// The event and lock marks are laid out inside their narrow columns, not
+// centred at the thumbnails' icon size and cut at the left edge.
+TEST_F(ListTest, EventAndLockMarksFitTheirColumns) {
+  struct Layout : QStyledItemDelegate {
+    using QStyledItemDelegate::initStyleOption;
+  } layout;
+  auto* event = new EventListViewController(&window);
+  event->resize(400, 300);
+  window.show();
+  DCFInfoList marked;
+  for (const DCFInfoPtr& info : infos) {
+    if (!DCFInfo::eventLabelForFolderName(info->folderName()).isEmpty()) marked.append(info);
+  }
+  ASSERT_FALSE(marked.isEmpty());
+  event->reloadDCFInfo(marked, infos);
+  CustomTableView* table = event->tableView();
+  const QModelIndex index = event->model()->index(0, DCFInfoTableModel::EventColumn);
+  QStyleOptionViewItem option;
+  option.initFrom(table->viewport());
+  option.decorationSize = table->iconSize();
+  option.rect = table->visualRect(index);
+  layout.initStyleOption(&option, index);
+  ASSERT_TRUE(option.features & QStyleOptionViewItem::HasDecoration);
+  const QRect mark = table->style()->subElementRect(QStyle::SE_ItemViewItemDecoration, &option, table);
+  EXPECT_TRUE(option.rect.contains(mark)) << mark.x() << "," << mark.width() << " in " << option.rect.x() << ","
+                                          << option.rect.width();
+}
+
 TEST_F(ListTest, ReloadShowsRowsAndSelectsOnlyInItsOneArgumentForm) {
   list->reloadDCFInfo(infos.mid(0, 3), infos);
   EXPECT_EQ(list->model()->rowCount(), 3);
@@ -100,13 +130,15 @@ TEST_F(ListTest, QuickSelectionsSettleOnTheLastOne) {
   for (int i = 0; i < 5; ++i) list->selectCurrentDCF(infos[i]);
   QTRY_COMPARE_WITH_TIMEOUT(fixed.size(), 1, 5000);
   EXPECT_EQ(fixedDCF(fixed, 0), infos[4]);
-  // Nothing else arrives later.
-  QTest::qWait(3 * DCFListViewController::kSelectionSettleMs);
+  // Nothing else is waiting to arrive.
+  EXPECT_FALSE(list->selectionIsSettling());
+  QCoreApplication::processEvents();
   EXPECT_EQ(fixed.size(), 1);
 
   // A multiple selection makes nothing current.
   list->allFilesSelected();
-  QTest::qWait(3 * DCFListViewController::kSelectionSettleMs);
+  EXPECT_FALSE(list->selectionIsSettling());
+  QCoreApplication::processEvents();
   EXPECT_EQ(fixed.size(), 1);
 }
 
@@ -135,7 +167,8 @@ TEST_F(ListTest, NextRecordingWrapsAroundAndReselectsASingleRow) {
 
   list->reloadDCFInfo(DCFInfoList{});
   list->selectNextDCFWithCurrentDCF(infos.first());
-  QTest::qWait(3 * DCFListViewController::kSelectionSettleMs);
+  EXPECT_FALSE(list->selectionIsSettling());
+  QCoreApplication::processEvents();
   EXPECT_EQ(fixed.size(), 6);
 }
 
@@ -229,7 +262,7 @@ TEST(CustomTableViewTest, CentresRowsAndLeavesAPointedListAlone) {
 
   table.setMouseIsOver(true);
   table.scrollWithAnimationToRowIndex(100, false);
-  QTest::qWait(400);
+  EXPECT_EQ(table.findChild<QPropertyAnimation*>(), nullptr);
   EXPECT_EQ(table.verticalScrollBar()->value(), 0);
   table.scrollWithAnimationToRowIndex(100, true);
   QTRY_COMPARE_WITH_TIMEOUT(table.verticalScrollBar()->value(), table.centredOffsetForRow(100), 5000);

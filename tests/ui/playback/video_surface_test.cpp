@@ -9,9 +9,6 @@
 
 #include <gtest/gtest.h>
 
-#include <chrono>
-#include <thread>
-
 namespace dashcard {
 namespace {
 
@@ -50,12 +47,7 @@ TEST(VideoSurfaceTest, SoftwareSurfaceDrawsTheVideoAndMirrors) {
   player.seek(1.0);
   // Drawn on the surface's own thread: the picture comes while the GUI
   // thread does not run its event loop (it may be waiting for the player).
-  bool drawnWithoutEvents = false;
-  for (int i = 0; i < 500 && !drawnWithoutEvents; ++i) {
-    std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    drawnWithoutEvents = hasColour(surface.lastFrame());
-  }
-  EXPECT_TRUE(drawnWithoutEvents);
+  EXPECT_TRUE(hasColour(surface.waitForFrame(hasColour, 10000)));
   surface.setMirrored(true);
   const QImage shown = surface.grab().toImage().convertToFormat(QImage::Format_RGB32);
   const QImage drawnFrame = surface.lastFrame().convertToFormat(QImage::Format_RGB32);
@@ -87,7 +79,14 @@ TEST(VideoSurfaceTest, OpenGLSurfaceDrawsTheVideo) {
   // Pictures come from the surface's render thread; a still one is copied
   // as it is, and mirrored by the copy alone.
   pane.pause();
-  test::spin(300);
+  // Still: the pause's hold seek is done and two pictures in a row agree.
+  QImage previous;
+  ASSERT_TRUE(waitUntil([&] {
+    const QImage now = gl->grabFramebuffer();
+    const bool same = !pane.engine().player()->isSeeking() && now == previous;
+    previous = now;
+    return same;
+  }));
   const QImage still = gl->grabFramebuffer().convertToFormat(QImage::Format_RGB32);
   pane.setMirror(true);
   const QImage mirrored = gl->grabFramebuffer().convertToFormat(QImage::Format_RGB32);

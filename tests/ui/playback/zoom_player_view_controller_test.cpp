@@ -7,9 +7,14 @@
 #include "ui/playback/player_scroll_view.h"
 #include "ui/playback/zoom_player_split_view_controller.h"
 
+#include <QDir>
 #include <QFile>
+#include <QFileDialog>
+#include <QFileInfo>
 #include <QImageReader>
 #include <QLabel>
+#include <QMessageBox>
+#include <QProcess>
 #include <QSlider>
 #include <QToolButton>
 #include <QSplitter>
@@ -39,20 +44,25 @@ struct Pane {
   int started = 0;
 };
 
+// The player's current frame is `expected` (decoded by FFmpeg).
+bool showsFrame(Pane& pane, const QImage& expected) {
+  const QImage frame = pane.view.engine().player()->grabFrame();
+  return !frame.isNull() && test::meanDifference(frame.scaled(expected.size()), expected) < 6.0;
+}
+
 TEST(ZoomPlayerViewControllerTest, SnapshotIsTheExactFrameMirroredWhenThePlayerIs) {
   ASSERT_TRUE(test::sharedCard().ok());
   Pane pane;
   ASSERT_TRUE(pane.load(2));
   pane.view.setCurrentProgress(0.5F);  // 1.5 s of 3: frame 45
-  ASSERT_TRUE(waitUntil([&] { return !pane.view.engine().player()->grabFrame().isNull(); }));
-  test::spin(100);
+  const QImage expected = test::ffmpegFrame(clipPath(2), 1.5, QSize(320, 180));
+  ASSERT_TRUE(waitUntil([&] { return showsFrame(pane, expected); }));
   QTemporaryDir dir;
   const QString path = dir.filePath(QStringLiteral("snap shot ü.png"));
   QString error;
   ASSERT_TRUE(pane.view.writeSnapshot(path, &error)) << error.toStdString();
   const QImage written(path);
   ASSERT_EQ(written.size(), QSize(320, 180));
-  const QImage expected = test::ffmpegFrame(clipPath(2), 1.5, written.size());
   const QImage neighbour = test::ffmpegFrame(clipPath(2), 1.5 + 1.0 / 30.0, written.size());
   const double same = test::meanDifference(written, expected);
   EXPECT_LT(same, 6.0);
@@ -72,6 +82,78 @@ TEST(ZoomPlayerViewControllerTest, SnapshotIsTheExactFrameMirroredWhenThePlayerI
   // An unknown extension writes nothing.
   EXPECT_FALSE(pane.view.writeSnapshot(dir.filePath(QStringLiteral("x.gif")), &error));
   EXPECT_FALSE(QFile::exists(dir.filePath(QStringLiteral("x.gif"))));
+}
+
+// The capture keeps the frame, place and date of the press while the Save
+// dialog is open, proposes a name any card or stick takes, and without a
+// frame shows the error and saves nothing.
+TEST(ZoomPlayerViewControllerTest, CaptureKeepsThePressedMomentAndNeedsAFrame) {
+  ASSERT_TRUE(test::sharedCard().ok());
+  Pane pane;
+  ASSERT_TRUE(pane.load(2));
+  pane.view.setCurrentProgress(0.5F);
+  const QImage pressed = test::ffmpegFrame(clipPath(2), 1.5, QSize(320, 180));
+  ASSERT_TRUE(waitUntil([&] { return showsFrame(pane, pressed); }));
+  pane.view.snapButtonPressed();
+  auto* dialog = pane.view.findChild<QFileDialog*>();
+  ASSERT_NE(dialog, nullptr);
+  const QString proposed = QFileInfo(dialog->selectedFiles().value(0)).fileName();
+  EXPECT_FALSE(proposed.isEmpty());
+  for (const QChar refused : QStringLiteral("\\:*?\"<>|")) {
+    EXPECT_FALSE(proposed.contains(refused)) << proposed.toStdString();
+  }
+  // The player moves on before the dialog is accepted.
+  pane.view.setCurrentProgress(0.9F);
+  const QImage later = test::ffmpegFrame(clipPath(2), 2.7, QSize(320, 180));
+  ASSERT_TRUE(waitUntil([&] { return showsFrame(pane, later); }));
+  QTemporaryDir dir;
+  const QString path = dir.filePath(QStringLiteral("capture.png"));
+  emit dialog->fileSelected(path);
+  dialog->close();
+  QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+  EXPECT_LT(test::meanDifference(QImage(path), pressed), 6.0);
+
+  // Sound only: no frame to grab.
+  const QString sound = dir.filePath(QStringLiteral("sound.m4a"));
+  ASSERT_EQ(QProcess::execute(QStringLiteral("ffmpeg"),
+                              {QStringLiteral("-v"), QStringLiteral("error"), QStringLiteral("-nostdin"),
+                               QStringLiteral("-f"), QStringLiteral("lavfi"), QStringLiteral("-i"),
+                               QStringLiteral("anullsrc=r=8000:cl=mono"), QStringLiteral("-t"), QStringLiteral("2"),
+                               sound}),
+            0);
+  int started = 0;
+  pane.view.playWithPath(sound, [&] { ++started; }, {}, {});
+  ASSERT_TRUE(waitUntil([&] { return started > 0; }));
+  pane.view.snapButtonPressed();
+  EXPECT_EQ(pane.view.findChild<QFileDialog*>(), nullptr);
+  auto* alert = pane.view.findChild<QMessageBox*>(QStringLiteral("CaptureErrorAlert"));
+  ASSERT_NE(alert, nullptr);
+  EXPECT_EQ(alert->text(), QStringLiteral("No picture to capture"));
+  alert->close();
+  EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), (QStringList{QStringLiteral("capture.png"), QStringLiteral("sound.m4a")}));
+}
+
+// The mirror turns every still picture shown after it, not only the first.
+TEST(ZoomPlayerViewControllerTest, AMirroredPaneShowsEveryNewStillMirrored) {
+  QTemporaryDir dir;
+  QStringList pictures;
+  for (const QColor& left : {QColor(Qt::red), QColor(Qt::green)}) {
+    QImage image(64, 32, QImage::Format_RGB32);
+    image.fill(Qt::blue);
+    for (int y = 0; y < 32; ++y) {
+      for (int x = 0; x < 32; ++x) image.setPixelColor(x, y, left);
+    }
+    pictures << dir.filePath(left.name().mid(1) + QStringLiteral(".png"));
+    ASSERT_TRUE(image.save(pictures.last()));
+  }
+  Pane pane;
+  pane.view.setMirror(true);
+  for (const QString& picture : pictures) {
+    pane.view.showImageWithPath(picture);
+    const QImage shown = pane.view.playerScrollView()->pictureView()->pixmap().toImage();
+    ASSERT_FALSE(shown.isNull());
+    EXPECT_EQ(shown.pixelColor(1, shown.height() / 2), QColor(Qt::blue)) << picture.toStdString();
+  }
 }
 
 TEST(ZoomPlayerViewControllerTest, ClicksToggleAfterTheDelayAndTripleClickPostsOnce) {
@@ -95,14 +177,16 @@ TEST(ZoomPlayerViewControllerTest, ClicksToggleAfterTheDelayAndTripleClickPostsO
   scroll->mouseUpWithClickCount(middle, 1);
   scroll->mouseUpWithClickCount(middle, 2);
   scroll->mouseUpWithClickCount(middle, 3);
-  test::spin(400);
+  EXPECT_FALSE(scroll->clicks().doubleClickPending());
+  QCoreApplication::processEvents();
   EXPECT_TRUE(pane.view.isPlaying());
   EXPECT_EQ(posted, 1);
   // Clicks on the control bar strip are not the view's.
   const QPointF bar(100, scroll->height() - 5);
   scroll->mouseUpWithClickCount(bar, 2);
   scroll->mouseUpWithClickCount(bar, 3);
-  test::spin(400);
+  EXPECT_FALSE(scroll->clicks().doubleClickPending());
+  QCoreApplication::processEvents();
   EXPECT_TRUE(pane.view.isPlaying());
   EXPECT_EQ(posted, 1);
   QObject::disconnect(connection);
