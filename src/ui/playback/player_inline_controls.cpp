@@ -25,7 +25,7 @@ PlayerInlineControls::PlayerInlineControls(QWidget* parent)
   setObjectName(QStringLiteral("inlineControls"));
   playPauseButton_->setObjectName(QStringLiteral("playPauseButton"));
   playPauseButton_->setAutoRaise(true);
-  playPauseButton_->setIcon(style()->standardIcon(QStyle::SP_MediaPlay));
+  playPauseButton_->setText(QStringLiteral("\u25B6"));
   playPauseButton_->setToolTip(tr("Play/Pause"));
   scrubber_->setObjectName(QStringLiteral("scrubber"));
   scrubber_->setRange(0, kScrubberSteps);
@@ -58,10 +58,9 @@ void PlayerInlineControls::updateWithTime(double current, double total, bool pla
   const QString length = timeText(total);
   if (positionLabel_->text() != position) positionLabel_->setText(position);
   if (lengthLabel_->text() != length) lengthLabel_->setText(length);
-  if (playPauseButton_->property("playing").toBool() != playing || playPauseButton_->icon().isNull()) {
-    playPauseButton_->setProperty("playing", playing);
-    playPauseButton_->setIcon(style()->standardIcon(playing ? QStyle::SP_MediaPause : QStyle::SP_MediaPlay));
-  }
+  // Glyphs like the rest of the player's bar, light on the dark theme.
+  const QString glyph = playing ? QStringLiteral("\u275A\u275A") : QStringLiteral("\u25B6");
+  if (playPauseButton_->text() != glyph) playPauseButton_->setText(glyph);
   if (isScrubbing()) return;
   const double fraction = total > 0.0 ? std::clamp(current / total, 0.0, 1.0) : 0.0;
   const int value = static_cast<int>(std::lround(fraction * kScrubberSteps));
