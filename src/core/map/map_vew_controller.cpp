@@ -304,7 +304,8 @@ bool MapVewController::selectRouteAt(const QPointF& screen, double tolerance) {
   // The group of the nearest fix, so the tick puts the marker back on it.
   const MapCoordinate fix = best->coordinates().at(bestIndex);
   const GOPList groups = info->nmea()->GOPs();
-  float fraction = 0.0F;
+  // A line's last point may be the next clip's first fix: then by position.
+  float fraction = static_cast<float>(bestIndex) / static_cast<float>(best->pointCount());
   for (std::size_t k = 0; k < groups.size(); ++k) {
     const CustomLocation& l = groups[k].location();
     if (l.latitude == fix.latitude && l.longitude == fix.longitude) {

@@ -14,12 +14,15 @@ void WorldMapSource::requestTile(const TileId& tile, qreal devicePixelRatio) {
   auto data = data_;
   QThreadPool::globalInstance()->start([self, data, tile, devicePixelRatio] {
     QImage image = (data ? data : WorldMapData::builtIn())->renderTile(tile, devicePixelRatio);
-    QMetaObject::invokeMethod(
-        QCoreApplication::instance(),
-        [self, tile, image = std::move(image)] {
-          if (self) emit self->tileReady(tile, image);
-        },
-        Qt::QueuedConnection);
+    // At exit the application may be gone before a late tile: then no answer.
+    if (QCoreApplication* app = QCoreApplication::instance()) {
+      QMetaObject::invokeMethod(
+          app,
+          [self, tile, image = std::move(image)] {
+            if (self) emit self->tileReady(tile, image);
+          },
+          Qt::QueuedConnection);
+    }
   });
 }
 
