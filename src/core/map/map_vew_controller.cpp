@@ -6,6 +6,7 @@
 #include "core/playback/media_controller.h"
 #include "core/telemetry/nmea_data.h"
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 
@@ -131,10 +132,16 @@ void MapVewController::updateDCF(const DCFInfoPtr& info, double currentDCFTime, 
   if (const auto pending = pendingSeekInfo_.lock()) {
     if (now > pendingSeekDeadline_) {
       pendingSeekInfo_.reset();  // the user went elsewhere meanwhile
-    } else if (pending == info && mediaController_) {
-      pendingSeekInfo_.reset();
-      mediaController_->updateProgress(pendingSeek_);
-      return;
+    } else if (pending == info && mediaController_ && totalDCFTime > 0.0) {
+      // A seek made while the player still opens the clip can be lost:
+      // asked again every half second until the position is there.
+      if (std::abs(currentDCFTime - double(pendingSeek_) * totalDCFTime) < 1.0) {
+        pendingSeekInfo_.reset();
+      } else if (!pendingSeekIssued_ || now - *pendingSeekIssued_ >= kPositionInterval) {
+        pendingSeekIssued_ = now;
+        mediaController_->updateProgress(pendingSeek_);
+        return;
+      }
     }
   }
   if (lastUpdate_ && now - *lastUpdate_ < kPositionInterval) return;
@@ -282,14 +289,21 @@ bool MapVewController::selectRouteAt(const QPointF& screen, double tolerance) {
   for (const auto& line : mapOverlays_) {
     if (strokeColors_.value(line.get()).alpha() == 0) continue;
     const auto& points = line->coordinates();
+    QPointF a = viewport_.toScreen(WebMercator::project(points.value(0)));
     for (qsizetype i = 0; i < points.size(); ++i) {
-      const QPointF p = viewport_.toScreen(WebMercator::project(points[i])) - screen;
-      const double d = p.x() * p.x() + p.y() * p.y();
-      if (d <= bestDistance) {
-        bestDistance = d;
+      // The nearest place on the segment from point i to point i + 1.
+      const QPointF b = i + 1 < points.size() ? viewport_.toScreen(WebMercator::project(points[i + 1])) : a;
+      const QPointF ab = b - a;
+      const double length = QPointF::dotProduct(ab, ab);
+      const double t = length > 0.0 ? std::clamp(QPointF::dotProduct(screen - a, ab) / length, 0.0, 1.0) : 0.0;
+      const QPointF d = a + t * ab - screen;
+      const double distance = QPointF::dotProduct(d, d);
+      if (distance <= bestDistance) {
+        bestDistance = distance;
         best = line;
-        bestIndex = i;
+        bestIndex = t < 0.5 ? i : i + 1;
       }
+      a = b;
     }
   }
   if (!best) return false;
@@ -313,12 +327,16 @@ bool MapVewController::selectRouteAt(const QPointF& screen, double tolerance) {
       break;
     }
   }
+  // The seek is also kept when the recording plays already: one made while
+  // the player opens the clip is lost, and the next ticks repeat it.
+  pendingSeekInfo_ = info;
+  pendingSeek_ = fraction;
+  pendingSeekDeadline_ = clock_() + kPendingSeekLifetime;
+  pendingSeekIssued_.reset();
   if (mediaController_->currentDCF() == info) {
+    pendingSeekIssued_ = clock_();
     mediaController_->updateProgress(fraction);
   } else {
-    pendingSeekInfo_ = info;
-    pendingSeek_ = fraction;
-    pendingSeekDeadline_ = clock_() + kPendingSeekLifetime;
     mediaController_->updateCurrentDCF(
         info, info->isEventDCF() ? MediaController::kMediaListMapEvent : MediaController::kMediaListMapNormal, nullptr);
   }

@@ -137,6 +137,7 @@ class MapVewController : public QObject, public MapPane {
   std::weak_ptr<DCFInfo> pendingSeekInfo_;
   float pendingSeek_ = 0.0F;
   std::chrono::steady_clock::time_point pendingSeekDeadline_;
+  std::optional<std::chrono::steady_clock::time_point> pendingSeekIssued_;
 };
 
 }  // namespace dashcard
