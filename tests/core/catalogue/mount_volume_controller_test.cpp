@@ -1,4 +1,5 @@
 #include "core/catalogue/mount_volume_controller.h"
+#include "support/wait_for.h"
 
 #include <QDir>
 #include <QFile>
@@ -108,7 +109,7 @@ TEST_F(MountVolumeControllerTest, ListsOnlyRemovableUserMountsAndReportsThemOnce
     auto volumes = tracker(c.types);
     volumes->makeVolumeList();
     EXPECT_TRUE(delegate.reports.isEmpty()) << "reported before makeVolumeList returned";
-    QTRY_COMPARE(delegate.reports, c.expected);
+    DC_TRY_COMPARE(delegate.reports, c.expected);
     QTest::qWait(0);
     EXPECT_EQ(delegate.reports, c.expected);
     EXPECT_TRUE(volumes->isMounted(QStringLiteral("/media/u/CARD")));
@@ -126,7 +127,7 @@ TEST_F(MountVolumeControllerTest, RenameKeepsThePlaceAndUnmountsOfUnknownVolumes
   writeTable({card, other, data});
   auto volumes = tracker();
   volumes->makeVolumeList();
-  QTRY_COMPARE(delegate.reports.size(), 2);
+  DC_TRY_COMPARE(delegate.reports.size(), 2);
   delegate.reports.clear();
 
   // Relabelled: the same device leaves CARD and appears at TRIP.
@@ -142,7 +143,7 @@ TEST_F(MountVolumeControllerTest, RenameKeepsThePlaceAndUnmountsOfUnknownVolumes
   delegate.reports.clear();
   writeTable({mountLine(15, QStringLiteral("/media/u/TRIP"), QStringLiteral("vfat"), QStringLiteral("/dev/sdb1"))});
   volumes->mountTableDidChange();
-  QTRY_COMPARE(delegate.reports, QStringList{QStringLiteral("unmount OTHER")});
+  DC_TRY_COMPARE(delegate.reports, QStringList{QStringLiteral("unmount OTHER")});
   EXPECT_FALSE(volumes->isMounted(QStringLiteral("/media/u/OTHER")));
   EXPECT_TRUE(volumes->isMounted(QStringLiteral("/media/u/TRIP")));
 }
@@ -229,16 +230,16 @@ TEST(MountVolumeControllerSystemTest, ReportsARealLoopMountItsRenameAndItsUnmoun
   const QString cardUrl = QUrl::fromLocalFile(card + QLatin1Char('/')).toString(QUrl::FullyEncoded);
   const QString tripUrl = QUrl::fromLocalFile(trip + QLatin1Char('/')).toString(QUrl::FullyEncoded);
   ASSERT_TRUE(loop.mount(card)) << loop.reason().toStdString();
-  QTRY_COMPARE_WITH_TIMEOUT(delegate.reports, QStringList{QStringLiteral("mount CARD ") + cardUrl}, 10000);
+  DC_TRY_COMPARE_WITH_TIMEOUT(delegate.reports, QStringList{QStringLiteral("mount CARD ") + cardUrl}, 10000);
 
   ASSERT_TRUE(loop.run(QStringLiteral("umount"), {card})) << loop.reason().toStdString();
   ASSERT_TRUE(loop.mount(trip)) << loop.reason().toStdString();
-  QTRY_COMPARE_WITH_TIMEOUT(delegate.reports.size(), 2, 10000);
+  DC_TRY_COMPARE_WITH_TIMEOUT(delegate.reports.size(), 2, 10000);
   EXPECT_EQ(delegate.reports.last(), QStringLiteral("rename TRIP %1 %2").arg(tripUrl, cardUrl));
   EXPECT_TRUE(volumes.isMounted(trip));
 
   ASSERT_TRUE(loop.run(QStringLiteral("umount"), {trip})) << loop.reason().toStdString();
-  QTRY_COMPARE_WITH_TIMEOUT(delegate.reports.size(), 3, 10000);
+  DC_TRY_COMPARE_WITH_TIMEOUT(delegate.reports.size(), 3, 10000);
   EXPECT_EQ(delegate.reports.last(), QStringLiteral("unmount TRIP"));
   EXPECT_TRUE(volumes.volumeList().isEmpty());
 }

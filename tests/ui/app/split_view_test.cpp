@@ -1,4 +1,5 @@
 #include "ui/app/left_split_view_controller.h"
+#include "support/wait_for.h"
 #include "ui/app/path_control.h"
 #include "ui/app/top_split_view_controller.h"
 
@@ -87,7 +88,7 @@ TEST(SplitViewTest, CollapseAndExpandKeepTheLastSizeAndReportChanges) {
   EXPECT_EQ(changes.size(), 2);
   // An animated collapse ends where it should.
   split.collapseItem(0, true);
-  QTRY_COMPARE_WITH_TIMEOUT(split.sizes().value(0), 0, 5000);
+  DC_TRY_COMPARE_WITH_TIMEOUT(split.sizes().value(0), 0, 5000);
   split.setItemCollapsed(7, true);
 }
 

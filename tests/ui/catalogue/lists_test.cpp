@@ -1,4 +1,5 @@
 #include "support/temp_card.h"
+#include "support/wait_for.h"
 #include "ui/catalogue/custom_table_view.h"
 #include "ui/catalogue/dcf_info_table_model.h"
 #include "ui/catalogue/dcf_list_view_controller.h"
@@ -128,7 +129,7 @@ TEST_F(ListTest, QuickSelectionsSettleOnTheLastOne) {
   QSignalSpy fixed(list, &DCFListViewController::selectionFixed);
   list->reloadDCFInfo(infos, infos);
   for (int i = 0; i < 5; ++i) list->selectCurrentDCF(infos[i]);
-  QTRY_COMPARE_WITH_TIMEOUT(fixed.size(), 1, 5000);
+  DC_TRY_COMPARE_WITH_TIMEOUT(fixed.size(), 1, 5000);
   EXPECT_EQ(fixedDCF(fixed, 0), infos[4]);
   // Nothing else is waiting to arrive.
   EXPECT_FALSE(list->selectionIsSettling());
@@ -146,24 +147,24 @@ TEST_F(ListTest, NextRecordingWrapsAroundAndReselectsASingleRow) {
   QSignalSpy fixed(list, &DCFListViewController::selectionFixed);
   list->reloadDCFInfo(infos, infos);
   list->selectNextDCFWithCurrentDCF(infos.last());
-  QTRY_COMPARE_WITH_TIMEOUT(fixed.size(), 1, 5000);
+  DC_TRY_COMPARE_WITH_TIMEOUT(fixed.size(), 1, 5000);
   EXPECT_EQ(fixedDCF(fixed, 0), infos.first());
   list->selectNextDCFWithCurrentDCF(infos[1]);
-  QTRY_COMPARE_WITH_TIMEOUT(fixed.size(), 2, 5000);
+  DC_TRY_COMPARE_WITH_TIMEOUT(fixed.size(), 2, 5000);
   EXPECT_EQ(fixedDCF(fixed, 1), infos[2]);
   // A recording that is not in the list starts again at the top.
   list->selectNextDCFWithCurrentDCF(std::make_shared<DCFInfo>(QStringLiteral("/nowhere"), QStringLiteral("NORMAL/x.MP4")));
-  QTRY_COMPARE_WITH_TIMEOUT(fixed.size(), 3, 5000);
+  DC_TRY_COMPARE_WITH_TIMEOUT(fixed.size(), 3, 5000);
   EXPECT_EQ(fixedDCF(fixed, 2), infos.first());
 
   // With one row the selection is cleared first, so row 0 counts as new.
   list->reloadDCFInfo(infos.mid(0, 1));
-  QTRY_COMPARE_WITH_TIMEOUT(fixed.size(), 4, 5000);
+  DC_TRY_COMPARE_WITH_TIMEOUT(fixed.size(), 4, 5000);
   list->selectNextDCFWithCurrentDCF(infos.first());
-  QTRY_COMPARE_WITH_TIMEOUT(fixed.size(), 5, 5000);
+  DC_TRY_COMPARE_WITH_TIMEOUT(fixed.size(), 5, 5000);
   EXPECT_EQ(fixedDCF(fixed, 4), infos.first());
   list->selectFirstItem();
-  QTRY_COMPARE_WITH_TIMEOUT(fixed.size(), 6, 5000);
+  DC_TRY_COMPARE_WITH_TIMEOUT(fixed.size(), 6, 5000);
 
   list->reloadDCFInfo(DCFInfoList{});
   list->selectNextDCFWithCurrentDCF(infos.first());
@@ -265,7 +266,7 @@ TEST(CustomTableViewTest, CentresRowsAndLeavesAPointedListAlone) {
   EXPECT_EQ(table.findChild<QPropertyAnimation*>(), nullptr);
   EXPECT_EQ(table.verticalScrollBar()->value(), 0);
   table.scrollWithAnimationToRowIndex(100, true);
-  QTRY_COMPARE_WITH_TIMEOUT(table.verticalScrollBar()->value(), table.centredOffsetForRow(100), 5000);
+  DC_TRY_COMPARE_WITH_TIMEOUT(table.verticalScrollBar()->value(), table.centredOffsetForRow(100), 5000);
   table.scrollWithAnimationToRowIndex(-1, true);
   table.scrollWithAnimationToRowIndex(500, true);
 }

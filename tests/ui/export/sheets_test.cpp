@@ -1,4 +1,5 @@
 #include "ui/export/activity_indicator.h"
+#include "support/wait_for.h"
 #include "ui/export/progress_view_controller.h"
 #include "ui/export/sd_card_load_progress_view_controller.h"
 #include "ui/export/sd_card_load_progress_window_controller.h"
@@ -90,7 +91,7 @@ TEST(ProgressViewControllerTest, CreepingProgressGrowsWithoutLimitAndReportsOver
   // Showing the sheet starts the creep.
   sheet.show();
   const float before = sheet.progress();
-  QTRY_VERIFY_WITH_TIMEOUT(sheet.progress() > before, 5000);
+  DC_TRY_VERIFY_WITH_TIMEOUT(sheet.progress() > before, 5000);
 }
 
 TEST(SDCardLoadProgressViewControllerTest, SpinnerTurnsIntoPercentageOnPhaseOne) {

@@ -2,6 +2,7 @@
 #include "core/playback/playback_fakes.h"
 #include "core/telemetry/nmea_data.h"
 #include "support/temp_card.h"
+#include "support/wait_for.h"
 #include "ui/graph/graph_view.h"
 #include "ui/graph/graph_view_controller.h"
 #include "ui/graph/needle_view.h"
@@ -172,14 +173,14 @@ TEST_F(GraphPaneTest, SliderAndChartSeekBothPlayersAndHoldThemWhileHeld) {
 
 TEST_F(GraphPaneTest, NeedleClampsIgnoresUnknownSpeedsAndHidesWhileResized) {
   NeedleView* needle = pane.needleView();
-  QTRY_COMPARE(needle->alpha(), 1.0);
+  DC_TRY_COMPARE(needle->alpha(), 1.0);
   needle->updateLayerWithSpeed(90.0f);
   EXPECT_EQ(needle->targetSpeed(), 90.0f);
   needle->updateLayerWithSpeed(250.0f);
   EXPECT_EQ(needle->targetSpeed(), 180.0f);
   needle->updateLayerWithSpeed(-1.0f);
   EXPECT_EQ(needle->targetSpeed(), 180.0f);
-  QTRY_VERIFY(!needle->isAnimating());
+  DC_TRY_VERIFY(!needle->isAnimating());
   needle->updateLayerWithSpeed(180.0f);  // steady: no new turn
   EXPECT_FALSE(needle->isAnimating());
 
@@ -187,11 +188,11 @@ TEST_F(GraphPaneTest, NeedleClampsIgnoresUnknownSpeedsAndHidesWhileResized) {
   needle->resize(needle->width() + 1, needle->height());
   EXPECT_EQ(needle->alpha(), 0.0);
   EXPECT_EQ(needle->shownSpeed(), 0.0f);
-  QTRY_VERIFY(needle->pendingShowMs() >= 0 && needle->pendingShowMs() < 350);
+  DC_TRY_VERIFY(needle->pendingShowMs() >= 0 && needle->pendingShowMs() < 350);
   needle->resize(needle->width() + 1, needle->height());
   EXPECT_GT(needle->pendingShowMs(), 400);
   EXPECT_EQ(needle->alpha(), 0.0);
-  QTRY_COMPARE(needle->alpha(), 1.0);
+  DC_TRY_COMPARE(needle->alpha(), 1.0);
 }
 
 }  // namespace

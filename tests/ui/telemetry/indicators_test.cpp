@@ -1,4 +1,5 @@
 #include "ui/telemetry/image_assets.h"
+#include "support/wait_for.h"
 #include "ui/telemetry/indicator_image_view.h"
 #include "ui/telemetry/status_indicator_panel_view.h"
 #include "ui/telemetry/status_indicator_view.h"
@@ -31,7 +32,7 @@ TEST(StatusIndicator, FadesOnlyOnAChangeAndClearsAtOnce) {
   lamp.setIsOn(true);
   EXPECT_TRUE(lamp.isAnimating());
   EXPECT_EQ(lamp.currentImage().cacheKey(), on.cacheKey());
-  QTRY_VERIFY(!lamp.isAnimating());
+  DC_TRY_VERIFY(!lamp.isAnimating());
   lamp.setIsOn(true);  // unchanged
   EXPECT_FALSE(lamp.isAnimating());
   lamp.forceClear();
@@ -87,7 +88,7 @@ TEST(IndicatorImage, OnlyTheLastTimedShowCounts) {
   view.showImage(first, 60.0);
   view.showImage(second, 0.05);
   EXPECT_EQ(view.pixmap().cacheKey(), second.cacheKey());
-  QTRY_VERIFY_WITH_TIMEOUT(!view.isShowingImage(), 5000);
+  DC_TRY_VERIFY_WITH_TIMEOUT(!view.isShowingImage(), 5000);
   EXPECT_EQ(view.pendingHideMs(), -1);
 
   // A short first time, a long second: the first's timer is gone.

@@ -1,0 +1,16 @@
+#pragma once
+
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+// QtTest's DC_TRY_* macros report a timeout only inside a QtTest run: under
+// GoogleTest they return from the test silently and it passes. These wait the
+// same way (events processed while waiting) and fail the test on timeout.
+#define DC_TRY_VERIFY_WITH_TIMEOUT(expr, ms) \
+  ASSERT_TRUE(QTest::qWaitFor([&] { return static_cast<bool>(expr); }, ms)) << "timed out waiting for " #expr
+#define DC_TRY_VERIFY(expr) DC_TRY_VERIFY_WITH_TIMEOUT(expr, 5000)
+#define DC_TRY_COMPARE_WITH_TIMEOUT(actual, expected, ms)                                 \
+  ASSERT_TRUE(QTest::qWaitFor([&] { return (actual) == (expected); }, ms)) \
+      << "timed out waiting for " #actual " == " #expected
+#define DC_TRY_COMPARE(actual, expected) DC_TRY_COMPARE_WITH_TIMEOUT(actual, expected, 5000)
