@@ -915,4 +915,115 @@
         <translation>OK</translation>
     </message>
 </context>
+<context>
+    <name>dashcard::CustomMapCalloutView</name>
+    <message>
+        <source>Play</source>
+        <translation>Play</translation>
+    </message>
+</context>
+<context>
+    <name>dashcard::MapView</name>
+    <message>
+        <source>Map</source>
+        <translation>Map</translation>
+    </message>
+    <message>
+        <source>Trace Current Location</source>
+        <translation>Trace Current Location</translation>
+    </message>
+    <message>
+        <source>Show Routes</source>
+        <translation>Show Routes</translation>
+    </message>
+    <message>
+        <source>Show Recordings</source>
+        <translation>Show Recordings</translation>
+    </message>
+    <message>
+        <source>Show Events</source>
+        <translation>Show Events</translation>
+    </message>
+    <message>
+        <source>Show Current Location</source>
+        <translation>Show Current Location</translation>
+    </message>
+    <message>
+        <source>Map Tiles</source>
+        <translation>Map Tiles</translation>
+    </message>
+    <message>
+        <source>Built-in World Map</source>
+        <translation>Built-in World Map</translation>
+    </message>
+    <message>
+        <source>OpenStreetMap (Online)</source>
+        <translation>OpenStreetMap (Online)</translation>
+    </message>
+    <message>
+        <source>MBTiles File…</source>
+        <translation>MBTiles File…</translation>
+    </message>
+    <message>
+        <source>Tile Folder…</source>
+        <translation>Tile Folder…</translation>
+    </message>
+    <message>
+        <source>Choose an MBTiles File</source>
+        <translation>Choose an MBTiles File</translation>
+    </message>
+    <message>
+        <source>MBTiles files (*.mbtiles);;All files (*)</source>
+        <translation>MBTiles files (*.mbtiles);;All files (*)</translation>
+    </message>
+    <message>
+        <source>Choose a Folder of Tiles ({z}/{x}/{y}.png)</source>
+        <translation>Choose a Folder of Tiles ({z}/{x}/{y}.png)</translation>
+    </message>
+    <message>
+        <source>The built-in map is shown.</source>
+        <translation>The built-in map is shown.</translation>
+    </message>
+</context>
+<context>
+    <name>dashcard::MbTilesSource</name>
+    <message>
+        <source>The tile file cannot be read.</source>
+        <translation>The tile file cannot be read.</translation>
+    </message>
+    <message>
+        <source>The tile file is not an MBTiles file (not an SQLite database).</source>
+        <translation>The tile file is not an MBTiles file (not an SQLite database).</translation>
+    </message>
+    <message>
+        <source>MBTiles files cannot be read: the SQLite driver of Qt is not installed.</source>
+        <translation>MBTiles files cannot be read: the SQLite driver of Qt is not installed.</translation>
+    </message>
+    <message>
+        <source>The tile file cannot be opened.</source>
+        <translation>The tile file cannot be opened.</translation>
+    </message>
+    <message>
+        <source>The tile file has no tiles table.</source>
+        <translation>The tile file has no tiles table.</translation>
+    </message>
+    <message>
+        <source>The tile file holds vector tiles (%1); only picture tiles can be shown.</source>
+        <translation>The tile file holds vector tiles (%1); only picture tiles can be shown.</translation>
+    </message>
+</context>
+<context>
+    <name>dashcard::FileTileSource</name>
+    <message>
+        <source>Own tiles</source>
+        <translation>Own tiles</translation>
+    </message>
+</context>
+<context>
+    <name>dashcard::WorldMapSource</name>
+    <message>
+        <source>Natural Earth</source>
+        <translation>Natural Earth</translation>
+    </message>
+</context>
 </TS>

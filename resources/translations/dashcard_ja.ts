@@ -915,4 +915,115 @@
         <translation>OK</translation>
     </message>
 </context>
+<context>
+    <name>dashcard::CustomMapCalloutView</name>
+    <message>
+        <source>Play</source>
+        <translation>再生</translation>
+    </message>
+</context>
+<context>
+    <name>dashcard::MapView</name>
+    <message>
+        <source>Map</source>
+        <translation>地図</translation>
+    </message>
+    <message>
+        <source>Trace Current Location</source>
+        <translation>現在位置を追跡</translation>
+    </message>
+    <message>
+        <source>Show Routes</source>
+        <translation>ルートを表示</translation>
+    </message>
+    <message>
+        <source>Show Recordings</source>
+        <translation>録画を表示</translation>
+    </message>
+    <message>
+        <source>Show Events</source>
+        <translation>イベントを表示</translation>
+    </message>
+    <message>
+        <source>Show Current Location</source>
+        <translation>現在位置を表示</translation>
+    </message>
+    <message>
+        <source>Map Tiles</source>
+        <translation>地図タイル</translation>
+    </message>
+    <message>
+        <source>Built-in World Map</source>
+        <translation>内蔵の世界地図</translation>
+    </message>
+    <message>
+        <source>OpenStreetMap (Online)</source>
+        <translation>OpenStreetMap（オンライン）</translation>
+    </message>
+    <message>
+        <source>MBTiles File…</source>
+        <translation>MBTiles ファイル…</translation>
+    </message>
+    <message>
+        <source>Tile Folder…</source>
+        <translation>タイルフォルダ…</translation>
+    </message>
+    <message>
+        <source>Choose an MBTiles File</source>
+        <translation>MBTiles ファイルを選択</translation>
+    </message>
+    <message>
+        <source>MBTiles files (*.mbtiles);;All files (*)</source>
+        <translation>MBTiles ファイル (*.mbtiles);;すべてのファイル (*)</translation>
+    </message>
+    <message>
+        <source>Choose a Folder of Tiles ({z}/{x}/{y}.png)</source>
+        <translation>タイルのフォルダを選択 ({z}/{x}/{y}.png)</translation>
+    </message>
+    <message>
+        <source>The built-in map is shown.</source>
+        <translation>内蔵の地図を表示します。</translation>
+    </message>
+</context>
+<context>
+    <name>dashcard::MbTilesSource</name>
+    <message>
+        <source>The tile file cannot be read.</source>
+        <translation>タイルファイルを読み込めません。</translation>
+    </message>
+    <message>
+        <source>The tile file is not an MBTiles file (not an SQLite database).</source>
+        <translation>タイルファイルは MBTiles ファイルではありません（SQLite データベースではありません）。</translation>
+    </message>
+    <message>
+        <source>MBTiles files cannot be read: the SQLite driver of Qt is not installed.</source>
+        <translation>MBTiles ファイルを読み込めません: Qt の SQLite ドライバがインストールされていません。</translation>
+    </message>
+    <message>
+        <source>The tile file cannot be opened.</source>
+        <translation>タイルファイルを開けません。</translation>
+    </message>
+    <message>
+        <source>The tile file has no tiles table.</source>
+        <translation>タイルファイルに tiles テーブルがありません。</translation>
+    </message>
+    <message>
+        <source>The tile file holds vector tiles (%1); only picture tiles can be shown.</source>
+        <translation>タイルファイルはベクタータイル (%1) です。表示できるのは画像タイルのみです。</translation>
+    </message>
+</context>
+<context>
+    <name>dashcard::FileTileSource</name>
+    <message>
+        <source>Own tiles</source>
+        <translation>独自タイル</translation>
+    </message>
+</context>
+<context>
+    <name>dashcard::WorldMapSource</name>
+    <message>
+        <source>Natural Earth</source>
+        <translation>Natural Earth</translation>
+    </message>
+</context>
 </TS>
