@@ -126,7 +126,7 @@ class Walker {
         if (::fstatat(dirFd, name, &info, 0) != 0) {
           continue;  // a dangling link or a vanished entry
         }
-        type = S_ISDIR(info.st_mode) ? DT_DIR : DT_REG;
+        type = S_ISDIR(info.st_mode) ? DT_DIR : S_ISREG(info.st_mode) ? DT_REG : DT_UNKNOWN;
       }
       const auto pathOf = [&] {
         return ascii ? prefix + QLatin1StringView(name, static_cast<qsizetype>(length)) : prefix + decoded;
@@ -146,7 +146,8 @@ class Walker {
         walk(child, pathOf() + u'/', depth + 1);
         continue;
       }
-      if (hasExtension(name, length, extensions_)) {
+      // FIFOs and devices would block whoever opens them.
+      if (type == DT_REG && hasExtension(name, length, extensions_)) {
         files.append(pathOf());
       }
     }
@@ -330,8 +331,6 @@ PictureInfoList CardScanner::loadPicturesAtRootPath(const QString& rootPath, con
   if (!files) {
     return pictures;
   }
-  const std::shared_ptr<PathExistenceCache> listings = listingsForScan();
-  PathExistenceCache::Scope scope(listings.get());
   const auto total = static_cast<std::uint64_t>(files->size());
   std::uint64_t processed = 0;
   for (const QString& relative : *files) {
@@ -399,8 +398,6 @@ DCFInfoList CardScanner::loadMovieAtRootPath(const QString& rootPath, const std:
   forEachInParallel(
       candidateCount, 64,
       [&](size_t i) {
-        // Whichever thread runs this index asks the shared listings.
-        PathExistenceCache::Scope scope(listings.get());
         if (!inRecordingFolder[i]) {
           return;
         }
@@ -409,7 +406,9 @@ DCFInfoList CardScanner::loadMovieAtRootPath(const QString& rootPath, const std:
         // Matched in place: no copy of ten thousand names.
         if (ConstClass::fullMatchResultWithTarget(QString::fromRawData(name.data(), name.size()),
                                                   videoFilenameRegexPattern)) {
-          taken[i] = std::make_shared<DCFInfo>(rootPath, relative);
+          taken[i] = std::make_shared<DCFInfo>(
+              rootPath, relative,
+              DCFInfo::factsOf(path_text::appendingPathComponent(rootPath, relative), listings.get()));
         }
       },
       [this] { return cancelled(); },

@@ -51,7 +51,7 @@ class CardScanner {
   // Worth scanning: an entry named like one of the recording folders.
   static bool mediaIsTX900(const QString& path);
 
-  // Every non-directory path under `rootPath`, relative to it, whose
+  // Every regular file under `rootPath`, relative to it, whose
   // extension is one of `extensions` (all of them when empty). Symbolic
   // links to folders are followed once each, so a link loop ends;
   // unreadable folders are skipped.

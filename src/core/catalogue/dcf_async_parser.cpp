@@ -20,10 +20,7 @@
 #include <QThreadPool>
 #include <QtConcurrent/QtConcurrentRun>
 
-#include <chrono>
 #include <cmath>
-#include <condition_variable>
-#include <mutex>
 #include <future>
 #include <vector>
 
@@ -51,46 +48,6 @@ double screenScale() {
   return screen != nullptr ? std::max(1.0, screen->devicePixelRatio()) : 1.0;
 }
 
-// Runs `work` on the main thread and waits for it, like runOnMainThreadSync,
-// but gives up while it has not started once `cancel` is set: a walk that
-// was cancelled must not hang on a main thread that no longer serves it
-// (a window closing, the application quitting).
-void handOverToMainThread(const std::function<void()>& work, const std::atomic<bool>& cancel) {
-  if (QCoreApplication::instance() == nullptr || isMainThread()) {
-    work();
-    return;
-  }
-  struct State {
-    std::mutex mutex;
-    std::condition_variable changed;
-    bool started = false;
-    bool done = false;
-    bool abandoned = false;
-  };
-  auto state = std::make_shared<State>();
-  runOnMainThreadAsync([state, &work] {
-    {
-      std::lock_guard lock(state->mutex);
-      if (state->abandoned) {
-        return;
-      }
-      state->started = true;
-    }
-    work();
-    std::lock_guard lock(state->mutex);
-    state->done = true;
-    state->changed.notify_all();
-  });
-  std::unique_lock lock(state->mutex);
-  while (!state->done) {
-    if (!state->started && cancel.load()) {
-      state->abandoned = true;
-      return;
-    }
-    state->changed.wait_for(lock, std::chrono::milliseconds(50));
-  }
-}
-
 }  // namespace
 
 DCFAsyncParser::DCFAsyncParser(QString cacheDirectory, double scale)
@@ -102,12 +59,22 @@ DCFAsyncParser::~DCFAsyncParser() = default;
 void DCFAsyncParser::setUpDCFAsync(const DCFInfoList& infos, qsizetype startIndex, ProgressBlock progress,
                                    FinishBlock didFinish) {
   if (isRunning_.exchange(true)) {
+    // The walk under way keeps its callbacks; this call still gets its end.
+    if (didFinish) {
+      runOnMainThreadAsync(std::move(didFinish));
+    }
     return;
   }
-  if (infos.isEmpty()) {
-    return;
-  }
+  progressBlock_ = progress ? std::move(progress) : ProgressBlock([](const DCFInfoPtr&) {});
+  didFinishBlock_ = didFinish ? std::move(didFinish) : FinishBlock([] {});
   auto walk = std::make_shared<Walk>();
+  finished_ = walk->done.get_future().share();
+  if (infos.isEmpty()) {
+    isRunning_ = false;
+    walk->done.set_value();
+    runOnMainThreadAsync(didFinishBlock_);
+    return;
+  }
   walk->infos = infos;
   const qsizetype count = infos.size();
   const qsizetype start = std::clamp<qsizetype>(startIndex, 0, count);
@@ -118,9 +85,6 @@ void DCFAsyncParser::setUpDCFAsync(const DCFInfoList& infos, qsizetype startInde
   for (qsizetype i = 0; i < start; ++i) {
     walk->order.push_back(i);
   }
-  progressBlock_ = progress ? std::move(progress) : ProgressBlock([](const DCFInfoPtr&) {});
-  didFinishBlock_ = didFinish ? std::move(didFinish) : FinishBlock([] {});
-  finished_ = walk->done.get_future().share();
 
   // The task holds the parser weakly: a parser dropped by its owner ends its walk.
   std::weak_ptr<DCFAsyncParser> weak = weak_from_this();
@@ -166,7 +130,7 @@ void DCFAsyncParser::run(const std::shared_ptr<Walk>& walk) {
     QFuture<std::optional<QString>> current = std::move(next);
     next = {};
     if (k + 1 < order.size() && !cancelFlag_.load()) {
-      next = QtConcurrent::run(QThreadPool::globalInstance(), thumbnailJob,
+      next = QtConcurrent::run(backgroundJobPool(), thumbnailJob,
                                walk->infos.at(order[k + 1])->filePath());
     }
 
@@ -188,29 +152,22 @@ void DCFAsyncParser::run(const std::shared_ptr<Walk>& walk) {
     } else {
       thumbnail = getThumbnailPathWithSourceFilePath(info->filePath());
     }
-    if (!cancelFlag_.load()) {
-      handOverToMainThread(
-          [&] {
-            if (info->thumbnailPath().isEmpty() && thumbnail) {
-              info->setThumbnailPath(*thumbnail);
-            }
-            progressBlock_(info);
-          },
-          cancelFlag_);
-    }
+    runOnMainThread(
+        [&] {
+          if (info->thumbnailPath().isEmpty() && thumbnail) {
+            info->setThumbnailPath(*thumbnail);
+          }
+          progressBlock_(info);
+        },
+        cancelFlag_);
   }
   if (next.isValid()) {
     next.waitForFinished();
   }
-  if (!cancelFlag_.load()) {
-    handOverToMainThread(
-        [&] {
-          if (!cancelFlag_.load()) {
-            didFinishBlock_();
-          }
-        },
-        cancelFlag_);
-  }
+  isRunning_ = false;
+  // A copy: the finish may start the next walk, which replaces the member.
+  const FinishBlock finish = didFinishBlock_;
+  runOnMainThread(finish, cancelFlag_);
   walk->done.set_value();
 }
 

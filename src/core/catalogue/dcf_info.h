@@ -12,6 +12,7 @@
 namespace dashcard {
 
 class NMEAData;
+class PathExistenceCache;
 class PictureInfo;
 class CustomMapPolyline;
 struct CustomPointAnnotation;
@@ -27,6 +28,23 @@ struct CustomPointAnnotation;
 // both touch them.
 class DCFInfo {
  public:
+  // What the file system says of a recording's files, read once by whoever
+  // builds it (`factsOf`), so that building one reads nothing more.
+  struct Facts {
+    QString secondaryFilePath;
+    QString infoFilePath;
+    // The video's modification time; the current time when unreadable.
+    QDateTime fileDate;
+    // Video, telemetry file and rear video together (regular files only).
+    std::uint64_t fileSize = 0;
+    std::optional<bool> scannedProtection;
+  };
+  // Looks the files of the video at `filePath` up, in `listings` when given
+  // (a scan's folder listings) and else on the disk.
+  static Facts factsOf(const QString& filePath, PathExistenceCache* listings = nullptr);
+
+  DCFInfo(const QString& rootPath, const QString& deltaPath, Facts facts);
+  // Looks its files up on the disk (`factsOf`).
   DCFInfo(const QString& rootPath, const QString& deltaPath);
   ~DCFInfo();
   DCFInfo(const DCFInfo&) = delete;
@@ -98,7 +116,7 @@ class DCFInfo {
   static bool fileIsProtected(const QString& path);
   // Modification time and size; `ok` false when the attributes are unreadable.
   static QDateTime modificationDate(const QString& path, bool* ok = nullptr);
-  static std::uint64_t fileSizeAtPath(const QString& path);
+  static std::uint64_t fileSizeAtPath(const QString& path, PathExistenceCache* listings = nullptr);
 
  private:
   mutable std::mutex mutex_;

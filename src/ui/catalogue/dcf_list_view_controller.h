@@ -32,7 +32,7 @@ class DCFListViewController : public QWidget, public RecordingListPane, public C
   static constexpr int kPhotoListNumber = 3;
   static constexpr int kSelectionSettleMs = 100;
   // The room a backup leaves on the target beyond the files themselves.
-  static constexpr std::uint64_t kBackUpMargin = 0x100000;
+  static constexpr std::uint64_t kBackUpMargin = DCFAsyncBackUp::kFreeSpaceMargin;
 
   enum class Action { BackUp, ExportKML, SelectAll, FocusPlaying, Protection, ProtectionRelease, Delete };
 

@@ -151,6 +151,23 @@ TEST_F(CardScannerTest, SymbolicLinkLoopsEnd) {
   EXPECT_EQ(result.recordings.size(), 1);
 }
 
+TEST_F(CardScannerTest, OnlyRegularFilesAreRecordings) {
+  // A FIFO or a device under a video's name would hang whoever opens it.
+  ASSERT_TRUE(add(QStringLiteral("NORMAL/") + video(QStringLiteral("20240101000300"))));
+  const QString fifo = dir.filePath(QStringLiteral("NORMAL/") + video(QStringLiteral("20240101000600")));
+  ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+  ASSERT_EQ(::symlink(QFile::encodeName(fifo).constData(),
+                      QFile::encodeName(dir.filePath(QStringLiteral("NORMAL/") + video(QStringLiteral("20240101000900"))))
+                          .constData()),
+            0);
+  ASSERT_EQ(::symlink("/dev/null", QFile::encodeName(dir.filePath(QStringLiteral("NORMAL/") +
+                                                                  video(QStringLiteral("20240101001200"))))
+                                       .constData()),
+            0);
+  EXPECT_EQ(deltaPaths(scan().recordings),
+            QStringList{QStringLiteral("NORMAL/") + video(QStringLiteral("20240101000300"))});
+}
+
 TEST_F(CardScannerTest, FoldersReachedTwiceAreListedOnce) {
   // Top-level folders are walked side by side; a folder that two of them
   // reach (links here, bind mounts alike) must still be listed once.
