@@ -16,7 +16,6 @@
 #include <QPainter>
 #include <QSaveFile>
 #include <QScreen>
-#include <QSvgRenderer>
 #include <QThreadPool>
 #include <QtConcurrent/QtConcurrentRun>
 
@@ -283,29 +282,18 @@ QImage DCFAsyncParser::thumbnailWithContentAtPath(const QString& path, int width
 }
 
 QImage DCFAsyncParser::brokenMovieImage(int width, int height) {
+  // Drawn here rather than from the window's artwork, so the catalogue
+  // links no GUI resources: a struck-through frame on dark grey.
   const QSize box(std::max(1, width), std::max(1, height));
   QImage image(box, QImage::Format_RGB32);
   image.fill(QColor(48, 48, 48));
-  QSvgRenderer renderer(QStringLiteral(":/images/broken_mov.svg"));
   QPainter painter(&image);
   painter.setRenderHint(QPainter::Antialiasing);
-  if (renderer.isValid()) {
-    QSize size = renderer.defaultSize();
-    if (size.isEmpty()) {
-      size = box;
-    }
-    const QSize fitted = size.scaled(box * 3 / 4, Qt::KeepAspectRatio);
-    const QRect where((box.width() - fitted.width()) / 2, (box.height() - fitted.height()) / 2, fitted.width(),
-                      fitted.height());
-    renderer.render(&painter, where);
-  } else {
-    // A struck-through frame when the artwork is not linked in.
-    painter.setPen(QPen(QColor(200, 60, 60), std::max(2, box.height() / 30)));
-    const QRect frame = QRect(QPoint(0, 0), box).adjusted(box.width() / 4, box.height() / 4, -box.width() / 4,
-                                                          -box.height() / 4);
-    painter.drawRect(frame);
-    painter.drawLine(frame.topLeft(), frame.bottomRight());
-  }
+  painter.setPen(QPen(QColor(200, 60, 60), std::max(2, box.height() / 30)));
+  const QRect frame =
+      QRect(QPoint(0, 0), box).adjusted(box.width() / 4, box.height() / 4, -box.width() / 4, -box.height() / 4);
+  painter.drawRect(frame);
+  painter.drawLine(frame.topLeft(), frame.bottomRight());
   painter.end();
   return image;
 }
