@@ -104,13 +104,15 @@ DCFInfo::DCFInfo(const QString& rootPath, const QString& deltaPath)
     : DCFInfo(rootPath, deltaPath, factsOf(path_text::appendingPathComponent(rootPath, deltaPath))) {}
 
 DCFInfo::DCFInfo(const QString& rootPath, const QString& deltaPath, Facts facts)
-    : rootPath_(rootPath),
-      deltaPath_(deltaPath),
+    : deltaPath_(deltaPath),
       secondaryFilePath_(std::move(facts.secondaryFilePath)),
       fileDate_(facts.fileDate),
       fileSize_(facts.fileSize),
-      scannedProtection_(facts.scannedProtection),
-      infoFilePath_(std::move(facts.infoFilePath)) {
+      scannedProtection_(facts.scannedProtection) {
+  auto state = std::make_shared<State>();
+  state->rootPath = rootPath;
+  state->infoFilePath = std::move(facts.infoFilePath);
+  state_ = std::move(state);
   const QStringView name = path_text::lastPathComponentView(deltaPath);
   const QStringView directory = path_text::deletingLastPathComponentView(deltaPath);
   const QStringView folder = path_text::lastPathComponentView(directory.isEmpty() ? QStringView(rootPath) : directory);
@@ -149,82 +151,67 @@ QString DCFInfo::dcfName() const { return dcfDateString() + u'\n' + eventLabelFo
 
 DCFInfo::~DCFInfo() = default;
 
-QString DCFInfo::rootPath() const {
+std::shared_ptr<const DCFInfo::State> DCFInfo::state() const {
   std::lock_guard lock(mutex_);
-  return rootPath_;
+  return state_;
 }
 
-QString DCFInfo::filePath() const {
+template <typename Change>
+void DCFInfo::update(Change&& change) {
   std::lock_guard lock(mutex_);
-  return path_text::appendingPathComponent(rootPath_, deltaPath_);
+  auto next = std::make_shared<State>(*state_);
+  change(*next);
+  state_ = std::move(next);
 }
+
+QString DCFInfo::rootPath() const { return state()->rootPath; }
+
+QString DCFInfo::filePath() const { return path_text::appendingPathComponent(state()->rootPath, deltaPath_); }
 
 std::shared_ptr<NMEAData> DCFInfo::nmea() const {
   std::lock_guard lock(mutex_);
   if (!nmea_) {
-    nmea_ = std::make_shared<NMEAData>(infoFilePath_);
+    nmea_ = std::make_shared<NMEAData>(state_->infoFilePath);
   }
   return nmea_;
 }
 
-QString DCFInfo::infoFilePath() const {
-  std::lock_guard lock(mutex_);
-  return infoFilePath_;
-}
+QString DCFInfo::infoFilePath() const { return state()->infoFilePath; }
 
-double DCFInfo::duration() const {
-  std::lock_guard lock(mutex_);
-  return duration_;
-}
+double DCFInfo::duration() const { return state()->duration; }
 
 void DCFInfo::setDuration(double seconds) {
-  std::lock_guard lock(mutex_);
-  duration_ = seconds;
+  update([seconds](State& state) { state.duration = seconds; });
 }
 
-QString DCFInfo::thumbnailPath() const {
-  std::lock_guard lock(mutex_);
-  return thumbnailPath_;
-}
+QString DCFInfo::thumbnailPath() const { return state()->thumbnailPath; }
 
 void DCFInfo::setThumbnailPath(const QString& path) {
-  std::lock_guard lock(mutex_);
-  thumbnailPath_ = path;
+  update([&path](State& state) { state.thumbnailPath = path; });
 }
 
-QList<std::shared_ptr<CustomMapPolyline>> DCFInfo::routeLine() const {
-  std::lock_guard lock(mutex_);
-  return routeLine_;
-}
+QList<std::shared_ptr<CustomMapPolyline>> DCFInfo::routeLine() const { return state()->routeLine; }
 
 void DCFInfo::setRouteLine(const QList<std::shared_ptr<CustomMapPolyline>>& lines) {
-  std::lock_guard lock(mutex_);
-  routeLine_ = lines;
+  update([&lines](State& state) { state.routeLine = lines; });
 }
 
-QList<std::shared_ptr<CustomPointAnnotation>> DCFInfo::annotation() const {
-  std::lock_guard lock(mutex_);
-  return annotation_;
-}
+QList<std::shared_ptr<CustomPointAnnotation>> DCFInfo::annotation() const { return state()->annotation; }
 
 void DCFInfo::setAnnotation(const QList<std::shared_ptr<CustomPointAnnotation>>& annotations) {
-  std::lock_guard lock(mutex_);
-  annotation_ = annotations;
+  update([&annotations](State& state) { state.annotation = annotations; });
 }
 
-QList<std::shared_ptr<PictureInfo>> DCFInfo::pictures() const {
-  std::lock_guard lock(mutex_);
-  return pictures_;
-}
+QList<std::shared_ptr<PictureInfo>> DCFInfo::pictures() const { return state()->pictures; }
 
 void DCFInfo::appendPicture(const std::shared_ptr<PictureInfo>& picture) {
-  std::lock_guard lock(mutex_);
-  pictures_.append(picture);
+  update([&picture](State& state) { state.pictures.append(picture); });
 }
 
 bool DCFInfo::removePicture(const std::shared_ptr<PictureInfo>& picture) {
-  std::lock_guard lock(mutex_);
-  return pictures_.removeAll(picture) > 0;
+  bool removed = false;
+  update([&](State& state) { removed = state.pictures.removeAll(picture) > 0; });
+  return removed;
 }
 
 bool DCFInfo::isProtected() const { return fileIsProtected(filePath()); }
@@ -237,12 +224,14 @@ void DCFInfo::changeWithRootPath(const QString& newRootPath) {
   const QString newFilePath = path_text::appendingPathComponent(newRootPath, deltaPath_);
   const QString newInfoFilePath = ConstClass::infoFilePathWithFilePath(newFilePath);
   QList<std::shared_ptr<PictureInfo>> pictures;
+  update([&](State& state) {
+    state.rootPath = newRootPath;
+    state.infoFilePath = newInfoFilePath;
+    pictures = state.pictures;
+  });
   std::shared_ptr<NMEAData> nmea;
   {
     std::lock_guard lock(mutex_);
-    rootPath_ = newRootPath;
-    infoFilePath_ = newInfoFilePath;
-    pictures = pictures_;
     nmea = nmea_;
   }
   // Telemetry not made yet will be made with the new path.

@@ -21,11 +21,12 @@ struct CustomPointAnnotation;
 // telemetry file and the texts, numbers and dates derived from their names
 // and attributes. Built once by the card scan and shared by every view.
 //
-// Construction-time fields never change. The fields that do change later
-// (the root after a volume rename, the route line and marker made by the
-// background parser, the thumbnail, the duration, the pictures) are guarded
-// by the object's mutex, because the parser's thread and the main thread
-// both touch them.
+// Construction-time fields never change. What does change later (the root
+// after a volume rename, the route line and marker made by the background
+// parser, the thumbnail, the duration, the pictures) is one immutable
+// `State`, replaced whole on every change: the parser's thread and the main
+// thread both touch it, and a reader that takes `state()` sees one
+// consistent set.
 class DCFInfo {
  public:
   // What the file system says of a recording's files, read once by whoever
@@ -49,6 +50,17 @@ class DCFInfo {
   ~DCFInfo();
   DCFInfo(const DCFInfo&) = delete;
   DCFInfo& operator=(const DCFInfo&) = delete;
+
+  struct State {
+    QString rootPath;
+    QString infoFilePath;
+    double duration = 0.0;
+    QString thumbnailPath;
+    QList<std::shared_ptr<CustomMapPolyline>> routeLine;
+    QList<std::shared_ptr<CustomPointAnnotation>> annotation;
+    QList<std::shared_ptr<PictureInfo>> pictures;
+  };
+  std::shared_ptr<const State> state() const;
 
   QString rootPath() const;
   const QString& deltaPath() const { return deltaPath_; }
@@ -119,8 +131,13 @@ class DCFInfo {
   static std::uint64_t fileSizeAtPath(const QString& path, PathExistenceCache* listings = nullptr);
 
  private:
+  // Guards the state pointer and the two caches made on first use.
   mutable std::mutex mutex_;
-  QString rootPath_;
+  // Copies the state, lets `change` edit the copy and publishes it.
+  template <typename Change>
+  void update(Change&& change);
+
+  std::shared_ptr<const State> state_;
   QString deltaPath_;
   QString secondaryFilePath_;
   QString folderName_;
@@ -128,17 +145,11 @@ class DCFInfo {
   QDateTime startDate_;
   std::uint64_t fileSize_ = 0;
   std::optional<bool> scannedProtection_;
-  QString infoFilePath_;
   mutable std::shared_ptr<NMEAData> nmea_;
-  double duration_ = 0.0;
   QString tripID_;
   mutable QString dcfDateString_;
-  QString thumbnailPath_;
   std::int64_t dcfFileNumber_ = 10000;
   std::int64_t dcfFolderNumber_ = 1000;
-  QList<std::shared_ptr<CustomMapPolyline>> routeLine_;
-  QList<std::shared_ptr<CustomPointAnnotation>> annotation_;
-  QList<std::shared_ptr<PictureInfo>> pictures_;
 };
 
 using DCFInfoPtr = std::shared_ptr<DCFInfo>;
