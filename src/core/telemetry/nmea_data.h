@@ -57,7 +57,7 @@ class NMEAData {
   QString version() const;
   // Groups holding a position sentence, in file order.
   GOPList GOPs() const;
-  // Fixes of status "A" (the spelling is the model's), and all fixes.
+  // Fixes of status "A" (valid), and all fixes.
   TelemetryList<CustomLocation> varidLocations() const;
   TelemetryList<CustomLocation> totalLocations() const;
   TelemetryList<MotionData> motions() const;
