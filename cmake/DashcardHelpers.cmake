@@ -1,12 +1,39 @@
-# dashcard_add_library(<name> SOURCES ... [LIBS ...])
+# dashcard_add_library(<name> SOURCES ... [PUBLIC ...] [PRIVATE ...] [LIBS ...])
 # One static library per subsystem folder: dashcard_core_<name> / dashcard_ui_<name>.
-# LIBS states exactly which other subsystems and packages it uses.
+# PUBLIC names the subsystems and packages its headers expose, PRIVATE those
+# only its sources use; LIBS is the same as PUBLIC. The subsystems it links
+# must appear in its row of docs/architecture.md (checked by the
+# "architecture" test).
 function(dashcard_add_library target)
-  cmake_parse_arguments(ARG "" "" "SOURCES;LIBS" ${ARGN})
+  cmake_parse_arguments(ARG "" "" "SOURCES;LIBS;PUBLIC;PRIVATE" ${ARGN})
   add_library(${target} STATIC ${ARG_SOURCES})
   target_include_directories(${target} PUBLIC ${PROJECT_SOURCE_DIR}/src)
-  target_link_libraries(${target} PUBLIC ${ARG_LIBS})
+  target_link_libraries(${target} PUBLIC ${ARG_LIBS} ${ARG_PUBLIC} PRIVATE ${ARG_PRIVATE})
+  set(uses ${ARG_LIBS} ${ARG_PUBLIC} ${ARG_PRIVATE})
+  list(JOIN uses "," uses)
+  set_property(GLOBAL APPEND PROPERTY DASHCARD_LIBRARY_USES "${target}: ${uses}")
 endfunction()
+
+# Writes the libraries' uses for the architecture check once every folder
+# was read, and registers the check as a test.
+function(dashcard_architecture_check)
+  get_property(lines GLOBAL PROPERTY DASHCARD_LIBRARY_USES)
+  list(JOIN lines "\n" text)
+  set(uses_file ${CMAKE_BINARY_DIR}/architecture-uses.txt)
+  file(WRITE ${uses_file} "${text}\n")
+  set(check ${CMAKE_COMMAND} -DDEPS=${uses_file} -DDOC=${PROJECT_SOURCE_DIR}/docs/architecture.md
+            -P ${PROJECT_SOURCE_DIR}/cmake/CheckArchitecture.cmake)
+  execute_process(COMMAND ${check} RESULT_VARIABLE failed OUTPUT_VARIABLE out ERROR_VARIABLE out)
+  if(failed)
+    message(WARNING "${out}")
+  else()
+    message(STATUS "${out}")
+  endif()
+  if(DASHCARD_BUILD_TESTS)
+    add_test(NAME architecture COMMAND ${check})
+  endif()
+endfunction()
+cmake_language(DEFER DIRECTORY ${CMAKE_SOURCE_DIR} CALL dashcard_architecture_check)
 
 # dashcard_add_test(<name> SOURCES ... [LIBS ...] [APP core|gui|widgets] [XVFB])
 # A GoogleTest executable run by CTest. core and gui tests run with the

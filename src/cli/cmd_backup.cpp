@@ -7,19 +7,9 @@
 #include <QDir>
 #include <QEventLoop>
 #include <QFileInfo>
-#include <QStorageInfo>
 
 namespace dashcard::cli {
 namespace {
-
-// The nearest existing folder of `path`, for the free-space question.
-QString existingAncestor(const QString& path) {
-  QFileInfo info(path);
-  while (!info.exists() && info.absolutePath() != info.absoluteFilePath()) {
-    info = QFileInfo(info.absolutePath());
-  }
-  return info.absoluteFilePath();
-}
 
 int runBackup(const QStringList& arguments) {
   QCommandLineParser parser;
@@ -83,11 +73,12 @@ int runBackup(const QStringList& arguments) {
     return kExitFailed;
   }
   const quint64 required = DCFAsyncBackUp::requiredBytes(items);
-  const QStorageInfo storage(existingAncestor(target));
-  if (storage.isValid() && storage.bytesAvailable() >= 0 && static_cast<quint64>(storage.bytesAvailable()) < required) {
-    printError(QStringLiteral("backup: not enough free space: %1 bytes needed, %2 available.")
-                   .arg(required)
-                   .arg(storage.bytesAvailable()));
+  const qint64 available = DCFAsyncBackUp::freeBytesAt(target);
+  if (!DCFAsyncBackUp::fitsFreeSpace(available, required)) {
+    printError(available < 0 ? QStringLiteral("backup: the free space of %1 could not be read.").arg(target)
+                             : QStringLiteral("backup: not enough free space: %1 bytes needed, %2 available.")
+                                   .arg(required + DCFAsyncBackUp::kFreeSpaceMargin)
+                                   .arg(available));
     return kExitFailed;
   }
 

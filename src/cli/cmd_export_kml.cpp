@@ -34,13 +34,14 @@ int runExportKml(const QStringList& arguments) {
     return kExitUsage;
   }
   const CardScanner::Result scan = CardScanner().scan(root);
-  if (!scan.scanned) {
+  // A card with only its NMEA folder is a card all the same.
+  if (!scan.scanned && !CardScanner::mediaIsRynd(root)) {
     printError(QStringLiteral("export-kml: %1 does not look like a camera card (no NORMAL, EVENT, MANUAL or NMEA folder).")
                    .arg(root));
     return kExitUsage;
   }
   if (scan.recordings.isEmpty()) {
-    printError(QStringLiteral("export-kml: the card holds no recordings; nothing written."));
+    printError(QStringLiteral("export-kml: the card holds no recordings; there is nothing to export."));
     return kExitFailed;
   }
 

@@ -39,6 +39,13 @@ TEST(CliExport, KmlAndKmzWithTheirFailures) {
   EXPECT_EQ(cli({"export-kml", out.path(), out.filePath("x.kml")}).exitCode, 2);  // not a card
   EXPECT_EQ(cli({"export-kml", card().root()}).exitCode, 2);
   EXPECT_FALSE(QFile::exists(out.filePath("x.kml")));
+
+  // A card with only its telemetry folder: a card with nothing to export.
+  ASSERT_TRUE(QDir(out.path()).mkpath("only telemetry/NMEA/NORMAL"));
+  const Result nothing = cli({"export-kml", out.filePath("only telemetry"), out.filePath("x.kml")});
+  EXPECT_EQ(nothing.exitCode, 1);
+  EXPECT_TRUE(nothing.err.contains("nothing to export")) << nothing.err.toStdString();
+  EXPECT_FALSE(QFile::exists(out.filePath("x.kml")));
 }
 
 TEST(CliExport, BackupOfChosenRecordingsAndRefusedTargets) {

@@ -90,13 +90,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t siz
   walk(data);
 
   const QString text = QString::fromUtf8(input);
-  NMEAData lines(QStringLiteral("/nonexistent"));
-  if (const auto group = lines.parseNMEALinesWithLines(text)) {
-    GOPData copy = *group;
-    copy.appendMotion(MotionData(1, 2, 3));
-    check(copy.motions().size() == group->motions().size() + 1);
-  }
-  walk(lines);
   const qsizetype space = text.indexOf(QLatin1Char(' '));
   (void)NMEAData::convertToDateWithDateString(text, space > 0 ? text.left(space) : QStringLiteral("ddMMyy HHmmss.SS"));
   (void)NMEAData::convertToGsensValue(text);

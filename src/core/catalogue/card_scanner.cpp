@@ -126,7 +126,7 @@ class Walker {
         if (::fstatat(dirFd, name, &info, 0) != 0) {
           continue;  // a dangling link or a vanished entry
         }
-        type = S_ISDIR(info.st_mode) ? DT_DIR : DT_REG;
+        type = S_ISDIR(info.st_mode) ? DT_DIR : S_ISREG(info.st_mode) ? DT_REG : DT_UNKNOWN;
       }
       const auto pathOf = [&] {
         return ascii ? prefix + QLatin1StringView(name, static_cast<qsizetype>(length)) : prefix + decoded;
@@ -146,7 +146,8 @@ class Walker {
         walk(child, pathOf() + u'/', depth + 1);
         continue;
       }
-      if (hasExtension(name, length, extensions_)) {
+      // FIFOs and devices would block whoever opens them.
+      if (type == DT_REG && hasExtension(name, length, extensions_)) {
         files.append(pathOf());
       }
     }
@@ -298,14 +299,6 @@ QStringList CardScanner::recursiveFilesAtRootPath(const QString& rootPath, const
   return walkCard(rootPath, encoded, cancel, listings);
 }
 
-QString CardScanner::createFileFilterFormat(const QStringList& extensions) {
-  QStringList terms;
-  for (const QString& extension : extensions) {
-    terms.append(QStringLiteral("pathExtension='%1'").arg(extension));
-  }
-  return terms.join(QStringLiteral(" OR "));
-}
-
 CardScanner::PreparedFiles CardScanner::prepareLoadFilesAtRootPath(const QString& rootPath) const {
   PreparedFiles prepared;
   // The extension filter runs inside the listing, so only candidates are
@@ -322,54 +315,16 @@ CardScanner::PreparedFiles CardScanner::prepareLoadFilesAtRootPath(const QString
   return prepared;
 }
 
-PictureInfoList CardScanner::loadPicturesAtRootPath(const QString& rootPath, const std::optional<QStringList>& files,
-                                                    const QString& foldernameRegexPattern,
-                                                    const QString& pictureFilenameRegexPattern,
-                                                    const Progress& progress) const {
-  PictureInfoList pictures;
-  if (!files) {
-    return pictures;
-  }
-  const std::shared_ptr<PathExistenceCache> listings = listingsForScan();
-  PathExistenceCache::Scope scope(listings.get());
-  const auto total = static_cast<std::uint64_t>(files->size());
-  std::uint64_t processed = 0;
-  for (const QString& relative : *files) {
-    if (cancelled()) {
-      break;
-    }
-    const QString folder = path_text::deletingLastPathComponent(relative);
-    if (ConstClass::fullMatchResultWithTarget(folder, foldernameRegexPattern) &&
-        ConstClass::fullMatchResultWithTarget(path_text::lastPathComponent(relative), pictureFilenameRegexPattern)) {
-      auto picture = std::make_shared<PictureInfo>(rootPath, relative);
-      picture->setPictureThumbnailPath(picture->filePath());
-      pictures.append(std::move(picture));
-    }
-    ++processed;
-    if (progress) {
-      progress(processed, total, false);
-    }
-  }
-  if (progress) {
-    progress(processed, total, true);
-  }
-  std::stable_sort(pictures.begin(), pictures.end(), [](const PictureInfoPtr& a, const PictureInfoPtr& b) {
-    return a->picFileNumber() < b->picFileNumber();
-  });
-  return pictures;
-}
-
 DCFInfoList CardScanner::loadMovieAtRootPath(const QString& rootPath, const std::optional<QStringList>& files,
-                                             const QStringList& nmeaFiles, const QString& foldernameRegexPattern,
+                                             const QString& foldernameRegexPattern,
                                              const QString& videoFilenameRegexPattern, const Progress& progress,
-                                             std::uint64_t alreadyProcessed, std::uint64_t total) const {
-  (void)nmeaFiles;
+                                             std::uint64_t total) const {
   DCFInfoList recordings;
   if (!files) {
     return recordings;
   }
   if (total == 0) {
-    total = static_cast<std::uint64_t>(files->size()) + alreadyProcessed;
+    total = static_cast<std::uint64_t>(files->size());
   }
   // The recordings are built on every core, name rules included: each
   // costs a few file-system calls and two pattern matches, and on a card of
@@ -399,8 +354,6 @@ DCFInfoList CardScanner::loadMovieAtRootPath(const QString& rootPath, const std:
   forEachInParallel(
       candidateCount, 64,
       [&](size_t i) {
-        // Whichever thread runs this index asks the shared listings.
-        PathExistenceCache::Scope scope(listings.get());
         if (!inRecordingFolder[i]) {
           return;
         }
@@ -409,20 +362,22 @@ DCFInfoList CardScanner::loadMovieAtRootPath(const QString& rootPath, const std:
         // Matched in place: no copy of ten thousand names.
         if (ConstClass::fullMatchResultWithTarget(QString::fromRawData(name.data(), name.size()),
                                                   videoFilenameRegexPattern)) {
-          taken[i] = std::make_shared<DCFInfo>(rootPath, relative);
+          taken[i] = std::make_shared<DCFInfo>(
+              rootPath, relative,
+              DCFInfo::factsOf(path_text::appendingPathComponent(rootPath, relative), listings.get()));
         }
       },
       [this] { return cancelled(); },
       [&](size_t done) {
         if (progress) {
-          progress(static_cast<std::uint64_t>(done) + alreadyProcessed, total, false);
+          progress(static_cast<std::uint64_t>(done), total, false);
         }
       });
   if (cancelled()) {
     return recordings;
   }
   if (progress) {
-    progress(static_cast<std::uint64_t>(candidateCount) + alreadyProcessed, total, true);
+    progress(static_cast<std::uint64_t>(candidateCount), total, true);
   }
   // Sorted by file name, each name cut out once (views into the recording's own path).
   struct Named {
@@ -446,31 +401,6 @@ DCFInfoList CardScanner::loadMovieAtRootPath(const QString& rootPath, const std:
   return recordings;
 }
 
-DCFInfoList CardScanner::loadFileListAtRootPath(const QString& rootPath, const std::optional<QStringList>& files,
-                                                const QString& foldernameRegexPattern,
-                                                const QString& videoFilenameRegexPattern,
-                                                const PictureInfoList& pictureInfos, const QStringList& nmeaInfos,
-                                                const Progress& progress, std::uint64_t alreadyProcessed,
-                                                std::uint64_t total) const {
-  DCFInfoList recordings = loadMovieAtRootPath(rootPath, files, nmeaInfos, foldernameRegexPattern,
-                                               videoFilenameRegexPattern, progress, alreadyProcessed, total);
-  attachPictures(recordings, pictureInfos);
-  return recordings;
-}
-
-void CardScanner::attachPictures(const DCFInfoList& recordings, const PictureInfoList& pictures) {
-  for (const PictureInfoPtr& picture : pictures) {
-    const qint64 pictureSeconds = picture->fileDate().toSecsSinceEpoch();
-    for (const DCFInfoPtr& recording : recordings) {
-      if (recording->fileDate().isValid() && recording->fileDate().toSecsSinceEpoch() > pictureSeconds) {
-        picture->setParentDCFInfo(recording);
-        recording->appendPicture(picture);
-        break;
-      }
-    }
-  }
-}
-
 CardScanner::Result CardScanner::scan(const QString& rootPath, const Progress& progress) const {
   Result result;
   if (!mediaIsTX900(rootPath)) {
@@ -478,18 +408,8 @@ CardScanner::Result CardScanner::scan(const QString& rootPath, const Progress& p
   }
   result.scanned = true;
   const PreparedFiles prepared = prepareLoadFilesAtRootPath(rootPath);
-  result.pictures = loadPicturesAtRootPath(rootPath, prepared.pictureFiles, ConstClass::REG_TX900_FOLDER,
-                                           ConstClass::REG_TX900_FILE_PIC, [&](auto done, auto, bool force) {
-                                             if (progress) {
-                                               progress(done, prepared.total, force);
-                                             }
-                                           });
-  const std::uint64_t pictureCount =
-      prepared.pictureFiles ? static_cast<std::uint64_t>(prepared.pictureFiles->size()) : 0;
-  result.recordings =
-      loadMovieAtRootPath(rootPath, prepared.movieFiles, prepared.nmeaFiles, ConstClass::REG_TX900_FOLDER,
-                          ConstClass::REG_RYND_FILE_VIDEO, progress, pictureCount, prepared.total);
-  attachPictures(result.recordings, result.pictures);
+  result.recordings = loadMovieAtRootPath(rootPath, prepared.movieFiles, ConstClass::REG_TX900_FOLDER,
+                                          ConstClass::REG_RYND_FILE_VIDEO, progress, prepared.total);
   return result;
 }
 

@@ -26,14 +26,13 @@ class CardScanner {
 
   struct PreparedFiles {
     // Relative paths; absent when the card holds nothing to consider.
-    std::optional<QStringList> pictureFiles;
     std::optional<QStringList> movieFiles;
-    QStringList nmeaFiles;
     std::uint64_t total = 0;
   };
 
   struct Result {
     DCFInfoList recordings;
+    // Still pictures are not collected by the scan: always empty.
     PictureInfoList pictures;
     // False when the root is not a card (no recording folder at its top).
     bool scanned = false;
@@ -51,7 +50,7 @@ class CardScanner {
   // Worth scanning: an entry named like one of the recording folders.
   static bool mediaIsTX900(const QString& path);
 
-  // Every non-directory path under `rootPath`, relative to it, whose
+  // Every regular file under `rootPath`, relative to it, whose
   // extension is one of `extensions` (all of them when empty). Symbolic
   // links to folders are followed once each, so a link loop ends;
   // unreadable folders are skipped.
@@ -60,25 +59,11 @@ class CardScanner {
                                               const std::atomic<bool>* cancel = nullptr,
                                               PathExistenceCache* listings = nullptr);
 
-  // The predicate text of the candidate filter, one term per extension.
-  static QString createFileFilterFormat(const QStringList& extensions);
-
   // The steps of a scan.
   PreparedFiles prepareLoadFilesAtRootPath(const QString& rootPath) const;
-  PictureInfoList loadPicturesAtRootPath(const QString& rootPath, const std::optional<QStringList>& files,
-                                         const QString& foldernameRegexPattern,
-                                         const QString& pictureFilenameRegexPattern, const Progress& progress) const;
   DCFInfoList loadMovieAtRootPath(const QString& rootPath, const std::optional<QStringList>& files,
-                                  const QStringList& nmeaFiles, const QString& foldernameRegexPattern,
-                                  const QString& videoFilenameRegexPattern, const Progress& progress,
-                                  std::uint64_t alreadyProcessed = 0, std::uint64_t total = 0) const;
-  DCFInfoList loadFileListAtRootPath(const QString& rootPath, const std::optional<QStringList>& files,
-                                     const QString& foldernameRegexPattern, const QString& videoFilenameRegexPattern,
-                                     const PictureInfoList& pictureInfos, const QStringList& nmeaInfos,
-                                     const Progress& progress, std::uint64_t alreadyProcessed = 0,
-                                     std::uint64_t total = 0) const;
-  // Attaches each picture to the first recording whose file date is later.
-  static void attachPictures(const DCFInfoList& recordings, const PictureInfoList& pictures);
+                                  const QString& foldernameRegexPattern, const QString& videoFilenameRegexPattern,
+                                  const Progress& progress, std::uint64_t total = 0) const;
 
   // The whole scan of `rootPath`: nothing when it is not a card.
   Result scan(const QString& rootPath, const Progress& progress = {}) const;

@@ -16,14 +16,10 @@
 #include <QPainter>
 #include <QSaveFile>
 #include <QScreen>
-#include <QSvgRenderer>
 #include <QThreadPool>
 #include <QtConcurrent/QtConcurrentRun>
 
-#include <chrono>
 #include <cmath>
-#include <condition_variable>
-#include <mutex>
 #include <future>
 #include <vector>
 
@@ -51,46 +47,6 @@ double screenScale() {
   return screen != nullptr ? std::max(1.0, screen->devicePixelRatio()) : 1.0;
 }
 
-// Runs `work` on the main thread and waits for it, like runOnMainThreadSync,
-// but gives up while it has not started once `cancel` is set: a walk that
-// was cancelled must not hang on a main thread that no longer serves it
-// (a window closing, the application quitting).
-void handOverToMainThread(const std::function<void()>& work, const std::atomic<bool>& cancel) {
-  if (QCoreApplication::instance() == nullptr || isMainThread()) {
-    work();
-    return;
-  }
-  struct State {
-    std::mutex mutex;
-    std::condition_variable changed;
-    bool started = false;
-    bool done = false;
-    bool abandoned = false;
-  };
-  auto state = std::make_shared<State>();
-  runOnMainThreadAsync([state, &work] {
-    {
-      std::lock_guard lock(state->mutex);
-      if (state->abandoned) {
-        return;
-      }
-      state->started = true;
-    }
-    work();
-    std::lock_guard lock(state->mutex);
-    state->done = true;
-    state->changed.notify_all();
-  });
-  std::unique_lock lock(state->mutex);
-  while (!state->done) {
-    if (!state->started && cancel.load()) {
-      state->abandoned = true;
-      return;
-    }
-    state->changed.wait_for(lock, std::chrono::milliseconds(50));
-  }
-}
-
 }  // namespace
 
 DCFAsyncParser::DCFAsyncParser(QString cacheDirectory, double scale)
@@ -102,12 +58,22 @@ DCFAsyncParser::~DCFAsyncParser() = default;
 void DCFAsyncParser::setUpDCFAsync(const DCFInfoList& infos, qsizetype startIndex, ProgressBlock progress,
                                    FinishBlock didFinish) {
   if (isRunning_.exchange(true)) {
+    // The walk under way keeps its callbacks; this call still gets its end.
+    if (didFinish) {
+      runOnMainThreadAsync(std::move(didFinish));
+    }
     return;
   }
-  if (infos.isEmpty()) {
-    return;
-  }
+  progressBlock_ = progress ? std::move(progress) : ProgressBlock([](const DCFInfoPtr&) {});
+  didFinishBlock_ = didFinish ? std::move(didFinish) : FinishBlock([] {});
   auto walk = std::make_shared<Walk>();
+  finished_ = walk->done.get_future().share();
+  if (infos.isEmpty()) {
+    isRunning_ = false;
+    walk->done.set_value();
+    runOnMainThreadAsync(didFinishBlock_);
+    return;
+  }
   walk->infos = infos;
   const qsizetype count = infos.size();
   const qsizetype start = std::clamp<qsizetype>(startIndex, 0, count);
@@ -118,9 +84,6 @@ void DCFAsyncParser::setUpDCFAsync(const DCFInfoList& infos, qsizetype startInde
   for (qsizetype i = 0; i < start; ++i) {
     walk->order.push_back(i);
   }
-  progressBlock_ = progress ? std::move(progress) : ProgressBlock([](const DCFInfoPtr&) {});
-  didFinishBlock_ = didFinish ? std::move(didFinish) : FinishBlock([] {});
-  finished_ = walk->done.get_future().share();
 
   // The task holds the parser weakly: a parser dropped by its owner ends its walk.
   std::weak_ptr<DCFAsyncParser> weak = weak_from_this();
@@ -166,7 +129,7 @@ void DCFAsyncParser::run(const std::shared_ptr<Walk>& walk) {
     QFuture<std::optional<QString>> current = std::move(next);
     next = {};
     if (k + 1 < order.size() && !cancelFlag_.load()) {
-      next = QtConcurrent::run(QThreadPool::globalInstance(), thumbnailJob,
+      next = QtConcurrent::run(backgroundJobPool(), thumbnailJob,
                                walk->infos.at(order[k + 1])->filePath());
     }
 
@@ -188,29 +151,22 @@ void DCFAsyncParser::run(const std::shared_ptr<Walk>& walk) {
     } else {
       thumbnail = getThumbnailPathWithSourceFilePath(info->filePath());
     }
-    if (!cancelFlag_.load()) {
-      handOverToMainThread(
-          [&] {
-            if (info->thumbnailPath().isEmpty() && thumbnail) {
-              info->setThumbnailPath(*thumbnail);
-            }
-            progressBlock_(info);
-          },
-          cancelFlag_);
-    }
+    runOnMainThread(
+        [&] {
+          if (info->thumbnailPath().isEmpty() && thumbnail) {
+            info->setThumbnailPath(*thumbnail);
+          }
+          progressBlock_(info);
+        },
+        cancelFlag_);
   }
   if (next.isValid()) {
     next.waitForFinished();
   }
-  if (!cancelFlag_.load()) {
-    handOverToMainThread(
-        [&] {
-          if (!cancelFlag_.load()) {
-            didFinishBlock_();
-          }
-        },
-        cancelFlag_);
-  }
+  isRunning_ = false;
+  // A copy: the finish may start the next walk, which replaces the member.
+  const FinishBlock finish = didFinishBlock_;
+  runOnMainThread(finish, cancelFlag_);
   walk->done.set_value();
 }
 
@@ -326,29 +282,18 @@ QImage DCFAsyncParser::thumbnailWithContentAtPath(const QString& path, int width
 }
 
 QImage DCFAsyncParser::brokenMovieImage(int width, int height) {
+  // Drawn here rather than from the window's artwork, so the catalogue
+  // links no GUI resources: a struck-through frame on dark grey.
   const QSize box(std::max(1, width), std::max(1, height));
   QImage image(box, QImage::Format_RGB32);
   image.fill(QColor(48, 48, 48));
-  QSvgRenderer renderer(QStringLiteral(":/images/broken_mov.svg"));
   QPainter painter(&image);
   painter.setRenderHint(QPainter::Antialiasing);
-  if (renderer.isValid()) {
-    QSize size = renderer.defaultSize();
-    if (size.isEmpty()) {
-      size = box;
-    }
-    const QSize fitted = size.scaled(box * 3 / 4, Qt::KeepAspectRatio);
-    const QRect where((box.width() - fitted.width()) / 2, (box.height() - fitted.height()) / 2, fitted.width(),
-                      fitted.height());
-    renderer.render(&painter, where);
-  } else {
-    // A struck-through frame when the artwork is not linked in.
-    painter.setPen(QPen(QColor(200, 60, 60), std::max(2, box.height() / 30)));
-    const QRect frame = QRect(QPoint(0, 0), box).adjusted(box.width() / 4, box.height() / 4, -box.width() / 4,
-                                                          -box.height() / 4);
-    painter.drawRect(frame);
-    painter.drawLine(frame.topLeft(), frame.bottomRight());
-  }
+  painter.setPen(QPen(QColor(200, 60, 60), std::max(2, box.height() / 30)));
+  const QRect frame =
+      QRect(QPoint(0, 0), box).adjusted(box.width() / 4, box.height() / 4, -box.width() / 4, -box.height() / 4);
+  painter.drawRect(frame);
+  painter.drawLine(frame.topLeft(), frame.bottomRight());
   painter.end();
   return image;
 }

@@ -33,7 +33,9 @@ class DCFAsyncParser : public std::enable_shared_from_this<DCFAsyncParser> {
   ~DCFAsyncParser();
 
   // Starts the walk over `infos` from `startIndex` on the shared background
-  // pool. Does nothing when a walk was started before or `infos` is empty.
+  // pool. `didFinish` comes once on the main thread unless the walk is
+  // cancelled: at once for an empty list, and for a call made while a walk
+  // runs (that walk goes on with its own callbacks).
   void setUpDCFAsync(const DCFInfoList& infos, qsizetype startIndex, ProgressBlock progress, FinishBlock didFinish);
 
   void setCancelFlag(bool cancel) { cancelFlag_.store(cancel); }

@@ -29,6 +29,8 @@ namespace {
 
 constexpr long kMsdosSuperMagic = 0x4d44;
 constexpr long kExfatSuperMagic = 0x2011BAB0;
+// Where the second timestamp of a recording's name ends.
+constexpr qsizetype kNumberEnd = 31;
 
 bool readInt(QStringView text, int* value) {
   bool ok = false;
@@ -75,12 +77,45 @@ std::optional<bool> protectionFromAttributes(const struct statx& info, const QSt
 
 }  // namespace
 
-DCFInfo::DCFInfo(const QString& rootPath, const QString& deltaPath) : rootPath_(rootPath), deltaPath_(deltaPath) {
-  // The full path is made on demand: a card holds thousands of recordings.
-  const QString fullPath = path_text::appendingPathComponent(rootPath, deltaPath);
-  secondaryFilePath_ = ConstClass::secondaryFilePathWithFilePath(fullPath);
-  infoFilePath_ = ConstClass::infoFilePathWithFilePath(fullPath);
-  const QStringView folder = path_text::lastPathComponentView(path_text::deletingLastPathComponentView(fullPath));
+DCFInfo::Facts DCFInfo::factsOf(const QString& filePath, PathExistenceCache* listings) {
+  Facts facts;
+  facts.secondaryFilePath = ConstClass::secondaryFilePathWithFilePath(filePath, listings);
+  facts.infoFilePath = ConstClass::infoFilePathWithFilePath(filePath, nullptr, listings);
+  // One statx gives the date, the size and the lock of the video.
+  struct statx info {};
+  constexpr unsigned int kFields = STATX_TYPE | STATX_MODE | STATX_MTIME | STATX_SIZE;
+  const bool readable = listings != nullptr
+                            ? listings->statx(filePath, kFields, &info)
+                            : ::statx(AT_FDCWD, QFile::encodeName(filePath).constData(), 0, kFields, &info) == 0;
+  facts.fileDate = readable
+                       ? QDateTime::fromMSecsSinceEpoch(
+                             static_cast<qint64>(info.stx_mtime.tv_sec) * 1000 + info.stx_mtime.tv_nsec / 1000000,
+                             Qt::UTC)
+                       : QDateTime::currentDateTimeUtc();
+  if (readable) {
+    facts.scannedProtection = protectionFromAttributes(info, filePath);
+  }
+  facts.fileSize = (readable && S_ISREG(info.stx_mode) ? static_cast<std::uint64_t>(info.stx_size) : 0) +
+                   fileSizeAtPath(facts.infoFilePath, listings) + fileSizeAtPath(facts.secondaryFilePath, listings);
+  return facts;
+}
+
+DCFInfo::DCFInfo(const QString& rootPath, const QString& deltaPath)
+    : DCFInfo(rootPath, deltaPath, factsOf(path_text::appendingPathComponent(rootPath, deltaPath))) {}
+
+DCFInfo::DCFInfo(const QString& rootPath, const QString& deltaPath, Facts facts)
+    : deltaPath_(deltaPath),
+      secondaryFilePath_(std::move(facts.secondaryFilePath)),
+      fileDate_(facts.fileDate),
+      fileSize_(facts.fileSize),
+      scannedProtection_(facts.scannedProtection) {
+  auto state = std::make_shared<State>();
+  state->rootPath = rootPath;
+  state->infoFilePath = std::move(facts.infoFilePath);
+  state_ = std::move(state);
+  const QStringView name = path_text::lastPathComponentView(deltaPath);
+  const QStringView directory = path_text::deletingLastPathComponentView(deltaPath);
+  const QStringView folder = path_text::lastPathComponentView(directory.isEmpty() ? QStringView(rootPath) : directory);
   // The usual folder names share one text.
   for (const QString* known :
        {&ConstClass::REG_TX900_FOLDER_NORMAL, &ConstClass::REG_TX900_FOLDER_EVENT, &ConstClass::REG_TX900_FOLDER_MANUAL,
@@ -93,32 +128,15 @@ DCFInfo::DCFInfo(const QString& rootPath, const QString& deltaPath) : rootPath_(
   if (folderName_.isNull()) {
     folderName_ = folder.toString();
   }
+  startDate_ = startDateWithFilePath(deltaPath);
 
-  // One statx gives the date, the size and the lock of the video.
-  struct statx info {};
-  PathExistenceCache* const listings = PathExistenceCache::current();
-  constexpr unsigned int kFields = STATX_TYPE | STATX_MODE | STATX_MTIME | STATX_SIZE;
-  const bool readable = listings != nullptr
-                            ? listings->statx(fullPath, kFields, &info)
-                            : ::statx(AT_FDCWD, QFile::encodeName(fullPath).constData(), 0, kFields, &info) == 0;
-  fileDate_ = readable
-                  ? QDateTime::fromMSecsSinceEpoch(
-                        static_cast<qint64>(info.stx_mtime.tv_sec) * 1000 + info.stx_mtime.tv_nsec / 1000000, Qt::UTC)
-                  : QDateTime::currentDateTimeUtc();
-  if (readable) {
-    scannedProtection_ = protectionFromAttributes(info, fullPath);
-  }
-  startDate_ = startDateWithFilePath(fullPath);
-
-  const QStringView base = path_text::deletingPathExtensionView(path_text::lastPathComponentView(fullPath));
+  // The number is the whole second timestamp: a shorter name has none.
+  const QStringView base = path_text::deletingPathExtensionView(name);
   bool ok = false;
-  const qint64 fileNumber = base.mid(17, 14).toLongLong(&ok, 10);
-  dcfFileNumber_ = ok && base.size() > 17 ? fileNumber : 10000;
+  const qint64 fileNumber = base.size() >= kNumberEnd ? base.sliced(17, 14).toLongLong(&ok, 10) : 0;
+  dcfFileNumber_ = ok ? fileNumber : 10000;
   const qint64 folderNumber = folderName_.toLongLong(&ok, 10);
   dcfFolderNumber_ = ok ? folderNumber : 1000;
-
-  fileSize_ = (readable && S_ISREG(info.stx_mode) ? static_cast<std::uint64_t>(info.stx_size) : 0) +
-              fileSizeAtPath(infoFilePath_) + fileSizeAtPath(secondaryFilePath_);
 }
 
 QString DCFInfo::dcfDateString() const {
@@ -133,82 +151,67 @@ QString DCFInfo::dcfName() const { return dcfDateString() + u'\n' + eventLabelFo
 
 DCFInfo::~DCFInfo() = default;
 
-QString DCFInfo::rootPath() const {
+std::shared_ptr<const DCFInfo::State> DCFInfo::state() const {
   std::lock_guard lock(mutex_);
-  return rootPath_;
+  return state_;
 }
 
-QString DCFInfo::filePath() const {
+template <typename Change>
+void DCFInfo::update(Change&& change) {
   std::lock_guard lock(mutex_);
-  return path_text::appendingPathComponent(rootPath_, deltaPath_);
+  auto next = std::make_shared<State>(*state_);
+  change(*next);
+  state_ = std::move(next);
 }
+
+QString DCFInfo::rootPath() const { return state()->rootPath; }
+
+QString DCFInfo::filePath() const { return path_text::appendingPathComponent(state()->rootPath, deltaPath_); }
 
 std::shared_ptr<NMEAData> DCFInfo::nmea() const {
   std::lock_guard lock(mutex_);
   if (!nmea_) {
-    nmea_ = std::make_shared<NMEAData>(infoFilePath_);
+    nmea_ = std::make_shared<NMEAData>(state_->infoFilePath);
   }
   return nmea_;
 }
 
-QString DCFInfo::infoFilePath() const {
-  std::lock_guard lock(mutex_);
-  return infoFilePath_;
-}
+QString DCFInfo::infoFilePath() const { return state()->infoFilePath; }
 
-double DCFInfo::duration() const {
-  std::lock_guard lock(mutex_);
-  return duration_;
-}
+double DCFInfo::duration() const { return state()->duration; }
 
 void DCFInfo::setDuration(double seconds) {
-  std::lock_guard lock(mutex_);
-  duration_ = seconds;
+  update([seconds](State& state) { state.duration = seconds; });
 }
 
-QString DCFInfo::thumbnailPath() const {
-  std::lock_guard lock(mutex_);
-  return thumbnailPath_;
-}
+QString DCFInfo::thumbnailPath() const { return state()->thumbnailPath; }
 
 void DCFInfo::setThumbnailPath(const QString& path) {
-  std::lock_guard lock(mutex_);
-  thumbnailPath_ = path;
+  update([&path](State& state) { state.thumbnailPath = path; });
 }
 
-QList<std::shared_ptr<CustomMapPolyline>> DCFInfo::routeLine() const {
-  std::lock_guard lock(mutex_);
-  return routeLine_;
-}
+QList<std::shared_ptr<CustomMapPolyline>> DCFInfo::routeLine() const { return state()->routeLine; }
 
 void DCFInfo::setRouteLine(const QList<std::shared_ptr<CustomMapPolyline>>& lines) {
-  std::lock_guard lock(mutex_);
-  routeLine_ = lines;
+  update([&lines](State& state) { state.routeLine = lines; });
 }
 
-QList<std::shared_ptr<CustomPointAnnotation>> DCFInfo::annotation() const {
-  std::lock_guard lock(mutex_);
-  return annotation_;
-}
+QList<std::shared_ptr<CustomPointAnnotation>> DCFInfo::annotation() const { return state()->annotation; }
 
 void DCFInfo::setAnnotation(const QList<std::shared_ptr<CustomPointAnnotation>>& annotations) {
-  std::lock_guard lock(mutex_);
-  annotation_ = annotations;
+  update([&annotations](State& state) { state.annotation = annotations; });
 }
 
-QList<std::shared_ptr<PictureInfo>> DCFInfo::pictures() const {
-  std::lock_guard lock(mutex_);
-  return pictures_;
-}
+QList<std::shared_ptr<PictureInfo>> DCFInfo::pictures() const { return state()->pictures; }
 
 void DCFInfo::appendPicture(const std::shared_ptr<PictureInfo>& picture) {
-  std::lock_guard lock(mutex_);
-  pictures_.append(picture);
+  update([&picture](State& state) { state.pictures.append(picture); });
 }
 
 bool DCFInfo::removePicture(const std::shared_ptr<PictureInfo>& picture) {
-  std::lock_guard lock(mutex_);
-  return pictures_.removeAll(picture) > 0;
+  bool removed = false;
+  update([&](State& state) { removed = state.pictures.removeAll(picture) > 0; });
+  return removed;
 }
 
 bool DCFInfo::isProtected() const { return fileIsProtected(filePath()); }
@@ -221,12 +224,14 @@ void DCFInfo::changeWithRootPath(const QString& newRootPath) {
   const QString newFilePath = path_text::appendingPathComponent(newRootPath, deltaPath_);
   const QString newInfoFilePath = ConstClass::infoFilePathWithFilePath(newFilePath);
   QList<std::shared_ptr<PictureInfo>> pictures;
+  update([&](State& state) {
+    state.rootPath = newRootPath;
+    state.infoFilePath = newInfoFilePath;
+    pictures = state.pictures;
+  });
   std::shared_ptr<NMEAData> nmea;
   {
     std::lock_guard lock(mutex_);
-    rootPath_ = newRootPath;
-    infoFilePath_ = newInfoFilePath;
-    pictures = pictures_;
     nmea = nmea_;
   }
   // Telemetry not made yet will be made with the new path.
@@ -262,7 +267,7 @@ QString DCFInfo::infoFilePathWithRootPath(const QString& otherRootPath) const {
 
 QDateTime DCFInfo::startDateWithFilePath(const QString& filePath) {
   const QStringView view = path_text::deletingPathExtensionView(path_text::lastPathComponentView(filePath));
-  if (view.size() < 31) {
+  if (view.size() < kNumberEnd) {
     return QDateTime::currentDateTimeUtc();
   }
   int year = 0, month = 0, day = 0, hour = 0, minute = 0, second = 0;
@@ -341,11 +346,11 @@ QDateTime DCFInfo::modificationDate(const QString& path, bool* ok) {
       static_cast<qint64>(info.st_mtim.tv_sec) * 1000 + info.st_mtim.tv_nsec / 1000000, Qt::UTC);
 }
 
-std::uint64_t DCFInfo::fileSizeAtPath(const QString& path) {
+std::uint64_t DCFInfo::fileSizeAtPath(const QString& path, PathExistenceCache* listings) {
   struct statx info {};
   constexpr unsigned int kFields = STATX_TYPE | STATX_SIZE;
-  if (PathExistenceCache* cache = PathExistenceCache::current()) {
-    if (!cache->statx(path, kFields, &info)) {
+  if (listings != nullptr) {
+    if (!listings->statx(path, kFields, &info)) {
       return 0;
     }
   } else if (path.isEmpty() || ::statx(AT_FDCWD, QFile::encodeName(path).constData(), 0, kFields, &info) != 0) {

@@ -12,6 +12,7 @@
 namespace dashcard {
 
 class NMEAData;
+class PathExistenceCache;
 class PictureInfo;
 class CustomMapPolyline;
 struct CustomPointAnnotation;
@@ -20,17 +21,46 @@ struct CustomPointAnnotation;
 // telemetry file and the texts, numbers and dates derived from their names
 // and attributes. Built once by the card scan and shared by every view.
 //
-// Construction-time fields never change. The fields that do change later
-// (the root after a volume rename, the route line and marker made by the
-// background parser, the thumbnail, the duration, the pictures) are guarded
-// by the object's mutex, because the parser's thread and the main thread
-// both touch them.
+// Construction-time fields never change. What does change later (the root
+// after a volume rename, the route line and marker made by the background
+// parser, the thumbnail, the duration, the pictures) is one immutable
+// `State`, replaced whole on every change: the parser's thread and the main
+// thread both touch it, and a reader that takes `state()` sees one
+// consistent set.
 class DCFInfo {
  public:
+  // What the file system says of a recording's files, read once by whoever
+  // builds it (`factsOf`), so that building one reads nothing more.
+  struct Facts {
+    QString secondaryFilePath;
+    QString infoFilePath;
+    // The video's modification time; the current time when unreadable.
+    QDateTime fileDate;
+    // Video, telemetry file and rear video together (regular files only).
+    std::uint64_t fileSize = 0;
+    std::optional<bool> scannedProtection;
+  };
+  // Looks the files of the video at `filePath` up, in `listings` when given
+  // (a scan's folder listings) and else on the disk.
+  static Facts factsOf(const QString& filePath, PathExistenceCache* listings = nullptr);
+
+  DCFInfo(const QString& rootPath, const QString& deltaPath, Facts facts);
+  // Looks its files up on the disk (`factsOf`).
   DCFInfo(const QString& rootPath, const QString& deltaPath);
   ~DCFInfo();
   DCFInfo(const DCFInfo&) = delete;
   DCFInfo& operator=(const DCFInfo&) = delete;
+
+  struct State {
+    QString rootPath;
+    QString infoFilePath;
+    double duration = 0.0;
+    QString thumbnailPath;
+    QList<std::shared_ptr<CustomMapPolyline>> routeLine;
+    QList<std::shared_ptr<CustomPointAnnotation>> annotation;
+    QList<std::shared_ptr<PictureInfo>> pictures;
+  };
+  std::shared_ptr<const State> state() const;
 
   QString rootPath() const;
   const QString& deltaPath() const { return deltaPath_; }
@@ -98,11 +128,16 @@ class DCFInfo {
   static bool fileIsProtected(const QString& path);
   // Modification time and size; `ok` false when the attributes are unreadable.
   static QDateTime modificationDate(const QString& path, bool* ok = nullptr);
-  static std::uint64_t fileSizeAtPath(const QString& path);
+  static std::uint64_t fileSizeAtPath(const QString& path, PathExistenceCache* listings = nullptr);
 
  private:
+  // Guards the state pointer and the two caches made on first use.
   mutable std::mutex mutex_;
-  QString rootPath_;
+  // Copies the state, lets `change` edit the copy and publishes it.
+  template <typename Change>
+  void update(Change&& change);
+
+  std::shared_ptr<const State> state_;
   QString deltaPath_;
   QString secondaryFilePath_;
   QString folderName_;
@@ -110,17 +145,11 @@ class DCFInfo {
   QDateTime startDate_;
   std::uint64_t fileSize_ = 0;
   std::optional<bool> scannedProtection_;
-  QString infoFilePath_;
   mutable std::shared_ptr<NMEAData> nmea_;
-  double duration_ = 0.0;
   QString tripID_;
   mutable QString dcfDateString_;
-  QString thumbnailPath_;
   std::int64_t dcfFileNumber_ = 10000;
   std::int64_t dcfFolderNumber_ = 1000;
-  QList<std::shared_ptr<CustomMapPolyline>> routeLine_;
-  QList<std::shared_ptr<CustomPointAnnotation>> annotation_;
-  QList<std::shared_ptr<PictureInfo>> pictures_;
 };
 
 using DCFInfoPtr = std::shared_ptr<DCFInfo>;

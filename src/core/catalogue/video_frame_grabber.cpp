@@ -6,6 +6,7 @@
 #include <cmath>
 
 #include <dlfcn.h>
+#include <sys/stat.h>
 
 extern "C" {
 #include <libavcodec/avcodec.h>
@@ -143,6 +144,12 @@ struct VideoFrameGrabber::Impl {
       return false;
     }
     const QByteArray encoded = QFile::encodeName(path);
+    // FFmpeg opens without O_NONBLOCK: a FIFO or a device would hang here.
+    struct stat info {};
+    if (::stat(encoded.constData(), &info) != 0 || !S_ISREG(info.st_mode)) {
+      error = QStringLiteral("%1 is not a regular file").arg(path);
+      return false;
+    }
     int result = ff.avformat_open_input(&format, encoded.constData(), nullptr, nullptr);
     if (result < 0) {
       error = QStringLiteral("cannot open %1: %2").arg(path, averror(result));

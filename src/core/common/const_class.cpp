@@ -71,12 +71,12 @@ class PatternCache {
   QHash<QString, std::shared_ptr<icu::RegexPattern>> patterns_;
 };
 
-bool pathExists(const QString& path) {
+bool pathExists(const QString& path, PathExistenceCache* listings) {
   if (path.isEmpty()) {
     return false;
   }
-  if (PathExistenceCache* cache = PathExistenceCache::current()) {
-    return cache->exists(path);
+  if (listings != nullptr) {
+    return listings->exists(path);
   }
   struct stat info {};
   return ::stat(QFile::encodeName(path).constData(), &info) == 0;
@@ -90,21 +90,21 @@ QString baseName(const QString& filePath) {
 // whichever exists first (changed in place: the scan asks this several
 // times per recording); false when neither exists. A path without an
 // extension is only checked.
-bool spellExistingExtensionCase(QString& path) {
+bool spellExistingExtensionCase(QString& path, PathExistenceCache* listings) {
   qsizetype end = path.size();
   while (end > 1 && path[end - 1] == u'/') {
     --end;
   }
   const qsizetype stem = path_text::deletingPathExtensionView(path).size();
   if (stem == end) {
-    return pathExists(path);
+    return pathExists(path, listings);
   }
   path.truncate(end);
   QChar* const data = path.data();
   for (qsizetype i = stem + 1; i < end; ++i) {
     data[i] = data[i].toUpper();
   }
-  if (pathExists(path)) {
+  if (pathExists(path, listings)) {
     return true;
   }
   bool changed = false;
@@ -113,7 +113,7 @@ bool spellExistingExtensionCase(QString& path) {
     changed = changed || lower != data[i];
     data[i] = lower;
   }
-  return changed && pathExists(path);
+  return changed && pathExists(path, listings);
 }
 
 }  // namespace
@@ -201,12 +201,12 @@ QString ConstClass::eventLabelKeyForFolderName(const QString& folderName) {
   return {};
 }
 
-QString ConstClass::existingPathWithExtensionCaseVariants(const QString& path) {
+QString ConstClass::existingPathWithExtensionCaseVariants(const QString& path, PathExistenceCache* listings) {
   QString candidate = path;
-  return spellExistingExtensionCase(candidate) ? candidate : QString();
+  return spellExistingExtensionCase(candidate, listings) ? candidate : QString();
 }
 
-QString ConstClass::secondaryFilePathWithFilePath(const QString& filePath) {
+QString ConstClass::secondaryFilePathWithFilePath(const QString& filePath, PathExistenceCache* listings) {
   const QStringView name = path_text::lastPathComponentView(filePath);
   if (name.isEmpty()) {
     return {};
@@ -217,7 +217,7 @@ QString ConstClass::secondaryFilePathWithFilePath(const QString& filePath) {
   const qsizetype at = name.data() - filePath.data();
   QString rear = filePath;
   rear[at] = u'R';
-  return spellExistingExtensionCase(rear) ? rear : QString();
+  return spellExistingExtensionCase(rear, listings) ? rear : QString();
 }
 
 QString ConstClass::nmeaFileNameWithFilePath(const QString& filePath) {
@@ -250,7 +250,8 @@ QString ConstClass::nmeaTreeCandidate(const QString& directory, const QString& f
       nmeaName);
 }
 
-QString ConstClass::infoFilePathWithFilePath(const QString& filePath, bool* foundInAlternatePlace) {
+QString ConstClass::infoFilePathWithFilePath(const QString& filePath, bool* foundInAlternatePlace,
+                                             PathExistenceCache* listings) {
   if (foundInAlternatePlace != nullptr) {
     *foundInAlternatePlace = false;
   }
@@ -277,11 +278,11 @@ QString ConstClass::infoFilePathWithFilePath(const QString& filePath, bool* foun
   thread_local QString candidate;
   const auto found = [] { return QString(candidate.constData(), candidate.size()); };
   path_text::spellAppendingPathComponent(candidate, directory, nmeaName);
-  if (spellExistingExtensionCase(candidate)) {
+  if (spellExistingExtensionCase(candidate, listings)) {
     return found();
   }
   path_text::spellAppendingPathComponent(candidate, directory, cedName);
-  if (spellExistingExtensionCase(candidate)) {
+  if (spellExistingExtensionCase(candidate, listings)) {
     return found();
   }
   for (const auto& [folder, name] : {std::pair<const QString&, const QString&>{last.nmeaFolder, nmeaName},
@@ -290,7 +291,7 @@ QString ConstClass::infoFilePathWithFilePath(const QString& filePath, bool* foun
       continue;
     }
     path_text::spellAppendingPathComponent(candidate, folder, name);
-    if (spellExistingExtensionCase(candidate)) {
+    if (spellExistingExtensionCase(candidate, listings)) {
       if (foundInAlternatePlace != nullptr) {
         *foundInAlternatePlace = true;
       }

@@ -6,6 +6,8 @@
 
 namespace dashcard {
 
+class PathExistenceCache;
+
 // Read-only constants of the card layout and its name rules, plus the one
 // matching rule for names. Nothing here holds state; the lookups only ask
 // whether a path exists.
@@ -54,15 +56,19 @@ class ConstClass {
 
   // Companion files of a front video.
 
+  // Existence is asked of `listings` when given (a scan's folder
+  // listings), else of the file system.
+
   // `path` itself with its extension upper-cased when that exists, else
   // lower-cased when that exists, else an empty string.
-  static QString existingPathWithExtensionCaseVariants(const QString& path);
+  static QString existingPathWithExtensionCaseVariants(const QString& path, PathExistenceCache* listings = nullptr);
   // The rear-camera video of the front video `filePath`, empty when none exists.
-  static QString secondaryFilePathWithFilePath(const QString& filePath);
+  static QString secondaryFilePathWithFilePath(const QString& filePath, PathExistenceCache* listings = nullptr);
   // The telemetry file of the front video `filePath`: the first of the four
   // candidates that exists, else the first candidate (a file that may be
   // absent). `foundInAlternatePlace` tells whether candidate 3 or 4 won.
-  static QString infoFilePathWithFilePath(const QString& filePath, bool* foundInAlternatePlace = nullptr);
+  static QString infoFilePathWithFilePath(const QString& filePath, bool* foundInAlternatePlace = nullptr,
+                                          PathExistenceCache* listings = nullptr);
   // "N" + the base name from its second character on + ".NMEA", and base + ".CED".
   static QString nmeaFileNameWithFilePath(const QString& filePath);
   static QString cedFileNameWithFilePath(const QString& filePath);

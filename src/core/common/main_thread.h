@@ -1,25 +1,33 @@
 #pragma once
 
+#include <atomic>
 #include <functional>
 
 class QThreadPool;
 
 namespace dashcard {
 
-// Runs `work` on the application's main thread and returns once it has run.
-// Runs it directly when called on the main thread (a queued blocking call
-// would deadlock there). Does nothing when no application object exists.
-void runOnMainThreadSync(const std::function<void()>& work);
+// Runs `work` on the application's main thread and waits until it has run;
+// false when it did not run. It is dropped, and the call returns, when
+// `cancel` is set before it starts (the flag is asked again on the main
+// thread, so a cancel made there just before wins) or when the application
+// goes away first. The only way a background job talks to the main thread
+// while it runs: a closing window or a quitting application never waits
+// for a job, nor a job for a main thread that stopped serving it. Runs
+// `work` directly on the main thread and when no application object exists.
+bool runOnMainThread(const std::function<void()>& work, const std::atomic<bool>& cancel);
 
-// Queues `work` on the main thread without waiting.
+// Queues `work` on the main thread without waiting; runs it at once when no
+// application object exists.
 void runOnMainThreadAsync(std::function<void()> work);
 
 bool isMainThread();
 
-// The pool for long background jobs that hand work to the main thread and
-// wait for it (scan, walk, export, backup). Not Qt's global pool: Qt's own
-// drawing and image conversions on the main thread wait for that one, and
-// its few threads held by jobs waiting for the main thread would freeze both.
+// The one pool for background work: the long jobs (scan, walk, export,
+// backup) and the chunks of `forEachInParallel`. Not Qt's global pool: Qt's
+// own drawing and image conversions on the main thread wait for that one,
+// and its few threads held by jobs waiting for the main thread would freeze
+// both.
 QThreadPool* backgroundJobPool();
 
 }  // namespace dashcard

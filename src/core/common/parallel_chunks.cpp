@@ -1,15 +1,17 @@
 #include "core/common/parallel_chunks.h"
 
+#include "core/common/main_thread.h"
+
 #include <QThread>
+#include <QThreadPool>
 
 #include <algorithm>
 #include <atomic>
-#include <thread>
-#include <vector>
+#include <condition_variable>
+#include <memory>
+#include <mutex>
 
 namespace dashcard {
-
-int helperThreadCount() { return std::clamp(QThread::idealThreadCount() - 1, 0, 3); }
 
 void forEachInParallel(std::size_t count, std::size_t chunk, const std::function<void(std::size_t)>& body,
                        const std::function<bool()>& cancelled, const std::function<void(std::size_t)>& progress) {
@@ -32,15 +34,39 @@ void forEachInParallel(std::size_t count, std::size_t chunk, const std::function
       }
     }
   };
-  const auto helpers = static_cast<std::size_t>(helperThreadCount());
-  std::vector<std::thread> threads;
-  for (std::size_t i = 0; i < helpers && i + 1 < chunks; ++i) {
-    threads.emplace_back(work, false);
+  // Helpers that start after the caller is done leave without touching its
+  // frame; the caller waits only for those that got in.
+  struct Helpers {
+    std::mutex mutex;
+    std::condition_variable left;
+    int active = 0;
+    bool closed = false;
+  };
+  const auto helpers = std::make_shared<Helpers>();
+  const std::size_t wanted = std::min<std::size_t>(std::clamp(QThread::idealThreadCount() - 1, 0, 3), chunks);
+  for (std::size_t i = 1; i < wanted + 1 && i < chunks; ++i) {
+    // Only idle threads: a busy pool leaves the work to the caller.
+    const bool started = backgroundJobPool()->tryStart([helpers, &work] {
+      {
+        std::lock_guard lock(helpers->mutex);
+        if (helpers->closed) {
+          return;
+        }
+        ++helpers->active;
+      }
+      work(false);
+      std::lock_guard lock(helpers->mutex);
+      --helpers->active;
+      helpers->left.notify_all();
+    });
+    if (!started) {
+      break;
+    }
   }
   work(true);
-  for (std::thread& thread : threads) {
-    thread.join();
-  }
+  std::unique_lock lock(helpers->mutex);
+  helpers->closed = true;
+  helpers->left.wait(lock, [&] { return helpers->active == 0; });
 }
 
 }  // namespace dashcard

@@ -14,13 +14,17 @@
 
 #include <dirent.h>
 #include <fcntl.h>
+#include <linux/fs.h>
+#include <sys/ioctl.h>
 #include <sys/stat.h>
+#include <sys/statfs.h>
 #include <unistd.h>
 
 namespace dashcard {
 namespace {
 
-thread_local PathExistenceCache* installed = nullptr;
+constexpr unsigned long kMsdosSuperMagic = 0x4d44;
+constexpr unsigned long kExfatSuperMagic = 0x2011BAB0;
 std::atomic<std::uint64_t> nextSerial{1};
 
 std::size_t hashOf(QStringView text) { return qHash(text, 0); }
@@ -85,7 +89,12 @@ class EncodedName {
 // text: a lookup touches one slot and, on a hash match, the name itself.
 class PathExistenceCache::Names {
  public:
-  explicit Names(Listing&& listing) : text_(std::move(listing.text_)) {
+  Names(Listing&& listing, bool foldCase) : text_(std::move(listing.text_)), foldCase_(foldCase) {
+    if (foldCase_) {
+      for (Listing::Name& name : listing.names_) {
+        name.hash = hashKey(QStringView(text_).sliced(name.offset, name.length));
+      }
+    }
     // At most two thirds full: a hit takes a probe or two, and the table
     // stays small (its pages are fresh memory, which costs).
     const std::size_t count = listing.names_.size();
@@ -114,7 +123,7 @@ class PathExistenceCache::Names {
     if (!endingsOverflowed_ && !holdsEnding(endingOf(name))) {
       return false;
     }
-    return containsAt(nameHashOf(name), name);
+    return containsAt(hashKey(name), name);
   }
 
  private:
@@ -125,7 +134,14 @@ class PathExistenceCache::Names {
   }
 
   bool holdsEnding(QStringView ending) const {
-    return std::any_of(endings_.begin(), endings_.end(), [&](const QString& known) { return known == ending; });
+    return std::any_of(endings_.begin(), endings_.end(),
+                       [&](const QString& known) { return QStringView(known).compare(ending, sensitivity()) == 0; });
+  }
+
+  Qt::CaseSensitivity sensitivity() const { return foldCase_ ? Qt::CaseInsensitive : Qt::CaseSensitive; }
+  // The table's hash: of the case-folded name where case does not count.
+  std::uint32_t hashKey(QStringView name) const {
+    return foldCase_ ? nameHashOf(name.toString().toCaseFolded()) : nameHashOf(name);
   }
 
   void noteEnding(QStringView name) {
@@ -152,13 +168,14 @@ class PathExistenceCache::Names {
       if (slot.length == 0) {
         return false;
       }
-      if (slot.hash == hash && QStringView(text_).sliced(slot.offset, slot.length) == name) {
+      if (slot.hash == hash && QStringView(text_).sliced(slot.offset, slot.length).compare(name, sensitivity()) == 0) {
         return true;
       }
     }
   }
 
   QString text_;
+  bool foldCase_;
   // Empty slots have length 0: a folder entry always has a name.
   std::vector<Listing::Name> slots_;
   std::size_t mask_ = 0;
@@ -216,7 +233,7 @@ const PathExistenceCache::Folder& PathExistenceCache::insert(QString folderPath,
   const bool tooLarge = listed && listing.overflowed_;
   std::unique_ptr<const Names> names;
   if (listed && !tooLarge) {
-    names = std::make_unique<const Names>(std::move(listing));
+    names = std::make_unique<const Names>(std::move(listing), foldsCase_(folderPath));
   }
   int fd = -1;
   std::unique_lock lock(mutex_);
@@ -287,15 +304,29 @@ const PathExistenceCache::Folder& PathExistenceCache::folder(QStringView folderP
   return found;
 }
 
-PathExistenceCache::PathExistenceCache() : serial_(nextSerial++) {}
+PathExistenceCache::PathExistenceCache(CaseRule foldsCase)
+    : serial_(nextSerial++), foldsCase_(foldsCase ? std::move(foldsCase) : CaseRule(foldsCaseOnDisk)) {}
+
+bool PathExistenceCache::foldsCaseOnDisk(const QString& folder) {
+  const QByteArray path = folder.isEmpty() ? QByteArray(".") : QFile::encodeName(folder);
+  struct statfs volume {};
+  if (::statfs(path.constData(), &volume) == 0) {
+    const auto type = static_cast<unsigned long>(volume.f_type);
+    if (type == kMsdosSuperMagic || type == kExfatSuperMagic) {
+      return true;
+    }
+  }
+  const int fd = ::open(path.constData(), O_RDONLY | O_DIRECTORY | O_NONBLOCK | O_CLOEXEC);
+  if (fd < 0) {
+    return false;
+  }
+  int flags = 0;
+  const bool folded = ::ioctl(fd, FS_IOC_GETFLAGS, &flags) == 0 && (flags & FS_CASEFOLD_FL) != 0;
+  ::close(fd);
+  return folded;
+}
 
 PathExistenceCache::~PathExistenceCache() = default;
-
-PathExistenceCache::Scope::Scope(PathExistenceCache* cache) : previous_(installed) { installed = cache; }
-
-PathExistenceCache::Scope::~Scope() { installed = previous_; }
-
-PathExistenceCache* PathExistenceCache::current() { return installed; }
 
 bool PathExistenceCache::exists(QStringView path) {
   if (path.isEmpty()) {

@@ -4,6 +4,7 @@
 #include <QStringView>
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <shared_mutex>
 #include <unordered_map>
@@ -14,29 +15,23 @@ struct statx;
 namespace dashcard {
 
 // Answers "does this path exist?" from one listing per folder instead of
-// one system call per question. A scan installs one with `Scope` on its
-// thread for its duration (and on the threads that help it); the
-// companion-file lookups then ask it. Files appearing in a folder after it
-// was listed are not seen, which is what a scan wants. Safe to share
-// between threads.
+// one system call per question. A scan makes one, fills it with the
+// listings of its walk and hands it to the companion-file lookups of every
+// recording it builds. Files appearing in a folder after it was listed are
+// not seen, which is what a scan wants. Safe to share between threads.
+//
+// On a case-insensitive folder (FAT, exFAT, a case-folded folder) names
+// are compared without case, as the file system compares them.
 class PathExistenceCache {
  public:
-  PathExistenceCache();
+  // Whether the folder at the path compares names without case.
+  using CaseRule = std::function<bool(const QString& folder)>;
+  // `foldsCase` empty: the file system's own rule (foldsCaseOnDisk).
+  explicit PathExistenceCache(CaseRule foldsCase = {});
+  static bool foldsCaseOnDisk(const QString& folder);
   ~PathExistenceCache();
   PathExistenceCache(const PathExistenceCache&) = delete;
   PathExistenceCache& operator=(const PathExistenceCache&) = delete;
-
-  // Installs `cache` on the current thread for the scope's life.
-  class Scope {
-   public:
-    explicit Scope(PathExistenceCache* cache);
-    ~Scope();
-    Scope(const Scope&) = delete;
-    Scope& operator=(const Scope&) = delete;
-
-   private:
-    PathExistenceCache* previous_;
-  };
 
   // The names of one folder, gathered by whoever reads it (the scan's own
   // walk) and handed over with `addListing`. All names share one buffer: a
@@ -65,9 +60,6 @@ class PathExistenceCache {
     // about with plain system calls.
     bool overflowed_ = false;
   };
-
-  // The cache installed on this thread, or null.
-  static PathExistenceCache* current();
 
   bool exists(QStringView path);
   // The attributes of `path` in `mask` as statx(2) gives them, read
@@ -125,6 +117,7 @@ class PathExistenceCache {
   // Tells this cache from an earlier one at the same address in the
   // threads' memories of recent folders.
   const std::uint64_t serial_;
+  const CaseRule foldsCase_;
   std::shared_mutex mutex_;
   std::unordered_map<Key, Folder, Hash, Equal> folders_;
 };

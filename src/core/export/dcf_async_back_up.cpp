@@ -6,6 +6,7 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QStorageInfo>
 #include <QThreadPool>
 
 #include <cerrno>
@@ -36,6 +37,10 @@ bool missing(const QString& path) {
   QFileInfo info(path);
   return !info.exists() && !info.isSymLink();
 }
+
+// Companions are copied only when they are regular files (a FIFO or a
+// device in their place is left out like a missing one).
+bool isRegularFile(const QString& path) { return !path.isEmpty() && QFileInfo(path).isFile(); }
 
 }  // namespace
 
@@ -78,13 +83,27 @@ quint64 DCFAsyncBackUp::requiredBytes(const QList<BackUpItem>& items) {
   return total;
 }
 
+bool DCFAsyncBackUp::fitsFreeSpace(qint64 freeBytes, quint64 requiredBytes) {
+  return freeBytes >= 0 && static_cast<quint64>(freeBytes) > requiredBytes + kFreeSpaceMargin;
+}
+
+qint64 DCFAsyncBackUp::freeBytesAt(const QString& path) {
+  QFileInfo info(path);
+  while (!info.exists() && info.absolutePath() != info.absoluteFilePath()) {
+    info = QFileInfo(info.absolutePath());
+  }
+  const QStorageInfo storage(info.absoluteFilePath());
+  return storage.isValid() ? storage.bytesAvailable() : -1;
+}
+
 void DCFAsyncBackUp::backUpAsync(const QList<BackUpItem>& items, const QString& targetRootDirPath,
                                  ProgressBlock startProgress, ProgressBlock finishProgress,
                                  DidFinishBlock didFinish) {
   if (isRunning_.exchange(true)) {
-    return;
-  }
-  if (items.isEmpty()) {
+    // The backup under way keeps its callbacks; this call still gets its end.
+    if (didFinish) {
+      runOnMainThreadAsync([didFinish] { didFinish(QStringLiteral("A backup is already running.")); });
+    }
     return;
   }
   backupFileList_ = items;
@@ -92,6 +111,12 @@ void DCFAsyncBackUp::backUpAsync(const QList<BackUpItem>& items, const QString& 
   startProgressBlock_ = startProgress ? std::move(startProgress) : [](const QString&, float) {};
   finishProgressBlock_ = finishProgress ? std::move(finishProgress) : [](const QString&, float) {};
   didFinishBlock_ = didFinish ? std::move(didFinish) : [](const std::optional<QString>&) {};
+  if (items.isEmpty()) {
+    // Nothing to copy is done at once, and nothing is written.
+    isRunning_ = false;
+    runOnMainThreadAsync([finish = didFinishBlock_] { finish(std::nullopt); });
+    return;
+  }
   std::weak_ptr<DCFAsyncBackUp> weakSelf = weak_from_this();
   backgroundJobPool()->start([weakSelf, items, targetRootDirPath] {
     if (auto self = weakSelf.lock()) {
@@ -129,48 +154,26 @@ void DCFAsyncBackUp::run(const QList<BackUpItem>& items, const QString& target) 
   }
 
   const auto count = static_cast<float>(items.size());
-  for (qsizetype i = 0; !error && i < items.size(); ++i) {
-    if (cancelFlag()) {
-      break;
-    }
+  for (qsizetype i = 0; !error && i < items.size() && !cancelFlag(); ++i) {
     currentIndex_.store(static_cast<int>(i));
     const BackUpItem& item = items.at(i);
     const QString path = filePathOf(item);
-    if (!cancelFlag()) {
-      const float value = static_cast<float>(i) / count;
-      runOnMainThreadSync([this, &path, value] {
-        if (!cancelFlag()) {
-          startProgressBlock_(path, value);
-        }
-      });
-    }
+    runOnMainThread([&] { startProgressBlock_(path, static_cast<float>(i) / count); }, cancelFlag_);
     if (const auto* info = std::get_if<DCFInfoPtr>(&item); info != nullptr && *info) {
       error = backUpInfo(**info, target);
     } else if (const auto* picture = std::get_if<PictureInfoPtr>(&item); picture != nullptr && *picture) {
       error = backUpPictureInfo(**picture, target);
     }
-    if (error) {
-      break;
-    }
-    if (!cancelFlag()) {
-      const float value = static_cast<float>(i + 1) / count;
-      runOnMainThreadSync([this, &path, value] {
-        if (!cancelFlag()) {
-          finishProgressBlock_(path, value);
-        }
-      });
+    if (!error) {
+      runOnMainThread([&] { finishProgressBlock_(path, static_cast<float>(i + 1) / count); }, cancelFlag_);
     }
   }
 
-  runOnMainThreadSync([this, &error, &target, refused, ownsTarget] {
-    const auto cleanUp = [&] {
-      if (refused) {
-        return;  // nothing was written
-      }
-      if (ownsTarget) {
-        cleanDirectory(target);
-        return;
-      }
+  // The clean-up runs here, not on the main thread: it may remove many files.
+  if ((cancelFlag() || error) && !refused) {
+    if (ownsTarget) {
+      cleanDirectory(target);
+    } else {
       // The folder was empty before the run: all it holds now is the run's.
       const QDir dir(target);
       for (const QFileInfo& entry :
@@ -181,17 +184,15 @@ void DCFAsyncBackUp::run(const QList<BackUpItem>& items, const QString& target) 
           QFile::remove(entry.filePath());
         }
       }
-    };
-    if (cancelFlag()) {
-      cleanUp();
-      return;
     }
-    if (error) {
-      error_ = error->message;
-      cleanUp();
-    }
-    didFinishBlock_(error ? std::optional<QString>(error->message) : std::nullopt);
-  });
+  }
+  if (error) {
+    error_ = error->message;
+  }
+  isRunning_ = false;
+  const std::optional<QString> result = error ? std::optional<QString>(error->message) : std::nullopt;
+  const DidFinishBlock finish = didFinishBlock_;
+  runOnMainThread([&] { finish(result); }, cancelFlag_);
 }
 
 std::optional<FileError> DCFAsyncBackUp::backUpInfo(const DCFInfo& info, const QString& targetRootPath) {
@@ -201,13 +202,13 @@ std::optional<FileError> DCFAsyncBackUp::backUpInfo(const DCFInfo& info, const Q
     return error;
   }
   const QString telemetry = info.infoFilePath();
-  if (!telemetry.isEmpty() && !missing(telemetry)) {
+  if (isRegularFile(telemetry)) {
     if (auto error = copyInto(telemetry, info.infoFilePathWithRootPath(targetRootPath))) {
       return error;
     }
   }
   const QString rear = info.secondaryFilePath();
-  if (!rear.isEmpty() && !missing(rear)) {
+  if (isRegularFile(rear)) {
     const QString rearDestination = path_text::appendingPathComponent(
         path_text::deletingLastPathComponent(destination), path_text::lastPathComponent(rear));
     if (auto error = copyInto(rear, rearDestination)) {

@@ -46,11 +46,12 @@ class DCFAsyncBackUp : public std::enable_shared_from_this<DCFAsyncBackUp> {
   const QString& targetRootDirPath() const { return targetRootDirPath_; }
   int currentIndex() const { return currentIndex_.load(); }
 
-  // Starts the run and returns at once. Does nothing on a second call; with
-  // no items nothing runs and no callback is called. `startProgress` comes
-  // before each item with position / count, `finishProgress` after it with
-  // (position + 1) / count, `didFinish` once at the end unless cancelled.
-  // Callbacks run on the main thread; the run waits for each.
+  // Starts the run and returns at once. `startProgress` comes before each
+  // item with position / count, `finishProgress` after it with
+  // (position + 1) / count, `didFinish` once at the end unless cancelled:
+  // at once with success for no items, with an error for a call made while
+  // a backup runs (that one goes on with its own callbacks). Callbacks run
+  // on the main thread; the run waits for each.
   void backUpAsync(const QList<BackUpItem>& items, const QString& targetRootDirPath, ProgressBlock startProgress,
                    ProgressBlock finishProgress, DidFinishBlock didFinish);
 
@@ -65,6 +66,14 @@ class DCFAsyncBackUp : public std::enable_shared_from_this<DCFAsyncBackUp> {
   static QString targetProblem(const QString& targetRootDirPath);
   // Bytes the items would copy (files that exist).
   static quint64 requiredBytes(const QList<BackUpItem>& items);
+  // The one free-space rule of a backup, the window's and the command
+  // line's: the target keeps kFreeSpaceMargin free beyond the files, and an
+  // unknown free space (`freeBytes` < 0) is refused.
+  static constexpr quint64 kFreeSpaceMargin = 0x100000;
+  static bool fitsFreeSpace(qint64 freeBytes, quint64 requiredBytes);
+  // Free bytes of the volume that holds `path` or its nearest existing
+  // folder; -1 when unknown.
+  static qint64 freeBytesAt(const QString& path);
 
  private:
   DCFAsyncBackUp() = default;

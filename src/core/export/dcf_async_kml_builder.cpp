@@ -17,15 +17,11 @@
 #include <QLinearGradient>
 #include <QPainter>
 #include <QPainterPath>
-#include <QScopeGuard>
 #include <QThreadPool>
 
 #include <algorithm>
 #include <atomic>
 #include <charconv>
-#include <condition_variable>
-#include <mutex>
-#include <thread>
 
 namespace dashcard {
 namespace {
@@ -102,13 +98,19 @@ std::shared_ptr<DCFAsyncKMLBuilder> DCFAsyncKMLBuilder::create() {
 void DCFAsyncKMLBuilder::kmlBuildAsync(const DCFInfoList& infos, const QString& targetFilePath, ProgressBlock progress,
                                        DidFinishBlock didFinish) {
   if (isRunning_.exchange(true)) {
-    return;
-  }
-  if (infos.isEmpty()) {
+    // The export under way keeps its callbacks; this call still gets its end.
+    if (didFinish) {
+      runOnMainThreadAsync([didFinish] { didFinish(localized(QT_TRANSLATE_NOOP("DCFAsyncKMLBuilder", "An export is already running."))); });
+    }
     return;
   }
   progressBlock_ = progress ? std::move(progress) : [](const DCFInfoPtr&, float) {};
   didFinishBlock_ = didFinish ? std::move(didFinish) : [](const std::optional<QString>&) {};
+  if (infos.isEmpty()) {
+    isRunning_ = false;
+    runOnMainThreadAsync([finish = didFinishBlock_] { finish(localized(QT_TRANSLATE_NOOP("DCFAsyncKMLBuilder", "There are no recordings to export."))); });
+    return;
+  }
   std::weak_ptr<DCFAsyncKMLBuilder> weakSelf = weak_from_this();
   backgroundJobPool()->start([weakSelf, infos, targetFilePath] {
     if (auto self = weakSelf.lock()) {
@@ -118,88 +120,55 @@ void DCFAsyncKMLBuilder::kmlBuildAsync(const DCFInfoList& infos, const QString& 
 }
 
 void DCFAsyncKMLBuilder::run(const DCFInfoList& infos, const QString& targetFilePath) {
-  const auto count = static_cast<std::size_t>(infos.size());
-  // Helper threads read the files ahead, each without carry-over, while
-  // this thread publishes them in order with the carry-over of the one
-  // before; a file whose result that carry-over changes is read again.
-  std::vector<std::shared_ptr<const NMEAData::Preparse>> preparsed(count);
-  std::vector<char> ready(count, 0);
-  std::mutex mutex;
-  std::condition_variable readied;
-  std::atomic<std::size_t> nextToRead{0};
-  const auto readOne = [&]() -> bool {
-    const std::size_t i = nextToRead++;
-    if (i >= count) {
-      return false;
-    }
-    // A claimed file is always marked ready, read or not, so the
-    // publishing loop never waits for it in vain.
-    const bool cancelled = cancelFlag();
-    auto made = cancelled ? nullptr : infos.at(static_cast<qsizetype>(i))->nmea()->preparse();
-    {
-      std::lock_guard lock(mutex);
-      preparsed[i] = std::move(made);
-      ready[i] = 1;
-    }
-    readied.notify_all();
-    return !cancelled;
-  };
-  std::vector<std::thread> helpers;
-  const int helperCount = helperThreadCount();
-  for (int h = 0; h < helperCount && static_cast<std::size_t>(h + 1) < count; ++h) {
-    helpers.emplace_back([&readOne] {
-      while (readOne()) {
-      }
-    });
-  }
-  const auto joinHelpers = qScopeGuard([&] {
-    nextToRead = count;
-    for (std::thread& helper : helpers) {
-      helper.join();
-    }
-  });
-
-  const auto total = static_cast<float>(count);
-  for (std::size_t i = 0; i < count; ++i) {
-    if (cancelFlag()) {
-      break;
-    }
-    std::shared_ptr<const NMEAData::Preparse> made;
-    while (true) {
-      {
-        std::unique_lock lock(mutex);
-        if (ready[i] != 0) {
-          made = std::move(preparsed[i]);
-          break;
-        }
-        // Nothing left to hand out: a helper is on this one.
-        if (nextToRead.load() >= count) {
-          readied.wait(lock, [&] { return ready[i] != 0; });
-          made = std::move(preparsed[i]);
-          break;
-        }
-      }
-      // Read one more here instead of waiting idle.
-      readOne();
-    }
-    const DCFInfoPtr& info = infos.at(static_cast<qsizetype>(i));
-    NMEAData& nmea = *info->nmea();
-    if (i > 0) {
-      // Speed and heading carry over from one clip to the next.
-      const NMEAData& previous = *infos.at(static_cast<qsizetype>(i) - 1)->nmea();
-      nmea.setLastValidSpeedLocation(previous.lastValidSpeedLocation());
-      nmea.setLastValidHeadingLocation(previous.lastValidHeadingLocation());
-    }
-    nmea.setup(made);
-    made.reset();
+  std::optional<QString> error;
+  if (readAndPublish(infos)) {
+    const XmlNode document = build(infos);
     if (!cancelFlag()) {
-      float value = static_cast<float>(i + 1) / total;
-      if (value == 1.0f) {
-        value = 0.99f;  // the full bar is the finish callback's
+      error = write(document, targetFilePath);
+    }
+  }
+  isRunning_ = false;
+  if (error) {
+    qWarning().noquote() << *error;
+  }
+  const DidFinishBlock finish = didFinishBlock_;
+  runOnMainThread([&] { finish(error); }, cancelFlag_);
+}
+
+bool DCFAsyncKMLBuilder::readAndPublish(const DCFInfoList& infos) {
+  const auto count = static_cast<std::size_t>(infos.size());
+  const auto total = static_cast<float>(count);
+  // Blocks of files are read side by side, each without carry-over, then
+  // published in list order with the carry-over of the one before; a file
+  // whose result that carry-over changes is read again.
+  constexpr std::size_t kBlock = 64;
+  std::vector<std::shared_ptr<const NMEAData::Preparse>> preparsed;
+  for (std::size_t begin = 0; begin < count; begin += kBlock) {
+    const std::size_t end = std::min(count, begin + kBlock);
+    preparsed.assign(end - begin, nullptr);
+    forEachInParallel(
+        end - begin, 1,
+        [&](std::size_t i) { preparsed[i] = infos.at(static_cast<qsizetype>(begin + i))->nmea()->preparse(); },
+        [this] { return cancelFlag(); });
+    for (std::size_t i = begin; i < end; ++i) {
+      if (cancelFlag()) {
+        return false;
       }
+      const DCFInfoPtr& info = infos.at(static_cast<qsizetype>(i));
+      NMEAData& nmea = *info->nmea();
+      if (i > 0) {
+        // Speed and heading carry over from one clip to the next.
+        const NMEAData& previous = *infos.at(static_cast<qsizetype>(i) - 1)->nmea();
+        nmea.setLastValidSpeedLocation(previous.lastValidSpeedLocation());
+        nmea.setLastValidHeadingLocation(previous.lastValidHeadingLocation());
+      }
+      nmea.setup(preparsed[i - begin]);
+      preparsed[i - begin].reset();
+      // The full bar is the finish's.
+      const float value = std::min(static_cast<float>(i + 1) / total, 0.99f);
       // Queued without waiting: a thread hand-over per recording would cost
       // more than the parse itself. Reports still arrive in order and before
-      // the end, which is handed over waiting.
+      // the finish.
       std::weak_ptr<DCFAsyncKMLBuilder> weakSelf = weak_from_this();
       runOnMainThreadAsync([weakSelf, info, value] {
         const auto self = weakSelf.lock();
@@ -210,13 +179,11 @@ void DCFAsyncKMLBuilder::run(const DCFInfoList& infos, const QString& targetFile
       });
     }
   }
-  if (cancelFlag()) {
-    return;
-  }
+  return !cancelFlag();
+}
+
+XmlNode DCFAsyncKMLBuilder::build(const DCFInfoList& infos) {
   const std::vector<LocationGroup> groups = dayGroups(infos);
-  if (cancelFlag()) {
-    return;
-  }
   // Each day's folder and the event folder are made side by side, then
   // put in their order.
   std::vector<std::optional<XmlNode>> folders(groups.size() + 1);
@@ -230,45 +197,39 @@ void DCFAsyncKMLBuilder::run(const DCFInfoList& infos, const QString& targetFile
       nodes.push_back(std::move(*folder));
     }
   }
-  folders.clear();
-  const XmlNode root = createXMLDocument(std::move(nodes));
-  if (isKmzPath(targetFilePath)) {
-    // The archive takes the entry whole.
-    const QByteArray document = XmlNode::prettyPrintedDocument(root);
-    runOnMainThreadSync([this, &document, &targetFilePath] {
-      if (cancelFlag()) {
-        return;
-      }
-      QString errorText;
-      if (writeDocument(document, targetFilePath, &errorText)) {
-        didFinishBlock_(std::nullopt);
-      } else {
-        qWarning().noquote() << errorText;
-        didFinishBlock_(errorText);
-      }
-    });
-    return;
-  }
-  // A plain document is streamed into the temporary file here; the target
-  // changes only with the rename on the main thread, after the last look at
-  // the cancel flag. A regenerable export: no wait for the disk.
-  AtomicFileWriter writer(targetFilePath, false);
+  return createXMLDocument(std::move(nodes));
+}
+
+std::optional<QString> DCFAsyncKMLBuilder::write(const XmlNode& document, const QString& targetFilePath) {
+  // The progress reports queued so far are served first, so a cancel they
+  // lead to is seen before the target changes.
+  const auto servedWithoutCancel = [this] { return runOnMainThread([] {}, cancelFlag_) && !cancelFlag(); };
   QString errorText;
-  if (writer.open(&errorText)) {
-    XmlNode::writeDocument(root, [&writer](const char* data, qsizetype size) { writer.write(data, size); });
+  if (isKmzPath(targetFilePath)) {
+    if (!servedWithoutCancel()) {
+      return std::nullopt;
+    }
+    // The archive takes the entry whole.
+    if (!writeDocument(XmlNode::prettyPrintedDocument(document), targetFilePath, &errorText)) {
+      return errorText;
+    }
+    return std::nullopt;
   }
-  runOnMainThreadSync([&] {
-    if (cancelFlag()) {
-      writer.discard();
-      return;
-    }
-    if (errorText.isEmpty() && writer.commit(&errorText)) {
-      didFinishBlock_(std::nullopt);
-    } else {
-      qWarning().noquote() << errorText;
-      didFinishBlock_(errorText);
-    }
-  });
+  // A plain document is streamed into a temporary file; the target changes
+  // only with the rename, after the last look at the cancel flag. A
+  // regenerable export: no wait for the disk.
+  AtomicFileWriter writer(targetFilePath, false);
+  if (writer.open(&errorText)) {
+    XmlNode::writeDocument(document, [&writer](const char* data, qsizetype size) { writer.write(data, size); });
+  }
+  if (!servedWithoutCancel()) {
+    writer.discard();
+    return std::nullopt;
+  }
+  if (errorText.isEmpty() && writer.commit(&errorText)) {
+    return std::nullopt;
+  }
+  return errorText;
 }
 
 namespace {

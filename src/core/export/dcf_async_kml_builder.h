@@ -23,9 +23,9 @@ namespace dashcard {
 // heading carried over from the clip before), the valid positions are
 // grouped by calendar day (a group per later day, so a list sorted newest
 // first stays one group), one route folder per group and one folder of
-// event placemarks are built, and the document is written on the main
-// thread. Progress and the end are reported on the main thread, waiting for
-// it. Cancel stops at the next check; no file and no callback follow.
+// event placemarks are built, and the document is written. Progress and the
+// end are reported on the main thread. Cancel stops at the next check; no
+// file and no callback follow.
 // The valid positions of one day: runs of recordings' fix lists, in order
 // (shared with the telemetry, not copied).
 using LocationGroup = std::vector<TelemetryList<CustomLocation>>;
@@ -49,8 +49,9 @@ class DCFAsyncKMLBuilder : public std::enable_shared_from_this<DCFAsyncKMLBuilde
   void setCancelFlag(bool cancel) { cancelFlag_.store(cancel); }
   bool isRunning() const { return isRunning_.load(); }
 
-  // Starts the build and returns at once. Does nothing on a second call;
-  // with no recordings nothing runs and no callback is called.
+  // Starts the build and returns at once. `didFinish` comes once unless
+  // cancelled: with an error at once for an empty list, and for a call made
+  // while an export runs (that export goes on with its own callbacks).
   void kmlBuildAsync(const DCFInfoList& infos, const QString& targetFilePath, ProgressBlock progress,
                      DidFinishBlock didFinish);
 
@@ -83,6 +84,12 @@ class DCFAsyncKMLBuilder : public std::enable_shared_from_this<DCFAsyncKMLBuilde
  private:
   DCFAsyncKMLBuilder() = default;
   void run(const DCFInfoList& infos, const QString& targetFilePath);
+  // The steps of a run: every recording's telemetry read and published in
+  // list order (false when cancelled), the document built, then written
+  // (the reason of a failure, none on success or cancel).
+  bool readAndPublish(const DCFInfoList& infos);
+  static XmlNode build(const DCFInfoList& infos);
+  std::optional<QString> write(const XmlNode& document, const QString& targetFilePath);
 
   std::atomic<bool> cancelFlag_{false};
   std::atomic<bool> isRunning_{false};

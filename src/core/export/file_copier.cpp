@@ -104,7 +104,9 @@ FileError FileCopier::errorFor(int code, const QString& path) {
 std::optional<FileError> FileCopier::copyFile(const QString& source, const QString& destination) {
   const QByteArray from = QFile::encodeName(source);
   const QByteArray to = QFile::encodeName(destination);
-  Descriptor in(::open(from.constData(), O_RDONLY | O_CLOEXEC));
+  // Not blocking: a FIFO or a device under a video's name must be refused,
+  // not waited on.
+  Descriptor in(::open(from.constData(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
   if (in.get() < 0) {
     return errorFor(errno, source);
   }

@@ -76,7 +76,6 @@ class MediaController : public QObject {
                                 const PictureInfoList& pictureResult);
 
   // The steps of the scan, run by CardScanner.
-  static QString createFileFilterFormat(const QStringList& extensions);
   static CardScanner::PreparedFiles prepareLoadFilesAtRootPath(const QString& rootPath);
 
   // --- Volumes and selection ---

@@ -52,10 +52,6 @@ bool MediaController::fullMatchResultWithTarget(const QString& target, const QSt
   return ConstClass::fullMatchResultWithTarget(target, regexPattern);
 }
 
-QString MediaController::createFileFilterFormat(const QStringList& extensions) {
-  return CardScanner::createFileFilterFormat(extensions);
-}
-
 CardScanner::PreparedFiles MediaController::prepareLoadFilesAtRootPath(const QString& rootPath) {
   return CardScanner().prepareLoadFilesAtRootPath(rootPath);
 }

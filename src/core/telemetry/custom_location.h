@@ -5,8 +5,8 @@
 
 namespace dashcard {
 
-// One position of a track: the location record of the platform (degrees,
-// metres, m/s, course in degrees, UTC time) plus the two values the parser
+// One position of a track: a receiver fix (degrees, metres, m/s, course in
+// degrees, UTC time) plus the two values the parser
 // carries over from earlier fixes. A plain record: copy it freely.
 //
 // Sentinels shared by every reader: coordinate -999.0 means no fix, speed or

@@ -12,6 +12,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <condition_variable>
 #include <memory>
 #include <mutex>
 #include <optional>
@@ -24,11 +25,11 @@ struct TelemetryStore;
 // telemetry file, the trip header values and the running maxima.
 //
 // Thread safety: `setup` runs on a background thread while views read. The
-// parse builds its result privately and publishes it in one step under the
-// object's mutex when it ends; every accessor reads under that mutex and the
-// lists it returns are immutable snapshots, so a reader never sees a
-// half-built list. `isParsing` is true while a parse runs; readers that want
-// the finished result check it first.
+// parse builds its result privately and publishes it as one immutable
+// `Snapshot` when it ends; every accessor reads from the snapshot in place,
+// and a reader that needs several values at once takes `snapshot()` itself,
+// so it never mixes two parses. `isParsing` is true while a parse runs;
+// readers that want the finished result check it first.
 class NMEAData {
  public:
   explicit NMEAData(const QString& filePath);
@@ -36,44 +37,50 @@ class NMEAData {
   NMEAData(const NMEAData&) = delete;
   NMEAData& operator=(const NMEAData&) = delete;
 
+  // What one parse found, published whole.
+  struct Snapshot {
+    std::shared_ptr<const TelemetryStore> store;
+    QString tripID;
+    QString version;
+    QString imeiNumber;
+    QString userID;
+    double maxSpeed = 0.0;
+    double maxMotionABS = 0.0;
+    double maxSpeedForCarInfo = 0.0;
+    bool existCarInfos = false;
+  };
+  std::shared_ptr<const Snapshot> snapshot() const;
+
   QString filePath() const;
   void setFilePath(const QString& filePath);
   QString tripID() const;
-  void setTripID(const QString& tripID);
   QString version() const;
-  void setVersion(const QString& version);
   // Groups holding a position sentence, in file order.
   GOPList GOPs() const;
-  // Fixes of status "A" (the spelling is the model's), and all fixes.
+  // Fixes of status "A" (valid), and all fixes.
   TelemetryList<CustomLocation> varidLocations() const;
   TelemetryList<CustomLocation> totalLocations() const;
   TelemetryList<MotionData> motions() const;
   TelemetryList<DriveSupportData> driveSupports() const;
   bool isParsing() const;
-  void setIsParsing(bool parsing);
   // Largest speed of any valid fix, m/s.
   double maxSpeed() const;
-  void setMaxSpeed(double speed);
   // Largest absolute value of any axis of any G-sensor sample.
   double maxMotionABS() const;
-  void setMaxMotionABS(double value);
   // Carried over from the previous clip by callers before `setup`.
   CustomLocation lastValidSpeedLocation() const;
   void setLastValidSpeedLocation(const CustomLocation& location);
   CustomLocation lastValidHeadingLocation() const;
   void setLastValidHeadingLocation(const CustomLocation& location);
   QString imeiNumber() const;
-  void setImeiNumber(const QString& imeiNumber);
   QString userID() const;
-  void setUserID(const QString& userID);
   TelemetryList<CarInfo> carInfos() const;
   bool existCarInfos() const;
-  void setExistCarInfos(bool exist);
   double maxSpeedForCarInfo() const;
-  void setMaxSpeedForCarInfo(double speed);
 
-  // Reads the file at `filePath` into the object. Does nothing while a parse
-  // runs or once a trip header or version was read. Never fails: unreadable
+  // Reads the file at `filePath` into the object. Waits for a parse under
+  // way on another thread and then uses its result; does nothing once a trip
+  // header or version was read. Never fails: unreadable
   // files and malformed lines yield sentinels or nothing.
   void setup();
 
@@ -87,19 +94,6 @@ class NMEAData {
   // when the carry-over now in place cannot have changed its result (and
   // the object did not change since); else it parses as `setup` does.
   void setup(const std::shared_ptr<const Preparse>& preparsed);
-  // Runs the line parser over the lines of one group's text with a new group;
-  // returns that group when the text held a position sentence. Adds to the
-  // object's lists without emptying them.
-  std::optional<GOPData> parseNMEALinesWithLines(const QString& text);
-
-  // Per-sentence operations; `fields` are the trimmed fields, tag included.
-  bool parseQVVER(const QStringList& fields);
-  bool parseQVSN(const QStringList& fields);
-  bool parseQVIMEI(const QStringList& fields) { return parseQVSN(fields); }
-  static bool parseQVUSER(const QStringList& fields, GOPData& group);
-  static bool parseDINFO(const QStringList& fields);
-  static bool parseEINFO(const QStringList& fields);
-  bool parseCARINFO(const QStringList& fields, GOPData& group);
   // 0.0 for the sensor's "no reading" marker "999.999" and for text that is not a number.
   static double convertToGsensValue(QStringView text);
   static bool isAvailableGPRMC(qsizetype fieldCount);
@@ -111,26 +105,21 @@ class NMEAData {
  private:
   friend class NMEAParser;
 
-  std::shared_ptr<const TelemetryStore> store() const;
+  std::shared_ptr<const TelemetryStore> store() const { return snapshot()->store; }
   static Preparse parseFile(const QString& path, const CustomLocation& speedSeed, const CustomLocation& headingSeed,
                             const std::shared_ptr<const TelemetryStore>& previous);
   // Under the object's mutex.
   void publish(const Preparse& result);
 
   mutable std::mutex mutex_;
+  // Signalled when a parse ends.
+  std::condition_variable parsed_;
   QString filePath_;
-  QString tripID_;
-  QString version_;
-  QString imeiNumber_;
-  QString userID_;
   bool isParsing_ = false;
-  bool existCarInfos_ = false;
-  double maxSpeed_ = 0.0;
-  double maxMotionABS_ = 0.0;
-  double maxSpeedForCarInfo_ = 0.0;
+  // The carry-over: set by callers before a parse, left by the parse for the next clip.
   CustomLocation lastValidSpeedLocation_;
   CustomLocation lastValidHeadingLocation_;
-  std::shared_ptr<const TelemetryStore> store_;
+  std::shared_ptr<const Snapshot> snapshot_;
 };
 
 }  // namespace dashcard

@@ -637,20 +637,22 @@ NMEAData::Preparse NMEAData::parseFile(const QString& path, const CustomLocation
 }
 
 void NMEAData::publish(const Preparse& result) {
-  store_ = result.store;
-  maxSpeed_ = result.maxSpeed;
-  maxMotionABS_ = result.maxMotionABS;
-  lastValidSpeedLocation_ = result.lastSpeed;
-  lastValidHeadingLocation_ = result.lastHeading;
+  auto next = std::make_shared<Snapshot>(*snapshot_);
+  next->store = result.store;
+  next->maxSpeed = result.maxSpeed;
+  next->maxMotionABS = result.maxMotionABS;
   if (result.tripID) {
-    tripID_ = *result.tripID;
+    next->tripID = *result.tripID;
   }
   if (result.version) {
-    version_ = *result.version;
+    next->version = *result.version;
   }
   if (result.imeiNumber) {
-    imeiNumber_ = *result.imeiNumber;
+    next->imeiNumber = *result.imeiNumber;
   }
+  snapshot_ = std::move(next);
+  lastValidSpeedLocation_ = result.lastSpeed;
+  lastValidHeadingLocation_ = result.lastHeading;
 }
 
 void NMEAData::setup() { setup(nullptr); }
@@ -660,11 +662,11 @@ std::shared_ptr<const NMEAData::Preparse> NMEAData::preparse() const {
   std::shared_ptr<const TelemetryStore> previous;
   {
     std::lock_guard lock(mutex_);
-    if (isParsing_ || !version_.isEmpty() || !tripID_.isEmpty()) {
+    if (isParsing_ || !snapshot_->version.isEmpty() || !snapshot_->tripID.isEmpty()) {
       return nullptr;
     }
     path = filePath_;
-    previous = store_;
+    previous = snapshot_->store;
   }
   const CustomLocation none = CustomLocation::placeholder();
   return std::make_shared<const Preparse>(parseFile(path, none, none, previous));
@@ -676,15 +678,17 @@ void NMEAData::setup(const std::shared_ptr<const Preparse>& preparsed) {
   CustomLocation headingSeed;
   std::shared_ptr<const TelemetryStore> previous;
   {
-    // Tested and set in one step, so two threads cannot both start a parse.
-    std::lock_guard lock(mutex_);
-    if (isParsing_ || !version_.isEmpty() || !tripID_.isEmpty()) {
+    // Tested and set in one step, so two threads cannot both start a parse;
+    // a caller that meets a parse under way waits for its result.
+    std::unique_lock lock(mutex_);
+    parsed_.wait(lock, [this] { return !isParsing_; });
+    if (!snapshot_->version.isEmpty() || !snapshot_->tripID.isEmpty()) {
       return;
     }
     // The parse made ahead stands when nothing it was made from changed:
     // the same file and lists, and a carry-over it either did not use or
     // that is still the empty one it was made with.
-    if (preparsed != nullptr && preparsed->path == filePath_ && preparsed->basedOn == store_ &&
+    if (preparsed != nullptr && preparsed->path == filePath_ && preparsed->basedOn == snapshot_->store &&
         (!preparsed->dependsOnCarryOver || (lastValidSpeedLocation_ == CustomLocation::placeholder() &&
                                             lastValidHeadingLocation_ == CustomLocation::placeholder()))) {
       publish(*preparsed);
@@ -694,7 +698,7 @@ void NMEAData::setup(const std::shared_ptr<const Preparse>& preparsed) {
     path = filePath_;
     speedSeed = lastValidSpeedLocation_;
     headingSeed = lastValidHeadingLocation_;
-    previous = store_;
+    previous = snapshot_->store;
   }
   const Preparse result = parseFile(path, speedSeed, headingSeed, previous);
   previous.reset();
@@ -702,46 +706,7 @@ void NMEAData::setup(const std::shared_ptr<const Preparse>& preparsed) {
   std::lock_guard lock(mutex_);
   publish(result);
   isParsing_ = false;
-}
-
-std::optional<GOPData> NMEAData::parseNMEALinesWithLines(const QString& text) {
-  CustomLocation speedSeed;
-  CustomLocation headingSeed;
-  double maxSpeed = 0.0;
-  double maxMotionABS = 0.0;
-  {
-    std::lock_guard lock(mutex_);
-    speedSeed = lastValidSpeedLocation_;
-    headingSeed = lastValidHeadingLocation_;
-    maxSpeed = maxSpeed_;
-    maxMotionABS = maxMotionABS_;
-  }
-  auto group = std::make_shared<TelemetryStore>();
-  group->standalone = true;
-  NMEAParser parser(*group, speedSeed, headingSeed);
-  parser.maxSpeed = maxSpeed;
-  parser.maxMotionABS = maxMotionABS;
-  const QByteArray bytes = text.toUtf8();
-  parser.parseGroup(std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())));
-  const bool hasPosition = parser.endGroup();
-
-  std::lock_guard lock(mutex_);
-  // Nobody else holds the published lists: extend them in place; else copy.
-  auto store = store_.use_count() == 1 ? std::const_pointer_cast<TelemetryStore>(store_)
-                                       : std::make_shared<TelemetryStore>(*store_);
-  store->expandValid();
-  const auto offset = static_cast<std::uint32_t>(store->locations.size());
-  store->locations.insert(store->locations.end(), group->locations.begin(), group->locations.end());
-  for (std::uint32_t index : group->validLocations) {
-    store->validLocations.push_back(offset + index);
-  }
-  store->motions.insert(store->motions.end(), group->motions.begin(), group->motions.end());
-  store->driveSupports.insert(store->driveSupports.end(), group->driveSupports.begin(), group->driveSupports.end());
-  publish(resultOf(parser, std::move(store)));
-  if (!hasPosition) {
-    return std::nullopt;
-  }
-  return GOPData(std::move(group), 0);
+  parsed_.notify_all();
 }
 
 QDateTime NMEAData::convertToDateWithDateString(const QString& dateString, const QString& dateFormatString) {

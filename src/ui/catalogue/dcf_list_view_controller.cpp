@@ -28,16 +28,6 @@ namespace dashcard {
 
 namespace {
 
-QString existingAncestor(QString path) {
-  QFileInfo info(path);
-  while (!info.exists()) {
-    const QString parent = info.absolutePath();
-    if (parent == info.absoluteFilePath()) break;
-    info = QFileInfo(parent);
-  }
-  return info.absoluteFilePath();
-}
-
 // A save panel that checks the chosen path before it closes.
 class CheckedSavePanel : public QFileDialog {
  public:
@@ -78,11 +68,7 @@ QList<BackUpItem> backUpItems(const DCFInfoList& infos) {
 
 }  // namespace
 
-std::function<std::int64_t(const QString&)> DCFListViewController::freeSpaceAtPath =
-    [](const QString& path) -> std::int64_t {
-  const QStorageInfo storage(existingAncestor(path));
-  return storage.isValid() ? storage.bytesAvailable() : -1;
-};
+std::function<std::int64_t(const QString&)> DCFListViewController::freeSpaceAtPath = DCFAsyncBackUp::freeBytesAt;
 
 DCFListViewController::DCFListViewController(QWidget* parent)
     : DCFListViewController(kFileListNumber, parent) {}
@@ -308,7 +294,7 @@ QString DCFListViewController::formattedByteCount(std::int64_t bytes) {
 }
 
 bool DCFListViewController::backUpFitsFreeSpace(std::uint64_t freeBytes, std::uint64_t requiredBytes) {
-  return freeBytes > requiredBytes + kBackUpMargin;
+  return DCFAsyncBackUp::fitsFreeSpace(static_cast<qint64>(std::min<std::uint64_t>(freeBytes, INT64_MAX)), requiredBytes);
 }
 
 QString DCFListViewController::backUpTargetProblem(const QString& targetPath, std::uint64_t requiredBytes) {

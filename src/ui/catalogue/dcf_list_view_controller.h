@@ -34,7 +34,7 @@ class DCFListViewController : public QWidget, public RecordingListPane, public C
   // A single selection is waiting out the delay before it becomes current.
   bool selectionIsSettling() const { return settleTimer_.isActive(); }
   // The room a backup leaves on the target beyond the files themselves.
-  static constexpr std::uint64_t kBackUpMargin = 0x100000;
+  static constexpr std::uint64_t kBackUpMargin = DCFAsyncBackUp::kFreeSpaceMargin;
 
   enum class Action { BackUp, ExportKML, SelectAll, FocusPlaying, Protection, ProtectionRelease, Delete };
 

@@ -84,6 +84,12 @@ TEST_F(DCFInfoTest, FallbacksForMissingFilesAndOddNames) {
 
   DCFInfo shortName(root(), QStringLiteral("123/F_1.MP4"));
   EXPECT_EQ(shortName.dcfFileNumber(), 10000);
+  // Only a whole second timestamp is a file number.
+  for (const char* cut : {"F_20240101120000_2024", "F_20240101120000_2024010112050", "F_20240101120000_2024010112050x"}) {
+    EXPECT_EQ(DCFInfo(root(), QStringLiteral("NORMAL/%1.MP4").arg(QLatin1StringView(cut))).dcfFileNumber(), 10000) << cut;
+  }
+  EXPECT_EQ(DCFInfo(root(), QStringLiteral("NORMAL/F_20240101120000_20240101120501.MP4")).dcfFileNumber(),
+            20240101120501LL);
   EXPECT_EQ(shortName.dcfFolderNumber(), 123);
   EXPECT_GE(shortName.startDate(), before);
 

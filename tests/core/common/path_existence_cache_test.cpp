@@ -1,7 +1,10 @@
+#include "core/common/const_class.h"
 #include "core/common/path_existence_cache.h"
 
 #include <QDir>
 #include <QFile>
+#include <QProcess>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -11,6 +14,7 @@
 #include <vector>
 
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace dashcard {
 namespace {
@@ -128,25 +132,6 @@ TEST_F(PathExistenceCacheTest, LargeFoldersAnswerEveryNameAndNoOther) {
   EXPECT_EQ(wrong, 0);
 }
 
-TEST(PathExistenceCacheScope, InstallsPerThreadAndRestores) {
-  EXPECT_EQ(PathExistenceCache::current(), nullptr);
-  PathExistenceCache outer;
-  PathExistenceCache inner;
-  {
-    PathExistenceCache::Scope first(&outer);
-    EXPECT_EQ(PathExistenceCache::current(), &outer);
-    {
-      PathExistenceCache::Scope second(&inner);
-      EXPECT_EQ(PathExistenceCache::current(), &inner);
-      PathExistenceCache* seenElsewhere = &inner;
-      std::thread([&] { seenElsewhere = PathExistenceCache::current(); }).join();
-      EXPECT_EQ(seenElsewhere, nullptr);
-    }
-    EXPECT_EQ(PathExistenceCache::current(), &outer);
-  }
-  EXPECT_EQ(PathExistenceCache::current(), nullptr);
-}
-
 TEST_F(PathExistenceCacheTest, SharedByThreadsListingTheSameFolders) {
   constexpr int kFolders = 8;
   constexpr int kFiles = 50;
@@ -179,6 +164,58 @@ TEST_F(PathExistenceCacheTest, SharedByThreadsListingTheSameFolders) {
     thread.join();
   }
   EXPECT_EQ(wrong.load(), 0);
+}
+
+// On FAT, exFAT or a case-folded folder, `stat` finds "N_1.Nmea" when asked
+// for "N_1.NMEA": the scan's listings must answer the same.
+TEST_F(PathExistenceCacheTest, CaseInsensitiveFoldersCompareWithoutCase) {
+  const QString stored = write(QStringLiteral("NMEA/NORMAL/N_1.Nmea"), 1);
+  const QString asked = dir.filePath(QStringLiteral("NMEA/NORMAL/N_1.NMEA"));
+  struct Case {
+    const char* name;
+    bool folds;
+    bool listedByTheWalk;
+  };
+  for (const Case& c : {Case{"case-sensitive", false, false}, Case{"folding, listed on demand", true, false},
+                        Case{"folding, listed by the walk", true, true}}) {
+    PathExistenceCache cache([&c](const QString&) { return c.folds; });
+    if (c.listedByTheWalk) {
+      PathExistenceCache::Listing listing;
+      listing.add(QStringLiteral("N_1.Nmea"));
+      cache.addListing(QFileInfo(stored).absolutePath(), std::move(listing));
+    }
+    EXPECT_TRUE(cache.exists(stored)) << c.name;
+    EXPECT_EQ(cache.exists(asked), c.folds) << c.name;
+    EXPECT_EQ(cache.exists(dir.filePath(QStringLiteral("NMEA/NORMAL/n_1.nmea"))), c.folds) << c.name;
+    EXPECT_FALSE(cache.exists(dir.filePath(QStringLiteral("NMEA/NORMAL/N_2.NMEA")))) << c.name;
+    // The companion lookup of the scan goes through the same listing.
+    EXPECT_EQ(ConstClass::existingPathWithExtensionCaseVariants(asked, &cache).isEmpty(), !c.folds) << c.name;
+  }
+}
+
+TEST_F(PathExistenceCacheTest, RealFatVolumeFoldsCase) {
+  QFile filesystems(QStringLiteral("/proc/filesystems"));
+  if (!filesystems.open(QIODevice::ReadOnly) || !filesystems.readAll().contains("vfat")) {
+    GTEST_SKIP() << "this kernel has no vfat";
+  }
+  if (geteuid() != 0 || QStandardPaths::findExecutable(QStringLiteral("mkfs.vfat")).isEmpty()) {
+    GTEST_SKIP() << "making a vfat image needs root and mkfs.vfat";
+  }
+  const QString image = dir.filePath(QStringLiteral("card.img"));
+  const QString mountPoint = dir.filePath(QStringLiteral("card"));
+  ASSERT_TRUE(QDir().mkpath(mountPoint));
+  ASSERT_EQ(QProcess::execute(QStringLiteral("truncate"), {QStringLiteral("-s8M"), image}), 0);
+  ASSERT_EQ(QProcess::execute(QStringLiteral("mkfs.vfat"), {image}), 0);
+  if (QProcess::execute(QStringLiteral("mount"), {QStringLiteral("-oloop"), image, mountPoint}) != 0) {
+    GTEST_SKIP() << "cannot mount a loop device here";
+  }
+  {
+    QFile file(mountPoint + QStringLiteral("/N_1.Nmea"));
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+  }
+  EXPECT_TRUE(PathExistenceCache::foldsCaseOnDisk(mountPoint));
+  EXPECT_TRUE(PathExistenceCache().exists(mountPoint + QStringLiteral("/N_1.NMEA")));
+  QProcess::execute(QStringLiteral("umount"), {mountPoint});
 }
 
 }  // namespace

@@ -12,6 +12,8 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 namespace dashcard {
 namespace {
 
@@ -210,14 +212,57 @@ TEST_F(BackUpTest, CancelDuringTheSecondItemStopsAfterIt) {
   EXPECT_FALSE(QFileInfo::exists(target()));
 }
 
-TEST_F(BackUpTest, EmptySelectionStartsNothing) {
-  auto job = DCFAsyncBackUp::create();
-  bool called = false;
-  job->backUpAsync({}, target(), {}, {}, [&](const std::optional<QString>&) { called = true; });
-  EXPECT_TRUE(job->isRunning());
-  ASSERT_TRUE(test::spinUntilIdle());
-  EXPECT_FALSE(called);
+TEST_F(BackUpTest, EmptyAndRefusedStartsFinishOnce) {
+  const BackUpRun empty = backUp({}, target());
+  EXPECT_TRUE(empty.finished);
+  EXPECT_FALSE(empty.error.has_value());
   EXPECT_FALSE(QFileInfo::exists(target()));
+
+  auto job = DCFAsyncBackUp::create();
+  int firstEnds = 0;
+  int secondEnds = 0;
+  job->backUpAsync(itemsOf(recordings.mid(0, 2)), target(), {}, {}, [&](const std::optional<QString>&) { ++firstEnds; });
+  job->backUpAsync(itemsOf(recordings), target(), {}, {}, [&](const std::optional<QString>&) { ++secondEnds; });
+  ASSERT_TRUE(spinUntil([&] { return firstEnds > 0 && secondEnds > 0; }));
+  EXPECT_FALSE(job->isRunning());
+  // Refused while the first runs, or run after it: either way one end each.
+  EXPECT_EQ(firstEnds, 1);
+  EXPECT_EQ(secondEnds, 1);
+}
+
+// Only regular files are copied: a FIFO under a companion's name is left out
+// like a missing one, one under the video's name fails at once.
+TEST_F(BackUpTest, FifosAreNeverOpenedBlocking) {
+  const DCFInfoPtr info = recordings.at(0);
+  ASSERT_TRUE(QFile::remove(info->infoFilePath()));
+  ASSERT_EQ(::mkfifo(QFile::encodeName(info->infoFilePath()).constData(), 0600), 0);
+  const BackUpRun companion = backUp(itemsOf({info}), target());
+  EXPECT_TRUE(companion.finished);
+  EXPECT_FALSE(companion.error.has_value());
+  EXPECT_FALSE(QFileInfo::exists(info->infoFilePathWithRootPath(target())));
+
+  ASSERT_TRUE(QFile::remove(info->filePath()));
+  ASSERT_EQ(::mkfifo(QFile::encodeName(info->filePath()).constData(), 0600), 0);
+  const QString other = out.filePath(QStringLiteral("second"));
+  const BackUpRun video = backUp(itemsOf({info}), other);
+  EXPECT_TRUE(video.error.has_value());
+  EXPECT_FALSE(QFileInfo::exists(other));
+}
+
+TEST(BackUpFreeSpace, OneRuleForWindowAndCommandLine) {
+  constexpr quint64 kMargin = DCFAsyncBackUp::kFreeSpaceMargin;
+  struct Case {
+    qint64 free;
+    quint64 required;
+    bool fits;
+  };
+  for (const Case& c : {Case{-1, 0, false}, Case{0, 0, false}, Case{qint64(kMargin), 0, false},
+                        Case{qint64(kMargin) + 1, 0, true}, Case{qint64(kMargin) + 100, 100, false},
+                        Case{qint64(kMargin) + 101, 100, true}}) {
+    EXPECT_EQ(DCFAsyncBackUp::fitsFreeSpace(c.free, c.required), c.fits) << c.free << " " << c.required;
+  }
+  QTemporaryDir dir;
+  EXPECT_GT(DCFAsyncBackUp::freeBytesAt(dir.filePath(QStringLiteral("not/yet/made"))), 0);
 }
 
 TEST_F(BackUpTest, ReadOnlyAndFullDisksFailCleanly) {

@@ -370,13 +370,25 @@ TEST(KmlBuilder, CancelWhileParsingLeavesNoFileAndNoCallback) {
   EXPECT_FALSE(QFile::exists(target));
 }
 
-TEST(KmlBuilder, StartsOnceAndNotForAnEmptyList) {
+TEST(KmlBuilder, EmptyAndRefusedStartsFinishOnceWithAnError) {
+  const BuildResult empty = build({}, QStringLiteral("/tmp/never.kml"));
+  EXPECT_TRUE(empty.error.has_value());
+  EXPECT_FALSE(QFile::exists(QStringLiteral("/tmp/never.kml")));
+
+  KmlCard card;
+  card.add(QStringLiteral("NORMAL"), noon(11));
   auto builder = DCFAsyncKMLBuilder::create();
-  bool called = false;
-  builder->kmlBuildAsync({}, QStringLiteral("/tmp/never.kml"), {}, [&](const std::optional<QString>&) { called = true; });
-  EXPECT_TRUE(builder->isRunning());
-  ASSERT_TRUE(test::spinUntilIdle());
-  EXPECT_FALSE(called);
+  int firstEnds = 0;
+  int secondEnds = 0;
+  const QString target = card.filePath(QStringLiteral("once.kml"));
+  builder->kmlBuildAsync(card.recordings(), target, {}, [&](const std::optional<QString>&) { ++firstEnds; });
+  builder->kmlBuildAsync(card.recordings(), target, {}, [&](const std::optional<QString>&) { ++secondEnds; });
+  ASSERT_TRUE(spinUntil([&] { return firstEnds > 0 && secondEnds > 0; }));
+  EXPECT_FALSE(builder->isRunning());
+  // Refused while the first runs, or run after it: either way one end each.
+  EXPECT_EQ(firstEnds, 1);
+  EXPECT_EQ(secondEnds, 1);
+  EXPECT_TRUE(QFile::exists(target));
 }
 
 // Qt's drawing on the main thread waits for Qt's global pool; a job that

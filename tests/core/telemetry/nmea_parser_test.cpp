@@ -370,52 +370,6 @@ TEST(NMEAParser, UnreadableFilesYieldNothingAndMayBeTriedAgain) {
   EXPECT_EQ(empty.parsed().GOPs().size(), 1u);
 }
 
-TEST(NMEAParser, GroupTextParsedOnItsOwn) {
-  NMEAData data(QStringLiteral("/nonexistent"));
-  const auto none = data.parseNMEALinesWithLines(QStringLiteral("$GSENS,1,2,3\n$QVVER,9"));
-  EXPECT_FALSE(none.has_value());
-  EXPECT_EQ(data.version(), "9");
-  const auto group = data.parseNMEALinesWithLines(QString::fromLatin1(rmc("120000") + "$GSENS,4,5,6\r\n"));
-  ASSERT_TRUE(group.has_value());
-  EXPECT_TRUE(group->isValid());
-  EXPECT_EQ(group->motions().size(), 1u);
-  EXPECT_EQ(data.motions().size(), 2u);
-  EXPECT_EQ(data.totalLocations().size(), 1u);
-  EXPECT_TRUE(data.GOPs().isEmpty());
-  EXPECT_DOUBLE_EQ(data.maxMotionABS(), 6.0);
-
-  EXPECT_TRUE(NMEAData::isAvailableGPRMC(13));
-  EXPECT_FALSE(NMEAData::isAvailableGPRMC(14));
-  EXPECT_TRUE(NMEAData::parseDINFO({"$DINFO", "20240101", "garbage"}));
-  EXPECT_FALSE(NMEAData::parseDINFO({"$DINFO", "20240101"}));
-  EXPECT_TRUE(NMEAData::parseEINFO({"$EINFO", "a", "b", "c"}));
-  GOPData own;
-  EXPECT_TRUE(NMEAData::parseQVUSER({"$QVUSER", "driver"}, own));
-  EXPECT_EQ(own.userID(), "driver");
-  EXPECT_TRUE(data.parseQVIMEI({"$QVSN", "42"}));
-  EXPECT_EQ(data.imeiNumber(), "42");
-}
-
-TEST(NMEAParser, VehicleInterfaceSamples) {
-  NMEAData data(QStringLiteral("/nonexistent"));
-  GOPData group;
-  EXPECT_FALSE(data.parseCARINFO({"$CAR", "42", "1", "0", "x", "1"}, group));
-  EXPECT_FALSE(data.parseCARINFO({"$CAR", "7", "1"}, group));
-  EXPECT_FALSE(data.parseCARINFO({"$CAR", "+-3", "", "", "", ""}, group));
-  const auto infos = data.carInfos();
-  ASSERT_EQ(infos.size(), 3u);
-  EXPECT_EQ(infos[0].speed, 42);
-  EXPECT_TRUE(infos[0].isBrakeOn);
-  EXPECT_FALSE(infos[0].isBackOn);
-  EXPECT_FALSE(infos[0].isLetfWinkerOn);
-  EXPECT_TRUE(infos[0].isRightWinkerOn);
-  EXPECT_EQ(infos[1], CarInfo{});  // wrong count: appended without data
-  EXPECT_EQ(infos[2].speed, -1);
-  EXPECT_TRUE(data.existCarInfos());
-  EXPECT_EQ(data.maxSpeedForCarInfo(), 42.0);
-  EXPECT_EQ(group.carInfos().size(), 3u);
-}
-
 }  // namespace
 }  // namespace dashcard
 
