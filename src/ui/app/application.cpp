@@ -1,6 +1,7 @@
 #include "ui/app/application.h"
 
 #include "core/common/version.h"
+#include "ui/app/preferences.h"
 
 #include <QFile>
 #include <QJsonDocument>
@@ -29,6 +30,7 @@ Application::Application(int& argc, char** argv) : QApplication(argc, argv) {
   // libmpv refuses to start unless numbers are formatted the C way.
   std::setlocale(LC_NUMERIC, "C");
   registerDefaults();
+  Preferences::load().apply();
   installTranslations(QLocale::system());
   applyDarkAppearance();
 }
