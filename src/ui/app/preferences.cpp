@@ -1,6 +1,7 @@
 #include "ui/app/preferences.h"
 
 #include "core/common/const_class.h"
+#include "ui/graph/graph_view_controller.h"
 #include "ui/map/map_view.h"
 
 #include <QApplication>
@@ -118,9 +119,7 @@ void PreferencesDialog::accept() {
     if (mapChanged) {
       for (MapView* map : window->findChildren<MapView*>()) map->chooseTileSource(p.map);
     }
-    // Graphs, gauges and readouts draw their unit afresh.
-    window->update();
-    for (QWidget* child : window->findChildren<QWidget*>()) child->update();
+    for (GraphViewController* graph : window->findChildren<GraphViewController*>()) graph->speedUnitDidChange();
   }
   QDialog::accept();
 }
