@@ -21,6 +21,8 @@ packages=(
   libqt6sql6-sqlite
   # benchmarks and their peers
   libbenchmark-dev hyperfine gpsbabel ffmpegthumbnailer mpv
+  # packaging: desktop entry and AppStream checks, manual pages, the .deb
+  desktop-file-utils appstream help2man lintian dpkg-dev file
 )
 
 missing=()

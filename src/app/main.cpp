@@ -1,9 +1,11 @@
+#include "core/catalogue/thumbnail_cache.h"
 #include "core/common/version.h"
 #include "core/playback/media_controller.h"
 #include "ui/app/application.h"
 #include "ui/app/main_window_controller.h"
 #include "ui/app/my_document.h"
 #include "ui/app/my_document_controller.h"
+#include "ui/app/preferences.h"
 
 #include <QCommandLineParser>
 #include <QDir>
@@ -40,7 +42,10 @@ int main(int argc, char* argv[]) {
   parser.process(app);
 
   // Old thumbnails and export left-overs go when the viewer quits.
-  QObject::connect(&app, &QCoreApplication::aboutToQuit, [] { dashcard::MediaController::cacheCleaning(); });
+  QObject::connect(&app, &QCoreApplication::aboutToQuit, [] {
+    dashcard::ThumbnailCache::cacheCleaning(dashcard::MediaController::cachesDirectoryPath(),
+                                            dashcard::Preferences::load().thumbnailCacheLimit);
+  });
 
   auto* documents = dashcard::MyDocumentController::sharedDocumentController();
   const QString card = parser.positionalArguments().value(0);

@@ -311,20 +311,123 @@ QString fontFile() {
   return QFileInfo::exists(kFont) ? kFont : QString();
 }
 
-// The arguments of one ffmpeg run making a test-pattern clip with the
-// recording's clock burnt in.
-QStringList videoArguments(const QString& out, const QString& label, const QDateTime& start, int seconds,
-                           int width, int height, bool audio) {
-  QString video = QStringLiteral("testsrc2=size=%1x%2:rate=30:duration=%3").arg(width).arg(height).arg(seconds);
+QString number(double value) { return QString::number(value, 'f', 2); }
+
+// A function of time `var` given per second as value(i) + slope(i) * (var - i),
+// written as a balanced tree of if()s so ffmpeg evaluates only log2(n) of them.
+QString piecewise(const QString& var, const QList<std::pair<double, double>>& pieces, int lo, int hi) {
+  if (hi - lo <= 1) {
+    const auto [value, slope] = pieces.at(lo);
+    return QStringLiteral("(%1+%2*(%3-%4))").arg(number(value), number(slope), var).arg(lo);
+  }
+  const int mid = (lo + hi) / 2;
+  return QStringLiteral("if(lt(%1,%2),%3,%4)")
+      .arg(var)
+      .arg(mid)
+      .arg(piecewise(var, pieces, lo, mid), piecewise(var, pieces, mid, hi));
+}
+
+QString piecewise(const QString& var, const QList<std::pair<double, double>>& pieces) {
+  return pieces.isEmpty() ? QStringLiteral("0") : piecewise(var, pieces, 0, static_cast<int>(pieces.size()));
+}
+
+int even(double value) { return std::max(2, static_cast<int>(value) & ~1); }
+
+// The filter graph of a synthetic road seen from the car, driven by the clip's
+// own telemetry: lane dashes move at the recorded speed, a turn pans the view,
+// an impact shakes it, and the clock and speed are burnt in. The still scenery
+// is drawn once and looped and only a narrow strip of lane marking is drawn
+// per frame, which keeps a clip about as cheap as a plain test pattern.
+QString roadScene(const QString& label, const QDateTime& start, const QList<DriveSimulator::Second>& track,
+                  int impactSecond, bool rearView, int width, int height) {
+  const int seconds = static_cast<int>(track.size());
+  const int sceneWidth = even(width * 1.5);
+  const int sceneHeight = even(height * 1.2);
+  const int horizon = even(sceneHeight * 0.45);
+  const QString horizonRatio = number(static_cast<double>(horizon) / sceneHeight);
+
+  QList<std::pair<double, double>> distance, pan, speed;
+  double metres = 0.0, previous = 0.0;
+  for (int i = 0; i < seconds; ++i) {
+    const auto& s = track.at(i);
+    const double average = 0.5 * (previous + s.speed);
+    distance.append({metres, average});
+    metres += average;
+    previous = s.speed;
+    const double shift = std::clamp(s.yaw / 15.0, -1.0, 1.0) * (rearView ? -1.0 : 1.0);
+    const double next = i + 1 < seconds ? std::clamp(track.at(i + 1).yaw / 15.0, -1.0, 1.0) * (rearView ? -1.0 : 1.0)
+                                        : shift;
+    pan.append({shift, next - shift});
+    speed.append({std::round(s.speed * 3.6), 0.0});
+  }
+
+  // Sky, grass and a road narrowing to the horizon with solid edge lines.
+  const QString depth = QStringLiteral("((Y-%1*H)/((1-%1)*H))").arg(horizonRatio);
+  const QString area = QStringLiteral(
+                           "if(lt(Y,%1*H),0,st(0,abs(X-W/2));st(1,W*(0.02+0.37*%2));"
+                           "if(gt(ld(0),ld(1)),1,if(gt(ld(0),ld(1)*0.92),3,2)))")
+                           .arg(horizonRatio, depth);
+  const QString scenery =
+      QStringLiteral(
+          "color=black:size=%1x%2:rate=30:duration=0.03,format=yuv420p,"
+          "geq=lum='st(2,%3);if(eq(ld(2),0),200-60*Y/H,if(eq(ld(2),1),95,if(eq(ld(2),2),85,225)))'"
+          ":cb='st(2,%3);if(eq(ld(2),0),160,if(eq(ld(2),1),100,128))'"
+          ":cr='st(2,%3);if(eq(ld(2),0),110,if(eq(ld(2),1),105,128))',"
+          "loop=loop=%4:size=1[scenery];")
+          .arg(sceneWidth)
+          .arg(sceneHeight)
+          .arg(area)
+          .arg(seconds * 30 - 1);
+  // The centre line's dashes, 6 m painted every 12 m, in perspective.
+  const int stripWidth = even(std::max(4, width / 24));
+  const int stripHeight = sceneHeight - horizon;
+  const QString driven = piecewise(QStringLiteral("T"), distance);
+  const QString lane = QStringLiteral(
+                           "color=black:size=%1x%2:rate=30:duration=%3,format=yuva420p,"
+                           "geq=lum=230:cb=128:cr=128:a='st(0,(Y+0.5)/H);"
+                           "if(lt(abs(X-W/2),0.5+W*0.45*ld(0))*lt(mod(4/ld(0)%4(%5)+1200000,12),6),255,0)'[lane];")
+                           .arg(stripWidth)
+                           .arg(stripHeight)
+                           .arg(seconds)
+                           .arg(rearView ? QStringLiteral("-") : QStringLiteral("+"), driven);
+  QString jolt = QStringLiteral("0");
+  if (impactSecond >= 0) {
+    jolt = QStringLiteral("if(between(t,%1,%2),%3*sin(t*70),0)")
+               .arg(impactSecond)
+               .arg(impactSecond + 0.6)
+               .arg(std::max(1, (sceneHeight - height) / 2 - 1));
+  }
+  QString graph = scenery + lane +
+                  QStringLiteral("[scenery][lane]overlay=x=(W-w)/2:y=%1:shortest=1,"
+                                 "crop=w=%2:h=%3:x='%4*(1+%5)':y='%6+%7'")
+                      .arg(horizon)
+                      .arg(width)
+                      .arg(height)
+                      .arg((sceneWidth - width) / 2)
+                      .arg(piecewise(QStringLiteral("t"), pan))
+                      .arg((sceneHeight - height) / 2)
+                      .arg(jolt);
   const QString font = fontFile();
   if (!font.isEmpty()) {
-    video += QStringLiteral(
+    graph += QStringLiteral(
                  ",drawtext=fontfile=%1:text='%2 %{pts\\:gmtime\\:%3\\:%Y-%m-%d %H\\\\\\:%M\\\\\\:%S}'"
-                 ":x=8:y=h-th-8:fontsize=%4:fontcolor=white:box=1:boxcolor=black@0.6:boxborderw=4")
+                 ":x=8:y=h-th-8:fontsize=%4:fontcolor=white:box=1:boxcolor=black@0.6:boxborderw=4"
+                 ",drawtext=fontfile=%1:text='%{eif\\:%5\\:d} km/h'"
+                 ":x=w-tw-8:y=8:fontsize=%4:fontcolor=white:box=1:boxcolor=black@0.6:boxborderw=4")
                  .arg(font, label)
                  .arg(start.toSecsSinceEpoch())
-                 .arg(std::max(10, height / 12));
+                 .arg(std::max(10, height / 12))
+                 .arg(piecewise(QStringLiteral("t"), speed));
   }
+  return graph;
+}
+
+// The arguments of one ffmpeg run making a road-scene clip.
+QStringList videoArguments(const QString& out, const QString& label, const QDateTime& start,
+                           const QList<DriveSimulator::Second>& track, int impactSecond, bool rearView, int width,
+                           int height, bool audio) {
+  const int seconds = static_cast<int>(track.size());
+  const QString video = roadScene(label, start, track, impactSecond, rearView, width, height);
   QStringList args = {QStringLiteral("-v"), QStringLiteral("error"), QStringLiteral("-nostdin"),
                       QStringLiteral("-y"), QStringLiteral("-threads"), QStringLiteral("1"),
                       QStringLiteral("-filter_threads"), QStringLiteral("1"),
@@ -444,6 +547,8 @@ bool SampleCardMaker::make(const QString& rootPath, QString* error,
     writer.header(text, options_.seed * 1000 + static_cast<std::uint64_t>(k));
     const bool parking = clip.folder == QLatin1String("PARKING");
     const bool event = clip.folder == QLatin1String("EVENT");
+    QList<DriveSimulator::Second> track;
+    track.reserve(seconds);
     for (int i = 0; i < seconds; ++i) {
       auto s = drive.step();
       if (parking) {
@@ -455,6 +560,7 @@ bool SampleCardMaker::make(const QString& rootPath, QString* error,
       writer.second(text, clip.start.addSecs(i), s, !cold, event && i == seconds / 2,
                     previousSpeed < 0.5 && s.speed >= 0.5);
       previousSpeed = s.speed;
+      track.append(s);
     }
     const QDateTime end = clip.start.addSecs(seconds);
     const QString telemetryFile = root.filePath(clip.telemetryPath);
@@ -466,13 +572,15 @@ bool SampleCardMaker::make(const QString& rootPath, QString* error,
     const QString front = root.filePath(clip.frontPath);
     const QString rear = clip.rearPath.isEmpty() ? QString() : root.filePath(clip.rearPath);
     if (options_.encodeVideos) {
-      jobs.append({videoArguments(front, QStringLiteral("FRONT"), clip.start, seconds, options_.width,
+      const int impact = event ? seconds / 2 : -1;
+      jobs.append({videoArguments(front, QStringLiteral("FRONT"), clip.start, track, impact, false, options_.width,
                                   options_.height, true),
                    front, end});
       if (!rear.isEmpty()) {
         const int rearWidth = std::max(16, (options_.width * 2 / 3) & ~1);
         const int rearHeight = std::max(16, (options_.height * 2 / 3) & ~1);
-        jobs.append({videoArguments(rear, QStringLiteral("REAR"), clip.start, seconds, rearWidth, rearHeight, false),
+        jobs.append({videoArguments(rear, QStringLiteral("REAR"), clip.start, track, impact, true, rearWidth,
+                                    rearHeight, false),
                      rear, end});
       }
     } else {

@@ -22,7 +22,7 @@ struct SampleCardOptions {
   SampleTelemetryPlace telemetry = SampleTelemetryPlace::Nmea;
   int width = 320;
   int height = 180;
-  // Encoded test-pattern videos, or empty files (for scan benchmarks).
+  // Encoded road-scene videos, or empty files (for scan benchmarks).
   bool encodeVideos = true;
   // Concurrent ffmpeg processes.
   int jobs = 2;

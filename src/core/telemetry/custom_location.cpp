@@ -2,7 +2,13 @@
 
 #include <QLocale>
 
+#include <atomic>
+
 namespace dashcard {
+namespace {
+// Read from the export threads as well: one atomic, set by the preferences.
+std::atomic<CustomLocation::SpeedUnit> chosenSpeedUnit{CustomLocation::SpeedUnit::System};
+}  // namespace
 
 CustomLocation::CustomLocation(double latitude, double longitude)
     : latitude(latitude), longitude(longitude), timestamp(QDateTime::currentDateTimeUtc()) {}
@@ -46,7 +52,14 @@ float CustomLocation::speedAtMilePerHour(double metresPerSecond) {
   return speedAtKirometerPerHour(metresPerSecond) / 1.60934f;
 }
 
+void CustomLocation::setSpeedUnit(SpeedUnit unit) { chosenSpeedUnit.store(unit); }
+
+CustomLocation::SpeedUnit CustomLocation::speedUnit() { return chosenSpeedUnit.load(); }
+
 bool CustomLocation::shouldUseMilePerHour() {
+  if (const SpeedUnit unit = chosenSpeedUnit.load(); unit != SpeedUnit::System) {
+    return unit == SpeedUnit::MilesPerHour;
+  }
   // Distances of 10 km are given in miles exactly where the locale is not metric.
   return QLocale().measurementSystem() != QLocale::MetricSystem;
 }

@@ -56,7 +56,11 @@ struct CustomLocation {
   // do not look at the -1 sentinel: callers test for it first.
   static float speedAtKirometerPerHour(double metresPerSecond);
   static float speedAtMilePerHour(double metresPerSecond);
-  // True when the user's locale measures distances in imperial units.
+  // The unit the user chose; System follows the locale.
+  enum class SpeedUnit { System, KilometresPerHour, MilesPerHour };
+  static void setSpeedUnit(SpeedUnit unit);
+  static SpeedUnit speedUnit();
+  // True when mph is chosen, or with System when the locale is not metric.
   static bool shouldUseMilePerHour();
   static float speedForCurrentLocale(double metresPerSecond);
   // "mph" or "km/h".

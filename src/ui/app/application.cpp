@@ -1,6 +1,7 @@
 #include "ui/app/application.h"
 
 #include "core/common/version.h"
+#include "ui/app/preferences.h"
 
 #include <QFile>
 #include <QJsonDocument>
@@ -22,11 +23,14 @@ Application::Application(int& argc, char** argv) : QApplication(argc, argv) {
   setApplicationDisplayName(QString::fromLatin1(kApplicationName));
   setOrganizationName(QString::fromLatin1(kOrganizationName).toLower());
   setApplicationVersion(QString::fromLatin1(kVersion));
+  // Ties the windows to the installed desktop entry (icon, taskbar grouping).
+  setDesktopFileName(QString::fromLatin1(kApplicationId));
   setWindowIcon(QIcon(QStringLiteral(":/images/app_icon.svg")));
   setQuitOnLastWindowClosed(true);
   // libmpv refuses to start unless numbers are formatted the C way.
   std::setlocale(LC_NUMERIC, "C");
   registerDefaults();
+  Preferences::load().apply();
   installTranslations(QLocale::system());
   applyDarkAppearance();
 }

@@ -1,4 +1,5 @@
 #include "ui/app/main_window_controller.h"
+#include "ui/app/preferences.h"
 
 #include "core/common/notification_center.h"
 #include "core/playback/media_controller.h"
@@ -303,6 +304,9 @@ void MainWindowController::buildMenus() {
                            .arg(QApplication::applicationVersion()));
   });
   about->setMenuRole(QAction::AboutRole);
+  QAction* preferences = add(app, QStringLiteral("AppMenu_Preferences"), tr("Preferences…"), QKeySequence(tr("Ctrl+,")),
+                             [this] { PreferencesDialog(this).exec(); });
+  preferences->setMenuRole(QAction::PreferencesRole);
   app->addSeparator();
   add(app, QStringLiteral("AppMenu_Hide"), Application::ryndString(QT_TRANSLATE_NOOP("RyndStrings", "TEXT_APP_MENU_HIDE_APP")), QKeySequence(tr("Ctrl+H")),
       [this] { showMinimized(); });

@@ -1,6 +1,7 @@
 #include "ui/catalogue/dcf_list_view_controller.h"
 
 #include "core/common/date_format.h"
+#include "core/common/save_folder.h"
 #include "core/export/dcf_async_back_up.h"
 #include "core/playback/media_controller.h"
 #include "ui/catalogue/dcf_info_table_model.h"
@@ -343,6 +344,7 @@ void DCFListViewController::backUp() {
   panel->setFileMode(QFileDialog::AnyFile);
   panel->setOption(QFileDialog::DontConfirmOverwrite);
   panel->setLabelText(QFileDialog::Accept, tr("Execute"));
+  panel->setDirectory(saveFolder(SaveKind::BackUp));
   panel->selectFile(backUpDirectoryName(QDateTime::currentDateTime()));
   panel->setWindowModality(Qt::WindowModal);
   panel->setAttribute(Qt::WA_DeleteOnClose);
@@ -372,6 +374,7 @@ void DCFListViewController::backUp() {
   connect(panel, &QDialog::finished, this, [this, panel, items](int result) {
     if (!mediaController_) return;
     if (result == QDialog::Accepted && !panel->chosenPath().isEmpty()) {
+      rememberSaveFolder(SaveKind::BackUp, panel->chosenPath());
       mediaController_->backUpSelectedInfos(backUpItems(items), panel->chosenPath(), this);
     } else {
       mediaController_->setCanReloadMedia(true);
@@ -402,12 +405,14 @@ void DCFListViewController::exportKML() {
   connect(panel, &QFileDialog::filterSelected, panel, [panel](const QString& filter) {
     panel->setDefaultSuffix(filter.contains(QLatin1String("kmz")) ? QStringLiteral("kmz") : QStringLiteral("kml"));
   });
+  panel->setDirectory(saveFolder(SaveKind::Export));
   panel->selectFile(tr("ROUTE"));
   panel->setWindowModality(Qt::WindowModal);
   panel->setAttribute(Qt::WA_DeleteOnClose);
   connect(panel, &QDialog::finished, this, [this, panel](int result) {
     if (!mediaController_) return;
     if (result == QDialog::Accepted && !panel->chosenPath().isEmpty()) {
+      rememberSaveFolder(SaveKind::Export, panel->chosenPath());
       mediaController_->exportSelectedInfos(allInfos_, panel->chosenPath(), this);
     } else {
       mediaController_->setCanReloadMedia(true);

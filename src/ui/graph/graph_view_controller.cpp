@@ -298,6 +298,20 @@ void GraphViewController::telemetryDidParse(const DCFInfoPtr& info) {
   lastIconGroup_ = -1;
 }
 
+void GraphViewController::speedUnitDidChange() {
+  const bool mph = CustomLocation::shouldUseMilePerHour();
+  meterImageView_->setProperty("imageName", mph ? QStringLiteral("meter_mile") : QStringLiteral("meter"));
+  meterImageView_->setPixmap({});  // layoutGauge draws the dial afresh
+  layoutGauge();
+  setupAxisLabel();
+  if (currentInfo_) {
+    telemetryDidParse(currentInfo_);
+  } else {
+    updateLabelsWithMaxSpeed(GraphScale::speedLabelMaxValue(0.0), GraphScale::motionLabelMaxABSValue(1.0));
+  }
+  setCurrentSpeed(0.0);
+}
+
 void GraphViewController::updateProgress(float progress) {
   PlayerPane* player = mediaController_ ? mediaController_->playerVC() : nullptr;
   const double rate = player != nullptr ? player->playbackRate() : 1.0;

@@ -48,6 +48,8 @@ class GraphViewController : public QWidget, public GraphPane {
   // Draws `info` again when it is the recording shown (its telemetry was
   // read after it was drawn), keeping the cursor where it is.
   void telemetryDidParse(const DCFInfoPtr& info);
+  // Redraws the dial, axis, labels and readouts in the speed unit now chosen.
+  void speedUnitDidChange();
 
   // The window's controller: the slider seeks through it and the rate of its
   // primary player decides the progress throttle.

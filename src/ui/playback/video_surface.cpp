@@ -7,6 +7,7 @@
 #include <QOffscreenSurface>
 #include <QOpenGLContext>
 #include <QOpenGLFunctions>
+#include <QSettings>
 
 namespace dashcard {
 namespace {
@@ -34,10 +35,16 @@ const OpenGLProbe& openGLProbe() {
   return probe;
 }
 
+// The environment variable wins over the user's preference.
+QString surfaceChoice() {
+  const QString forced = qEnvironmentVariable("DASHCARD_VIDEO_SURFACE");
+  return forced.isEmpty() ? QSettings().value(QStringLiteral("videoSurface")).toString() : forced;
+}
+
 }  // namespace
 
 bool VideoSurface::openGLAvailable() {
-  if (qEnvironmentVariable("DASHCARD_VIDEO_SURFACE") == QLatin1String("software")) return false;
+  if (surfaceChoice() == QLatin1String("software")) return false;
   return openGLProbe().available;
 }
 
@@ -52,7 +59,7 @@ bool VideoSurface::openGLIsSoftware() {
 VideoSurface* VideoSurface::create(CustomAVPlayer* player, QWidget* parent, bool preferOpenGL) {
   // An OpenGL that the processor emulates costs more than mpv's own
   // software scaler and leaves less of the processor to the decoders.
-  const bool forced = qEnvironmentVariable("DASHCARD_VIDEO_SURFACE") == QLatin1String("opengl");
+  const bool forced = surfaceChoice() == QLatin1String("opengl");
   if (preferOpenGL && openGLAvailable() && (forced || !openGLIsSoftware())) {
     return new MpvOpenGLWidget(player, parent);
   }

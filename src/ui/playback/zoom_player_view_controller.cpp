@@ -1,6 +1,7 @@
 #include "ui/playback/zoom_player_view_controller.h"
 
 #include "core/common/date_format.h"
+#include "core/common/save_folder.h"
 #include "core/export/image_capture.h"
 #include "core/playback/media_controller.h"
 #include "core/playback/rate_string_transformer.h"
@@ -376,7 +377,7 @@ void ZoomPlayerViewController::snapButtonPressed() {
   const QString name = captureImageFileName(snapshot->date);
   QStringList filters;
   for (const QString& type : ImageCapture::fileTypes()) filters << QStringLiteral("*.%1").arg(type);
-  auto* dialog = new QFileDialog(window(), tr("Save Picture"), QString(), filters.join(QLatin1Char(' ')));
+  auto* dialog = new QFileDialog(window(), tr("Save Picture"), saveFolder(SaveKind::Capture), filters.join(QLatin1Char(' ')));
   dialog->setAcceptMode(QFileDialog::AcceptSave);
   dialog->setAttribute(Qt::WA_DeleteOnClose);
   dialog->setDefaultSuffix(QStringLiteral("jpg"));
@@ -384,6 +385,7 @@ void ZoomPlayerViewController::snapButtonPressed() {
   QPointer<ZoomPlayerViewController> self(this);
   connect(dialog, &QFileDialog::fileSelected, this, [self, snapshot = *snapshot](const QString& file) {
     if (!self) return;
+    rememberSaveFolder(SaveKind::Capture, file);
     QString error;
     if (!ImageCapture::writeFileWithCaptureImage(snapshot.image, snapshot.location, file, &error)) {
       self->showCaptureError(error);

@@ -195,5 +195,25 @@ TEST_F(GraphPaneTest, NeedleClampsIgnoresUnknownSpeedsAndHidesWhileResized) {
   DC_TRY_COMPARE(needle->alpha(), 1.0);
 }
 
+TEST_F(GraphPaneTest, ChangingTheSpeedUnitRedrawsScaleAndReadouts) {
+  CustomLocation::setSpeedUnit(CustomLocation::SpeedUnit::KilometresPerHour);
+  pane.drawGraphWithCurrentDCFInfo(recording());
+  const auto readout = [this] { return pane.labelSpeed()->text().section(QLatin1Char(':'), 1).toDouble(); };
+  // A moment of the drive when the car moves.
+  for (float p = 0.1f; p < 1.0f && readout() <= 5.0; p += 0.1f) {
+    pane.updateProgress(p);
+    pane.setCurrentSpeed(0.0);
+  }
+  const double kmh = readout();
+  ASSERT_GT(kmh, 5.0);
+
+  CustomLocation::setSpeedUnit(CustomLocation::SpeedUnit::MilesPerHour);
+  pane.speedUnitDidChange();
+  const double mph = readout();
+  CustomLocation::setSpeedUnit(CustomLocation::SpeedUnit::System);
+  EXPECT_NEAR(mph, kmh / 1.609, 0.2);
+  EXPECT_EQ(static_cast<int>(pane.needleView()->targetSpeed()), pane.labelSpeedMeter()->text().toInt());
+}
+
 }  // namespace
 }  // namespace dashcard

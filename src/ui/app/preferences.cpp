@@ -1,0 +1,127 @@
+#include "ui/app/preferences.h"
+
+#include "core/common/const_class.h"
+#include "ui/graph/graph_view_controller.h"
+#include "ui/map/map_view.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QDialogButtonBox>
+#include <QFileDialog>
+#include <QFormLayout>
+#include <QHBoxLayout>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSettings>
+#include <QSpinBox>
+
+namespace dashcard {
+namespace {
+
+constexpr auto kSpeedUnitKey = "speedUnit";
+constexpr auto kCacheLimitKey = "thumbnailCacheLimit";
+constexpr auto kVideoSurfaceKey = "videoSurface";
+const QStringList kSpeedUnits = {QStringLiteral("system"), QStringLiteral("km/h"), QStringLiteral("mph")};
+const QStringList kSurfaces = {QStringLiteral("automatic"), QStringLiteral("opengl"), QStringLiteral("software")};
+
+}  // namespace
+
+Preferences Preferences::load() {
+  const QSettings settings;
+  Preferences p;
+  p.speedUnit = CustomLocation::SpeedUnit(
+      std::max<qsizetype>(0, kSpeedUnits.indexOf(settings.value(QLatin1String(kSpeedUnitKey)).toString())));
+  p.thumbnailCacheLimit =
+      std::clamp(settings.value(QLatin1String(kCacheLimitKey), ConstClass::MAX_THUMB_CACHE).toInt(), 100, 1000000);
+  const QString surface = settings.value(QLatin1String(kVideoSurfaceKey)).toString();
+  p.videoSurface = kSurfaces.contains(surface) ? surface : kSurfaces.first();
+  p.map = TileSourceChoice::load();
+  return p;
+}
+
+void Preferences::save() const {
+  QSettings settings;
+  settings.setValue(QLatin1String(kSpeedUnitKey), kSpeedUnits.value(int(speedUnit)));
+  settings.setValue(QLatin1String(kCacheLimitKey), thumbnailCacheLimit);
+  settings.setValue(QLatin1String(kVideoSurfaceKey), videoSurface);
+  map.save();
+}
+
+void Preferences::apply() const { CustomLocation::setSpeedUnit(speedUnit); }
+
+PreferencesDialog::PreferencesDialog(QWidget* parent) : QDialog(parent) {
+  setWindowTitle(tr("Preferences"));
+  const Preferences p = Preferences::load();
+  auto* form = new QFormLayout;
+
+  unit_ = new QComboBox(this);
+  unit_->addItems({tr("By the system's language"), tr("km/h"), tr("mph")});
+  unit_->setCurrentIndex(int(p.speedUnit));
+  form->addRow(tr("Speed unit:"), unit_);
+
+  map_ = new QComboBox(this);
+  map_->addItems({tr("Built-in World Map"), tr("OpenStreetMap (Online)"), tr("MBTiles File"), tr("Tile Folder")});
+  map_->setCurrentIndex(int(p.map.kind));
+  mapPath_ = new QLineEdit(p.map.path, this);
+  auto* browse = new QPushButton(tr("Choose…"), this);
+  auto* pathRow = new QHBoxLayout;
+  pathRow->addWidget(mapPath_);
+  pathRow->addWidget(browse);
+  form->addRow(tr("Map:"), map_);
+  form->addRow(tr("Map file or folder:"), pathRow);
+  const auto updatePath = [this, browse] {
+    const bool needsPath = map_->currentIndex() >= TileSourceChoice::kMbTiles;
+    mapPath_->setEnabled(needsPath);
+    browse->setEnabled(needsPath);
+  };
+  connect(map_, &QComboBox::currentIndexChanged, this, updatePath);
+  updatePath();
+  connect(browse, &QPushButton::clicked, this, [this] {
+    const QString path = map_->currentIndex() == TileSourceChoice::kMbTiles
+                             ? QFileDialog::getOpenFileName(this, tr("Choose an MBTiles File"), mapPath_->text(),
+                                                            tr("MBTiles files (*.mbtiles);;All files (*)"))
+                             : QFileDialog::getExistingDirectory(this, tr("Choose a Folder of Tiles"), mapPath_->text());
+    if (!path.isEmpty()) mapPath_->setText(path);
+  });
+
+  cacheLimit_ = new QSpinBox(this);
+  cacheLimit_->setRange(100, 1000000);
+  cacheLimit_->setSingleStep(500);
+  cacheLimit_->setSuffix(tr(" thumbnails"));
+  cacheLimit_->setValue(p.thumbnailCacheLimit);
+  form->addRow(tr("Thumbnail cache limit:"), cacheLimit_);
+
+  surface_ = new QComboBox(this);
+  surface_->addItems({tr("Automatic"), tr("OpenGL"), tr("Software")});
+  surface_->setCurrentIndex(std::max<qsizetype>(0, kSurfaces.indexOf(p.videoSurface)));
+  surface_->setToolTip(tr("Used by the video panes of windows opened afterwards."));
+  form->addRow(tr("Video drawing:"), surface_);
+
+  auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
+  connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
+  connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+  form->addRow(buttons);
+  setLayout(form);
+}
+
+void PreferencesDialog::accept() {
+  Preferences p;
+  p.speedUnit = CustomLocation::SpeedUnit(unit_->currentIndex());
+  p.thumbnailCacheLimit = cacheLimit_->value();
+  p.videoSurface = kSurfaces.value(surface_->currentIndex());
+  p.map = {TileSourceChoice::Kind(map_->currentIndex()),
+           map_->currentIndex() >= TileSourceChoice::kMbTiles ? mapPath_->text() : QString()};
+  const TileSourceChoice oldMap = Preferences::load().map;
+  p.save();
+  p.apply();
+  const bool mapChanged = oldMap.kind != p.map.kind || oldMap.path != p.map.path;
+  for (QWidget* window : QApplication::topLevelWidgets()) {
+    if (mapChanged) {
+      for (MapView* map : window->findChildren<MapView*>()) map->chooseTileSource(p.map);
+    }
+    for (GraphViewController* graph : window->findChildren<GraphViewController*>()) graph->speedUnitDidChange();
+  }
+  QDialog::accept();
+}
+
+}  // namespace dashcard
