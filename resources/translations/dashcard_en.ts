@@ -98,6 +98,14 @@
         <source>ROUTE</source>
         <translation>ROUTE</translation>
     </message>
+    <message>
+        <source>An export is already running.</source>
+        <translation>An export is already running.</translation>
+    </message>
+    <message>
+        <source>There are no recordings to export.</source>
+        <translation>There are no recordings to export.</translation>
+    </message>
 </context>
 <context>
     <name>DriveSupportData</name>
@@ -623,6 +631,14 @@
         <source>Apply the default settings</source>
         <translation>Apply the default settings</translation>
     </message>
+    <message>
+        <source>Ctrl+,</source>
+        <translation>Ctrl+,</translation>
+    </message>
+    <message>
+        <source>Preferences…</source>
+        <translation>Preferences…</translation>
+    </message>
 </context>
 <context>
     <name>dashcard::MediaController</name>
@@ -1024,6 +1040,97 @@
     <message>
         <source>Natural Earth</source>
         <translation>Natural Earth</translation>
+    </message>
+</context>
+<context>
+    <name>dashcard::PreferencesDialog</name>
+    <message>
+        <source> thumbnails</source>
+        <translation> thumbnails</translation>
+    </message>
+    <message>
+        <source>Automatic</source>
+        <translation>Automatic</translation>
+    </message>
+    <message>
+        <source>Built-in World Map</source>
+        <translation>Built-in World Map</translation>
+    </message>
+    <message>
+        <source>By the system&apos;s language</source>
+        <translation>By the system&apos;s language</translation>
+    </message>
+    <message>
+        <source>Choose a Folder of Tiles</source>
+        <translation>Choose a Folder of Tiles</translation>
+    </message>
+    <message>
+        <source>Choose an MBTiles File</source>
+        <translation>Choose an MBTiles File</translation>
+    </message>
+    <message>
+        <source>Choose…</source>
+        <translation>Choose…</translation>
+    </message>
+    <message>
+        <source>MBTiles File</source>
+        <translation>MBTiles File</translation>
+    </message>
+    <message>
+        <source>MBTiles files (*.mbtiles);;All files (*)</source>
+        <translation>MBTiles files (*.mbtiles);;All files (*)</translation>
+    </message>
+    <message>
+        <source>Map file or folder:</source>
+        <translation>Map file or folder:</translation>
+    </message>
+    <message>
+        <source>Map:</source>
+        <translation>Map:</translation>
+    </message>
+    <message>
+        <source>OpenGL</source>
+        <translation>OpenGL</translation>
+    </message>
+    <message>
+        <source>OpenStreetMap (Online)</source>
+        <translation>OpenStreetMap (Online)</translation>
+    </message>
+    <message>
+        <source>Preferences</source>
+        <translation>Preferences</translation>
+    </message>
+    <message>
+        <source>Software</source>
+        <translation>Software</translation>
+    </message>
+    <message>
+        <source>Speed unit:</source>
+        <translation>Speed unit:</translation>
+    </message>
+    <message>
+        <source>Thumbnail cache limit:</source>
+        <translation>Thumbnail cache limit:</translation>
+    </message>
+    <message>
+        <source>Tile Folder</source>
+        <translation>Tile Folder</translation>
+    </message>
+    <message>
+        <source>Used by the video panes of windows opened afterwards.</source>
+        <translation>Used by the video panes of windows opened afterwards.</translation>
+    </message>
+    <message>
+        <source>Video drawing:</source>
+        <translation>Video drawing:</translation>
+    </message>
+    <message>
+        <source>km/h</source>
+        <translation>km/h</translation>
+    </message>
+    <message>
+        <source>mph</source>
+        <translation>mph</translation>
     </message>
 </context>
 </TS>

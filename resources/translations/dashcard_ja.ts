@@ -98,6 +98,14 @@
         <source>ROUTE</source>
         <translation>ルート</translation>
     </message>
+    <message>
+        <source>An export is already running.</source>
+        <translation>エクスポートはすでに実行中です。</translation>
+    </message>
+    <message>
+        <source>There are no recordings to export.</source>
+        <translation>エクスポートする録画がありません。</translation>
+    </message>
 </context>
 <context>
     <name>DriveSupportData</name>
@@ -623,6 +631,14 @@
         <source>Apply the default settings</source>
         <translation>初期設定を適用します</translation>
     </message>
+    <message>
+        <source>Ctrl+,</source>
+        <translation>Ctrl+,</translation>
+    </message>
+    <message>
+        <source>Preferences…</source>
+        <translation>環境設定…</translation>
+    </message>
 </context>
 <context>
     <name>dashcard::MediaController</name>
@@ -1024,6 +1040,97 @@
     <message>
         <source>Natural Earth</source>
         <translation>Natural Earth</translation>
+    </message>
+</context>
+<context>
+    <name>dashcard::PreferencesDialog</name>
+    <message>
+        <source> thumbnails</source>
+        <translation> 枚</translation>
+    </message>
+    <message>
+        <source>Automatic</source>
+        <translation>自動</translation>
+    </message>
+    <message>
+        <source>Built-in World Map</source>
+        <translation>内蔵の世界地図</translation>
+    </message>
+    <message>
+        <source>By the system&apos;s language</source>
+        <translation>システムの言語に従う</translation>
+    </message>
+    <message>
+        <source>Choose a Folder of Tiles</source>
+        <translation>タイルのフォルダを選択</translation>
+    </message>
+    <message>
+        <source>Choose an MBTiles File</source>
+        <translation>MBTiles ファイルを選択</translation>
+    </message>
+    <message>
+        <source>Choose…</source>
+        <translation>選択…</translation>
+    </message>
+    <message>
+        <source>MBTiles File</source>
+        <translation>MBTiles ファイル</translation>
+    </message>
+    <message>
+        <source>MBTiles files (*.mbtiles);;All files (*)</source>
+        <translation>MBTiles ファイル (*.mbtiles);;すべてのファイル (*)</translation>
+    </message>
+    <message>
+        <source>Map file or folder:</source>
+        <translation>地図ファイルまたはフォルダ:</translation>
+    </message>
+    <message>
+        <source>Map:</source>
+        <translation>地図:</translation>
+    </message>
+    <message>
+        <source>OpenGL</source>
+        <translation>OpenGL</translation>
+    </message>
+    <message>
+        <source>OpenStreetMap (Online)</source>
+        <translation>OpenStreetMap（オンライン）</translation>
+    </message>
+    <message>
+        <source>Preferences</source>
+        <translation>環境設定</translation>
+    </message>
+    <message>
+        <source>Software</source>
+        <translation>ソフトウェア</translation>
+    </message>
+    <message>
+        <source>Speed unit:</source>
+        <translation>速度の単位:</translation>
+    </message>
+    <message>
+        <source>Thumbnail cache limit:</source>
+        <translation>サムネイルキャッシュの上限:</translation>
+    </message>
+    <message>
+        <source>Tile Folder</source>
+        <translation>タイルフォルダ</translation>
+    </message>
+    <message>
+        <source>Used by the video panes of windows opened afterwards.</source>
+        <translation>この後に開くウインドウのビデオに使われます。</translation>
+    </message>
+    <message>
+        <source>Video drawing:</source>
+        <translation>ビデオの描画:</translation>
+    </message>
+    <message>
+        <source>km/h</source>
+        <translation>km/h</translation>
+    </message>
+    <message>
+        <source>mph</source>
+        <translation>mph</translation>
     </message>
 </context>
 </TS>

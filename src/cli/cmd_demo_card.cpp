@@ -49,7 +49,7 @@ int runDemoCard(const QStringList& arguments) {
   if (!parseArguments(parser, arguments,
                       QStringLiteral("dashcard-cli demo-card DIR [--clips N] [--clip-seconds S] [--seed K] "
                                      "[--no-rear] [--telemetry beside|nmea|mixed] [--width W --height H]"),
-                      QStringLiteral("Writes a sample card with test-pattern videos and a simulated drive.\n"
+                      QStringLiteral("Writes a sample card with videos of a synthetic road scene and a simulated drive.\n"
                                      "The same options always give the same card, byte for byte."),
                       &exitCode)) {
     return exitCode;

@@ -49,7 +49,7 @@ const std::array kCommands = {
             DASHCARD_MEDIA_COMMAND(&dashcard::cli::runCaptureCommand), false},
     Command{"settings", "Show or change the camera settings file of a card.", &dashcard::cli::runSettingsCommand,
             false},
-    Command{"demo-card", "Write a sample card (test-pattern videos, simulated drive).",
+    Command{"demo-card", "Write a sample card (synthetic road videos, simulated drive).",
             DASHCARD_MEDIA_COMMAND(&dashcard::cli::runDemoCardCommand), false},
 };
 
