@@ -90,10 +90,10 @@ void DCFAsyncParser::setUpDCFAsync(const DCFInfoList& infos, qsizetype startInde
   if (weak.expired()) {
     // Not owned by a shared pointer: the caller keeps it alive until waitForFinished().
     DCFAsyncParser* self = this;
-    backgroundJobPool()->start([self, walk] { self->run(walk); });
+    startBackgroundJob([self, walk] { self->run(walk); });
     return;
   }
-  backgroundJobPool()->start([weak, walk] {
+  startBackgroundJob([weak, walk] {
     if (auto self = weak.lock()) {
       self->run(walk);
     } else {

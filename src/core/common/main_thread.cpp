@@ -5,6 +5,10 @@
 #include <QThread>
 #include <QThreadPool>
 
+#if defined(__SANITIZE_THREAD__)
+#include <sanitizer/tsan_interface.h>
+#endif
+
 #include <algorithm>
 #include <chrono>
 #include <condition_variable>
@@ -112,6 +116,31 @@ bool runOnMainThread(const std::function<void()>& work, const std::atomic<bool>&
   }
 }
 
+namespace {
+
+#if defined(__SANITIZE_THREAD__)
+// QThreadPool hands a job to its thread under a mutex of its own; Qt is not
+// instrumented, so without this everything the starting thread wrote before
+// the start (the job's captures among it) looks unsynchronised to the job.
+char jobHandOver;
+void releaseToJob() { __tsan_release(&jobHandOver); }
+void acquireInJob() { __tsan_acquire(&jobHandOver); }
+#else
+void releaseToJob() {}
+void acquireInJob() {}
+#endif
+
+std::function<void()> handedOver(std::function<void()> job) {
+  std::function<void()> wrapped = [job = std::move(job)] {
+    acquireInJob();
+    job();
+  };
+  releaseToJob();  // after the wrapper is written: the job reads it
+  return wrapped;
+}
+
+}  // namespace
+
 QThreadPool* backgroundJobPool() {
   static QThreadPool* const pool = [] {
     auto* made = new QThreadPool();  // left to the end of the process, like Qt's global pool
@@ -121,6 +150,12 @@ QThreadPool* backgroundJobPool() {
     return made;
   }();
   return pool;
+}
+
+void startBackgroundJob(std::function<void()> job) { backgroundJobPool()->start(handedOver(std::move(job))); }
+
+bool tryStartBackgroundJob(std::function<void()> job) {
+  return backgroundJobPool()->tryStart(handedOver(std::move(job)));
 }
 
 void runOnMainThreadAsync(std::function<void()> work) {

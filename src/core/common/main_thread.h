@@ -30,4 +30,10 @@ bool isMainThread();
 // both.
 QThreadPool* backgroundJobPool();
 
+// Starts `job` on backgroundJobPool(); the try form only when a thread is
+// idle, and says whether it started. Jobs are started through these so that
+// ThreadSanitizer sees the pool's hand-over (Qt's own mutex is invisible to it).
+void startBackgroundJob(std::function<void()> job);
+bool tryStartBackgroundJob(std::function<void()> job);
+
 }  // namespace dashcard

@@ -3,7 +3,6 @@
 #include "core/common/main_thread.h"
 
 #include <QThread>
-#include <QThreadPool>
 
 #include <algorithm>
 #include <atomic>
@@ -46,7 +45,7 @@ void forEachInParallel(std::size_t count, std::size_t chunk, const std::function
   const std::size_t wanted = std::min<std::size_t>(std::clamp(QThread::idealThreadCount() - 1, 0, 3), chunks);
   for (std::size_t i = 1; i < wanted + 1 && i < chunks; ++i) {
     // Only idle threads: a busy pool leaves the work to the caller.
-    const bool started = backgroundJobPool()->tryStart([helpers, &work] {
+    const bool started = tryStartBackgroundJob([helpers, &work] {
       {
         std::lock_guard lock(helpers->mutex);
         if (helpers->closed) {

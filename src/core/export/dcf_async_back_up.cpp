@@ -7,7 +7,6 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QStorageInfo>
-#include <QThreadPool>
 
 #include <cerrno>
 
@@ -118,7 +117,7 @@ void DCFAsyncBackUp::backUpAsync(const QList<BackUpItem>& items, const QString& 
     return;
   }
   std::weak_ptr<DCFAsyncBackUp> weakSelf = weak_from_this();
-  backgroundJobPool()->start([weakSelf, items, targetRootDirPath] {
+  startBackgroundJob([weakSelf, items, targetRootDirPath] {
     if (auto self = weakSelf.lock()) {
       self->run(items, targetRootDirPath);
     }

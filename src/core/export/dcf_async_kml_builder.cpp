@@ -17,7 +17,6 @@
 #include <QLinearGradient>
 #include <QPainter>
 #include <QPainterPath>
-#include <QThreadPool>
 
 #include <algorithm>
 #include <atomic>
@@ -112,7 +111,7 @@ void DCFAsyncKMLBuilder::kmlBuildAsync(const DCFInfoList& infos, const QString& 
     return;
   }
   std::weak_ptr<DCFAsyncKMLBuilder> weakSelf = weak_from_this();
-  backgroundJobPool()->start([weakSelf, infos, targetFilePath] {
+  startBackgroundJob([weakSelf, infos, targetFilePath] {
     if (auto self = weakSelf.lock()) {
       self->run(infos, targetFilePath);
     }

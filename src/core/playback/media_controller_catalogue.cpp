@@ -15,7 +15,6 @@
 #include "core/telemetry/nmea_data.h"
 
 #include <QPointer>
-#include <QThreadPool>
 
 #include <utility>
 
@@ -83,7 +82,7 @@ void MediaController::mediaTreeAsyncAtRootPath(const QString& rootPath, Progress
   }
   QPointer<MediaController> weak(this);
   std::shared_ptr<std::atomic<bool>> cancel = scanCancel_;
-  backgroundJobPool()->start([weak, cancel, rootPath, progress, completion] {
+  startBackgroundJob([weak, cancel, rootPath, progress, completion] {
     std::uint64_t total = 0;
     ProgressReportManager reporter;
     reporter.progressReeport([&total, progress](unsigned long long value) {
