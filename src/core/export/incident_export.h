@@ -1,0 +1,74 @@
+#pragma once
+
+#include "core/catalogue/dcf_info.h"
+
+#include <QDateTime>
+#include <QString>
+
+#include <atomic>
+#include <functional>
+#include <memory>
+#include <optional>
+
+namespace dashcard {
+
+// Which pictures an incident export writes.
+enum class ExportCamera {
+  Front,       // the front clips joined, sound kept
+  Rear,        // the rear clips joined
+  SideBySide,  // front and rear in one picture, re-encoded
+};
+
+// One moment of a drive to turn into a single video file.
+struct IncidentExportRequest {
+  // The card's recordings in any order; the export takes those whose video
+  // covers part of [from, to], normal and event folders alike, in time order.
+  DCFInfoList recordings;
+  QDateTime from;
+  QDateTime to;
+  ExportCamera camera = ExportCamera::Front;
+  // Front / rear: re-encode the partial groups of pictures at the two edges
+  // so the file starts and ends on the requested instants.
+  bool exact = false;
+  // Side by side: burn in a line of date, time and speed.
+  bool overlay = false;
+  // The video file (.mp4). The span's GPX track and KML are written beside it
+  // with the same base name unless switched off.
+  QString targetFilePath;
+  bool writeGpx = true;
+  bool writeKml = true;
+};
+
+// Writes one video of a span across clips in the background, plus its GPX
+// track and KML. One object per export, started once. Every file appears
+// whole or not at all: cancel and failures leave nothing behind.
+class IncidentExporter : public std::enable_shared_from_this<IncidentExporter> {
+ public:
+  // 0 <= progress <= 1, on the main thread.
+  using ProgressBlock = std::function<void(double progress)>;
+  // The reason of a failure; empty on success. Comes exactly once, on the
+  // main thread, also after a cancel (with the text "Cancelled.") and for a
+  // refused start.
+  using DidFinishBlock = std::function<void(const std::optional<QString>& error)>;
+
+  static std::shared_ptr<IncidentExporter> create();
+
+  // The recordings of `all` whose video covers part of [from, to], in time
+  // order. Empty when nothing does.
+  static DCFInfoList recordingsInSpan(const DCFInfoList& all, const QDateTime& from, const QDateTime& to);
+  // The whole span of the given recordings (first start to last end);
+  // invalid dates for an empty list.
+  static std::pair<QDateTime, QDateTime> spanOf(const DCFInfoList& recordings);
+
+  void exportAsync(IncidentExportRequest request, ProgressBlock progress, DidFinishBlock didFinish);
+  void cancel() { cancelFlag_.store(true); }
+  bool isRunning() const { return isRunning_.load(); }
+
+ private:
+  IncidentExporter() = default;
+
+  std::atomic<bool> cancelFlag_{false};
+  std::atomic<bool> isRunning_{false};
+};
+
+}  // namespace dashcard
