@@ -93,6 +93,12 @@ QString isoDate(const QDateTime& date) {
   return QString::fromLatin1(text);
 }
 
+QDateTime parseIsoDateTime(const QString& text) {
+  // Qt reads a date without offset as local time, as wanted.
+  QDateTime date = QDateTime::fromString(text.trimmed(), Qt::ISODateWithMs);
+  return date.isValid() ? date : QDateTime();
+}
+
 QJsonValue jsonNumber(double value) {
   if (!std::isfinite(value)) {
     return QJsonValue(QJsonValue::Null);

@@ -25,5 +25,7 @@ int runExportKmlCommand(const QStringList& arguments);
 int runBackupCommand(const QStringList& arguments);
 int runSettingsCommand(const QStringList& arguments);
 int runCaptureCommand(const QStringList& arguments);
+int runExportVideoCommand(const QStringList& arguments);
+int runExportGpxCommand(const QStringList& arguments);
 
 }  // namespace dashcard::cli

@@ -97,6 +97,17 @@ bool AtomicFileWriter::commit(QString* errorText) {
   return true;
 }
 
+qint64 AtomicFileWriter::seek(qint64 offset, int whence) {
+  if (fd_ < 0 || error_ != 0) return -1;
+  return ::lseek(fd_, offset, whence);
+}
+
+qint64 AtomicFileWriter::size() const {
+  struct stat status {};
+  if (fd_ < 0 || ::fstat(fd_, &status) != 0) return -1;
+  return status.st_size;
+}
+
 void AtomicFileWriter::discard() {
   if (fd_ >= 0) {
     ::close(fd_);

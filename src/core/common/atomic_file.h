@@ -31,6 +31,12 @@ class AtomicFileWriter {
   bool write(const char* data, qsizetype size);
   bool commit(QString* errorText = nullptr);
   void discard();
+  // For writers that go back to patch a header (a video's index): moves the
+  // write position as lseek does (SEEK_SET/CUR/END) and returns it, -1 on
+  // failure; the size written so far; the errno of the first failed write.
+  qint64 seek(qint64 offset, int whence);
+  qint64 size() const;
+  int lastError() const { return error_; }
 
  private:
   QString path_;

@@ -1,10 +1,57 @@
 #include "core/export/incident_export.h"
 
+#include "core/common/atomic_file.h"
 #include "core/common/main_thread.h"
+#include "core/export/dcf_async_kml_builder.h"
+#include "core/export/gpx_writer.h"
+#include "core/export/progress_report_manager.h"
+#include "core/export/video_span_writer.h"
+#include "core/telemetry/nmea_data.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
 
 #include <algorithm>
 
 namespace dashcard {
+namespace {
+
+// Clips longer than this are not looked for before the span's start.
+constexpr qint64 kLongestClipSeconds = 3600;
+
+QDateTime startOf(const DCFInfoPtr& info) { return info ? info->startDate() : QDateTime(); }
+
+// Each recording with its end: from its length when known, else assumed.
+std::vector<std::pair<DCFInfoPtr, QDateTime>> withEnds(const DCFInfoList& all) {
+  DCFInfoList sorted;
+  for (const DCFInfoPtr& info : all) {
+    if (info && info->startDate().isValid()) sorted.append(info);
+  }
+  std::stable_sort(sorted.begin(), sorted.end(),
+                   [](const DCFInfoPtr& a, const DCFInfoPtr& b) { return a->startDate() < b->startDate(); });
+  std::vector<std::pair<DCFInfoPtr, QDateTime>> result;
+  result.reserve(static_cast<std::size_t>(sorted.size()));
+  for (qsizetype i = 0; i < sorted.size(); ++i) {
+    const DCFInfoPtr& info = sorted.at(i);
+    const QDateTime start = info->startDate();
+    double seconds = info->duration();
+    if (seconds <= 0.0) {
+      seconds = IncidentExporter::kAssumedClipSeconds;
+      for (qsizetype j = i + 1; j < sorted.size(); ++j) {
+        const double gap = start.msecsTo(sorted.at(j)->startDate()) / 1000.0;
+        if (gap > 0.0) {
+          seconds = std::min(seconds, gap);
+          break;
+        }
+      }
+    }
+    result.emplace_back(info, start.addMSecs(static_cast<qint64>(seconds * 1000.0)));
+  }
+  return result;
+}
+
+}  // namespace
 
 std::shared_ptr<IncidentExporter> IncidentExporter::create() {
   return std::shared_ptr<IncidentExporter>(new IncidentExporter());
@@ -13,37 +60,183 @@ std::shared_ptr<IncidentExporter> IncidentExporter::create() {
 DCFInfoList IncidentExporter::recordingsInSpan(const DCFInfoList& all, const QDateTime& from, const QDateTime& to) {
   DCFInfoList result;
   if (!from.isValid() || !to.isValid() || to < from) return result;
-  for (const DCFInfoPtr& info : all) {
-    if (!info || !info->startDate().isValid()) continue;
-    const QDateTime start = info->startDate();
-    const QDateTime end = start.addMSecs(static_cast<qint64>(info->duration() * 1000.0));
-    if (end > from && start < to) result.append(info);
+  for (const auto& [info, end] : withEnds(all)) {
+    if (end > from && info->startDate() < to) result.append(info);
   }
-  std::stable_sort(result.begin(), result.end(),
-                   [](const DCFInfoPtr& a, const DCFInfoPtr& b) { return a->startDate() < b->startDate(); });
   return result;
 }
 
 std::pair<QDateTime, QDateTime> IncidentExporter::spanOf(const DCFInfoList& recordings) {
   QDateTime first;
   QDateTime last;
-  for (const DCFInfoPtr& info : recordings) {
-    if (!info || !info->startDate().isValid()) continue;
-    const QDateTime start = info->startDate();
-    const QDateTime end = start.addMSecs(static_cast<qint64>(info->duration() * 1000.0));
-    if (!first.isValid() || start < first) first = start;
+  for (const auto& [info, end] : withEnds(recordings)) {
+    if (!first.isValid() || info->startDate() < first) first = info->startDate();
     if (!last.isValid() || end > last) last = end;
   }
   return {first, last};
 }
 
+DCFInfoList IncidentExporter::readRecordingsInSpan(const DCFInfoList& all, const QDateTime& from,
+                                                   const QDateTime& to) {
+  if (!from.isValid() || !to.isValid() || to < from) return {};
+  const QDateTime earliest = from.addSecs(-kLongestClipSeconds);
+  DCFInfoList candidates;
+  for (const DCFInfoPtr& info : all) {
+    const QDateTime start = startOf(info);
+    if (!start.isValid() || start >= to || start < earliest) continue;
+    if (info->duration() <= 0.0) {
+      // An unreadable video counts as a single instant and so drops out.
+      info->setDuration(VideoSpanWriter::probeDuration(info->filePath()).value_or(0.001));
+    }
+    candidates.append(info);
+  }
+  return recordingsInSpan(candidates, from, to);
+}
+
+std::vector<CustomLocation> IncidentExporter::locationsInSpan(const DCFInfoList& recordings, const QDateTime& from,
+                                                              const QDateTime& to) {
+  const bool bounded = from.isValid() && to.isValid();
+  std::vector<CustomLocation> result;
+  for (qsizetype i = 0; i < recordings.size(); ++i) {
+    NMEAData& nmea = *recordings.at(i)->nmea();
+    if (i > 0) {
+      const NMEAData& previous = *recordings.at(i - 1)->nmea();
+      nmea.setLastValidSpeedLocation(previous.lastValidSpeedLocation());
+      nmea.setLastValidHeadingLocation(previous.lastValidHeadingLocation());
+    }
+    nmea.setup();
+    for (const CustomLocation& location : nmea.varidLocations()) {
+      if (!location.hasCoordinate()) continue;
+      if (bounded && (location.timestamp < from || location.timestamp > to)) continue;
+      result.push_back(location);
+    }
+  }
+  std::stable_sort(result.begin(), result.end(),
+                   [](const CustomLocation& a, const CustomLocation& b) { return a.timestamp < b.timestamp; });
+  return result;
+}
+
+QString IncidentExporter::overlayText(const std::vector<CustomLocation>& locations, const QDateTime& at) {
+  QString text = at.toLocalTime().toString(QStringLiteral("yyyy-MM-dd  HH:mm:ss"));
+  const auto after = std::upper_bound(locations.begin(), locations.end(), at,
+                                      [](const QDateTime& time, const CustomLocation& l) { return time < l.timestamp; });
+  if (after != locations.begin() && std::prev(after)->timestamp.msecsTo(at) <= 5000) {
+    const CustomLocation& fix = *std::prev(after);
+    text += QStringLiteral("   %1 %2")
+                .arg(qRound(CustomLocation::speedForCurrentLocale(fix.displaySpeed())))
+                .arg(CustomLocation::unitForCurrentLocale());
+  } else {
+    text += QStringLiteral("   -- %1").arg(CustomLocation::unitForCurrentLocale());
+  }
+  return text;
+}
+
+QString IncidentExporter::sidePath(const QString& videoPath, const QString& suffix) {
+  const QFileInfo info(videoPath);
+  return info.dir().filePath(info.completeBaseName() + QLatin1Char('.') + suffix);
+}
+
 void IncidentExporter::exportAsync(IncidentExportRequest request, ProgressBlock progress, DidFinishBlock didFinish) {
-  // Not written yet: refuse, but still finish once.
-  Q_UNUSED(request);
-  Q_UNUSED(progress);
-  runOnMainThreadAsync([didFinish] {
-    if (didFinish) didFinish(QStringLiteral("Video export is not available yet."));
+  const auto finish = [didFinish](const std::optional<QString>& error) {
+    runOnMainThreadAsync([didFinish, error] {
+      if (didFinish) didFinish(error);
+    });
+  };
+  if (request.targetFilePath.isEmpty()) {
+    finish(QStringLiteral("No target file was given."));
+    return;
+  }
+  if (!request.from.isValid() || !request.to.isValid() || request.to <= request.from) {
+    finish(QStringLiteral("The span is empty: its end must come after its start."));
+    return;
+  }
+  if (isRunning_.exchange(true)) {
+    finish(QStringLiteral("This export is already running."));
+    return;
+  }
+  cancelFlag_.store(false);
+  auto self = shared_from_this();
+  startBackgroundJob([self, request = std::move(request), progress, finish] {
+    std::optional<QString> error = self->run(request, progress);
+    if (!error && self->cancelFlag_.load()) error = QStringLiteral("Cancelled.");
+    self->isRunning_.store(false);
+    finish(error);
   });
+}
+
+std::optional<QString> IncidentExporter::run(const IncidentExportRequest& request, const ProgressBlock& progress) {
+  const DCFInfoList span = readRecordingsInSpan(request.recordings, request.from, request.to);
+  if (span.isEmpty()) return QStringLiteral("No recording covers the span from %1 to %2.")
+                                 .arg(DCFInfo::displayDateString(request.from), DCFInfo::displayDateString(request.to));
+  if (cancelFlag_.load()) return QStringLiteral("Cancelled.");
+
+  QList<VideoSpanWriter::Clip> clips;
+  for (const DCFInfoPtr& info : span) {
+    const bool rearOnly = request.camera == ExportCamera::Rear;
+    if (rearOnly && (info->secondaryFilePath().isEmpty() || !QFileInfo(info->secondaryFilePath()).isFile())) {
+      return QStringLiteral("The rear video of %1 is missing.").arg(QFileInfo(info->filePath()).fileName());
+    }
+    clips.append({rearOnly ? info->secondaryFilePath() : info->filePath(), info->secondaryFilePath(),
+                  info->startDate()});
+  }
+  const std::vector<CustomLocation> locations = locationsInSpan(span, request.from, request.to);
+
+  ProgressReportManager throttle;
+  throttle.progressReeport([progress](unsigned long long permille) {
+    if (progress) runOnMainThreadAsync([progress, permille] { progress(static_cast<double>(permille) / 1000.0); });
+  });
+  VideoSpanWriter::Options options;
+  options.mode = request.camera == ExportCamera::SideBySide ? VideoSpanWriter::Mode::SideBySide
+                                                            : VideoSpanWriter::Mode::Copy;
+  options.exact = request.exact;
+  options.keepSound = request.camera != ExportCamera::Rear;
+  if (request.overlay && request.camera == ExportCamera::SideBySide) {
+    options.overlayText = [&locations](const QDateTime& at) { return overlayText(locations, at); };
+  }
+  // An export can be made again: no wait for the disk (the rename keeps it whole).
+  AtomicFileWriter video(request.targetFilePath, false);
+  QString errorText;
+  if (!video.open(&errorText)) return errorText;
+  const std::optional<QString> failure = VideoSpanWriter::write(
+      clips, request.from, request.to, options, video, cancelFlag_,
+      [&throttle](double fraction) { throttle.report(static_cast<unsigned long long>(fraction * 950.0)); });
+  if (failure) return failure;
+
+  const QString trackName = QFileInfo(request.targetFilePath).completeBaseName();
+  const QByteArray gpx = request.writeGpx ? GpxWriter::document(locations, trackName) : QByteArray();
+  QByteArray kml;
+  if (request.writeKml) {
+    std::vector<XmlNode> nodes;
+    if (auto route = DCFAsyncKMLBuilder::routeNodeFolderWithLocations(locations, 0)) nodes.push_back(std::move(*route));
+    if (auto events = DCFAsyncKMLBuilder::eventNodeFolderWithLocations(span)) nodes.push_back(std::move(*events));
+    kml = DCFAsyncKMLBuilder::createXMLString(std::move(nodes));
+  }
+  if (cancelFlag_.load()) return QStringLiteral("Cancelled.");
+
+  // All or nothing: a track that cannot be written takes the video with it.
+  QStringList written;
+  const auto undo = [&written] {
+    for (const QString& path : written) QFile::remove(path);
+  };
+  if (!video.commit(&errorText)) return errorText;
+  written << request.targetFilePath;
+  if (request.writeGpx) {
+    const QString path = sidePath(request.targetFilePath, QStringLiteral("gpx"));
+    if (!writeFileAtomically(path, gpx, &errorText, false)) {
+      undo();
+      return errorText;
+    }
+    written << path;
+  }
+  if (request.writeKml) {
+    const QString path = sidePath(request.targetFilePath, QStringLiteral("kml"));
+    if (!DCFAsyncKMLBuilder::writeDocument(kml, path, &errorText)) {
+      undo();
+      return errorText;
+    }
+  }
+  throttle.forceReport(1000);
+  return std::nullopt;
 }
 
 }  // namespace dashcard

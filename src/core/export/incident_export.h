@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/catalogue/dcf_info.h"
+#include "core/telemetry/custom_location.h"
 
 #include <QDateTime>
 #include <QString>
@@ -9,6 +10,7 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <vector>
 
 namespace dashcard {
 
@@ -60,12 +62,33 @@ class IncidentExporter : public std::enable_shared_from_this<IncidentExporter> {
   // invalid dates for an empty list.
   static std::pair<QDateTime, QDateTime> spanOf(const DCFInfoList& recordings);
 
+  // A clip whose length is not known yet (the scan does not read videos) is
+  // taken to last until the next recording starts, at most kAssumedClipSeconds
+  // after its start when none follows closely.
+  static constexpr double kAssumedClipSeconds = 60.0;
+  // recordingsInSpan after reading the length of every candidate clip from
+  // its video (stored in the recording); reads files, so not on the main
+  // thread for a large card.
+  static DCFInfoList readRecordingsInSpan(const DCFInfoList& all, const QDateTime& from, const QDateTime& to);
+  // The valid fixes of the recordings' telemetry (read here, speed and
+  // heading carried over from clip to clip) inside [from, to], in time
+  // order; every fix when the dates are invalid.
+  static std::vector<CustomLocation> locationsInSpan(const DCFInfoList& recordings, const QDateTime& from,
+                                                     const QDateTime& to);
+  // The burnt-in line: local date and time and the speed of the last fix
+  // at or before `at` ("--" without one in the 5 seconds before).
+  static QString overlayText(const std::vector<CustomLocation>& locations, const QDateTime& at);
+  // Where the track files go beside the video: same folder and base name.
+  static QString sidePath(const QString& videoPath, const QString& suffix);
+
   void exportAsync(IncidentExportRequest request, ProgressBlock progress, DidFinishBlock didFinish);
   void cancel() { cancelFlag_.store(true); }
   bool isRunning() const { return isRunning_.load(); }
 
  private:
   IncidentExporter() = default;
+  // The whole export on a background thread; the reason of a failure.
+  std::optional<QString> run(const IncidentExportRequest& request, const ProgressBlock& progress);
 
   std::atomic<bool> cancelFlag_{false};
   std::atomic<bool> isRunning_{false};
