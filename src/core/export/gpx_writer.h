@@ -15,7 +15,7 @@ namespace dashcard {
 // `trkseg`, so a missing clip or a stop with the camera off shows as a break.
 class GpxWriter {
  public:
-  static constexpr double kSegmentGapSeconds = 5.0;
+  static constexpr double kSegmentGapSeconds = 3.0;
 
   // `locations` in time order; fixes without coordinate or time are left out.
   static QByteArray document(const std::vector<CustomLocation>& locations, const QString& trackName);

@@ -96,6 +96,20 @@ int64_t firstTimestamp(const AVStream* stream) {
   return stream->start_time != AV_NOPTS_VALUE ? stream->start_time : 0;
 }
 
+// True when the packets read stopped well before the length the file's
+// index declares: a clip cut short (the card pulled while recording).
+bool endsEarly(const AVStream* stream, int64_t lastPacketEnd) {
+  if (stream->duration <= 0 || lastPacketEnd == AV_NOPTS_VALUE) return false;
+  const int64_t declared = firstTimestamp(stream) + stream->duration;
+  const AVRational rate = stream->avg_frame_rate;
+  const double frame = rate.num > 0 ? static_cast<double>(rate.den) / rate.num : 0.05;
+  return seconds(declared - lastPacketEnd, stream->time_base) > 2.0 * frame;
+}
+
+QString endsEarlyText(const QString& path) {
+  return QStringLiteral("The video %1 is damaged: it ends before its recorded length.").arg(fileName(path));
+}
+
 // The muxer writing into the caller's atomic file, through a custom I/O
 // context (the MP4 index is patched at the end, so it seeks).
 class Output {
@@ -263,6 +277,14 @@ QByteArray annexBToLengthPrefixed(const uint8_t* data, int size) {
   return out;
 }
 
+// One picture's time in the encoder's time base (the last picture's
+// length in the file comes from it).
+int64_t frameTicks(const AVCodecContext* encoder) {
+  const AVRational rate = encoder->framerate;
+  if (rate.num <= 0 || rate.den <= 0) return 1;
+  return std::max<int64_t>(1, av_rescale_q(1, av_inv_q(rate), encoder->time_base));
+}
+
 std::optional<Failure> openDecoder(const AVStream* stream, CodecPtr* decoder, const QString& path) {
   const AVCodec* codec = avcodec_find_decoder(stream->codecpar->codec_id);
   if (codec == nullptr) return Failure{QStringLiteral("No decoder for the video %1.").arg(fileName(path))};
@@ -364,6 +386,7 @@ class CopyJob {
     Gop gop;
     PacketPtr packet = newPacket();
     int result = 0;
+    int64_t lastRead = AV_NOPTS_VALUE;
     while ((result = av_read_frame(input.get(), packet.get())) >= 0) {
       if (cancel_.load()) return Failure{QStringLiteral("Cancelled.")};
       if (packet->stream_index == audio && audio >= 0) {
@@ -379,6 +402,9 @@ class CopyJob {
         continue;
       }
       if (packet->pts == AV_NOPTS_VALUE) packet->pts = packet->dts;
+      if (packet->pts != AV_NOPTS_VALUE) {
+        lastRead = std::max(lastRead == AV_NOPTS_VALUE ? packet->pts : lastRead, packet->pts + packet->duration);
+      }
       if ((packet->flags & AV_PKT_FLAG_KEY) != 0) {
         if (!gop.packets.empty()) {
           if (auto failure = flushGop(gop, packet->pts)) return failure;
@@ -392,6 +418,7 @@ class CopyJob {
     if (result < 0 && result != AVERROR_EOF) {
       return Failure{QStringLiteral("The video %1 is damaged: %2").arg(fileName(clip.videoPath), errorText(result))};
     }
+    if (!done_ && endsEarly(videoIn_, lastRead)) return Failure{endsEarlyText(clip.videoPath)};
     if (!gop.packets.empty() && !done_) {
       const AVPacket* last = gop.packets.back().get();
       int64_t end = last->pts + std::max<int64_t>(last->duration, 1);
@@ -579,6 +606,7 @@ class CopyJob {
       if (result < 0) return Failure{QStringLiteral("Cannot encode the cut: %1").arg(errorText(result))};
       PacketPtr packet = newPacket();
       while ((result = avcodec_receive_packet(encoder.get(), packet.get())) >= 0) {
+        if (packet->duration <= 0) packet->duration = frameTicks(encoder.get());
         replaceData(packet.get(), annexBToLengthPrefixed(packet->data, packet->size));
         if (auto failure = writeVideo(packet.get())) return failure;
         av_packet_unref(packet.get());
@@ -693,6 +721,7 @@ class FrameReader {
       if (flushed_) return std::nullopt;
       const int result = av_read_frame(input_.get(), packet_.get());
       if (result == AVERROR_EOF) {
+        if (endsEarly(video_, lastRead_)) return Failure{endsEarlyText(path_)};
         avcodec_send_packet(decoder_.get(), nullptr);
         flushed_ = true;
         continue;
@@ -703,6 +732,10 @@ class FrameReader {
       if (audio_ != nullptr && packet_->stream_index == audio_->index && onAudio) {
         onAudio(packet_.get(), audio_);
       } else if (packet_->stream_index == video_->index) {
+        const int64_t pts = packet_->pts != AV_NOPTS_VALUE ? packet_->pts : packet_->dts;
+        if (pts != AV_NOPTS_VALUE) {
+          lastRead_ = std::max(lastRead_ == AV_NOPTS_VALUE ? pts : lastRead_, pts + packet_->duration);
+        }
         // A damaged picture is skipped; the decoder resumes at the next one.
         avcodec_send_packet(decoder_.get(), packet_.get());
       }
@@ -725,6 +758,7 @@ class FrameReader {
   AVStream* video_ = nullptr;
   AVStream* audio_ = nullptr;
   double origin_ = 0.0;
+  int64_t lastRead_ = AV_NOPTS_VALUE;
   bool flushed_ = false;
 };
 
@@ -826,8 +860,9 @@ class SideBySideJob {
         haveRear = true;
         haveRearNext = false;
       }
-      const int64_t pts = std::llround(at / av_q2d(kTimeBase));
-      if (at < 0.0 || !haveRear || pts <= lastPts_) {
+      if (at >= 0.0 && haveRear && std::isnan(firstAt_)) firstAt_ = at;
+      const int64_t pts = std::llround((at - firstAt_) / av_q2d(kTimeBase));
+      if (at < 0.0 || !haveRear || std::isnan(firstAt_) || pts <= lastPts_) {
         av_frame_unref(frame.get());
         continue;
       }
@@ -924,7 +959,8 @@ class SideBySideJob {
 
   std::optional<Failure> push(AVFrame* frontFrame, AVFrame* rearFrame, int64_t pts) {
     if (options_.overlayText) {
-      const QString text = options_.overlayText(from_.addMSecs(std::llround(pts * av_q2d(kTimeBase) * 1000.0)));
+      const QString text =
+          options_.overlayText(from_.addMSecs(std::llround((pts * av_q2d(kTimeBase) + firstAt_) * 1000.0)));
       if (text != lastText_) {
         lastText_ = text;
         const QByteArray command = "text=" + escapedOptionValue(text.isEmpty() ? QStringLiteral(" ") : text);
@@ -958,6 +994,7 @@ class SideBySideJob {
     if (result < 0) return Failure{QStringLiteral("Cannot encode the video: %1").arg(errorText(result))};
     PacketPtr packet = newPacket();
     while ((result = avcodec_receive_packet(encoder_.get(), packet.get())) >= 0) {
+      if (packet->duration <= 0) packet->duration = frameTicks(encoder_.get());
       av_packet_rescale_ts(packet.get(), encoder_->time_base, videoOut_->time_base);
       packet->stream_index = videoOut_->index;
       if (auto failure = output_.write(packet.get())) return failure;
@@ -967,8 +1004,9 @@ class SideBySideJob {
 
   std::optional<Failure> writeAudio(AVPacket* packet, AVStream* stream, const FrameReader& reader, double clipOffset) {
     if (audioOut_ == nullptr || packet->pts == AV_NOPTS_VALUE) return std::nullopt;
-    const double at = clipOffset + reader.localSeconds(packet->pts, stream->time_base);
-    if (at < 0.0 || at >= span_) return std::nullopt;
+    const double at = clipOffset + reader.localSeconds(packet->pts, stream->time_base) - firstAt_;
+    // Sound before the first picture is left out (also while it is not known yet).
+    if (std::isnan(at) || at < 0.0 || at + firstAt_ >= span_) return std::nullopt;
     PacketPtr copy = newPacket();
     av_packet_ref(copy.get(), packet);
     copy->pts = av_rescale_q(std::llround(at * 1e6), kMicroseconds, audioOut_->time_base);
@@ -1004,6 +1042,7 @@ class SideBySideJob {
   int rearHeight_ = 0;
   int rearFormat_ = -1;
   int64_t lastPts_ = AV_NOPTS_VALUE;
+  double firstAt_ = std::nan("");  // the span's time of the file's first picture
   QString lastText_;
   bool done_ = false;
 };
