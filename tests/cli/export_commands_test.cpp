@@ -94,6 +94,48 @@ TEST(CliExport, CaptureWritesTheFrameWithItsPosition) {
   }
 }
 
+TEST(CliExport, VideoAndGpxOfASpan) {
+  ASSERT_TRUE(card().ok());
+  QTemporaryDir out;
+  const auto at = [](int clip, int seconds) {
+    return card().clips().at(clip).start.addSecs(seconds).toString(Qt::ISODate);
+  };
+  const Result video = cli({"export-video", card().root(), "--from", at(1, 1), "--to", at(3, 1), "--camera", "both",
+                            "--overlay", out.filePath("crash at 5.mp4")});
+  ASSERT_EQ(video.exitCode, 0) << video.err.toStdString();
+  for (const char* name : {"crash at 5.mp4", "crash at 5.gpx", "crash at 5.kml"}) {
+    EXPECT_TRUE(QFileInfo(out.filePath(name)).size() > 0) << name;
+  }
+  const Result gpx = cli({"export-gpx", card().root(), "--from", at(2, 0), "--to", at(2, 2), out.filePath("t.gpx")});
+  ASSERT_EQ(gpx.exitCode, 0) << gpx.err.toStdString();
+  EXPECT_TRUE(gpx.out.contains("3 points in 1 segments")) << gpx.out.toStdString();
+  EXPECT_EQ(cli({"export-gpx", card().root(), out.filePath("all.gpx")}).exitCode, 0);
+
+  // Wrong usage and a span without recordings: exit code 2 and no file.
+  struct Case {
+    QStringList arguments;
+    const char* message;
+  };
+  const QString none = out.filePath("none.mp4");
+  const Case refused[] = {
+      {{"export-video", card().root(), "--from", "2031-01-01T00:00:00Z", "--to", "2031-01-01T09:01:00+09:00", none},
+       "no recording covers"},
+      {{"export-gpx", card().root(), "--from", "2031-01-01T00:00:00Z", "--to", "2031-01-02T00:00:00Z", none},
+       "no recording covers"},
+      {{"export-video", card().root(), "--from", at(1, 0), "--to", at(1, 2), "--camera", "top", none}, "--camera"},
+      {{"export-video", card().root(), "--from", at(1, 0), "--to", at(1, 2), "--overlay", none}, "--overlay"},
+      {{"export-video", card().root(), "--from", "yesterday", "--to", at(1, 2), none}, "ISO 8601"},
+      {{"export-video", card().root(), "--from", at(1, 2), "--to", at(1, 0), none}, "after"},
+      {{"export-video", card().root(), none}, "needs"},
+  };
+  for (const Case& c : refused) {
+    const Result result = cli(c.arguments);
+    EXPECT_EQ(result.exitCode, 2) << c.arguments.join(' ').toStdString();
+    EXPECT_TRUE(result.err.contains(c.message)) << result.err.toStdString();
+  }
+  EXPECT_FALSE(QFile::exists(none));
+}
+
 TEST(CliExport, SettingsShowValidateAndWrite) {
   QTemporaryDir root;
   QDir(root.path()).mkpath("NORMAL");
