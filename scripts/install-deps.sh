@@ -9,7 +9,7 @@ packages=(
   build-essential cmake ninja-build ccache pkg-config git
   qt6-base-dev qt6-base-dev-tools qt6-svg-dev qt6-l10n-tools qt6-tools-dev qt6-tools-dev-tools
   libqt6opengl6-dev libgl-dev
-  libmpv-dev libavformat-dev libavcodec-dev libswscale-dev libavutil-dev
+  libmpv-dev libavformat-dev libavcodec-dev libswscale-dev libavutil-dev libavfilter-dev
   libicu-dev libexiv2-dev libzip-dev libmount-dev libudev-dev
   # tests and fuzzing
   googletest libgtest-dev libgmock-dev clang libclang-rt-14-dev

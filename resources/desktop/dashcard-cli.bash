@@ -23,7 +23,11 @@ _dashcard_cli() {
       COMPREPLY=($(compgen -W "beside nmea mixed" -- "$cur"))
       return
       ;;
-    --clips | --clip-seconds | --seed | --width | --height)
+    --camera)
+      COMPREPLY=($(compgen -W "front rear both" -- "$cur"))
+      return
+      ;;
+    --clips | --clip-seconds | --seed | --width | --height | --from | --to)
       return
       ;;
   esac
@@ -34,9 +38,9 @@ _dashcard_cli() {
     COMPREPLY=($(compgen -W "$options" -- "$cur"))
     return
   fi
-  # Cards are folders; telemetry, capture and export also take files.
+  # Cards are folders; telemetry, capture and the exports also take files.
   case $command in
-    telemetry | capture | export-kml) _filedir ;;
+    telemetry | capture | export-kml | export-video | export-gpx) _filedir ;;
     *) _filedir -d ;;
   esac
 }
