@@ -182,8 +182,9 @@ std::optional<QString> IncidentExporter::run(const IncidentExportRequest& reques
   const std::vector<CustomLocation> locations = locationsInSpan(span, request.from, request.to);
 
   ProgressReportManager throttle;
-  throttle.progressReeport([progress](unsigned long long permille) {
-    if (progress) runOnMainThreadAsync([progress, permille] { progress(static_cast<double>(permille) / 1000.0); });
+  // Reports wait for the main thread (at most five a second), and stop with a cancel.
+  throttle.progressReeport([this, progress](unsigned long long permille) {
+    if (progress) runOnMainThread([&] { progress(static_cast<double>(permille) / 1000.0); }, cancelFlag_);
   });
   VideoSpanWriter::Options options;
   options.mode = request.camera == ExportCamera::SideBySide ? VideoSpanWriter::Mode::SideBySide

@@ -338,6 +338,7 @@ class CopyJob {
     for (qsizetype k = 0; k < clips_.size() && !done_; ++k) {
       if (auto failure = copyClip(clips_.at(k), k == 0)) return failure;
     }
+    if (!wallOrigin_.isValid()) return Failure{QStringLiteral("The span holds no picture.")};
     return output_.finish();
   }
 
@@ -796,6 +797,7 @@ class SideBySideJob {
       if (auto failure = pullAndEncode()) return failure;
       if (auto failure = encode(nullptr)) return failure;
     }
+    if (lastPts_ == AV_NOPTS_VALUE) return Failure{QStringLiteral("The span holds no picture.")};
     return output_.finish();
   }
 
