@@ -22,7 +22,8 @@ int runExportGpx(const QStringList& arguments) {
                                     QStringLiteral("DATETIME"));
   parser.addOptions({fromOption, toOption});
   int exitCode = kExitOk;
-  if (!parseArguments(parser, arguments, QStringLiteral("dashcard-cli export-gpx CARD [--from DATETIME --to DATETIME] OUT.gpx"),
+  if (!parseArguments(parser, arguments,
+                      QStringLiteral("dashcard-cli export-gpx CARD [--from DATETIME --to DATETIME] OUT.gpx"),
                       QStringLiteral("Writes the GPS track of the card, or of the span between --from and --to, as\n"
                                      "GPX 1.1: time, position, elevation, speed and course of every valid fix, one\n"
                                      "track segment per continuous stretch."),
@@ -30,7 +31,8 @@ int runExportGpx(const QStringList& arguments) {
     return exitCode;
   }
   if (parser.positionalArguments().size() != 2 || parser.isSet(fromOption) != parser.isSet(toOption)) {
-    printError(QStringLiteral("export-gpx needs CARD and OUT, and --from with --to. Try 'dashcard-cli export-gpx --help'."));
+    printError(
+        QStringLiteral("export-gpx needs CARD and OUT, and --from with --to. Try 'dashcard-cli export-gpx --help'."));
     return kExitUsage;
   }
   const QString root = parser.positionalArguments().at(0);
@@ -41,8 +43,9 @@ int runExportGpx(const QStringList& arguments) {
     from = parseIsoDateTime(parser.value(fromOption));
     to = parseIsoDateTime(parser.value(toOption));
     if (!from.isValid() || !to.isValid() || to <= from) {
-      printError(QStringLiteral("export-gpx: --from and --to take ISO 8601 dates such as 2023-12-31T23:59:15Z, "
-                                "--to after --from."));
+      printError(
+          QStringLiteral("export-gpx: --from and --to take ISO 8601 dates such as 2023-12-31T23:59:15Z, "
+                         "--to after --from."));
       return kExitUsage;
     }
   }

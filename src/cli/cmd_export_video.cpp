@@ -41,7 +41,8 @@ int runExportVideo(const QStringList& arguments) {
     return exitCode;
   }
   if (parser.positionalArguments().size() != 2 || !parser.isSet(fromOption) || !parser.isSet(toOption)) {
-    printError(QStringLiteral("export-video needs CARD, --from, --to and OUT. Try 'dashcard-cli export-video --help'."));
+    printError(
+        QStringLiteral("export-video needs CARD, --from, --to and OUT. Try 'dashcard-cli export-video --help'."));
     return kExitUsage;
   }
   const QString root = parser.positionalArguments().at(0);

@@ -76,8 +76,7 @@ std::pair<QDateTime, QDateTime> IncidentExporter::spanOf(const DCFInfoList& reco
   return {first, last};
 }
 
-DCFInfoList IncidentExporter::readRecordingsInSpan(const DCFInfoList& all, const QDateTime& from,
-                                                   const QDateTime& to) {
+DCFInfoList IncidentExporter::readRecordingsInSpan(const DCFInfoList& all, const QDateTime& from, const QDateTime& to) {
   if (!from.isValid() || !to.isValid() || to < from) return {};
   const QDateTime earliest = from.addSecs(-kLongestClipSeconds);
   DCFInfoList candidates;
@@ -118,8 +117,9 @@ std::vector<CustomLocation> IncidentExporter::locationsInSpan(const DCFInfoList&
 
 QString IncidentExporter::overlayText(const std::vector<CustomLocation>& locations, const QDateTime& at) {
   QString text = at.toLocalTime().toString(QStringLiteral("yyyy-MM-dd  HH:mm:ss"));
-  const auto after = std::upper_bound(locations.begin(), locations.end(), at,
-                                      [](const QDateTime& time, const CustomLocation& l) { return time < l.timestamp; });
+  const auto after =
+      std::upper_bound(locations.begin(), locations.end(), at,
+                       [](const QDateTime& time, const CustomLocation& l) { return time < l.timestamp; });
   if (after != locations.begin() && std::prev(after)->timestamp.msecsTo(at) <= 5000) {
     const CustomLocation& fix = *std::prev(after);
     text += QStringLiteral("   %1 %2")
@@ -166,8 +166,9 @@ void IncidentExporter::exportAsync(IncidentExportRequest request, ProgressBlock 
 
 std::optional<QString> IncidentExporter::run(const IncidentExportRequest& request, const ProgressBlock& progress) {
   const DCFInfoList span = readRecordingsInSpan(request.recordings, request.from, request.to);
-  if (span.isEmpty()) return QStringLiteral("No recording covers the span from %1 to %2.")
-                                 .arg(DCFInfo::displayDateString(request.from), DCFInfo::displayDateString(request.to));
+  if (span.isEmpty())
+    return QStringLiteral("No recording covers the span from %1 to %2.")
+        .arg(DCFInfo::displayDateString(request.from), DCFInfo::displayDateString(request.to));
   if (cancelFlag_.load()) return QStringLiteral("Cancelled.");
 
   QList<VideoSpanWriter::Clip> clips;
@@ -176,8 +177,8 @@ std::optional<QString> IncidentExporter::run(const IncidentExportRequest& reques
     if (rearOnly && (info->secondaryFilePath().isEmpty() || !QFileInfo(info->secondaryFilePath()).isFile())) {
       return QStringLiteral("The rear video of %1 is missing.").arg(QFileInfo(info->filePath()).fileName());
     }
-    clips.append({rearOnly ? info->secondaryFilePath() : info->filePath(), info->secondaryFilePath(),
-                  info->startDate()});
+    clips.append(
+        {rearOnly ? info->secondaryFilePath() : info->filePath(), info->secondaryFilePath(), info->startDate()});
   }
   const std::vector<CustomLocation> locations = locationsInSpan(span, request.from, request.to);
 
@@ -187,8 +188,8 @@ std::optional<QString> IncidentExporter::run(const IncidentExportRequest& reques
     if (progress) runOnMainThread([&] { progress(static_cast<double>(permille) / 1000.0); }, cancelFlag_);
   });
   VideoSpanWriter::Options options;
-  options.mode = request.camera == ExportCamera::SideBySide ? VideoSpanWriter::Mode::SideBySide
-                                                            : VideoSpanWriter::Mode::Copy;
+  options.mode =
+      request.camera == ExportCamera::SideBySide ? VideoSpanWriter::Mode::SideBySide : VideoSpanWriter::Mode::Copy;
   options.exact = request.exact;
   options.keepSound = request.camera != ExportCamera::Rear;
   if (request.overlay && request.camera == ExportCamera::SideBySide) {

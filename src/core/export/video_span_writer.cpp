@@ -92,9 +92,7 @@ int bestStream(AVFormatContext* input, AVMediaType type) {
 double seconds(int64_t ticks, AVRational base) { return static_cast<double>(ticks) * av_q2d(base); }
 
 // The first timestamp of a stream (0 when unknown).
-int64_t firstTimestamp(const AVStream* stream) {
-  return stream->start_time != AV_NOPTS_VALUE ? stream->start_time : 0;
-}
+int64_t firstTimestamp(const AVStream* stream) { return stream->start_time != AV_NOPTS_VALUE ? stream->start_time : 0; }
 
 // True when the packets read stopped well before the length the file's
 // index declares: a clip cut short (the card pulled while recording).
@@ -331,8 +329,7 @@ class CopyJob {
   CopyJob(const QList<VideoSpanWriter::Clip>& clips, const QDateTime& from, const QDateTime& to,
           const VideoSpanWriter::Options& options, Output& output, const std::atomic<bool>& cancel,
           const VideoSpanWriter::Progress& progress)
-      : clips_(clips), from_(from), to_(to), options_(options), output_(output), cancel_(cancel),
-        progress_(progress) {}
+      : clips_(clips), from_(from), to_(to), options_(options), output_(output), cancel_(cancel), progress_(progress) {}
 
   std::optional<Failure> run() {
     for (qsizetype k = 0; k < clips_.size() && !done_; ++k) {
@@ -368,14 +365,16 @@ class CopyJob {
     const AVCodecParameters* ref = firstVideo_;
     const AVCodecParameters* now = videoIn_->codecpar;
     if (now->extradata_size != ref->extradata_size ||
-        (now->extradata_size > 0 && std::memcmp(now->extradata, ref->extradata, static_cast<size_t>(now->extradata_size)) != 0)) {
+        (now->extradata_size > 0 &&
+         std::memcmp(now->extradata, ref->extradata, static_cast<size_t>(now->extradata_size)) != 0)) {
       inBandParameterSets_ = avccParameterSets(now);
     }
 
     const AVRational base = videoIn_->time_base;
     const int64_t origin = firstTimestamp(videoIn_);
     clipStart_ = clip.start;
-    localFrom_ = origin + static_cast<int64_t>(std::floor(seconds(clip.start.msecsTo(from_), {1, 1000}) / av_q2d(base)));
+    localFrom_ =
+        origin + static_cast<int64_t>(std::floor(seconds(clip.start.msecsTo(from_), {1, 1000}) / av_q2d(base)));
     localTo_ = origin + static_cast<int64_t>(std::ceil(seconds(clip.start.msecsTo(to_), {1, 1000}) / av_q2d(base)));
     if (first && localFrom_ > origin) {
       av_seek_frame(input.get(), video, localFrom_, AVSEEK_FLAG_BACKWARD);
@@ -391,7 +390,8 @@ class CopyJob {
     while ((result = av_read_frame(input.get(), packet.get())) >= 0) {
       if (cancel_.load()) return Failure{QStringLiteral("Cancelled.")};
       if (packet->stream_index == audio && audio >= 0) {
-        const bool past = done_ && seconds(packet->pts, audioIn_->time_base) >= seconds(audioStop_, videoIn_->time_base);
+        const bool past =
+            done_ && seconds(packet->pts, audioIn_->time_base) >= seconds(audioStop_, videoIn_->time_base);
         audioQueue_.push_back(std::move(packet));
         packet = newPacket();
         if (past) break;
@@ -504,8 +504,7 @@ class CopyJob {
   // How much of the span lies before `end` (video ticks of the clip).
   double clipFraction(int64_t end) const {
     const double span = std::max(0.001, from_.msecsTo(to_) / 1000.0);
-    const double at =
-        from_.msecsTo(clipStart_) / 1000.0 + seconds(end - firstTimestamp(videoIn_), videoIn_->time_base);
+    const double at = from_.msecsTo(clipStart_) / 1000.0 + seconds(end - firstTimestamp(videoIn_), videoIn_->time_base);
     return std::clamp(at / span, 0.0, 1.0);
   }
 
@@ -782,8 +781,14 @@ class SideBySideJob {
   SideBySideJob(const QList<VideoSpanWriter::Clip>& clips, const QDateTime& from, const QDateTime& to,
                 const VideoSpanWriter::Options& options, Output& output, const std::atomic<bool>& cancel,
                 const VideoSpanWriter::Progress& progress)
-      : clips_(clips), from_(from), to_(to), options_(options), output_(output), cancel_(cancel),
-        progress_(progress), span_(from.msecsTo(to) / 1000.0) {}
+      : clips_(clips),
+        from_(from),
+        to_(to),
+        options_(options),
+        output_(output),
+        cancel_(cancel),
+        progress_(progress),
+        span_(from.msecsTo(to) / 1000.0) {}
 
   std::optional<Failure> run() {
     for (const VideoSpanWriter::Clip& clip : clips_) {
@@ -841,8 +846,8 @@ class SideBySideJob {
         break;
       }
       if (frame->width != frontWidth_ || frame->height != frontHeight_ || frame->format != frontFormat_) {
-        return Failure{QStringLiteral("The video %1 differs in picture size from the clip before.")
-                           .arg(fileName(clip.videoPath))};
+        return Failure{
+            QStringLiteral("The video %1 differs in picture size from the clip before.").arg(fileName(clip.videoPath))};
       }
       // The rear picture shown at this moment: the last one not after it.
       while (!rearEnded) {
@@ -905,8 +910,12 @@ class SideBySideJob {
     };
     const AVFilter* buffer = avfilter_get_by_name("buffer");
     const AVFilter* sink = avfilter_get_by_name("buffersink");
-    if (avfilter_graph_create_filter(&front_, buffer, "front", bufferArgs(frontWidth_, frontHeight_, frontFormat_).constData(), nullptr, graph_.get()) < 0 ||
-        avfilter_graph_create_filter(&rear_, buffer, "rear", bufferArgs(rearWidth_, rearHeight_, rearFormat_).constData(), nullptr, graph_.get()) < 0 ||
+    if (avfilter_graph_create_filter(&front_, buffer, "front",
+                                     bufferArgs(frontWidth_, frontHeight_, frontFormat_).constData(), nullptr,
+                                     graph_.get()) < 0 ||
+        avfilter_graph_create_filter(&rear_, buffer, "rear",
+                                     bufferArgs(rearWidth_, rearHeight_, rearFormat_).constData(), nullptr,
+                                     graph_.get()) < 0 ||
         avfilter_graph_create_filter(&sink_, sink, "out", nullptr, nullptr, graph_.get()) < 0) {
       return Failure{QStringLiteral("Cannot set up the picture filters.")};
     }

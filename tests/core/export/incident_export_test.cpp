@@ -1,8 +1,8 @@
 // One video of a span across clips: what players and other tools read back.
+#include "core/export/incident_export.h"
 #include "core/catalogue/video_frame_grabber.h"
 #include "core/common/atomic_file.h"
 #include "core/export/gpx_writer.h"
-#include "core/export/incident_export.h"
 #include "export_test_support.h"
 #include "support/scratch_mount.h"
 #include "support/temp_card.h"
@@ -41,8 +41,8 @@ QString run(const QString& program, const QStringList& arguments) {
 // Per stream ("video"/"audio"): the packets' decode times, in file order.
 QMap<QString, QList<double>> packetTimes(const QString& path) {
   QMap<QString, QList<double>> times;
-  const QString csv = run("ffprobe", {"-v", "error", "-show_entries", "packet=codec_type,dts_time", "-of",
-                                      "csv=p=0", path});
+  const QString csv =
+      run("ffprobe", {"-v", "error", "-show_entries", "packet=codec_type,dts_time", "-of", "csv=p=0", path});
   for (const QString& line : csv.split('\n', Qt::SkipEmptyParts)) {
     const QStringList fields = line.split(',');
     if (fields.size() >= 2) times[fields.at(0)].append(fields.at(1).toDouble());
@@ -51,8 +51,8 @@ QMap<QString, QList<double>> packetTimes(const QString& path) {
 }
 
 double videoDuration(const QString& path) {
-  return run("ffprobe", {"-v", "error", "-select_streams", "v:0", "-show_entries", "stream=duration", "-of",
-                         "csv=p=0", path})
+  return run("ffprobe",
+             {"-v", "error", "-select_streams", "v:0", "-show_entries", "stream=duration", "-of", "csv=p=0", path})
       .trimmed()
       .toDouble();
 }
@@ -69,13 +69,17 @@ double meanDifference(const QImage& a, const QImage& b) {
   return sum / (ga.width() * ga.height());
 }
 
-std::optional<QString> exportNow(IncidentExportRequest request, const std::function<void(IncidentExporter&)>& onProgress = {}) {
+std::optional<QString> exportNow(IncidentExportRequest request,
+                                 const std::function<void(IncidentExporter&)>& onProgress = {}) {
   auto exporter = IncidentExporter::create();
   bool finished = false;
   int calls = 0;
   std::optional<QString> result;
   exporter->exportAsync(
-      std::move(request), [&](double) { if (onProgress) onProgress(*exporter); },
+      std::move(request),
+      [&](double) {
+        if (onProgress) onProgress(*exporter);
+      },
       [&](const std::optional<QString>& error) {
         result = error;
         finished = true;
@@ -109,7 +113,7 @@ TEST(IncidentExport, SpansJoinedAsPlayersReadThem) {
     ExportCamera camera;
     bool exact;
     bool overlay;
-    double tolerance;   // of the duration
+    double tolerance;  // of the duration
     bool sound;
     QSize size;
   };
@@ -155,10 +159,10 @@ TEST(IncidentExport, SpansJoinedAsPlayersReadThem) {
     VideoFrameGrabber result(file);
     EXPECT_EQ(result.frameSize(), c.size);
     // The first picture is the source's at the start, or at the key frame before it.
-    const QString source = card().path(c.camera == ExportCamera::Rear ? card().clips().at(1).rearPath
-                                                                        : card().clips().at(1).frontPath);
-    const double sourceTime = c.camera == ExportCamera::SideBySide || c.exact ? startInClip
-                                                                                : std::floor(startInClip / kGop) * kGop;
+    const QString source =
+        card().path(c.camera == ExportCamera::Rear ? card().clips().at(1).rearPath : card().clips().at(1).frontPath);
+    const double sourceTime =
+        c.camera == ExportCamera::SideBySide || c.exact ? startInClip : std::floor(startInClip / kGop) * kGop;
     VideoFrameGrabber original(source);
     const QImage expected = original.frameAt(sourceTime);
     const QImage first = result.frameAt(0.0).copy(QRect(QPoint(0, 0), expected.size()));
@@ -181,9 +185,9 @@ TEST(IncidentExport, GpxReadBackByGpsbabel) {
       IncidentExporter::locationsInSpan(IncidentExporter::readRecordingsInSpan(recordings, from, to), from, to);
   ASSERT_EQ(locations.size(), 5u);
   ASSERT_TRUE(writeFileAtomically(out.filePath("t.gpx"), GpxWriter::document(locations, "t")));
-  const QStringList lines = run("gpsbabel", {"-t", "-i", "gpx", "-f", out.filePath("t.gpx"), "-o",
-                                             "unicsv,utc=0", "-F", "-"})
-                                .split('\n', Qt::SkipEmptyParts);
+  const QStringList lines =
+      run("gpsbabel", {"-t", "-i", "gpx", "-f", out.filePath("t.gpx"), "-o", "unicsv,utc=0", "-F", "-"})
+          .split('\n', Qt::SkipEmptyParts);
   ASSERT_EQ(lines.size(), 1 + 5) << lines.join('\n').toStdString();  // a header line, then the points
   EXPECT_TRUE(lines.at(1).contains(clipStart(2, 1.0).toString("HH:mm:ss"))) << lines.at(1).toStdString();
   EXPECT_TRUE(lines.last().contains(clipStart(3, 2.0).toString("HH:mm:ss"))) << lines.last().toStdString();
@@ -273,10 +277,10 @@ TEST(IncidentExport, RecordingsInSpanWithoutKnownLengths) {
     int count;
     bool needsLengths;  // past the last clip, whose length is only guessed
   };
-  for (const Case& c : {Case{clipStart(1, 1.0), clipStart(1, 2.0), 1, 1, false},
-                        Case{clipStart(1, 2.5), clipStart(3, 0.5), 1, 3, false},
-                        Case{clipStart(2), clipStart(1), -1, 0, false},
-                        Case{clipStart(5, 4.0), clipStart(5, 9.0), -1, 0, true}}) {
+  for (const Case& c :
+       {Case{clipStart(1, 1.0), clipStart(1, 2.0), 1, 1, false},
+        Case{clipStart(1, 2.5), clipStart(3, 0.5), 1, 3, false}, Case{clipStart(2), clipStart(1), -1, 0, false},
+        Case{clipStart(5, 4.0), clipStart(5, 9.0), -1, 0, true}}) {
     DCFInfoList found = IncidentExporter::recordingsInSpan(recordings, c.from, c.to);
     if (c.needsLengths) found = IncidentExporter::readRecordingsInSpan(recordings, c.from, c.to);
     ASSERT_EQ(found.size(), c.count);
