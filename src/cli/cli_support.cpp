@@ -93,6 +93,15 @@ QString isoDate(const QDateTime& date) {
   return QString::fromLatin1(text);
 }
 
+QCommandLineOption spanOption(const QString& name) {
+  return QCommandLineOption(name,
+                            name == QLatin1String("from")
+                                ? QStringLiteral("Start of the span, ISO 8601 (with Z or an offset that instant, "
+                                                 "without one local time).")
+                                : QStringLiteral("End of the span, ISO 8601."),
+                            QStringLiteral("DATETIME"));
+}
+
 QDateTime parseIsoDateTime(const QString& text) {
   // Qt reads a date without offset as local time, as wanted.
   QDateTime date = QDateTime::fromString(text.trimmed(), Qt::ISODateWithMs);

@@ -32,6 +32,9 @@ void printError(const QString& text);
 QString isoDate(const QDateTime& date);
 // The same, appended to `out`.
 void appendIsoDate(QByteArray& out, const QDateTime& date);
+// --from or --to of a command that takes a span of time (DATETIME as
+// parseIsoDateTime reads it).
+QCommandLineOption spanOption(const QString& name);
 // An ISO 8601 date and time: with "Z" or an offset that instant, without
 // one the machine's local time. Invalid when the text is not one.
 QDateTime parseIsoDateTime(const QString& text);

@@ -14,12 +14,8 @@ int runExportGpx(const QStringList& arguments) {
   QCommandLineParser parser;
   parser.addPositionalArgument(QStringLiteral("CARD"), QStringLiteral("Root folder of the card."));
   parser.addPositionalArgument(QStringLiteral("OUT"), QStringLiteral("Target file (.gpx)."));
-  const QCommandLineOption fromOption(QStringLiteral("from"),
-                                      QStringLiteral("Start of the span, ISO 8601 (with Z or an offset that instant, "
-                                                     "without one local time)."),
-                                      QStringLiteral("DATETIME"));
-  const QCommandLineOption toOption(QStringLiteral("to"), QStringLiteral("End of the span, ISO 8601."),
-                                    QStringLiteral("DATETIME"));
+  const QCommandLineOption fromOption = spanOption(QStringLiteral("from"));
+  const QCommandLineOption toOption = spanOption(QStringLiteral("to"));
   parser.addOptions({fromOption, toOption});
   int exitCode = kExitOk;
   if (!parseArguments(parser, arguments,

@@ -13,12 +13,8 @@ int runExportVideo(const QStringList& arguments) {
   QCommandLineParser parser;
   parser.addPositionalArgument(QStringLiteral("CARD"), QStringLiteral("Root folder of the card."));
   parser.addPositionalArgument(QStringLiteral("OUT"), QStringLiteral("Target video file (.mp4)."));
-  const QCommandLineOption fromOption(QStringLiteral("from"),
-                                      QStringLiteral("Start of the span, ISO 8601 (with Z or an offset that instant, "
-                                                     "without one local time)."),
-                                      QStringLiteral("DATETIME"));
-  const QCommandLineOption toOption(QStringLiteral("to"), QStringLiteral("End of the span, ISO 8601."),
-                                    QStringLiteral("DATETIME"));
+  const QCommandLineOption fromOption = spanOption(QStringLiteral("from"));
+  const QCommandLineOption toOption = spanOption(QStringLiteral("to"));
   const QCommandLineOption cameraOption(QStringLiteral("camera"),
                                         QStringLiteral("front (default), rear, or both side by side."),
                                         QStringLiteral("front|rear|both"), QStringLiteral("front"));
