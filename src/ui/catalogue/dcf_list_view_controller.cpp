@@ -433,6 +433,7 @@ DCFInfoList DCFListViewController::exportableRecordings() const {
 std::pair<QDateTime, QDateTime> DCFListViewController::selectionSpan() const {
   DCFInfoList chosen = selectedDCFInfos();
   if (chosen.isEmpty() && mediaController_ && mediaController_->currentDCF()) chosen = {mediaController_->currentDCF()};
+  IncidentExportDialog::learnDurations(chosen);
   return IncidentExporter::spanOf(chosen);
 }
 

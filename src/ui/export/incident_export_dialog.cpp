@@ -1,5 +1,6 @@
 #include "ui/export/incident_export_dialog.h"
 
+#include "core/catalogue/video_frame_grabber.h"
 #include "core/common/save_folder.h"
 
 #include <QCheckBox>
@@ -25,6 +26,15 @@ namespace {
 const QString kDateFormat = QStringLiteral("yyyy-MM-dd HH:mm:ss");
 const QString kSuffix = QStringLiteral("mp4");
 
+// The edits show whole seconds: so does what they hold, rounded outwards.
+QDateTime wholeSecond(const QDateTime& date, bool up) {
+  if (!date.isValid()) return date;
+  const qint64 ms = date.toMSecsSinceEpoch();
+  qint64 seconds = ms / 1000 - (ms % 1000 < 0 ? 1 : 0);
+  if (up && seconds * 1000 != ms) ++seconds;
+  return QDateTime::fromSecsSinceEpoch(seconds, Qt::UTC);
+}
+
 QDateTimeEdit* makeDateEdit(const QDateTime& date, QWidget* parent) {
   auto* edit = new QDateTimeEdit(parent);
   // The recordings' dates are the camera's clock held as UTC: shown as such,
@@ -45,9 +55,9 @@ IncidentExportDialog::IncidentExportDialog(DCFInfoList recordings, const QDateTi
   setWindowTitle(tr("Export Video"));
   setMinimumWidth(480);
 
-  startEdit_ = makeDateEdit(from, this);
+  startEdit_ = makeDateEdit(wholeSecond(from, false), this);
   startEdit_->setObjectName(QStringLiteral("startEdit"));
-  endEdit_ = makeDateEdit(to, this);
+  endEdit_ = makeDateEdit(wholeSecond(to, true), this);
   endEdit_->setObjectName(QStringLiteral("endEdit"));
 
   cameraBox_ = new QComboBox(this);
@@ -132,6 +142,24 @@ std::pair<QDateTime, QDateTime> IncidentExportDialog::prefilledSpan(const QDateT
   return {from, to};
 }
 
+void IncidentExportDialog::learnDurations(const DCFInfoList& recordings) {
+  for (const DCFInfoPtr& info : recordings) {
+    if (!info || info->duration() > 0.0) continue;
+    const VideoFrameGrabber video(info->filePath());
+    if (video.isOpen() && video.duration() > 0.0) info->setDuration(video.duration());
+  }
+}
+
+void IncidentExportDialog::learnDurations(const DCFInfoList& recordings, const QDateTime& from, const QDateTime& to) {
+  if (!from.isValid() || !to.isValid()) return;
+  const QDateTime earliest = from.addSecs(-kLongestClipSeconds);
+  DCFInfoList reaching;
+  for (const DCFInfoPtr& info : recordings) {
+    if (info && info->duration() <= 0.0 && info->startDate() >= earliest && info->startDate() < to) reaching.append(info);
+  }
+  learnDurations(reaching);
+}
+
 void IncidentExportDialog::cameraDidChange() {
   const auto camera = static_cast<ExportCamera>(cameraBox_->currentData().toInt());
   // Side by side is re-encoded whole, so it is always exact; the line is
@@ -144,6 +172,7 @@ void IncidentExportDialog::spanDidChange() {
   const QDateTime from = startEdit_->dateTime();
   const QDateTime to = endEdit_->dateTime();
   const qint64 seconds = from.secsTo(to);
+  learnDurations(recordings_, from, to);
   const qsizetype count = IncidentExporter::recordingsInSpan(recordings_, from, to).size();
   summaryLabel_->setText(seconds > 0 ? tr("Length: %1 s, recordings: %2").arg(seconds).arg(count) : QString());
 }
@@ -170,6 +199,7 @@ IncidentExportRequest IncidentExportDialog::request() const {
 QString IncidentExportDialog::problem() const {
   const IncidentExportRequest wanted = request();
   if (wanted.to <= wanted.from) return tr("The end must be after the start.");
+  learnDurations(recordings_, wanted.from, wanted.to);
   const DCFInfoList taken = IncidentExporter::recordingsInSpan(recordings_, wanted.from, wanted.to);
   if (taken.isEmpty()) {
     return tr("No recording covers this span. Choose a start and an end within the card's recordings.");

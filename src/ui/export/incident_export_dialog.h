@@ -37,6 +37,14 @@ class IncidentExportDialog : public QDialog {
                                                        const std::pair<QDateTime, QDateTime>& fallback);
   static constexpr int kDefaultSpanSeconds = 60;
 
+  // A recording learns its length when it plays, and the span's arithmetic
+  // needs it before: reads it from the front video (a header read) for the
+  // `recordings` that have none yet. With a span, only for those that can
+  // reach into it (starting at most kLongestClipSeconds before it).
+  static void learnDurations(const DCFInfoList& recordings);
+  static void learnDurations(const DCFInfoList& recordings, const QDateTime& from, const QDateTime& to);
+  static constexpr int kLongestClipSeconds = 600;
+
   // The request the controls describe now.
   IncidentExportRequest request() const;
   // Why that request cannot start; empty when it can.

@@ -115,14 +115,16 @@ TEST_F(ListCommandTest, ExportRunsToCompletionAndCancelLeavesNoFile) {
 }
 
 TEST_F(ListCommandTest, ExportVideoOpensOnTheSelectedSpanAndEndsOnce) {
-  for (const DCFInfoPtr& info : infos) info->setDuration(3.0);
   EXPECT_TRUE(list->validateAction(DCFListViewController::Action::ExportVideo));
-  // Rows 1 to 3: from the start of the second to the end of the fourth.
+  // Rows 1 to 3, none played yet: from the start of the second to the end
+  // of the fourth, its length read from its video.
   list->tableView()->selectionModel()->select(QItemSelection(list->model()->index(1, 0), list->model()->index(3, 0)),
                                               QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
   const auto [from, to] = list->selectionSpan();
   EXPECT_EQ(from, infos[1]->startDate());
-  EXPECT_EQ(to, infos[3]->startDate().addSecs(3));
+  EXPECT_NEAR(infos[3]->startDate().msecsTo(to), 3000, 200);
+  // The dialog shows whole seconds, rounded outwards.
+  const auto shownEnd = [&to] { return QDateTime::fromSecsSinceEpoch((to.toMSecsSinceEpoch() + 999) / 1000, Qt::UTC); };
 
   // A start marked on the graph leads; the selection gives the end.
   const QDateTime marked = infos[2]->startDate().addSecs(1);
@@ -131,15 +133,20 @@ TEST_F(ListCommandTest, ExportVideoOpensOnTheSelectedSpanAndEndsOnce) {
   EXPECT_FALSE(mc.canReloadMedia());
   EXPECT_FALSE(list->validateAction(DCFListViewController::Action::ExportVideo));
   EXPECT_EQ(list->exportVideoDialog()->startEdit()->dateTime(), marked);
-  EXPECT_EQ(list->exportVideoDialog()->endEdit()->dateTime(), to);
+  EXPECT_EQ(list->exportVideoDialog()->endEdit()->dateTime(), shownEnd());
   list->exportVideoDialog()->reject();
   EXPECT_TRUE(mc.canReloadMedia());
+  // A span inside a recording not played yet still finds it.
+  list->exportVideo(infos[5]->startDate().addSecs(1), infos[5]->startDate().addSecs(2));
+  EXPECT_TRUE(list->exportVideoDialog()->summaryLabel()->text().endsWith(QStringLiteral("recordings: 1")));
+  list->exportVideoDialog()->reject();
   EXPECT_EQ(sheet(), nullptr);
 
   list->exportVideo();
   IncidentExportDialog* dialog = list->exportVideoDialog();
   ASSERT_NE(dialog, nullptr);
   EXPECT_EQ(dialog->startEdit()->dateTime(), from);
+  EXPECT_TRUE(dialog->summaryLabel()->text().endsWith(QStringLiteral("recordings: 3")));
   dialog->outputEdit()->setText(target.filePath(QStringLiteral("incident ü.mp4")));
   dialog->accept();
   ASSERT_NE(sheet(), nullptr);
