@@ -433,7 +433,10 @@ DCFInfoList DCFListViewController::exportableRecordings() const {
 std::pair<QDateTime, QDateTime> DCFListViewController::selectionSpan() const {
   DCFInfoList chosen = selectedDCFInfos();
   if (chosen.isEmpty() && mediaController_ && mediaController_->currentDCF()) chosen = {mediaController_->currentDCF()};
-  IncidentExportDialog::learnDurations(chosen);
+  // The span ends with the recording that starts last (or one close before it).
+  QDateTime lastStart;
+  for (const DCFInfoPtr& info : chosen) lastStart = std::max(lastStart, info->startDate());
+  IncidentExportDialog::learnDurationsBefore(chosen, lastStart);
   return IncidentExporter::spanOf(chosen);
 }
 

@@ -142,22 +142,14 @@ std::pair<QDateTime, QDateTime> IncidentExportDialog::prefilledSpan(const QDateT
   return {from, to};
 }
 
-void IncidentExportDialog::learnDurations(const DCFInfoList& recordings) {
+void IncidentExportDialog::learnDurationsBefore(const DCFInfoList& recordings, const QDateTime& instant) {
+  if (!instant.isValid()) return;
+  const QDateTime earliest = instant.addSecs(-kLongestClipSeconds);
   for (const DCFInfoPtr& info : recordings) {
-    if (!info || info->duration() > 0.0) continue;
+    if (!info || info->duration() > 0.0 || info->startDate() < earliest || info->startDate() > instant) continue;
     const VideoFrameGrabber video(info->filePath());
     if (video.isOpen() && video.duration() > 0.0) info->setDuration(video.duration());
   }
-}
-
-void IncidentExportDialog::learnDurations(const DCFInfoList& recordings, const QDateTime& from, const QDateTime& to) {
-  if (!from.isValid() || !to.isValid()) return;
-  const QDateTime earliest = from.addSecs(-kLongestClipSeconds);
-  DCFInfoList reaching;
-  for (const DCFInfoPtr& info : recordings) {
-    if (info && info->duration() <= 0.0 && info->startDate() >= earliest && info->startDate() < to) reaching.append(info);
-  }
-  learnDurations(reaching);
 }
 
 void IncidentExportDialog::cameraDidChange() {
@@ -172,7 +164,8 @@ void IncidentExportDialog::spanDidChange() {
   const QDateTime from = startEdit_->dateTime();
   const QDateTime to = endEdit_->dateTime();
   const qint64 seconds = from.secsTo(to);
-  learnDurations(recordings_, from, to);
+  // Recordings starting inside the span count without their length.
+  learnDurationsBefore(recordings_, from);
   const qsizetype count = IncidentExporter::recordingsInSpan(recordings_, from, to).size();
   summaryLabel_->setText(seconds > 0 ? tr("Length: %1 s, recordings: %2").arg(seconds).arg(count) : QString());
 }
@@ -199,7 +192,7 @@ IncidentExportRequest IncidentExportDialog::request() const {
 QString IncidentExportDialog::problem() const {
   const IncidentExportRequest wanted = request();
   if (wanted.to <= wanted.from) return tr("The end must be after the start.");
-  learnDurations(recordings_, wanted.from, wanted.to);
+  learnDurationsBefore(recordings_, wanted.from);
   const DCFInfoList taken = IncidentExporter::recordingsInSpan(recordings_, wanted.from, wanted.to);
   if (taken.isEmpty()) {
     return tr("No recording covers this span. Choose a start and an end within the card's recordings.");

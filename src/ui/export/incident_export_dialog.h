@@ -39,10 +39,10 @@ class IncidentExportDialog : public QDialog {
 
   // A recording learns its length when it plays, and the span's arithmetic
   // needs it before: reads it from the front video (a header read) for the
-  // `recordings` that have none yet. With a span, only for those that can
-  // reach into it (starting at most kLongestClipSeconds before it).
-  static void learnDurations(const DCFInfoList& recordings);
-  static void learnDurations(const DCFInfoList& recordings, const QDateTime& from, const QDateTime& to);
+  // recordings without one that start at most kLongestClipSeconds before
+  // `instant`, the only ones that can cover it. Bounded so the window stays
+  // responsive however many recordings the card holds.
+  static void learnDurationsBefore(const DCFInfoList& recordings, const QDateTime& instant);
   static constexpr int kLongestClipSeconds = 600;
 
   // The request the controls describe now.
