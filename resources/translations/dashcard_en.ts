@@ -381,6 +381,10 @@
         <source>ROUTE</source>
         <translation>ROUTE</translation>
     </message>
+    <message>
+        <source>Export Video…</source>
+        <translation>Export Video…</translation>
+    </message>
 </context>
 <context>
     <name>dashcard::GraphViewController</name>
@@ -419,6 +423,22 @@
     <message>
         <source>Speed: %1 %2</source>
         <translation>Speed: %1 %2</translation>
+    </message>
+    <message>
+        <source>Set Export Start Here</source>
+        <translation>Set Export Start Here</translation>
+    </message>
+    <message>
+        <source>Set Export End Here</source>
+        <translation>Set Export End Here</translation>
+    </message>
+    <message>
+        <source>Clear Export Span</source>
+        <translation>Clear Export Span</translation>
+    </message>
+    <message>
+        <source>Export Video…</source>
+        <translation>Export Video…</translation>
     </message>
 </context>
 <context>
@@ -639,6 +659,14 @@
         <source>Preferences…</source>
         <translation>Preferences…</translation>
     </message>
+    <message>
+        <source>Export Video…</source>
+        <translation>Export Video…</translation>
+    </message>
+    <message>
+        <source>Ctrl+Shift+E</source>
+        <translation>Ctrl+Shift+E</translation>
+    </message>
 </context>
 <context>
     <name>dashcard::MediaController</name>
@@ -657,6 +685,14 @@
     <message>
         <source>Backup is complete</source>
         <translation>Backup is complete</translation>
+    </message>
+    <message>
+        <source>The video could not be exported: %1</source>
+        <translation>The video could not be exported: %1</translation>
+    </message>
+    <message>
+        <source>Video export is complete</source>
+        <translation>Video export is complete</translation>
     </message>
 </context>
 <context>
@@ -1131,6 +1167,97 @@
     <message>
         <source>mph</source>
         <translation>mph</translation>
+    </message>
+</context>
+<context>
+    <name>dashcard::IncidentExportDialog</name>
+    <message>
+        <source>Export Video</source>
+        <translation>Export Video</translation>
+    </message>
+    <message>
+        <source>Front</source>
+        <translation>Front</translation>
+    </message>
+    <message>
+        <source>Rear</source>
+        <translation>Rear</translation>
+    </message>
+    <message>
+        <source>Front and Rear Side by Side</source>
+        <translation>Front and Rear Side by Side</translation>
+    </message>
+    <message>
+        <source>Cut exactly at the start and end (re-encodes the edges)</source>
+        <translation>Cut exactly at the start and end (re-encodes the edges)</translation>
+    </message>
+    <message>
+        <source>Burn in date, time and speed</source>
+        <translation>Burn in date, time and speed</translation>
+    </message>
+    <message>
+        <source>INCIDENT</source>
+        <translation>INCIDENT</translation>
+    </message>
+    <message>
+        <source>Choose…</source>
+        <translation>Choose…</translation>
+    </message>
+    <message>
+        <source>Start:</source>
+        <translation>Start:</translation>
+    </message>
+    <message>
+        <source>End:</source>
+        <translation>End:</translation>
+    </message>
+    <message>
+        <source>Camera:</source>
+        <translation>Camera:</translation>
+    </message>
+    <message>
+        <source>Save as:</source>
+        <translation>Save as:</translation>
+    </message>
+    <message>
+        <source>Export</source>
+        <translation>Export</translation>
+    </message>
+    <message>
+        <source>The end must be after the start.</source>
+        <translation>The end must be after the start.</translation>
+    </message>
+    <message>
+        <source>No recording covers this span. Choose a start and an end within the card&apos;s recordings.</source>
+        <translation>No recording covers this span. Choose a start and an end within the card&apos;s recordings.</translation>
+    </message>
+    <message>
+        <source>The recordings of this span have no rear video.</source>
+        <translation>The recordings of this span have no rear video.</translation>
+    </message>
+    <message>
+        <source>Choose the file to save the video in.</source>
+        <translation>Choose the file to save the video in.</translation>
+    </message>
+    <message>
+        <source>“%1” is a folder.</source>
+        <translation>“%1” is a folder.</translation>
+    </message>
+    <message>
+        <source>The folder “%1” does not exist.</source>
+        <translation>The folder “%1” does not exist.</translation>
+    </message>
+    <message>
+        <source>“%1” already exists. Choose another name.</source>
+        <translation>“%1” already exists. Choose another name.</translation>
+    </message>
+    <message>
+        <source>MP4 video (*.mp4)</source>
+        <translation>MP4 video (*.mp4)</translation>
+    </message>
+    <message>
+        <source>Length: %1 s, recordings: %2</source>
+        <translation>Length: %1 s, recordings: %2</translation>
     </message>
 </context>
 </TS>

@@ -381,6 +381,10 @@
         <source>ROUTE</source>
         <translation>ルート</translation>
     </message>
+    <message>
+        <source>Export Video…</source>
+        <translation>ビデオ書き出し…</translation>
+    </message>
 </context>
 <context>
     <name>dashcard::GraphViewController</name>
@@ -419,6 +423,22 @@
     <message>
         <source>Speed: %1 %2</source>
         <translation>速度: %1 %2</translation>
+    </message>
+    <message>
+        <source>Set Export Start Here</source>
+        <translation>ここを書き出しの開始にする</translation>
+    </message>
+    <message>
+        <source>Set Export End Here</source>
+        <translation>ここを書き出しの終了にする</translation>
+    </message>
+    <message>
+        <source>Clear Export Span</source>
+        <translation>書き出し範囲を解除</translation>
+    </message>
+    <message>
+        <source>Export Video…</source>
+        <translation>ビデオ書き出し…</translation>
     </message>
 </context>
 <context>
@@ -639,6 +659,14 @@
         <source>Preferences…</source>
         <translation>環境設定…</translation>
     </message>
+    <message>
+        <source>Export Video…</source>
+        <translation>ビデオ書き出し…</translation>
+    </message>
+    <message>
+        <source>Ctrl+Shift+E</source>
+        <translation>Ctrl+Shift+E</translation>
+    </message>
 </context>
 <context>
     <name>dashcard::MediaController</name>
@@ -657,6 +685,14 @@
     <message>
         <source>Backup is complete</source>
         <translation>バックアップが完了しました</translation>
+    </message>
+    <message>
+        <source>The video could not be exported: %1</source>
+        <translation>ビデオを書き出せませんでした: %1</translation>
+    </message>
+    <message>
+        <source>Video export is complete</source>
+        <translation>ビデオの書き出しが完了しました</translation>
     </message>
 </context>
 <context>
@@ -1131,6 +1167,97 @@
     <message>
         <source>mph</source>
         <translation>mph</translation>
+    </message>
+</context>
+<context>
+    <name>dashcard::IncidentExportDialog</name>
+    <message>
+        <source>Export Video</source>
+        <translation>ビデオ書き出し</translation>
+    </message>
+    <message>
+        <source>Front</source>
+        <translation>フロント</translation>
+    </message>
+    <message>
+        <source>Rear</source>
+        <translation>リア</translation>
+    </message>
+    <message>
+        <source>Front and Rear Side by Side</source>
+        <translation>フロントとリアを左右に並べる</translation>
+    </message>
+    <message>
+        <source>Cut exactly at the start and end (re-encodes the edges)</source>
+        <translation>開始と終了で正確に切る（両端を再エンコード）</translation>
+    </message>
+    <message>
+        <source>Burn in date, time and speed</source>
+        <translation>日時と速度を映像に入れる</translation>
+    </message>
+    <message>
+        <source>INCIDENT</source>
+        <translation>INCIDENT</translation>
+    </message>
+    <message>
+        <source>Choose…</source>
+        <translation>選択…</translation>
+    </message>
+    <message>
+        <source>Start:</source>
+        <translation>開始:</translation>
+    </message>
+    <message>
+        <source>End:</source>
+        <translation>終了:</translation>
+    </message>
+    <message>
+        <source>Camera:</source>
+        <translation>カメラ:</translation>
+    </message>
+    <message>
+        <source>Save as:</source>
+        <translation>保存先:</translation>
+    </message>
+    <message>
+        <source>Export</source>
+        <translation>書き出し</translation>
+    </message>
+    <message>
+        <source>The end must be after the start.</source>
+        <translation>終了は開始より後にしてください。</translation>
+    </message>
+    <message>
+        <source>No recording covers this span. Choose a start and an end within the card&apos;s recordings.</source>
+        <translation>この範囲には録画がありません。カードの録画の範囲内で開始と終了を選んでください。</translation>
+    </message>
+    <message>
+        <source>The recordings of this span have no rear video.</source>
+        <translation>この範囲の録画にはリアの映像がありません。</translation>
+    </message>
+    <message>
+        <source>Choose the file to save the video in.</source>
+        <translation>ビデオを保存するファイルを選んでください。</translation>
+    </message>
+    <message>
+        <source>“%1” is a folder.</source>
+        <translation>「%1」はフォルダです。</translation>
+    </message>
+    <message>
+        <source>The folder “%1” does not exist.</source>
+        <translation>フォルダ「%1」は存在しません。</translation>
+    </message>
+    <message>
+        <source>“%1” already exists. Choose another name.</source>
+        <translation>「%1」はすでに存在します。別の名前を選んでください。</translation>
+    </message>
+    <message>
+        <source>MP4 video (*.mp4)</source>
+        <translation>MP4 ビデオ (*.mp4)</translation>
+    </message>
+    <message>
+        <source>Length: %1 s, recordings: %2</source>
+        <translation>長さ: %1 秒、録画: %2 件</translation>
     </message>
 </context>
 </TS>

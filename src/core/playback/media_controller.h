@@ -21,6 +21,8 @@ namespace dashcard {
 
 class DCFAsyncParser;
 class DCFAsyncKMLBuilder;
+class IncidentExporter;
+struct IncidentExportRequest;
 
 // The central object of one window: it holds the card's catalogue, the
 // current recording and picture and the playback state, talks to the
@@ -125,6 +127,8 @@ class MediaController : public QObject {
   // Copies `items` into the new folder `targetRootDirPath`, likewise.
   void backUpSelectedInfos(const QList<BackUpItem>& items, const QString& targetRootDirPath,
                            RecordingListPane* progressVCParentControll);
+  // Writes one video of a span across clips (and its track), likewise.
+  void exportIncidentVideo(const IncidentExportRequest& request, RecordingListPane* progressVCParentControll);
   // Why a backup cannot go into `targetRootDirPath` (it exists and is not
   // empty, or is a file); empty when it can. The save panel asks first.
   static QString backUpTargetProblem(const QString& targetRootDirPath);
@@ -200,6 +204,9 @@ class MediaController : public QObject {
   std::shared_ptr<DCFAsyncParser> currentParser_;
   std::shared_ptr<DCFAsyncKMLBuilder> currentKmlBuilder_;
   std::shared_ptr<DCFAsyncBackUp> currentBackUp_;
+  std::shared_ptr<IncidentExporter> currentIncidentExporter_;
+  // Cleared when the video export's sheet closes: later reports are dropped.
+  std::shared_ptr<bool> incidentSheetLive_;
   // The close action of the export's (false) or the backup's (true) task sheet.
   void beginTaskSheet(RecordingListPane* parent, bool forBackUp);
   void closeTaskSheet(ProgressSheet* sheet, bool forBackUp);

@@ -11,6 +11,7 @@
 #include "core/common/const_class.h"
 #include "core/common/main_thread.h"
 #include "core/export/dcf_async_kml_builder.h"
+#include "core/export/incident_export.h"
 #include "core/export/progress_report_manager.h"
 #include "core/telemetry/nmea_data.h"
 
@@ -445,6 +446,8 @@ void MediaController::dispose() {
     currentParser_->setCancelFlag(true);
   }
   scanCancel_->store(true);
+  // A video export of a closed window would only keep writing.
+  if (currentIncidentExporter_) currentIncidentExporter_->cancel();
   dcfListVC_ = nullptr;
   photoListVC_ = nullptr;
   eventVC_ = nullptr;

@@ -2,9 +2,12 @@
 #include "core/catalogue/dcf_async_parser.h"
 #include "core/common/path_text.h"
 #include "core/export/dcf_async_kml_builder.h"
+#include "core/export/incident_export.h"
 #include "core/playback/media_controller.h"
 
 #include <QPointer>
+
+#include <algorithm>
 
 namespace dashcard {
 
@@ -77,6 +80,35 @@ void MediaController::backUpSelectedInfos(const QList<BackUpItem>& items, const 
       });
 }
 
+void MediaController::exportIncidentVideo(const IncidentExportRequest& request,
+                                          RecordingListPane* progressVCParentControll) {
+  beginTaskSheet(progressVCParentControll, false);
+  QPointer<MediaController> self(this);
+
+  auto exporter = IncidentExporter::create();
+  currentIncidentExporter_ = exporter;
+  auto live = std::make_shared<bool>(true);
+  incidentSheetLive_ = live;
+  const auto liveSheet = [self, live]() -> ProgressSheet* { return self && *live ? self->currentProgressVC_ : nullptr; };
+  if (ProgressSheet* sheet = liveSheet()) sheet->setInfoLabelText(path_text::lastPathComponent(request.targetFilePath));
+  exporter->exportAsync(
+      request,
+      [liveSheet](double progress) {
+        // The sheet's button reads "Finish" only once the end is reported.
+        if (ProgressSheet* current = liveSheet()) current->setProgress(static_cast<float>(std::min(progress, 0.999)));
+      },
+      [liveSheet, live](const std::optional<QString>& error) {
+        ProgressSheet* current = liveSheet();
+        // The one end of this run: nothing after it reaches the sheet.
+        *live = false;
+        if (current) {
+          current->setProgress(1.0f);
+          current->setInfoLabelText(error ? tr("The video could not be exported: %1").arg(*error)
+                                          : tr("Video export is complete"));
+        }
+      });
+}
+
 QString MediaController::backUpTargetProblem(const QString& targetRootDirPath) {
   return DCFAsyncBackUp::targetProblem(targetRootDirPath);
 }
@@ -107,6 +139,10 @@ void MediaController::closeTaskSheet(ProgressSheet* sheet, bool forBackUp) {
   }
   if (!forBackUp && currentKmlBuilder_) {
     currentKmlBuilder_->setCancelFlag(true);
+  }
+  if (!forBackUp && currentIncidentExporter_) {
+    currentIncidentExporter_->cancel();
+    if (incidentSheetLive_) *incidentSheetLive_ = false;
   }
   if (currentProgressVC_ == sheet) {
     currentProgressVC_ = nullptr;

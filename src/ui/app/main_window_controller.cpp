@@ -52,7 +52,7 @@ constexpr int kPlayerItem = 0;
 constexpr int kGraphItem = 1;
 constexpr double kSeekStepSeconds = 5.0;
 
-enum Validation { kValidateBackUp, kValidateExport, kValidateSelectAll, kValidateFocus };
+enum Validation { kValidateBackUp, kValidateExport, kValidateExportVideo, kValidateSelectAll, kValidateFocus };
 
 DCFListViewController::Action actionFor(int validation) {
   switch (validation) {
@@ -60,6 +60,8 @@ DCFListViewController::Action actionFor(int validation) {
       return DCFListViewController::Action::BackUp;
     case kValidateExport:
       return DCFListViewController::Action::ExportKML;
+    case kValidateExportVideo:
+      return DCFListViewController::Action::ExportVideo;
     case kValidateSelectAll:
       return DCFListViewController::Action::SelectAll;
     default:
@@ -185,6 +187,7 @@ void MainWindowController::buildPanes() {
   map->controller()->setMediaController(mc);
   mc->setGraphVC(graph);
   graph->setMediaController(mc);
+  connect(graph, &GraphViewController::exportVideoRequested, this, &MainWindowController::exportVideo);
   // The tick's vehicle sample lights the front player's lamps.
   connect(graph, &GraphViewController::carInfoDidChange, this, [this](const std::optional<CarInfo>& info) {
     if (!playerVC()) return;
@@ -344,6 +347,8 @@ void MainWindowController::buildMenus() {
       [this] { runListCommand(&DCFListViewController::backUp, kValidateBackUp); });
   add(file, QStringLiteral("FileMenu_Export"), tr("Export KML/KMZ…"), QKeySequence(tr("Ctrl+E")),
       [this] { runListCommand(&DCFListViewController::exportKML, kValidateExport); });
+  add(file, QStringLiteral("FileMenu_ExportVideo"), tr("Export Video…"), QKeySequence(tr("Ctrl+Shift+E")),
+      [this] { exportVideo(); });
   add(file, QStringLiteral("FileMenu_UnitSetting"), tr("Camera Settings…"), {}, [this] { openUnitSettingView(); });
   QAction* protect = file->addAction(tr("Protection"));
   protect->setObjectName(QStringLiteral("FileMenu_Protection"));
@@ -406,6 +411,7 @@ void MainWindowController::validateMenus() {
   auto valid = [list](int validation) { return list && list->validateAction(actionFor(validation)); };
   actions_.value(QStringLiteral("FileMenu_BackUp"))->setEnabled(valid(kValidateBackUp));
   actions_.value(QStringLiteral("FileMenu_Export"))->setEnabled(valid(kValidateExport));
+  actions_.value(QStringLiteral("FileMenu_ExportVideo"))->setEnabled(valid(kValidateExportVideo));
   actions_.value(QStringLiteral("EditMenu_SelectAll"))->setEnabled(valid(kValidateSelectAll));
   actions_.value(QStringLiteral("ViewMenu_FocusPlaying"))->setEnabled(valid(kValidateFocus));
   auto* documents = MyDocumentController::sharedDocumentController();
@@ -419,6 +425,14 @@ void MainWindowController::runListCommand(void (DCFListViewController::*command)
   // Shortcuts bypass the menu's validation; check again here.
   if (!list || !list->validateAction(actionFor(validation))) return;
   (list->*command)();
+}
+
+void MainWindowController::exportVideo() {
+  // The span marked on the graph leads; the list's selection fills the rest.
+  auto* graph = qobject_cast<GraphViewController*>(graphWidget_);
+  if (DCFListViewController* list = tabVC_ ? tabVC_->currentListVC() : nullptr) {
+    list->exportVideo(graph ? graph->exportStart() : QDateTime(), graph ? graph->exportEnd() : QDateTime());
+  }
 }
 
 void MainWindowController::playPause() {

@@ -138,6 +138,7 @@ class MainWindowController : public QMainWindow, public MountVolumeDelegate {
   void updateSideBarButton();
   void showPopover(QWidget* target, const QString& message);
   void runListCommand(void (DCFListViewController::*command)(), int validation);
+  void exportVideo();
   void seekBy(double seconds);
   void stepRecording(int delta);
   void playPause();

@@ -5,6 +5,7 @@
 #include "core/export/dcf_async_back_up.h"
 #include "core/playback/media_controller.h"
 #include "ui/catalogue/dcf_info_table_model.h"
+#include "ui/export/incident_export_dialog.h"
 #include "ui/export/progress_view_controller.h"
 
 #include <QAction>
@@ -231,6 +232,8 @@ bool DCFListViewController::validateAction(Action action) const {
       return hasRows && noSheet;
     case Action::BackUp:
       return hasRows && !tableView_->selectedRowIndexes().isEmpty() && noSheet;
+    case Action::ExportVideo:
+      return !exportableRecordings().isEmpty() && noSheet;
     default:
       return false;
   }
@@ -246,6 +249,7 @@ QMenu* DCFListViewController::makeContextMenu() {
   const Item items[] = {
       {tr("Back Up…"), Action::BackUp, &DCFListViewController::backUp},
       {tr("Export KML/KMZ…"), Action::ExportKML, &DCFListViewController::exportKML},
+      {tr("Export Video…"), Action::ExportVideo, qOverload<>(&DCFListViewController::exportVideo)},
       {tr("Select All"), Action::SelectAll, &DCFListViewController::allFilesSelected},
       {tr("Show Playing Recording"), Action::FocusPlaying, &DCFListViewController::focusPlayingDCF},
       {tr("Protection"), Action::Protection, &DCFListViewController::fileProtection},
@@ -419,6 +423,40 @@ void DCFListViewController::exportKML() {
     }
   });
   panel->open();
+}
+
+DCFInfoList DCFListViewController::exportableRecordings() const {
+  if (mediaController_ && !mediaController_->mediaTree().isEmpty()) return mediaController_->mediaTree();
+  return allInfos_;
+}
+
+std::pair<QDateTime, QDateTime> DCFListViewController::selectionSpan() const {
+  DCFInfoList chosen = selectedDCFInfos();
+  if (chosen.isEmpty() && mediaController_ && mediaController_->currentDCF()) chosen = {mediaController_->currentDCF()};
+  // The span ends with the recording that starts last (or one close before it).
+  QDateTime lastStart;
+  for (const DCFInfoPtr& info : chosen) lastStart = std::max(lastStart, info->startDate());
+  IncidentExportDialog::learnDurationsBefore(chosen, lastStart);
+  return IncidentExporter::spanOf(chosen);
+}
+
+void DCFListViewController::exportVideo(const QDateTime& markedFrom, const QDateTime& markedTo) {
+  if (!validateAction(Action::ExportVideo) || !mediaController_) return;
+  mediaController_->setCanReloadMedia(false);
+  const auto [from, to] = IncidentExportDialog::prefilledSpan(markedFrom, markedTo, selectionSpan());
+  auto* dialog = new IncidentExportDialog(exportableRecordings(), from, to, this);
+  exportVideoDialog_ = dialog;
+  dialog->setWindowModality(Qt::WindowModal);
+  dialog->setAttribute(Qt::WA_DeleteOnClose);
+  connect(dialog, &QDialog::finished, this, [this, dialog](int result) {
+    if (!mediaController_) return;
+    if (result == QDialog::Accepted) {
+      mediaController_->exportIncidentVideo(dialog->request(), this);
+    } else {
+      mediaController_->setCanReloadMedia(true);
+    }
+  });
+  dialog->open();
 }
 
 }  // namespace dashcard

@@ -4,7 +4,9 @@
 #include "core/playback/media_controller.h"
 #include "core/playback/panes.h"
 #include "ui/catalogue/custom_table_view.h"
+#include "ui/export/incident_export_dialog.h"
 
+#include <QDateTime>
 #include <QFileDialog>
 #include <QPointer>
 #include <QTimer>
@@ -12,6 +14,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <utility>
 
 class QLabel;
 class QMenu;
@@ -36,7 +39,7 @@ class DCFListViewController : public QWidget, public RecordingListPane, public C
   // The room a backup leaves on the target beyond the files themselves.
   static constexpr std::uint64_t kBackUpMargin = DCFAsyncBackUp::kFreeSpaceMargin;
 
-  enum class Action { BackUp, ExportKML, SelectAll, FocusPlaying, Protection, ProtectionRelease, Delete };
+  enum class Action { BackUp, ExportKML, ExportVideo, SelectAll, FocusPlaying, Protection, ProtectionRelease, Delete };
 
   explicit DCFListViewController(QWidget* parent = nullptr);
   ~DCFListViewController() override;
@@ -60,6 +63,15 @@ class DCFListViewController : public QWidget, public RecordingListPane, public C
   void focusPlayingDCF();
   void backUp();
   void exportKML();
+  // "Export Video…": the dialog opens on the marked span where given, else on
+  // the span of the selected recordings (or of the current one); accepted, it
+  // runs the export with the task sheet.
+  void exportVideo() { exportVideo({}, {}); }
+  void exportVideo(const QDateTime& markedFrom, const QDateTime& markedTo);
+  // The whole span of the selected recordings, else of the current one.
+  std::pair<QDateTime, QDateTime> selectionSpan() const;
+  // The open "Export Video…" dialog, if any.
+  IncidentExportDialog* exportVideoDialog() const { return exportVideoDialog_; }
   // Not offered in this product: their menu items are removed.
   void fileProtection() {}
   void fileProtectionRelease() {}
@@ -107,6 +119,8 @@ class DCFListViewController : public QWidget, public RecordingListPane, public C
  private:
   void onSelectionChanged();
   std::uint64_t requiredBackUpSize() const;
+  // The whole catalogue a video span takes its recordings from.
+  DCFInfoList exportableRecordings() const;
   void refreshFreeSpace(QLabel* freeValueLabel, const QString& directory);
 
   int listNumber_;
@@ -117,6 +131,7 @@ class DCFListViewController : public QWidget, public RecordingListPane, public C
   DCFInfoList allInfos_;
   QTimer settleTimer_;
   QPointer<QFileDialog> savePanel_;
+  QPointer<IncidentExportDialog> exportVideoDialog_;
   bool menuCleaned_ = false;
 };
 

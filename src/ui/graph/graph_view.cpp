@@ -4,6 +4,8 @@
 
 #include <QMouseEvent>
 
+#include <algorithm>
+
 namespace dashcard {
 
 GraphView::GraphView(QWidget* parent) : CustomLayerView(parent) {
@@ -61,17 +63,28 @@ double GraphView::progressAt(const QPointF& point) const {
 
 void GraphView::mousePressEvent(QMouseEvent* event) {
   if (event->button() != Qt::LeftButton) return CustomLayerView::mousePressEvent(event);
+  if (event->modifiers() & Qt::ShiftModifier) {
+    markAnchor_ = progressAt(event->position());
+    return;
+  }
   seeking_ = true;
   emit seekPressed(progressAt(event->position()));
 }
 
 void GraphView::mouseMoveEvent(QMouseEvent* event) {
   const double progress = progressAt(event->position());
+  if (markAnchor_) emit spanMarked(std::min(*markAnchor_, progress), std::max(*markAnchor_, progress));
   if (seeking_) emit seekMoved(progress);
   emit hovered(progress, event->globalPosition().toPoint());
 }
 
 void GraphView::mouseReleaseEvent(QMouseEvent* event) {
+  if (event->button() == Qt::LeftButton && markAnchor_) {
+    const double progress = progressAt(event->position());
+    emit spanMarked(std::min(*markAnchor_, progress), std::max(*markAnchor_, progress));
+    markAnchor_.reset();
+    return;
+  }
   if (event->button() != Qt::LeftButton || !seeking_) return CustomLayerView::mouseReleaseEvent(event);
   seeking_ = false;
   emit seekReleased(progressAt(event->position()));

@@ -6,11 +6,13 @@
 #include "ui/graph/custom_layer_view.h"
 
 #include <memory>
+#include <optional>
 
 namespace dashcard {
 
 // The chart with its cursor. A press or drag with the left button asks to
-// seek to the position under the pointer; hovering reports that position.
+// seek to the position under the pointer; with Shift held, a drag marks a
+// span instead; hovering reports the position.
 class GraphView : public CustomLayerView {
   Q_OBJECT
  public:
@@ -33,6 +35,8 @@ class GraphView : public CustomLayerView {
   void seekMoved(double progress);
   void seekReleased(double progress);
   void hovered(double progress, const QPoint& globalPosition);
+  // A Shift-drag covers positions `from` to `to` (0..1, in order).
+  void spanMarked(double from, double to);
 
  protected:
   void mousePressEvent(QMouseEvent* event) override;
@@ -45,6 +49,7 @@ class GraphView : public CustomLayerView {
   std::shared_ptr<GraphLayerDrawer> chart_;
   std::shared_ptr<ProgressLayerDrawer> cursor_;
   bool seeking_ = false;
+  std::optional<double> markAnchor_;
 };
 
 }  // namespace dashcard

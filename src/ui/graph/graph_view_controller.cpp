@@ -18,6 +18,7 @@
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QMenu>
 #include <QSignalBlocker>
 #include <QSlider>
 #include <QStyle>
@@ -140,6 +141,15 @@ void GraphViewController::viewDidLoad() {
   connect(graphView_, &GraphView::seekPressed, this, &GraphViewController::beginUserControl);
   connect(graphView_, &GraphView::seekMoved, this, &GraphViewController::continueUserControl);
   connect(graphView_, &GraphView::seekReleased, this, &GraphViewController::endUserControl);
+  connect(graphView_, &GraphView::spanMarked, this, [this](double from, double to) {
+    if (to > from) setExportSpan(dateAt(from), dateAt(to));
+  });
+  graphView_->setContextMenuPolicy(Qt::CustomContextMenu);
+  connect(graphView_, &QWidget::customContextMenuRequested, this, [this](const QPoint& pos) {
+    QMenu* menu = makeContextMenu(graphView_->progressAt(pos));
+    menu->setAttribute(Qt::WA_DeleteOnClose);
+    menu->popup(graphView_->mapToGlobal(pos));
+  });
   connect(graphView_, &GraphView::hovered, this, [this](double progress, const QPoint& at) {
     const QString text = toolTipTextAt(progress);
     if (text.isEmpty()) {
@@ -286,6 +296,7 @@ void GraphViewController::drawGraphWithCurrentDCFInfo(const DCFInfoPtr& info) {
   graphView_->updateDrawerWithDCFInfo(info, maxSpeed, maxMotion);
   updateLabelsWithMaxSpeed(maxSpeed, maxMotion);
   if (!nmea || nmea->GOPs().isEmpty()) needleView_->updateLayerWithSpeed(0.0f);
+  updateExportSpanBand();
 }
 
 void GraphViewController::telemetryDidParse(const DCFInfoPtr& info) {
@@ -362,6 +373,8 @@ void GraphViewController::setCurrentSpeed(double) {
     setLabelText(labelGZ_, QString::asprintf("GZ:%1.6f", motion->gz()));
   }
   graphView_->updateCurrentPositionWithProgress(position);
+  // The length of a recording is known once it plays: place the band then.
+  if (currentDuration() != bandDuration_) updateExportSpanBand();
   updateDriveSupportIcon(position);
   const std::optional<CarInfo> car = currentCarInfo();
   if (!carInfoSent_ || car != lastCarInfo_) {
@@ -442,14 +455,77 @@ void GraphViewController::endUserControl(double progress) {
   userControlIsActive_ = false;
 }
 
-QString GraphViewController::toolTipTextAt(double progress) const {
-  const std::shared_ptr<NMEAData> nmea = currentInfo_ ? currentInfo_->nmea() : nullptr;
-  if (!nmea || nmea->GOPs().isEmpty()) return {};
-  const auto position = static_cast<float>(progress);
+double GraphViewController::currentDuration() const {
+  if (!currentInfo_) return 0.0;
   double duration = currentInfo_->duration();
   if (duration <= 0.0 && mediaController_ && mediaController_->playerVC() != nullptr) {
     duration = mediaController_->playerVC()->originalTotalTime();
   }
+  return duration > 0.0 ? duration : 0.0;
+}
+
+QDateTime GraphViewController::dateAt(double progress) const {
+  const double duration = currentDuration();
+  if (!currentInfo_ || duration <= 0.0 || !currentInfo_->startDate().isValid()) return {};
+  return currentInfo_->startDate().addMSecs(std::llround(std::clamp(progress, 0.0, 1.0) * duration * 1000.0));
+}
+
+void GraphViewController::setExportStart(const QDateTime& date) {
+  if (!date.isValid()) return;
+  setExportSpan(date, exportEnd_.isValid() && exportEnd_ > date ? exportEnd_ : QDateTime());
+}
+
+void GraphViewController::setExportEnd(const QDateTime& date) {
+  if (!date.isValid()) return;
+  setExportSpan(exportStart_.isValid() && exportStart_ < date ? exportStart_ : QDateTime(), date);
+}
+
+void GraphViewController::setExportSpan(const QDateTime& from, const QDateTime& to) {
+  if (from.isValid() && to.isValid() && to <= from) return;
+  if (from == exportStart_ && to == exportEnd_) return;
+  exportStart_ = from;
+  exportEnd_ = to;
+  updateExportSpanBand();
+  emit exportSpanChanged();
+}
+
+void GraphViewController::clearExportSpan() { setExportSpan({}, {}); }
+
+void GraphViewController::updateExportSpanBand() {
+  const double duration = currentDuration();
+  bandDuration_ = duration;
+  const QDateTime start = currentInfo_ ? currentInfo_->startDate() : QDateTime();
+  const auto fraction = [&](const QDateTime& date) -> std::optional<double> {
+    if (!date.isValid() || !start.isValid() || duration <= 0.0) return std::nullopt;
+    return static_cast<double>(start.msecsTo(date)) / (duration * 1000.0);
+  };
+  ProgressLayerDrawer* drawer = graphView_->progressLayerDrawer();
+  const std::optional<double> from = fraction(exportStart_);
+  const std::optional<double> to = fraction(exportEnd_);
+  if (drawer->markedFrom() == from && drawer->markedTo() == to) return;
+  drawer->setMarkedSpan(from, to);
+  graphView_->updateAccessoryLayer();
+}
+
+QMenu* GraphViewController::makeContextMenu(double progress) {
+  auto* menu = new QMenu(this);
+  const QDateTime date = dateAt(progress);
+  QAction* start = menu->addAction(tr("Set Export Start Here"), this, [this, date] { setExportStart(date); });
+  start->setEnabled(date.isValid());
+  QAction* end = menu->addAction(tr("Set Export End Here"), this, [this, date] { setExportEnd(date); });
+  end->setEnabled(date.isValid());
+  QAction* clear = menu->addAction(tr("Clear Export Span"), this, [this] { clearExportSpan(); });
+  clear->setEnabled(exportStart_.isValid() || exportEnd_.isValid());
+  menu->addSeparator();
+  menu->addAction(tr("Export Video…"), this, [this] { emit exportVideoRequested(); })->setEnabled(currentInfo_ != nullptr);
+  return menu;
+}
+
+QString GraphViewController::toolTipTextAt(double progress) const {
+  const std::shared_ptr<NMEAData> nmea = currentInfo_ ? currentInfo_->nmea() : nullptr;
+  if (!nmea || nmea->GOPs().isEmpty()) return {};
+  const auto position = static_cast<float>(progress);
+  const double duration = currentDuration();
   QStringList lines;
   lines << clockText(progress * duration);
   if (const auto location = GraphSamples::currentLocation(currentInfo_, position)) {

@@ -7,6 +7,7 @@
 #include "core/telemetry/drive_support_data.h"
 #include "core/telemetry/motion_data.h"
 
+#include <QDateTime>
 #include <QPointer>
 #include <QWidget>
 
@@ -15,6 +16,7 @@
 #include <optional>
 
 class QLabel;
+class QMenu;
 class QSlider;
 
 namespace dashcard {
@@ -90,7 +92,27 @@ class GraphViewController : public QWidget, public GraphPane {
   // The text shown by hovering the chart at a position.
   QString toolTipTextAt(double progress) const;
 
+  // The span marked for a video export (the chart's menu, or a Shift-drag),
+  // drawn where it crosses the recording shown. Either end may be unset; an
+  // end that would leave the span empty unsets the other one.
+  const QDateTime& exportStart() const { return exportStart_; }
+  const QDateTime& exportEnd() const { return exportEnd_; }
+  void setExportStart(const QDateTime& date);
+  void setExportEnd(const QDateTime& date);
+  void setExportSpan(const QDateTime& from, const QDateTime& to);
+  void clearExportSpan();
+  // The wall-clock date at a position of the recording shown; invalid when
+  // none is shown or its length is not known yet.
+  QDateTime dateAt(double progress) const;
+  // The chart's menu for a right click at `progress`, validated.
+  QMenu* makeContextMenu(double progress);
+
  signals:
+  // The marked export span changed.
+  void exportSpanChanged();
+  // "Export Video…" was chosen in the chart's menu.
+  void exportVideoRequested();
+
   // The vehicle sample at the cursor changed (none when there is none): the
   // window passes it to the player's lamps.
   void carInfoDidChange(const std::optional<CarInfo>& info);
@@ -107,6 +129,8 @@ class GraphViewController : public QWidget, public GraphPane {
   void layoutGauge();
   void updateDriveSupportIcon(float position);
   void setLabelText(QLabel* label, const QString& text);
+  double currentDuration() const;
+  void updateExportSpanBand();
 
   QPointer<MediaController> mediaController_;
   std::function<qint64()> clock_;
@@ -120,6 +144,10 @@ class GraphViewController : public QWidget, public GraphPane {
   qsizetype lastIconGroup_ = -1;
   std::optional<CarInfo> lastCarInfo_;
   bool carInfoSent_ = false;
+  QDateTime exportStart_;
+  QDateTime exportEnd_;
+  // The recording length the band was last placed with.
+  double bandDuration_ = -1.0;
 
   std::shared_ptr<GraphLayerDrawer> graphDrawer_;
   std::shared_ptr<ProgressLayerDrawer> progressDrawer_;

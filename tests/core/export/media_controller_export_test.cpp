@@ -1,3 +1,4 @@
+#include "core/export/incident_export.h"
 #include "core/playback/media_controller.h"
 #include "export_test_support.h"
 #include "support/pane_fakes.h"
@@ -67,6 +68,45 @@ TEST(MediaControllerTasks, ExportErrorAndBackupEndTexts) {
   EXPECT_TRUE(QFile::exists(target + QLatin1Char('/') + recordings.first()->deltaPath()));
   refused.pressButton();
   ASSERT_TRUE(test::spinUntilIdle());
+}
+
+TEST(MediaControllerTasks, ARefusedVideoExportEndsOnceAndAClosedSheetHearsNothing) {
+  MediaController controller;
+  FakeList list;
+  QTemporaryDir out;
+  IncidentExportRequest request;  // no recording in its span: always refused
+  request.from = QDateTime(QDate(2023, 12, 31), QTime(23, 59, 15), Qt::UTC);
+  request.to = request.from.addSecs(30);
+  request.targetFilePath = out.filePath(QStringLiteral("incident.mp4"));
+  const auto ends = [](const FakeSheet& sheet) {
+    return sheet.texts.filter(QStringLiteral("The video could not be exported: ")).size() +
+           sheet.texts.count(QStringLiteral("Video export is complete"));
+  };
+
+  controller.exportIncidentVideo(request, &list);
+  FakeSheet& refused = *list.sheets.back();
+  EXPECT_EQ(refused.texts.value(1), QStringLiteral("incident.mp4"));
+  EXPECT_FALSE(controller.canReloadMedia());
+  ASSERT_TRUE(test::spinUntil([&] { return ends(refused) > 0; }));
+  ASSERT_TRUE(test::spinUntilIdle());
+  QCoreApplication::processEvents();
+  EXPECT_EQ(ends(refused), 1);
+  EXPECT_EQ(refused.progress, 1.0f);
+  EXPECT_TRUE(refused.texts.last().startsWith(QStringLiteral("The video could not be exported: ")));
+  EXPECT_FALSE(QFile::exists(request.targetFilePath));
+  refused.pressButton();
+  EXPECT_TRUE(refused.dismissed);
+  EXPECT_TRUE(controller.canReloadMedia());
+
+  // Closed at once: the run's end does not reach the closed sheet.
+  controller.exportIncidentVideo(request, &list);
+  FakeSheet& closed = *list.sheets.back();
+  closed.pressButton();
+  const QStringList before = closed.texts;
+  ASSERT_TRUE(test::spinUntilIdle());
+  QCoreApplication::processEvents();
+  EXPECT_EQ(closed.texts, before);
+  EXPECT_TRUE(controller.canReloadMedia());
 }
 
 }  // namespace

@@ -21,6 +21,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QDateTimeEdit>
 #include <QDialog>
 #include <QFileDialog>
 #include <QDir>
@@ -267,6 +268,7 @@ TEST_F(MainWindowTest, MenuCommandsFollowTheListsAndTheLoadingSheet) {
   window->activateWindow();
   QAction* backUp = window->menuAction(QStringLiteral("FileMenu_BackUp"));
   QAction* exportKML = window->menuAction(QStringLiteral("FileMenu_Export"));
+  QAction* exportVideo = window->menuAction(QStringLiteral("FileMenu_ExportVideo"));
   QAction* open = window->menuAction(QStringLiteral("FileMenu_Open"));
   QMenu* fileMenu = qobject_cast<QMenu*>(backUp->parent());
   ASSERT_NE(fileMenu, nullptr);
@@ -278,6 +280,20 @@ TEST_F(MainWindowTest, MenuCommandsFollowTheListsAndTheLoadingSheet) {
   emit fileMenu->aboutToShow();
   EXPECT_TRUE(backUp->isEnabled());
   EXPECT_TRUE(exportKML->isEnabled());
+  EXPECT_TRUE(exportVideo->isEnabled());
+  // The span marked on the graph is what the dialog opens on.
+  auto* graph = qobject_cast<GraphViewController*>(window->graphView());
+  const QDateTime start = window->mediaController()->mediaTree().first()->startDate();
+  graph->setExportSpan(start.addSecs(1), start.addSecs(2));
+  exportVideo->trigger();
+  ASSERT_NE(window->dcfListVC()->exportVideoDialog(), nullptr);
+  EXPECT_EQ(window->dcfListVC()->exportVideoDialog()->startEdit()->dateTime(), start.addSecs(1));
+  EXPECT_EQ(window->dcfListVC()->exportVideoDialog()->endEdit()->dateTime(), start.addSecs(2));
+  window->dcfListVC()->exportVideoDialog()->reject();
+  // Without a card there is nothing to export.
+  std::unique_ptr<MainWindowController> empty(MainWindowController::windowController());
+  emit qobject_cast<QMenu*>(empty->menuAction(QStringLiteral("FileMenu_ExportVideo"))->parent())->aboutToShow();
+  EXPECT_FALSE(empty->menuAction(QStringLiteral("FileMenu_ExportVideo"))->isEnabled());
 
   window->dcfListVC()->deselection();
   emit fileMenu->aboutToShow();
@@ -288,6 +304,7 @@ TEST_F(MainWindowTest, MenuCommandsFollowTheListsAndTheLoadingSheet) {
   EXPECT_TRUE(window->hasAttachedSheet());
   emit fileMenu->aboutToShow();
   EXPECT_FALSE(exportKML->isEnabled());
+  EXPECT_FALSE(exportVideo->isEnabled());
   if (window->isActiveWindow()) {
     EXPECT_FALSE(open->isEnabled());
   }

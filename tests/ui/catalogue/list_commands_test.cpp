@@ -1,16 +1,20 @@
 #include "core/common/main_thread.h"
 #include "core/playback/media_controller.h"
 #include "support/temp_card.h"
+#include "support/wait_for.h"
 #include "ui/catalogue/dcf_info_table_model.h"
 #include "ui/catalogue/dcf_list_view_controller.h"
 #include "ui/export/progress_view_controller.h"
 
+#include <QDateTimeEdit>
 #include <QDir>
 #include <QDirIterator>
 #include <QFile>
 #include <QFileDialog>
 #include <QApplication>
 #include <QLabel>
+#include <QLineEdit>
+#include <QSignalSpy>
 #include <QMessageBox>
 #include <QTimer>
 #include <QPointer>
@@ -20,6 +24,8 @@
 #include <QThreadPool>
 
 #include <gtest/gtest.h>
+
+#include <algorithm>
 
 namespace dashcard {
 namespace {
@@ -106,6 +112,60 @@ TEST_F(ListCommandTest, ExportRunsToCompletionAndCancelLeavesNoFile) {
   list->savePanel()->reject();
   EXPECT_TRUE(mc.canReloadMedia());
   EXPECT_EQ(sheet(), nullptr);
+}
+
+TEST_F(ListCommandTest, ExportVideoOpensOnTheSelectedSpanAndEndsOnce) {
+  EXPECT_TRUE(list->validateAction(DCFListViewController::Action::ExportVideo));
+  // Rows 1 to 3, none played yet: from the start of the second to the end
+  // of the fourth, its length read from its video.
+  list->tableView()->selectionModel()->select(QItemSelection(list->model()->index(1, 0), list->model()->index(3, 0)),
+                                              QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+  const auto [from, to] = list->selectionSpan();
+  EXPECT_EQ(from, infos[1]->startDate());
+  EXPECT_NEAR(infos[3]->startDate().msecsTo(to), 3000, 200);
+  // The dialog shows whole seconds, rounded outwards.
+  const auto shownEnd = [&to] { return QDateTime::fromSecsSinceEpoch((to.toMSecsSinceEpoch() + 999) / 1000, Qt::UTC); };
+
+  // A start marked on the graph leads; the selection gives the end.
+  const QDateTime marked = infos[2]->startDate().addSecs(1);
+  list->exportVideo(marked, {});
+  ASSERT_NE(list->exportVideoDialog(), nullptr);
+  EXPECT_FALSE(mc.canReloadMedia());
+  EXPECT_FALSE(list->validateAction(DCFListViewController::Action::ExportVideo));
+  EXPECT_EQ(list->exportVideoDialog()->startEdit()->dateTime(), marked);
+  EXPECT_EQ(list->exportVideoDialog()->endEdit()->dateTime(), shownEnd());
+  list->exportVideoDialog()->reject();
+  EXPECT_TRUE(mc.canReloadMedia());
+  // A span inside a recording not played yet still finds it.
+  list->exportVideo(infos[5]->startDate().addSecs(1), infos[5]->startDate().addSecs(2));
+  EXPECT_TRUE(list->exportVideoDialog()->summaryLabel()->text().endsWith(QStringLiteral("recordings: 1")));
+  list->exportVideoDialog()->reject();
+  EXPECT_EQ(sheet(), nullptr);
+
+  list->exportVideo();
+  IncidentExportDialog* dialog = list->exportVideoDialog();
+  ASSERT_NE(dialog, nullptr);
+  EXPECT_EQ(dialog->startEdit()->dateTime(), from);
+  EXPECT_TRUE(dialog->summaryLabel()->text().endsWith(QStringLiteral("recordings: 3")));
+  dialog->outputEdit()->setText(target.filePath(QStringLiteral("incident ü.mp4")));
+  dialog->accept();
+  ASSERT_NE(sheet(), nullptr);
+  QSignalSpy progress(sheet(), &ProgressViewController::progressChanged);
+  DC_TRY_VERIFY_WITH_TIMEOUT(sheet()->cancelButton()->text() == QStringLiteral("Finish"), kWait);
+  DC_TRY_VERIFY_WITH_TIMEOUT(
+      backgroundJobPool()->activeThreadCount() == 0 && QThreadPool::globalInstance()->activeThreadCount() == 0, kWait);
+  QCoreApplication::processEvents();
+  const auto ends = std::count_if(progress.begin(), progress.end(),
+                                  [](const QList<QVariant>& args) { return args.value(0).toFloat() >= 1.0f; });
+  EXPECT_EQ(ends, 1);
+  const QString end = sheet()->infoLabelText();
+  EXPECT_TRUE(end == QStringLiteral("Video export is complete") ||
+              end.startsWith(QStringLiteral("The video could not be exported: ")))
+      << end.toStdString();
+  sheet()->cancelButton()->click();
+  QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+  EXPECT_EQ(sheet(), nullptr);
+  EXPECT_TRUE(mc.canReloadMedia());
 }
 
 TEST_F(ListCommandTest, BackUpCopiesTheSelectionAndCancelLeavesNothing) {

@@ -176,12 +176,13 @@ TEST_F(ListTest, NextRecordingWrapsAroundAndReselectsASingleRow) {
 TEST_F(ListTest, MenuValidationFollowsRowsSelectionAndSheets) {
   using Action = DCFListViewController::Action;
   window.show();
-  for (Action action : {Action::BackUp, Action::ExportKML, Action::SelectAll, Action::FocusPlaying}) {
+  for (Action action : {Action::BackUp, Action::ExportKML, Action::ExportVideo, Action::SelectAll, Action::FocusPlaying}) {
     EXPECT_FALSE(list->validateAction(action));
   }
   list->reloadDCFInfo(infos, infos);
   EXPECT_FALSE(list->validateAction(Action::BackUp));
   EXPECT_TRUE(list->validateAction(Action::ExportKML));
+  EXPECT_TRUE(list->validateAction(Action::ExportVideo));
   EXPECT_TRUE(list->validateAction(Action::SelectAll));
   EXPECT_TRUE(list->validateAction(Action::FocusPlaying));
   list->selectCurrentDCF(infos[2]);
@@ -194,7 +195,7 @@ TEST_F(ListTest, MenuValidationFollowsRowsSelectionAndSheets) {
   sheet.setWindowModality(Qt::WindowModal);
   sheet.show();
   EXPECT_TRUE(DCFListViewController::windowHasAttachedSheet(&window));
-  for (Action action : {Action::BackUp, Action::ExportKML, Action::SelectAll, Action::FocusPlaying}) {
+  for (Action action : {Action::BackUp, Action::ExportKML, Action::ExportVideo, Action::SelectAll, Action::FocusPlaying}) {
     EXPECT_FALSE(list->validateAction(action));
   }
   sheet.hide();
@@ -206,7 +207,7 @@ TEST_F(ListTest, MenuValidationFollowsRowsSelectionAndSheets) {
   EXPECT_FALSE(titles.contains(QStringLiteral("Protection")));
   EXPECT_FALSE(titles.contains(QStringLiteral("Protection Release")));
   EXPECT_FALSE(titles.contains(QStringLiteral("Delete")));
-  EXPECT_EQ(titles.size(), 4);
+  EXPECT_EQ(titles.size(), 5);
 }
 
 TEST(BackUpTargetTest, FreeSpaceMustExceedTheFilesByOneMebibyte) {

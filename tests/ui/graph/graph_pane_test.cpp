@@ -8,6 +8,7 @@
 #include "ui/graph/needle_view.h"
 
 #include <QLabel>
+#include <QMenu>
 #include <QLocale>
 #include <QSlider>
 #include <QTest>
@@ -169,6 +170,45 @@ TEST_F(GraphPaneTest, SliderAndChartSeekBothPlayersAndHoldThemWhileHeld) {
   QTest::mouseRelease(chart, Qt::LeftButton, {}, quarter);
   EXPECT_FALSE(pane.userControlIsActive());
   EXPECT_TRUE(pane.toolTipTextAt(0.25).contains("km/h"));
+}
+
+TEST_F(GraphPaneTest, TheExportSpanIsMarkedInDatesAndDrawnWhereItCrossesTheRecording) {
+  const DCFInfoPtr info = recording();
+  front.length = 0.0;
+  pane.drawGraphWithCurrentDCFInfo(info);
+  // The length is not known before the recording plays: nothing to mark yet.
+  EXPECT_FALSE(pane.dateAt(0.5).isValid());
+  EXPECT_FALSE(pane.makeContextMenu(0.5)->actions().first()->isEnabled());
+  front.length = 4.0;
+  EXPECT_EQ(pane.dateAt(0.5), info->startDate().addSecs(2));
+
+  ProgressLayerDrawer* drawer = pane.graphView()->progressLayerDrawer();
+  pane.setExportStart(pane.dateAt(0.25));
+  pane.setExportEnd(pane.dateAt(0.75));
+  EXPECT_EQ(drawer->markedFrom(), 0.25);
+  EXPECT_EQ(drawer->markedTo(), 0.75);
+  const QImage drawn = pane.graphView()->grab().toImage();
+  EXPECT_TRUE(hasColour(drawn, QColor(255, 196, 0)));
+  // An end that would leave the span empty unsets the other one.
+  pane.setExportStart(pane.dateAt(0.9));
+  EXPECT_FALSE(pane.exportEnd().isValid());
+  EXPECT_FALSE(drawer->markedTo().has_value());
+  // A span reaching into the next recording ends past this one's edge.
+  pane.setExportEnd(info->startDate().addSecs(6));
+  EXPECT_EQ(drawer->markedTo(), 1.5);
+
+  // A drag with Shift marks a span and leaves the players where they are.
+  GraphView* chart = pane.graphView();
+  const QPoint left(chart->width() / 4, chart->height() / 2);
+  const QPoint right(chart->width() * 3 / 4, chart->height() / 2);
+  const float before = front.progressValue;
+  QTest::mousePress(chart, Qt::LeftButton, Qt::ShiftModifier, right);
+  QTest::mouseRelease(chart, Qt::LeftButton, Qt::ShiftModifier, left);
+  EXPECT_EQ(pane.exportStart(), pane.dateAt(chart->progressAt(left)));
+  EXPECT_EQ(pane.exportEnd(), pane.dateAt(chart->progressAt(right)));
+  EXPECT_EQ(front.progressValue, before);
+  pane.clearExportSpan();
+  EXPECT_FALSE(drawer->markedFrom().has_value());
 }
 
 TEST_F(GraphPaneTest, NeedleClampsIgnoresUnknownSpeedsAndHidesWhileResized) {
