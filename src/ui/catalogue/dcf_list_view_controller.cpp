@@ -18,9 +18,7 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QLocale>
-#include <QMainWindow>
 #include <QMenu>
-#include <QMenuBar>
 #include <QMessageBox>
 #include <QStorageInfo>
 #include <QVBoxLayout>
@@ -231,9 +229,8 @@ bool DCFListViewController::validateAction(Action action) const {
       return hasRows && noSheet;
     case Action::BackUp:
       return hasRows && !tableView_->selectedRowIndexes().isEmpty() && noSheet;
-    default:
-      return false;
   }
+  return false;
 }
 
 QMenu* DCFListViewController::makeContextMenu() {
@@ -248,46 +245,13 @@ QMenu* DCFListViewController::makeContextMenu() {
       {tr("Export KML/KMZ…"), Action::ExportKML, &DCFListViewController::exportKML},
       {tr("Select All"), Action::SelectAll, &DCFListViewController::allFilesSelected},
       {tr("Show Playing Recording"), Action::FocusPlaying, &DCFListViewController::focusPlayingDCF},
-      {tr("Protection"), Action::Protection, &DCFListViewController::fileProtection},
-      {tr("Protection Release"), Action::ProtectionRelease, &DCFListViewController::fileProtectionRelease},
-      {tr("Delete"), Action::Delete, &DCFListViewController::deleteFile},
   };
   for (const Item& item : items) {
     QAction* action = menu->addAction(item.title);
     action->setEnabled(validateAction(item.action));
     connect(action, &QAction::triggered, this, item.slot);
   }
-  // The card's own protection and deletion are not offered here.
-  const QStringList removed{tr("Protection"), tr("Protection Release"), tr("Delete")};
-  for (QAction* action : menu->actions()) {
-    if (removed.contains(action->text())) {
-      menu->removeAction(action);
-      delete action;
-    }
-  }
   return menu;
-}
-
-void DCFListViewController::showEvent(QShowEvent* event) {
-  QWidget::showEvent(event);
-  if (!menuCleaned_) {
-    menuCleaned_ = true;
-    removeUnusedMainMenuItems();
-  }
-}
-
-void DCFListViewController::removeUnusedMainMenuItems() {
-  auto* mainWindow = qobject_cast<QMainWindow*>(window());
-  if (!mainWindow || !mainWindow->menuBar()) return;
-  for (QAction* top : mainWindow->menuBar()->actions()) {
-    if (top->objectName() != QLatin1String("FileMenu") || !top->menu()) continue;
-    for (QAction* item : top->menu()->actions()) {
-      const QString id = item->objectName();
-      if (id == QLatin1String("FileMenu_Protection") || id == QLatin1String("FileMenu_ProtectionRelease")) {
-        top->menu()->removeAction(item);
-      }
-    }
-  }
 }
 
 QString DCFListViewController::formattedByteCount(std::int64_t bytes) {

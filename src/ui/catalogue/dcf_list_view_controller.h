@@ -36,7 +36,7 @@ class DCFListViewController : public QWidget, public RecordingListPane, public C
   // The room a backup leaves on the target beyond the files themselves.
   static constexpr std::uint64_t kBackUpMargin = DCFAsyncBackUp::kFreeSpaceMargin;
 
-  enum class Action { BackUp, ExportKML, SelectAll, FocusPlaying, Protection, ProtectionRelease, Delete };
+  enum class Action { BackUp, ExportKML, SelectAll, FocusPlaying };
 
   explicit DCFListViewController(QWidget* parent = nullptr);
   ~DCFListViewController() override;
@@ -60,10 +60,6 @@ class DCFListViewController : public QWidget, public RecordingListPane, public C
   void focusPlayingDCF();
   void backUp();
   void exportKML();
-  // Not offered in this product: their menu items are removed.
-  void fileProtection() {}
-  void fileProtectionRelease() {}
-  void deleteFile() {}
 
   bool validateAction(Action action) const;
   // Repaints the row of a recording whose thumbnail arrived.
@@ -98,8 +94,6 @@ class DCFListViewController : public QWidget, public RecordingListPane, public C
  protected:
   DCFListViewController(int listNumber, QWidget* parent);
   void tableViewDidClickedRow(CustomTableView* tableView, int row, bool isSelectedRow) override;
-  void showEvent(QShowEvent* event) override;
-  void removeUnusedMainMenuItems();
   void selectRow(int row);
   // Called once the selection has stayed for 0.1 s.
   virtual void selectionIsFixed();
@@ -117,7 +111,6 @@ class DCFListViewController : public QWidget, public RecordingListPane, public C
   DCFInfoList allInfos_;
   QTimer settleTimer_;
   QPointer<QFileDialog> savePanel_;
-  bool menuCleaned_ = false;
 };
 
 }  // namespace dashcard

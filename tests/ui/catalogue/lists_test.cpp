@@ -186,9 +186,6 @@ TEST_F(ListTest, MenuValidationFollowsRowsSelectionAndSheets) {
   EXPECT_TRUE(list->validateAction(Action::FocusPlaying));
   list->selectCurrentDCF(infos[2]);
   EXPECT_TRUE(list->validateAction(Action::BackUp));
-  for (Action action : {Action::Protection, Action::ProtectionRelease, Action::Delete}) {
-    EXPECT_FALSE(list->validateAction(action));
-  }
 
   QDialog sheet(&window);
   sheet.setWindowModality(Qt::WindowModal);
