@@ -226,8 +226,8 @@ void CustomAVPlayer::seek(double seconds) {
   const char* args[] = {"seek", target.constData(), "absolute+exact", nullptr};
   mpv_command(mpv_, args);
   updateTickTimer();
-  // Like a platform player, a jump in time is reported once, later on the
-  // main queue; a seek to where the player stands is not a jump.
+  // A jump in time is reported once, from the event loop (the caller's own
+  // state is settled by then); a seek to where the player stands is not a jump.
   if (jump) scheduleTime();
 }
 
