@@ -103,7 +103,7 @@ void CustomAVPlayer::create() {
       this);
 }
 
-void CustomAVPlayer::loadFile(const QString& path, double speed) {
+void CustomAVPlayer::forgetItem() {
   tickTimer_.stop();
   loaded_ = false;
   eofReported_ = false;
@@ -114,9 +114,13 @@ void CustomAVPlayer::loadFile(const QString& path, double speed) {
   seeking_ = false;
   seekHeld_ = false;
   error_.clear();
+  entryId_ = 0;
+}
+
+void CustomAVPlayer::loadFile(const QString& path, double speed) {
+  forgetItem();
   path_ = path;
   speed_ = speed > 0.0 ? speed : 1.0;
-  entryId_ = 0;
   if (!mpv_) {
     error_ = QStringLiteral("mpv could not be created");
     return;
@@ -142,18 +146,8 @@ void CustomAVPlayer::loadFile(const QString& path, double speed) {
 }
 
 void CustomAVPlayer::unload() {
-  tickTimer_.stop();
-  pendingSeek_ = -1.0;
-  seeking_ = false;
-  seekHeld_ = false;
+  forgetItem();
   path_.clear();
-  loaded_ = false;
-  eofReported_ = false;
-  eofSeen_ = false;
-  duration_ = 0.0;
-  videoSize_ = QSize();
-  error_.clear();
-  entryId_ = 0;
   if (!mpv_) return;
   const char* args[] = {"stop", nullptr};
   mpv_command(mpv_, args);

@@ -118,6 +118,8 @@ class CustomAVPlayer : public QObject {
  private:
   void create();
   void drainEvents();
+  // Drops everything known of the current item (not its path or speed).
+  void forgetItem();
   void handleEvent(const mpv_event* event);
   void applyPause();
   void applySpeedOptions();
