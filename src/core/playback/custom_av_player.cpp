@@ -60,6 +60,13 @@ void CustomAVPlayer::create() {
   setOption(mpv_, "terminal", QStringLiteral("no"));
   setOption(mpv_, "input-default-bindings", QStringLiteral("no"));
   setOption(mpv_, "osc", QStringLiteral("no"));
+  // No Lua scripts (stats, console, stream lookup, profiles): each is a thread
+  // of its own started with every player, and none of them is used here.
+  setOption(mpv_, "load-scripts", QStringLiteral("no"));
+  setOption(mpv_, "load-stats-overlay", QStringLiteral("no"));
+  setOption(mpv_, "load-osd-console", QStringLiteral("no"));
+  setOption(mpv_, "load-auto-profiles", QStringLiteral("no"));
+  setOption(mpv_, "ytdl", QStringLiteral("no"));
   setOption(mpv_, "idle", QStringLiteral("yes"));
   setOption(mpv_, "vo", options_.videoOutput);
   if (!options_.audioOutput.isEmpty()) setOption(mpv_, "ao", options_.audioOutput);
