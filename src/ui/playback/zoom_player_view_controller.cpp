@@ -59,9 +59,6 @@ ZoomPlayerViewController::ZoomPlayerViewController(CustomAVPlayer::Options optio
   scrollView_->setDoubleClickBlock([this](PlayerScrollView*) { playPauseSwitch(); });
   style_ = 0;
   rateChangeButton_->setEnabled(false);
-  QImage blank(1920, 1080, QImage::Format_RGB32);
-  blank.fill(Qt::black);
-  scrollView_->pictureView()->setPixmap(QPixmap::fromImage(blank));
   playerIsActive(false);  // no item yet
 }
 
