@@ -105,7 +105,6 @@ DCFListViewController::DCFListViewController(int listNumber, QWidget* parent)
   layout->addWidget(tableView_);
 
   settleTimer_.setSingleShot(true);
-  settleTimer_.setInterval(kSelectionSettleMs);
   connect(&settleTimer_, &QTimer::timeout, this, [this] { selectionIsFixed(); });
 }
 
@@ -142,6 +141,10 @@ void DCFListViewController::selectFirstItem() {
   // With one row, selecting it again would not be a change.
   if (model_->rowCount() == 1) deselection();
   selectRow(0);
+  // Nobody is stepping through rows here: the first recording of a freshly
+  // listed card becomes current on the next turn of the event loop (after the
+  // caller's own updates), not after the settle delay.
+  if (settleTimer_.isActive()) settleTimer_.start(0);
 }
 
 void DCFListViewController::selectCurrentDCF(const DCFInfoPtr& info) {
@@ -196,7 +199,7 @@ void DCFListViewController::refreshDCF(const DCFInfoPtr& info) { model_->refresh
 void DCFListViewController::onSelectionChanged() {
   const DCFInfoList selected = selectedDCFInfos();
   if (mediaController_) mediaController_->updateSelectedDCFs(selected);
-  if (selected.size() == 1) settleTimer_.start();
+  if (selected.size() == 1) settleTimer_.start(kSelectionSettleMs);
 }
 
 void DCFListViewController::selectionIsFixed() {
