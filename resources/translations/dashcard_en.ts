@@ -71,28 +71,28 @@
         <translation>Event</translation>
     </message>
     <message>
-        <source>DATE/TIME: %@&lt;br&gt;</source>
-        <translation>DATE/TIME: %@&lt;br&gt;</translation>
+        <source>DATE/TIME: %1&lt;br&gt;</source>
+        <translation>DATE/TIME: %1&lt;br&gt;</translation>
     </message>
     <message>
-        <source>EVENT: %@&lt;br&gt;</source>
-        <translation>EVENT: %@&lt;br&gt;</translation>
+        <source>EVENT: %1&lt;br&gt;</source>
+        <translation>EVENT: %1&lt;br&gt;</translation>
     </message>
     <message>
-        <source>LAT.: %1$@&lt;br&gt;LONG.: %2$@&lt;br&gt;</source>
-        <translation>LAT.: %1$@&lt;br&gt;LONG.: %2$@&lt;br&gt;</translation>
+        <source>LAT.: %1&lt;br&gt;LONG.: %2&lt;br&gt;</source>
+        <translation>LAT.: %1&lt;br&gt;LONG.: %2&lt;br&gt;</translation>
     </message>
     <message>
-        <source>SPD: %@ mph&lt;br&gt;</source>
-        <translation>SPD: %@ mph&lt;br&gt;</translation>
+        <source>SPD: %1 mph&lt;br&gt;</source>
+        <translation>SPD: %1 mph&lt;br&gt;</translation>
     </message>
     <message>
-        <source>SPD: %@ km/h&lt;br&gt;</source>
-        <translation>SPD: %@ km/h&lt;br&gt;</translation>
+        <source>SPD: %1 km/h&lt;br&gt;</source>
+        <translation>SPD: %1 km/h&lt;br&gt;</translation>
     </message>
     <message>
-        <source>DIRECTION: %@ °</source>
-        <translation>DIRECTION: %@ °</translation>
+        <source>DIRECTION: %1 °</source>
+        <translation>DIRECTION: %1 °</translation>
     </message>
     <message>
         <source>ROUTE</source>
@@ -310,18 +310,6 @@
         <translation>Show Playing Recording</translation>
     </message>
     <message>
-        <source>Protection</source>
-        <translation>Protection</translation>
-    </message>
-    <message>
-        <source>Protection Release</source>
-        <translation>Protection Release</translation>
-    </message>
-    <message>
-        <source>Delete</source>
-        <translation>Delete</translation>
-    </message>
-    <message>
         <source>The folder “%1” already exists and is not empty. Choose another name.</source>
         <translation>The folder “%1” already exists and is not empty. Choose another name.</translation>
     </message>
@@ -444,10 +432,6 @@
 <context>
     <name>dashcard::MainWindowController</name>
     <message>
-        <source>Car I/F Info.</source>
-        <translation>Car I/F Info.</translation>
-    </message>
-    <message>
         <source>Show or hide the recording lists</source>
         <translation>Show or hide the recording lists</translation>
     </message>
@@ -506,14 +490,6 @@
     <message>
         <source>Ctrl+E</source>
         <translation>Ctrl+E</translation>
-    </message>
-    <message>
-        <source>Protection</source>
-        <translation>Protection</translation>
-    </message>
-    <message>
-        <source>Protection Release</source>
-        <translation>Protection Release</translation>
     </message>
     <message>
         <source>Close Window</source>

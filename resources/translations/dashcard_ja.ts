@@ -71,28 +71,28 @@
         <translation>イベント</translation>
     </message>
     <message>
-        <source>DATE/TIME: %@&lt;br&gt;</source>
-        <translation>日時: %@&lt;br&gt;</translation>
+        <source>DATE/TIME: %1&lt;br&gt;</source>
+        <translation>日時: %1&lt;br&gt;</translation>
     </message>
     <message>
-        <source>EVENT: %@&lt;br&gt;</source>
-        <translation>イベント: %@&lt;br&gt;</translation>
+        <source>EVENT: %1&lt;br&gt;</source>
+        <translation>イベント: %1&lt;br&gt;</translation>
     </message>
     <message>
-        <source>LAT.: %1$@&lt;br&gt;LONG.: %2$@&lt;br&gt;</source>
-        <translation>緯度: %1$@&lt;br&gt;経度: %2$@&lt;br&gt;</translation>
+        <source>LAT.: %1&lt;br&gt;LONG.: %2&lt;br&gt;</source>
+        <translation>緯度: %1&lt;br&gt;経度: %2&lt;br&gt;</translation>
     </message>
     <message>
-        <source>SPD: %@ mph&lt;br&gt;</source>
-        <translation>速度: %@ mph&lt;br&gt;</translation>
+        <source>SPD: %1 mph&lt;br&gt;</source>
+        <translation>速度: %1 mph&lt;br&gt;</translation>
     </message>
     <message>
-        <source>SPD: %@ km/h&lt;br&gt;</source>
-        <translation>速度: %@ km/h&lt;br&gt;</translation>
+        <source>SPD: %1 km/h&lt;br&gt;</source>
+        <translation>速度: %1 km/h&lt;br&gt;</translation>
     </message>
     <message>
-        <source>DIRECTION: %@ °</source>
-        <translation>方位: %@ °</translation>
+        <source>DIRECTION: %1 °</source>
+        <translation>方位: %1 °</translation>
     </message>
     <message>
         <source>ROUTE</source>
@@ -310,18 +310,6 @@
         <translation>再生中の録画を表示</translation>
     </message>
     <message>
-        <source>Protection</source>
-        <translation>プロテクト</translation>
-    </message>
-    <message>
-        <source>Protection Release</source>
-        <translation>プロテクト解除</translation>
-    </message>
-    <message>
-        <source>Delete</source>
-        <translation>削除</translation>
-    </message>
-    <message>
         <source>The folder “%1” already exists and is not empty. Choose another name.</source>
         <translation>フォルダ「%1」は既にあり、空ではありません。別の名前を選んでください。</translation>
     </message>
@@ -444,10 +432,6 @@
 <context>
     <name>dashcard::MainWindowController</name>
     <message>
-        <source>Car I/F Info.</source>
-        <translation>車両 I/F 情報</translation>
-    </message>
-    <message>
         <source>Show or hide the recording lists</source>
         <translation>録画リストの表示/非表示</translation>
     </message>
@@ -506,14 +490,6 @@
     <message>
         <source>Ctrl+E</source>
         <translation>Ctrl+E</translation>
-    </message>
-    <message>
-        <source>Protection</source>
-        <translation>プロテクト</translation>
-    </message>
-    <message>
-        <source>Protection Release</source>
-        <translation>プロテクト解除</translation>
     </message>
     <message>
         <source>Close Window</source>

@@ -4,6 +4,19 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+
+namespace dashcard::test {
+
+// Runs the event loop (background jobs report through it) until `done`
+// holds; false when `timeoutMs` passed first. The timeout only keeps a
+// broken build from hanging the run: it is no speed goal.
+inline bool spinUntil(const std::function<bool()>& done, int timeoutMs = 60000) {
+  return QTest::qWaitFor(done, timeoutMs);
+}
+
+}  // namespace dashcard::test
+
 // QtTest's DC_TRY_* macros report a timeout only inside a QtTest run: under
 // GoogleTest they return from the test silently and it passes. These wait the
 // same way (events processed while waiting) and fail the test on timeout.

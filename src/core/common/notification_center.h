@@ -15,10 +15,6 @@ inline constexpr const char* kPlayerScrollViewDetectTripleTapNotification =
     "PlayerScrollViewDetectTripleTapNotification";
 inline constexpr const char* kSideBarViewControllerCollapseDidChangeNotification =
     "SideBarViewControllerCollapseDidChangeNotification";
-inline constexpr const char* kTopSplitViewControllerDidAppearNotification =
-    "TopSplitViewControllerDidAppearNotification";
-inline constexpr const char* kTopSplitViewControllerDidDisappearNotification =
-    "TopSplitViewControllerDidDisappearNotification";
 
 // One process-wide object; posting is a synchronous signal emission on the
 // posting thread (the main thread), so observers run before post() returns.

@@ -459,15 +459,11 @@ QString DCFAsyncKMLBuilder::descriptionBody() {
 }
 
 QString DCFAsyncKMLBuilder::descriptionFooter(const CustomLocation& location, const QString& eventPlacemarkName) {
-  const auto fill = [](const char* key, const QString& value) {
-    return localized(key).replace(QStringLiteral("%@"), value);
-  };
   QString footer =
-      fill(QT_TRANSLATE_NOOP("DCFAsyncKMLBuilder", "DATE/TIME: %@<br>"), kmlEventDescriptionString(location.timestamp));
-  footer += fill(QT_TRANSLATE_NOOP("DCFAsyncKMLBuilder", "EVENT: %@<br>"), eventPlacemarkName);
-  footer += localized(QT_TRANSLATE_NOOP("DCFAsyncKMLBuilder", "LAT.: %1$@<br>LONG.: %2$@<br>"))
-                .replace(QStringLiteral("%1$@"), QString::fromLatin1(fixed(location.latitude, 6)))
-                .replace(QStringLiteral("%2$@"), QString::fromLatin1(fixed(location.longitude, 6)));
+      localized(QT_TRANSLATE_NOOP("DCFAsyncKMLBuilder", "DATE/TIME: %1<br>")).arg(kmlEventDescriptionString(location.timestamp));
+  footer += localized(QT_TRANSLATE_NOOP("DCFAsyncKMLBuilder", "EVENT: %1<br>")).arg(eventPlacemarkName);
+  footer += localized(QT_TRANSLATE_NOOP("DCFAsyncKMLBuilder", "LAT.: %1<br>LONG.: %2<br>"))
+                .arg(QString::fromLatin1(fixed(location.latitude, 6)), QString::fromLatin1(fixed(location.longitude, 6)));
   float speed = location.speed == -1.0 ? CustomLocation::speedForCurrentLocale(location.correctedSpeed)
                                        : location.speedForCurrentLocale();
   if (speed < 1.0f) {
@@ -475,10 +471,10 @@ QString DCFAsyncKMLBuilder::descriptionFooter(const CustomLocation& location, co
   }
   const QString speedText = QString::fromLatin1(fixed(speed, 1));
   footer += CustomLocation::shouldUseMilePerHour()
-                ? fill(QT_TRANSLATE_NOOP("DCFAsyncKMLBuilder", "SPD: %@ mph<br>"), speedText)
-                : fill(QT_TRANSLATE_NOOP("DCFAsyncKMLBuilder", "SPD: %@ km/h<br>"), speedText);
+                ? localized(QT_TRANSLATE_NOOP("DCFAsyncKMLBuilder", "SPD: %1 mph<br>")).arg(speedText)
+                : localized(QT_TRANSLATE_NOOP("DCFAsyncKMLBuilder", "SPD: %1 km/h<br>")).arg(speedText);
   const float direction = static_cast<float>(location.course == -1.0 ? location.correctedDirection : location.course);
-  footer += fill(QT_TRANSLATE_NOOP("DCFAsyncKMLBuilder", "DIRECTION: %@ °"), QString::fromLatin1(fixed(direction, 1)));
+  footer += localized(QT_TRANSLATE_NOOP("DCFAsyncKMLBuilder", "DIRECTION: %1 °")).arg(QString::fromLatin1(fixed(direction, 1)));
   return footer;
 }
 

@@ -7,7 +7,8 @@
 namespace dashcard {
 
 // Lets at most one progress report through per interval, so a scan of
-// thousands of files does not flood the main queue. Used from one thread.
+// thousands of files does not flood the main thread's event queue. Used from
+// one thread.
 class ProgressReportManager {
  public:
   using ReportHandler = std::function<void(unsigned long long value)>;

@@ -11,8 +11,8 @@ class NeedleTransform {
  public:
   NeedleTransform() = delete;
 
-  // The turn in radians, counter-clockwise on a y-up chart, with the
-  // single-precision steps of the dial's original rule.
+  // The turn in radians, counter-clockwise on a y-up chart (worked in float
+  // steps; the error is far below a pixel of the needle's tip).
   static double rotationAngleForSpeed(float speed);
   // The same turn for a y-down paint device (screen, QImage): apply it about
   // the needle's centre.

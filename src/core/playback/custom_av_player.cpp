@@ -60,6 +60,13 @@ void CustomAVPlayer::create() {
   setOption(mpv_, "terminal", QStringLiteral("no"));
   setOption(mpv_, "input-default-bindings", QStringLiteral("no"));
   setOption(mpv_, "osc", QStringLiteral("no"));
+  // No Lua scripts (stats, console, stream lookup, profiles): each is a thread
+  // of its own started with every player, and none of them is used here.
+  setOption(mpv_, "load-scripts", QStringLiteral("no"));
+  setOption(mpv_, "load-stats-overlay", QStringLiteral("no"));
+  setOption(mpv_, "load-osd-console", QStringLiteral("no"));
+  setOption(mpv_, "load-auto-profiles", QStringLiteral("no"));
+  setOption(mpv_, "ytdl", QStringLiteral("no"));
   setOption(mpv_, "idle", QStringLiteral("yes"));
   setOption(mpv_, "vo", options_.videoOutput);
   if (!options_.audioOutput.isEmpty()) setOption(mpv_, "ao", options_.audioOutput);
@@ -103,7 +110,7 @@ void CustomAVPlayer::create() {
       this);
 }
 
-void CustomAVPlayer::loadFile(const QString& path, double speed) {
+void CustomAVPlayer::forgetItem() {
   tickTimer_.stop();
   loaded_ = false;
   eofReported_ = false;
@@ -114,9 +121,13 @@ void CustomAVPlayer::loadFile(const QString& path, double speed) {
   seeking_ = false;
   seekHeld_ = false;
   error_.clear();
+  entryId_ = 0;
+}
+
+void CustomAVPlayer::loadFile(const QString& path, double speed) {
+  forgetItem();
   path_ = path;
   speed_ = speed > 0.0 ? speed : 1.0;
-  entryId_ = 0;
   if (!mpv_) {
     error_ = QStringLiteral("mpv could not be created");
     return;
@@ -142,18 +153,8 @@ void CustomAVPlayer::loadFile(const QString& path, double speed) {
 }
 
 void CustomAVPlayer::unload() {
-  tickTimer_.stop();
-  pendingSeek_ = -1.0;
-  seeking_ = false;
-  seekHeld_ = false;
+  forgetItem();
   path_.clear();
-  loaded_ = false;
-  eofReported_ = false;
-  eofSeen_ = false;
-  duration_ = 0.0;
-  videoSize_ = QSize();
-  error_.clear();
-  entryId_ = 0;
   if (!mpv_) return;
   const char* args[] = {"stop", nullptr};
   mpv_command(mpv_, args);
@@ -226,8 +227,8 @@ void CustomAVPlayer::seek(double seconds) {
   const char* args[] = {"seek", target.constData(), "absolute+exact", nullptr};
   mpv_command(mpv_, args);
   updateTickTimer();
-  // Like a platform player, a jump in time is reported once, later on the
-  // main queue; a seek to where the player stands is not a jump.
+  // A jump in time is reported once, from the event loop (the caller's own
+  // state is settled by then); a seek to where the player stands is not a jump.
   if (jump) scheduleTime();
 }
 

@@ -13,7 +13,7 @@ struct mpv_event;
 
 namespace dashcard {
 
-// One libmpv handle with the platform-player calls the player panes need:
+// One libmpv handle with the calls the player panes need:
 // load, play/pause, volume and mute, exact seeks, a speed, the duration and
 // position of the file, a periodic time callback, the end of the item
 // (reported once) and an error state. Positions are in file time (seconds
@@ -57,8 +57,8 @@ class CustomAVPlayer : public QObject {
   bool isLoaded() const { return loaded_; }
   QString path() const { return path_; }
 
-  // The "rate" of the platform player: 0 paused, 1 playing. It stays 1 when
-  // the item ends, so the next item starts playing by itself.
+  // 0 paused, 1 playing. It stays 1 when the item ends, so the next item
+  // starts playing by itself.
   void play();
   void pause();
   void setRate(double rate);
@@ -118,6 +118,8 @@ class CustomAVPlayer : public QObject {
  private:
   void create();
   void drainEvents();
+  // Drops everything known of the current item (not its path or speed).
+  void forgetItem();
   void handleEvent(const mpv_event* event);
   void applyPause();
   void applySpeedOptions();

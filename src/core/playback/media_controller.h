@@ -185,7 +185,8 @@ class MediaController : public QObject {
   void dcfInfoDidParse(const std::shared_ptr<DCFInfo>& info);
 
  private:
-  // Loads `info` into the players (catalogue step 3c-3d of a list selection).
+  // Loads `info`'s front video into the primary player (the window's clock)
+  // and its rear video into the secondary one; a list selection starts play.
   void loadCurrentDCFIntoPlayers(const DCFInfoPtr& info);
   void parserDidProcess(const DCFInfoPtr& info);
   void parserDidFinish();
@@ -218,7 +219,8 @@ class MediaController : public QObject {
   // Playback half.
   void picturePositionAction(PlayerPane* player);
   void setUserDate(double secondsSince1970);
-  // Follower code 0: the found recording becomes current and is loaded.
+  // A follower window found a recording at the master's date: it becomes
+  // current and is loaded.
   void followRecording(const DCFInfoPtr& info);
   QMetaObject::Connection observeMasterDate();
   // userDate is read by other windows' ticks through the manager: atomic.

@@ -64,16 +64,12 @@ void PlayerPaneEngine::playAtPath(const QString& path) {
     // an invisible player does not go on decoding the last recording.
     currentItemPath_ = path;
     player_->unload();
-    currentItemOriginalDuration_ = 0.0;
-    currentTime_ = totalTime_ = 0.0;
-    progress_ = 0.0F;
+    clearItemTimes();
     playerIsActiveChanged(false);
     return;
   }
   currentItemPath_ = path;
-  currentItemOriginalDuration_ = 0.0;
-  currentTime_ = totalTime_ = 0.0;
-  progress_ = 0.0F;
+  clearItemTimes();
   // Only the primary player is heard: the rear camera's sound would echo the front's.
   player_->setVolume(isPrimaryPlayer_ ? volume_ : 0.0F);
   player_->loadFile(path, targetRate_);
@@ -92,10 +88,14 @@ void PlayerPaneEngine::handleLoaded() {
   willStartPlayBlock_();
 }
 
-void PlayerPaneEngine::handleError() {
+void PlayerPaneEngine::clearItemTimes() {
   currentItemOriginalDuration_ = 0.0;
   currentTime_ = totalTime_ = 0.0;
   progress_ = 0.0F;
+}
+
+void PlayerPaneEngine::handleError() {
+  clearItemTimes();
   pendingProgress_ = -1.0F;
   playerViewIsError(true);
 }

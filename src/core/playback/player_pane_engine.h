@@ -94,6 +94,7 @@ class PlayerPaneEngine : public QObject, public PlayerPane {
   void playerViewIsError(bool error);
   void pictureViewIsActive(bool active);
   void refreshTimes(double position);
+  void clearItemTimes();
 
   std::unique_ptr<CustomAVPlayer> player_;
   float progress_ = 0.0F;

@@ -5,7 +5,8 @@
 namespace dashcard {
 namespace {
 
-// Display names are the camera maker's texts, spelling included.
+// Display names as the camera shows them, so the editor's list matches the
+// camera's own menu.
 constexpr IniFileParameters::TimeZoneEntry kTimeZones[] = {
     {"CHAST_D", "Chatham Islands (UTC+12:45/UTC+13:45)"},
     {"CHAST", "Chatham Islands (UTC+12:45)"},

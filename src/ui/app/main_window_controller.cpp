@@ -47,27 +47,9 @@ namespace dashcard {
 namespace {
 
 constexpr int kLeftItem = 0;
-constexpr int kMapItem = 1;
-constexpr int kPlayerItem = 0;
 constexpr int kGraphItem = 1;
 constexpr double kSeekStepSeconds = 5.0;
-
-enum Validation { kValidateBackUp, kValidateExport, kValidateExportVideo, kValidateSelectAll, kValidateFocus };
-
-DCFListViewController::Action actionFor(int validation) {
-  switch (validation) {
-    case kValidateBackUp:
-      return DCFListViewController::Action::BackUp;
-    case kValidateExport:
-      return DCFListViewController::Action::ExportKML;
-    case kValidateExportVideo:
-      return DCFListViewController::Action::ExportVideo;
-    case kValidateSelectAll:
-      return DCFListViewController::Action::SelectAll;
-    default:
-      return DCFListViewController::Action::FocusPlaying;
-  }
-}
+using ListAction = DCFListViewController::Action;
 
 }  // namespace
 
@@ -124,11 +106,6 @@ void MainWindowController::windowDidLoad() {
   updateSideBarButton();
   registerNotifications();
   if (graphWidget_) graphWidget_->setFocus();
-  // The vehicle-interface menu is not offered by this viewer.
-  const QList<QAction*> top = menuBar()->actions();
-  for (int i = 1; i < top.size(); ++i) {
-    if (top[i]->text() == tr("Car I/F Info.")) menuBar()->removeAction(top[i]);
-  }
   // Inserted cards: removable, user-unmountable volumes, writable or not.
   volumeController_ = std::make_unique<MountVolumeController>(std::nullopt, true, false, true, this);
   volumeController_->makeVolumeList();
@@ -181,7 +158,6 @@ void MainWindowController::buildPanes() {
   MediaController* mc = mediaController_.get();
   mc->setDcfListVC(tabs->dcfListVC());
   mc->setEventVC(tabs->eventVC());
-  mc->setPhotoListVC(nullptr);
   mc->setTabVC(tabs);
   mc->setMapVC(map->controller());
   map->controller()->setMediaController(mc);
@@ -298,6 +274,13 @@ void MainWindowController::buildMenus() {
     actions_.insert(id, action);
     return action;
   };
+  // A list command checks again when it runs: shortcuts bypass the menu's validation.
+  auto listCommand = [this](void (DCFListViewController::*command)(), ListAction action) {
+    return [this, command, action] {
+      DCFListViewController* list = tabVC_ ? tabVC_->currentListVC() : nullptr;
+      if (list && list->validateAction(action)) (list->*command)();
+    };
+  };
 
   QMenu* app = bar->addMenu(QString::fromLatin1("Dashcard"));
   app->menuAction()->setObjectName(QStringLiteral("AppMenu"));
@@ -344,25 +327,19 @@ void MainWindowController::buildMenus() {
   });
   file->addSeparator();
   add(file, QStringLiteral("FileMenu_BackUp"), tr("Back Up Selected Recordings…"), QKeySequence(tr("Ctrl+B")),
-      [this] { runListCommand(&DCFListViewController::backUp, kValidateBackUp); });
+      listCommand(&DCFListViewController::backUp, ListAction::BackUp));
   add(file, QStringLiteral("FileMenu_Export"), tr("Export KML/KMZ…"), QKeySequence(tr("Ctrl+E")),
-      [this] { runListCommand(&DCFListViewController::exportKML, kValidateExport); });
+      listCommand(&DCFListViewController::exportKML, ListAction::ExportKML));
   add(file, QStringLiteral("FileMenu_ExportVideo"), tr("Export Video…"), QKeySequence(tr("Ctrl+Shift+E")),
       [this] { exportVideo(); });
   add(file, QStringLiteral("FileMenu_UnitSetting"), tr("Camera Settings…"), {}, [this] { openUnitSettingView(); });
-  QAction* protect = file->addAction(tr("Protection"));
-  protect->setObjectName(QStringLiteral("FileMenu_Protection"));
-  protect->setEnabled(false);
-  QAction* release = file->addAction(tr("Protection Release"));
-  release->setObjectName(QStringLiteral("FileMenu_ProtectionRelease"));
-  release->setEnabled(false);
   file->addSeparator();
   add(file, QStringLiteral("FileMenu_Close"), tr("Close Window"), QKeySequence::Close, [this] { close(); });
 
   QMenu* edit = bar->addMenu(tr("&Edit"));
   edit->menuAction()->setObjectName(QStringLiteral("EditMenu"));
   add(edit, QStringLiteral("EditMenu_SelectAll"), tr("Select All"), QKeySequence::SelectAll,
-      [this] { runListCommand(&DCFListViewController::allFilesSelected, kValidateSelectAll); });
+      listCommand(&DCFListViewController::allFilesSelected, ListAction::SelectAll));
 
   QMenu* view = bar->addMenu(tr("&View"));
   view->menuAction()->setObjectName(QStringLiteral("ViewMenu"));
@@ -381,7 +358,7 @@ void MainWindowController::buildMenus() {
       [this] { toggleSecondaryPlayer(); });
   view->addSeparator();
   add(view, QStringLiteral("ViewMenu_FocusPlaying"), tr("Show Playing Recording"), QKeySequence(tr("Ctrl+L")),
-      [this] { runListCommand(&DCFListViewController::focusPlayingDCF, kValidateFocus); });
+      listCommand(&DCFListViewController::focusPlayingDCF, ListAction::FocusPlaying));
 
   QMenu* playback = bar->addMenu(tr("&Playback"));
   playback->menuAction()->setObjectName(QStringLiteral("PlaybackMenu"));
@@ -408,23 +385,16 @@ QAction* MainWindowController::menuAction(const QString& identifier) const { ret
 
 void MainWindowController::validateMenus() {
   DCFListViewController* list = tabVC_ ? tabVC_->currentListVC() : nullptr;
-  auto valid = [list](int validation) { return list && list->validateAction(actionFor(validation)); };
-  actions_.value(QStringLiteral("FileMenu_BackUp"))->setEnabled(valid(kValidateBackUp));
-  actions_.value(QStringLiteral("FileMenu_Export"))->setEnabled(valid(kValidateExport));
-  actions_.value(QStringLiteral("FileMenu_ExportVideo"))->setEnabled(valid(kValidateExportVideo));
-  actions_.value(QStringLiteral("EditMenu_SelectAll"))->setEnabled(valid(kValidateSelectAll));
-  actions_.value(QStringLiteral("ViewMenu_FocusPlaying"))->setEnabled(valid(kValidateFocus));
+  auto valid = [list](ListAction action) { return list && list->validateAction(action); };
+  actions_.value(QStringLiteral("FileMenu_BackUp"))->setEnabled(valid(ListAction::BackUp));
+  actions_.value(QStringLiteral("FileMenu_Export"))->setEnabled(valid(ListAction::ExportKML));
+  actions_.value(QStringLiteral("FileMenu_ExportVideo"))->setEnabled(valid(ListAction::ExportVideo));
+  actions_.value(QStringLiteral("EditMenu_SelectAll"))->setEnabled(valid(ListAction::SelectAll));
+  actions_.value(QStringLiteral("ViewMenu_FocusPlaying"))->setEnabled(valid(ListAction::FocusPlaying));
   auto* documents = MyDocumentController::sharedDocumentController();
   actions_.value(QStringLiteral("FileMenu_New"))->setEnabled(documents->validateMenuItem(MyDocumentController::MenuCommand::New));
   actions_.value(QStringLiteral("FileMenu_Open"))->setEnabled(documents->validateMenuItem(MyDocumentController::MenuCommand::Open));
   actions_.value(QStringLiteral("ViewMenu_ToggleSecondary"))->setEnabled(secondaryPlayerIsActive_);
-}
-
-void MainWindowController::runListCommand(void (DCFListViewController::*command)(), int validation) {
-  DCFListViewController* list = tabVC_ ? tabVC_->currentListVC() : nullptr;
-  // Shortcuts bypass the menu's validation; check again here.
-  if (!list || !list->validateAction(actionFor(validation))) return;
-  (list->*command)();
 }
 
 void MainWindowController::exportVideo() {
@@ -469,10 +439,8 @@ void MainWindowController::registerNotifications() {
   NotificationCenter& center = NotificationCenter::defaultCenter();
   connect(&center, &NotificationCenter::notification, this,
           [this](const QString& name, QObject* object, const QVariant&) {
-            if (name == QLatin1String(kSideBarViewControllerCollapseDidChangeNotification)) {
-              if (object && object == tabVC_) updateSideBarButton();
-            } else if (name == QLatin1String(kTopSplitViewControllerDidAppearNotification)) {
-              // Nothing more to do when the split appears.
+            if (name == QLatin1String(kSideBarViewControllerCollapseDidChangeNotification) && object && object == tabVC_) {
+              updateSideBarButton();
             }
           });
   connect(&center, &NotificationCenter::masterMediaControllerDidChange, this, [this](QObject*) {
@@ -483,7 +451,7 @@ void MainWindowController::registerNotifications() {
     auto* view = qobject_cast<QWidget*>(object);
     if (view && view->window() == this) toggleFullScreen();
   });
-  // Only changes of the key window count, not focus moves inside one.
+  // Only changes of the active window count, not focus moves inside one.
   connect(qApp, &QGuiApplication::focusWindowChanged, this, [this](QWindow* window) {
     if (!window) return;
     for (QWidget* top : QApplication::topLevelWidgets()) {
@@ -611,17 +579,12 @@ void MainWindowController::pathControlWillPopUpMenu(QMenu* menu) {
     menu->removeAction(items[i]);
     items[i]->deleteLater();
   }
-  menuForVolumes_.clear();
   menu->addSeparator();
   menu->addAction(mountingVolumes_.isEmpty() ? tr("No Volumes") : tr("Mounted Volumes"))->setEnabled(false);
-  for (auto it = mountingVolumes_.cbegin(); it != mountingVolumes_.cend(); ++it) {
-    const QVariantMap& info = it.value();
-    QAction* item = menu->addAction(info.value(QStringLiteral("VolumeInformationNameKey")).toString());
-    item->setToolTip(info.value(QStringLiteral("VolumeInformationDevicePathKey")).toString());
-    item->setIcon(info.value(QStringLiteral("VolumeInformationIconKey")).value<QIcon>());
-    const QString devicePath = item->toolTip();
-    connect(item, &QAction::triggered, this, [this, devicePath] { readDocumentFromURL(devicePath); });
-    menuForVolumes_.insert(it.key(), item);
+  for (const VolumeInformation& volume : std::as_const(mountingVolumes_)) {
+    QAction* item = menu->addAction(volume.icon, volume.name);
+    item->setToolTip(volume.devicePath);
+    connect(item, &QAction::triggered, this, [this, path = volume.devicePath] { readDocumentFromURL(path); });
   }
   menu->addSeparator();
   const QStringList recents = MyDocumentController::sharedDocumentController()->recentDocumentURLs();
@@ -633,23 +596,17 @@ void MainWindowController::pathControlWillPopUpMenu(QMenu* menu) {
   }
 }
 
-void MainWindowController::didMountVolume(const QVariantMap& info) {
-  mountingVolumes_.insert(info.value(QStringLiteral("VolumeInformationFullPathKey")).toString(), info);
-}
+void MainWindowController::didMountVolume(const VolumeInformation& info) { mountingVolumes_.insert(info.fullPath, info); }
 
-void MainWindowController::didUnmountVolume(const QVariantMap& info) {
-  mountingVolumes_.remove(info.value(QStringLiteral("VolumeInformationFullPathKey")).toString());
-}
+void MainWindowController::didUnmountVolume(const VolumeInformation& info) { mountingVolumes_.remove(info.fullPath); }
 
-void MainWindowController::didRenameVolume(const QVariantMap& info, const QString& oldPath) {
+void MainWindowController::didRenameVolume(const VolumeInformation& info, const QString& oldPath) {
   mountingVolumes_.remove(oldPath);
-  const QString fullPath = info.value(QStringLiteral("VolumeInformationFullPathKey")).toString();
-  mountingVolumes_.insert(fullPath, info);
-  const QString devicePath = info.value(QStringLiteral("VolumeInformationDevicePathKey")).toString();
-  if (pathControl_) pathControl_->setPath(devicePath);
+  mountingVolumes_.insert(info.fullPath, info);
+  if (pathControl_) pathControl_->setPath(info.devicePath);
   if (mediaController_) {
     // Mount paths, without the URL's trailing slash, as the catalogue keeps its root.
-    mediaController_->volumeRenameToPath(QDir::cleanPath(QUrl(fullPath).toLocalFile()),
+    mediaController_->volumeRenameToPath(QDir::cleanPath(QUrl(info.fullPath).toLocalFile()),
                                          QDir::cleanPath(QUrl(oldPath).toLocalFile()));
   }
 }

@@ -11,7 +11,6 @@
 #include <QMainWindow>
 #include <QMap>
 #include <QPointer>
-#include <QVariantMap>
 
 #include <memory>
 
@@ -72,7 +71,7 @@ class MainWindowController : public QMainWindow, public MountVolumeDelegate {
   QToolButton* toggleSideBarButton() const { return toggleSideBarButton_; }
   QToolButton* toggleSecondaryPlayerButton() const { return toggleSecondaryPlayerButton_; }
   SDCardLoadProgressWindowController* loadProgressSheetDialogWindows() const { return loadProgressSheet_; }
-  const QMap<QString, QVariantMap>& mountingVolumes() const { return mountingVolumes_; }
+  const QMap<QString, VolumeInformation>& mountingVolumes() const { return mountingVolumes_; }
 
   bool isMasterController() const { return isMasterController_; }
   bool secondaryPlayerIsActive() const { return secondaryPlayerIsActive_; }
@@ -92,7 +91,7 @@ class MainWindowController : public QMainWindow, public MountVolumeDelegate {
   void closeSDLoadProgressDilalog();
   void updateLoadingPhase(int phase, int percentage);
 
-  // Synchronised play: reaction to a change of the key window.
+  // Synchronised play: reaction to a change of the active window.
   bool isSyncPlay() const;
   void keyWindowDidChange(QWidget* keyWindow);
   // The master was cleared (a window closed).
@@ -100,16 +99,11 @@ class MainWindowController : public QMainWindow, public MountVolumeDelegate {
   // Rebuilds the path control's pop-up after its fixed items.
   void pathControlWillPopUpMenu(QMenu* menu);
 
-  // Volume reports (the volume list arrives with a later change).
-  void didMountVolume(const QVariantMap& info);
-  void didUnmountVolume(const QVariantMap& info);
-  void didRenameVolume(const QVariantMap& info, const QString& oldPath);
-  // The same reports from the window's volume tracker.
-  void didMountVolume(const VolumeInformation& info) override { didMountVolume(info.toVariantMap()); }
-  void didUnmountVolume(const VolumeInformation& info) override { didUnmountVolume(info.toVariantMap()); }
-  void didRenameVolume(const VolumeInformation& info, const QString& oldPath) override {
-    didRenameVolume(info.toVariantMap(), oldPath);
-  }
+  // Volume reports from the window's volume tracker (the volume list arrives
+  // with a later change).
+  void didMountVolume(const VolumeInformation& info) override;
+  void didUnmountVolume(const VolumeInformation& info) override;
+  void didRenameVolume(const VolumeInformation& info, const QString& oldPath) override;
   MountVolumeController* volumeController() const { return volumeController_.get(); }
 
   // The camera-settings command: the card chooser, then the settings editor.
@@ -137,7 +131,6 @@ class MainWindowController : public QMainWindow, public MountVolumeDelegate {
   void validateMenus();
   void updateSideBarButton();
   void showPopover(QWidget* target, const QString& message);
-  void runListCommand(void (DCFListViewController::*command)(), int validation);
   void exportVideo();
   void seekBy(double seconds);
   void stepRecording(int delta);
@@ -162,8 +155,7 @@ class MainWindowController : public QMainWindow, public MountVolumeDelegate {
   QToolButton* toggleSideBarButton_ = nullptr;
   QToolButton* toggleSecondaryPlayerButton_ = nullptr;
   QPointer<SDCardLoadProgressWindowController> loadProgressSheet_;
-  QMap<QString, QVariantMap> mountingVolumes_;
-  QMap<QString, QAction*> menuForVolumes_;
+  QMap<QString, VolumeInformation> mountingVolumes_;
   QMap<QString, QAction*> actions_;
   bool isMasterController_ = false;
   bool secondaryPlayerIsActive_ = false;

@@ -61,13 +61,13 @@ void showSettingsEditor(MainWindowController* window, const QString& path, const
 
 void MainWindowController::openUnitSettingView() {
   auto* chooser = new SelectRemovableDiskViewController(this);
-  QMap<QString, QVariantMap> volumes = mountingVolumes_;
+  QMap<QString, VolumeInformation> volumes = mountingVolumes_;
   // The card open in this window is offered too, so that a copy of a card or a
   // card in a fixed reader can be edited.
   const QString cardPath = document_ ? QDir::cleanPath(document_->fileURL()) : QString();
   if (!cardPath.isEmpty() && QFileInfo(cardPath).isDir()) {
-    const bool listed = std::any_of(volumes.cbegin(), volumes.cend(), [&](const QVariantMap& info) {
-      return QDir::cleanPath(info.value(VolumeInformation::kDevicePathKey).toString()) == cardPath;
+    const bool listed = std::any_of(volumes.cbegin(), volumes.cend(), [&](const VolumeInformation& info) {
+      return QDir::cleanPath(info.devicePath) == cardPath;
     });
     if (!listed) {
       VolumeInformation card;
@@ -76,7 +76,7 @@ void MainWindowController::openUnitSettingView() {
                                                                                      : QFileInfo(cardPath).fileName());
       card.devicePath = cardPath;
       card.fullPath = QUrl::fromLocalFile(cardPath + QLatin1Char('/')).toString(QUrl::FullyEncoded);
-      volumes.insert(card.fullPath, card.toVariantMap());
+      volumes.insert(card.fullPath, card);
     }
   }
   chooser->setMountVolumes(volumes);
@@ -99,8 +99,7 @@ void MainWindowController::selectCancel(SelectRemovableDiskViewController* choos
 
 void MainWindowController::selectOK(SelectRemovableDiskViewController* chooser) {
   if (!chooser) return;
-  const QString devicePath =
-      chooser->selectedVolume().value_or(QVariantMap()).value(VolumeInformation::kDevicePathKey).toString();
+  const QString devicePath = chooser->selectedVolume() ? chooser->selectedVolume()->devicePath : QString();
   endSheet(chooser);
   if (devicePath.isEmpty()) return;
   const QString path = QDir(devicePath).filePath(IniFileParameters::IniFileName());

@@ -1,8 +1,5 @@
 #include "ui/app/top_split_view_controller.h"
 
-#include "core/common/notification_center.h"
-
-#include <QHideEvent>
 #include <QShowEvent>
 
 #include <cstdlib>
@@ -21,16 +18,8 @@ int TopSplitViewController::constrainSplitPosition(int proposedPosition, int) co
 void TopSplitViewController::showEvent(QShowEvent* event) {
   SplitViewController::showEvent(event);
   if (event->spontaneous()) return;
+  // The side bar is back whenever the window is shown again.
   expandItem(0, false);
-  emit didAppear();
-  NotificationCenter::defaultCenter().post(QString::fromLatin1(kTopSplitViewControllerDidAppearNotification), this);
-}
-
-void TopSplitViewController::hideEvent(QHideEvent* event) {
-  SplitViewController::hideEvent(event);
-  if (event->spontaneous()) return;
-  emit didDisappear();
-  NotificationCenter::defaultCenter().post(QString::fromLatin1(kTopSplitViewControllerDidDisappearNotification), this);
 }
 
 }  // namespace dashcard

@@ -15,13 +15,8 @@ class TopSplitViewController : public SplitViewController {
   explicit TopSplitViewController(QWidget* parent = nullptr);
   int constrainSplitPosition(int proposedPosition, int dividerIndex) const override;
 
- signals:
-  void didAppear();
-  void didDisappear();
-
  protected:
   void showEvent(QShowEvent* event) override;
-  void hideEvent(QHideEvent* event) override;
 };
 
 }  // namespace dashcard

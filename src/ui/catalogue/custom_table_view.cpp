@@ -1,5 +1,7 @@
 #include "ui/catalogue/custom_table_view.h"
 
+#include "core/common/startup_marks.h"
+
 #include <QHeaderView>
 #include <QMouseEvent>
 #include <QPropertyAnimation>
@@ -37,6 +39,11 @@ void CustomTableView::mousePressEvent(QMouseEvent* event) {
   const bool wasSelected = row >= 0 && selectionModel() && selectionModel()->isRowSelected(row, QModelIndex());
   QTableView::mousePressEvent(event);
   if (row >= 0 && extendedDelegate_) extendedDelegate_->tableViewDidClickedRow(this, row, wasSelected);
+}
+
+void CustomTableView::paintEvent(QPaintEvent* event) {
+  QTableView::paintEvent(event);
+  if (model() && model()->rowCount() > 0) markStartupMoment(StartupMoment::ListShown);
 }
 
 int CustomTableView::centredOffsetForRow(int row) const {

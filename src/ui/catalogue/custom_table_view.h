@@ -41,6 +41,7 @@ class CustomTableView : public QTableView {
   void enterEvent(QEnterEvent* event) override;
   void leaveEvent(QEvent* event) override;
   void mousePressEvent(QMouseEvent* event) override;
+  void paintEvent(QPaintEvent* event) override;
 
  private:
   CustomTableViewExtendedDelegate* extendedDelegate_ = nullptr;

@@ -26,7 +26,10 @@ void DCFInfoTableModel::setDCFInfos(const DCFInfoList& infos) {
   for (const DCFInfoPtr& dcf : infos) {
     if (!dcf) continue;
     infos_.append(dcf);
-    protectedFlags_.append(dcf->isProtected());
+    // The scan has just read the lock of most recordings: asking the disk
+    // again for ten thousand rows would hold up the list.
+    const std::optional<bool> scanned = dcf->scannedProtection();
+    protectedFlags_.append(scanned ? *scanned : dcf->isProtected());
   }
   endResetModel();
 }

@@ -19,9 +19,7 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QLocale>
-#include <QMainWindow>
 #include <QMenu>
-#include <QMenuBar>
 #include <QMessageBox>
 #include <QStorageInfo>
 #include <QVBoxLayout>
@@ -108,7 +106,6 @@ DCFListViewController::DCFListViewController(int listNumber, QWidget* parent)
   layout->addWidget(tableView_);
 
   settleTimer_.setSingleShot(true);
-  settleTimer_.setInterval(kSelectionSettleMs);
   connect(&settleTimer_, &QTimer::timeout, this, [this] { selectionIsFixed(); });
 }
 
@@ -145,6 +142,10 @@ void DCFListViewController::selectFirstItem() {
   // With one row, selecting it again would not be a change.
   if (model_->rowCount() == 1) deselection();
   selectRow(0);
+  // Nobody is stepping through rows here: the first recording of a freshly
+  // listed card becomes current on the next turn of the event loop (after the
+  // caller's own updates), not after the settle delay.
+  if (settleTimer_.isActive()) settleTimer_.start(0);
 }
 
 void DCFListViewController::selectCurrentDCF(const DCFInfoPtr& info) {
@@ -199,7 +200,7 @@ void DCFListViewController::refreshDCF(const DCFInfoPtr& info) { model_->refresh
 void DCFListViewController::onSelectionChanged() {
   const DCFInfoList selected = selectedDCFInfos();
   if (mediaController_) mediaController_->updateSelectedDCFs(selected);
-  if (selected.size() == 1) settleTimer_.start();
+  if (selected.size() == 1) settleTimer_.start(kSelectionSettleMs);
 }
 
 void DCFListViewController::selectionIsFixed() {
@@ -234,9 +235,8 @@ bool DCFListViewController::validateAction(Action action) const {
       return hasRows && !tableView_->selectedRowIndexes().isEmpty() && noSheet;
     case Action::ExportVideo:
       return !exportableRecordings().isEmpty() && noSheet;
-    default:
-      return false;
   }
+  return false;
 }
 
 QMenu* DCFListViewController::makeContextMenu() {
@@ -252,46 +252,13 @@ QMenu* DCFListViewController::makeContextMenu() {
       {tr("Export Video…"), Action::ExportVideo, qOverload<>(&DCFListViewController::exportVideo)},
       {tr("Select All"), Action::SelectAll, &DCFListViewController::allFilesSelected},
       {tr("Show Playing Recording"), Action::FocusPlaying, &DCFListViewController::focusPlayingDCF},
-      {tr("Protection"), Action::Protection, &DCFListViewController::fileProtection},
-      {tr("Protection Release"), Action::ProtectionRelease, &DCFListViewController::fileProtectionRelease},
-      {tr("Delete"), Action::Delete, &DCFListViewController::deleteFile},
   };
   for (const Item& item : items) {
     QAction* action = menu->addAction(item.title);
     action->setEnabled(validateAction(item.action));
     connect(action, &QAction::triggered, this, item.slot);
   }
-  // The card's own protection and deletion are not offered here.
-  const QStringList removed{tr("Protection"), tr("Protection Release"), tr("Delete")};
-  for (QAction* action : menu->actions()) {
-    if (removed.contains(action->text())) {
-      menu->removeAction(action);
-      delete action;
-    }
-  }
   return menu;
-}
-
-void DCFListViewController::showEvent(QShowEvent* event) {
-  QWidget::showEvent(event);
-  if (!menuCleaned_) {
-    menuCleaned_ = true;
-    removeUnusedMainMenuItems();
-  }
-}
-
-void DCFListViewController::removeUnusedMainMenuItems() {
-  auto* mainWindow = qobject_cast<QMainWindow*>(window());
-  if (!mainWindow || !mainWindow->menuBar()) return;
-  for (QAction* top : mainWindow->menuBar()->actions()) {
-    if (top->objectName() != QLatin1String("FileMenu") || !top->menu()) continue;
-    for (QAction* item : top->menu()->actions()) {
-      const QString id = item->objectName();
-      if (id == QLatin1String("FileMenu_Protection") || id == QLatin1String("FileMenu_ProtectionRelease")) {
-        top->menu()->removeAction(item);
-      }
-    }
-  }
 }
 
 QString DCFListViewController::formattedByteCount(std::int64_t bytes) {

@@ -39,7 +39,7 @@ class DCFListViewController : public QWidget, public RecordingListPane, public C
   // The room a backup leaves on the target beyond the files themselves.
   static constexpr std::uint64_t kBackUpMargin = DCFAsyncBackUp::kFreeSpaceMargin;
 
-  enum class Action { BackUp, ExportKML, ExportVideo, SelectAll, FocusPlaying, Protection, ProtectionRelease, Delete };
+  enum class Action { BackUp, ExportKML, ExportVideo, SelectAll, FocusPlaying };
 
   explicit DCFListViewController(QWidget* parent = nullptr);
   ~DCFListViewController() override;
@@ -72,10 +72,6 @@ class DCFListViewController : public QWidget, public RecordingListPane, public C
   std::pair<QDateTime, QDateTime> selectionSpan() const;
   // The open "Export Video…" dialog, if any.
   IncidentExportDialog* exportVideoDialog() const { return exportVideoDialog_; }
-  // Not offered in this product: their menu items are removed.
-  void fileProtection() {}
-  void fileProtectionRelease() {}
-  void deleteFile() {}
 
   bool validateAction(Action action) const;
   // Repaints the row of a recording whose thumbnail arrived.
@@ -110,8 +106,6 @@ class DCFListViewController : public QWidget, public RecordingListPane, public C
  protected:
   DCFListViewController(int listNumber, QWidget* parent);
   void tableViewDidClickedRow(CustomTableView* tableView, int row, bool isSelectedRow) override;
-  void showEvent(QShowEvent* event) override;
-  void removeUnusedMainMenuItems();
   void selectRow(int row);
   // Called once the selection has stayed for 0.1 s.
   virtual void selectionIsFixed();
@@ -132,7 +126,6 @@ class DCFListViewController : public QWidget, public RecordingListPane, public C
   QTimer settleTimer_;
   QPointer<QFileDialog> savePanel_;
   QPointer<IncidentExportDialog> exportVideoDialog_;
-  bool menuCleaned_ = false;
 };
 
 }  // namespace dashcard

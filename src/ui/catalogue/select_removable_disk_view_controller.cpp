@@ -1,7 +1,5 @@
 #include "ui/catalogue/select_removable_disk_view_controller.h"
 
-#include "core/catalogue/volume_information.h"
-
 #include <QComboBox>
 #include <QHBoxLayout>
 #include <QIcon>
@@ -10,12 +8,6 @@
 #include <QVBoxLayout>
 
 namespace dashcard {
-
-namespace {
-const QString& kNameKey = VolumeInformation::kNameKey;
-const QString& kIconKey = VolumeInformation::kIconKey;
-const QString& kDevicePathKey = VolumeInformation::kDevicePathKey;
-}  // namespace
 
 SelectRemovableDiskViewController::SelectRemovableDiskViewController(QWidget* parent) : QDialog(parent) {
   setObjectName(QStringLiteral("SelectRemovableViewController"));
@@ -47,23 +39,22 @@ SelectRemovableDiskViewController::SelectRemovableDiskViewController(QWidget* pa
   connect(cancelButton, &QPushButton::clicked, this, &SelectRemovableDiskViewController::cancel);
 }
 
-void SelectRemovableDiskViewController::setMountVolumes(const QMap<QString, QVariantMap>& volumes) {
+void SelectRemovableDiskViewController::setMountVolumes(const QMap<QString, VolumeInformation>& volumes) {
   mountVolumes_ = volumes;
   mountVolumeNames_.clear();
   shownVolumes_.clear();
   selectedVolume_.reset();
-  for (const QVariantMap& info : volumes) {
-    const QString name = info.value(kNameKey).toString();
-    if (name.isEmpty()) continue;
-    mountVolumeNames_.append(name);
+  for (const VolumeInformation& info : volumes) {
+    if (info.name.isEmpty()) continue;
+    mountVolumeNames_.append(info.name);
     shownVolumes_.append(info);
   }
   QComboBox* combo = mountVolumeSelectComboBox_;
   const QSignalBlocker quiet(combo);
   combo->clear();
-  for (const QVariantMap& info : shownVolumes_) {
-    combo->addItem(info.value(kIconKey).value<QIcon>(), info.value(kNameKey).toString());
-    combo->setItemData(combo->count() - 1, info.value(kDevicePathKey), Qt::ToolTipRole);
+  for (const VolumeInformation& info : shownVolumes_) {
+    combo->addItem(info.icon, info.name);
+    combo->setItemData(combo->count() - 1, info.devicePath, Qt::ToolTipRole);
   }
   combo->setCurrentIndex(-1);
   okButton_->setEnabled(false);
@@ -74,7 +65,7 @@ void SelectRemovableDiskViewController::comboBoxSelectionDidChange() {
 }
 
 void SelectRemovableDiskViewController::selectOk() {
-  // The names skip records without one: pick by the shown list, not the dictionary.
+  // The names skip records without one: pick by the shown list, not the map.
   const int index = mountVolumeSelectComboBox_->currentIndex();
   if (index >= 0 && index < shownVolumes_.size()) selectedVolume_ = shownVolumes_[index];
   emit selectOK(this);

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/catalogue/volume_information.h"
+
 #include <QComboBox>
 #include <QDialog>
 #include <QList>
@@ -7,7 +9,6 @@
 #include <QPointer>
 #include <QPushButton>
 #include <QStringList>
-#include <QVariantMap>
 
 #include <optional>
 
@@ -22,10 +23,10 @@ class SelectRemovableDiskViewController : public QDialog {
   explicit SelectRemovableDiskViewController(QWidget* parent = nullptr);
 
   // Volume records by full path, in the order to list them.
-  void setMountVolumes(const QMap<QString, QVariantMap>& volumes);
-  const QMap<QString, QVariantMap>& mountVolumes() const { return mountVolumes_; }
+  void setMountVolumes(const QMap<QString, VolumeInformation>& volumes);
+  const QMap<QString, VolumeInformation>& mountVolumes() const { return mountVolumes_; }
   const QStringList& mountVolumeNames() const { return mountVolumeNames_; }
-  const std::optional<QVariantMap>& selectedVolume() const { return selectedVolume_; }
+  const std::optional<VolumeInformation>& selectedVolume() const { return selectedVolume_; }
   QPushButton* okButton() const { return okButton_; }
   QComboBox* mountVolumeSelectComboBox() const { return mountVolumeSelectComboBox_; }
 
@@ -41,11 +42,11 @@ class SelectRemovableDiskViewController : public QDialog {
   void reject() override { cancel(); }
 
  private:
-  QMap<QString, QVariantMap> mountVolumes_;
+  QMap<QString, VolumeInformation> mountVolumes_;
   QStringList mountVolumeNames_;
   // The records behind the names, position for position.
-  QList<QVariantMap> shownVolumes_;
-  std::optional<QVariantMap> selectedVolume_;
+  QList<VolumeInformation> shownVolumes_;
+  std::optional<VolumeInformation> selectedVolume_;
   QPointer<QPushButton> okButton_;
   QPointer<QComboBox> mountVolumeSelectComboBox_;
 };

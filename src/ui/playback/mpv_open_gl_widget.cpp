@@ -1,5 +1,6 @@
 #include "ui/playback/mpv_open_gl_widget.h"
 
+#include "core/common/startup_marks.h"
 #include "core/playback/custom_av_player.h"
 
 #include <mpv/render_gl.h>
@@ -151,6 +152,7 @@ void MpvOpenGLWidget::renderLoop(QOpenGLContext* shareContext) {
         {MPV_RENDER_PARAM_BLOCK_FOR_TARGET_TIME, &block},
         {MPV_RENDER_PARAM_INVALID, nullptr},
     };
+    buffer.hasFrame = (mpv_render_context_update(mpv) & MPV_RENDER_UPDATE_FRAME) != 0;
     mpv_render_context_render(mpv, params);
     GLsync written = f->glFenceSync(GL_SYNC_GPU_COMMANDS_COMPLETE, 0);
     f->glFlush();
@@ -211,6 +213,7 @@ void MpvOpenGLWidget::paintGL() {
   f->glBindFramebuffer(GL_FRAMEBUFFER, defaultFramebufferObject());
   buffer.read = f->glFenceSync(GL_SYNC_GPU_COMMANDS_COMPLETE, 0);
   f->glFlush();
+  if (buffer.hasFrame) markStartupMoment(StartupMoment::FirstFrameDrawn);
 }
 
 }  // namespace dashcard

@@ -52,6 +52,7 @@ class MpvOpenGLWidget : public QOpenGLWidget, public VideoSurface {
     QOpenGLFramebufferObject* fbo = nullptr;
     __GLsync* written = nullptr;  // the render thread's drawing, waited for before reading
     __GLsync* read = nullptr;     // the GUI thread's copy, waited for before drawing again
+    bool hasFrame = false;        // a video frame, not mpv's black
   };
   void renderLoop(QOpenGLContext* shareContext);
   void requestRender();

@@ -1,5 +1,6 @@
 #include "ui/playback/mpv_software_widget.h"
 
+#include "core/common/startup_marks.h"
 #include "core/playback/custom_av_player.h"
 
 #include <mpv/render.h>
@@ -78,6 +79,8 @@ void MpvSoftwareWidget::renderLoop() {
         {MPV_RENDER_PARAM_BLOCK_FOR_TARGET_TIME, &block},
         {MPV_RENDER_PARAM_INVALID, nullptr},
     };
+    // Whether this picture holds a video frame (else it is mpv's black).
+    const bool frame = (mpv_render_context_update(context_) & MPV_RENDER_UPDATE_FRAME) != 0;
     if (mpv_render_context_render(context_, params) < 0) {
       back.fill(Qt::black);
     } else {
@@ -90,6 +93,7 @@ void MpvSoftwareWidget::renderLoop() {
     {
       std::lock_guard lock(mutex_);
       std::swap(shown_, back);
+      shownHasFrame_ = shownHasFrame_ || frame;
     }
     drawn_.notify_all();
     mpv_render_context_report_swap(context_);
@@ -137,6 +141,7 @@ void MpvSoftwareWidget::paintEvent(QPaintEvent*) {
   // thread pool); a new size comes with the next picture.
   if (shown_.size() != size()) painter.fillRect(rect(), Qt::black);
   painter.drawImage(0, 0, shown_);
+  if (shownHasFrame_) markStartupMoment(StartupMoment::FirstFrameDrawn);
 }
 
 }  // namespace dashcard

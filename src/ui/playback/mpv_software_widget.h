@@ -59,6 +59,7 @@ class MpvSoftwareWidget : public QWidget, public VideoSurface {
   bool stopping_ = false;
   QSize targetSize_;
   QImage shown_;  // the last complete picture
+  bool shownHasFrame_ = false;  // a video frame was drawn into it once
   std::thread renderer_;
 };
 

@@ -14,7 +14,7 @@
 namespace dashcard {
 
 PlayerScrollView::PlayerScrollView(QWidget* parent) : QWidget(parent), picture_(new QLabel(this)) {
-  setFocusPolicy(Qt::StrongFocus);  // it accepts first responder
+  setFocusPolicy(Qt::StrongFocus);  // a clicked player takes the keys
   setMouseTracking(true);
   setAutoFillBackground(true);
   QPalette black = palette();

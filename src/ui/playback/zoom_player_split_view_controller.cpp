@@ -14,7 +14,7 @@ ZoomPlayerSplitViewController::ZoomPlayerSplitViewController(CustomAVPlayer::Opt
     : QSplitter(Qt::Horizontal, parent) {
   setObjectName(QLatin1String(kAutosaveName));
   setChildrenCollapsible(true);
-  setFocusPolicy(Qt::NoFocus);  // it does not accept first responder
+  setFocusPolicy(Qt::NoFocus);  // the players inside take the keys, never the split
   primary_ = new ZoomPlayerViewController(options, this);
   secondary_ = new ZoomPlayerViewController(options, this);
   addWidget(primary_);

@@ -59,9 +59,6 @@ ZoomPlayerViewController::ZoomPlayerViewController(CustomAVPlayer::Options optio
   scrollView_->setDoubleClickBlock([this](PlayerScrollView*) { playPauseSwitch(); });
   style_ = 0;
   rateChangeButton_->setEnabled(false);
-  QImage blank(1920, 1080, QImage::Format_RGB32);
-  blank.fill(Qt::black);
-  scrollView_->pictureView()->setPixmap(QPixmap::fromImage(blank));
   playerIsActive(false);  // no item yet
 }
 
@@ -278,18 +275,22 @@ void ZoomPlayerViewController::applyZoom(bool fromSegment) {
   scrollView_->resetCursorRects();
 }
 
+void ZoomPlayerViewController::enableControls(bool enabled) {
+  for (QAbstractButton* button : subControlBaseView_->findChildren<QAbstractButton*>()) button->setEnabled(enabled);
+  // The secondary player's rate follows the primary's.
+  if (enabled && !engine_.isPrimaryPlayer()) rateChangeButton_->setEnabled(false);
+}
+
 void ZoomPlayerViewController::playerIsActive(bool active) {
   playerViewIsError(false);
-  for (QAbstractButton* button : subControlBaseView_->findChildren<QAbstractButton*>()) button->setEnabled(active);
-  if (active && !engine_.isPrimaryPlayer()) rateChangeButton_->setEnabled(false);
+  enableControls(active);
   scrollView_->setScrollingEnabled(active);
   scrollView_->setVisible(active);
   subControlBaseView_->setVisible(active);
 }
 
 void ZoomPlayerViewController::playerViewIsError(bool error) {
-  for (QAbstractButton* button : subControlBaseView_->findChildren<QAbstractButton*>()) button->setEnabled(!error);
-  if (!error && !engine_.isPrimaryPlayer()) rateChangeButton_->setEnabled(false);
+  enableControls(!error);
   scrollView_->setScrollingEnabled(!error && engine_.playerIsActive());
   if (error) {
     // Zoom and mirror are reset; the next good file gets them back.

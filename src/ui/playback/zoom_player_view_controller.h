@@ -125,6 +125,7 @@ class ZoomPlayerViewController : public QWidget, public PlayerPane {
   void buildViews(bool withSurface);
   void playerIsActive(bool active);
   void playerViewIsError(bool error);
+  void enableControls(bool enabled);
   void pictureViewIsActive(bool active);
   void applyZoom(bool fromSegment);
   void surfaceReady();

@@ -9,7 +9,6 @@ IndicatorImageView::IndicatorImageView(QWidget* parent) : QLabel(parent) {
 }
 
 void IndicatorImageView::showImageImmidiately(const QPixmap& image) {
-  // No haptic feedback on this platform.
   if (image.isNull()) {
     clear();
   } else {

@@ -1,13 +1,11 @@
 #pragma once
 
-#include <QCoreApplication>
-#include <QDeadlineTimer>
+#include "support/wait_for.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QString>
-
-#include <functional>
 
 namespace dashcard::test {
 
@@ -17,19 +15,6 @@ inline bool writeFileAt(const QString& root, const QString& relative, const QByt
   QDir().mkpath(QFileInfo(path).absolutePath());
   QFile file(path);
   return file.open(QIODevice::WriteOnly) && file.write(data) == data.size();
-}
-
-// Runs the event loop until `done` holds. The deadline only keeps a broken
-// build from hanging the run; it is no speed goal.
-inline bool spinUntil(const std::function<bool()>& done, int hangGuardMs = 120000) {
-  QDeadlineTimer guard(hangGuardMs);
-  while (!done()) {
-    if (guard.hasExpired()) {
-      return false;
-    }
-    QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-  }
-  return true;
 }
 
 }  // namespace dashcard::test

@@ -2,27 +2,11 @@
 
 #include "core/common/main_thread.h"
 #include "core/catalogue/card_scanner.h"
+#include "support/wait_for.h"
 
-#include <QCoreApplication>
-#include <QDeadlineTimer>
 #include <QThreadPool>
 
-#include <functional>
-
 namespace dashcard::test {
-
-// Runs the main thread's events (the jobs report through them) until
-// `done` holds or `timeoutMs` passed; returns whether it holds.
-inline bool spinUntil(const std::function<bool()>& done, int timeoutMs = 60000) {
-  QDeadlineTimer deadline(timeoutMs);
-  while (!done()) {
-    if (deadline.hasExpired()) {
-      return false;
-    }
-    QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-  }
-  return true;
-}
 
 // Until every background task ended (a cancelled job reports nothing).
 inline bool spinUntilIdle(int timeoutMs = 60000) {

@@ -14,7 +14,7 @@ namespace dashcard {
 namespace {
 
 using test::sharedCard;
-using test::waitUntil;
+using test::spinUntil;
 
 using test::headless;
 using test::clipPath;
@@ -43,7 +43,7 @@ TEST(CustomAVPlayerTest, LoadsPausedAndPlaysWithTicks) {
   ASSERT_TRUE(player.isValid());
   Recorder rec(player);
   player.loadFile(clipPath(0));
-  ASSERT_TRUE(waitUntil([&] { return rec.loaded == 1; }));
+  ASSERT_TRUE(spinUntil([&] { return rec.loaded == 1; }));
   EXPECT_NEAR(player.duration(), 3.0, 0.05);
   EXPECT_EQ(player.videoSize(), QSize(320, 180));
   EXPECT_FALSE(player.isPlaying());
@@ -56,12 +56,12 @@ TEST(CustomAVPlayerTest, LoadsPausedAndPlaysWithTicks) {
   EXPECT_EQ(rec.ticks, ticksWhilePaused);
 
   player.play();
-  ASSERT_TRUE(waitUntil([&] { return player.position() > 0.3; }));
+  ASSERT_TRUE(spinUntil([&] { return player.position() > 0.3; }));
   EXPECT_GT(rec.ticks, ticksWhilePaused + 5);
   player.pause();
   const double stoppedAt = player.position();
   // The one call after pausing, then none.
-  ASSERT_TRUE(waitUntil([&] { return !player.timeCallbackPending() && !player.isSeeking(); }));
+  ASSERT_TRUE(spinUntil([&] { return !player.timeCallbackPending() && !player.isSeeking(); }));
   const int ticksAfterPause = rec.ticks;
   QCoreApplication::processEvents();
   EXPECT_NEAR(player.position(), stoppedAt, 0.05);
@@ -75,7 +75,7 @@ TEST(CustomAVPlayerTest, SeeksExactlyAndClampsToTheItem) {
   player.loadFile(clipPath(1));
   player.seek(2.0);
   EXPECT_DOUBLE_EQ(player.position(), 2.0);
-  ASSERT_TRUE(waitUntil([&] { return rec.loaded == 1; }));
+  ASSERT_TRUE(spinUntil([&] { return rec.loaded == 1; }));
   EXPECT_NEAR(player.position(), 2.0, 0.001);
 
   player.seek(-5.0);
@@ -85,7 +85,7 @@ TEST(CustomAVPlayerTest, SeeksExactlyAndClampsToTheItem) {
   player.seek(std::numeric_limits<double>::quiet_NaN());
   EXPECT_DOUBLE_EQ(player.position(), 0.0);
   player.seek(1.25);
-  ASSERT_TRUE(waitUntil([&] { return !player.isSeeking(); }));
+  ASSERT_TRUE(spinUntil([&] { return !player.isSeeking(); }));
   EXPECT_NEAR(player.position(), 1.25, 0.04);
 }
 
@@ -94,14 +94,14 @@ TEST(CustomAVPlayerTest, GrabbedFrameIsTheExactFrameOfThePosition) {
   Recorder rec(player);
   const QString path = clipPath(2);
   player.loadFile(path);
-  ASSERT_TRUE(waitUntil([&] { return rec.loaded == 1; }));
+  ASSERT_TRUE(spinUntil([&] { return rec.loaded == 1; }));
   player.seek(1.5);  // frame 45 of a 30 fps clip
   QImage frame;
-  ASSERT_TRUE(waitUntil([&] {
+  ASSERT_TRUE(spinUntil([&] {
     frame = player.grabFrame();
     return !frame.isNull() && std::abs(player.position() - 1.5) < 0.001;
   }));
-  ASSERT_TRUE(waitUntil([&] { return !player.isSeeking(); }));
+  ASSERT_TRUE(spinUntil([&] { return !player.isSeeking(); }));
   frame = player.grabFrame();
   ASSERT_EQ(frame.size(), QSize(320, 180));
   const QImage same = test::ffmpegFrame(path, 1.5, frame.size());
@@ -122,23 +122,23 @@ TEST(CustomAVPlayerTest, EndIsReportedOnceAndTheRateCarriesToTheNextItem) {
   CustomAVPlayer player(headless());
   Recorder rec(player);
   player.loadFile(clipPath(3));
-  ASSERT_TRUE(waitUntil([&] { return rec.loaded == 1; }));
+  ASSERT_TRUE(spinUntil([&] { return rec.loaded == 1; }));
   player.seek(player.duration() - 0.3);
   player.play();
-  ASSERT_TRUE(waitUntil([&] { return rec.ends == 1; }));
+  ASSERT_TRUE(spinUntil([&] { return rec.ends == 1; }));
   EXPECT_TRUE(player.isPlaying());
   EXPECT_DOUBLE_EQ(player.position(), player.duration());
   // Standing at the end: no second report, also not after pausing and playing.
-  ASSERT_TRUE(waitUntil([&] { return player.isAtEnd() && !player.timeCallbackPending(); }));
+  ASSERT_TRUE(spinUntil([&] { return player.isAtEnd() && !player.timeCallbackPending(); }));
   player.pause();
   player.play();
-  ASSERT_TRUE(waitUntil([&] { return !player.timeCallbackPending() && !player.isSeeking(); }));
+  ASSERT_TRUE(spinUntil([&] { return !player.timeCallbackPending() && !player.isSeeking(); }));
   EXPECT_EQ(rec.ends, 1);
 
   // The next item plays by itself.
   player.loadFile(clipPath(4));
-  ASSERT_TRUE(waitUntil([&] { return rec.loaded == 2; }));
-  ASSERT_TRUE(waitUntil([&] { return player.position() > 0.2; }));
+  ASSERT_TRUE(spinUntil([&] { return rec.loaded == 2; }));
+  ASSERT_TRUE(spinUntil([&] { return player.position() > 0.2; }));
   EXPECT_EQ(rec.ends, 1);
 }
 
@@ -146,12 +146,12 @@ TEST(CustomAVPlayerTest, PausedAtTheEndReportsOnPlay) {
   CustomAVPlayer player(headless());
   Recorder rec(player);
   player.loadFile(clipPath(0));
-  ASSERT_TRUE(waitUntil([&] { return rec.loaded == 1; }));
+  ASSERT_TRUE(spinUntil([&] { return rec.loaded == 1; }));
   player.seek(player.duration());
-  ASSERT_TRUE(waitUntil([&] { return player.isAtEnd(); }));
+  ASSERT_TRUE(spinUntil([&] { return player.isAtEnd(); }));
   EXPECT_EQ(rec.ends, 0);
   player.play();
-  ASSERT_TRUE(waitUntil([&] { return rec.ends == 1; }));
+  ASSERT_TRUE(spinUntil([&] { return rec.ends == 1; }));
 }
 
 TEST(CustomAVPlayerTest, BadFilesGiveAnErrorAndTheNextFileStillPlays) {
@@ -180,7 +180,7 @@ TEST(CustomAVPlayerTest, BadFilesGiveAnErrorAndTheNextFileStillPlays) {
   for (const QString& bad : {junk, dir.filePath(QStringLiteral("missing.MP4")), truncated}) {
     const int before = rec.errors;
     player.loadFile(bad);
-    ASSERT_TRUE(waitUntil([&] { return rec.errors == before + 1; })) << bad.toStdString();
+    ASSERT_TRUE(spinUntil([&] { return rec.errors == before + 1; })) << bad.toStdString();
     EXPECT_TRUE(player.hasError());
     EXPECT_FALSE(player.isLoaded());
     player.seek(1.0);  // ignored
@@ -190,9 +190,9 @@ TEST(CustomAVPlayerTest, BadFilesGiveAnErrorAndTheNextFileStillPlays) {
   EXPECT_EQ(rec.ends, 0);
 
   player.loadFile(clipPath(5));
-  ASSERT_TRUE(waitUntil([&] { return rec.loaded == 1; }));
+  ASSERT_TRUE(spinUntil([&] { return rec.loaded == 1; }));
   EXPECT_FALSE(player.hasError());
-  ASSERT_TRUE(waitUntil([&] { return player.position() > 0.2; }));
+  ASSERT_TRUE(spinUntil([&] { return player.position() > 0.2; }));
 }
 
 TEST(CustomAVPlayerTest, ReplacingAnItemBeforeItLoadedLoadsOnlyTheLastOne) {
@@ -201,7 +201,7 @@ TEST(CustomAVPlayerTest, ReplacingAnItemBeforeItLoadedLoadsOnlyTheLastOne) {
   player.loadFile(clipPath(0));
   player.loadFile(clipPath(1));
   player.loadFile(clipPath(2, true));
-  ASSERT_TRUE(waitUntil([&] { return rec.loaded >= 1; }));
+  ASSERT_TRUE(spinUntil([&] { return rec.loaded >= 1; }));
   // mpv reports in order: whatever the replaced items sent came before.
   EXPECT_EQ(rec.loaded, 1);
   EXPECT_EQ(rec.errors, 0);
@@ -214,11 +214,11 @@ TEST(CustomAVPlayerTest, SpeedAndVolumeSettings) {
   CustomAVPlayer player(headless());
   Recorder rec(player);
   player.loadFile(clipPath(0), 16.0);
-  ASSERT_TRUE(waitUntil([&] { return rec.loaded == 1; }));
+  ASSERT_TRUE(spinUntil([&] { return rec.loaded == 1; }));
   EXPECT_DOUBLE_EQ(player.speed(), 16.0);
   player.play();
   // 3 s of file at 16x: the end comes quickly and is reported once.
-  ASSERT_TRUE(waitUntil([&] { return rec.ends == 1; }, 5000));
+  ASSERT_TRUE(spinUntil([&] { return rec.ends == 1; }, 5000));
   player.setSpeed(0.0);  // refused: stays a valid speed
   EXPECT_DOUBLE_EQ(player.speed(), 1.0);
   player.setVolume(3.0f);

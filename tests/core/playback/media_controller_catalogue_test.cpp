@@ -8,9 +8,9 @@
 #include "core/playback/media_controller.h"
 #include "support/pane_fakes.h"
 #include "support/temp_card.h"
+#include "support/wait_for.h"
 
 #include <QCoreApplication>
-#include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
 #include <QImage>
@@ -30,14 +30,7 @@ using test::FakePlayer;
 using test::FakeSplit;
 using test::FakeTabs;
 
-bool spinUntil(const std::function<bool()>& done) {
-  QDeadlineTimer guard(120000);  // a hang guard only
-  while (!done()) {
-    if (guard.hasExpired()) return false;
-    QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-  }
-  return true;
-}
+using test::spinUntil;
 
 class MediaControllerCatalogue : public ::testing::Test {
  protected:

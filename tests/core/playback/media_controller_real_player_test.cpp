@@ -12,7 +12,7 @@
 namespace dashcard {
 namespace {
 
-using test::waitUntil;
+using test::spinUntil;
 
 using test::headless;
 // The normal recordings of the shared card copied into a folder of their
@@ -62,36 +62,36 @@ TEST(MediaControllerRealPlayerTest, FrontAndRearPlayInStepAndTheDriveWrapsAround
   ASSERT_EQ(w.recordings.size(), 4);
   w.publish();
   // The list selection loads the first recording and starts it.
-  ASSERT_TRUE(waitUntil([&] { return w.front.isPlaying() && w.front.progress() > 0.1F; }));
+  ASSERT_TRUE(spinUntil([&] { return w.front.isPlaying() && w.front.progress() > 0.1F; }));
   EXPECT_EQ(w.controller.currentDCF(), w.recordings[0]);
   EXPECT_NEAR(w.recordings[0]->duration(), 3.0, 0.05);
   // The rear follows: playing, silent, within the 1 s allowance.
-  ASSERT_TRUE(waitUntil([&] { return w.rear.isPlaying(); }));
+  ASSERT_TRUE(spinUntil([&] { return w.rear.isPlaying(); }));
   EXPECT_FLOAT_EQ(w.rear.player()->volume(), 0.0F);
-  ASSERT_TRUE(waitUntil([&] { return w.rear.originalCurrentTime() > 0.3; }));
+  ASSERT_TRUE(spinUntil([&] { return w.rear.originalCurrentTime() > 0.3; }));
   EXPECT_LT(std::abs(w.front.originalCurrentTime() - w.rear.originalCurrentTime()), 1.0);
   EXPECT_EQ(w.controller.userDate(),
             w.recordings[0]->startDate().addMSecs(std::llround(w.front.originalCurrentTime() * 1000)));
 
   // The last recording's end starts the first one again.
   w.normal.select(w.recordings[3]);
-  ASSERT_TRUE(waitUntil([&] { return w.front.player()->isLoaded() && w.front.originalTotalTime() > 0; }));
+  ASSERT_TRUE(spinUntil([&] { return w.front.player()->isLoaded() && w.front.originalTotalTime() > 0; }));
   w.controller.updateProgress(0.85F);
-  ASSERT_TRUE(waitUntil([&] { return w.controller.currentDCF() == w.recordings[0]; }));
-  ASSERT_TRUE(waitUntil([&] { return w.front.isPlaying() && w.front.progress() > 0.05F; }));
+  ASSERT_TRUE(spinUntil([&] { return w.controller.currentDCF() == w.recordings[0]; }));
+  ASSERT_TRUE(spinUntil([&] { return w.front.isPlaying() && w.front.progress() > 0.05F; }));
   EXPECT_EQ(w.normal.nextRequests, 1);
 }
 
 TEST(MediaControllerRealPlayerTest, PausedFrontStopsTheRearAndRatesFollow) {
   RealWindow w;
   w.publish();
-  ASSERT_TRUE(waitUntil([&] { return w.rear.isPlaying(); }));
+  ASSERT_TRUE(spinUntil([&] { return w.rear.isPlaying(); }));
   w.front.pause();
   // Within a tick of the front stopping, the rear stops and is kept within 10 ms.
-  ASSERT_TRUE(waitUntil([&] { return !w.rear.isPlaying(); }));
+  ASSERT_TRUE(spinUntil([&] { return !w.rear.isPlaying(); }));
   // The next tick of the paused front brings the paused rear within 10 ms.
   w.controller.progressAction(&w.front);
-  ASSERT_TRUE(waitUntil([&] {
+  ASSERT_TRUE(spinUntil([&] {
     return !w.rear.player()->isSeeking() &&
            std::abs(w.front.originalCurrentTime() - w.rear.originalCurrentTime()) < 0.011;
   }));
@@ -109,11 +109,11 @@ TEST(MediaControllerRealPlayerTest, AnUnplayableClipIsSkippedAndTheNextOnePlays)
     spoiled.write(QByteArray(10000, '\x17'));
   }
   w.publish();
-  ASSERT_TRUE(waitUntil([&] { return w.front.isPlaying(); }));
+  ASSERT_TRUE(spinUntil([&] { return w.front.isPlaying(); }));
   w.controller.updateProgress(0.9F);
   // Recording 1 fails to open: the front shows its error and the drive goes on.
-  ASSERT_TRUE(waitUntil([&] { return w.controller.currentDCF() == w.recordings[2]; }));
-  ASSERT_TRUE(waitUntil([&] { return w.front.isPlaying() && w.front.progress() > 0.05F; }));
+  ASSERT_TRUE(spinUntil([&] { return w.controller.currentDCF() == w.recordings[2]; }));
+  ASSERT_TRUE(spinUntil([&] { return w.front.isPlaying() && w.front.progress() > 0.05F; }));
   EXPECT_FALSE(w.front.playerIsError());
   EXPECT_EQ(w.normal.nextRequests, 2);
 }
@@ -126,7 +126,7 @@ TEST(MediaControllerRealPlayerTest, AListOfOnlyUnplayableClipsStops) {
     spoiled.write("junk");
   }
   w.publish();
-  ASSERT_TRUE(waitUntil([&] { return w.controller.currentDCF() == w.recordings[3] && w.front.playerIsError(); }));
+  ASSERT_TRUE(spinUntil([&] { return w.controller.currentDCF() == w.recordings[3] && w.front.playerIsError(); }));
   // Another round would have started from this error's own handler: none did.
   QCoreApplication::processEvents();
   EXPECT_EQ(w.normal.nextRequests, 3);  // each row failed once: no endless cycling

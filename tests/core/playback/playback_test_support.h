@@ -2,14 +2,12 @@
 
 #include "core/playback/custom_av_player.h"
 #include "support/temp_card.h"
+#include "support/wait_for.h"
 
 #include <QCoreApplication>
 #include <QProcess>
 #include <QImage>
 #include <QString>
-#include <QTest>
-
-#include <functional>
 
 namespace dashcard::test {
 
@@ -26,12 +24,6 @@ inline QString clipPath(int index, bool rear = false) {
   const auto& card = sharedCard();
   const auto& clip = card.clips().at(index);
   return card.path(rear ? clip.rearPath : clip.frontPath);
-}
-
-// Runs the event loop until `done` holds or `timeoutMs` passed. Real players
-// deliver their events through the event loop, so tests wait with this.
-inline bool waitUntil(const std::function<bool()>& done, int timeoutMs = 10000) {
-  return QTest::qWaitFor(done, timeoutMs);
 }
 
 // The frame FFmpeg decodes at `seconds` of `path` (first frame at or after

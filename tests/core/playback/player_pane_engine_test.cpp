@@ -15,7 +15,7 @@ namespace dashcard {
 namespace {
 
 using test::sharedCard;
-using test::waitUntil;
+using test::spinUntil;
 
 using test::headless;
 using test::clipPath;
@@ -46,7 +46,7 @@ TEST(PlayerPaneEngineTest, RateTwoHalvesTheItemAndSilencesIt) {
   PlayerPaneEngine engine(headless());
   Counts counts;
   load(engine, clipPath(0), counts);
-  ASSERT_TRUE(waitUntil([&] { return counts.started == 1; }));
+  ASSERT_TRUE(spinUntil([&] { return counts.started == 1; }));
   const double length = engine.originalTotalTime();
   EXPECT_NEAR(length, 3.0, 0.05);
   EXPECT_DOUBLE_EQ(engine.totalTime(), length);
@@ -80,7 +80,7 @@ TEST(PlayerPaneEngineTest, OnlyThePrimaryPlayerIsHeardOnEveryLoad) {
     for (int clip : {0, 1}) {
       Counts counts;
       load(engine, clipPath(clip), counts);
-      ASSERT_TRUE(waitUntil([&] { return counts.started == 1; }));
+      ASSERT_TRUE(spinUntil([&] { return counts.started == 1; }));
       EXPECT_FLOAT_EQ(engine.player()->volume(), primary ? 1.0F : 0.0F) << "primary " << primary << " clip " << clip;
     }
   }
@@ -92,7 +92,7 @@ TEST(PlayerPaneEngineTest, ProgressIsClampedToTheItem) {
   load(engine, clipPath(1), counts);
   // Asked for before the item is loaded: applied when it is.
   engine.setCurrentProgress(0.25F);
-  ASSERT_TRUE(waitUntil([&] { return counts.started == 1; }));
+  ASSERT_TRUE(spinUntil([&] { return counts.started == 1; }));
   EXPECT_NEAR(engine.progress(), 0.25F, 1e-4);
   engine.setCurrentProgress(1.3F);
   EXPECT_FLOAT_EQ(engine.progress(), 1.0F);
@@ -110,14 +110,14 @@ TEST(PlayerPaneEngineTest, EndRunsTheStopHandlerOnceAndTheRateButtonNeedsAnItem)
   EXPECT_FALSE(engine.incrementPlaybackRate(false));
   EXPECT_FLOAT_EQ(engine.targetRate(), 1.0F);
   load(engine, clipPath(2), counts);
-  ASSERT_TRUE(waitUntil([&] { return counts.started == 1; }));
+  ASSERT_TRUE(spinUntil([&] { return counts.started == 1; }));
   EXPECT_TRUE(engine.incrementPlaybackRate(false));
   EXPECT_FLOAT_EQ(engine.targetRate(), 2.0F);
   engine.setCurrentProgress(0.8F);
   engine.play();
-  ASSERT_TRUE(waitUntil([&] { return counts.stopped == 1; }));
+  ASSERT_TRUE(spinUntil([&] { return counts.stopped == 1; }));
   // Standing at the end nothing more comes: no second stop.
-  ASSERT_TRUE(waitUntil([&] { return engine.player()->isAtEnd() && !engine.player()->timeCallbackPending(); }));
+  ASSERT_TRUE(spinUntil([&] { return engine.player()->isAtEnd() && !engine.player()->timeCallbackPending(); }));
   EXPECT_EQ(counts.stopped, 1);
   EXPECT_GT(counts.ticks, 1);
   EXPECT_FLOAT_EQ(engine.progress(), 1.0F);
@@ -136,7 +136,7 @@ TEST(PlayerPaneEngineTest, CorruptAndMissingFiles) {
   QObject::connect(&engine, &PlayerPaneEngine::errorChanged, [&](bool e) { errorSignals += e ? 1 : 0; });
   Counts counts;
   load(engine, junk, counts);
-  ASSERT_TRUE(waitUntil([&] { return counts.errors == 1; }));
+  ASSERT_TRUE(spinUntil([&] { return counts.errors == 1; }));
   EXPECT_TRUE(engine.playerIsError());
   EXPECT_TRUE(engine.playerIsActive());
   EXPECT_EQ(counts.started, 0);
@@ -155,10 +155,10 @@ TEST(PlayerPaneEngineTest, CorruptAndMissingFiles) {
 
   // The next clip plays.
   load(engine, clipPath(3), counts);
-  ASSERT_TRUE(waitUntil([&] { return counts.started == 1; }));
+  ASSERT_TRUE(spinUntil([&] { return counts.started == 1; }));
   EXPECT_FALSE(engine.playerIsError());
   engine.play();
-  ASSERT_TRUE(waitUntil([&] { return engine.progress() > 0.1F; }));
+  ASSERT_TRUE(spinUntil([&] { return engine.progress() > 0.1F; }));
 }
 
 TEST(PlayerPaneEngineTest, StillPictures) {

@@ -146,7 +146,7 @@ TEST(PlayerClickCounterTest, DoubleClickWaitsAndTripleClickCancelsIt) {
   counter.mouseUp(2);
   EXPECT_EQ(log.twice, 0);  // not yet
   EXPECT_TRUE(counter.doubleClickPending());
-  ASSERT_TRUE(test::waitUntil([&] { return log.twice == 1; }));
+  ASSERT_TRUE(test::spinUntil([&] { return log.twice == 1; }));
 
   counter.mouseUp(1);
   counter.mouseUp(2);

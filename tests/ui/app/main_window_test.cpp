@@ -204,10 +204,7 @@ TEST_F(MainWindowTest, PathControlMenuListsVolumesAndRecentsOrSaysThereAreNone) 
             (QStringList{QStringLiteral("-"), QStringLiteral("No Volumes"), QStringLiteral("-"), QStringLiteral("No Recent")}));
   EXPECT_TRUE(menuTexts(control->menu(), true).mid(PathControl::kFixedMenuItems).filter(QStringLiteral("No")).isEmpty());
 
-  const QVariantMap volume{{QStringLiteral("VolumeInformationNameKey"), QStringLiteral("CARD")},
-                           {QStringLiteral("VolumeInformationDevicePathKey"), QStringLiteral("/media/CARD")},
-                           {QStringLiteral("VolumeInformationFullPathKey"), QStringLiteral("file:///media/CARD/")}};
-  window->didMountVolume(volume);
+  window->didMountVolume({{}, QStringLiteral("CARD"), QStringLiteral("/media/CARD"), QStringLiteral("file:///media/CARD/")});
   RecentDocuments::noteNewRecentDocumentPath(QStringLiteral("/tmp/trip \"two\""));
   control->prepareMenu();
   texts = menuTexts(control->menu());
@@ -216,10 +213,7 @@ TEST_F(MainWindowTest, PathControlMenuListsVolumesAndRecentsOrSaysThereAreNone) 
                          QStringLiteral("Recents"), QStringLiteral("trip \"two\"")}));
   EXPECT_EQ(control->menu()->actions().value(PathControl::kFixedMenuItems + 2)->toolTip(), QStringLiteral("/media/CARD"));
 
-  QVariantMap renamed = volume;
-  renamed[QStringLiteral("VolumeInformationNameKey")] = QStringLiteral("TRIP");
-  renamed[QStringLiteral("VolumeInformationDevicePathKey")] = QStringLiteral("/media/TRIP");
-  renamed[QStringLiteral("VolumeInformationFullPathKey")] = QStringLiteral("file:///media/TRIP/");
+  const VolumeInformation renamed{{}, QStringLiteral("TRIP"), QStringLiteral("/media/TRIP"), QStringLiteral("file:///media/TRIP/")};
   window->didRenameVolume(renamed, QStringLiteral("file:///media/CARD/"));
   EXPECT_EQ(window->mountingVolumes().keys(), QStringList{QStringLiteral("file:///media/TRIP/")});
   EXPECT_EQ(control->path(), QStringLiteral("/media/TRIP"));
@@ -272,11 +266,6 @@ TEST_F(MainWindowTest, MenuCommandsFollowTheListsAndTheLoadingSheet) {
   QAction* open = window->menuAction(QStringLiteral("FileMenu_Open"));
   QMenu* fileMenu = qobject_cast<QMenu*>(backUp->parent());
   ASSERT_NE(fileMenu, nullptr);
-  // The card's protection commands are gone from the File menu.
-  for (QAction* action : fileMenu->actions()) {
-    EXPECT_NE(action->objectName(), QStringLiteral("FileMenu_Protection"));
-    EXPECT_NE(action->objectName(), QStringLiteral("FileMenu_ProtectionRelease"));
-  }
   emit fileMenu->aboutToShow();
   EXPECT_TRUE(backUp->isEnabled());
   EXPECT_TRUE(exportKML->isEnabled());

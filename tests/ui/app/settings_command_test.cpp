@@ -122,10 +122,7 @@ TEST_F(SettingsCommandTest, AMissingFileGivesDefaultsAndAFailedWriteKeepsTheEdit
     ASSERT_EQ(::chmod(QFile::encodeName(folder).constData(), 0555), 0);
   }
   auto* window = MainWindowController::windowController();
-  window->didMountVolume(QVariantMap{{QStringLiteral("VolumeInformationNameKey"), QStringLiteral("LOCKED")},
-                                     {QStringLiteral("VolumeInformationDevicePathKey"), folder},
-                                     {QStringLiteral("VolumeInformationFullPathKey"),
-                                      QUrl::fromLocalFile(folder + QLatin1Char('/')).toString()}});
+  window->didMountVolume({{}, QStringLiteral("LOCKED"), folder, QUrl::fromLocalFile(folder + QLatin1Char('/')).toString()});
   ASSERT_TRUE(choose(window, QStringLiteral("LOCKED")));
   ASSERT_TRUE(QTest::qWaitFor([&] { return alert(QStringLiteral("SettingsLoadFailedAlert")) != nullptr; }, kWait));
   EXPECT_EQ(alert(QStringLiteral("SettingsLoadFailedAlert"))->informativeText(), QStringLiteral("Apply the default settings"));
@@ -151,17 +148,14 @@ TEST_F(SettingsCommandTest, TheChooserPicksTheVolumeShownEvenWhenANamelessOneIsS
   SelectRemovableDiskViewController chooser;
   QList<SelectRemovableDiskViewController*> chosen;
   QObject::connect(&chooser, &SelectRemovableDiskViewController::selectOK, [&](auto* sender) { chosen << sender; });
-  chooser.setMountVolumes({{QStringLiteral("file:///media/A/"), {{QStringLiteral("VolumeInformationDevicePathKey"), QStringLiteral("/media/A")}}},
-                           {QStringLiteral("file:///media/B/"),
-                            {{QStringLiteral("VolumeInformationNameKey"), QStringLiteral("CARD")},
-                             {QStringLiteral("VolumeInformationDevicePathKey"), QStringLiteral("/media/B")}}}});
+  chooser.setMountVolumes({{QStringLiteral("file:///media/A/"), {{}, {}, QStringLiteral("/media/A"), {}}},
+                           {QStringLiteral("file:///media/B/"), {{}, QStringLiteral("CARD"), QStringLiteral("/media/B"), {}}}});
   EXPECT_EQ(chooser.mountVolumeNames(), QStringList{QStringLiteral("CARD")});
   EXPECT_FALSE(chooser.okButton()->isEnabled());
   chooser.mountVolumeSelectComboBox()->setCurrentIndex(0);
   chooser.okButton()->click();
   ASSERT_EQ(chosen.size(), 1);
-  EXPECT_EQ(chooser.selectedVolume()->value(QStringLiteral("VolumeInformationDevicePathKey")).toString(),
-            QStringLiteral("/media/B"));
+  EXPECT_EQ(chooser.selectedVolume()->devicePath, QStringLiteral("/media/B"));
 }
 
 TEST_F(SettingsCommandTest, ARenamedCardKeepsItsCatalogueUnderTheNewMountPath) {
@@ -173,16 +167,14 @@ TEST_F(SettingsCommandTest, ARenamedCardKeepsItsCatalogueUnderTheNewMountPath) {
   const QString oldRoot = QDir::cleanPath(card.root());
   const QString newRoot = oldRoot + QStringLiteral("-TRIP");
   auto record = [](const QString& path) {
-    return QVariantMap{{QStringLiteral("VolumeInformationNameKey"), QFileInfo(path).fileName()},
-                       {QStringLiteral("VolumeInformationDevicePathKey"), path},
-                       {QStringLiteral("VolumeInformationFullPathKey"),
-                        QUrl::fromLocalFile(path + QLatin1Char('/')).toString(QUrl::FullyEncoded)}};
+    return VolumeInformation{{}, QFileInfo(path).fileName(), path,
+                             QUrl::fromLocalFile(path + QLatin1Char('/')).toString(QUrl::FullyEncoded)};
   };
   window->didMountVolume(record(oldRoot));
   ASSERT_TRUE(QDir().rename(oldRoot, newRoot));
-  window->didRenameVolume(record(newRoot), record(oldRoot).value(QStringLiteral("VolumeInformationFullPathKey")).toString());
+  window->didRenameVolume(record(newRoot), record(oldRoot).fullPath);
   EXPECT_EQ(window->mediaController()->mediaTree().first()->rootPath(), newRoot);
-  EXPECT_EQ(window->mountingVolumes().keys(), QStringList{record(newRoot).value(QStringLiteral("VolumeInformationFullPathKey")).toString()});
+  EXPECT_EQ(window->mountingVolumes().keys(), QStringList{record(newRoot).fullPath});
   MyDocumentController::sharedDocumentController()->reset();
   ASSERT_TRUE(QDir().rename(newRoot, oldRoot));
 }

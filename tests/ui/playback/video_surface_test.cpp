@@ -12,7 +12,7 @@
 namespace dashcard {
 namespace {
 
-using test::waitUntil;
+using test::spinUntil;
 
 bool hasColour(const QImage& image) {
   if (image.isNull()) return false;
@@ -43,7 +43,7 @@ TEST(VideoSurfaceTest, SoftwareSurfaceDrawsTheVideoAndMirrors) {
   QObject::connect(&player, &CustomAVPlayer::loaded, [&] { ++loaded; });
   const auto& card = test::sharedCard();
   player.loadFile(card.path(card.clips().at(0).frontPath));
-  ASSERT_TRUE(waitUntil([&] { return loaded == 1; }));
+  ASSERT_TRUE(spinUntil([&] { return loaded == 1; }));
   player.seek(1.0);
   // Drawn on the surface's own thread: the picture comes while the GUI
   // thread does not run its event loop (it may be waiting for the player).
@@ -72,16 +72,16 @@ TEST(VideoSurfaceTest, OpenGLSurfaceDrawsTheVideo) {
   int started = 0;
   const auto& card = test::sharedCard();
   pane.playWithPath(card.path(card.clips().at(1).frontPath), [&] { ++started; }, {}, {});
-  ASSERT_TRUE(waitUntil([&] { return gl->isReady(); }));
-  ASSERT_TRUE(waitUntil([&] { return started > 0; }));
+  ASSERT_TRUE(spinUntil([&] { return gl->isReady(); }));
+  ASSERT_TRUE(spinUntil([&] { return started > 0; }));
   pane.play();
-  ASSERT_TRUE(waitUntil([&] { return hasColour(gl->grabFramebuffer()); }));
+  ASSERT_TRUE(spinUntil([&] { return hasColour(gl->grabFramebuffer()); }));
   // Pictures come from the surface's render thread; a still one is copied
   // as it is, and mirrored by the copy alone.
   pane.pause();
   // Still: the pause's hold seek is done and two pictures in a row agree.
   QImage previous;
-  ASSERT_TRUE(waitUntil([&] {
+  ASSERT_TRUE(spinUntil([&] {
     const QImage now = gl->grabFramebuffer();
     const bool same = !pane.engine().player()->isSeeking() && now == previous;
     previous = now;

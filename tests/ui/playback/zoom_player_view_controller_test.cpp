@@ -25,7 +25,7 @@
 namespace dashcard {
 namespace {
 
-using test::waitUntil;
+using test::spinUntil;
 
 using test::headless;
 using test::clipPath;
@@ -38,7 +38,7 @@ struct Pane {
   bool load(int clip) {
     started = 0;
     view.playWithPath(clipPath(clip), [this] { ++started; }, {}, {});
-    return waitUntil([this] { return started > 0; });
+    return spinUntil([this] { return started > 0; });
   }
   ZoomPlayerViewController view;
   int started = 0;
@@ -56,7 +56,7 @@ TEST(ZoomPlayerViewControllerTest, SnapshotIsTheExactFrameMirroredWhenThePlayerI
   ASSERT_TRUE(pane.load(2));
   pane.view.setCurrentProgress(0.5F);  // 1.5 s of 3: frame 45
   const QImage expected = test::ffmpegFrame(clipPath(2), 1.5, QSize(320, 180));
-  ASSERT_TRUE(waitUntil([&] { return showsFrame(pane, expected); }));
+  ASSERT_TRUE(spinUntil([&] { return showsFrame(pane, expected); }));
   QTemporaryDir dir;
   const QString path = dir.filePath(QStringLiteral("snap shot ü.png"));
   QString error;
@@ -93,7 +93,7 @@ TEST(ZoomPlayerViewControllerTest, CaptureKeepsThePressedMomentAndNeedsAFrame) {
   ASSERT_TRUE(pane.load(2));
   pane.view.setCurrentProgress(0.5F);
   const QImage pressed = test::ffmpegFrame(clipPath(2), 1.5, QSize(320, 180));
-  ASSERT_TRUE(waitUntil([&] { return showsFrame(pane, pressed); }));
+  ASSERT_TRUE(spinUntil([&] { return showsFrame(pane, pressed); }));
   pane.view.snapButtonPressed();
   auto* dialog = pane.view.findChild<QFileDialog*>();
   ASSERT_NE(dialog, nullptr);
@@ -105,7 +105,7 @@ TEST(ZoomPlayerViewControllerTest, CaptureKeepsThePressedMomentAndNeedsAFrame) {
   // The player moves on before the dialog is accepted.
   pane.view.setCurrentProgress(0.9F);
   const QImage later = test::ffmpegFrame(clipPath(2), 2.7, QSize(320, 180));
-  ASSERT_TRUE(waitUntil([&] { return showsFrame(pane, later); }));
+  ASSERT_TRUE(spinUntil([&] { return showsFrame(pane, later); }));
   QTemporaryDir dir;
   const QString path = dir.filePath(QStringLiteral("capture.png"));
   emit dialog->fileSelected(path);
@@ -123,7 +123,7 @@ TEST(ZoomPlayerViewControllerTest, CaptureKeepsThePressedMomentAndNeedsAFrame) {
             0);
   int started = 0;
   pane.view.playWithPath(sound, [&] { ++started; }, {}, {});
-  ASSERT_TRUE(waitUntil([&] { return started > 0; }));
+  ASSERT_TRUE(spinUntil([&] { return started > 0; }));
   pane.view.snapButtonPressed();
   EXPECT_EQ(pane.view.findChild<QFileDialog*>(), nullptr);
   auto* alert = pane.view.findChild<QMessageBox*>(QStringLiteral("CaptureErrorAlert"));
@@ -172,7 +172,7 @@ TEST(ZoomPlayerViewControllerTest, ClicksToggleAfterTheDelayAndTripleClickPostsO
   scroll->mouseUpWithClickCount(middle, 1);
   scroll->mouseUpWithClickCount(middle, 2);
   EXPECT_FALSE(pane.view.isPlaying());  // not before 0.25 s
-  ASSERT_TRUE(waitUntil([&] { return pane.view.isPlaying(); }));
+  ASSERT_TRUE(spinUntil([&] { return pane.view.isPlaying(); }));
   // A third click within the delay: no toggle, one notification.
   scroll->mouseUpWithClickCount(middle, 1);
   scroll->mouseUpWithClickCount(middle, 2);
@@ -232,15 +232,15 @@ TEST(ZoomPlayerViewControllerTest, OnlyThePrimaryHasInlineControlsAndKeepsThemAf
   ASSERT_TRUE(front.load(1));
   PlayerInlineControls* controls = front.view.inlineControls();
   EXPECT_TRUE(controls->isVisibleTo(&front.view));
-  EXPECT_TRUE(waitUntil([&] { return controls->lengthLabel()->text() == "0:03"; }));
+  EXPECT_TRUE(spinUntil([&] { return controls->lengthLabel()->text() == "0:03"; }));
 
   const bool playing = front.view.isPlaying();
   controls->playPauseButton()->click();
-  EXPECT_TRUE(waitUntil([&] { return front.view.isPlaying() != playing; }));
+  EXPECT_TRUE(spinUntil([&] { return front.view.isPlaying() != playing; }));
   // Held, the scrubber seeks and the player stands still.
   controls->scrubber()->setSliderDown(true);
   controls->scrubber()->setValue(controls->scrubber()->maximum() / 2);
-  EXPECT_TRUE(waitUntil([&] { return !front.view.isPlaying() && std::abs(front.view.progress() - 0.5f) < 0.05f; }));
+  EXPECT_TRUE(spinUntil([&] { return !front.view.isPlaying() && std::abs(front.view.progress() - 0.5f) < 0.05f; }));
   controls->scrubber()->setSliderDown(false);
 
   front.view.segmentDidChange(2);  // zoomed: no controls over the picture
@@ -292,7 +292,7 @@ TEST(ZoomPlayerViewControllerTest, ErrorLocksZoomAndMirrorAndTheNextFileRestores
   pane.view.segmentDidChange(2);
   int errors = 0;
   pane.view.playWithPath(junk, {}, {}, {}, [&] { ++errors; });
-  ASSERT_TRUE(waitUntil([&] { return errors == 1; }));
+  ASSERT_TRUE(spinUntil([&] { return errors == 1; }));
   EXPECT_TRUE(pane.view.engine().playerIsError());
   EXPECT_FALSE(pane.view.captureButton()->isEnabled());
   EXPECT_FALSE(pane.view.rateChangeButton()->isEnabled());
@@ -313,7 +313,7 @@ TEST(ZoomPlayerSplitViewControllerTest, DividerSnapsAndTheRearCollapses) {
   ZoomPlayerSplitViewController split(headless(), nullptr);
   split.resize(1001, 300);
   split.show();
-  ASSERT_TRUE(waitUntil([&] { return split.isVisible(); }));
+  ASSERT_TRUE(spinUntil([&] { return split.isVisible(); }));
   const double middle = (1001 - split.handleWidth()) * 0.5;
   EXPECT_EQ(split.constrainSplitPosition(middle + 40), middle);
   EXPECT_EQ(split.constrainSplitPosition(middle - 49), middle);
