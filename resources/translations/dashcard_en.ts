@@ -733,6 +733,14 @@
         <source>Finish</source>
         <translation>Finish</translation>
     </message>
+    <message>
+        <source>Done</source>
+        <translation>Done</translation>
+    </message>
+    <message>
+        <source>Failed</source>
+        <translation>Failed</translation>
+    </message>
 </context>
 <context>
     <name>dashcard::SDCardLoadProgressViewController</name>

@@ -733,6 +733,14 @@
         <source>Finish</source>
         <translation>完了</translation>
     </message>
+    <message>
+        <source>Done</source>
+        <translation>完了しました</translation>
+    </message>
+    <message>
+        <source>Failed</source>
+        <translation>失敗しました</translation>
+    </message>
 </context>
 <context>
     <name>dashcard::SDCardLoadProgressViewController</name>

@@ -44,6 +44,7 @@ class FakeSheet : public ProgressSheet, public LoggedPane {
  public:
   void setProgress(float value) override { progress = value; }
   void setInfoLabelText(const QString& text) override { texts << text; }
+  void setSucceeded(bool value) override { succeeded = value; }
   void setCloseClickBlock(CloseHandler handler) override { close = std::move(handler); }
   void dismiss() override {
     dismissed = true;
@@ -60,6 +61,7 @@ class FakeSheet : public ProgressSheet, public LoggedPane {
   }
 
   float progress = 0.0f;
+  bool succeeded = true;
   QStringList texts;
   CloseHandler close;
   bool dismissed = false;

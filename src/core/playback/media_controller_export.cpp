@@ -38,6 +38,7 @@ void MediaController::exportSelectedInfos(const DCFInfoList& infos, const QStrin
       },
       [liveSheet](const std::optional<QString>& error) {
         if (ProgressSheet* current = liveSheet()) {
+          current->setSucceeded(!error);
           current->setProgress(1.0f);
           current->setInfoLabelText(error ? tr("An error occurred when writing data") : tr("KML/KMZ export is complete"));
         }
@@ -74,6 +75,7 @@ void MediaController::backUpSelectedInfos(const QList<BackUpItem>& items, const 
       },
       [liveSheet](const std::optional<QString>& error) {
         if (ProgressSheet* current = liveSheet()) {
+          current->setSucceeded(!error);
           current->setProgress(1.0f);
           current->setInfoLabelText(error ? tr("An error occurred during backup") : tr("Backup is complete"));
         }
@@ -102,6 +104,7 @@ void MediaController::exportIncidentVideo(const IncidentExportRequest& request,
         // The one end of this run: nothing after it reaches the sheet.
         *live = false;
         if (current) {
+          current->setSucceeded(!error);
           current->setProgress(1.0f);
           current->setInfoLabelText(error ? tr("The video could not be exported: %1").arg(*error)
                                           : tr("Video export is complete"));

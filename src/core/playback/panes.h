@@ -135,6 +135,9 @@ class ProgressSheet {
   virtual ~ProgressSheet() = default;
   virtual void setProgress(float progress) = 0;
   virtual void setInfoLabelText(const QString& text) = 0;
+  // Told before the final progress of 1.0, so that a failed task does not end
+  // with the mark of a finished one.
+  virtual void setSucceeded(bool succeeded) = 0;
   virtual void setCloseClickBlock(CloseHandler handler) = 0;
   virtual void dismiss() = 0;
 };

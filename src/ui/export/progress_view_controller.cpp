@@ -6,6 +6,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QShowEvent>
+#include <QStyle>
 #include <QVBoxLayout>
 
 #include <algorithm>
@@ -32,7 +33,7 @@ ProgressViewController::ProgressViewController(QWidget* parent) : QDialog(parent
   progressBar_->setRange(0, kBarSteps);
   progressBar_->setTextVisible(false);
   doneMark_ = new QLabel(this);
-  doneMark_->setPixmap(QIcon(QStringLiteral(":/images/done.svg")).pixmap(18, 18));
+  showMark();
   cancelButton_ = new QPushButton(this);
   cancelButton_->setAutoDefault(false);
   connect(cancelButton_, &QPushButton::clicked, this, [this] { closeButtonPressed(); });
@@ -76,6 +77,11 @@ QString ProgressViewController::infoLabelText() const { return infoLabelText_; }
 void ProgressViewController::setInfoLabelText(const QString& text) {
   infoLabelText_ = text;
   infoLabel_->setText(text);
+}
+
+void ProgressViewController::setSucceeded(bool succeeded) {
+  succeeded_ = succeeded;
+  showMark();
 }
 
 void ProgressViewController::setCloseClickBlock(CloseHandler handler) {
@@ -123,6 +129,13 @@ void ProgressViewController::refresh() {
   progressBar_->setValue(static_cast<int>(std::lround(shown * kBarSteps)));
   cancelButton_->setText(closeButtonName(progress_));
   doneMark_->setHidden(progressIndicatorHidden(progress_));
+}
+
+void ProgressViewController::showMark() {
+  const QIcon mark = succeeded_ ? QIcon(QStringLiteral(":/images/done.svg"))
+                                : style()->standardIcon(QStyle::SP_MessageBoxWarning);
+  doneMark_->setPixmap(mark.pixmap(18, 18));
+  doneMark_->setAccessibleName(succeeded_ ? tr("Done") : tr("Failed"));
 }
 
 }  // namespace dashcard

@@ -31,6 +31,7 @@ class ProgressViewController : public QDialog, public ProgressSheet {
   void setProgress(float progress) override;
   QString infoLabelText() const;
   void setInfoLabelText(const QString& text) override;
+  void setSucceeded(bool succeeded) override;
   const CloseHandler& closeClickBlock() const { return closeClickBlock_; }
   void setCloseClickBlock(CloseHandler handler) override;
   // Closes the sheet and releases it.
@@ -48,6 +49,7 @@ class ProgressViewController : public QDialog, public ProgressSheet {
   QLabel* infoLabel() const { return infoLabel_; }
   QProgressBar* progressBar() const { return progressBar_; }
   QPushButton* cancelButton() const { return cancelButton_; }
+  QLabel* doneMark() const { return doneMark_; }
 
  signals:
   void progressChanged(float progress);
@@ -58,8 +60,10 @@ class ProgressViewController : public QDialog, public ProgressSheet {
 
  private:
   void refresh();
+  void showMark();
 
   float progress_ = 0.0f;
+  bool succeeded_ = true;
   QString infoLabelText_;
   CloseHandler closeClickBlock_;
   QLabel* infoLabel_ = nullptr;

@@ -48,6 +48,7 @@ TEST(MediaControllerTasks, ExportErrorAndBackupEndTexts) {
   FakeSheet& failed = *list.sheets.back();
   ASSERT_TRUE(test::spinUntil([&] { return failed.ended(); }));
   EXPECT_EQ(failed.texts.last(), "An error occurred when writing data");
+  EXPECT_FALSE(failed.succeeded);
   failed.pressButton();
 
   const DCFInfoList recordings = test::scanRecordings(card().root());
@@ -65,6 +66,7 @@ TEST(MediaControllerTasks, ExportErrorAndBackupEndTexts) {
   FakeSheet& refused = *list.sheets.back();
   ASSERT_TRUE(test::spinUntil([&] { return refused.ended(); }));
   EXPECT_EQ(refused.texts.last(), "An error occurred during backup");
+  EXPECT_FALSE(refused.succeeded);
   EXPECT_TRUE(QFile::exists(target + QLatin1Char('/') + recordings.first()->deltaPath()));
   refused.pressButton();
   ASSERT_TRUE(test::spinUntilIdle());

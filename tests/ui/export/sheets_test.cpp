@@ -34,6 +34,11 @@ TEST(ProgressViewControllerTest, ButtonReadsCancelBelowOneAndFinishFromOne) {
   // The bar stops at full; the value itself is kept.
   EXPECT_EQ(sheet.progressBar()->value(), sheet.progressBar()->maximum());
   EXPECT_FLOAT_EQ(sheet.progress(), 1.2f);
+  EXPECT_EQ(sheet.doneMark()->accessibleName(), QStringLiteral("Done"));
+  // A failed task ends without the finished mark.
+  sheet.setSucceeded(false);
+  EXPECT_FALSE(sheet.doneMark()->isHidden());
+  EXPECT_EQ(sheet.doneMark()->accessibleName(), QStringLiteral("Failed"));
 }
 
 TEST(ProgressViewControllerTest, BadProgressValuesDoNotBreakTheBar) {
