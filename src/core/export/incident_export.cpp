@@ -17,9 +17,6 @@
 namespace dashcard {
 namespace {
 
-// Clips longer than this are not looked for before the span's start.
-constexpr qint64 kLongestClipSeconds = 3600;
-
 QDateTime startOf(const DCFInfoPtr& info) { return info ? info->startDate() : QDateTime(); }
 
 // Each recording with its end: from its length when known, else assumed.
@@ -76,20 +73,20 @@ std::pair<QDateTime, QDateTime> IncidentExporter::spanOf(const DCFInfoList& reco
   return {first, last};
 }
 
-DCFInfoList IncidentExporter::readRecordingsInSpan(const DCFInfoList& all, const QDateTime& from, const QDateTime& to) {
-  if (!from.isValid() || !to.isValid() || to < from) return {};
-  const QDateTime earliest = from.addSecs(-kLongestClipSeconds);
-  DCFInfoList candidates;
+void IncidentExporter::learnLengths(const DCFInfoList& all, const QDateTime& from, const QDateTime& to,
+                                    qint64 lookBackSeconds) {
+  if (!from.isValid() || !to.isValid() || to < from) return;
+  const QDateTime earliest = from.addSecs(-lookBackSeconds);
   for (const DCFInfoPtr& info : all) {
     const QDateTime start = startOf(info);
-    if (!start.isValid() || start >= to || start < earliest) continue;
-    if (info->duration() <= 0.0) {
-      // An unreadable video counts as a single instant and so drops out.
-      info->setDuration(VideoSpanWriter::probeDuration(info->filePath()).value_or(0.001));
-    }
-    candidates.append(info);
+    if (!start.isValid() || start > to || start < earliest || info->duration() > 0.0) continue;
+    info->setDuration(VideoSpanWriter::probeDuration(info->filePath()).value_or(0.001));
   }
-  return recordingsInSpan(candidates, from, to);
+}
+
+DCFInfoList IncidentExporter::readRecordingsInSpan(const DCFInfoList& all, const QDateTime& from, const QDateTime& to) {
+  learnLengths(all, from, to);
+  return recordingsInSpan(all, from, to);
 }
 
 std::vector<CustomLocation> IncidentExporter::locationsInSpan(const DCFInfoList& recordings, const QDateTime& from,

@@ -66,8 +66,15 @@ class IncidentExporter : public std::enable_shared_from_this<IncidentExporter> {
   // taken to last until the next recording starts, at most kAssumedClipSeconds
   // after its start when none follows closely.
   static constexpr double kAssumedClipSeconds = 60.0;
-  // recordingsInSpan after reading the length of every candidate clip from
-  // its video (stored in the recording); reads files, so not on the main
+  // A recording learns its length when it plays; the span's arithmetic needs
+  // it before. Reads it from the video (a header read, stored in the
+  // recording) for the recordings without one that start in
+  // [from - lookBackSeconds, to], the only ones that can cover the span. An
+  // unreadable video counts as a single instant and so drops out.
+  static void learnLengths(const DCFInfoList& all, const QDateTime& from, const QDateTime& to,
+                           qint64 lookBackSeconds = kLongestClipSeconds);
+  static constexpr qint64 kLongestClipSeconds = 3600;
+  // recordingsInSpan after learnLengths; reads files, so not on the main
   // thread for a large card.
   static DCFInfoList readRecordingsInSpan(const DCFInfoList& all, const QDateTime& from, const QDateTime& to);
   // The valid fixes of the recordings' telemetry (read here, speed and

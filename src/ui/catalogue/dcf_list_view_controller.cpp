@@ -403,7 +403,7 @@ std::pair<QDateTime, QDateTime> DCFListViewController::selectionSpan() const {
   // The span ends with the recording that starts last (or one close before it).
   QDateTime lastStart;
   for (const DCFInfoPtr& info : chosen) lastStart = std::max(lastStart, info->startDate());
-  IncidentExportDialog::learnDurationsBefore(chosen, lastStart);
+  IncidentExporter::learnLengths(chosen, lastStart, lastStart, IncidentExportDialog::kLookBackSeconds);
   return IncidentExporter::spanOf(chosen);
 }
 

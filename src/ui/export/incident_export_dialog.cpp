@@ -1,6 +1,5 @@
 #include "ui/export/incident_export_dialog.h"
 
-#include "core/catalogue/video_frame_grabber.h"
 #include "core/common/save_folder.h"
 
 #include <QCheckBox>
@@ -142,16 +141,6 @@ std::pair<QDateTime, QDateTime> IncidentExportDialog::prefilledSpan(const QDateT
   return {from, to};
 }
 
-void IncidentExportDialog::learnDurationsBefore(const DCFInfoList& recordings, const QDateTime& instant) {
-  if (!instant.isValid()) return;
-  const QDateTime earliest = instant.addSecs(-kLongestClipSeconds);
-  for (const DCFInfoPtr& info : recordings) {
-    if (!info || info->duration() > 0.0 || info->startDate() < earliest || info->startDate() > instant) continue;
-    const VideoFrameGrabber video(info->filePath());
-    if (video.isOpen() && video.duration() > 0.0) info->setDuration(video.duration());
-  }
-}
-
 void IncidentExportDialog::cameraDidChange() {
   const auto camera = static_cast<ExportCamera>(cameraBox_->currentData().toInt());
   // Side by side is re-encoded whole, so it is always exact; the line is
@@ -165,7 +154,7 @@ void IncidentExportDialog::spanDidChange() {
   const QDateTime to = endEdit_->dateTime();
   const qint64 seconds = from.secsTo(to);
   // Recordings starting inside the span count without their length.
-  learnDurationsBefore(recordings_, from);
+  IncidentExporter::learnLengths(recordings_, from, from, kLookBackSeconds);
   const qsizetype count = IncidentExporter::recordingsInSpan(recordings_, from, to).size();
   summaryLabel_->setText(seconds > 0 ? tr("Length: %1 s, recordings: %2").arg(seconds).arg(count) : QString());
 }
@@ -192,7 +181,7 @@ IncidentExportRequest IncidentExportDialog::request() const {
 QString IncidentExportDialog::problem() const {
   const IncidentExportRequest wanted = request();
   if (wanted.to <= wanted.from) return tr("The end must be after the start.");
-  learnDurationsBefore(recordings_, wanted.from);
+  IncidentExporter::learnLengths(recordings_, wanted.from, wanted.from, kLookBackSeconds);
   const DCFInfoList taken = IncidentExporter::recordingsInSpan(recordings_, wanted.from, wanted.to);
   if (taken.isEmpty()) {
     return tr("No recording covers this span. Choose a start and an end within the card's recordings.");

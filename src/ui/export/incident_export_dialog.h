@@ -37,13 +37,10 @@ class IncidentExportDialog : public QDialog {
                                                        const std::pair<QDateTime, QDateTime>& fallback);
   static constexpr int kDefaultSpanSeconds = 60;
 
-  // A recording learns its length when it plays, and the span's arithmetic
-  // needs it before: reads it from the front video (a header read) for the
-  // recordings without one that start at most kLongestClipSeconds before
-  // `instant`, the only ones that can cover it. Bounded so the window stays
-  // responsive however many recordings the card holds.
-  static void learnDurationsBefore(const DCFInfoList& recordings, const QDateTime& instant);
-  static constexpr int kLongestClipSeconds = 600;
+  // How far before an instant the window looks for clips whose length it
+  // must read (IncidentExporter::learnLengths) on the main thread: bounded so
+  // it stays responsive however many recordings the card holds.
+  static constexpr qint64 kLookBackSeconds = 600;
 
   // The request the controls describe now.
   IncidentExportRequest request() const;
