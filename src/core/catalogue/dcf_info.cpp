@@ -12,6 +12,9 @@
 #include <QFile>
 #include <QLocale>
 
+#include <algorithm>
+#include <limits>
+
 #include <fcntl.h>
 #include <linux/fs.h>
 #include <sys/ioctl.h>
@@ -32,10 +35,28 @@ constexpr long kExfatSuperMagic = 0x2011BAB0;
 // Where the second timestamp of a recording's name ends.
 constexpr qsizetype kNumberEnd = 31;
 
+// A number of the name only when every character is an ASCII digit (the
+// number readers would also take signs and spaces); at most 18 of them.
+bool readDigits(QStringView text, qint64* value) {
+  const auto digit = [](QChar c) { return c >= u'0' && c <= u'9'; };
+  if (text.isEmpty() || text.size() > 18 || !std::all_of(text.begin(), text.end(), digit)) {
+    return false;
+  }
+  qint64 number = 0;
+  for (const QChar c : text) {
+    number = number * 10 + (c.unicode() - u'0');
+  }
+  *value = number;
+  return true;
+}
+
 bool readInt(QStringView text, int* value) {
-  bool ok = false;
-  *value = text.toInt(&ok, 10);
-  return ok;
+  qint64 number = 0;
+  if (!readDigits(text, &number) || number > std::numeric_limits<int>::max()) {
+    return false;
+  }
+  *value = static_cast<int>(number);
+  return true;
 }
 
 // One formatter per thread: creating one costs far more than formatting,
@@ -132,9 +153,9 @@ DCFInfo::DCFInfo(const QString& rootPath, const QString& deltaPath, Facts facts)
 
   // The number is the whole second timestamp: a shorter name has none.
   const QStringView base = path_text::deletingPathExtensionView(name);
+  qint64 fileNumber = 0;
+  dcfFileNumber_ = base.size() >= kNumberEnd && readDigits(base.sliced(17, 14), &fileNumber) ? fileNumber : 10000;
   bool ok = false;
-  const qint64 fileNumber = base.size() >= kNumberEnd ? base.sliced(17, 14).toLongLong(&ok, 10) : 0;
-  dcfFileNumber_ = ok ? fileNumber : 10000;
   const qint64 folderNumber = folderName_.toLongLong(&ok, 10);
   dcfFolderNumber_ = ok ? folderNumber : 1000;
 }

@@ -9,9 +9,15 @@
 #pragma GCC diagnostic pop
 
 #include <algorithm>
+#include <cerrno>
 #include <cmath>
 #include <mutex>
 #include <string>
+#include <vector>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include "core/catalogue/exif_gps_module.h"
 
@@ -37,6 +43,38 @@ double degreesOf(const Exiv2::Exifdatum& datum) {
   return degrees;
 }
 
+// No camera picture comes near this size.
+constexpr off_t kMaxPictureBytes = 64 << 20;
+
+// The bytes of the picture at `path`; empty unless it is a regular file of
+// at most kMaxPictureBytes. Opened without blocking: a FIFO under a
+// picture's name would hang the reader's own open.
+std::vector<Exiv2::byte> readPicture(const char* path) {
+  std::vector<Exiv2::byte> bytes;
+  const int fd = ::open(path, O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+  if (fd < 0) {
+    return bytes;
+  }
+  struct stat info {};
+  if (::fstat(fd, &info) == 0 && S_ISREG(info.st_mode) && info.st_size <= kMaxPictureBytes) {
+    bytes.resize(static_cast<std::size_t>(info.st_size));
+    std::size_t done = 0;
+    while (done < bytes.size()) {
+      const ssize_t got = ::read(fd, bytes.data() + done, bytes.size() - done);
+      if (got < 0 && errno == EINTR) {
+        continue;
+      }
+      if (got <= 0) {
+        break;  // shorter than it was: what was read is parsed
+      }
+      done += static_cast<std::size_t>(got);
+    }
+    bytes.resize(done);
+  }
+  ::close(fd);
+  return bytes;
+}
+
 }  // namespace
 
 extern "C" __attribute__((visibility("default"))) int dashcard_exif_gps_position(const char* path, double* latitude,
@@ -46,10 +84,14 @@ extern "C" __attribute__((visibility("default"))) int dashcard_exif_gps_position
   if (path == nullptr || *path == '\0') {
     return 0;
   }
+  const std::vector<Exiv2::byte> bytes = readPicture(path);
+  if (bytes.empty()) {
+    return 0;
+  }
   try {
 #pragma GCC diagnostic push
 #pragma GCC diagnostic ignored "-Wdeprecated-declarations"
-    Exiv2::Image::AutoPtr image = Exiv2::ImageFactory::open(std::string(path));
+    Exiv2::Image::AutoPtr image = Exiv2::ImageFactory::open(bytes.data(), static_cast<long>(bytes.size()));
 #pragma GCC diagnostic pop
     if (image.get() == nullptr) {
       return 0;

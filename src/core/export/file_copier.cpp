@@ -104,18 +104,29 @@ FileError FileCopier::errorFor(int code, const QString& path) {
 std::optional<FileError> FileCopier::copyFile(const QString& source, const QString& destination) {
   const QByteArray from = QFile::encodeName(source);
   const QByteArray to = QFile::encodeName(destination);
-  // Not blocking: a FIFO or a device under a video's name must be refused,
-  // not waited on.
+  // Only a regular file is opened at all: opening a device may act on it.
+  // Not blocking either, and checked again once open: a FIFO or a device
+  // put in the file's place meanwhile is refused, not waited on.
+  struct stat sourceStat {};
+  if (::stat(from.constData(), &sourceStat) != 0) {
+    return errorFor(errno, source);
+  }
+  const auto notRegular = [&] {
+    return S_ISDIR(sourceStat.st_mode) ? errorFor(EISDIR, source)
+                                       : FileError{EINVAL, QStringLiteral("%1: not a regular file").arg(source)};
+  };
+  if (!S_ISREG(sourceStat.st_mode)) {
+    return notRegular();
+  }
   Descriptor in(::open(from.constData(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
   if (in.get() < 0) {
     return errorFor(errno, source);
   }
-  struct stat sourceStat {};
   if (::fstat(in.get(), &sourceStat) != 0) {
     return errorFor(errno, source);
   }
   if (!S_ISREG(sourceStat.st_mode)) {
-    return errorFor(S_ISDIR(sourceStat.st_mode) ? EISDIR : EINVAL, source);
+    return notRegular();
   }
   Descriptor out(::open(to.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666));
   if (out.get() < 0) {

@@ -85,11 +85,16 @@ TEST_F(DCFInfoTest, FallbacksForMissingFilesAndOddNames) {
   DCFInfo shortName(root(), QStringLiteral("123/F_1.MP4"));
   EXPECT_EQ(shortName.dcfFileNumber(), 10000);
   // Only a whole second timestamp is a file number.
-  for (const char* cut : {"F_20240101120000_2024", "F_20240101120000_2024010112050", "F_20240101120000_2024010112050x"}) {
+  // Signs and spaces are no digits, though the number readers take them.
+  for (const char* cut : {"F_20240101120000_2024", "F_20240101120000_2024010112050", "F_20240101120000_2024010112050x",
+                          "F_20240101120000_+0240101120500", "F_20240101120000_ 0240101120500",
+                          "F_20240101120000_-0240101120500", "F_20240101120000_00a101120500_N"}) {
     EXPECT_EQ(DCFInfo(root(), QStringLiteral("NORMAL/%1.MP4").arg(QLatin1StringView(cut))).dcfFileNumber(), 10000) << cut;
   }
   EXPECT_EQ(DCFInfo(root(), QStringLiteral("NORMAL/F_20240101120000_20240101120501.MP4")).dcfFileNumber(),
             20240101120501LL);
+  // A sign in a date field is no date either.
+  EXPECT_GE(DCFInfo(root(), QStringLiteral("NORMAL/F_20240101120000_2024+101120500_N.MP4")).startDate(), before);
   EXPECT_EQ(shortName.dcfFolderNumber(), 123);
   EXPECT_GE(shortName.startDate(), before);
 
@@ -227,11 +232,15 @@ TEST_F(DCFInfoTest, PictureFieldsAndGpsSigns) {
   ASSERT_TRUE(writeGpsJpeg(west, "10/1 0/1 0/1", "N", "20/1 15/1 0/1", "W"));
   EXPECT_NEAR(PictureInfo::locationWithImagePath(west).longitude, -20.25, 1e-9);
 
-  // No GPS block, junk bytes, a missing file: the no-position record.
+  // No GPS block, junk bytes, a missing file, a FIFO (never waited on), a
+  // folder: the no-position record.
   const QString plain = root() + QStringLiteral("/PICTURE/plain.jpg");
   QImage(8, 8, QImage::Format_RGB32).save(plain, "JPG");
   ASSERT_TRUE(test::writeFileAt(root(), QStringLiteral("PICTURE/junk.JPG"), QByteArray("\xFF\xD8junk", 6)));
-  for (const QString& path : {plain, root() + QStringLiteral("/PICTURE/junk.JPG"), root() + QStringLiteral("/none.JPG")}) {
+  const QString fifo = root() + QStringLiteral("/PICTURE/240101120300.JPG");
+  ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+  for (const QString& path : {plain, root() + QStringLiteral("/PICTURE/junk.JPG"), root() + QStringLiteral("/none.JPG"),
+                              fifo, root() + QStringLiteral("/PICTURE")}) {
     const CustomLocation location = PictureInfo::locationWithImagePath(path);
     EXPECT_EQ(location, CustomLocation::placeholder()) << path.toStdString();
   }
