@@ -40,6 +40,7 @@ void TabViewController::tabViewIsActive(bool active) {
   opacity_->setOpacity(active ? 1.0 : 0.0);
   tabBar()->setEnabled(active);
   setSelectedTabViewItemIndex(0);
+  emit activeChanged(active);
 }
 
 void TabViewController::setSelectedTabViewItemIndex(int index) {

@@ -33,6 +33,10 @@ class TabViewController : public QTabWidget, public TabPane {
   // The list of the selected tab.
   DCFListViewController* currentListVC() const;
 
+ signals:
+  // The lists were locked or unlocked (tabViewIsActive).
+  void activeChanged(bool active);
+
  protected:
   void showEvent(QShowEvent* event) override;
   void hideEvent(QHideEvent* event) override;
