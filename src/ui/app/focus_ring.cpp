@@ -1,7 +1,6 @@
 #include "ui/app/focus_ring.h"
 
-#include <QApplication>
-#include <QEvent>
+#include <QFocusEvent>
 #include <QPainter>
 
 namespace dashcard {
@@ -12,22 +11,34 @@ FocusRing::FocusRing(QWidget* target) : QWidget(target), target_(target) {
   setFocusPolicy(Qt::NoFocus);
   hide();
   target->installEventFilter(this);
-  connect(qApp, &QApplication::focusChanged, this, [this](QWidget*, QWidget* now) { follow(now); });
-}
-
-void FocusRing::follow(QWidget* now) {
-  const bool focused = target_ && now && (now == target_ || now->focusProxy() == target_);
-  if (focused) {
-    setGeometry(target_->rect());
-    raise();
-  }
-  setVisible(focused);
 }
 
 bool FocusRing::eventFilter(QObject* watched, QEvent* event) {
-  if (watched == target_ && event->type() == QEvent::Resize) setGeometry(target_->rect());
-  // Children added later (a new video surface) must not cover the ring.
-  if (watched == target_ && event->type() == QEvent::ChildAdded && isVisible()) raise();
+  if (watched != target_) return QWidget::eventFilter(watched, event);
+  switch (event->type()) {
+    case QEvent::FocusIn: {
+      // Only keys bring the ring: a click already shows where the user is.
+      const Qt::FocusReason reason = static_cast<QFocusEvent*>(event)->reason();
+      if (reason == Qt::TabFocusReason || reason == Qt::BacktabFocusReason || reason == Qt::ShortcutFocusReason) {
+        setGeometry(target_->rect());
+        show();
+        raise();
+      }
+      break;
+    }
+    case QEvent::FocusOut:
+      hide();
+      break;
+    case QEvent::Resize:
+      setGeometry(target_->rect());
+      break;
+    case QEvent::ChildAdded:
+      // A surface added later (a new video widget) must not cover the ring.
+      if (isVisible()) raise();
+      break;
+    default:
+      break;
+  }
   return QWidget::eventFilter(watched, event);
 }
 

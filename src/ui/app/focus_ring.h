@@ -5,7 +5,7 @@
 
 namespace dashcard {
 
-// A highlight frame over a pane while the pane has the keyboard focus, so a
+// A highlight frame over a pane that the keyboard moved the focus to, so a
 // keyboard user sees where the keys go. Drawn on top of the pane's children
 // (the video and graph drawings cover the pane itself).
 class FocusRing : public QWidget {
@@ -19,7 +19,6 @@ class FocusRing : public QWidget {
   void paintEvent(QPaintEvent* event) override;
 
  private:
-  void follow(QWidget* now);
   QPointer<QWidget> target_;
 };
 

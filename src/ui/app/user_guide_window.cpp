@@ -3,8 +3,11 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
+#include <QImageReader>
 #include <QPointer>
 #include <QScreen>
+#include <QTextBlock>
+#include <QTextCursor>
 
 namespace dashcard {
 
@@ -32,9 +35,31 @@ UserGuideWindow::UserGuideWindow(const QString& path) {
                    "(it belongs in `share/dashcard/user-guide.md`)."));
   } else {
     setSource(QUrl::fromLocalFile(path), QTextDocument::MarkdownResource);
+    fitPictures();
   }
   const QSize wanted(760, 860);
   resize(screen() ? wanted.boundedTo(screen()->availableSize() * 9 / 10) : wanted);
+}
+
+void UserGuideWindow::fitPictures() {
+  // The screenshots are wider than the page: shown narrower they need no
+  // sideways scrolling and stay sharp on high-density screens.
+  constexpr qreal kWidest = 680;
+  QTextCursor cursor(document());
+  for (QTextBlock block = document()->begin(); block.isValid(); block = block.next()) {
+    for (auto it = block.begin(); !it.atEnd(); ++it) {
+      const QTextFragment fragment = it.fragment();
+      if (!fragment.charFormat().isImageFormat()) continue;
+      QTextImageFormat image = fragment.charFormat().toImageFormat();
+      const QSize size = QImageReader(source().resolved(QUrl(image.name())).toLocalFile()).size();
+      if (!size.isValid() || size.width() <= kWidest) continue;
+      image.setWidth(kWidest);
+      image.setHeight(kWidest * size.height() / size.width());
+      cursor.setPosition(fragment.position());
+      cursor.setPosition(fragment.position() + fragment.length(), QTextCursor::KeepAnchor);
+      cursor.setCharFormat(image);
+    }
+  }
 }
 
 UserGuideWindow* UserGuideWindow::showGuide() {

@@ -17,6 +17,7 @@ class UserGuideWindow : public QTextBrowser {
 
  private:
   explicit UserGuideWindow(const QString& path);
+  void fitPictures();
 };
 
 }  // namespace dashcard
