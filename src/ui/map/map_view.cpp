@@ -277,8 +277,21 @@ void MapView::wheelEvent(QWheelEvent* event) {
   event->accept();
 }
 
+// The car is not traced while the user works the map, by pointer or by keys.
 void MapView::enterEvent(QEnterEvent*) { controller_->setMouseIsOver(true); }
 
-void MapView::leaveEvent(QEvent*) { controller_->setMouseIsOver(false); }
+void MapView::leaveEvent(QEvent*) { controller_->setMouseIsOver(hasFocus() && keyFocus_); }
+
+void MapView::focusInEvent(QFocusEvent* event) {
+  QWidget::focusInEvent(event);
+  keyFocus_ = event->reason() == Qt::TabFocusReason || event->reason() == Qt::BacktabFocusReason;
+  if (keyFocus_) controller_->setMouseIsOver(true);
+}
+
+void MapView::focusOutEvent(QFocusEvent* event) {
+  QWidget::focusOutEvent(event);
+  keyFocus_ = false;
+  controller_->setMouseIsOver(underMouse());
+}
 
 }  // namespace dashcard
