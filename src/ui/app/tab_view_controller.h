@@ -38,6 +38,7 @@ class TabViewController : public QTabWidget, public TabPane {
   void activeChanged(bool active);
 
  protected:
+  bool eventFilter(QObject* watched, QEvent* event) override;
   void showEvent(QShowEvent* event) override;
   void hideEvent(QHideEvent* event) override;
 
