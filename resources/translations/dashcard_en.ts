@@ -373,6 +373,14 @@
         <source>Export Video…</source>
         <translation>Export Video…</translation>
     </message>
+    <message>
+        <source>Event recordings</source>
+        <translation>Event recordings</translation>
+    </message>
+    <message>
+        <source>Recordings</source>
+        <translation>Recordings</translation>
+    </message>
 </context>
 <context>
     <name>dashcard::GraphViewController</name>
@@ -428,6 +436,10 @@
         <source>Export Video…</source>
         <translation>Export Video…</translation>
     </message>
+    <message>
+        <source>Speed and G-sensor graph</source>
+        <translation>Speed and G-sensor graph</translation>
+    </message>
 </context>
 <context>
     <name>dashcard::MainWindowController</name>
@@ -442,10 +454,6 @@
     <message>
         <source>Play two cards in step, led by this window</source>
         <translation>Play two cards in step, led by this window</translation>
-    </message>
-    <message>
-        <source>&lt;b&gt;Dashcard %1&lt;/b&gt;&lt;br&gt;A viewer for the memory card of a vehicle camera.</source>
-        <translation>&lt;b&gt;Dashcard %1&lt;/b&gt;&lt;br&gt;A viewer for the memory card of a vehicle camera.</translation>
     </message>
     <message>
         <source>Ctrl+H</source>
@@ -643,6 +651,34 @@
         <source>Ctrl+Shift+E</source>
         <translation>Ctrl+Shift+E</translation>
     </message>
+    <message>
+        <source>&amp;Help</source>
+        <translation>&amp;Help</translation>
+    </message>
+    <message>
+        <source>User Guide</source>
+        <translation>User Guide</translation>
+    </message>
+    <message>
+        <source>Recording lists</source>
+        <translation>Recording lists</translation>
+    </message>
+    <message>
+        <source>Open a card</source>
+        <translation>Open a card</translation>
+    </message>
+    <message>
+        <source>Play two cards in step</source>
+        <translation>Play two cards in step</translation>
+    </message>
+    <message>
+        <source>Rear camera</source>
+        <translation>Rear camera</translation>
+    </message>
+    <message>
+        <source>Lists</source>
+        <translation>Lists</translation>
+    </message>
 </context>
 <context>
     <name>dashcard::MediaController</name>
@@ -833,12 +869,12 @@
         <translation>Card folder to open.</translation>
     </message>
     <message>
-        <source>Save a picture of the window to FILE after SECONDS (--screenshot-delay), then quit.</source>
-        <translation>Save a picture of the window to FILE after SECONDS (--screenshot-delay), then quit.</translation>
+        <source>Save a picture of the window to FILE once the card&apos;s list and first video frame are shown (at most SECONDS of --screenshot-delay), then quit.</source>
+        <translation>Save a picture of the window to FILE once the card&apos;s list and first video frame are shown (at most SECONDS of --screenshot-delay), then quit.</translation>
     </message>
     <message>
-        <source>Seconds before the screenshot (6).</source>
-        <translation>Seconds before the screenshot (6).</translation>
+        <source>Longest wait for the screenshot (60).</source>
+        <translation>Longest wait for the screenshot (60).</translation>
     </message>
 </context>
 <context>
@@ -1242,6 +1278,98 @@
     <message>
         <source>Length: %1 s, recordings: %2</source>
         <translation>Length: %1 s, recordings: %2</translation>
+    </message>
+</context>
+<context>
+    <name>dashcard::AboutBox</name>
+    <message>
+        <source>&lt;h3&gt;Dashcard %1&lt;/h3&gt;&lt;p&gt;A viewer for the memory card of a vehicle camera.&lt;/p&gt;</source>
+        <translation>&lt;h3&gt;Dashcard %1&lt;/h3&gt;&lt;p&gt;A viewer for the memory card of a vehicle camera.&lt;/p&gt;</translation>
+    </message>
+    <message>
+        <source>&lt;p&gt;Licence: GNU General Public License, version 3 or later (GPL-3.0-or-later).&lt;/p&gt;</source>
+        <translation>&lt;p&gt;Licence: GNU General Public License, version 3 or later (GPL-3.0-or-later).&lt;/p&gt;</translation>
+    </message>
+    <message>
+        <source>&lt;p&gt;Built-in world map: Natural Earth (public domain, naturalearthdata.com).&lt;/p&gt;</source>
+        <translation>&lt;p&gt;Built-in world map: Natural Earth (public domain, naturalearthdata.com).&lt;/p&gt;</translation>
+    </message>
+    <message>
+        <source>&lt;p&gt;Online map tiles: © OpenStreetMap contributors (openstreetmap.org/copyright).&lt;/p&gt;</source>
+        <translation>&lt;p&gt;Online map tiles: © OpenStreetMap contributors (openstreetmap.org/copyright).&lt;/p&gt;</translation>
+    </message>
+</context>
+<context>
+    <name>dashcard::EmptyCardView</name>
+    <message>
+        <source>Open the folder of a camera&apos;s card, or drop it on this window.</source>
+        <translation>Open the folder of a camera&apos;s card, or drop it on this window.</translation>
+    </message>
+    <message>
+        <source>Open Card…</source>
+        <translation>Open Card…</translation>
+    </message>
+    <message>
+        <source>Open a card</source>
+        <translation>Open a card</translation>
+    </message>
+    <message>
+        <source>Inserted Cards</source>
+        <translation>Inserted Cards</translation>
+    </message>
+    <message>
+        <source>Recent Cards</source>
+        <translation>Recent Cards</translation>
+    </message>
+    <message>
+        <source>This card holds no recordings.</source>
+        <translation>This card holds no recordings.</translation>
+    </message>
+    <message>
+        <source>No card is open.</source>
+        <translation>No card is open.</translation>
+    </message>
+    <message>
+        <source>No card is inserted.</source>
+        <translation>No card is inserted.</translation>
+    </message>
+    <message>
+        <source>No recent cards.</source>
+        <translation>No recent cards.</translation>
+    </message>
+    <message>
+        <source>Open %1</source>
+        <translation>Open %1</translation>
+    </message>
+</context>
+<context>
+    <name>dashcard::UserGuideWindow</name>
+    <message>
+        <source>Dashcard User Guide</source>
+        <translation>Dashcard User Guide</translation>
+    </message>
+    <message>
+        <source>User guide</source>
+        <translation>User guide</translation>
+    </message>
+    <message>
+        <source># User Guide
+
+The guide was not installed with this copy of Dashcard (it belongs in `share/dashcard/user-guide.md`).</source>
+        <translation># User Guide
+
+The guide was not installed with this copy of Dashcard (it belongs in `share/dashcard/user-guide.md`).</translation>
+    </message>
+</context>
+<context>
+    <name>dashcard::ZoomPlayerSplitViewController</name>
+    <message>
+        <source>Front camera</source>
+        <translation>Front camera</translation>
+    </message>
+    <message>
+        <source>Rear camera</source>
+        <translation>Rear camera</translation>
     </message>
 </context>
 </TS>

@@ -373,6 +373,14 @@
         <source>Export Video…</source>
         <translation>ビデオ書き出し…</translation>
     </message>
+    <message>
+        <source>Event recordings</source>
+        <translation>イベント録画</translation>
+    </message>
+    <message>
+        <source>Recordings</source>
+        <translation>録画</translation>
+    </message>
 </context>
 <context>
     <name>dashcard::GraphViewController</name>
@@ -428,6 +436,10 @@
         <source>Export Video…</source>
         <translation>ビデオ書き出し…</translation>
     </message>
+    <message>
+        <source>Speed and G-sensor graph</source>
+        <translation>速度と G センサーのグラフ</translation>
+    </message>
 </context>
 <context>
     <name>dashcard::MainWindowController</name>
@@ -442,10 +454,6 @@
     <message>
         <source>Play two cards in step, led by this window</source>
         <translation>このウインドウを基準に 2 枚のカードを同期再生</translation>
-    </message>
-    <message>
-        <source>&lt;b&gt;Dashcard %1&lt;/b&gt;&lt;br&gt;A viewer for the memory card of a vehicle camera.</source>
-        <translation>&lt;b&gt;Dashcard %1&lt;/b&gt;&lt;br&gt;ドライブレコーダーのメモリーカードのビューア。</translation>
     </message>
     <message>
         <source>Ctrl+H</source>
@@ -643,6 +651,34 @@
         <source>Ctrl+Shift+E</source>
         <translation>Ctrl+Shift+E</translation>
     </message>
+    <message>
+        <source>&amp;Help</source>
+        <translation>ヘルプ(&amp;H)</translation>
+    </message>
+    <message>
+        <source>User Guide</source>
+        <translation>ユーザーガイド</translation>
+    </message>
+    <message>
+        <source>Recording lists</source>
+        <translation>録画リスト</translation>
+    </message>
+    <message>
+        <source>Open a card</source>
+        <translation>カードを開く</translation>
+    </message>
+    <message>
+        <source>Play two cards in step</source>
+        <translation>2 枚のカードを同期再生</translation>
+    </message>
+    <message>
+        <source>Rear camera</source>
+        <translation>リアカメラ</translation>
+    </message>
+    <message>
+        <source>Lists</source>
+        <translation>リスト</translation>
+    </message>
 </context>
 <context>
     <name>dashcard::MediaController</name>
@@ -833,12 +869,12 @@
         <translation>開くカードのフォルダ。</translation>
     </message>
     <message>
-        <source>Save a picture of the window to FILE after SECONDS (--screenshot-delay), then quit.</source>
-        <translation>SECONDS 秒後（--screenshot-delay）にウインドウの画像を FILE に保存して終了します。</translation>
+        <source>Save a picture of the window to FILE once the card&apos;s list and first video frame are shown (at most SECONDS of --screenshot-delay), then quit.</source>
+        <translation>カードのリストと最初の映像が表示されたら（最長 --screenshot-delay の SECONDS 秒）ウインドウの画像を FILE に保存して終了します。</translation>
     </message>
     <message>
-        <source>Seconds before the screenshot (6).</source>
-        <translation>画像を保存するまでの秒数（6）。</translation>
+        <source>Longest wait for the screenshot (60).</source>
+        <translation>スクリーンショットまでの最長の待ち時間（60）。</translation>
     </message>
 </context>
 <context>
@@ -1242,6 +1278,98 @@
     <message>
         <source>Length: %1 s, recordings: %2</source>
         <translation>長さ: %1 秒、録画: %2 件</translation>
+    </message>
+</context>
+<context>
+    <name>dashcard::AboutBox</name>
+    <message>
+        <source>&lt;h3&gt;Dashcard %1&lt;/h3&gt;&lt;p&gt;A viewer for the memory card of a vehicle camera.&lt;/p&gt;</source>
+        <translation>&lt;h3&gt;Dashcard %1&lt;/h3&gt;&lt;p&gt;ドライブレコーダーのメモリーカードのビューア。&lt;/p&gt;</translation>
+    </message>
+    <message>
+        <source>&lt;p&gt;Licence: GNU General Public License, version 3 or later (GPL-3.0-or-later).&lt;/p&gt;</source>
+        <translation>&lt;p&gt;ライセンス：GNU 一般公衆利用許諾書 バージョン 3 またはそれ以降（GPL-3.0-or-later）。&lt;/p&gt;</translation>
+    </message>
+    <message>
+        <source>&lt;p&gt;Built-in world map: Natural Earth (public domain, naturalearthdata.com).&lt;/p&gt;</source>
+        <translation>&lt;p&gt;内蔵の世界地図：Natural Earth（パブリックドメイン、naturalearthdata.com）。&lt;/p&gt;</translation>
+    </message>
+    <message>
+        <source>&lt;p&gt;Online map tiles: © OpenStreetMap contributors (openstreetmap.org/copyright).&lt;/p&gt;</source>
+        <translation>&lt;p&gt;オンライン地図タイル：© OpenStreetMap contributors（openstreetmap.org/copyright）。&lt;/p&gt;</translation>
+    </message>
+</context>
+<context>
+    <name>dashcard::EmptyCardView</name>
+    <message>
+        <source>Open the folder of a camera&apos;s card, or drop it on this window.</source>
+        <translation>カメラのカードのフォルダを開くか、このウインドウにドロップしてください。</translation>
+    </message>
+    <message>
+        <source>Open Card…</source>
+        <translation>カードを開く…</translation>
+    </message>
+    <message>
+        <source>Open a card</source>
+        <translation>カードを開く</translation>
+    </message>
+    <message>
+        <source>Inserted Cards</source>
+        <translation>挿入されているカード</translation>
+    </message>
+    <message>
+        <source>Recent Cards</source>
+        <translation>最近使ったカード</translation>
+    </message>
+    <message>
+        <source>This card holds no recordings.</source>
+        <translation>このカードには録画がありません。</translation>
+    </message>
+    <message>
+        <source>No card is open.</source>
+        <translation>カードが開かれていません。</translation>
+    </message>
+    <message>
+        <source>No card is inserted.</source>
+        <translation>挿入されているカードはありません。</translation>
+    </message>
+    <message>
+        <source>No recent cards.</source>
+        <translation>最近使ったカードはありません。</translation>
+    </message>
+    <message>
+        <source>Open %1</source>
+        <translation>%1 を開く</translation>
+    </message>
+</context>
+<context>
+    <name>dashcard::UserGuideWindow</name>
+    <message>
+        <source>Dashcard User Guide</source>
+        <translation>Dashcard ユーザーガイド</translation>
+    </message>
+    <message>
+        <source>User guide</source>
+        <translation>ユーザーガイド</translation>
+    </message>
+    <message>
+        <source># User Guide
+
+The guide was not installed with this copy of Dashcard (it belongs in `share/dashcard/user-guide.md`).</source>
+        <translation># ユーザーガイド
+
+この Dashcard にはガイドがインストールされていません（`share/dashcard/user-guide.md` にあるはずです）。</translation>
+    </message>
+</context>
+<context>
+    <name>dashcard::ZoomPlayerSplitViewController</name>
+    <message>
+        <source>Front camera</source>
+        <translation>フロントカメラ</translation>
+    </message>
+    <message>
+        <source>Rear camera</source>
+        <translation>リアカメラ</translation>
     </message>
 </context>
 </TS>

@@ -1,4 +1,5 @@
 #include "core/catalogue/thumbnail_cache.h"
+#include "core/common/startup_marks.h"
 #include "core/common/version.h"
 #include "core/playback/media_controller.h"
 #include "ui/app/application.h"
@@ -32,11 +33,12 @@ int main(int argc, char* argv[]) {
   parser.addPositionalArgument(QStringLiteral("CARD"), QCoreApplication::translate("main", "Card folder to open."));
   const QCommandLineOption screenshot(
       QStringLiteral("screenshot"),
-      QCoreApplication::translate("main", "Save a picture of the window to FILE after SECONDS (--screenshot-delay), then quit."),
+      QCoreApplication::translate("main", "Save a picture of the window to FILE once the card's list and first video "
+                                          "frame are shown (at most SECONDS of --screenshot-delay), then quit."),
       QStringLiteral("FILE"));
   const QCommandLineOption screenshotDelay(QStringLiteral("screenshot-delay"),
-                                           QCoreApplication::translate("main", "Seconds before the screenshot (6)."),
-                                           QStringLiteral("SECONDS"), QStringLiteral("6"));
+                                           QCoreApplication::translate("main", "Longest wait for the screenshot (60)."),
+                                           QStringLiteral("SECONDS"), QStringLiteral("60"));
   parser.addOption(screenshot);
   parser.addOption(screenshotDelay);
   parser.process(app);
@@ -57,8 +59,7 @@ int main(int argc, char* argv[]) {
   });
   if (parser.isSet(screenshot)) {
     const QString file = parser.value(screenshot);
-    const int delayMs = std::clamp(parser.value(screenshotDelay).toInt(), 0, 600) * 1000;
-    QTimer::singleShot(delayMs, &app, [documents, file] {
+    const auto shoot = [documents, file] {
       int status = 1;
       for (dashcard::MainWindowController* window : documents->windowControllers()) {
         if (!window->isVisible()) continue;
@@ -67,7 +68,17 @@ int main(int argc, char* argv[]) {
       }
       if (status != 0) std::fprintf(stderr, "dashcard: could not save %s\n", qPrintable(file));
       QCoreApplication::exit(status);
-    });
+    };
+    // Thumbnails, map tiles and the graph draw right after the list and the
+    // first frame: a moment more lets them land.
+    constexpr int kSettleMs = 1500;
+    if (card.isEmpty()) {
+      QTimer::singleShot(kSettleMs, &app, shoot);
+    } else {
+      dashcard::whenStartupComplete([&app, shoot] { QTimer::singleShot(kSettleMs, &app, shoot); });
+      // A card that never shows a frame (no recordings, refused) is shot as it is.
+      QTimer::singleShot(std::clamp(parser.value(screenshotDelay).toInt(), 0, 600) * 1000, &app, shoot);
+    }
   }
   return QApplication::exec();
 }

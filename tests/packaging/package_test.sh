@@ -35,6 +35,7 @@ expected=(
   "./usr/share/icons/hicolor/512x512/apps/$id.png"
   ./usr/share/bash-completion/completions/dashcard-cli
   ./usr/share/doc/dashcard/copyright ./usr/share/doc/dashcard/changelog.gz
+  ./usr/share/dashcard/user-guide.md
 )
 if [[ -f $build/resources/desktop/dashcard.1.gz ]]; then
   expected+=(./usr/share/man/man1/dashcard.1.gz ./usr/share/man/man1/dashcard-cli.1.gz)

@@ -5,6 +5,8 @@
 #include <chrono>
 #include <cstdio>
 #include <ctime>
+#include <utility>
+#include <vector>
 
 namespace dashcard {
 
@@ -19,14 +21,31 @@ Marks marksWanted() {
   }();
   return wanted;
 }
+
+constexpr unsigned kAllMoments = 3U;
+unsigned written = 0;
+std::vector<std::function<void()>>& waiting() {
+  static std::vector<std::function<void()>> calls;
+  return calls;
+}
 }  // namespace
 
+void whenStartupComplete(std::function<void()> done) {
+  if (written == kAllMoments) {
+    done();
+  } else {
+    waiting().push_back(std::move(done));
+  }
+}
+
 void markStartupMoment(StartupMoment moment) {
-  if (marksWanted() == Marks::Off) return;
-  static unsigned written = 0;
   const unsigned bit = 1U << static_cast<unsigned>(moment);
   if ((written & bit) != 0) return;
   written |= bit;
+  if (written == kAllMoments) {
+    for (auto& done : std::exchange(waiting(), {})) done();
+  }
+  if (marksWanted() == Marks::Off) return;
   const auto now = std::chrono::duration_cast<std::chrono::milliseconds>(
       std::chrono::system_clock::now().time_since_epoch());
   // The process's processor time beside the clock: on a busy machine the
@@ -35,7 +54,7 @@ void markStartupMoment(StartupMoment moment) {
   std::fprintf(stderr, "dashcard-mark: %s %lld cpu_ms=%lld\n", moment == StartupMoment::ListShown ? "list" : "first-frame",
                static_cast<long long>(now.count()), cpuMs);
   std::fflush(stderr);
-  if (marksWanted() == Marks::ReportAndQuit && written == 3U && QCoreApplication::instance() != nullptr) {
+  if (marksWanted() == Marks::ReportAndQuit && written == kAllMoments && QCoreApplication::instance() != nullptr) {
     QMetaObject::invokeMethod(QCoreApplication::instance(), [] { QCoreApplication::quit(); }, Qt::QueuedConnection);
   }
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <functional>
+
 namespace dashcard {
 
 // The moments a user waits for when a window opens a card, for
@@ -11,5 +13,9 @@ enum class StartupMoment { ListShown, FirstFrameDrawn };
 
 // Main thread only.
 void markStartupMoment(StartupMoment moment);
+
+// Calls `done` once both moments happened (at once if they already did).
+// Main thread only; for `dashcard --screenshot`.
+void whenStartupComplete(std::function<void()> done);
 
 }  // namespace dashcard

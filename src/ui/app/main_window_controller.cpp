@@ -4,7 +4,10 @@
 #include "core/common/notification_center.h"
 #include "core/playback/media_controller.h"
 #include "core/playback/media_controller_manager.h"
+#include "ui/app/about_box.h"
 #include "ui/app/application.h"
+#include "ui/app/empty_card_view.h"
+#include "ui/app/focus_ring.h"
 #include "ui/app/left_split_view_controller.h"
 #include "ui/app/my_document.h"
 #include "ui/app/my_document_controller.h"
@@ -12,6 +15,7 @@
 #include "ui/app/right_split_view_controller.h"
 #include "ui/app/tab_view_controller.h"
 #include "ui/app/top_split_view_controller.h"
+#include "ui/app/user_guide_window.h"
 #include "ui/catalogue/dcf_info_table_model.h"
 #include "ui/catalogue/dcf_list_view_controller.h"
 #include "ui/catalogue/event_list_view_controller.h"
@@ -21,13 +25,17 @@
 
 #include "ui/map/map_view.h"
 #include "ui/playback/option_popover.h"
+#include "ui/playback/player_scroll_view.h"
 #include "ui/playback/zoom_player_split_view_controller.h"
 #include "ui/playback/zoom_player_view_controller.h"
 #include "ui/telemetry/status_indicator_panel_view.h"
 
+#include <QAbstractButton>
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
+#include <QDragEnterEvent>
+#include <QDropEvent>
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
@@ -37,10 +45,18 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QMessageBox>
+#include <QMimeData>
+#include <QScreen>
 #include <QSettings>
+#include <QStackedWidget>
+#include <QStyle>
+#include <QTabBar>
 #include <QToolBar>
 #include <QToolButton>
 #include <QWindow>
+
+#include <algorithm>
+#include <iterator>
 
 namespace dashcard {
 
@@ -71,7 +87,10 @@ MainWindowController::~MainWindowController() {
 
 MainWindowController* MainWindowController::windowController() { return new MainWindowController; }
 
-void MainWindowController::setDocument(MyDocument* document) { document_ = document; }
+void MainWindowController::setDocument(MyDocument* document) {
+  document_ = document;
+  updateEmptyCardView();
+}
 
 DCFListViewController* MainWindowController::dcfListVC() const { return tabVC_ ? tabVC_->dcfListVC() : nullptr; }
 
@@ -97,18 +116,32 @@ void MainWindowController::windowDidLoad() {
   buildMenus();
   buildPanes();
   buildBar();
-  setMinimumSize(960, 600);
-  // Restore the window's frame kept under its autosave name.
-  const QByteArray geometry = QSettings().value(QStringLiteral("MainWindowFrameAutosaveName")).toByteArray();
-  if (geometry.isEmpty() || !restoreGeometry(geometry)) resize(1280, 800);
+  fitToScreen();
   setWindowTitle(QString());
   setWindowFilePath(QString());
   updateSideBarButton();
   registerNotifications();
+  setUpKeyboardNavigation();
+  setAcceptDrops(true);
+  updateEmptyCardView();
   if (graphWidget_) graphWidget_->setFocus();
   // Inserted cards: removable, user-unmountable volumes, writable or not.
   volumeController_ = std::make_unique<MountVolumeController>(std::nullopt, true, false, true, this);
   volumeController_->makeVolumeList();
+}
+
+void MainWindowController::fitToScreen() {
+  const QScreen* screen = this->screen() ? this->screen() : QGuiApplication::primaryScreen();
+  const QRect available = screen ? screen->availableGeometry() : QRect(0, 0, 1280, 800);
+  // Room for the window manager's frame, which is not known before showing.
+  const QSize room = available.size() * 19 / 20;
+  setMinimumSize(QSize(960, 600).boundedTo(room));
+  // A later start restores the frame kept under its autosave name (Qt moves
+  // it back onto a screen that shrank); the first one fits the screen.
+  const QByteArray geometry = QSettings().value(QStringLiteral("MainWindowFrameAutosaveName")).toByteArray();
+  if (!geometry.isEmpty() && restoreGeometry(geometry)) return;
+  const QSize size = QSize(1280, 800).boundedTo(room);
+  setGeometry(QStyle::alignedRect(Qt::LeftToRight, Qt::AlignCenter, size, available));
 }
 
 void MainWindowController::buildPanes() {
@@ -124,7 +157,16 @@ void MainWindowController::buildPanes() {
   auto* map = new MapView(left);
   mapWidget_ = map;
   mapVC_ = map->controller();
-  left->addWidget(tabs);
+  sideBarStack_ = new QStackedWidget(left);
+  sideBarStack_->setObjectName(QStringLiteral("SideBarStack"));
+  sideBarStack_->addWidget(tabs);
+  emptyCardView_ = new EmptyCardView(sideBarStack_);
+  sideBarStack_->addWidget(emptyCardView_);
+  connect(tabs, &TabViewController::activeChanged, this, &MainWindowController::updateEmptyCardView);
+  connect(emptyCardView_, &EmptyCardView::openRequested, this,
+          [this] { MyDocumentController::sharedDocumentController()->openDocument(this); });
+  connect(emptyCardView_, &EmptyCardView::cardChosen, this, &MainWindowController::readDocumentFromURL);
+  left->addWidget(sideBarStack_);
   left->addWidget(map);
   left->setStretchFactor(0, 1);
   left->setCollapsible(0, false);
@@ -215,6 +257,7 @@ void MainWindowController::buildBar() {
 
   // One strip holds the bar's controls, so each can be shown and hidden alone.
   auto* strip = new QWidget(bar);
+  strip->setObjectName(QStringLiteral("MainToolBarStrip"));
   auto* row = new QHBoxLayout(strip);
   row->setContentsMargins(4, 2, 6, 2);
   row->setSpacing(4);
@@ -284,11 +327,7 @@ void MainWindowController::buildMenus() {
 
   QMenu* app = bar->addMenu(QString::fromLatin1("Dashcard"));
   app->menuAction()->setObjectName(QStringLiteral("AppMenu"));
-  QAction* about = add(app, QStringLiteral("AppMenu_About"), Application::ryndString(QT_TRANSLATE_NOOP("RyndStrings", "TEXT_APP_MENU_ABOUT_APP")), {}, [this] {
-    QMessageBox::about(this, Application::ryndString(QT_TRANSLATE_NOOP("RyndStrings", "TEXT_APP_MENU_ABOUT_APP")),
-                       tr("<b>Dashcard %1</b><br>A viewer for the memory card of a vehicle camera.")
-                           .arg(QApplication::applicationVersion()));
-  });
+  QAction* about = add(app, QStringLiteral("AppMenu_About"), Application::ryndString(QT_TRANSLATE_NOOP("RyndStrings", "TEXT_APP_MENU_ABOUT_APP")), {}, [this] { AboutBox::show(this); });
   about->setMenuRole(QAction::AboutRole);
   QAction* preferences = add(app, QStringLiteral("AppMenu_Preferences"), tr("Preferences…"), QKeySequence(tr("Ctrl+,")),
                              [this] { PreferencesDialog(this).exec(); });
@@ -376,6 +415,11 @@ void MainWindowController::buildMenus() {
   window->menuAction()->setObjectName(QStringLiteral("WindowMenu"));
   add(window, QStringLiteral("WindowMenu_Minimize"), tr("Minimize"), QKeySequence(tr("Ctrl+M")), [this] { showMinimized(); });
 
+  QMenu* help = bar->addMenu(tr("&Help"));
+  help->menuAction()->setObjectName(QStringLiteral("HelpMenu"));
+  add(help, QStringLiteral("HelpMenu_UserGuide"), tr("User Guide"), QKeySequence::HelpContents,
+      [] { UserGuideWindow::showGuide(); });
+
   for (QAction* top : bar->actions()) {
     if (QMenu* menu = top->menu()) connect(menu, &QMenu::aboutToShow, this, &MainWindowController::validateMenus);
   }
@@ -461,6 +505,65 @@ void MainWindowController::registerNotifications() {
       }
     }
   });
+}
+
+void MainWindowController::setUpKeyboardNavigation() {
+  // Tab walks the window as it reads: the bar, the side bar, the map, the
+  // videos, the graph (each moved with the controls inside it).
+  QWidget* stops[] = {findChild<QWidget*>(QStringLiteral("MainToolBarStrip")), sideBarStack_, mapWidget_,
+                      playerSplitView_, graphWidget_};
+  for (std::size_t i = 1; i < std::size(stops); ++i) {
+    if (stops[i - 1] && stops[i]) QWidget::setTabOrder(stops[i - 1], stops[i]);
+  }
+  for (QWidget* pane : {mapWidget_, graphWidget_, static_cast<QWidget*>(playerVC()->playerScrollView()),
+                        static_cast<QWidget*>(playerVCSecondary()->playerScrollView())}) {
+    new FocusRing(pane);
+  }
+  toggleSideBarButton_->setAccessibleName(tr("Recording lists"));
+  pathControl_->popUpButton()->setAccessibleName(tr("Open a card"));
+  masterButton_->setAccessibleName(tr("Play two cards in step"));
+  toggleSecondaryPlayerButton_->setAccessibleName(tr("Rear camera"));
+  tabVC_->tabBar()->setAccessibleName(tr("Lists"));
+  // Buttons that show only an icon or a sign are named by their tool tip.
+  for (QAbstractButton* button : findChildren<QAbstractButton*>()) {
+    const bool wordless = std::none_of(button->text().cbegin(), button->text().cend(), [](QChar c) { return c.isLetter(); });
+    if (button->accessibleName().isEmpty() && wordless && !button->toolTip().isEmpty()) {
+      button->setAccessibleName(button->toolTip());
+    }
+  }
+}
+
+void MainWindowController::updateEmptyCardView() {
+  if (!sideBarStack_ || !tabVC_) return;
+  const bool locked = !tabVC_->isActive();
+  if (locked) {
+    emptyCardView_->setCardOpen(document_ && !document_->fileURL().isEmpty());
+    emptyCardView_->setCards(mountingVolumes_.values(),
+                             MyDocumentController::sharedDocumentController()->recentDocumentURLs());
+  }
+  // Focus in the list that goes away would fall to nowhere: move it along.
+  const bool hadFocus = sideBarStack_->isAncestorOf(QApplication::focusWidget());
+  sideBarStack_->setCurrentWidget(locked ? static_cast<QWidget*>(emptyCardView_) : tabVC_.data());
+  if (hadFocus) sideBarStack_->currentWidget()->setFocus(Qt::OtherFocusReason);
+}
+
+void MainWindowController::dragEnterEvent(QDragEnterEvent* event) {
+  const QList<QUrl> urls = event->mimeData()->urls();
+  if (urls.size() == 1 && urls.first().isLocalFile() && QFileInfo(urls.first().toLocalFile()).isDir() &&
+      !hasAttachedSheet()) {
+    event->acceptProposedAction();
+  }
+}
+
+void MainWindowController::dropEvent(QDropEvent* event) {
+  const QList<QUrl> urls = event->mimeData()->urls();
+  if (urls.size() != 1 || !urls.first().isLocalFile() || hasAttachedSheet()) return;
+  const QFileInfo folder(urls.first().toLocalFile());
+  if (!folder.isDir()) return;
+  event->acceptProposedAction();
+  // Links open what they point to, as from the open panel.
+  const QString resolved = folder.canonicalFilePath();
+  readDocumentFromURL(resolved.isEmpty() ? folder.absoluteFilePath() : resolved);
 }
 
 void MainWindowController::updateSideBarButton() {
@@ -596,13 +699,20 @@ void MainWindowController::pathControlWillPopUpMenu(QMenu* menu) {
   }
 }
 
-void MainWindowController::didMountVolume(const VolumeInformation& info) { mountingVolumes_.insert(info.fullPath, info); }
+void MainWindowController::didMountVolume(const VolumeInformation& info) {
+  mountingVolumes_.insert(info.fullPath, info);
+  updateEmptyCardView();
+}
 
-void MainWindowController::didUnmountVolume(const VolumeInformation& info) { mountingVolumes_.remove(info.fullPath); }
+void MainWindowController::didUnmountVolume(const VolumeInformation& info) {
+  mountingVolumes_.remove(info.fullPath);
+  updateEmptyCardView();
+}
 
 void MainWindowController::didRenameVolume(const VolumeInformation& info, const QString& oldPath) {
   mountingVolumes_.remove(oldPath);
   mountingVolumes_.insert(info.fullPath, info);
+  updateEmptyCardView();
   if (pathControl_) pathControl_->setPath(info.devicePath);
   if (mediaController_) {
     // Mount paths, without the URL's trailing slash, as the catalogue keeps its root.

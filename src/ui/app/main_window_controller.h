@@ -16,11 +16,13 @@
 
 class QAction;
 class QMenu;
+class QStackedWidget;
 class QToolButton;
 
 namespace dashcard {
 
 class DCFListViewController;
+class EmptyCardView;
 class EventListViewController;
 class GraphPane;
 class MapPane;
@@ -56,6 +58,8 @@ class MainWindowController : public QMainWindow, public MountVolumeDelegate {
   // The front/rear split as a widget.
   QWidget* playerSplitView() const { return playerSplitView_; }
   TabViewController* tabVC() const { return tabVC_; }
+  // Shown instead of the lists while they are locked (no card, or no recordings).
+  EmptyCardView* emptyCardView() const { return emptyCardView_; }
   DCFListViewController* dcfListVC() const;
   EventListViewController* eventVC() const;
   ZoomPlayerViewController* playerVC() const;
@@ -121,6 +125,9 @@ class MainWindowController : public QMainWindow, public MountVolumeDelegate {
 
  protected:
   void closeEvent(QCloseEvent* event) override;
+  // A card folder dropped on the window opens in it.
+  void dragEnterEvent(QDragEnterEvent* event) override;
+  void dropEvent(QDropEvent* event) override;
 
  private:
   void windowDidLoad();
@@ -130,6 +137,9 @@ class MainWindowController : public QMainWindow, public MountVolumeDelegate {
   void registerNotifications();
   void validateMenus();
   void updateSideBarButton();
+  void updateEmptyCardView();
+  void fitToScreen();
+  void setUpKeyboardNavigation();
   void showPopover(QWidget* target, const QString& message);
   void exportVideo();
   void seekBy(double seconds);
@@ -143,6 +153,8 @@ class MainWindowController : public QMainWindow, public MountVolumeDelegate {
   QPointer<RightSplitViewController> rightSplitVC_;
   QPointer<QWidget> playerSplitView_;
   QPointer<TabViewController> tabVC_;
+  QStackedWidget* sideBarStack_ = nullptr;
+  EmptyCardView* emptyCardView_ = nullptr;
   QPointer<QWidget> playerView_;
   QPointer<QWidget> playerViewSecondary_;
   PlayerPane* primaryPlayer_ = nullptr;

@@ -7,6 +7,7 @@
 #include <QGraphicsOpacityEffect>
 #include <QHideEvent>
 #include <QIcon>
+#include <QKeyEvent>
 #include <QShowEvent>
 #include <QTabBar>
 
@@ -28,6 +29,7 @@ TabViewController::TabViewController(QWidget* parent)
   tabBar()->setExpanding(true);
   setGraphicsEffect(opacity_);
   connect(this, &QTabWidget::currentChanged, this, &TabViewController::didSelectTab);
+  tabBar()->installEventFilter(this);
   tabViewIsActive(false);
 }
 
@@ -40,6 +42,7 @@ void TabViewController::tabViewIsActive(bool active) {
   opacity_->setOpacity(active ? 1.0 : 0.0);
   tabBar()->setEnabled(active);
   setSelectedTabViewItemIndex(0);
+  emit activeChanged(active);
 }
 
 void TabViewController::setSelectedTabViewItemIndex(int index) {
@@ -57,6 +60,19 @@ void TabViewController::didSelectTab(int index) {
   }
   if (lastSelectedIndex_ == kPhotoTab) dcfListVC_->reloadSelectingDCF();
   lastSelectedIndex_ = index;
+}
+
+bool TabViewController::eventFilter(QObject* watched, QEvent* event) {
+  // The window's playback shortcuts use Left and Right; the focused tab bar
+  // keeps them to move between the lists.
+  if (watched == tabBar() && event->type() == QEvent::ShortcutOverride) {
+    const auto* key = static_cast<QKeyEvent*>(event);
+    if ((key->key() == Qt::Key_Left || key->key() == Qt::Key_Right) && key->modifiers() == Qt::NoModifier) {
+      event->accept();
+      return true;
+    }
+  }
+  return QTabWidget::eventFilter(watched, event);
 }
 
 void TabViewController::showEvent(QShowEvent* event) {

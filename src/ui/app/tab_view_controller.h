@@ -33,7 +33,12 @@ class TabViewController : public QTabWidget, public TabPane {
   // The list of the selected tab.
   DCFListViewController* currentListVC() const;
 
+ signals:
+  // The lists were locked or unlocked (tabViewIsActive).
+  void activeChanged(bool active);
+
  protected:
+  bool eventFilter(QObject* watched, QEvent* event) override;
   void showEvent(QShowEvent* event) override;
   void hideEvent(QHideEvent* event) override;
 

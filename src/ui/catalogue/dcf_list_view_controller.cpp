@@ -79,6 +79,9 @@ DCFListViewController::DCFListViewController(int listNumber, QWidget* parent)
   setObjectName(listNumber == kEventListNumber ? QStringLiteral("EventListViewController")
                                                : QStringLiteral("DCFListViewController"));
   tableView_->setModel(model_);
+  tableView_->setAccessibleName(listNumber == kEventListNumber ? tr("Event recordings") : tr("Recordings"));
+  // Tab leaves the list for the next pane; the arrows move inside it.
+  tableView_->setTabKeyNavigation(false);
   tableView_->setExtendedDelegate(this);
   tableView_->setIconSize(DCFInfoTableModel::kThumbnailSize);
   tableView_->horizontalHeader()->hide();

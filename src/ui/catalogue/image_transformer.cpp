@@ -1,6 +1,7 @@
 #include "ui/catalogue/image_transformer.h"
 
 #include <QFileInfo>
+#include <QGuiApplication>
 #include <QImageReader>
 
 namespace dashcard {
@@ -23,17 +24,20 @@ QPixmap ImageTransformer::transformedValue(const QString& path, const QSize& siz
   if (path.isEmpty()) return {};
   const QFileInfo info(path);
   if (!info.isFile()) return {};
-  const QString key = QStringLiteral("%1|%2x%3").arg(path).arg(size.width()).arg(size.height());
+  // Decoded at the screen's density, so rows stay sharp on high-density screens.
+  const qreal ratio = qApp ? qApp->devicePixelRatio() : 1.0;
+  const QString key = QStringLiteral("%1|%2x%3@%4").arg(path).arg(size.width()).arg(size.height()).arg(ratio);
   const QDateTime modified = info.lastModified();
   if (CachedImage* hit = cache().object(key); hit && hit->modified == modified) return hit->pixmap;
 
   QImageReader reader(path);
   reader.setAutoTransform(true);
   if (size.isValid() && reader.size().isValid()) {
-    reader.setScaledSize(reader.size().scaled(size, Qt::KeepAspectRatio));
+    reader.setScaledSize(reader.size().scaled(size * ratio, Qt::KeepAspectRatio));
   }
-  const QImage image = reader.read();
+  QImage image = reader.read();
   if (image.isNull()) return {};
+  if (size.isValid()) image.setDevicePixelRatio(ratio);
   auto* entry = new CachedImage{QPixmap::fromImage(image), modified};
   const QPixmap pixmap = entry->pixmap;
   cache().insert(key, entry);

@@ -79,6 +79,7 @@ GraphViewController::GraphViewController(QWidget* parent) : QWidget(parent), clo
   setObjectName(QStringLiteral("GraphPane"));
   // It receives the playback keys of the window.
   setFocusPolicy(Qt::StrongFocus);
+  setAccessibleName(tr("Speed and G-sensor graph"));
   setMinimumSize(320, 150);
   viewDidLoad();
 }

@@ -33,10 +33,15 @@ CustomMapCalloutView::CustomMapCalloutView(QWidget* parent) : QFrame(parent) {
 
 void CustomMapCalloutView::showRecording(const QString& title, const QImage& thumbnail) {
   title_->setText(title);
-  imageView_->setPixmap(thumbnail.isNull() ? QPixmap()
-                                           : QPixmap::fromImage(thumbnail.scaled(
-                                                 kThumbnailWidth, kThumbnailHeight, Qt::KeepAspectRatio,
-                                                 Qt::SmoothTransformation)));
+  // Scaled for the screen's density, so the picture stays sharp there.
+  const qreal ratio = devicePixelRatioF();
+  QPixmap picture;
+  if (!thumbnail.isNull()) {
+    picture = QPixmap::fromImage(thumbnail.scaled(QSize(kThumbnailWidth, kThumbnailHeight) * ratio, Qt::KeepAspectRatio,
+                                                  Qt::SmoothTransformation));
+    picture.setDevicePixelRatio(ratio);
+  }
+  imageView_->setPixmap(picture);
   adjustSize();
 }
 

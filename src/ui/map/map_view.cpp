@@ -10,6 +10,7 @@
 #include <QFileDialog>
 #include <QMenu>
 #include <QMessageBox>
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPushButton>
@@ -30,7 +31,9 @@ MapView::MapView(QWidget* parent)
   setMinimumSize(200, 120);
   setMouseTracking(true);
   setAttribute(Qt::WA_OpaquePaintEvent);
-  setFocusPolicy(Qt::ClickFocus);
+  // Tab reaches it: the arrows move the map, + and - zoom.
+  setFocusPolicy(Qt::StrongFocus);
+  setAccessibleName(tr("Map"));
   connect(controller_, &MapVewController::mapChanged, this, [this] {
     placeCallout();
     update();
@@ -144,6 +147,55 @@ void MapView::paintEvent(QPaintEvent*) {
   renderer_.draw(painter, *controller_, *tiles_, devicePixelRatioF());
 }
 
+namespace {
+// How far one arrow key moves the map, in points; the zoom steps of + and -.
+constexpr int kKeyPanStep = 64;
+constexpr double kKeyZoomStep = 1.0;
+
+bool isMapKey(int key) {
+  switch (key) {
+    case Qt::Key_Left:
+    case Qt::Key_Right:
+    case Qt::Key_Up:
+    case Qt::Key_Down:
+    case Qt::Key_Plus:
+    case Qt::Key_Equal:
+    case Qt::Key_Minus:
+      return true;
+    default:
+      return false;
+  }
+}
+}  // namespace
+
+bool MapView::event(QEvent* event) {
+  // The window's playback shortcuts use the arrows; the focused map keeps them.
+  if (event->type() == QEvent::ShortcutOverride) {
+    auto* key = static_cast<QKeyEvent*>(event);
+    if (isMapKey(key->key()) && (key->modifiers() & ~(Qt::KeypadModifier | Qt::ShiftModifier)) == 0) {
+      event->accept();
+      return true;
+    }
+  }
+  return QWidget::event(event);
+}
+
+void MapView::keyPressEvent(QKeyEvent* event) {
+  MapViewport& viewport = controller_->viewport();
+  switch (event->key()) {
+    case Qt::Key_Left: viewport.panBy(QPoint(kKeyPanStep, 0)); break;
+    case Qt::Key_Right: viewport.panBy(QPoint(-kKeyPanStep, 0)); break;
+    case Qt::Key_Up: viewport.panBy(QPoint(0, kKeyPanStep)); break;
+    case Qt::Key_Down: viewport.panBy(QPoint(0, -kKeyPanStep)); break;
+    case Qt::Key_Plus:
+    case Qt::Key_Equal: viewport.zoomAbout(QPointF(rect().center()), viewport.zoom() + kKeyZoomStep); break;
+    case Qt::Key_Minus: viewport.zoomAbout(QPointF(rect().center()), viewport.zoom() - kKeyZoomStep); break;
+    default: QWidget::keyPressEvent(event); return;
+  }
+  controller_->viewportDidChange();
+}
+
+
 void MapView::resizeEvent(QResizeEvent*) {
   controller_->viewport().setSize(size());
   mapMenuButton_->adjustSize();
@@ -225,8 +277,21 @@ void MapView::wheelEvent(QWheelEvent* event) {
   event->accept();
 }
 
+// The car is not traced while the user works the map, by pointer or by keys.
 void MapView::enterEvent(QEnterEvent*) { controller_->setMouseIsOver(true); }
 
-void MapView::leaveEvent(QEvent*) { controller_->setMouseIsOver(false); }
+void MapView::leaveEvent(QEvent*) { controller_->setMouseIsOver(hasFocus() && keyFocus_); }
+
+void MapView::focusInEvent(QFocusEvent* event) {
+  QWidget::focusInEvent(event);
+  keyFocus_ = event->reason() == Qt::TabFocusReason || event->reason() == Qt::BacktabFocusReason;
+  if (keyFocus_) controller_->setMouseIsOver(true);
+}
+
+void MapView::focusOutEvent(QFocusEvent* event) {
+  QWidget::focusOutEvent(event);
+  keyFocus_ = false;
+  controller_->setMouseIsOver(underMouse());
+}
 
 }  // namespace dashcard

@@ -44,6 +44,10 @@ class MapView : public QWidget {
   void mouseReleaseEvent(QMouseEvent* event) override;
   void mouseDoubleClickEvent(QMouseEvent* event) override;
   void wheelEvent(QWheelEvent* event) override;
+  bool event(QEvent* event) override;
+  void keyPressEvent(QKeyEvent* event) override;
+  void focusInEvent(QFocusEvent* event) override;
+  void focusOutEvent(QFocusEvent* event) override;
   void enterEvent(QEnterEvent* event) override;
   void leaveEvent(QEvent* event) override;
 
@@ -65,6 +69,7 @@ class MapView : public QWidget {
   QPoint pressPos_;
   QPoint lastPos_;
   bool pressed_ = false;
+  bool keyFocus_ = false;  // the focus came by Tab
   bool dragging_ = false;
   // A click waits for the double-click time, so a double-click only zooms.
   QTimer clickTimer_;

@@ -1,6 +1,7 @@
 #include "ui/playback/zoom_player_split_view_controller.h"
 
 #include "core/playback/zoom_player_split_layout.h"
+#include "ui/playback/player_scroll_view.h"
 #include "ui/playback/zoom_player_view_controller.h"
 
 #include <QSettings>
@@ -17,6 +18,8 @@ ZoomPlayerSplitViewController::ZoomPlayerSplitViewController(CustomAVPlayer::Opt
   setFocusPolicy(Qt::NoFocus);  // the players inside take the keys, never the split
   primary_ = new ZoomPlayerViewController(options, this);
   secondary_ = new ZoomPlayerViewController(options, this);
+  primary_->playerScrollView()->setAccessibleName(tr("Front camera"));
+  secondary_->playerScrollView()->setAccessibleName(tr("Rear camera"));
   addWidget(primary_);
   addWidget(secondary_);
   setStretchFactor(0, 1);

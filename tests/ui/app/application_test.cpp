@@ -1,3 +1,4 @@
+#include "ui/app/about_box.h"
 #include "ui/app/application.h"
 
 #include <QCoreApplication>
@@ -38,6 +39,22 @@ TEST(ApplicationTest, MenuTitlesAndCameraTextsAreTranslatedForEnglishAndJapanese
     ScopedTranslation german(QLocale(QLocale::German, QLocale::Germany));
     EXPECT_EQ(german.language, QStringLiteral("en_US"));
     EXPECT_EQ(Application::ryndString("TEXT_APP_MENU_ABOUT_APP"), QStringLiteral("About Dashcard"));
+  }
+}
+
+// The built-in map's credit always shows (it is drawn under every source);
+// OpenStreetMap's only while its tiles are chosen.
+TEST(ApplicationTest, AboutBoxCreditsTheMapDataInUse) {
+  const struct {
+    TileSourceChoice::Kind kind;
+    bool credit;
+  } cases[] = {{TileSourceChoice::kBuiltIn, false}, {TileSourceChoice::kOnline, true}, {TileSourceChoice::kMbTiles, false}};
+  for (const auto& c : cases) {
+    const QString text = AboutBox::text({c.kind, {}});
+    EXPECT_TRUE(text.contains(QCoreApplication::applicationVersion())) << c.kind;
+    EXPECT_TRUE(text.contains(QStringLiteral("GPL-3.0-or-later"))) << c.kind;
+    EXPECT_TRUE(text.contains(QStringLiteral("Natural Earth"))) << c.kind;
+    EXPECT_EQ(text.contains(QStringLiteral("© OpenStreetMap contributors")), c.credit) << c.kind;
   }
 }
 

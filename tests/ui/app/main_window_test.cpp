@@ -2,6 +2,8 @@
 #include "core/playback/media_controller.h"
 #include "core/playback/media_controller_manager.h"
 #include "support/temp_card.h"
+#include "support/wait_for.h"
+#include "ui/app/empty_card_view.h"
 #include "ui/app/left_split_view_controller.h"
 #include "ui/app/main_window_controller.h"
 #include "ui/app/my_document.h"
@@ -16,19 +18,27 @@
 #include "ui/graph/graph_view.h"
 #include "ui/graph/graph_view_controller.h"
 #include "ui/playback/player_inline_controls.h"
+#include "ui/playback/player_scroll_view.h"
 #include "ui/playback/zoom_player_split_view_controller.h"
 #include "ui/playback/zoom_player_view_controller.h"
 
+#include <QAccessible>
 #include <QAction>
+#include <QCommandLinkButton>
 #include <QApplication>
 #include <QDateTimeEdit>
 #include <QDialog>
 #include <QFileDialog>
 #include <QDir>
+#include <QDragEnterEvent>
+#include <QDropEvent>
 #include <QFile>
+#include <QFileInfo>
 #include <QLabel>
 #include <QMenu>
+#include <QMimeData>
 #include <QSignalSpy>
+#include <QTabBar>
 #include <QTemporaryDir>
 #include <QSlider>
 #include <QTest>
@@ -222,6 +232,96 @@ TEST_F(MainWindowTest, PathControlMenuListsVolumesAndRecentsOrSaysThereAreNone) 
   control->prepareMenu();
   EXPECT_EQ(menuTexts(control->menu()).mid(PathControl::kFixedMenuItems),
             (QStringList{QStringLiteral("-"), QStringLiteral("No Volumes"), QStringLiteral("-"), QStringLiteral("No Recent")}));
+}
+
+// A window without a card says what to do and opens what it offers.
+TEST_F(MainWindowTest, TheEmptyWindowOffersTheInsertedAndRecentCardsAndOpensThem) {
+  const QString card = QDir::cleanPath(sharedCard().root());
+  RecentDocuments::noteNewRecentDocumentPath(card);
+  MyDocument* document = MyDocumentController::sharedDocumentController()->newDocument();
+  ASSERT_NE(document, nullptr);
+  MainWindowController* window = document->windowControllers().first();
+  window->didMountVolume({{}, QStringLiteral("CARD"), QStringLiteral("/media/CARD"), QStringLiteral("file:///media/CARD/")});
+  EmptyCardView* empty = window->emptyCardView();
+  ASSERT_TRUE(empty->isVisible());
+  EXPECT_FALSE(window->tabVC()->isVisible());
+  QStringList offered;
+  QCommandLinkButton* recent = nullptr;
+  for (auto* button : empty->findChildren<QCommandLinkButton*>()) {
+    offered << button->text() + QStringLiteral(" ") + button->description();
+    if (button->toolTip() == card) recent = button;
+  }
+  EXPECT_EQ(offered, (QStringList{QStringLiteral("CARD /media/CARD"), QFileInfo(card).fileName() + QStringLiteral(" ") + card}));
+  ASSERT_NE(recent, nullptr);
+  recent->click();
+  DC_TRY_VERIFY_WITH_TIMEOUT(window->tabVC()->isVisible() && window->tabVC()->isActive(), kWait);
+  EXPECT_FALSE(empty->isVisible());
+  ASSERT_NE(window->document(), nullptr);
+  EXPECT_EQ(window->document()->fileURL(), card);
+}
+
+// A card folder dropped on a window opens in that window; anything else is refused.
+TEST_F(MainWindowTest, ACardFolderDroppedOnTheSecondWindowOpensThere) {
+  auto* documents = MyDocumentController::sharedDocumentController();
+  ASSERT_NE(documents->newDocument(), nullptr);
+  ASSERT_NE(documents->newDocument(), nullptr);
+  MainWindowController* first = documents->windowControllers().at(0);
+  MainWindowController* second = documents->windowControllers().at(1);
+  const QString card = QDir::cleanPath(sharedCard().root());
+  const auto drop = [second](const QString& path) {
+    QMimeData data;
+    data.setUrls({QUrl::fromLocalFile(path)});
+    QDragEnterEvent enter(QPoint(10, 10), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(second, &enter);
+    if (!enter.isAccepted()) return false;
+    QDropEvent event(QPointF(10, 10), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(second, &event);
+    return event.isAccepted();
+  };
+  EXPECT_FALSE(drop(card + QStringLiteral("/NORMAL/missing.MP4")));
+  ASSERT_TRUE(drop(card));
+  DC_TRY_VERIFY_WITH_TIMEOUT(second->tabVC()->isActive(), kWait);
+  EXPECT_EQ(second->document()->fileURL(), card);
+  EXPECT_TRUE(first->document() == nullptr || first->document()->fileURL().isEmpty());
+  EXPECT_TRUE(first->emptyCardView()->isVisible());
+}
+
+// Tab walks the window in reading order, and every stop has a name for a screen reader.
+TEST_F(MainWindowTest, TabReachesEveryPaneInReadingOrderAndEachStopIsNamed) {
+  MainWindowController* window = openCard(sharedCard().root());
+  ASSERT_NE(window, nullptr);
+  DC_TRY_VERIFY_WITH_TIMEOUT(window->tabVC()->isActive(), kWait);
+  QWidget* const stops[] = {
+      window->toggleSideBarButton(),
+      window->pathControl()->popUpButton(),
+      window->toggleSecondaryPlayerButton(),
+      window->tabVC()->tabBar(),
+      window->dcfListVC()->tableView(),
+      window->mapView(),
+      window->playerVC()->playerScrollView(),
+      window->playerVCSecondary()->playerScrollView(),
+      window->graphView(),
+  };
+  window->toggleSideBarButton()->setFocus(Qt::TabFocusReason);
+  QList<QWidget*> visited;
+  for (int i = 0; i < 200; ++i) {
+    QWidget* now = window->focusWidget();
+    if (!now || (i > 0 && now == window->toggleSideBarButton())) break;
+    visited.append(now);
+    QTest::keyClick(now, Qt::Key_Tab);
+  }
+  qsizetype previous = -1;
+  for (QWidget* stop : stops) {
+    const qsizetype at = visited.indexOf(stop);
+    EXPECT_GT(at, previous) << stop->accessibleName().toStdString() << " is not reached in order";
+    previous = std::max(previous, at);
+  }
+  for (QWidget* stop : visited) {
+    QAccessibleInterface* accessible = QAccessible::queryAccessibleInterface(stop);
+    ASSERT_NE(accessible, nullptr);
+    EXPECT_FALSE(accessible->text(QAccessible::Name).isEmpty()) << stop->metaObject()->className() << " "
+                                                                << stop->objectName().toStdString();
+  }
 }
 
 TEST_F(MainWindowTest, PaneModeAndSideBarCollapseAndComeBack) {

@@ -1,6 +1,9 @@
 #include "ui/app/preferences.h"
 
+#include "core/export/dcf_async_kml_builder.h"
+
 #include <QComboBox>
+#include <QDateTime>
 #include <QLocale>
 #include <QSettings>
 #include <QSpinBox>
@@ -45,6 +48,12 @@ TEST_F(PreferencesTest, DialogChoicesSurviveARestartAndSetTheSpeedUnit) {
     const Preferences restarted = Preferences::load();
     restarted.apply();
     EXPECT_EQ(CustomLocation::unitForCurrentLocale(), c.unit) << c.unitIndex;
+    // The exported KML's descriptions speak the chosen unit: 10 m/s is 36 km/h or 22.4 mph.
+    CustomLocation location(35.0, 139.0, 0, 1, 1, 90.0, 10.0, QDateTime::currentDateTimeUtc());
+    EXPECT_TRUE(DCFAsyncKMLBuilder::descriptionFooter(location, {})
+                    .contains(c.unit == QLatin1String("mph") ? QStringLiteral("SPD: 22.4 mph<br>")
+                                                             : QStringLiteral("SPD: 36.0 km/h<br>")))
+        << c.unitIndex;
     EXPECT_EQ(restarted.thumbnailCacheLimit, 1200);
     EXPECT_EQ(restarted.videoSurface, QStringLiteral("software"));
   }
