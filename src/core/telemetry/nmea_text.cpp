@@ -8,8 +8,6 @@
 namespace dashcard::nmea {
 namespace {
 
-bool isDigit(char c) { return c >= '0' && c <= '9'; }
-
 // Length of a Unicode space separator (or tab) encoded at `p`, else 0.
 std::size_t spaceLength(const unsigned char* p, std::size_t available) {
   if (available == 0) {
@@ -52,76 +50,21 @@ std::size_t trailingSpaceLength(const unsigned char* begin, const unsigned char*
 }  // namespace
 
 bool readNumber(std::string_view field, double* value) {
-  const char* p = field.data();
-  const char* const end = p + field.size();
-  if (p == end) {
-    return false;
-  }
-  const char* number = p;
-  bool negative = false;
-  if (*p == '+') {
-    number = ++p;  // from_chars takes no plus sign
-  } else if (*p == '-') {
-    negative = true;
-    ++p;
-  }
-  // Digits are gathered on the way for the common short case.
-  std::uint64_t mantissa = 0;
-  std::size_t significant = 0;
-  std::size_t count = 0;
-  while (p != end && isDigit(*p)) {
-    mantissa = mantissa * 10 + static_cast<std::uint64_t>(*p - '0');
-    ++p;
-    ++count;
-  }
-  std::size_t fractionDigits = 0;
-  if (p != end && *p == '.') {
-    ++p;
-    while (p != end && isDigit(*p)) {
-      mantissa = mantissa * 10 + static_cast<std::uint64_t>(*p - '0');
-      ++p;
-      ++fractionDigits;
-    }
-    count += fractionDigits;
-  }
-  if (count == 0) {
-    return false;
-  }
-  significant = count;
-  bool exponent = false;
-  if (p != end && (*p == 'e' || *p == 'E')) {
-    exponent = true;
-    ++p;
-    if (p != end && (*p == '+' || *p == '-')) {
-      ++p;
-    }
-    const char* digits = p;
-    while (p != end && isDigit(*p)) {
-      ++p;
-    }
-    if (p == digits) {
+  if (field.starts_with('+')) {
+    field.remove_prefix(1);  // from_chars takes no plus sign
+    if (field.starts_with('-')) {
       return false;
     }
   }
-  if (p != end) {
-    return false;
-  }
-  if (!exponent && significant <= 15) {
-    // Both operands are exact doubles, so one division rounds correctly.
-    static constexpr double kPowers[] = {1e0, 1e1, 1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
-                                         1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
-    const double magnitude = static_cast<double>(mantissa) / kPowers[fractionDigits];
-    *value = negative ? -magnitude : magnitude;
-    return true;
-  }
+  const char* const end = field.data() + field.size();
   double parsed = 0.0;
-  const auto result = std::from_chars(number, end, parsed, std::chars_format::general);
+  const auto result = std::from_chars(field.data(), end, parsed, std::chars_format::general);
   if (result.ptr != end) {
     return false;
   }
   if (result.ec == std::errc::result_out_of_range) {
     // Overflow is unreadable; underflow is a tiny finite number.
-    const std::string copy(number, end);
+    const std::string copy(field);
     parsed = std::strtod(copy.c_str(), nullptr);
   } else if (result.ec != std::errc()) {
     return false;
