@@ -233,19 +233,18 @@ int runOne(std::uint64_t seed, const QString& templateCard, const QString& runDi
 
   QElapsedTimer clock;
   clock.start();
-  QMap<QString, QString> lastDamaged;
-  std::uint64_t damaged = 0;
-  if (during == 0) {
-    lastDamaged = snapshot(card);
-  }
+  // The card as the last damage left it; the jobs must not change it.
+  QMap<QString, QString> lastDamaged = snapshot(card);
+  int scheduled = 0;
+  int damaged = 0;
   const auto schedule = [&](bool afterScan) {
     for (Timed& next : timed) {
       if (next.afterScan == afterScan) {
+        ++scheduled;
         QTimer::singleShot(next.offset, [&] {
           say(QStringLiteral("during (%1 ms): ").arg(clock.elapsed()) + damage(card, next.rng));
-          if (++damaged == during) {
-            lastDamaged = snapshot(card);
-          }
+          lastDamaged = snapshot(card);
+          ++damaged;
         });
       }
     }
@@ -290,13 +289,13 @@ int runOne(std::uint64_t seed, const QString& templateCard, const QString& runDi
     });
   });
 
-  // Done when all damage is made and no background task is left, a few
+  // Done when the damage armed is made and no background task is left, a few
   // turns of the event loop in a row (a task's last report may still be queued).
   QEventLoop loop;
   QTimer tick;
   int quietTurns = 0;
   QObject::connect(&tick, &QTimer::timeout, [&] {
-    const bool idle = damaged == during && backgroundJobPool()->activeThreadCount() == 0 &&
+    const bool idle = damaged == scheduled && backgroundJobPool()->activeThreadCount() == 0 &&
                       QThreadPool::globalInstance()->activeThreadCount() == 0;
     quietTurns = idle ? quietTurns + 1 : 0;
     if (quietTurns >= 5) {
