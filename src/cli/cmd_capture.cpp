@@ -1,9 +1,9 @@
 #include "cli/cli_support.h"
 #include "cli/commands.h"
 #include "core/catalogue/card_scanner.h"
-#include "core/catalogue/video_frame_grabber.h"
+#include "core/media/video_frame_grabber.h"
 #include "core/common/path_text.h"
-#include "core/export/image_capture.h"
+#include "core/media/image_capture.h"
 #include "core/telemetry/nmea_data.h"
 
 #include <QDir>

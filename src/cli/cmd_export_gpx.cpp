@@ -3,7 +3,7 @@
 #include "core/catalogue/card_scanner.h"
 #include "core/common/atomic_file.h"
 #include "core/export/gpx_writer.h"
-#include "core/export/incident_export.h"
+#include "core/media/incident_export.h"
 
 #include <QFileInfo>
 

@@ -1,7 +1,7 @@
 #include "cli/cli_support.h"
 #include "cli/commands.h"
 #include "core/catalogue/card_scanner.h"
-#include "core/export/incident_export.h"
+#include "core/media/incident_export.h"
 
 #include <QEventLoop>
 #include <QFileInfo>

@@ -1,7 +1,7 @@
 #include "cli/cli_support.h"
 #include "cli/commands.h"
 #include "core/catalogue/card_scanner.h"
-#include "core/catalogue/dcf_async_parser.h"
+#include "core/media/dcf_async_parser.h"
 #include "core/catalogue/thumbnail_cache.h"
 
 #include <QDir>

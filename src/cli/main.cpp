@@ -1,7 +1,6 @@
 #include "cli/cli_support.h"
 #include "cli/commands.h"
 #include "cli/heap_tuning.h"
-#include "core/common/program_folder.h"
 #include "core/common/version.h"
 
 #include <QCoreApplication>
@@ -11,6 +10,7 @@
 
 #include <array>
 #include <cerrno>
+#include <climits>
 #include <clocale>
 #include <cstdio>
 #include <cstring>
@@ -59,11 +59,14 @@ const std::array kCommands = {
 
 #ifndef DASHCARD_CLI_MEDIA
 // Replaces this process with dashcard-cli-media, found next to this program
-// (the build tree) or in its libexec folder (an installation). Returns only
-// when that fails.
+// (the build tree) or in ../libexec/dashcard (an installation); nowhere
+// else. Returns only when that fails.
 void runInMediaHelper(char* argv[]) {
-  const std::string folder = dashcard::programFolder();
-  if (!folder.empty()) {
+  char self[PATH_MAX];
+  const ssize_t length = ::readlink("/proc/self/exe", self, sizeof self - 1);
+  if (length > 0) {
+    std::string folder(self, static_cast<std::size_t>(length));
+    folder.erase(folder.rfind('/'));
     for (const std::string& helper :
          {folder + "/dashcard-cli-media", folder + "/../libexec/dashcard/dashcard-cli-media"}) {
       ::execv(helper.c_str(), argv);

@@ -1,6 +1,6 @@
 #include "ui/export/incident_export_dialog.h"
 
-#include "core/catalogue/video_frame_grabber.h"
+#include "core/media/video_frame_grabber.h"
 #include "core/common/save_folder.h"
 
 #include <QCheckBox>

@@ -1,6 +1,4 @@
-// The EXIF reader as a module of its own, opened at run time by
-// PictureInfo: exiv2 is only loaded by programs that meet a picture, and
-// the command-line scan starts without it.
+#include "core/media/picture_exif.h"
 
 // exiv2 0.27 still declares std::auto_ptr in its interface.
 #pragma GCC diagnostic push
@@ -8,13 +6,14 @@
 #include <exiv2/exiv2.hpp>
 #pragma GCC diagnostic pop
 
+#include <QFile>
+
 #include <algorithm>
 #include <cmath>
 #include <mutex>
 #include <string>
 
-#include "core/catalogue/exif_gps_module.h"
-
+namespace dashcard {
 namespace {
 
 // Degrees from the EXIF degree/minute/second rationals; NaN when unreadable.
@@ -39,33 +38,32 @@ double degreesOf(const Exiv2::Exifdatum& datum) {
 
 }  // namespace
 
-extern "C" __attribute__((visibility("default"))) int dashcard_exif_gps_position(const char* path, double* latitude,
-                                                                                 double* longitude) {
+CustomLocation PictureExif::locationWithImagePath(const QString& path) {
   static std::once_flag muted;
   std::call_once(muted, [] { Exiv2::LogMsg::setLevel(Exiv2::LogMsg::mute); });
-  if (path == nullptr || *path == '\0') {
-    return 0;
+  if (path.isEmpty()) {
+    return CustomLocation::placeholder();
   }
   try {
 #pragma GCC diagnostic push
 #pragma GCC diagnostic ignored "-Wdeprecated-declarations"
-    Exiv2::Image::AutoPtr image = Exiv2::ImageFactory::open(std::string(path));
+    Exiv2::Image::AutoPtr image = Exiv2::ImageFactory::open(QFile::encodeName(path).toStdString());
 #pragma GCC diagnostic pop
     if (image.get() == nullptr) {
-      return 0;
+      return CustomLocation::placeholder();
     }
     image->readMetadata();
     const Exiv2::ExifData& exif = image->exifData();
     const auto latitudeIt = exif.findKey(Exiv2::ExifKey("Exif.GPSInfo.GPSLatitude"));
     const auto longitudeIt = exif.findKey(Exiv2::ExifKey("Exif.GPSInfo.GPSLongitude"));
     if (latitudeIt == exif.end() || longitudeIt == exif.end()) {
-      return 0;
+      return CustomLocation::placeholder();
     }
     double north = degreesOf(*latitudeIt);
     double east = degreesOf(*longitudeIt);
     // A damaged tag can give any number: only a place on Earth is a position.
     if (!std::isfinite(north) || !std::isfinite(east) || std::abs(north) > 90.0 || std::abs(east) > 180.0) {
-      return 0;
+      return CustomLocation::placeholder();
     }
     const auto latitudeRef = exif.findKey(Exiv2::ExifKey("Exif.GPSInfo.GPSLatitudeRef"));
     if (latitudeRef != exif.end() && latitudeRef->toString().rfind('S', 0) == 0) {
@@ -75,12 +73,12 @@ extern "C" __attribute__((visibility("default"))) int dashcard_exif_gps_position
     if (longitudeRef != exif.end() && longitudeRef->toString().rfind('W', 0) == 0) {
       east = -east;
     }
-    *latitude = north;
-    *longitude = east;
-    return 1;
+    return CustomLocation(north, east);
   } catch (const Exiv2::AnyError&) {
-    return 0;
+    return CustomLocation::placeholder();
   } catch (const std::exception&) {
-    return 0;
+    return CustomLocation::placeholder();
   }
 }
+
+}  // namespace dashcard
