@@ -38,8 +38,8 @@ const std::array kCommands = {
     Command{"scan", "List the recordings and pictures of a card.", &dashcard::cli::runScanCommand, false},
     Command{"thumbnails", "Read every recording's telemetry and make its thumbnail.",
             DASHCARD_MEDIA_COMMAND(&dashcard::cli::runThumbnailsCommand), true},
-    Command{"cache-clean", "Trim the thumbnail cache as the viewer does at exit.",
-            &dashcard::cli::runCacheCleanCommand, false},
+    Command{"cache-clean", "Trim the thumbnail cache as the viewer does at exit.", &dashcard::cli::runCacheCleanCommand,
+            false},
     Command{"telemetry", "Read one telemetry file and print what it holds",
             DASHCARD_MEDIA_COMMAND(&dashcard::cli::runTelemetryCommand), false},
     Command{"export-kml", "Write the routes and events of a card as KML or KMZ.",
@@ -83,7 +83,8 @@ void printUsage() {
       "Works on the memory card of a vehicle camera with the same code as the viewer.\n\n"
       "Commands:\n");
   for (const Command& command : kCommands) {
-    text += QStringLiteral("  %1%2\n").arg(QString::fromLatin1(command.name), -16).arg(QString::fromUtf8(command.summary));
+    text +=
+        QStringLiteral("  %1%2\n").arg(QString::fromLatin1(command.name), -16).arg(QString::fromUtf8(command.summary));
   }
   text += QStringLiteral(
       "\nRun 'dashcard-cli <command> --help' for the arguments of a command.\n"
@@ -138,11 +139,19 @@ int main(int argc, char* argv[]) {
     return commandName.isEmpty() ? dashcard::cli::kExitUsage : dashcard::cli::kExitOk;
   }
   if (command == nullptr) {
-    dashcard::cli::printError(QStringLiteral("dashcard-cli: unknown command '%1'. Try 'dashcard-cli --help'.").arg(commandName));
+    dashcard::cli::printError(
+        QStringLiteral("dashcard-cli: unknown command '%1'. Try 'dashcard-cli --help'.").arg(commandName));
     return dashcard::cli::kExitUsage;
   }
   QStringList arguments = QCoreApplication::arguments();
   arguments.removeFirst();
   arguments[0] = QStringLiteral("dashcard-cli ") + commandName;
-  return command->run(arguments);
+  try {
+    return command->run(arguments);
+  } catch (const dashcard::cli::CommandExit& exit) {
+    if (!exit.message.isEmpty()) {
+      dashcard::cli::printError(exit.message);
+    }
+    return exit.code;
+  }
 }

@@ -30,7 +30,8 @@ void writeSeeds(const QString& dir) {
     location.longitude = place[1];
     location.altitude = static_cast<float>(place[2]);
     location.timestamp = QDateTime(QDate(2024, 1, 1), QTime(12, 0, n), Qt::UTC);
-    ImageCapture::writeJPEGFileWithCaptureImage(image, location, QDir(dir).filePath(QStringLiteral("gps-%1.jpg").arg(++n)));
+    ImageCapture::writeJPEGFileWithCaptureImage(image, location,
+                                                QDir(dir).filePath(QStringLiteral("gps-%1.jpg").arg(++n)));
   }
   ImageCapture::writeJPEGFileWithCaptureImage(image, std::nullopt, QDir(dir).filePath(QStringLiteral("plain.jpg")));
   ImageCapture::writePNGFileWithCaptureImage(image, QDir(dir).filePath(QStringLiteral("plain.png")));

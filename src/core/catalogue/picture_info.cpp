@@ -3,7 +3,6 @@
 #include "core/catalogue/dcf_info.h"
 #include "core/common/path_text.h"
 
-
 namespace dashcard {
 
 PictureInfo::PictureInfo(const QString& rootPath, const QString& deltaPath, const CustomLocation& location)

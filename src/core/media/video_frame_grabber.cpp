@@ -127,8 +127,8 @@ struct VideoFrameGrabber::Impl {
       target = target.expandedTo(QSize(1, 1));
     }
     sws = sws_getCachedContext(sws, frame->width, frame->height, static_cast<AVPixelFormat>(frame->format),
-                                  target.width(), target.height(), AV_PIX_FMT_BGRA,
-                                  target == full ? SWS_BICUBIC : SWS_AREA, nullptr, nullptr, nullptr);
+                               target.width(), target.height(), AV_PIX_FMT_BGRA,
+                               target == full ? SWS_BICUBIC : SWS_AREA, nullptr, nullptr, nullptr);
     if (sws == nullptr) {
       return {};
     }
@@ -139,8 +139,8 @@ struct VideoFrameGrabber::Impl {
       space = SWS_CS_ITU709;
     }
     const int sourceRange = frame->color_range == AVCOL_RANGE_JPEG ? 1 : 0;
-    sws_setColorspaceDetails(sws, sws_getCoefficients(space), sourceRange, sws_getCoefficients(SWS_CS_DEFAULT),
-                                1, 0, 1 << 16, 1 << 16);
+    sws_setColorspaceDetails(sws, sws_getCoefficients(space), sourceRange, sws_getCoefficients(SWS_CS_DEFAULT), 1, 0,
+                             1 << 16, 1 << 16);
     QImage image(target, QImage::Format_RGB32);
     if (image.isNull()) {
       return {};
