@@ -1,6 +1,5 @@
 # The Debian package: `cpack -G DEB` in a build tree. Run-time libraries are
-# found by dpkg-shlibdeps from the installed binaries; FFmpeg is opened at run
-# time, so its libraries are named here.
+# found by dpkg-shlibdeps from the installed binaries.
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME dashcard)
 set(CPACK_PACKAGE_VENDOR "The Dashcard developers")
@@ -18,12 +17,6 @@ set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION video)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
-set(ffmpeg_depends)
-foreach(library avformat avcodec swscale avutil)
-  string(REGEX MATCH "^[0-9]+" major "${FFMPEG_lib${library}_VERSION}")
-  list(APPEND ffmpeg_depends "lib${library}${major}")
-endforeach()
-list(JOIN ffmpeg_depends ", " ffmpeg_depends)
-set(CPACK_DEBIAN_PACKAGE_DEPENDS "${ffmpeg_depends}, qt6-qpa-plugins")
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins")
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "ffmpeg, fonts-dejavu-core, libqt6sql6-sqlite")
 include(CPack)

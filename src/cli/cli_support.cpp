@@ -1,5 +1,10 @@
 #include "cli/cli_support.h"
 
+#include "core/common/path_text.h"
+
+#include <QDir>
+#include <QEventLoop>
+#include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -15,28 +20,102 @@
 
 namespace dashcard::cli {
 
-bool parseArguments(QCommandLineParser& parser, const QStringList& arguments, const QString& usage,
-                    const QString& description, int* exitCode) {
+CommandArguments::CommandArguments(QString name, const QString& synopsis, const QString& description)
+    : name_(std::move(name)), usage_(QStringLiteral("dashcard-cli %1 %2").arg(name_, synopsis).trimmed()) {
   parser.setApplicationDescription(description);
+}
+
+QStringList CommandArguments::parse(const QStringList& arguments, qsizetype minimum, qsizetype maximum,
+                                    const QString& needs) {
   const QCommandLineOption help(QStringList{QStringLiteral("h"), QStringLiteral("help")},
                                 QStringLiteral("Show this help."));
   parser.addOption(help);
+  const QString tryHelp = QStringLiteral("Try 'dashcard-cli %1 --help'.").arg(name_);
   if (!parser.parse(arguments)) {
-    printError(parser.errorText());
-    printError(QStringLiteral("Usage: %1").arg(usage));
-    printError(QStringLiteral("Try '%1 --help'.").arg(arguments.value(0)));
-    *exitCode = kExitUsage;
-    return false;
+    throw CommandExit{kExitUsage, QStringLiteral("%1\nUsage: %2\n%3").arg(parser.errorText(), usage_, tryHelp)};
   }
   if (parser.isSet(help)) {
     // Qt's first help line names the binary only; ours names the command too.
     QString text = parser.helpText();
     text = text.mid(text.indexOf(QLatin1Char('\n')) + 1);
-    printOut(QStringLiteral("Usage: %1\n").arg(usage) + text);
-    *exitCode = kExitOk;
-    return false;
+    printOut(QStringLiteral("Usage: %1\n").arg(usage_) + text);
+    throw CommandExit{kExitOk, {}};
   }
-  return true;
+  const QStringList positional = parser.positionalArguments();
+  if (positional.size() < minimum || positional.size() > maximum) {
+    throw CommandExit{kExitUsage, QStringLiteral("%1 %2. %3").arg(name_, needs, tryHelp)};
+  }
+  return positional;
+}
+
+void CommandArguments::refuse(const QString& text) const {
+  throw CommandExit{kExitUsage, QStringLiteral("%1: %2").arg(name_, text)};
+}
+
+void CommandArguments::fail(const QString& text) const {
+  throw CommandExit{kExitFailed, QStringLiteral("%1: %2").arg(name_, text)};
+}
+
+void CommandArguments::addSpanOptions() { parser.addOptions({from_, to_}); }
+
+std::pair<QDateTime, QDateTime> CommandArguments::span(bool required) const {
+  if (!parser.isSet(from_) && !parser.isSet(to_) && !required) {
+    return {};
+  }
+  if (!parser.isSet(from_) || !parser.isSet(to_)) {
+    refuse(QStringLiteral("needs both --from and --to."));
+  }
+  // Qt reads a date without offset as local time, as wanted.
+  const QDateTime from = QDateTime::fromString(parser.value(from_).trimmed(), Qt::ISODateWithMs);
+  const QDateTime to = QDateTime::fromString(parser.value(to_).trimmed(), Qt::ISODateWithMs);
+  if (!from.isValid() || !to.isValid()) {
+    refuse(QStringLiteral("--from and --to take ISO 8601 dates such as 2023-12-31T23:59:15Z."));
+  }
+  if (to <= from) {
+    refuse(QStringLiteral("--to must come after --from."));
+  }
+  return {from, to};
+}
+
+CardScanner::Result CommandArguments::scanCard(const QString& root) const {
+  const QString path = QDir::cleanPath(QFileInfo(root).absoluteFilePath());
+  if (!CardScanner::pathIsDirectory(path)) {
+    refuse(QStringLiteral("%1 is not a folder.").arg(root));
+  }
+  // A card with only its NMEA folder is a card all the same.
+  if (!CardScanner::mediaIsRynd(path)) {
+    refuse(QStringLiteral("%1 is not a camera card (no NORMAL, EVENT, MANUAL or NMEA folder).").arg(root));
+  }
+  return CardScanner().scan(path);
+}
+
+DCFInfoPtr CommandArguments::recording(const DCFInfoList& recordings, const QString& wanted) const {
+  const QString clean = QDir::cleanPath(wanted);
+  for (const DCFInfoPtr& info : recordings) {
+    if (info->deltaPath() == clean || path_text::lastPathComponent(info->deltaPath()) == clean) {
+      return info;
+    }
+  }
+  refuse(QStringLiteral("no recording '%1' on the card.").arg(wanted));
+}
+
+std::optional<QString> runJob(const QString& label,
+                              const std::function<void(ProgressBar& bar, JobFinish finish)>& start) {
+  ProgressBar bar(label);
+  QEventLoop loop;
+  std::optional<QString> failure;
+  bool finished = false;
+  start(bar, [&](const std::optional<QString>& error) {
+    failure = error;
+    finished = true;
+    loop.quit();
+  });
+  // A job may finish before the loop runs (a refused start).
+  if (!finished) {
+    loop.exec();
+  }
+  bar.finish();
+  return failure;
 }
 
 void printOut(const QString& text) {
@@ -91,21 +170,6 @@ QString isoDate(const QDateTime& date) {
   QByteArray text;
   appendIsoDate(text, date);
   return QString::fromLatin1(text);
-}
-
-QCommandLineOption spanOption(const QString& name) {
-  return QCommandLineOption(name,
-                            name == QLatin1String("from")
-                                ? QStringLiteral("Start of the span, ISO 8601 (with Z or an offset that instant, "
-                                                 "without one local time).")
-                                : QStringLiteral("End of the span, ISO 8601."),
-                            QStringLiteral("DATETIME"));
-}
-
-QDateTime parseIsoDateTime(const QString& text) {
-  // Qt reads a date without offset as local time, as wanted.
-  QDateTime date = QDateTime::fromString(text.trimmed(), Qt::ISODateWithMs);
-  return date.isValid() ? date : QDateTime();
 }
 
 QJsonValue jsonNumber(double value) {

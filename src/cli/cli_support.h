@@ -1,11 +1,17 @@
 #pragma once
 
+#include "core/catalogue/card_scanner.h"
+
 #include <QCommandLineParser>
 #include <QDateTime>
 #include <QJsonValue>
 #include <QString>
 
 #include <chrono>
+#include <functional>
+#include <limits>
+#include <optional>
+#include <utility>
 
 namespace dashcard::cli {
 
@@ -13,13 +19,59 @@ namespace dashcard::cli {
 inline constexpr int kExitOk = 0;
 inline constexpr int kExitFailed = 1;
 inline constexpr int kExitUsage = 2;
+// Any number of positional arguments.
+inline constexpr qsizetype kMany = std::numeric_limits<qsizetype>::max();
 
-// Parses `arguments` with `parser` (adds --help). On --help prints the help
-// and returns kExitOk through `exitCode`; on a parse error prints the message
-// and returns kExitUsage. Returns true when the command should go on.
-// `usage` is the synopsis, e.g. "dashcard-cli scan CARD [--json]".
-bool parseArguments(QCommandLineParser& parser, const QStringList& arguments, const QString& usage,
-                    const QString& description, int* exitCode);
+// Thrown to end a command early: main prints the message, if any, on
+// standard error and exits with the code.
+struct CommandExit {
+  int code;
+  QString message;
+};
+
+// What every command starts with: its options and positional arguments
+// declared on `parser`, then parse(). Its messages start with its name.
+class CommandArguments {
+ public:
+  // `synopsis` follows "dashcard-cli <name> " in the usage line.
+  CommandArguments(QString name, const QString& synopsis, const QString& description);
+
+  QCommandLineParser parser;
+
+  // The positional arguments. Ends the command with kExitOk after printing
+  // the help for --help, and with kExitUsage for a parse error or fewer than
+  // `minimum` or more than `maximum` positional arguments (`needs` says what
+  // it takes: "needs exactly one CARD").
+  QStringList parse(const QStringList& arguments, qsizetype minimum, qsizetype maximum, const QString& needs);
+  // Ends the command with kExitUsage or kExitFailed and "<name>: <text>".
+  [[noreturn]] void refuse(const QString& text) const;
+  [[noreturn]] void fail(const QString& text) const;
+
+  // Declares --from and --to, which span() reads after parse().
+  void addSpanOptions();
+  // The instants of --from and --to (ISO 8601: with "Z" or an offset that
+  // instant, without one local time); both invalid when neither is set and
+  // the span is not `required`. Refused when only one is set, either is not
+  // a date, or --to does not come after --from.
+  std::pair<QDateTime, QDateTime> span(bool required) const;
+
+  // The catalogue of the card at `root` (made absolute): refused when it is
+  // not a folder or holds none of the card's folders.
+  CardScanner::Result scanCard(const QString& root) const;
+  // The recording named by its relative path or file name; refused when
+  // the card has none of that name.
+  DCFInfoPtr recording(const DCFInfoList& recordings, const QString& wanted) const;
+
+ private:
+  QString name_;
+  QString usage_;
+  const QCommandLineOption from_{QStringLiteral("from"),
+                                 QStringLiteral("Start of the span, ISO 8601 (with Z or an offset that instant, "
+                                                "without one local time)."),
+                                 QStringLiteral("DATETIME")};
+  const QCommandLineOption to_{QStringLiteral("to"), QStringLiteral("End of the span, ISO 8601."),
+                               QStringLiteral("DATETIME")};
+};
 
 // Messages go to standard error, results to standard output.
 void printOut(const QString& text);
@@ -32,12 +84,6 @@ void printError(const QString& text);
 QString isoDate(const QDateTime& date);
 // The same, appended to `out`.
 void appendIsoDate(QByteArray& out, const QDateTime& date);
-// --from or --to of a command that takes a span of time (DATETIME as
-// parseIsoDateTime reads it).
-QCommandLineOption spanOption(const QString& name);
-// An ISO 8601 date and time: with "Z" or an offset that instant, without
-// one the machine's local time. Invalid when the text is not one.
-QDateTime parseIsoDateTime(const QString& text);
 // A double that reads back to the same value, or null when not finite.
 QJsonValue jsonNumber(double value);
 void printJson(const QJsonValue& value);
@@ -57,5 +103,12 @@ class ProgressBar {
   bool finished_ = false;
   std::chrono::steady_clock::time_point last_{};
 };
+
+// Runs one asynchronous job of the core to its end on this thread:
+// `start` begins it with the progress bar and the finish it must call once.
+// Returns the error the job finished with, if any.
+using JobFinish = std::function<void(const std::optional<QString>& error)>;
+std::optional<QString> runJob(const QString& label,
+                              const std::function<void(ProgressBar& bar, JobFinish finish)>& start);
 
 }  // namespace dashcard::cli

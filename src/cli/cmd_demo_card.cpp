@@ -8,25 +8,32 @@
 namespace dashcard::cli {
 namespace {
 
-bool readInt(const QCommandLineParser& parser, const QCommandLineOption& option, int minimum, int* value) {
-  if (!parser.isSet(option)) {
-    return true;
+// The whole number of `option`, at least `minimum`, into `value` when given.
+void readInt(const CommandArguments& command, const QCommandLineOption& option, int minimum, int* value) {
+  if (!command.parser.isSet(option)) {
+    return;
   }
   bool ok = false;
-  const int parsed = parser.value(option).toInt(&ok);
+  const int parsed = command.parser.value(option).toInt(&ok);
   if (!ok || parsed < minimum) {
-    printError(QStringLiteral("--%1 needs a whole number of at least %2, not '%3'.")
-                   .arg(option.names().constFirst())
-                   .arg(minimum)
-                   .arg(parser.value(option)));
-    return false;
+    command.refuse(QStringLiteral("--%1 needs a whole number of at least %2, not '%3'.")
+                       .arg(option.names().constFirst())
+                       .arg(minimum)
+                       .arg(command.parser.value(option)));
   }
   *value = parsed;
-  return true;
 }
 
-int runDemoCard(const QStringList& arguments) {
-  QCommandLineParser parser;
+}  // namespace
+
+int runDemoCardCommand(const QStringList& arguments) {
+  CommandArguments command(
+      QStringLiteral("demo-card"),
+      QStringLiteral("DIR [--clips N] [--clip-seconds S] [--seed K] [--no-rear] "
+                     "[--telemetry beside|nmea|mixed] [--width W --height H]"),
+      QStringLiteral("Writes a sample card with videos of a synthetic road scene and a simulated drive.\n"
+                     "The same options always give the same card, byte for byte."));
+  QCommandLineParser& parser = command.parser;
   const QCommandLineOption clips(QStringLiteral("clips"), QStringLiteral("Number of clips (default 20)."),
                                  QStringLiteral("N"));
   const QCommandLineOption seconds(QStringLiteral("clip-seconds"), QStringLiteral("Length of a clip (default 3)."),
@@ -42,31 +49,19 @@ int runDemoCard(const QStringList& arguments) {
   const QCommandLineOption height(QStringLiteral("height"), QStringLiteral("Front video height (default 180)."),
                                   QStringLiteral("H"));
   const QCommandLineOption emptyVideos(QStringLiteral("empty-videos"),
-                                      QStringLiteral("Write 0-byte videos instead of encoding (for benchmarks)."));
+                                       QStringLiteral("Write 0-byte videos instead of encoding (for benchmarks)."));
   parser.addOptions({clips, seconds, seed, noRear, telemetry, width, height, emptyVideos});
   parser.addPositionalArgument(QStringLiteral("DIR"), QStringLiteral("Folder to write the card into."));
-  int exitCode = kExitOk;
-  if (!parseArguments(parser, arguments,
-                      QStringLiteral("dashcard-cli demo-card DIR [--clips N] [--clip-seconds S] [--seed K] "
-                                     "[--no-rear] [--telemetry beside|nmea|mixed] [--width W --height H]"),
-                      QStringLiteral("Writes a sample card with videos of a synthetic road scene and a simulated drive.\n"
-                                     "The same options always give the same card, byte for byte."),
-                      &exitCode)) {
-    return exitCode;
-  }
-  if (parser.positionalArguments().size() != 1) {
-    printError(QStringLiteral("demo-card needs exactly one DIR. Try 'dashcard-cli demo-card --help'."));
-    return kExitUsage;
-  }
+  const QString dir = command.parse(arguments, 1, 1, QStringLiteral("needs exactly one DIR")).at(0);
 
   SampleCardOptions options;
   options.jobs = std::max(1, QThread::idealThreadCount());
   int seedValue = 1;
-  if (!readInt(parser, clips, 0, &options.clips) || !readInt(parser, seconds, 1, &options.clipSeconds) ||
-      !readInt(parser, seed, 0, &seedValue) || !readInt(parser, width, 16, &options.width) ||
-      !readInt(parser, height, 16, &options.height)) {
-    return kExitUsage;
-  }
+  readInt(command, clips, 0, &options.clips);
+  readInt(command, seconds, 1, &options.clipSeconds);
+  readInt(command, seed, 0, &seedValue);
+  readInt(command, width, 16, &options.width);
+  readInt(command, height, 16, &options.height);
   options.seed = static_cast<std::uint64_t>(seedValue);
   options.rear = !parser.isSet(noRear);
   options.encodeVideos = !parser.isSet(emptyVideos);
@@ -79,29 +74,21 @@ int runDemoCard(const QStringList& arguments) {
     } else if (place == QLatin1String("mixed")) {
       options.telemetry = SampleTelemetryPlace::Mixed;
     } else {
-      printError(QStringLiteral("--telemetry takes beside, nmea or mixed, not '%1'.").arg(place));
-      return kExitUsage;
+      command.refuse(QStringLiteral("--telemetry takes beside, nmea or mixed, not '%1'.").arg(place));
     }
   }
 
-  const QString dir = parser.positionalArguments().constFirst();
   SampleCardMaker maker(options);
   ProgressBar bar(QStringLiteral("Writing card"));
   QString error;
-  const bool ok = maker.make(dir, &error, [&bar](int done, int total) {
-    bar.update(total > 0 ? static_cast<double>(done) / total : 1.0);
-  });
+  const bool ok = maker.make(
+      dir, &error, [&bar](int done, int total) { bar.update(total > 0 ? static_cast<double>(done) / total : 1.0); });
   bar.finish();
   if (!ok) {
-    printError(QStringLiteral("demo-card: %1").arg(error));
-    return kExitFailed;
+    command.fail(error);
   }
   printOut(QStringLiteral("Wrote a card of %1 clips to %2").arg(maker.clips().size()).arg(QDir(dir).absolutePath()));
   return kExitOk;
 }
-
-}  // namespace
-
-int runDemoCardCommand(const QStringList& arguments) { return runDemoCard(arguments); }
 
 }  // namespace dashcard::cli

@@ -145,26 +145,19 @@ QJsonObject pictureJson(const PictureInfo& picture) {
   };
 }
 
-int runScan(const QStringList& arguments) {
-  QCommandLineParser parser;
+}  // namespace
+
+int runScanCommand(const QStringList& arguments) {
+  CommandArguments command(QStringLiteral("scan"), QStringLiteral("CARD [--json]"),
+                           QStringLiteral("Scans a card the way the viewer does and prints its catalogue: the normal\n"
+                                          "recordings, the event recordings, then the pictures."));
   const QCommandLineOption json(QStringLiteral("json"), QStringLiteral("Print the catalogue as one JSON object."));
-  parser.addOption(json);
-  parser.addPositionalArgument(QStringLiteral("CARD"), QStringLiteral("Card root folder."));
-  int exitCode = kExitOk;
-  if (!parseArguments(parser, arguments, QStringLiteral("dashcard-cli scan CARD [--json]"),
-                      QStringLiteral("Scans a card the way the viewer does and prints its catalogue: the normal\n"
-                                     "recordings, the event recordings, then the pictures."),
-                      &exitCode)) {
-    return exitCode;
-  }
-  if (parser.positionalArguments().size() != 1) {
-    printError(QStringLiteral("scan needs exactly one CARD. Try 'dashcard-cli scan --help'."));
-    return kExitUsage;
-  }
-  const QString root = QDir::cleanPath(QFileInfo(parser.positionalArguments().constFirst()).absoluteFilePath());
+  command.parser.addOption(json);
+  command.parser.addPositionalArgument(QStringLiteral("CARD"), QStringLiteral("Card root folder."));
+  const QString root = QDir::cleanPath(
+      QFileInfo(command.parse(arguments, 1, 1, QStringLiteral("needs exactly one CARD")).at(0)).absoluteFilePath());
   if (!CardScanner::pathIsDirectory(root)) {
-    printError(QStringLiteral("scan: %1 is not a folder.").arg(root));
-    return kExitUsage;
+    command.refuse(QStringLiteral("%1 is not a folder.").arg(root));
   }
 
   const bool accepted = CardScanner::mediaIsRynd(root);
@@ -179,7 +172,7 @@ int runScan(const QStringList& arguments) {
     (info->isEventDCF() ? event : normal).append(info);
   }
 
-  if (parser.isSet(json)) {
+  if (command.parser.isSet(json)) {
     QJsonArray tree;
     QJsonArray normalPaths;
     QJsonArray eventPaths;
@@ -231,16 +224,11 @@ int runScan(const QStringList& arguments) {
     printOut(pictures);
   }
   if (!accepted) {
-    printError(QStringLiteral("scan: %1 is not a camera card (no NORMAL, EVENT, MANUAL or NMEA folder).").arg(root));
-    return kExitFailed;
+    command.fail(QStringLiteral("%1 is not a camera card (no NORMAL, EVENT, MANUAL or NMEA folder).").arg(root));
   }
   // The catalogue of a large card takes longer to take apart than to
   // print; nothing is left to write, and the system frees it all anyway.
   exitNow(kExitOk);
 }
-
-}  // namespace
-
-int runScanCommand(const QStringList& arguments) { return runScan(arguments); }
 
 }  // namespace dashcard::cli

@@ -45,8 +45,13 @@ QJsonObject toJson(const RyndSettingInfo& info) {
                      {QStringLiteral("wifiLanValue"), info.wifiLanValue()}};
 }
 
-int runSettings(const QStringList& arguments) {
-  QCommandLineParser parser;
+}  // namespace
+
+int runSettingsCommand(const QStringList& arguments) {
+  CommandArguments command(QStringLiteral("settings"), QStringLiteral("CARD [KEY=VALUE...] [--reset] [--json]"),
+                           QStringLiteral("Prints the camera settings of the card (rynd_settings.ini); with changes\n"
+                                          "or --reset, checks every value and writes the file."));
+  QCommandLineParser& parser = command.parser;
   const QCommandLineOption reset(QStringLiteral("reset"),
                                  QStringLiteral("Ask the camera to reset itself: writes only DVR_RESET ON."));
   const QCommandLineOption json(QStringLiteral("json"), QStringLiteral("Print the settings as JSON."));
@@ -55,22 +60,10 @@ int runSettings(const QStringList& arguments) {
   parser.addPositionalArgument(QStringLiteral("KEY=VALUE"),
                                QStringLiteral("A setting to change, e.g. AUDIO=OFF or TIME_ZONE=JST."),
                                QStringLiteral("[KEY=VALUE...]"));
-  int exitCode = kExitOk;
-  if (!parseArguments(parser, arguments, QStringLiteral("dashcard-cli settings CARD [KEY=VALUE...] [--reset] [--json]"),
-                      QStringLiteral("Prints the camera settings of the card (rynd_settings.ini); with changes\n"
-                                     "or --reset, checks every value and writes the file."),
-                      &exitCode)) {
-    return exitCode;
-  }
-  const QStringList positional = parser.positionalArguments();
-  if (positional.isEmpty()) {
-    printError(QStringLiteral("settings needs CARD. Try 'dashcard-cli settings --help'."));
-    return kExitUsage;
-  }
+  const QStringList positional = command.parse(arguments, 1, kMany, QStringLiteral("needs CARD"));
   const QString root = positional.first();
   if (!QFileInfo(root).isDir()) {
-    printError(QStringLiteral("settings: %1 is not a folder.").arg(root));
-    return kExitUsage;
+    command.refuse(QStringLiteral("%1 is not a folder.").arg(root));
   }
 
   // Every change is checked before anything is written.
@@ -81,15 +74,13 @@ int runSettings(const QStringList& arguments) {
     const QString value = equals < 0 ? QString() : change.mid(equals + 1);
     const QStringList& allowed = allowedValues(key);
     if (equals < 0 || allowed.isEmpty()) {
-      printError(QStringLiteral("settings: unknown setting '%1'. Settings: IMPACT_LEVEL, VIDEO_CLIP_TIME, AUDIO, "
-                                "REAR_CAMERA, VIDEO_QUALITY, TIME_ZONE, WI_LAN.")
-                     .arg(equals < 0 ? change : key));
-      return kExitUsage;
+      command.refuse(QStringLiteral("unknown setting '%1'. Settings: IMPACT_LEVEL, VIDEO_CLIP_TIME, AUDIO, "
+                                    "REAR_CAMERA, VIDEO_QUALITY, TIME_ZONE, WI_LAN.")
+                         .arg(equals < 0 ? change : key));
     }
     if (!RyndSettingInfo::isValidValue(value, key)) {
-      printError(QStringLiteral("settings: '%1' is not a value of %2. Allowed: %3. Nothing was written.")
-                     .arg(value, key, allowed.join(QStringLiteral(", "))));
-      return kExitUsage;
+      command.refuse(QStringLiteral("'%1' is not a value of %2. Allowed: %3. Nothing was written.")
+                         .arg(value, key, allowed.join(QStringLiteral(", "))));
     }
     changes.append({key, value});
   }
@@ -112,8 +103,7 @@ int runSettings(const QStringList& arguments) {
   if (!changes.isEmpty() || parser.isSet(reset)) {
     QString error;
     if (!IniFileExporter(path).exportSettings(info, &error)) {
-      printError(QStringLiteral("Could not write to the configuration file: %1").arg(error));
-      return kExitFailed;
+      command.fail(QStringLiteral("Could not write to the configuration file: %1").arg(error));
     }
     printError(QStringLiteral("saved the setting: %1").arg(path));
   }
@@ -126,9 +116,5 @@ int runSettings(const QStringList& arguments) {
   }
   return kExitOk;
 }
-
-}  // namespace
-
-int runSettingsCommand(const QStringList& arguments) { return runSettings(arguments); }
 
 }  // namespace dashcard::cli

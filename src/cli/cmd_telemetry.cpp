@@ -114,7 +114,8 @@ QString summaryText(const NMEAData& data) {
               .arg(QString::number(maxSpeed, 'g', QLocale::FloatingPointShortest))
               .arg(static_cast<double>(CustomLocation::speedForCurrentLocale(maxSpeed)), 0, 'f', 1)
               .arg(CustomLocation::unitForCurrentLocale());
-  text += QStringLiteral("maxMotionABS: %1\n").arg(QString::number(data.maxMotionABS(), 'g', QLocale::FloatingPointShortest));
+  text += QStringLiteral("maxMotionABS: %1\n")
+              .arg(QString::number(data.maxMotionABS(), 'g', QLocale::FloatingPointShortest));
   if (valid.isEmpty()) {
     text += QStringLiteral("first valid fix: none\nlast valid fix: none");
   } else {
@@ -124,45 +125,32 @@ QString summaryText(const NMEAData& data) {
   return text;
 }
 
-int runTelemetry(const QStringList& arguments) {
-  QCommandLineParser parser;
+}  // namespace
+
+int runTelemetryCommand(const QStringList& arguments) {
+  CommandArguments command(QStringLiteral("telemetry"), QStringLiteral("FILE [--json]"),
+                           QStringLiteral("Reads one telemetry file as the viewer does and prints what it holds:\n"
+                                          "groups, fixes, G-sensor samples, drive-support records and maxima."));
   const QCommandLineOption json(QStringLiteral("json"), QStringLiteral("Print the whole model as one JSON object."));
-  parser.addOption(json);
-  parser.addPositionalArgument(QStringLiteral("FILE"), QStringLiteral("Telemetry file (.NMEA) to read."));
-  int exitCode = kExitOk;
-  if (!parseArguments(parser, arguments, QStringLiteral("dashcard-cli telemetry FILE [--json]"),
-                      QStringLiteral("Reads one telemetry file as the viewer does and prints what it holds:\n"
-                                     "groups, fixes, G-sensor samples, drive-support records and maxima."),
-                      &exitCode)) {
-    return exitCode;
-  }
-  if (parser.positionalArguments().size() != 1) {
-    printError(QStringLiteral("telemetry needs exactly one FILE. Try 'dashcard-cli telemetry --help'."));
-    return kExitUsage;
-  }
-  const QString path = parser.positionalArguments().constFirst();
+  command.parser.addOption(json);
+  command.parser.addPositionalArgument(QStringLiteral("FILE"), QStringLiteral("Telemetry file (.NMEA) to read."));
+  const QString path = command.parse(arguments, 1, 1, QStringLiteral("needs exactly one FILE")).at(0);
   const QFileInfo info(path);
   if (!info.exists()) {
-    printError(QStringLiteral("telemetry: no such file: %1").arg(path));
-    return kExitUsage;
+    command.refuse(QStringLiteral("no such file: %1").arg(path));
   }
   if (info.isDir()) {
-    printError(QStringLiteral("telemetry: %1 is a folder, not a telemetry file").arg(path));
-    return kExitUsage;
+    command.refuse(QStringLiteral("%1 is a folder, not a telemetry file").arg(path));
   }
   // The parser never fails: an unreadable file simply yields nothing.
   NMEAData data(path);
   data.setup();
-  if (parser.isSet(json)) {
+  if (command.parser.isSet(json)) {
     printJson(telemetryJson(data));
   } else {
     printOut(summaryText(data));
   }
   return kExitOk;
 }
-
-}  // namespace
-
-int runTelemetryCommand(const QStringList& arguments) { return runTelemetry(arguments); }
 
 }  // namespace dashcard::cli

@@ -15,7 +15,8 @@ struct Command {
   bool needsGui;
 };
 
-// Each command lives in its own cmd_<name>.cpp; list it in main.cpp too.
+// Each command lives in its own cmd_<name>.cpp; list it in main.cpp too. A
+// command may end early by throwing CommandExit (cli_support.h).
 int runDemoCardCommand(const QStringList& arguments);
 int runTelemetryCommand(const QStringList& arguments);
 int runScanCommand(const QStringList& arguments);

@@ -1,7 +1,6 @@
 #include "cli/cli_support.h"
 #include "cli/commands.h"
 #include "cli/heap_tuning.h"
-#include "core/common/program_folder.h"
 #include "core/common/version.h"
 
 #include <QCoreApplication>
@@ -11,6 +10,7 @@
 
 #include <array>
 #include <cerrno>
+#include <climits>
 #include <clocale>
 #include <cstdio>
 #include <cstring>
@@ -38,8 +38,8 @@ const std::array kCommands = {
     Command{"scan", "List the recordings and pictures of a card.", &dashcard::cli::runScanCommand, false},
     Command{"thumbnails", "Read every recording's telemetry and make its thumbnail.",
             DASHCARD_MEDIA_COMMAND(&dashcard::cli::runThumbnailsCommand), true},
-    Command{"cache-clean", "Trim the thumbnail cache as the viewer does at exit.",
-            &dashcard::cli::runCacheCleanCommand, false},
+    Command{"cache-clean", "Trim the thumbnail cache as the viewer does at exit.", &dashcard::cli::runCacheCleanCommand,
+            false},
     Command{"telemetry", "Read one telemetry file and print what it holds",
             DASHCARD_MEDIA_COMMAND(&dashcard::cli::runTelemetryCommand), false},
     Command{"export-kml", "Write the routes and events of a card as KML or KMZ.",
@@ -59,11 +59,14 @@ const std::array kCommands = {
 
 #ifndef DASHCARD_CLI_MEDIA
 // Replaces this process with dashcard-cli-media, found next to this program
-// (the build tree) or in its libexec folder (an installation). Returns only
-// when that fails.
+// (the build tree) or in ../libexec/dashcard (an installation); nowhere
+// else. Returns only when that fails.
 void runInMediaHelper(char* argv[]) {
-  const std::string folder = dashcard::programFolder();
-  if (!folder.empty()) {
+  char self[PATH_MAX];
+  const ssize_t length = ::readlink("/proc/self/exe", self, sizeof self - 1);
+  if (length > 0) {
+    std::string folder(self, static_cast<std::size_t>(length));
+    folder.erase(folder.rfind('/'));
     for (const std::string& helper :
          {folder + "/dashcard-cli-media", folder + "/../libexec/dashcard/dashcard-cli-media"}) {
       ::execv(helper.c_str(), argv);
@@ -80,7 +83,8 @@ void printUsage() {
       "Works on the memory card of a vehicle camera with the same code as the viewer.\n\n"
       "Commands:\n");
   for (const Command& command : kCommands) {
-    text += QStringLiteral("  %1%2\n").arg(QString::fromLatin1(command.name), -16).arg(QString::fromUtf8(command.summary));
+    text +=
+        QStringLiteral("  %1%2\n").arg(QString::fromLatin1(command.name), -16).arg(QString::fromUtf8(command.summary));
   }
   text += QStringLiteral(
       "\nRun 'dashcard-cli <command> --help' for the arguments of a command.\n"
@@ -135,11 +139,19 @@ int main(int argc, char* argv[]) {
     return commandName.isEmpty() ? dashcard::cli::kExitUsage : dashcard::cli::kExitOk;
   }
   if (command == nullptr) {
-    dashcard::cli::printError(QStringLiteral("dashcard-cli: unknown command '%1'. Try 'dashcard-cli --help'.").arg(commandName));
+    dashcard::cli::printError(
+        QStringLiteral("dashcard-cli: unknown command '%1'. Try 'dashcard-cli --help'.").arg(commandName));
     return dashcard::cli::kExitUsage;
   }
   QStringList arguments = QCoreApplication::arguments();
   arguments.removeFirst();
   arguments[0] = QStringLiteral("dashcard-cli ") + commandName;
-  return command->run(arguments);
+  try {
+    return command->run(arguments);
+  } catch (const dashcard::cli::CommandExit& exit) {
+    if (!exit.message.isEmpty()) {
+      dashcard::cli::printError(exit.message);
+    }
+    return exit.code;
+  }
 }

@@ -13,7 +13,7 @@
 // failures", and the seeds of bad runs with the end of their output.
 
 #include "core/catalogue/card_scanner.h"
-#include "core/catalogue/dcf_async_parser.h"
+#include "core/media/dcf_async_parser.h"
 #include "core/catalogue/picture_info.h"
 #include "core/catalogue/sample_card_maker.h"
 #include "core/common/const_class.h"

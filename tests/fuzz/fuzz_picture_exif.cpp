@@ -1,12 +1,12 @@
 // Fuzzes the EXIF reading of still pictures: the bytes as a picture file
-// given to the EXIF module's entry (what PictureInfo::locationWithImagePath
-// calls). A position it reports must be a place on Earth.
+// given to PictureExif::locationWithImagePath. A position it reports must be
+// a place on Earth.
 //
 // With DASHCARD_FUZZ_WRITE_SEEDS=<dir> it writes pictures with and without a
 // GPS position, as the capture writes them, into <dir> and exits.
 
-#include "core/catalogue/exif_gps_module.h"
-#include "core/export/image_capture.h"
+#include "core/media/image_capture.h"
+#include "core/media/picture_exif.h"
 #include "fuzz_support.h"
 
 #include <QImage>
@@ -30,7 +30,8 @@ void writeSeeds(const QString& dir) {
     location.longitude = place[1];
     location.altitude = static_cast<float>(place[2]);
     location.timestamp = QDateTime(QDate(2024, 1, 1), QTime(12, 0, n), Qt::UTC);
-    ImageCapture::writeJPEGFileWithCaptureImage(image, location, QDir(dir).filePath(QStringLiteral("gps-%1.jpg").arg(++n)));
+    ImageCapture::writeJPEGFileWithCaptureImage(image, location,
+                                                QDir(dir).filePath(QStringLiteral("gps-%1.jpg").arg(++n)));
   }
   ImageCapture::writeJPEGFileWithCaptureImage(image, std::nullopt, QDir(dir).filePath(QStringLiteral("plain.jpg")));
   ImageCapture::writePNGFileWithCaptureImage(image, QDir(dir).filePath(QStringLiteral("plain.png")));
@@ -45,17 +46,13 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t size) {
   static const QString path = fuzz::scratchPath(QStringLiteral("picture.jpg"));
-  static const QByteArray encoded = QFile::encodeName(path);
   if (!fuzz::writeInput(path, bytes, size)) {
     return 0;
   }
-  double latitude = 1000.0;
-  double longitude = 1000.0;
-  if (dashcard_exif_gps_position(encoded.constData(), &latitude, &longitude) == 1) {
-    check(std::isfinite(latitude) && std::abs(latitude) <= 90.0);
-    check(std::isfinite(longitude) && std::abs(longitude) <= 180.0);
-  } else {
-    check(latitude == 1000.0 && longitude == 1000.0);
+  const CustomLocation location = PictureExif::locationWithImagePath(path);
+  if (location != CustomLocation::placeholder()) {
+    check(std::isfinite(location.latitude) && std::abs(location.latitude) <= 90.0);
+    check(std::isfinite(location.longitude) && std::abs(location.longitude) <= 180.0);
   }
   return 0;
 }

@@ -29,7 +29,6 @@ fail() { echo "FAIL: $*"; failed=1; }
 dpkg-deb -c "$deb" | awk '{print $6}' >"$tmp/list"
 expected=(
   ./usr/bin/dashcard ./usr/bin/dashcard-cli ./usr/libexec/dashcard/dashcard-cli-media
-  ./usr/lib/dashcard/libdashcard_exif.so
   "./usr/share/applications/$id.desktop" "./usr/share/metainfo/$id.metainfo.xml"
   "./usr/share/icons/hicolor/scalable/apps/$id.svg" "./usr/share/icons/hicolor/16x16/apps/$id.png"
   "./usr/share/icons/hicolor/512x512/apps/$id.png"
@@ -47,7 +46,7 @@ if grep -v '^\./usr/' "$tmp/list" | grep -qv '^\./$'; then
   fail "files outside /usr: $(grep -v '^\./usr/' "$tmp/list" | grep -v '^\./$' | tr '\n' ' ')"
 fi
 depends=$(dpkg-deb -f "$deb" Depends)
-for library in libqt6core6 libmpv libavformat; do
+for library in libqt6core6 libmpv libavformat libavcodec libswscale libexiv2; do
   [[ $depends == *"$library"* ]] || fail "Depends lacks $library: $depends"
 done
 
@@ -77,5 +76,9 @@ cli=$root/usr/bin/dashcard-cli
 "$cli" demo-card "$tmp/card with space" --clips 3 --clip-seconds 1 >/dev/null || fail "extracted demo-card"
 scan=$("$cli" scan "$tmp/card with space") || fail "extracted scan"
 [[ $scan == *"3 recordings"* ]] || fail "scan output: $scan"
+# Frames are decoded by the helper with FFmpeg and exiv2 linked in.
+"$cli" thumbnails "$tmp/card with space" --cache-dir "$tmp/thumbs" >/dev/null || fail "extracted thumbnails"
+clip=$(cd "$tmp/card with space" && find . -path '*/F_*.MP4' | sort | head -n 1)
+"$cli" capture "$tmp/card with space" "${clip#./}" 0.5 "$tmp/shot.jpg" >/dev/null || fail "extracted capture"
 
 exit $failed

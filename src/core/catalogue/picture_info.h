@@ -18,7 +18,9 @@ class DCFInfo;
 // was taken during (held weakly; the recording owns its pictures).
 class PictureInfo {
  public:
-  PictureInfo(const QString& rootPath, const QString& deltaPath);
+  // `location`: the picture's EXIF position (PictureExif reads it).
+  PictureInfo(const QString& rootPath, const QString& deltaPath,
+              const CustomLocation& location = CustomLocation::placeholder());
   PictureInfo(const PictureInfo&) = delete;
   PictureInfo& operator=(const PictureInfo&) = delete;
 
@@ -42,10 +44,6 @@ class PictureInfo {
 
   // Follows a renamed volume (called by the recording it belongs to).
   void changeWithRootPath(const QString& newRootPath);
-
-  // The GPS position written in a picture's EXIF data, or the no-position
-  // record when there is none or the file is not a readable image.
-  static CustomLocation locationWithImagePath(const QString& path);
 
  private:
   mutable std::mutex mutex_;

@@ -1,8 +1,8 @@
 // MediaController: the KML/KMZ export and the backup with their task sheet.
-#include "core/catalogue/dcf_async_parser.h"
+#include "core/media/dcf_async_parser.h"
 #include "core/common/path_text.h"
 #include "core/export/dcf_async_kml_builder.h"
-#include "core/export/incident_export.h"
+#include "core/media/incident_export.h"
 #include "core/playback/media_controller.h"
 
 #include <QPointer>

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "core/catalogue/dcf_info.h"
-#include "core/export/incident_export.h"
+#include "core/media/incident_export.h"
 
 #include <QDateTime>
 #include <QDialog>

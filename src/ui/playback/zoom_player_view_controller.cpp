@@ -2,7 +2,7 @@
 
 #include "core/common/date_format.h"
 #include "core/common/save_folder.h"
-#include "core/export/image_capture.h"
+#include "core/media/image_capture.h"
 #include "core/playback/media_controller.h"
 #include "core/playback/rate_string_transformer.h"
 #include "core/telemetry/nmea_data.h"

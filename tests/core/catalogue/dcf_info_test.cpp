@@ -1,6 +1,7 @@
 #include "catalogue_test_support.h"
 #include "core/catalogue/dcf_info.h"
 #include "core/catalogue/picture_info.h"
+#include "core/media/picture_exif.h"
 #include "core/telemetry/nmea_data.h"
 
 #include <QImage>
@@ -220,7 +221,7 @@ TEST_F(DCFInfoTest, PictureFieldsAndGpsSigns) {
   ASSERT_TRUE(QDir().mkpath(root() + QStringLiteral("/PICTURE")));
   const QString south = root() + QStringLiteral("/PICTURE/240101120100.JPG");
   ASSERT_TRUE(writeGpsJpeg(south, "35/1 30/1 0/1", "S", "139/1 42/1 0/1", nullptr));
-  PictureInfo picture(root(), QStringLiteral("PICTURE/240101120100.JPG"));
+  PictureInfo picture(root(), QStringLiteral("PICTURE/240101120100.JPG"), PictureExif::locationWithImagePath(south));
   EXPECT_NEAR(picture.location().latitude, -35.5, 1e-9);
   EXPECT_NEAR(picture.location().longitude, 139.7, 1e-9);
   EXPECT_EQ(picture.picFileNumber(), 240101120100LL);
@@ -230,7 +231,7 @@ TEST_F(DCFInfoTest, PictureFieldsAndGpsSigns) {
 
   const QString west = root() + QStringLiteral("/PICTURE/240101120200.JPG");
   ASSERT_TRUE(writeGpsJpeg(west, "10/1 0/1 0/1", "N", "20/1 15/1 0/1", "W"));
-  EXPECT_NEAR(PictureInfo::locationWithImagePath(west).longitude, -20.25, 1e-9);
+  EXPECT_NEAR(PictureExif::locationWithImagePath(west).longitude, -20.25, 1e-9);
 
   // No GPS block, junk bytes, a missing file, a FIFO (never waited on), a
   // folder: the no-position record.
@@ -241,7 +242,7 @@ TEST_F(DCFInfoTest, PictureFieldsAndGpsSigns) {
   ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
   for (const QString& path : {plain, root() + QStringLiteral("/PICTURE/junk.JPG"), root() + QStringLiteral("/none.JPG"),
                               fifo, root() + QStringLiteral("/PICTURE")}) {
-    const CustomLocation location = PictureInfo::locationWithImagePath(path);
+    const CustomLocation location = PictureExif::locationWithImagePath(path);
     EXPECT_EQ(location, CustomLocation::placeholder()) << path.toStdString();
   }
   PictureInfo odd(root(), QStringLiteral("PICTURE/junk.JPG"));

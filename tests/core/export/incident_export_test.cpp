@@ -1,6 +1,6 @@
 // One video of a span across clips: what players and other tools read back.
-#include "core/export/incident_export.h"
-#include "core/catalogue/video_frame_grabber.h"
+#include "core/media/incident_export.h"
+#include "core/media/video_frame_grabber.h"
 #include "core/common/atomic_file.h"
 #include "core/export/gpx_writer.h"
 #include "export_test_support.h"

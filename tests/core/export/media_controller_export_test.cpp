@@ -1,4 +1,4 @@
-#include "core/export/incident_export.h"
+#include "core/media/incident_export.h"
 #include "core/playback/media_controller.h"
 #include "export_test_support.h"
 #include "support/pane_fakes.h"

@@ -1,4 +1,4 @@
-#include "core/catalogue/dcf_async_parser.h"
+#include "core/media/dcf_async_parser.h"
 #include "core/map/custom_point_annotation_image.h"
 #include "core/map/map_vew_controller.h"
 #include "core/map/web_mercator.h"

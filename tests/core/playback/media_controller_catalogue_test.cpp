@@ -1,10 +1,11 @@
 #include "core/catalogue/custom_map_polyline.h"
 #include "core/catalogue/custom_point_annotation.h"
-#include "core/catalogue/dcf_async_parser.h"
 #include "core/catalogue/recent_documents.h"
 #include "core/common/main_thread.h"
 #include "core/export/dcf_async_kml_builder.h"
-#include "core/export/image_capture.h"
+#include "core/media/dcf_async_parser.h"
+#include "core/media/image_capture.h"
+#include "core/media/picture_exif.h"
 #include "core/playback/media_controller.h"
 #include "support/pane_fakes.h"
 #include "support/temp_card.h"
@@ -247,7 +248,9 @@ TEST_F(MediaControllerCatalogue, PictureWithoutRecordingIsDetached) {
   image.fill(Qt::darkCyan);
   ASSERT_TRUE(ImageCapture::writeJPEGFileWithCaptureImage(image, offEarth,
                                                           dir.filePath(QStringLiteral("PICTURE/240101000001.JPG"))));
-  auto damaged = std::make_shared<PictureInfo>(dir.path(), QStringLiteral("PICTURE/240101000001.JPG"));
+  auto damaged = std::make_shared<PictureInfo>(
+      dir.path(), QStringLiteral("PICTURE/240101000001.JPG"),
+      PictureExif::locationWithImagePath(dir.filePath(QStringLiteral("PICTURE/240101000001.JPG"))));
   log.clear();
   controller.updateCurrentDCF(nullptr, MediaController::kMediaListNormal, damaged);
   EXPECT_TRUE(log.contains(QStringLiteral("map.center -999")));

@@ -1,4 +1,4 @@
-#include "core/catalogue/dcf_async_parser.h"
+#include "core/media/dcf_async_parser.h"
 #include "core/map/web_mercator.h"
 #include "core/playback/playback_fakes.h"
 #include "core/telemetry/nmea_data.h"

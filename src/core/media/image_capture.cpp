@@ -1,4 +1,4 @@
-#include "core/export/image_capture.h"
+#include "core/media/image_capture.h"
 
 #include "core/common/atomic_file.h"
 

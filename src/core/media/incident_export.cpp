@@ -1,11 +1,11 @@
-#include "core/export/incident_export.h"
+#include "core/media/incident_export.h"
 
 #include "core/common/atomic_file.h"
 #include "core/common/main_thread.h"
 #include "core/export/dcf_async_kml_builder.h"
 #include "core/export/gpx_writer.h"
 #include "core/export/progress_report_manager.h"
-#include "core/export/video_span_writer.h"
+#include "core/media/video_span_writer.h"
 #include "core/telemetry/nmea_data.h"
 
 #include <QDir>

@@ -1,4 +1,4 @@
-#include "core/export/video_span_writer.h"
+#include "core/media/video_span_writer.h"
 
 #include "core/common/atomic_file.h"
 

@@ -1,12 +1,12 @@
-#include "core/catalogue/dcf_async_parser.h"
+#include "core/media/dcf_async_parser.h"
 
 #include "core/catalogue/custom_map_polyline.h"
 #include "core/catalogue/custom_point_annotation.h"
 #include "core/catalogue/thumbnail_cache.h"
-#include "core/catalogue/video_frame_grabber.h"
 #include "core/common/color_palette.h"
 #include "core/common/main_thread.h"
 #include "core/common/path_text.h"
+#include "core/media/video_frame_grabber.h"
 #include "core/telemetry/nmea_data.h"
 
 #include <QBuffer>

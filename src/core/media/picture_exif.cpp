@@ -1,12 +1,12 @@
-// The EXIF reader as a module of its own, opened at run time by
-// PictureInfo: exiv2 is only loaded by programs that meet a picture, and
-// the command-line scan starts without it.
+#include "core/media/picture_exif.h"
 
 // exiv2 0.27 still declares std::auto_ptr in its interface.
 #pragma GCC diagnostic push
 #pragma GCC diagnostic ignored "-Wdeprecated-declarations"
 #include <exiv2/exiv2.hpp>
 #pragma GCC diagnostic pop
+
+#include <QFile>
 
 #include <algorithm>
 #include <cerrno>
@@ -19,8 +19,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "core/catalogue/exif_gps_module.h"
-
+namespace dashcard {
 namespace {
 
 // Degrees from the EXIF degree/minute/second rationals; NaN when unreadable.
@@ -77,16 +76,15 @@ std::vector<Exiv2::byte> readPicture(const char* path) {
 
 }  // namespace
 
-extern "C" __attribute__((visibility("default"))) int dashcard_exif_gps_position(const char* path, double* latitude,
-                                                                                 double* longitude) {
+CustomLocation PictureExif::locationWithImagePath(const QString& path) {
   static std::once_flag muted;
   std::call_once(muted, [] { Exiv2::LogMsg::setLevel(Exiv2::LogMsg::mute); });
-  if (path == nullptr || *path == '\0') {
-    return 0;
+  if (path.isEmpty()) {
+    return CustomLocation::placeholder();
   }
-  const std::vector<Exiv2::byte> bytes = readPicture(path);
+  const std::vector<Exiv2::byte> bytes = readPicture(QFile::encodeName(path).constData());
   if (bytes.empty()) {
-    return 0;
+    return CustomLocation::placeholder();
   }
   try {
 #pragma GCC diagnostic push
@@ -94,20 +92,20 @@ extern "C" __attribute__((visibility("default"))) int dashcard_exif_gps_position
     Exiv2::Image::AutoPtr image = Exiv2::ImageFactory::open(bytes.data(), static_cast<long>(bytes.size()));
 #pragma GCC diagnostic pop
     if (image.get() == nullptr) {
-      return 0;
+      return CustomLocation::placeholder();
     }
     image->readMetadata();
     const Exiv2::ExifData& exif = image->exifData();
     const auto latitudeIt = exif.findKey(Exiv2::ExifKey("Exif.GPSInfo.GPSLatitude"));
     const auto longitudeIt = exif.findKey(Exiv2::ExifKey("Exif.GPSInfo.GPSLongitude"));
     if (latitudeIt == exif.end() || longitudeIt == exif.end()) {
-      return 0;
+      return CustomLocation::placeholder();
     }
     double north = degreesOf(*latitudeIt);
     double east = degreesOf(*longitudeIt);
     // A damaged tag can give any number: only a place on Earth is a position.
     if (!std::isfinite(north) || !std::isfinite(east) || std::abs(north) > 90.0 || std::abs(east) > 180.0) {
-      return 0;
+      return CustomLocation::placeholder();
     }
     const auto latitudeRef = exif.findKey(Exiv2::ExifKey("Exif.GPSInfo.GPSLatitudeRef"));
     if (latitudeRef != exif.end() && latitudeRef->toString().rfind('S', 0) == 0) {
@@ -117,12 +115,12 @@ extern "C" __attribute__((visibility("default"))) int dashcard_exif_gps_position
     if (longitudeRef != exif.end() && longitudeRef->toString().rfind('W', 0) == 0) {
       east = -east;
     }
-    *latitude = north;
-    *longitude = east;
-    return 1;
+    return CustomLocation(north, east);
   } catch (const Exiv2::AnyError&) {
-    return 0;
+    return CustomLocation::placeholder();
   } catch (const std::exception&) {
-    return 0;
+    return CustomLocation::placeholder();
   }
 }
+
+}  // namespace dashcard

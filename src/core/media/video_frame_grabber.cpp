@@ -1,11 +1,11 @@
-#include "core/catalogue/video_frame_grabber.h"
+#include "core/media/video_frame_grabber.h"
 
 #include <QFile>
 
 #include <algorithm>
 #include <cmath>
+#include <mutex>
 
-#include <dlfcn.h>
 #include <sys/stat.h>
 
 extern "C" {
@@ -23,98 +23,18 @@ namespace {
 // time within a few GOPs.
 constexpr int kMaxDecodedFrames = 3000;
 
-// FFmpeg and its codec libraries are well over a hundred shared objects;
-// linking them would make every start of the command-line tool pay for
-// loading them. They are opened on the first grab instead, at the major
-// versions the headers describe, so the ABI is the one compiled against.
-#define DASHCARD_STRINGIFY_(x) #x
-#define DASHCARD_STRINGIFY(x) DASHCARD_STRINGIFY_(x)
-#define DASHCARD_FFMPEG_FUNCTIONS(X)        \
-  X(avformat, avformat_open_input)          \
-  X(avformat, avformat_find_stream_info)    \
-  X(avformat, avformat_close_input)         \
-  X(avformat, av_find_best_stream)          \
-  X(avformat, av_guess_sample_aspect_ratio) \
-  X(avformat, av_seek_frame)                \
-  X(avformat, av_read_frame)                \
-  X(avcodec, avcodec_alloc_context3)        \
-  X(avcodec, avcodec_free_context)          \
-  X(avcodec, avcodec_parameters_to_context) \
-  X(avcodec, avcodec_open2)                 \
-  X(avcodec, avcodec_flush_buffers)         \
-  X(avcodec, avcodec_send_packet)           \
-  X(avcodec, avcodec_receive_frame)         \
-  X(avcodec, av_packet_alloc)               \
-  X(avcodec, av_packet_free)                \
-  X(avcodec, av_packet_unref)               \
-  X(avutil, av_frame_alloc)                 \
-  X(avutil, av_frame_free)                  \
-  X(avutil, av_frame_unref)                 \
-  X(avutil, av_frame_move_ref)              \
-  X(avutil, av_strerror)                    \
-  X(avutil, av_log_set_level)               \
-  X(swscale, sws_getCachedContext)          \
-  X(swscale, sws_freeContext)               \
-  X(swscale, sws_setColorspaceDetails)      \
-  X(swscale, sws_getCoefficients)           \
-  X(swscale, sws_scale)
-
-struct Ffmpeg {
-#define DASHCARD_FFMPEG_MEMBER(library, name) decltype(&::name) name = nullptr;
-  DASHCARD_FFMPEG_FUNCTIONS(DASHCARD_FFMPEG_MEMBER)
-#undef DASHCARD_FFMPEG_MEMBER
-  QString error;
-  bool loaded() const { return error.isEmpty(); }
-};
-
-Ffmpeg loadFfmpeg() {
-  Ffmpeg api;
-  struct Library {
-    const char* soname;
-    void* handle;
-  };
-  Library avutil{"libavutil.so." DASHCARD_STRINGIFY(LIBAVUTIL_VERSION_MAJOR), nullptr};
-  Library avcodec{"libavcodec.so." DASHCARD_STRINGIFY(LIBAVCODEC_VERSION_MAJOR), nullptr};
-  Library avformat{"libavformat.so." DASHCARD_STRINGIFY(LIBAVFORMAT_VERSION_MAJOR), nullptr};
-  Library swscale{"libswscale.so." DASHCARD_STRINGIFY(LIBSWSCALE_VERSION_MAJOR), nullptr};
-  for (Library* library : {&avutil, &avcodec, &avformat, &swscale}) {
-    // Never closed: the libraries stay for the life of the process.
-    library->handle = ::dlopen(library->soname, RTLD_NOW | RTLD_LOCAL);
-    if (library->handle == nullptr) {
-      api.error = QStringLiteral("cannot load %1 (%2); install FFmpeg's libraries")
-                      .arg(QString::fromLatin1(library->soname), QString::fromLocal8Bit(::dlerror()));
-      return api;
-    }
-  }
-#define DASHCARD_FFMPEG_RESOLVE(library, name)                                                                  \
-  api.name = reinterpret_cast<decltype(&::name)>(::dlsym(library.handle, #name));                               \
-  if (api.name == nullptr) {                                                                                    \
-    api.error = QStringLiteral("%1 has no %2").arg(QString::fromLatin1(library.soname), QStringLiteral(#name)); \
-    return api;                                                                                                 \
-  }
-  DASHCARD_FFMPEG_FUNCTIONS(DASHCARD_FFMPEG_RESOLVE)
-#undef DASHCARD_FFMPEG_RESOLVE
-  api.av_log_set_level(AV_LOG_QUIET);
-  return api;
-}
-
-const Ffmpeg& ffmpeg() {
-  static const Ffmpeg api = loadFfmpeg();
-  return api;
-}
-
 struct FrameDeleter {
-  void operator()(AVFrame* frame) const { ffmpeg().av_frame_free(&frame); }
+  void operator()(AVFrame* frame) const { av_frame_free(&frame); }
 };
 struct PacketDeleter {
-  void operator()(AVPacket* packet) const { ffmpeg().av_packet_free(&packet); }
+  void operator()(AVPacket* packet) const { av_packet_free(&packet); }
 };
 using FramePtr = std::unique_ptr<AVFrame, FrameDeleter>;
 using PacketPtr = std::unique_ptr<AVPacket, PacketDeleter>;
 
 QString averror(int code) {
   char text[AV_ERROR_MAX_STRING_SIZE] = {};
-  ffmpeg().av_strerror(code, text, sizeof text);
+  av_strerror(code, text, sizeof text);
   return QString::fromUtf8(text);
 }
 
@@ -127,22 +47,16 @@ struct VideoFrameGrabber::Impl {
   int stream = -1;
   QString error;
 
-  const Ffmpeg& ff = ffmpeg();
-
   ~Impl() {
-    if (!ff.loaded()) {
-      return;
-    }
-    ff.sws_freeContext(sws);
-    ff.avcodec_free_context(&codec);
-    ff.avformat_close_input(&format);
+    sws_freeContext(sws);
+    avcodec_free_context(&codec);
+    avformat_close_input(&format);
   }
 
   bool open(const QString& path) {
-    if (!ff.loaded()) {
-      error = ff.error;
-      return false;
-    }
+    // Damaged clips are expected on a card: FFmpeg's own complaints stay quiet.
+    static std::once_flag quiet;
+    std::call_once(quiet, [] { av_log_set_level(AV_LOG_QUIET); });
     const QByteArray encoded = QFile::encodeName(path);
     // FFmpeg opens without O_NONBLOCK: a FIFO or a device would hang here.
     struct stat info {};
@@ -150,35 +64,35 @@ struct VideoFrameGrabber::Impl {
       error = QStringLiteral("%1 is not a regular file").arg(path);
       return false;
     }
-    int result = ff.avformat_open_input(&format, encoded.constData(), nullptr, nullptr);
+    int result = avformat_open_input(&format, encoded.constData(), nullptr, nullptr);
     if (result < 0) {
       error = QStringLiteral("cannot open %1: %2").arg(path, averror(result));
       format = nullptr;
       return false;
     }
-    result = ff.avformat_find_stream_info(format, nullptr);
+    result = avformat_find_stream_info(format, nullptr);
     if (result < 0) {
       error = QStringLiteral("cannot read %1: %2").arg(path, averror(result));
       return false;
     }
     const AVCodec* decoder = nullptr;
-    stream = ff.av_find_best_stream(format, AVMEDIA_TYPE_VIDEO, -1, -1, &decoder, 0);
+    stream = av_find_best_stream(format, AVMEDIA_TYPE_VIDEO, -1, -1, &decoder, 0);
     if (stream < 0 || decoder == nullptr) {
       error = QStringLiteral("%1 holds no video stream").arg(path);
       stream = -1;
       return false;
     }
-    codec = ff.avcodec_alloc_context3(decoder);
-    if (codec == nullptr || ff.avcodec_parameters_to_context(codec, format->streams[stream]->codecpar) < 0) {
+    codec = avcodec_alloc_context3(decoder);
+    if (codec == nullptr || avcodec_parameters_to_context(codec, format->streams[stream]->codecpar) < 0) {
       error = QStringLiteral("cannot set up the decoder for %1").arg(path);
       return false;
     }
     // Callers grab from several files at once; one thread per file is enough.
     codec->thread_count = 1;
-    result = ff.avcodec_open2(codec, decoder, nullptr);
+    result = avcodec_open2(codec, decoder, nullptr);
     if (result < 0) {
       error = QStringLiteral("cannot open the decoder for %1: %2").arg(path, averror(result));
-      ff.avcodec_free_context(&codec);
+      avcodec_free_context(&codec);
       return false;
     }
     return true;
@@ -194,7 +108,7 @@ struct VideoFrameGrabber::Impl {
     if (codec == nullptr || codec->width <= 0 || codec->height <= 0) {
       return {};
     }
-    AVRational sar = ff.av_guess_sample_aspect_ratio(format, format->streams[stream], nullptr);
+    AVRational sar = av_guess_sample_aspect_ratio(format, format->streams[stream], nullptr);
     int width = codec->width;
     if (sar.num > 0 && sar.den > 0 && sar.num != sar.den) {
       width = static_cast<int>(std::lround(static_cast<double>(codec->width) * av_q2d(sar)));
@@ -212,9 +126,9 @@ struct VideoFrameGrabber::Impl {
       target = full.scaled(maxSize, Qt::KeepAspectRatio);
       target = target.expandedTo(QSize(1, 1));
     }
-    sws = ff.sws_getCachedContext(sws, frame->width, frame->height, static_cast<AVPixelFormat>(frame->format),
-                                  target.width(), target.height(), AV_PIX_FMT_BGRA,
-                                  target == full ? SWS_BICUBIC : SWS_AREA, nullptr, nullptr, nullptr);
+    sws = sws_getCachedContext(sws, frame->width, frame->height, static_cast<AVPixelFormat>(frame->format),
+                               target.width(), target.height(), AV_PIX_FMT_BGRA,
+                               target == full ? SWS_BICUBIC : SWS_AREA, nullptr, nullptr, nullptr);
     if (sws == nullptr) {
       return {};
     }
@@ -225,15 +139,15 @@ struct VideoFrameGrabber::Impl {
       space = SWS_CS_ITU709;
     }
     const int sourceRange = frame->color_range == AVCOL_RANGE_JPEG ? 1 : 0;
-    ff.sws_setColorspaceDetails(sws, ff.sws_getCoefficients(space), sourceRange, ff.sws_getCoefficients(SWS_CS_DEFAULT),
-                                1, 0, 1 << 16, 1 << 16);
+    sws_setColorspaceDetails(sws, sws_getCoefficients(space), sourceRange, sws_getCoefficients(SWS_CS_DEFAULT), 1, 0,
+                             1 << 16, 1 << 16);
     QImage image(target, QImage::Format_RGB32);
     if (image.isNull()) {
       return {};
     }
     uint8_t* planes[4] = {image.bits(), nullptr, nullptr, nullptr};
     int strides[4] = {static_cast<int>(image.bytesPerLine()), 0, 0, 0};
-    if (ff.sws_scale(sws, frame->data, frame->linesize, 0, frame->height, planes, strides) <= 0) {
+    if (sws_scale(sws, frame->data, frame->linesize, 0, frame->height, planes, strides) <= 0) {
       return {};
     }
     return image;
@@ -275,21 +189,20 @@ QImage VideoFrameGrabber::frameAt(double seconds, QSize maxSize, double* frameSe
     return {};
   }
   Impl& d = *impl_;
-  const Ffmpeg& ff = d.ff;
   AVStream* stream = d.format->streams[d.stream];
   seconds = std::max(0.0, seconds);
   const int64_t start = stream->start_time == AV_NOPTS_VALUE ? 0 : stream->start_time;
   const int64_t target = start + static_cast<int64_t>(std::floor(seconds / av_q2d(stream->time_base)));
-  if (ff.av_seek_frame(d.format, d.stream, target, AVSEEK_FLAG_BACKWARD) < 0) {
+  if (av_seek_frame(d.format, d.stream, target, AVSEEK_FLAG_BACKWARD) < 0) {
     // Some files cannot seek; reading from where we are still works for
     // the first call.
-    ff.av_seek_frame(d.format, -1, 0, AVSEEK_FLAG_BACKWARD);
+    av_seek_frame(d.format, -1, 0, AVSEEK_FLAG_BACKWARD);
   }
-  ff.avcodec_flush_buffers(d.codec);
+  avcodec_flush_buffers(d.codec);
 
-  PacketPtr packet(ff.av_packet_alloc());
-  FramePtr frame(ff.av_frame_alloc());
-  FramePtr last(ff.av_frame_alloc());
+  PacketPtr packet(av_packet_alloc());
+  FramePtr frame(av_frame_alloc());
+  FramePtr last(av_frame_alloc());
   if (!packet || !frame || !last) {
     return {};
   }
@@ -299,7 +212,7 @@ QImage VideoFrameGrabber::frameAt(double seconds, QSize maxSize, double* frameSe
   // Half a tick of tolerance so a frame stamped 0.99999 s counts as 1.0 s.
   const double wanted = seconds - 0.0005;
   while (decoded < kMaxDecodedFrames) {
-    int result = ff.avcodec_receive_frame(d.codec, frame.get());
+    int result = avcodec_receive_frame(d.codec, frame.get());
     if (result == 0) {
       ++decoded;
       const int64_t pts = frame->best_effort_timestamp != AV_NOPTS_VALUE ? frame->best_effort_timestamp : frame->pts;
@@ -310,8 +223,8 @@ QImage VideoFrameGrabber::frameAt(double seconds, QSize maxSize, double* frameSe
         }
         return d.convert(frame.get(), maxSize);
       }
-      ff.av_frame_unref(last.get());
-      ff.av_frame_move_ref(last.get(), frame.get());
+      av_frame_unref(last.get());
+      av_frame_move_ref(last.get(), frame.get());
       haveLast = true;
       if (frameSeconds != nullptr) {
         *frameSeconds = at;
@@ -327,22 +240,22 @@ QImage VideoFrameGrabber::frameAt(double seconds, QSize maxSize, double* frameSe
     if (draining) {
       break;
     }
-    result = ff.av_read_frame(d.format, packet.get());
+    result = av_read_frame(d.format, packet.get());
     if (result < 0) {
       // End of file (or a read error on a vanished card): drain what is buffered.
       draining = true;
-      ff.avcodec_send_packet(d.codec, nullptr);
+      avcodec_send_packet(d.codec, nullptr);
       continue;
     }
     if (packet->stream_index == d.stream) {
-      const int sent = ff.avcodec_send_packet(d.codec, packet.get());
+      const int sent = avcodec_send_packet(d.codec, packet.get());
       if (sent < 0 && sent != AVERROR(EAGAIN)) {
         // A damaged packet: skip it and go on with the next one.
-        ff.av_packet_unref(packet.get());
+        av_packet_unref(packet.get());
         continue;
       }
     }
-    ff.av_packet_unref(packet.get());
+    av_packet_unref(packet.get());
   }
   return haveLast ? d.convert(last.get(), maxSize) : QImage();
 }
