@@ -34,9 +34,9 @@
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
+#include <QDir>
 #include <QDragEnterEvent>
 #include <QDropEvent>
-#include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QHBoxLayout>
@@ -327,7 +327,9 @@ void MainWindowController::buildMenus() {
 
   QMenu* app = bar->addMenu(QString::fromLatin1("Dashcard"));
   app->menuAction()->setObjectName(QStringLiteral("AppMenu"));
-  QAction* about = add(app, QStringLiteral("AppMenu_About"), Application::ryndString(QT_TRANSLATE_NOOP("RyndStrings", "TEXT_APP_MENU_ABOUT_APP")), {}, [this] { AboutBox::show(this); });
+  QAction* about = add(app, QStringLiteral("AppMenu_About"),
+                       Application::ryndString(QT_TRANSLATE_NOOP("RyndStrings", "TEXT_APP_MENU_ABOUT_APP")), {},
+                       [this] { AboutBox::show(this); });
   about->setMenuRole(QAction::AboutRole);
   QAction* preferences = add(app, QStringLiteral("AppMenu_Preferences"), tr("Preferences…"), QKeySequence(tr("Ctrl+,")),
                              [this] { PreferencesDialog(this).exec(); });
@@ -526,7 +528,8 @@ void MainWindowController::setUpKeyboardNavigation() {
   tabVC_->tabBar()->setAccessibleName(tr("Lists"));
   // Buttons that show only an icon or a sign are named by their tool tip.
   for (QAbstractButton* button : findChildren<QAbstractButton*>()) {
-    const bool wordless = std::none_of(button->text().cbegin(), button->text().cend(), [](QChar c) { return c.isLetter(); });
+    const bool wordless =
+        std::none_of(button->text().cbegin(), button->text().cend(), [](QChar c) { return c.isLetter(); });
     if (button->accessibleName().isEmpty() && wordless && !button->toolTip().isEmpty()) {
       button->setAccessibleName(button->toolTip());
     }

@@ -24,23 +24,23 @@
 
 #include <QAccessible>
 #include <QAction>
-#include <QCommandLinkButton>
 #include <QApplication>
+#include <QCommandLinkButton>
 #include <QDateTimeEdit>
 #include <QDialog>
-#include <QFileDialog>
 #include <QDir>
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QFile>
+#include <QFileDialog>
 #include <QFileInfo>
 #include <QLabel>
 #include <QMenu>
 #include <QMimeData>
 #include <QSignalSpy>
+#include <QSlider>
 #include <QTabBar>
 #include <QTemporaryDir>
-#include <QSlider>
 #include <QTest>
 #include <QToolButton>
 
@@ -241,7 +241,8 @@ TEST_F(MainWindowTest, TheEmptyWindowOffersTheInsertedAndRecentCardsAndOpensThem
   MyDocument* document = MyDocumentController::sharedDocumentController()->newDocument();
   ASSERT_NE(document, nullptr);
   MainWindowController* window = document->windowControllers().first();
-  window->didMountVolume({{}, QStringLiteral("CARD"), QStringLiteral("/media/CARD"), QStringLiteral("file:///media/CARD/")});
+  window->didMountVolume(
+      {{}, QStringLiteral("CARD"), QStringLiteral("/media/CARD"), QStringLiteral("file:///media/CARD/")});
   EmptyCardView* empty = window->emptyCardView();
   ASSERT_TRUE(empty->isVisible());
   EXPECT_FALSE(window->tabVC()->isVisible());
@@ -251,7 +252,8 @@ TEST_F(MainWindowTest, TheEmptyWindowOffersTheInsertedAndRecentCardsAndOpensThem
     offered << button->text() + QStringLiteral(" ") + button->description();
     if (button->toolTip() == card) recent = button;
   }
-  EXPECT_EQ(offered, (QStringList{QStringLiteral("CARD /media/CARD"), QFileInfo(card).fileName() + QStringLiteral(" ") + card}));
+  EXPECT_EQ(offered,
+            (QStringList{QStringLiteral("CARD /media/CARD"), QFileInfo(card).fileName() + QStringLiteral(" ") + card}));
   ASSERT_NE(recent, nullptr);
   recent->click();
   DC_TRY_VERIFY_WITH_TIMEOUT(window->tabVC()->isVisible() && window->tabVC()->isActive(), kWait);
@@ -319,8 +321,8 @@ TEST_F(MainWindowTest, TabReachesEveryPaneInReadingOrderAndEachStopIsNamed) {
   for (QWidget* stop : visited) {
     QAccessibleInterface* accessible = QAccessible::queryAccessibleInterface(stop);
     ASSERT_NE(accessible, nullptr);
-    EXPECT_FALSE(accessible->text(QAccessible::Name).isEmpty()) << stop->metaObject()->className() << " "
-                                                                << stop->objectName().toStdString();
+    EXPECT_FALSE(accessible->text(QAccessible::Name).isEmpty())
+        << stop->metaObject()->className() << " " << stop->objectName().toStdString();
   }
 }
 
