@@ -130,18 +130,23 @@ void MainWindowController::windowDidLoad() {
   volumeController_->makeVolumeList();
 }
 
-void MainWindowController::fitToScreen() {
-  const QScreen* screen = this->screen() ? this->screen() : QGuiApplication::primaryScreen();
-  const QRect available = screen ? screen->availableGeometry() : QRect(0, 0, 1280, 800);
+QRect MainWindowController::firstFrame(const QRect& available, QSize* minimum) {
   // Room for the window manager's frame, which is not known before showing.
   const QSize room = available.size() * 19 / 20;
-  setMinimumSize(QSize(960, 600).boundedTo(room));
+  if (minimum) *minimum = QSize(960, 600).boundedTo(room);
+  return QStyle::alignedRect(Qt::LeftToRight, Qt::AlignCenter, QSize(1280, 800).boundedTo(room), available);
+}
+
+void MainWindowController::fitToScreen() {
+  const QScreen* screen = this->screen() ? this->screen() : QGuiApplication::primaryScreen();
+  QSize minimum;
+  const QRect frame = firstFrame(screen ? screen->availableGeometry() : QRect(0, 0, 1280, 800), &minimum);
+  setMinimumSize(minimum);
   // A later start restores the frame kept under its autosave name (Qt moves
   // it back onto a screen that shrank); the first one fits the screen.
   const QByteArray geometry = QSettings().value(QStringLiteral("MainWindowFrameAutosaveName")).toByteArray();
   if (!geometry.isEmpty() && restoreGeometry(geometry)) return;
-  const QSize size = QSize(1280, 800).boundedTo(room);
-  setGeometry(QStyle::alignedRect(Qt::LeftToRight, Qt::AlignCenter, size, available));
+  setGeometry(frame);
 }
 
 void MainWindowController::buildPanes() {
