@@ -49,7 +49,6 @@
 #include <QScreen>
 #include <QSettings>
 #include <QStackedWidget>
-#include <QStyle>
 #include <QTabBar>
 #include <QToolBar>
 #include <QToolButton>
@@ -130,23 +129,24 @@ void MainWindowController::windowDidLoad() {
   volumeController_->makeVolumeList();
 }
 
-QRect MainWindowController::firstFrame(const QRect& available, QSize* minimum) {
+QSize MainWindowController::firstSize(const QSize& available, QSize* minimum) {
   // Room for the window manager's frame, which is not known before showing.
-  const QSize room = available.size() * 19 / 20;
+  const QSize room = available * 19 / 20;
   if (minimum) *minimum = QSize(960, 600).boundedTo(room);
-  return QStyle::alignedRect(Qt::LeftToRight, Qt::AlignCenter, QSize(1280, 800).boundedTo(room), available);
+  return QSize(1280, 800).boundedTo(room);
 }
 
 void MainWindowController::fitToScreen() {
   const QScreen* screen = this->screen() ? this->screen() : QGuiApplication::primaryScreen();
   QSize minimum;
-  const QRect frame = firstFrame(screen ? screen->availableGeometry() : QRect(0, 0, 1280, 800), &minimum);
+  const QSize size = firstSize(screen ? screen->availableSize() : QSize(1280, 800), &minimum);
   setMinimumSize(minimum);
   // A later start restores the frame kept under its autosave name (Qt moves
-  // it back onto a screen that shrank); the first one fits the screen.
+  // it back onto a screen that shrank); the first one fits the screen, and
+  // the window manager places it (the second window beside the first).
   const QByteArray geometry = QSettings().value(QStringLiteral("MainWindowFrameAutosaveName")).toByteArray();
   if (!geometry.isEmpty() && restoreGeometry(geometry)) return;
-  setGeometry(frame);
+  resize(size);
 }
 
 void MainWindowController::buildPanes() {

@@ -235,21 +235,20 @@ TEST_F(MainWindowTest, PathControlMenuListsVolumesAndRecentsOrSaysThereAreNone) 
 }
 
 // A first start fits the screen's free area, however small, and never grows past 1280 x 800.
-TEST_F(MainWindowTest, TheFirstFrameFitsTheAvailableArea) {
+TEST_F(MainWindowTest, TheFirstSizeFitsTheAvailableArea) {
   const struct {
-    QRect available;
+    QSize available;
     QSize size;
   } cases[] = {
-      {QRect(0, 0, 1920, 1052), QSize(1280, 800)},
-      {QRect(0, 27, 1366, 741), QSize(1280, 704)},
-      {QRect(1366, 0, 1024, 600), QSize(973, 570)},
+      {QSize(1920, 1052), QSize(1280, 800)},
+      {QSize(1366, 741), QSize(1280, 704)},
+      {QSize(1024, 600), QSize(973, 570)},
   };
   for (const auto& c : cases) {
     QSize minimum;
-    const QRect frame = MainWindowController::firstFrame(c.available, &minimum);
-    EXPECT_EQ(frame.size(), c.size) << c.available.width();
-    EXPECT_TRUE(c.available.contains(frame)) << c.available.width();
-    EXPECT_TRUE(frame.width() >= minimum.width() && frame.height() >= minimum.height()) << c.available.width();
+    const QSize size = MainWindowController::firstSize(c.available, &minimum);
+    EXPECT_EQ(size, c.size) << c.available.width();
+    EXPECT_TRUE(size.width() >= minimum.width() && size.height() >= minimum.height()) << c.available.width();
   }
 }
 
