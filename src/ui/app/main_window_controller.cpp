@@ -44,7 +44,6 @@
 #include <QKeySequence>
 #include <QMenu>
 #include <QMenuBar>
-#include <QMessageBox>
 #include <QMimeData>
 #include <QScreen>
 #include <QSettings>
