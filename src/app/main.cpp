@@ -33,8 +33,9 @@ int main(int argc, char* argv[]) {
   parser.addPositionalArgument(QStringLiteral("CARD"), QCoreApplication::translate("main", "Card folder to open."));
   const QCommandLineOption screenshot(
       QStringLiteral("screenshot"),
-      QCoreApplication::translate("main", "Save a picture of the window to FILE once the card's list and first video "
-                                          "frame are shown (at most SECONDS of --screenshot-delay), then quit."),
+      QCoreApplication::translate("main",
+                                  "Save a picture of the window to FILE once the card's list and first video "
+                                  "frame are shown (at most SECONDS of --screenshot-delay), then quit."),
       QStringLiteral("FILE"));
   const QCommandLineOption screenshotDelay(QStringLiteral("screenshot-delay"),
                                            QCoreApplication::translate("main", "Longest wait for the screenshot (60)."),

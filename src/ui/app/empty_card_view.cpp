@@ -83,7 +83,11 @@ void EmptyCardView::setCards(const QList<VolumeInformation>& inserted, const QSt
 void EmptyCardView::fillSection(QVBoxLayout* section, const QList<QPair<QString, QString>>& cards, const QIcon& icon,
                                 const QString& none) {
   while (QLayoutItem* item = section->takeAt(0)) {
-    delete item->widget();
+    // Later, not now: the button being clicked may be what asked for the rebuild.
+    if (QWidget* widget = item->widget()) {
+      widget->setParent(nullptr);
+      widget->deleteLater();
+    }
     delete item;
   }
   auto* parent = section->parentWidget();

@@ -34,9 +34,9 @@
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
+#include <QDir>
 #include <QDragEnterEvent>
 #include <QDropEvent>
-#include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QHBoxLayout>
@@ -44,12 +44,10 @@
 #include <QKeySequence>
 #include <QMenu>
 #include <QMenuBar>
-#include <QMessageBox>
 #include <QMimeData>
 #include <QScreen>
 #include <QSettings>
 #include <QStackedWidget>
-#include <QStyle>
 #include <QTabBar>
 #include <QToolBar>
 #include <QToolButton>
@@ -130,18 +128,24 @@ void MainWindowController::windowDidLoad() {
   volumeController_->makeVolumeList();
 }
 
+QSize MainWindowController::firstSize(const QSize& available, QSize* minimum) {
+  // Room for the window manager's frame, which is not known before showing.
+  const QSize room = available * 19 / 20;
+  if (minimum) *minimum = QSize(960, 600).boundedTo(room);
+  return QSize(1280, 800).boundedTo(room);
+}
+
 void MainWindowController::fitToScreen() {
   const QScreen* screen = this->screen() ? this->screen() : QGuiApplication::primaryScreen();
-  const QRect available = screen ? screen->availableGeometry() : QRect(0, 0, 1280, 800);
-  // Room for the window manager's frame, which is not known before showing.
-  const QSize room = available.size() * 19 / 20;
-  setMinimumSize(QSize(960, 600).boundedTo(room));
+  QSize minimum;
+  const QSize size = firstSize(screen ? screen->availableSize() : QSize(1280, 800), &minimum);
+  setMinimumSize(minimum);
   // A later start restores the frame kept under its autosave name (Qt moves
-  // it back onto a screen that shrank); the first one fits the screen.
+  // it back onto a screen that shrank); the first one fits the screen, and
+  // the window manager places it (the second window beside the first).
   const QByteArray geometry = QSettings().value(QStringLiteral("MainWindowFrameAutosaveName")).toByteArray();
   if (!geometry.isEmpty() && restoreGeometry(geometry)) return;
-  const QSize size = QSize(1280, 800).boundedTo(room);
-  setGeometry(QStyle::alignedRect(Qt::LeftToRight, Qt::AlignCenter, size, available));
+  resize(size);
 }
 
 void MainWindowController::buildPanes() {
@@ -327,7 +331,9 @@ void MainWindowController::buildMenus() {
 
   QMenu* app = bar->addMenu(QString::fromLatin1("Dashcard"));
   app->menuAction()->setObjectName(QStringLiteral("AppMenu"));
-  QAction* about = add(app, QStringLiteral("AppMenu_About"), Application::ryndString(QT_TRANSLATE_NOOP("RyndStrings", "TEXT_APP_MENU_ABOUT_APP")), {}, [this] { AboutBox::show(this); });
+  QAction* about = add(app, QStringLiteral("AppMenu_About"),
+                       Application::ryndString(QT_TRANSLATE_NOOP("RyndStrings", "TEXT_APP_MENU_ABOUT_APP")), {},
+                       [this] { AboutBox::show(this); });
   about->setMenuRole(QAction::AboutRole);
   QAction* preferences = add(app, QStringLiteral("AppMenu_Preferences"), tr("Preferences…"), QKeySequence(tr("Ctrl+,")),
                              [this] { PreferencesDialog(this).exec(); });
@@ -526,7 +532,8 @@ void MainWindowController::setUpKeyboardNavigation() {
   tabVC_->tabBar()->setAccessibleName(tr("Lists"));
   // Buttons that show only an icon or a sign are named by their tool tip.
   for (QAbstractButton* button : findChildren<QAbstractButton*>()) {
-    const bool wordless = std::none_of(button->text().cbegin(), button->text().cend(), [](QChar c) { return c.isLetter(); });
+    const bool wordless =
+        std::none_of(button->text().cbegin(), button->text().cend(), [](QChar c) { return c.isLetter(); });
     if (button->accessibleName().isEmpty() && wordless && !button->toolTip().isEmpty()) {
       button->setAccessibleName(button->toolTip());
     }

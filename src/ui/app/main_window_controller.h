@@ -46,6 +46,9 @@ class MainWindowController : public QMainWindow, public MountVolumeDelegate {
 
   // A new main window controller.
   static MainWindowController* windowController();
+  // The size of a first start on a screen with this available area (at most
+  // 1280 x 800, room left for the frame) and the window's minimum size.
+  static QSize firstSize(const QSize& available, QSize* minimum = nullptr);
 
   MediaController* mediaController() const { return mediaController_.get(); }
   MyDocument* document() const { return document_; }

@@ -15,8 +15,8 @@ QString UserGuideWindow::userGuidePath() {
   const QDir program(QCoreApplication::applicationDirPath());
   // bin/../share/dashcard once installed; the build tree copies the guide to
   // the same place above its src/app folder.
-  for (const QString& relative : {QStringLiteral("../share/dashcard/user-guide.md"),
-                                  QStringLiteral("../../share/dashcard/user-guide.md")}) {
+  for (const QString& relative :
+       {QStringLiteral("../share/dashcard/user-guide.md"), QStringLiteral("../../share/dashcard/user-guide.md")}) {
     const QFileInfo guide(program.filePath(relative));
     if (guide.isFile()) return guide.canonicalFilePath();
   }
@@ -31,8 +31,9 @@ UserGuideWindow::UserGuideWindow(const QString& path) {
   setOpenExternalLinks(true);
   document()->setDocumentMargin(16);
   if (path.isEmpty()) {
-    setMarkdown(tr("# User Guide\n\nThe guide was not installed with this copy of Dashcard "
-                   "(it belongs in `share/dashcard/user-guide.md`)."));
+    setMarkdown(
+        tr("# User Guide\n\nThe guide was not installed with this copy of Dashcard "
+           "(it belongs in `share/dashcard/user-guide.md`)."));
   } else {
     setSource(QUrl::fromLocalFile(path), QTextDocument::MarkdownResource);
     fitPictures();

@@ -8,9 +8,9 @@
 #include <QActionGroup>
 #include <QApplication>
 #include <QFileDialog>
+#include <QKeyEvent>
 #include <QMenu>
 #include <QMessageBox>
-#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPushButton>
@@ -183,18 +183,31 @@ bool MapView::event(QEvent* event) {
 void MapView::keyPressEvent(QKeyEvent* event) {
   MapViewport& viewport = controller_->viewport();
   switch (event->key()) {
-    case Qt::Key_Left: viewport.panBy(QPoint(kKeyPanStep, 0)); break;
-    case Qt::Key_Right: viewport.panBy(QPoint(-kKeyPanStep, 0)); break;
-    case Qt::Key_Up: viewport.panBy(QPoint(0, kKeyPanStep)); break;
-    case Qt::Key_Down: viewport.panBy(QPoint(0, -kKeyPanStep)); break;
+    case Qt::Key_Left:
+      viewport.panBy(QPoint(kKeyPanStep, 0));
+      break;
+    case Qt::Key_Right:
+      viewport.panBy(QPoint(-kKeyPanStep, 0));
+      break;
+    case Qt::Key_Up:
+      viewport.panBy(QPoint(0, kKeyPanStep));
+      break;
+    case Qt::Key_Down:
+      viewport.panBy(QPoint(0, -kKeyPanStep));
+      break;
     case Qt::Key_Plus:
-    case Qt::Key_Equal: viewport.zoomAbout(QPointF(rect().center()), viewport.zoom() + kKeyZoomStep); break;
-    case Qt::Key_Minus: viewport.zoomAbout(QPointF(rect().center()), viewport.zoom() - kKeyZoomStep); break;
-    default: QWidget::keyPressEvent(event); return;
+    case Qt::Key_Equal:
+      viewport.zoomAbout(QPointF(rect().center()), viewport.zoom() + kKeyZoomStep);
+      break;
+    case Qt::Key_Minus:
+      viewport.zoomAbout(QPointF(rect().center()), viewport.zoom() - kKeyZoomStep);
+      break;
+    default:
+      QWidget::keyPressEvent(event);
+      return;
   }
   controller_->viewportDidChange();
 }
-
 
 void MapView::resizeEvent(QResizeEvent*) {
   controller_->viewport().setSize(size());

@@ -1,5 +1,5 @@
-#include "ui/app/about_box.h"
 #include "ui/app/application.h"
+#include "ui/app/about_box.h"
 
 #include <QCoreApplication>
 #include <QSettings>
@@ -48,7 +48,8 @@ TEST(ApplicationTest, AboutBoxCreditsTheMapDataInUse) {
   const struct {
     TileSourceChoice::Kind kind;
     bool credit;
-  } cases[] = {{TileSourceChoice::kBuiltIn, false}, {TileSourceChoice::kOnline, true}, {TileSourceChoice::kMbTiles, false}};
+  } cases[] = {
+      {TileSourceChoice::kBuiltIn, false}, {TileSourceChoice::kOnline, true}, {TileSourceChoice::kMbTiles, false}};
   for (const auto& c : cases) {
     const QString text = AboutBox::text({c.kind, {}});
     EXPECT_TRUE(text.contains(QCoreApplication::applicationVersion())) << c.kind;

@@ -24,23 +24,23 @@
 
 #include <QAccessible>
 #include <QAction>
-#include <QCommandLinkButton>
 #include <QApplication>
+#include <QCommandLinkButton>
 #include <QDateTimeEdit>
 #include <QDialog>
-#include <QFileDialog>
 #include <QDir>
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QFile>
+#include <QFileDialog>
 #include <QFileInfo>
 #include <QLabel>
 #include <QMenu>
 #include <QMimeData>
 #include <QSignalSpy>
+#include <QSlider>
 #include <QTabBar>
 #include <QTemporaryDir>
-#include <QSlider>
 #include <QTest>
 #include <QToolButton>
 
@@ -234,6 +234,24 @@ TEST_F(MainWindowTest, PathControlMenuListsVolumesAndRecentsOrSaysThereAreNone) 
             (QStringList{QStringLiteral("-"), QStringLiteral("No Volumes"), QStringLiteral("-"), QStringLiteral("No Recent")}));
 }
 
+// A first start fits the screen's free area, however small, and never grows past 1280 x 800.
+TEST_F(MainWindowTest, TheFirstSizeFitsTheAvailableArea) {
+  const struct {
+    QSize available;
+    QSize size;
+  } cases[] = {
+      {QSize(1920, 1052), QSize(1280, 800)},
+      {QSize(1366, 741), QSize(1280, 704)},
+      {QSize(1024, 600), QSize(973, 570)},
+  };
+  for (const auto& c : cases) {
+    QSize minimum;
+    const QSize size = MainWindowController::firstSize(c.available, &minimum);
+    EXPECT_EQ(size, c.size) << c.available.width();
+    EXPECT_TRUE(size.width() >= minimum.width() && size.height() >= minimum.height()) << c.available.width();
+  }
+}
+
 // A window without a card says what to do and opens what it offers.
 TEST_F(MainWindowTest, TheEmptyWindowOffersTheInsertedAndRecentCardsAndOpensThem) {
   const QString card = QDir::cleanPath(sharedCard().root());
@@ -241,7 +259,8 @@ TEST_F(MainWindowTest, TheEmptyWindowOffersTheInsertedAndRecentCardsAndOpensThem
   MyDocument* document = MyDocumentController::sharedDocumentController()->newDocument();
   ASSERT_NE(document, nullptr);
   MainWindowController* window = document->windowControllers().first();
-  window->didMountVolume({{}, QStringLiteral("CARD"), QStringLiteral("/media/CARD"), QStringLiteral("file:///media/CARD/")});
+  window->didMountVolume(
+      {{}, QStringLiteral("CARD"), QStringLiteral("/media/CARD"), QStringLiteral("file:///media/CARD/")});
   EmptyCardView* empty = window->emptyCardView();
   ASSERT_TRUE(empty->isVisible());
   EXPECT_FALSE(window->tabVC()->isVisible());
@@ -251,7 +270,8 @@ TEST_F(MainWindowTest, TheEmptyWindowOffersTheInsertedAndRecentCardsAndOpensThem
     offered << button->text() + QStringLiteral(" ") + button->description();
     if (button->toolTip() == card) recent = button;
   }
-  EXPECT_EQ(offered, (QStringList{QStringLiteral("CARD /media/CARD"), QFileInfo(card).fileName() + QStringLiteral(" ") + card}));
+  EXPECT_EQ(offered,
+            (QStringList{QStringLiteral("CARD /media/CARD"), QFileInfo(card).fileName() + QStringLiteral(" ") + card}));
   ASSERT_NE(recent, nullptr);
   recent->click();
   DC_TRY_VERIFY_WITH_TIMEOUT(window->tabVC()->isVisible() && window->tabVC()->isActive(), kWait);
@@ -319,8 +339,8 @@ TEST_F(MainWindowTest, TabReachesEveryPaneInReadingOrderAndEachStopIsNamed) {
   for (QWidget* stop : visited) {
     QAccessibleInterface* accessible = QAccessible::queryAccessibleInterface(stop);
     ASSERT_NE(accessible, nullptr);
-    EXPECT_FALSE(accessible->text(QAccessible::Name).isEmpty()) << stop->metaObject()->className() << " "
-                                                                << stop->objectName().toStdString();
+    EXPECT_FALSE(accessible->text(QAccessible::Name).isEmpty())
+        << stop->metaObject()->className() << " " << stop->objectName().toStdString();
   }
 }
 
