@@ -10,7 +10,6 @@
 #include <QtDebug>
 
 #include <array>
-#include <bit>
 #include <cmath>
 #include <cstring>
 #include <string>
@@ -238,61 +237,33 @@ class NMEAParser {
     driveSupportBegin_ = static_cast<std::uint32_t>(store_->driveSupports.size());
   }
 
-  // The first byte at or after `p` that is LF, CR or not ASCII, or `end`;
-  // eight bytes at a time.
-  static const unsigned char* findSpecial(const unsigned char* p, const unsigned char* end) {
-    constexpr std::uint64_t kOnes = 0x0101010101010101ULL;
-    constexpr std::uint64_t kHigh = 0x8080808080808080ULL;
-    const auto zeroBytes = [](std::uint64_t v) { return (v - kOnes) & ~v & kHigh; };
-    while (end - p >= 8) {
-      std::uint64_t word;
-      std::memcpy(&word, p, 8);
-      // The lowest flagged byte is exact; flags above it may be spurious.
-      const std::uint64_t flags = (word & kHigh) | zeroBytes(word ^ (kOnes * '\n')) | zeroBytes(word ^ (kOnes * '\r'));
-      if (flags != 0) {
-        return p + (std::countr_zero(flags) >> 3);
-      }
-      p += 8;
-    }
-    while (p < end && *p != '\n' && *p != '\r' && *p < 0x80) {
-      ++p;
-    }
-    return p;
-  }
-
   // Calls `lineFn(line, ascii)` for every line; terminators are LF, CR, CR LF,
   // NEL, LS and PS. `ascii` tells that the line needs no UTF-8 check.
   template <typename LineFn>
   static void forEachLine(std::string_view bytes, LineFn&& lineFn) {
-    const auto* p = reinterpret_cast<const unsigned char*>(bytes.data());
-    const auto* const end = p + bytes.size();
-    while (p < end) {
-      const unsigned char* q = p;
-      bool ascii = true;
+    while (!bytes.empty()) {
+      std::size_t at = 0;
       std::size_t terminator = 0;
-      while ((q = findSpecial(q, end)) < end) {
-        const unsigned char c = *q;
-        if (c == '\n') {
-          terminator = 1;
+      bool ascii = true;
+      for (; at < bytes.size(); ++at) {
+        const auto c = static_cast<unsigned char>(bytes[at]);
+        if (c == '\n' || c == '\r') {
+          terminator = bytes.substr(at).starts_with("\r\n") ? 2 : 1;
           break;
         }
-        if (c == '\r') {
-          terminator = q + 1 < end && q[1] == '\n' ? 2 : 1;
-          break;
+        if (c >= 0x80) {
+          ascii = false;
+          const std::string_view rest = bytes.substr(at);
+          terminator = rest.starts_with("\xC2\x85")                                           ? 2
+                       : rest.starts_with("\xE2\x80\xA8") || rest.starts_with("\xE2\x80\xA9") ? 3
+                                                                                              : 0;
+          if (terminator != 0) {
+            break;
+          }
         }
-        ascii = false;
-        if (c == 0xC2 && q + 1 < end && q[1] == 0x85) {
-          terminator = 2;
-          break;
-        }
-        if (c == 0xE2 && q + 2 < end && q[1] == 0x80 && (q[2] == 0xA8 || q[2] == 0xA9)) {
-          terminator = 3;
-          break;
-        }
-        ++q;
       }
-      lineFn(std::string_view(reinterpret_cast<const char*>(p), static_cast<std::size_t>(q - p)), ascii);
-      p = q + terminator;
+      lineFn(bytes.substr(0, at), ascii);
+      bytes.remove_prefix(at + terminator);
     }
   }
 
