@@ -1,6 +1,5 @@
 #include "cli/cli_support.h"
 #include "cli/commands.h"
-#include "cli/heap_tuning.h"
 #include "core/common/version.h"
 
 #include <QCoreApplication>
@@ -95,7 +94,6 @@ void printUsage() {
 }  // namespace
 
 int main(int argc, char* argv[]) {
-  dashcard::cli::tuneHeapForBatchWork();
   const QString commandName = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QString();
   const Command* command = nullptr;
   for (const Command& candidate : kCommands) {
