@@ -227,6 +227,10 @@ int runOne(std::uint64_t seed, const QString& templateCard, const QString& runDi
   }
   const bool kmz = rng.below(2) == 1;
   const std::uint64_t walkStart = rng.below(8);
+  // Half the runs cancel one job on the way: it may then end without a report.
+  enum Job { Walk, Export, BackUp, None };
+  const auto cancelled = static_cast<Job>(std::min<std::uint64_t>(rng.below(6), None));
+  const int cancelOffset = static_cast<int>(rng.below(120));
   for (std::uint64_t i = 0; i < before; ++i) {
     say(QStringLiteral("before: ") + damage(card, rng));
   }
@@ -235,16 +239,16 @@ int runOne(std::uint64_t seed, const QString& templateCard, const QString& runDi
   clock.start();
   // The card as the last damage left it; the jobs must not change it.
   QMap<QString, QString> lastDamaged = snapshot(card);
-  int scheduled = 0;
-  int damaged = 0;
+  int armed = 0;
+  int fired = 0;
   const auto schedule = [&](bool afterScan) {
     for (Timed& next : timed) {
       if (next.afterScan == afterScan) {
-        ++scheduled;
+        ++armed;
         QTimer::singleShot(next.offset, [&] {
           say(QStringLiteral("during (%1 ms): ").arg(clock.elapsed()) + damage(card, next.rng));
           lastDamaged = snapshot(card);
-          ++damaged;
+          ++fired;
         });
       }
     }
@@ -287,6 +291,15 @@ int runOne(std::uint64_t seed, const QString& templateCard, const QString& runDi
       ++ends.backUp;
       ends.backUpError = error;
     });
+    if (cancelled != None) {
+      ++armed;
+      QTimer::singleShot(cancelOffset, [&] {
+        say(QStringLiteral("cancel (%1 ms): job %2").arg(clock.elapsed()).arg(cancelled));
+        cancelled == Walk ? parser->setCancelFlag(true)
+                          : cancelled == Export ? kml->setCancelFlag(true) : backUp->setCancelFlag(true);
+        ++fired;
+      });
+    }
   });
 
   // Done when the damage armed is made and no background task is left, a few
@@ -295,7 +308,7 @@ int runOne(std::uint64_t seed, const QString& templateCard, const QString& runDi
   QTimer tick;
   int quietTurns = 0;
   QObject::connect(&tick, &QTimer::timeout, [&] {
-    const bool idle = damaged == scheduled && backgroundJobPool()->activeThreadCount() == 0 &&
+    const bool idle = fired == armed && backgroundJobPool()->activeThreadCount() == 0 &&
                       QThreadPool::globalInstance()->activeThreadCount() == 0;
     quietTurns = idle ? quietTurns + 1 : 0;
     if (quietTurns >= 5) {
@@ -309,24 +322,25 @@ int runOne(std::uint64_t seed, const QString& templateCard, const QString& runDi
           .arg(clock.elapsed()).arg(ends.scan).arg(ends.walk).arg(ends.kml).arg(ends.kmlError.value_or(QStringLiteral("success")))
           .arg(ends.backUp).arg(ends.backUpError.value_or(QStringLiteral("success"))).arg(itemsGiven ? "some" : "no"));
   QStringList faults;
-  const auto once = [&](const char* job, int count) {
-    if (count != 1) {
+  // A cancelled job ends with one report or none.
+  const auto once = [&](const char* job, int count, bool cancel = false) {
+    if (count != 1 && !(cancel && count == 0)) {
       faults << QStringLiteral("%1 reported its end %2 times").arg(QLatin1String(job)).arg(count);
     }
   };
   once("the scan", ends.scan);
   if (ends.scan > 0) {
-    once("the walk", ends.walk);
-    once("the KML export", ends.kml);
-    once("the backup", ends.backUp);
+    once("the walk", ends.walk, cancelled == Walk);
+    once("the KML export", ends.kml, cancelled == Export);
+    once("the backup", ends.backUp, cancelled == BackUp);
   }
   const bool targetMade = QFileInfo::exists(backUpTarget);
   const QStringList backUpFolder = CardScanner::pathsAtDirectory(out + QStringLiteral("/backup")).value_or(QStringList());
   if (!backUpFolder.isEmpty() && backUpFolder != QStringList{QStringLiteral("target")}) {
     faults << QStringLiteral("the backup wrote beside its target: ") + backUpFolder.join(u' ');
   }
-  if (ends.backUpError && targetMade) {
-    faults << QStringLiteral("the failed backup left its target (%1)").arg(*ends.backUpError);
+  if ((ends.backUpError || ends.backUp == 0) && targetMade) {
+    faults << QStringLiteral("the failed or cancelled backup left its target (%1)").arg(ends.backUpError.value_or(QString()));
   }
   if (ends.backUp == 1 && !ends.backUpError && itemsGiven && !targetMade) {
     faults << QStringLiteral("the backup reported success without a target");
@@ -338,7 +352,7 @@ int runOne(std::uint64_t seed, const QString& templateCard, const QString& runDi
   }
   const QStringList kmlFolder = entriesUnder(out + QStringLiteral("/kml"));
   const QStringList kmlExpected = ends.kml == 1 && !ends.kmlError ? QStringList{QFileInfo(kmlTarget).fileName()} : QStringList{};
-  if (ends.kml == 1 && kmlFolder != kmlExpected) {
+  if (ends.kml <= 1 && kmlFolder != kmlExpected) {
     faults << QStringLiteral("the KML export left %1 (%2)").arg(kmlFolder.join(u' '), ends.kmlError.value_or(QStringLiteral("success")));
   }
   QStringList runFolder = CardScanner::pathsAtDirectory(runDir).value_or(QStringList());
