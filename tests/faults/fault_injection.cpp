@@ -82,8 +82,8 @@ void removeEntry(const QString& path) {
 
 // Every entry under `root`, relative and sorted; links are not followed.
 QStringList entriesUnder(const QString& root, const QString& relative = {}) {
-  QStringList names = CardScanner::pathsAtDirectory(relative.isEmpty() ? root : root + u'/' + relative)
-                          .value_or(QStringList());
+  QStringList names =
+      CardScanner::pathsAtDirectory(relative.isEmpty() ? root : root + u'/' + relative).value_or(QStringList());
   names.sort();
   QStringList entries;
   for (const QString& name : names) {
@@ -111,9 +111,10 @@ QMap<QString, QString> snapshot(const QString& root) {
       text += u' ' + QFile::symLinkTarget(QFile::decodeName(path));
     } else if (S_ISREG(info.st_mode)) {
       QFile file(QFile::decodeName(path));
-      text += u' ' + (file.open(QIODevice::ReadOnly)
-                          ? QString::fromLatin1(QCryptographicHash::hash(file.readAll(), QCryptographicHash::Md5).toHex())
-                          : QStringLiteral("unreadable"));
+      text +=
+          u' ' + (file.open(QIODevice::ReadOnly)
+                      ? QString::fromLatin1(QCryptographicHash::hash(file.readAll(), QCryptographicHash::Md5).toHex())
+                      : QStringLiteral("unreadable"));
     }
     seen.insert(entry, text);
   }
@@ -132,7 +133,18 @@ QString damage(const QString& card, Rng& rng) {
   struct stat info {};
   ::lstat(encoded.constData(), &info);
   const bool folder = S_ISDIR(info.st_mode);
-  enum Kind { Delete, Truncate, Unreadable, Folder, Fifo, LinkLoop, DeviceLink, FolderLinkToRoot, RemoveParent, kKinds };
+  enum Kind {
+    Delete,
+    Truncate,
+    Unreadable,
+    Folder,
+    Fifo,
+    LinkLoop,
+    DeviceLink,
+    FolderLinkToRoot,
+    RemoveParent,
+    kKinds
+  };
   switch (static_cast<Kind>(rng.below(kKinds))) {
     case Truncate:
       if (S_ISREG(info.st_mode)) {
@@ -227,6 +239,10 @@ int runOne(std::uint64_t seed, const QString& templateCard, const QString& runDi
   }
   const bool kmz = rng.below(2) == 1;
   const std::uint64_t walkStart = rng.below(8);
+  // Half the runs cancel one job on the way: it may then end without a report.
+  enum Job { Walk, Export, BackUp, None };
+  const auto cancelled = static_cast<Job>(std::min<std::uint64_t>(rng.below(6), None));
+  const int cancelOffset = static_cast<int>(rng.below(120));
   for (std::uint64_t i = 0; i < before; ++i) {
     say(QStringLiteral("before: ") + damage(card, rng));
   }
@@ -235,16 +251,16 @@ int runOne(std::uint64_t seed, const QString& templateCard, const QString& runDi
   clock.start();
   // The card as the last damage left it; the jobs must not change it.
   QMap<QString, QString> lastDamaged = snapshot(card);
-  int scheduled = 0;
-  int damaged = 0;
+  int armed = 0;
+  int fired = 0;
   const auto schedule = [&](bool afterScan) {
     for (Timed& next : timed) {
       if (next.afterScan == afterScan) {
-        ++scheduled;
+        ++armed;
         QTimer::singleShot(next.offset, [&] {
           say(QStringLiteral("during (%1 ms): ").arg(clock.elapsed()) + damage(card, next.rng));
           lastDamaged = snapshot(card);
-          ++damaged;
+          ++fired;
         });
       }
     }
@@ -287,6 +303,20 @@ int runOne(std::uint64_t seed, const QString& templateCard, const QString& runDi
       ++ends.backUp;
       ends.backUpError = error;
     });
+    if (cancelled != None) {
+      ++armed;
+      QTimer::singleShot(cancelOffset, [&] {
+        say(QStringLiteral("cancel (%1 ms): job %2").arg(clock.elapsed()).arg(cancelled));
+        if (cancelled == Walk) {
+          parser->setCancelFlag(true);
+        } else if (cancelled == Export) {
+          kml->setCancelFlag(true);
+        } else {
+          backUp->setCancelFlag(true);
+        }
+        ++fired;
+      });
+    }
   });
 
   // Done when the damage armed is made and no background task is left, a few
@@ -295,7 +325,7 @@ int runOne(std::uint64_t seed, const QString& templateCard, const QString& runDi
   QTimer tick;
   int quietTurns = 0;
   QObject::connect(&tick, &QTimer::timeout, [&] {
-    const bool idle = damaged == scheduled && backgroundJobPool()->activeThreadCount() == 0 &&
+    const bool idle = fired == armed && backgroundJobPool()->activeThreadCount() == 0 &&
                       QThreadPool::globalInstance()->activeThreadCount() == 0;
     quietTurns = idle ? quietTurns + 1 : 0;
     if (quietTurns >= 5) {
@@ -306,27 +336,36 @@ int runOne(std::uint64_t seed, const QString& templateCard, const QString& runDi
   loop.exec();
 
   say(QStringLiteral("(%1 ms) ends: scan %2, walk %3, export %4 (%5), backup %6 (%7), %8 items")
-          .arg(clock.elapsed()).arg(ends.scan).arg(ends.walk).arg(ends.kml).arg(ends.kmlError.value_or(QStringLiteral("success")))
-          .arg(ends.backUp).arg(ends.backUpError.value_or(QStringLiteral("success"))).arg(itemsGiven ? "some" : "no"));
+          .arg(clock.elapsed())
+          .arg(ends.scan)
+          .arg(ends.walk)
+          .arg(ends.kml)
+          .arg(ends.kmlError.value_or(QStringLiteral("success")))
+          .arg(ends.backUp)
+          .arg(ends.backUpError.value_or(QStringLiteral("success")))
+          .arg(itemsGiven ? "some" : "no"));
   QStringList faults;
-  const auto once = [&](const char* job, int count) {
-    if (count != 1) {
+  // A cancelled job ends with one report or none.
+  const auto once = [&](const char* job, int count, bool cancel = false) {
+    if (count != 1 && !(cancel && count == 0)) {
       faults << QStringLiteral("%1 reported its end %2 times").arg(QLatin1String(job)).arg(count);
     }
   };
   once("the scan", ends.scan);
   if (ends.scan > 0) {
-    once("the walk", ends.walk);
-    once("the KML export", ends.kml);
-    once("the backup", ends.backUp);
+    once("the walk", ends.walk, cancelled == Walk);
+    once("the KML export", ends.kml, cancelled == Export);
+    once("the backup", ends.backUp, cancelled == BackUp);
   }
   const bool targetMade = QFileInfo::exists(backUpTarget);
-  const QStringList backUpFolder = CardScanner::pathsAtDirectory(out + QStringLiteral("/backup")).value_or(QStringList());
+  const QStringList backUpFolder =
+      CardScanner::pathsAtDirectory(out + QStringLiteral("/backup")).value_or(QStringList());
   if (!backUpFolder.isEmpty() && backUpFolder != QStringList{QStringLiteral("target")}) {
     faults << QStringLiteral("the backup wrote beside its target: ") + backUpFolder.join(u' ');
   }
-  if (ends.backUpError && targetMade) {
-    faults << QStringLiteral("the failed backup left its target (%1)").arg(*ends.backUpError);
+  if ((ends.backUpError || ends.backUp == 0) && targetMade) {
+    faults << QStringLiteral("the failed or cancelled backup left its target (%1)")
+                  .arg(ends.backUpError.value_or(QString()));
   }
   if (ends.backUp == 1 && !ends.backUpError && itemsGiven && !targetMade) {
     faults << QStringLiteral("the backup reported success without a target");
@@ -337,9 +376,11 @@ int runOne(std::uint64_t seed, const QString& templateCard, const QString& runDi
     }
   }
   const QStringList kmlFolder = entriesUnder(out + QStringLiteral("/kml"));
-  const QStringList kmlExpected = ends.kml == 1 && !ends.kmlError ? QStringList{QFileInfo(kmlTarget).fileName()} : QStringList{};
-  if (ends.kml == 1 && kmlFolder != kmlExpected) {
-    faults << QStringLiteral("the KML export left %1 (%2)").arg(kmlFolder.join(u' '), ends.kmlError.value_or(QStringLiteral("success")));
+  const QStringList kmlExpected =
+      ends.kml == 1 && !ends.kmlError ? QStringList{QFileInfo(kmlTarget).fileName()} : QStringList{};
+  if (ends.kml <= 1 && kmlFolder != kmlExpected) {
+    faults << QStringLiteral("the KML export left %1 (%2)")
+                  .arg(kmlFolder.join(u' '), ends.kmlError.value_or(QStringLiteral("success")));
   }
   QStringList runFolder = CardScanner::pathsAtDirectory(runDir).value_or(QStringList());
   runFolder.sort();
@@ -348,9 +389,11 @@ int runOne(std::uint64_t seed, const QString& templateCard, const QString& runDi
   }
   const QMap<QString, QString> after = snapshot(card);
   if (after != lastDamaged) {
-    for (const QString& entry : QSet<QString>(after.keyBegin(), after.keyEnd()) + QSet<QString>(lastDamaged.keyBegin(), lastDamaged.keyEnd())) {
+    for (const QString& entry : QSet<QString>(after.keyBegin(), after.keyEnd()) +
+                                    QSet<QString>(lastDamaged.keyBegin(), lastDamaged.keyEnd())) {
       if (after.value(entry) != lastDamaged.value(entry)) {
-        faults << QStringLiteral("the card changed under the jobs: %1 (%2 -> %3)").arg(entry, lastDamaged.value(entry), after.value(entry));
+        faults << QStringLiteral("the card changed under the jobs: %1 (%2 -> %3)")
+                      .arg(entry, lastDamaged.value(entry), after.value(entry));
       }
     }
   }
@@ -358,6 +401,24 @@ int runOne(std::uint64_t seed, const QString& templateCard, const QString& runDi
     say(QStringLiteral("FAULT: ") + fault);
   }
   return faults.isEmpty() ? 0 : kUnreported;
+}
+
+// Where a hung run waits, when gdb is at hand: our frames of every thread.
+QStringList stacksOf(qint64 pid) {
+  QProcess gdb;
+  gdb.start(QStringLiteral("gdb"), {QStringLiteral("-p"), QString::number(pid), QStringLiteral("-batch"),
+                                    QStringLiteral("-ex"), QStringLiteral("thread apply all bt 12")});
+  if (!gdb.waitForFinished(60000)) {
+    gdb.kill();
+    gdb.waitForFinished(-1);
+  }
+  QStringList frames;
+  for (const QString& line : QString::fromLocal8Bit(gdb.readAllStandardOutput()).split(u'\n')) {
+    if (line.startsWith(u'#') && line.contains(QStringLiteral("dashcard::"))) {
+      frames << line.left(240);
+    }
+  }
+  return frames.mid(0, 40);
 }
 
 // A small card with a few pictures, made once for all runs.
@@ -407,9 +468,10 @@ int campaign(int runs, std::uint64_t firstSeed, int timeoutSeconds, int jobs, bo
       auto process = std::make_unique<QProcess>();
       process->setProcessEnvironment(environment);
       process->setProcessChannelMode(QProcess::MergedChannels);
-      process->start(QCoreApplication::applicationFilePath(),
-                     {QStringLiteral("--run-one"), QStringLiteral("--seed"), QString::number(next), QStringLiteral("--card"),
-                      templateCard, QStringLiteral("--work"), work.filePath(QStringLiteral("run-%1").arg(next))});
+      process->start(
+          QCoreApplication::applicationFilePath(),
+          {QStringLiteral("--run-one"), QStringLiteral("--seed"), QString::number(next), QStringLiteral("--card"),
+           templateCard, QStringLiteral("--work"), work.filePath(QStringLiteral("run-%1").arg(next))});
       running.push_back({next++, std::move(process), QDeadlineTimer(timeoutSeconds * 1000)});
     }
     for (auto it = running.begin(); it != running.end();) {
@@ -419,12 +481,15 @@ int campaign(int runs, std::uint64_t firstSeed, int timeoutSeconds, int jobs, bo
         continue;
       }
       QString verdict;
+      QStringList stacks;
       if (process.state() != QProcess::NotRunning) {
+        stacks = stacksOf(process.processId());
         process.kill();
         process.waitForFinished(-1);
         ++hangs;
         verdict = QStringLiteral("hang (killed after %1 s)").arg(timeoutSeconds);
-      } else if (process.exitStatus() == QProcess::CrashExit || (process.exitCode() != 0 && process.exitCode() != kUnreported)) {
+      } else if (process.exitStatus() == QProcess::CrashExit ||
+                 (process.exitCode() != 0 && process.exitCode() != kUnreported)) {
         ++crashes;
         verdict = QStringLiteral("crash (exit %1)").arg(process.exitCode());
       } else if (process.exitCode() == kUnreported) {
@@ -434,7 +499,7 @@ int campaign(int runs, std::uint64_t firstSeed, int timeoutSeconds, int jobs, bo
       if (!verdict.isEmpty() || verbose) {
         const QStringList output = QString::fromLocal8Bit(process.readAll()).split(u'\n', Qt::SkipEmptyParts);
         say(QStringLiteral("seed %1: %2").arg(it->seed).arg(verdict.isEmpty() ? QStringLiteral("passed") : verdict));
-        for (const QString& line : output.mid(std::max<qsizetype>(0, output.size() - 12))) {
+        for (const QString& line : output.mid(std::max<qsizetype>(0, output.size() - 12)) + stacks) {
           say(QStringLiteral("  ") + line);
         }
       }
@@ -450,26 +515,30 @@ int campaign(int runs, std::uint64_t firstSeed, int timeoutSeconds, int jobs, bo
 }  // namespace dashcard
 
 int main(int argc, char* argv[]) {
-  const bool runOne = std::any_of(argv + 1, argv + argc, [](const char* arg) { return std::strcmp(arg, "--run-one") == 0; });
+  const bool runOne =
+      std::any_of(argv + 1, argv + argc, [](const char* arg) { return std::strcmp(arg, "--run-one") == 0; });
   std::unique_ptr<QCoreApplication> app =
       runOne ? std::make_unique<QGuiApplication>(argc, argv) : std::make_unique<QCoreApplication>(argc, argv);
   QCommandLineParser parser;
-  parser.addOptions({{QStringLiteral("runs"), QStringLiteral("Runs."), QStringLiteral("N"), QStringLiteral("1000")},
-                     {QStringLiteral("first-seed"), QStringLiteral("First seed."), QStringLiteral("S"), QStringLiteral("1")},
-                     {QStringLiteral("timeout"), QStringLiteral("Seconds before a run is a hang."), QStringLiteral("T"), QStringLiteral("30")},
-                     {QStringLiteral("jobs"), QStringLiteral("Runs side by side."), QStringLiteral("J"), QStringLiteral("1")},
-                     {QStringLiteral("verbose"), QStringLiteral("Show the output of every run.")},
-                     {QStringLiteral("run-one"), QStringLiteral("One run (in the child).")},
-                     {QStringLiteral("seed"), QStringLiteral("The run's seed."), QStringLiteral("N")},
-                     {QStringLiteral("card"), QStringLiteral("The sample card to copy."), QStringLiteral("PATH")},
-                     {QStringLiteral("work"), QStringLiteral("The run's folder."), QStringLiteral("PATH")}});
+  parser.addOptions(
+      {{QStringLiteral("runs"), QStringLiteral("Runs."), QStringLiteral("N"), QStringLiteral("1000")},
+       {QStringLiteral("first-seed"), QStringLiteral("First seed."), QStringLiteral("S"), QStringLiteral("1")},
+       {QStringLiteral("timeout"), QStringLiteral("Seconds before a run is a hang."), QStringLiteral("T"),
+        QStringLiteral("30")},
+       {QStringLiteral("jobs"), QStringLiteral("Runs side by side."), QStringLiteral("J"), QStringLiteral("1")},
+       {QStringLiteral("verbose"), QStringLiteral("Show the output of every run.")},
+       {QStringLiteral("run-one"), QStringLiteral("One run (in the child).")},
+       {QStringLiteral("seed"), QStringLiteral("The run's seed."), QStringLiteral("N")},
+       {QStringLiteral("card"), QStringLiteral("The sample card to copy."), QStringLiteral("PATH")},
+       {QStringLiteral("work"), QStringLiteral("The run's folder."), QStringLiteral("PATH")}});
   parser.addHelpOption();
   parser.process(*app);
   if (runOne) {
     return dashcard::runOne(parser.value(QStringLiteral("seed")).toULongLong(), parser.value(QStringLiteral("card")),
                             parser.value(QStringLiteral("work")));
   }
-  return dashcard::campaign(parser.value(QStringLiteral("runs")).toInt(), parser.value(QStringLiteral("first-seed")).toULongLong(),
-                            parser.value(QStringLiteral("timeout")).toInt(), std::max(1, parser.value(QStringLiteral("jobs")).toInt()),
-                            parser.isSet(QStringLiteral("verbose")));
+  return dashcard::campaign(
+      parser.value(QStringLiteral("runs")).toInt(), parser.value(QStringLiteral("first-seed")).toULongLong(),
+      parser.value(QStringLiteral("timeout")).toInt(), std::max(1, parser.value(QStringLiteral("jobs")).toInt()),
+      parser.isSet(QStringLiteral("verbose")));
 }

@@ -92,7 +92,8 @@ void checkRecording(const QString& deltaPath, PathExistenceCache* listings) {
     const qsizetype at = filePath.size() - name.size();
     const qsizetype stem = at + base.size();
     check(rear.size() == filePath.size() && listings->exists(rear));
-    check(rear[at] == u'R' && rear.left(at) == filePath.left(at) && rear.mid(at + 1, stem - at - 1) == filePath.mid(at + 1, stem - at - 1));
+    check(rear[at] == u'R' && rear.left(at) == filePath.left(at) &&
+          rear.mid(at + 1, stem - at - 1) == filePath.mid(at + 1, stem - at - 1));
   }
   check(!info.infoFilePath().isEmpty());
   check(!info.infoFilePathWithRootPath(kRoot).isEmpty());
@@ -110,7 +111,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t siz
   if (size > 4096) {
     return 0;
   }
-  const QString text = QFile::decodeName(QByteArray(reinterpret_cast<const char*>(bytes), static_cast<qsizetype>(size)));
+  const QString text =
+      QFile::decodeName(QByteArray(reinterpret_cast<const char*>(bytes), static_cast<qsizetype>(size)));
   QStringList lines;
   for (const QString& line : text.split(u'\n').mid(0, 64)) {
     lines.append(walkedPath(line));
@@ -130,12 +132,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t siz
 
   // The scan's choice: a recording folder at the top, a camera name, sorted by name.
   CardScanner scanner;
-  const DCFInfoList chosen = scanner.loadMovieAtRootPath(kRoot, lines, ConstClass::REG_TX900_FOLDER,
-                                                         ConstClass::REG_RYND_FILE_VIDEO, {});
+  const DCFInfoList chosen =
+      scanner.loadMovieAtRootPath(kRoot, lines, ConstClass::REG_TX900_FOLDER, ConstClass::REG_RYND_FILE_VIDEO, {});
   qsizetype expected = 0;
   for (const QString& line : lines) {
-    expected += ConstClass::fullMatchResultWithTarget(path_text::deletingLastPathComponent(line), ConstClass::REG_TX900_FOLDER) &&
-                ConstClass::fullMatchResultWithTarget(path_text::lastPathComponent(line), ConstClass::REG_RYND_FILE_VIDEO);
+    expected +=
+        ConstClass::fullMatchResultWithTarget(path_text::deletingLastPathComponent(line),
+                                              ConstClass::REG_TX900_FOLDER) &&
+        ConstClass::fullMatchResultWithTarget(path_text::lastPathComponent(line), ConstClass::REG_RYND_FILE_VIDEO);
   }
   check(chosen.size() == expected);
   for (qsizetype i = 0; i < chosen.size(); ++i) {

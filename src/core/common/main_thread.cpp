@@ -116,6 +116,11 @@ bool runOnMainThread(const std::function<void()>& work, const std::atomic<bool>&
   }
 }
 
+bool runOnMainThread(const std::function<void()>& work) {
+  static const std::atomic<bool> never{false};
+  return runOnMainThread(work, never);
+}
+
 namespace {
 
 #if defined(__SANITIZE_THREAD__)

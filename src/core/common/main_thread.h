@@ -16,6 +16,9 @@ namespace dashcard {
 // for a job, nor a job for a main thread that stopped serving it. Runs
 // `work` directly on the main thread and when no application object exists.
 bool runOnMainThread(const std::function<void()>& work, const std::atomic<bool>& cancel);
+// The same without a cancel: a job's report once a cancel can stop nothing
+// any more (only the application going away drops it).
+bool runOnMainThread(const std::function<void()>& work);
 
 // Queues `work` on the main thread without waiting; runs it at once when no
 // application object exists.

@@ -168,8 +168,11 @@ void DCFAsyncBackUp::run(const QList<BackUpItem>& items, const QString& target) 
     }
   }
 
+  // The last look at the cancel flag: a cancel after it is too late to
+  // stop anything, and the end is reported all the same.
+  const bool cancelled = cancelFlag();
   // The clean-up runs here, not on the main thread: it may remove many files.
-  if ((cancelFlag() || error) && !refused) {
+  if ((cancelled || error) && !refused) {
     if (ownsTarget) {
       cleanDirectory(target);
     } else {
@@ -190,8 +193,10 @@ void DCFAsyncBackUp::run(const QList<BackUpItem>& items, const QString& target) 
   }
   isRunning_ = false;
   const std::optional<QString> result = error ? std::optional<QString>(error->message) : std::nullopt;
-  const DidFinishBlock finish = didFinishBlock_;
-  runOnMainThread([&] { finish(result); }, cancelFlag_);
+  if (!cancelled) {
+    const DidFinishBlock finish = didFinishBlock_;
+    runOnMainThread([&] { finish(result); });
+  }
 }
 
 std::optional<FileError> DCFAsyncBackUp::backUpInfo(const DCFInfo& info, const QString& targetRootPath) {

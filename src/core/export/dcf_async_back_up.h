@@ -27,7 +27,8 @@ using BackUpItem = std::variant<DCFInfoPtr, PictureInfoPtr>;
 // every copied file (PARKING among them). Copies never overwrite. A missing
 // telemetry file or rear video is tolerated; a missing front video or
 // picture fails the run. On failure or cancel everything the run wrote is
-// removed; T itself only when the run created it.
+// removed; T itself only when the run created it. A cancel after the run's
+// last look at it stops nothing, and the end is still reported.
 class DCFAsyncBackUp : public std::enable_shared_from_this<DCFAsyncBackUp> {
  public:
   // (file path of the item, progress 0..1)

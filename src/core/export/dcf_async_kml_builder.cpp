@@ -120,18 +120,25 @@ void DCFAsyncKMLBuilder::kmlBuildAsync(const DCFInfoList& infos, const QString& 
 
 void DCFAsyncKMLBuilder::run(const DCFInfoList& infos, const QString& targetFilePath) {
   std::optional<QString> error;
+  bool stopped = true;
   if (readAndPublish(infos)) {
     const XmlNode document = build(infos);
     if (!cancelFlag()) {
-      error = write(document, targetFilePath);
+      error = write(document, targetFilePath, &stopped);
     }
   }
   isRunning_ = false;
   if (error) {
     qWarning().noquote() << *error;
   }
+  if (stopped) {
+    return;
+  }
+  // Past the last look at the cancel flag the target is written (or the
+  // write failed): a cancel now is too late to stop anything, and the end
+  // is reported all the same.
   const DidFinishBlock finish = didFinishBlock_;
-  runOnMainThread([&] { finish(error); }, cancelFlag_);
+  runOnMainThread([&] { finish(error); });
 }
 
 bool DCFAsyncKMLBuilder::readAndPublish(const DCFInfoList& infos) {
@@ -199,7 +206,9 @@ XmlNode DCFAsyncKMLBuilder::build(const DCFInfoList& infos) {
   return createXMLDocument(std::move(nodes));
 }
 
-std::optional<QString> DCFAsyncKMLBuilder::write(const XmlNode& document, const QString& targetFilePath) {
+std::optional<QString> DCFAsyncKMLBuilder::write(const XmlNode& document, const QString& targetFilePath,
+                                                 bool* stopped) {
+  *stopped = true;
   // The progress reports queued so far are served first, so a cancel they
   // lead to is seen before the target changes.
   const auto servedWithoutCancel = [this] { return runOnMainThread([] {}, cancelFlag_) && !cancelFlag(); };
@@ -208,6 +217,7 @@ std::optional<QString> DCFAsyncKMLBuilder::write(const XmlNode& document, const 
     if (!servedWithoutCancel()) {
       return std::nullopt;
     }
+    *stopped = false;
     // The archive takes the entry whole.
     if (!writeDocument(XmlNode::prettyPrintedDocument(document), targetFilePath, &errorText)) {
       return errorText;
@@ -225,6 +235,7 @@ std::optional<QString> DCFAsyncKMLBuilder::write(const XmlNode& document, const 
     writer.discard();
     return std::nullopt;
   }
+  *stopped = false;
   if (errorText.isEmpty() && writer.commit(&errorText)) {
     return std::nullopt;
   }

@@ -25,7 +25,8 @@ namespace dashcard {
 // first stays one group), one route folder per group and one folder of
 // event placemarks are built, and the document is written. Progress and the
 // end are reported on the main thread. Cancel stops at the next check; no
-// file and no callback follow.
+// file and no callback follow. A cancel after the last check (the target
+// is being written) stops nothing, and the end is still reported.
 // The valid positions of one day: runs of recordings' fix lists, in order
 // (shared with the telemetry, not copied).
 using LocationGroup = std::vector<TelemetryList<CustomLocation>>;
@@ -86,10 +87,11 @@ class DCFAsyncKMLBuilder : public std::enable_shared_from_this<DCFAsyncKMLBuilde
   void run(const DCFInfoList& infos, const QString& targetFilePath);
   // The steps of a run: every recording's telemetry read and published in
   // list order (false when cancelled), the document built, then written
-  // (the reason of a failure, none on success or cancel).
+  // (the reason of a failure, none on success or cancel; `stopped` when a
+  // cancel stopped it before the target was touched).
   bool readAndPublish(const DCFInfoList& infos);
   static XmlNode build(const DCFInfoList& infos);
-  std::optional<QString> write(const XmlNode& document, const QString& targetFilePath);
+  std::optional<QString> write(const XmlNode& document, const QString& targetFilePath, bool* stopped);
 
   std::atomic<bool> cancelFlag_{false};
   std::atomic<bool> isRunning_{false};
