@@ -1,13 +1,27 @@
+# dashcard_include_scope(<target>)
+# Gives a target the headers of its own folder only, through an include root
+# in the build tree holding one link to that folder
+# (<build>/include/<target>/core/common -> src/core/common); every other
+# header comes with what it links, so "#include" cannot reach past a link.
+function(dashcard_include_scope target)
+  file(RELATIVE_PATH folder ${PROJECT_SOURCE_DIR}/src ${CMAKE_CURRENT_SOURCE_DIR})
+  set(root ${PROJECT_BINARY_DIR}/include/${target})
+  get_filename_component(parent ${root}/${folder} DIRECTORY)
+  file(MAKE_DIRECTORY ${parent})
+  file(CREATE_LINK ${CMAKE_CURRENT_SOURCE_DIR} ${root}/${folder} SYMBOLIC)
+  target_include_directories(${target} PUBLIC ${root})
+endfunction()
+
 # dashcard_add_library(<name> SOURCES ... [PUBLIC ...] [PRIVATE ...] [LIBS ...])
 # One static library per subsystem folder: dashcard_core_<name> / dashcard_ui_<name>.
 # PUBLIC names the subsystems and packages its headers expose, PRIVATE those
 # only its sources use; LIBS is the same as PUBLIC. The subsystems it links
 # must appear in its row of docs/architecture.md (checked by the
-# "architecture" test).
+# "architecture" test); its sources see only the headers of those.
 function(dashcard_add_library target)
   cmake_parse_arguments(ARG "" "" "SOURCES;LIBS;PUBLIC;PRIVATE" ${ARGN})
   add_library(${target} STATIC ${ARG_SOURCES})
-  target_include_directories(${target} PUBLIC ${PROJECT_SOURCE_DIR}/src)
+  dashcard_include_scope(${target})
   target_link_libraries(${target} PUBLIC ${ARG_LIBS} ${ARG_PUBLIC} PRIVATE ${ARG_PRIVATE})
   set(uses ${ARG_LIBS} ${ARG_PUBLIC} ${ARG_PRIVATE})
   list(JOIN uses "," uses)

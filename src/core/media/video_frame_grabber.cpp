@@ -1,5 +1,7 @@
 #include "core/media/video_frame_grabber.h"
 
+#include "core/media/ffmpeg_pointers.h"
+
 #include <QFile>
 
 #include <algorithm>
@@ -21,24 +23,11 @@ extern "C" {
 namespace dashcard {
 namespace {
 
+using namespace ffmpeg;
+
 // Frames decoded after a seek before giving up: a sane file reaches any
 // time within a few GOPs.
 constexpr int kMaxDecodedFrames = 3000;
-
-struct FrameDeleter {
-  void operator()(AVFrame* frame) const { av_frame_free(&frame); }
-};
-struct PacketDeleter {
-  void operator()(AVPacket* packet) const { av_packet_free(&packet); }
-};
-using FramePtr = std::unique_ptr<AVFrame, FrameDeleter>;
-using PacketPtr = std::unique_ptr<AVPacket, PacketDeleter>;
-
-QString averror(int code) {
-  char text[AV_ERROR_MAX_STRING_SIZE] = {};
-  av_strerror(code, text, sizeof text);
-  return QString::fromUtf8(text);
-}
 
 }  // namespace
 
@@ -76,13 +65,13 @@ struct VideoFrameGrabber::Impl {
     int result = avformat_open_input(&format, handle.constData(), nullptr, nullptr);
     ::close(fd);
     if (result < 0) {
-      error = QStringLiteral("cannot open %1: %2").arg(path, averror(result));
+      error = QStringLiteral("cannot open %1: %2").arg(path, errorText(result));
       format = nullptr;
       return false;
     }
     result = avformat_find_stream_info(format, nullptr);
     if (result < 0) {
-      error = QStringLiteral("cannot read %1: %2").arg(path, averror(result));
+      error = QStringLiteral("cannot read %1: %2").arg(path, errorText(result));
       return false;
     }
     const AVCodec* decoder = nullptr;
@@ -101,7 +90,7 @@ struct VideoFrameGrabber::Impl {
     codec->thread_count = 1;
     result = avcodec_open2(codec, decoder, nullptr);
     if (result < 0) {
-      error = QStringLiteral("cannot open the decoder for %1: %2").arg(path, averror(result));
+      error = QStringLiteral("cannot open the decoder for %1: %2").arg(path, errorText(result));
       avcodec_free_context(&codec);
       return false;
     }
@@ -210,9 +199,9 @@ QImage VideoFrameGrabber::frameAt(double seconds, QSize maxSize, double* frameSe
   }
   avcodec_flush_buffers(d.codec);
 
-  PacketPtr packet(av_packet_alloc());
-  FramePtr frame(av_frame_alloc());
-  FramePtr last(av_frame_alloc());
+  PacketPtr packet = newPacket();
+  FramePtr frame = newFrame();
+  FramePtr last = newFrame();
   if (!packet || !frame || !last) {
     return {};
   }

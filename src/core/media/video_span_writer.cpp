@@ -1,6 +1,7 @@
 #include "core/media/video_span_writer.h"
 
 #include "core/common/atomic_file.h"
+#include "core/media/ffmpeg_pointers.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -28,35 +29,12 @@ namespace {
 constexpr double kGapSeconds = 1.0;
 constexpr AVRational kMicroseconds{1, 1000000};
 
-struct InputCloser {
-  void operator()(AVFormatContext* context) const { avformat_close_input(&context); }
-};
-struct CodecFreer {
-  void operator()(AVCodecContext* context) const { avcodec_free_context(&context); }
-};
-struct FrameFreer {
-  void operator()(AVFrame* frame) const { av_frame_free(&frame); }
-};
-struct PacketFreer {
-  void operator()(AVPacket* packet) const { av_packet_free(&packet); }
-};
+using namespace ffmpeg;
+
 struct GraphFreer {
   void operator()(AVFilterGraph* graph) const { avfilter_graph_free(&graph); }
 };
-using InputPtr = std::unique_ptr<AVFormatContext, InputCloser>;
-using CodecPtr = std::unique_ptr<AVCodecContext, CodecFreer>;
-using FramePtr = std::unique_ptr<AVFrame, FrameFreer>;
-using PacketPtr = std::unique_ptr<AVPacket, PacketFreer>;
 using GraphPtr = std::unique_ptr<AVFilterGraph, GraphFreer>;
-
-PacketPtr newPacket() { return PacketPtr(av_packet_alloc()); }
-FramePtr newFrame() { return FramePtr(av_frame_alloc()); }
-
-QString errorText(int code) {
-  char text[AV_ERROR_MAX_STRING_SIZE] = {};
-  av_strerror(code, text, sizeof text);
-  return QString::fromLocal8Bit(text);
-}
 
 QString fileName(const QString& path) { return QFileInfo(path).fileName(); }
 

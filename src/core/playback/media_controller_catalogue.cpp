@@ -5,14 +5,14 @@
 
 #include "core/catalogue/custom_map_polyline.h"
 #include "core/catalogue/custom_point_annotation.h"
-#include "core/media/dcf_async_parser.h"
 #include "core/catalogue/recent_documents.h"
 #include "core/catalogue/thumbnail_cache.h"
 #include "core/common/const_class.h"
 #include "core/common/main_thread.h"
 #include "core/export/dcf_async_kml_builder.h"
-#include "core/media/incident_export.h"
 #include "core/export/progress_report_manager.h"
+#include "core/media/dcf_async_parser.h"
+#include "core/media/incident_export.h"
 #include "core/telemetry/nmea_data.h"
 
 #include <QPointer>

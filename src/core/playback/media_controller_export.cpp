@@ -1,7 +1,7 @@
 // MediaController: the KML/KMZ export and the backup with their task sheet.
-#include "core/media/dcf_async_parser.h"
 #include "core/common/path_text.h"
 #include "core/export/dcf_async_kml_builder.h"
+#include "core/media/dcf_async_parser.h"
 #include "core/media/incident_export.h"
 #include "core/playback/media_controller.h"
 

@@ -1,6 +1,7 @@
 #include "ui/export/incident_export_dialog.h"
 
 #include "core/common/save_folder.h"
+#include "core/media/video_frame_grabber.h"
 
 #include <QCheckBox>
 #include <QComboBox>

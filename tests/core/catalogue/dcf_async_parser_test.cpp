@@ -2,10 +2,10 @@
 #include "core/catalogue/card_scanner.h"
 #include "core/catalogue/custom_map_polyline.h"
 #include "core/catalogue/custom_point_annotation.h"
-#include "core/media/dcf_async_parser.h"
 #include "core/catalogue/thumbnail_cache.h"
-#include "core/media/video_frame_grabber.h"
 #include "core/common/color_palette.h"
+#include "core/media/dcf_async_parser.h"
+#include "core/media/video_frame_grabber.h"
 #include "core/telemetry/nmea_data.h"
 #include "support/temp_card.h"
 

@@ -1,6 +1,6 @@
 #include "core/export/capture_view_utility.h"
-#include "core/media/image_capture.h"
 #include "core/export/image_rotation.h"
+#include "core/media/image_capture.h"
 #include "support/scratch_mount.h"
 
 #include <QDir>

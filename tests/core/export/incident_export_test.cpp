@@ -1,8 +1,8 @@
 // One video of a span across clips: what players and other tools read back.
-#include "core/media/incident_export.h"
-#include "core/media/video_frame_grabber.h"
 #include "core/common/atomic_file.h"
 #include "core/export/gpx_writer.h"
+#include "core/media/incident_export.h"
+#include "core/media/video_frame_grabber.h"
 #include "export_test_support.h"
 #include "support/scratch_mount.h"
 #include "support/temp_card.h"

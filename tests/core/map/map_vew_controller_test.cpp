@@ -1,7 +1,7 @@
-#include "core/media/dcf_async_parser.h"
 #include "core/map/custom_point_annotation_image.h"
 #include "core/map/map_vew_controller.h"
 #include "core/map/web_mercator.h"
+#include "core/media/dcf_async_parser.h"
 #include "core/playback/playback_fakes.h"
 #include "core/telemetry/nmea_data.h"
 #include "support/temp_card.h"

@@ -1,5 +1,5 @@
-#include "core/media/dcf_async_parser.h"
 #include "core/map/web_mercator.h"
+#include "core/media/dcf_async_parser.h"
 #include "core/playback/playback_fakes.h"
 #include "core/telemetry/nmea_data.h"
 #include "support/temp_card.h"

@@ -1,0 +1,43 @@
+#pragma once
+
+// Owners of FFmpeg's objects, shared by the frame grabber and the span writer.
+
+extern "C" {
+#include <libavcodec/avcodec.h>
+#include <libavformat/avformat.h>
+}
+
+#include <QString>
+
+#include <memory>
+
+namespace dashcard::ffmpeg {
+
+struct InputCloser {
+  void operator()(AVFormatContext* context) const { avformat_close_input(&context); }
+};
+struct CodecFreer {
+  void operator()(AVCodecContext* context) const { avcodec_free_context(&context); }
+};
+struct FrameFreer {
+  void operator()(AVFrame* frame) const { av_frame_free(&frame); }
+};
+struct PacketFreer {
+  void operator()(AVPacket* packet) const { av_packet_free(&packet); }
+};
+using InputPtr = std::unique_ptr<AVFormatContext, InputCloser>;
+using CodecPtr = std::unique_ptr<AVCodecContext, CodecFreer>;
+using FramePtr = std::unique_ptr<AVFrame, FrameFreer>;
+using PacketPtr = std::unique_ptr<AVPacket, PacketFreer>;
+
+inline PacketPtr newPacket() { return PacketPtr(av_packet_alloc()); }
+inline FramePtr newFrame() { return FramePtr(av_frame_alloc()); }
+
+// FFmpeg's text for an error code.
+inline QString errorText(int code) {
+  char text[AV_ERROR_MAX_STRING_SIZE] = {};
+  av_strerror(code, text, sizeof text);
+  return QString::fromLocal8Bit(text);
+}
+
+}  // namespace dashcard::ffmpeg
