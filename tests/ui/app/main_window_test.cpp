@@ -255,6 +255,8 @@ TEST_F(MainWindowTest, TheFirstSizeFitsTheAvailableArea) {
 // A window without a card says what to do and opens what it offers.
 TEST_F(MainWindowTest, TheEmptyWindowOffersTheInsertedAndRecentCardsAndOpensThem) {
   const QString card = QDir::cleanPath(sharedCard().root());
+  // Earlier tests of this run opened other cards.
+  RecentDocuments::clearRecentDocuments();
   RecentDocuments::noteNewRecentDocumentPath(card);
   MyDocument* document = MyDocumentController::sharedDocumentController()->newDocument();
   ASSERT_NE(document, nullptr);
