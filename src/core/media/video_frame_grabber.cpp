@@ -8,7 +8,6 @@
 #include <cmath>
 #include <mutex>
 
-
 extern "C" {
 #include <libavcodec/avcodec.h>
 #include <libavformat/avformat.h>
