@@ -7,9 +7,14 @@ extern "C" {
 #include <libavformat/avformat.h>
 }
 
+#include <QFile>
 #include <QString>
 
 #include <memory>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace dashcard::ffmpeg {
 
@@ -38,6 +43,29 @@ inline QString errorText(int code) {
   char text[AV_ERROR_MAX_STRING_SIZE] = {};
   av_strerror(code, text, sizeof text);
   return QString::fromLocal8Bit(text);
+}
+
+// The error of openRegularInput for anything but a regular file (a code
+// of our own, so FFmpeg's own errors keep theirs).
+inline constexpr int kNotRegularFile = FFERRTAG('D', 'C', 'N', 'R');
+
+// avformat_open_input for a regular file only. FFmpeg opens blocking: a
+// FIFO or a device would hang it. The file is opened here first, without
+// blocking, checked through that handle, and FFmpeg opens that very file
+// through /proc/self/fd, so nothing put in its place since can reach it.
+inline int openRegularInput(AVFormatContext** context, const QString& path) {
+  const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+  struct stat info {};
+  if (fd < 0 || ::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+    if (fd >= 0) {
+      ::close(fd);
+    }
+    return kNotRegularFile;
+  }
+  const QByteArray handle = "/proc/self/fd/" + QByteArray::number(fd);
+  const int result = avformat_open_input(context, handle.constData(), nullptr, nullptr);
+  ::close(fd);
+  return result;
 }
 
 }  // namespace dashcard::ffmpeg

@@ -8,10 +8,6 @@
 #include <cmath>
 #include <mutex>
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 extern "C" {
 #include <libavcodec/avcodec.h>
 #include <libavformat/avformat.h>
@@ -48,22 +44,12 @@ struct VideoFrameGrabber::Impl {
     // Damaged clips are expected on a card: FFmpeg's own complaints stay quiet.
     static std::once_flag quiet;
     std::call_once(quiet, [] { av_log_set_level(AV_LOG_QUIET); });
-    // FFmpeg opens without O_NONBLOCK: a FIFO or a device would hang it.
-    // The file is opened here first, without blocking, and FFmpeg opens
-    // that very file through its handle, so nothing put in its place since
-    // the look can reach FFmpeg.
-    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
-    struct stat info {};
-    if (fd < 0 || ::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
-      if (fd >= 0) {
-        ::close(fd);
-      }
+    int result = ffmpeg::openRegularInput(&format, path);
+    if (result == ffmpeg::kNotRegularFile) {
       error = QStringLiteral("%1 is not a regular file").arg(path);
+      format = nullptr;
       return false;
     }
-    const QByteArray handle = "/proc/self/fd/" + QByteArray::number(fd);
-    int result = avformat_open_input(&format, handle.constData(), nullptr, nullptr);
-    ::close(fd);
     if (result < 0) {
       error = QStringLiteral("cannot open %1: %2").arg(path, errorText(result));
       format = nullptr;

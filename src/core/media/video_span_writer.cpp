@@ -46,12 +46,11 @@ struct Failure {
 
 // Opens a clip; only regular files are read.
 std::optional<Failure> openInput(const QString& path, InputPtr* input) {
-  if (!QFileInfo(path).isFile()) {
+  AVFormatContext* context = nullptr;
+  int result = ffmpeg::openRegularInput(&context, path);
+  if (result == ffmpeg::kNotRegularFile) {
     return Failure{QStringLiteral("The video %1 is missing.").arg(path)};
   }
-  AVFormatContext* context = nullptr;
-  const QByteArray name = QFile::encodeName(path);
-  int result = avformat_open_input(&context, name.constData(), nullptr, nullptr);
   if (result < 0) {
     return Failure{QStringLiteral("Cannot read the video %1: %2").arg(fileName(path), errorText(result))};
   }

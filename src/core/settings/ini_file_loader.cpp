@@ -6,7 +6,13 @@
 #include <QStringDecoder>
 #include <QTextStream>
 
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace dashcard {
 namespace {
@@ -46,9 +52,19 @@ int IniFileLoader::load() {
     printToStandardOutput(QStringLiteral("Error: %1 is not a regular file").arg(filePath_));
     return kUnreadable;
   }
-  QFile file(filePath_);
-  if (!file.open(QIODevice::ReadOnly)) {
-    printToStandardOutput(QStringLiteral("Error: %1").arg(file.errorString()));
+  // Opened without blocking and checked again through the handle: a FIFO
+  // put in the file's place since the look is refused too.
+  const int fd = ::open(QFile::encodeName(filePath_).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+  if (fd < 0) {
+    printToStandardOutput(QStringLiteral("Error: %1").arg(QString::fromLocal8Bit(std::strerror(errno))));
+    return kUnreadable;
+  }
+  struct stat opened {};
+  QFile file;
+  if (::fstat(fd, &opened) != 0 || !S_ISREG(opened.st_mode) ||
+      !file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+    ::close(fd);
+    printToStandardOutput(QStringLiteral("Error: %1 is not a regular file").arg(filePath_));
     return kUnreadable;
   }
   const QByteArray data = file.read(kMaxFileSize + 1);

@@ -7,7 +7,6 @@
 #include "core/telemetry/telemetry_store.h"
 
 #include <QFile>
-#include <QFileInfo>
 #include <QtDebug>
 
 #include <array>
@@ -15,6 +14,10 @@
 #include <cstring>
 #include <string>
 #include <string_view>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace dashcard {
 namespace {
@@ -444,9 +447,20 @@ namespace {
 // The whole file, at most its size when opened. False when it cannot be
 // read, is not a regular file or is too big to be telemetry.
 bool readTelemetryFile(const QString& path, QByteArray* bytes) {
-  QFile file(path);
-  // Checked before opening, so a FIFO under a telemetry name is refused, not waited on.
-  if (path.isEmpty() || !QFileInfo(path).isFile() || !file.open(QIODevice::ReadOnly)) {
+  // Opened without blocking and checked through the handle, so a FIFO under
+  // a telemetry name (also one put there after a look at the path) is
+  // refused, not waited on.
+  const int fd = path.isEmpty() ? -1 : ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+  struct stat info {};
+  if (fd < 0 || ::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+    if (fd >= 0) {
+      ::close(fd);
+    }
+    return false;
+  }
+  QFile file;
+  if (!file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+    ::close(fd);
     return false;
   }
   const qint64 size = file.size();
