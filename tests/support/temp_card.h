@@ -1,12 +1,26 @@
 #pragma once
 
+#include "core/catalogue/card_scanner.h"
 #include "core/catalogue/sample_card_maker.h"
 
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
 namespace dashcard::test {
+
+// Writes `data` to `root`/`relative`, making the folders on the way.
+inline bool writeFileAt(const QString& root, const QString& relative, const QByteArray& data = {}) {
+  const QString path = QDir(root).filePath(relative);
+  QDir().mkpath(QFileInfo(path).absolutePath());
+  QFile file(path);
+  return file.open(QIODevice::WriteOnly) && file.write(data) == data.size();
+}
+
+inline DCFInfoList scanRecordings(const QString& root) { return CardScanner().scan(root).recordings; }
 
 // A sample card in a temporary folder, removed with the object.
 class TempCard {

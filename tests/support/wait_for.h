@@ -1,6 +1,9 @@
 #pragma once
 
+#include "core/common/main_thread.h"
+
 #include <QTest>
+#include <QThreadPool>
 
 #include <gtest/gtest.h>
 
@@ -13,6 +16,15 @@ namespace dashcard::test {
 // broken build from hanging the run: it is no speed goal.
 inline bool spinUntil(const std::function<bool()>& done, int timeoutMs = 60000) {
   return QTest::qWaitFor(done, timeoutMs);
+}
+
+// Until every background task ended (a cancelled job reports nothing).
+inline bool spinUntilIdle(int timeoutMs = 60000) {
+  return spinUntil(
+      [] {
+        return backgroundJobPool()->activeThreadCount() == 0 && QThreadPool::globalInstance()->activeThreadCount() == 0;
+      },
+      timeoutMs);
 }
 
 }  // namespace dashcard::test

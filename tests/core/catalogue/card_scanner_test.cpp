@@ -1,6 +1,6 @@
-#include "catalogue_test_support.h"
 #include "core/catalogue/card_scanner.h"
 #include "support/temp_card.h"
+#include "support/wait_for.h"
 
 #include <QTemporaryDir>
 #include <QThread>

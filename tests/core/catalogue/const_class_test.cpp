@@ -1,5 +1,6 @@
-#include "catalogue_test_support.h"
 #include "core/common/const_class.h"
+#include "support/temp_card.h"
+#include "support/wait_for.h"
 
 #include <QTemporaryDir>
 #include <QThread>

@@ -1,8 +1,9 @@
-#include "catalogue_test_support.h"
 #include "core/catalogue/dcf_info.h"
 #include "core/catalogue/picture_info.h"
 #include "core/media/picture_exif.h"
 #include "core/telemetry/nmea_data.h"
+#include "support/temp_card.h"
+#include "support/wait_for.h"
 
 #include <QImage>
 #include <QTemporaryDir>

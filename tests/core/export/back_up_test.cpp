@@ -1,8 +1,8 @@
 #include "core/catalogue/card_scanner.h"
 #include "core/export/dcf_async_back_up.h"
-#include "export_test_support.h"
 #include "support/scratch_mount.h"
 #include "support/temp_card.h"
+#include "support/wait_for.h"
 
 #include <QDir>
 #include <QDirIterator>

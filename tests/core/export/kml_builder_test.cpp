@@ -1,8 +1,9 @@
 #include "core/catalogue/sample_card_maker.h"
 #include "core/export/dcf_async_kml_builder.h"
 #include "core/telemetry/nmea_data.h"
-#include "export_test_support.h"
 #include "support/scratch_mount.h"
+#include "support/temp_card.h"
+#include "support/wait_for.h"
 
 #include <QDir>
 #include <QFile>

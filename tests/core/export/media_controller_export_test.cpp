@@ -1,8 +1,8 @@
 #include "core/media/incident_export.h"
 #include "core/playback/media_controller.h"
-#include "export_test_support.h"
 #include "support/pane_fakes.h"
 #include "support/temp_card.h"
+#include "support/wait_for.h"
 
 #include <QFile>
 #include <QTemporaryDir>

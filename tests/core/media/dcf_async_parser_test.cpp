@@ -1,4 +1,3 @@
-#include "catalogue_test_support.h"
 #include "core/catalogue/card_scanner.h"
 #include "core/catalogue/custom_map_polyline.h"
 #include "core/catalogue/custom_point_annotation.h"
@@ -8,6 +7,7 @@
 #include "core/media/video_frame_grabber.h"
 #include "core/telemetry/nmea_data.h"
 #include "support/temp_card.h"
+#include "support/wait_for.h"
 
 #include <QDeadlineTimer>
 #include <QFile>

@@ -3,9 +3,9 @@
 #include "core/export/gpx_writer.h"
 #include "core/media/incident_export.h"
 #include "core/media/video_frame_grabber.h"
-#include "export_test_support.h"
 #include "support/scratch_mount.h"
 #include "support/temp_card.h"
+#include "support/wait_for.h"
 
 #include <QDir>
 #include <QDirIterator>
