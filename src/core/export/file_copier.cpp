@@ -1,5 +1,7 @@
 #include "core/export/file_copier.h"
 
+#include "core/common/regular_file.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -102,31 +104,12 @@ FileError FileCopier::errorFor(int code, const QString& path) {
 }
 
 std::optional<FileError> FileCopier::copyFile(const QString& source, const QString& destination) {
-  const QByteArray from = QFile::encodeName(source);
   const QByteArray to = QFile::encodeName(destination);
-  // Only a regular file is opened at all: opening a device may act on it.
-  // Not blocking either, and checked again once open: a FIFO or a device
-  // put in the file's place meanwhile is refused, not waited on.
   struct stat sourceStat {};
-  if (::stat(from.constData(), &sourceStat) != 0) {
-    return errorFor(errno, source);
-  }
-  const auto notRegular = [&] {
-    return S_ISDIR(sourceStat.st_mode) ? errorFor(EISDIR, source)
-                                       : FileError{EINVAL, QStringLiteral("%1: not a regular file").arg(source)};
-  };
-  if (!S_ISREG(sourceStat.st_mode)) {
-    return notRegular();
-  }
-  Descriptor in(::open(from.constData(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
+  Descriptor in(openRegularFile(source, &sourceStat));
   if (in.get() < 0) {
-    return errorFor(errno, source);
-  }
-  if (::fstat(in.get(), &sourceStat) != 0) {
-    return errorFor(errno, source);
-  }
-  if (!S_ISREG(sourceStat.st_mode)) {
-    return notRegular();
+    return errno == EINVAL ? FileError{EINVAL, QStringLiteral("%1: not a regular file").arg(source)}
+                           : errorFor(errno, source);
   }
   Descriptor out(::open(to.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666));
   if (out.get() < 0) {

@@ -7,13 +7,12 @@ extern "C" {
 #include <libavformat/avformat.h>
 }
 
-#include <QFile>
+#include "core/common/regular_file.h"
+
 #include <QString>
 
 #include <memory>
 
-#include <fcntl.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 namespace dashcard::ffmpeg {
@@ -50,16 +49,12 @@ inline QString errorText(int code) {
 inline constexpr int kNotRegularFile = FFERRTAG('D', 'C', 'N', 'R');
 
 // avformat_open_input for a regular file only. FFmpeg opens blocking: a
-// FIFO or a device would hang it. The file is opened here first, without
-// blocking, checked through that handle, and FFmpeg opens that very file
-// through /proc/self/fd, so nothing put in its place since can reach it.
+// FIFO or a device would hang it. FFmpeg opens the very file checked by
+// openRegularFile through /proc/self/fd, so nothing put in its place since
+// can reach it.
 inline int openRegularInput(AVFormatContext** context, const QString& path) {
-  const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
-  struct stat info {};
-  if (fd < 0 || ::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
-    if (fd >= 0) {
-      ::close(fd);
-    }
+  const int fd = openRegularFile(path);
+  if (fd < 0) {
     return kNotRegularFile;
   }
   const QByteArray handle = "/proc/self/fd/" + QByteArray::number(fd);

@@ -1,5 +1,7 @@
 #include "core/media/picture_exif.h"
 
+#include "core/common/regular_file.h"
+
 // exiv2 0.27 still declares std::auto_ptr in its interface.
 #pragma GCC diagnostic push
 #pragma GCC diagnostic ignored "-Wdeprecated-declarations"
@@ -15,7 +17,6 @@
 #include <string>
 #include <vector>
 
-#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -48,14 +49,14 @@ constexpr off_t kMaxPictureBytes = 64 << 20;
 // The bytes of the picture at `path`; empty unless it is a regular file of
 // at most kMaxPictureBytes. Opened without blocking: a FIFO under a
 // picture's name would hang the reader's own open.
-std::vector<Exiv2::byte> readPicture(const char* path) {
+std::vector<Exiv2::byte> readPicture(const QString& path) {
   std::vector<Exiv2::byte> bytes;
-  const int fd = ::open(path, O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+  struct stat info {};
+  const int fd = openRegularFile(path, &info);
   if (fd < 0) {
     return bytes;
   }
-  struct stat info {};
-  if (::fstat(fd, &info) == 0 && S_ISREG(info.st_mode) && info.st_size <= kMaxPictureBytes) {
+  if (info.st_size <= kMaxPictureBytes) {
     bytes.resize(static_cast<std::size_t>(info.st_size));
     std::size_t done = 0;
     while (done < bytes.size()) {
@@ -82,7 +83,7 @@ CustomLocation PictureExif::locationWithImagePath(const QString& path) {
   if (path.isEmpty()) {
     return CustomLocation::placeholder();
   }
-  const std::vector<Exiv2::byte> bytes = readPicture(QFile::encodeName(path).constData());
+  const std::vector<Exiv2::byte> bytes = readPicture(path);
   if (bytes.empty()) {
     return CustomLocation::placeholder();
   }

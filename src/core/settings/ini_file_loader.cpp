@@ -1,5 +1,7 @@
 #include "core/settings/ini_file_loader.h"
 
+#include "core/common/regular_file.h"
+
 #include <QFile>
 #include <QFileInfo>
 #include <QHash>
@@ -10,8 +12,6 @@
 #include <cstdio>
 #include <cstring>
 
-#include <fcntl.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 namespace dashcard {
@@ -48,23 +48,17 @@ int IniFileLoader::load() {
   }
   // Only a regular file is read, and only up to a size no settings file
   // reaches: a FIFO would block, a link to a device would never end.
-  if (!info.isFile()) {
-    printToStandardOutput(QStringLiteral("Error: %1 is not a regular file").arg(filePath_));
-    return kUnreadable;
-  }
-  // Opened without blocking and checked again through the handle: a FIFO
-  // put in the file's place since the look is refused too.
-  const int fd = ::open(QFile::encodeName(filePath_).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+  const int fd = openRegularFile(filePath_);
   if (fd < 0) {
-    printToStandardOutput(QStringLiteral("Error: %1").arg(QString::fromLocal8Bit(std::strerror(errno))));
+    printToStandardOutput(errno == EINVAL || errno == EISDIR
+                              ? QStringLiteral("Error: %1 is not a regular file").arg(filePath_)
+                              : QStringLiteral("Error: %1").arg(QString::fromLocal8Bit(std::strerror(errno))));
     return kUnreadable;
   }
-  struct stat opened {};
   QFile file;
-  if (::fstat(fd, &opened) != 0 || !S_ISREG(opened.st_mode) ||
-      !file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+  if (!file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
     ::close(fd);
-    printToStandardOutput(QStringLiteral("Error: %1 is not a regular file").arg(filePath_));
+    printToStandardOutput(QStringLiteral("Error: %1").arg(file.errorString()));
     return kUnreadable;
   }
   const QByteArray data = file.read(kMaxFileSize + 1);

@@ -2,6 +2,7 @@
 // telemetry file, and the operations built on it.
 
 #include "core/common/const_class.h"
+#include "core/common/regular_file.h"
 #include "core/telemetry/nmea_data.h"
 #include "core/telemetry/nmea_text.h"
 #include "core/telemetry/telemetry_store.h"
@@ -15,8 +16,6 @@
 #include <string>
 #include <string_view>
 
-#include <fcntl.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 namespace dashcard {
@@ -447,15 +446,8 @@ namespace {
 // The whole file, at most its size when opened. False when it cannot be
 // read, is not a regular file or is too big to be telemetry.
 bool readTelemetryFile(const QString& path, QByteArray* bytes) {
-  // Opened without blocking and checked through the handle, so a FIFO under
-  // a telemetry name (also one put there after a look at the path) is
-  // refused, not waited on.
-  const int fd = path.isEmpty() ? -1 : ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-  struct stat info {};
-  if (fd < 0 || ::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
-    if (fd >= 0) {
-      ::close(fd);
-    }
+  const int fd = openRegularFile(path);
+  if (fd < 0) {
     return false;
   }
   QFile file;
