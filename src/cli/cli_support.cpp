@@ -89,6 +89,38 @@ CardScanner::Result CommandArguments::scanCard(const QString& root) const {
   return CardScanner().scan(path);
 }
 
+void CommandArguments::refuseOutputOnCard(const QString& output, const QString& cardRoot) const {
+  if (isInsideFolder(realPathOf(output), realPathOf(cardRoot))) {
+    refuse(QStringLiteral("%1 is on the card %2: nothing is written to the card; choose a folder elsewhere.")
+               .arg(output, cardRoot));
+  }
+}
+
+QString realPathOf(const QString& path) {
+  QString existing = QDir::cleanPath(QFileInfo(path).absoluteFilePath());
+  QStringList rest;
+  for (;;) {
+    const QString canonical = QFileInfo(existing).canonicalFilePath();
+    if (!canonical.isEmpty()) {
+      rest.prepend(canonical);
+      return QDir::cleanPath(rest.join(QLatin1Char('/')));
+    }
+    const qsizetype slash = existing.lastIndexOf(QLatin1Char('/'));
+    if (slash < 0 || existing == QLatin1String("/")) {
+      return QDir::cleanPath(QFileInfo(path).absoluteFilePath());
+    }
+    rest.prepend(existing.mid(slash + 1));
+    existing = slash == 0 ? QStringLiteral("/") : existing.left(slash);
+  }
+}
+
+bool isInsideFolder(const QString& path, const QString& folder) {
+  if (folder == QLatin1String("/")) {
+    return true;
+  }
+  return path == folder || path.startsWith(folder + QLatin1Char('/'));
+}
+
 DCFInfoPtr CommandArguments::recording(const DCFInfoList& recordings, const QString& wanted) const {
   const QString clean = QDir::cleanPath(wanted);
   for (const DCFInfoPtr& info : recordings) {

@@ -33,6 +33,7 @@ int runCaptureCommand(const QStringList& arguments) {
   if (!ImageCapture::fileTypes().contains(QFileInfo(out).suffix().toLower())) {
     command.refuse(QStringLiteral("OUT must end in .jpg, .jpeg or .png."));
   }
+  command.refuseOutputOnCard(out, positional.at(0));
   const DCFInfoPtr info = command.recording(command.scanCard(positional.at(0)).recordings, positional.at(1));
   const QString video = command.parser.isSet(rear) ? info->secondaryFilePath() : info->filePath();
   if (video.isEmpty()) {

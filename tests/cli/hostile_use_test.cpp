@@ -1,0 +1,113 @@
+// dashcard-cli pointed at what it must never touch: the card itself, files
+// it cannot read, names it must not take as they come.
+#include "support/temp_card.h"
+#include "support/test_paths.h"
+
+#include <QCryptographicHash>
+#include <QDir>
+#include <QDirIterator>
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include <functional>
+
+namespace dashcard {
+namespace {
+
+using Result = test::CliResult;
+
+Result cli(const QStringList& arguments) { return test::runCli(arguments); }
+
+// The bytes of a regular file; nothing for a folder or a link to a device.
+QByteArray readFile(const QString& path) {
+  QFile file(path);
+  return QFileInfo(path).isFile() && file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+// A digest of every file under `root` with its name, to prove nothing changed.
+QByteArray treeDigest(const QString& root) {
+  QStringList files;
+  QDirIterator it(root, QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
+                  QDirIterator::Subdirectories);
+  while (it.hasNext()) {
+    files << it.next();
+  }
+  files.sort();
+  QCryptographicHash hash(QCryptographicHash::Sha1);
+  for (const QString& file : files) {
+    hash.addData(QDir(root).relativeFilePath(file).toUtf8());
+    hash.addData(readFile(file));
+  }
+  return hash.result();
+}
+
+class CliOnTheCard : public test::SampleCardTest {
+ protected:
+  SampleCardOptions options() const override {
+    SampleCardOptions o;
+    o.clips = 4;
+    o.clipSeconds = 2;
+    o.encodeVideos = false;  // every output is refused before a frame is read
+    return o;
+  }
+};
+
+TEST_F(CliOnTheCard, OutputsOntoTheCardAreRefusedAndNothingChanges) {
+  ASSERT_TRUE(card->ok()) << card->error().toStdString();
+  ASSERT_TRUE(test::writeFileAt(card->root(), "rynd_settings.ini", "AUDIO OFF\r\n"));
+  ASSERT_TRUE(test::writeFileAt(card->root(), "PICTURE/240518000000.JPG", "a picture"));
+  QTemporaryDir out;
+  // Through a link from outside into the card, and the card named through a link.
+  ASSERT_TRUE(QFile::link(card->path("NORMAL"), out.filePath("linked normal")));
+  ASSERT_TRUE(QFile::link(card->root(), out.filePath("linked card")));
+  const SampleClip& clip = card->clips().at(1);
+  const QString from = clip.start.toString(Qt::ISODate);
+  const QString to = clip.start.addSecs(1).toString(Qt::ISODate);
+  const QString stem = QFileInfo(clip.frontPath).completeBaseName();
+
+  const QByteArray before = treeDigest(card->root());
+  const QList<QStringList> attempts = {
+      {"export-video", card->root(), "--from", from, "--to", to, card->path(clip.frontPath)},
+      {"export-video", card->root(), "--from", from, "--to", to, out.filePath("linked normal/new.mp4")},
+      {"export-kml", card->root(), card->path(clip.telemetryPath)},
+      {"export-kml", out.filePath("linked card"), card->path(clip.frontPath)},
+      {"export-gpx", card->root(), card->path("rynd_settings.ini")},
+      {"export-gpx", card->root(), card->path("NMEA/new.gpx")},
+      {"capture", card->root(), clip.frontPath, "0", card->path("PICTURE/240518000000.JPG")},
+      {"backup", card->root(), card->path("NORMAL/backup")},
+      {"backup", card->root(), card->root()},
+  };
+  for (const QStringList& arguments : attempts) {
+    const Result result = cli(arguments);
+    EXPECT_EQ(result.exitCode, 2) << arguments.join(' ').toStdString();
+    EXPECT_TRUE(result.err.contains("is on the card")) << result.err.toStdString();
+  }
+  EXPECT_EQ(treeDigest(card->root()), before);
+}
+
+TEST(CliExportVideo, TrackFilesBesideTheVideoAreReplacedOnlyWhenAllowed) {
+  const test::TempCard& shared = test::sharedCard(6, 3, true);
+  ASSERT_TRUE(shared.ok());
+  QTemporaryDir out;
+  ASSERT_TRUE(test::writeFileAt(out.path(), "trip.kml", "my own route"));
+  const QString from = shared.clips().at(1).start.toString(Qt::ISODate);
+  const QString to = shared.clips().at(1).start.addSecs(2).toString(Qt::ISODate);
+  const QStringList arguments{"export-video", shared.root(), "--from", from, "--to", to, out.filePath("trip.mp4")};
+  const Result refused = cli(arguments);
+  EXPECT_EQ(refused.exitCode, 2);
+  EXPECT_TRUE(refused.err.contains("trip.kml exists")) << refused.err.toStdString();
+  EXPECT_TRUE(refused.err.contains("--force")) << refused.err.toStdString();
+  EXPECT_EQ(readFile(out.filePath("trip.kml")), "my own route");
+  EXPECT_FALSE(QFile::exists(out.filePath("trip.mp4")));
+  EXPECT_FALSE(QFile::exists(out.filePath("trip.gpx")));
+  EXPECT_TRUE(cli({"export-video", "--help"}).out.contains("--force"));
+
+  const Result forced = cli(QStringList(arguments) << "--force");
+  ASSERT_EQ(forced.exitCode, 0) << forced.err.toStdString();
+  EXPECT_TRUE(readFile(out.filePath("trip.kml")).contains("<kml"));
+}
+
+}  // namespace
+}  // namespace dashcard
