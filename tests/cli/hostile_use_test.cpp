@@ -109,5 +109,96 @@ TEST(CliExportVideo, TrackFilesBesideTheVideoAreReplacedOnlyWhenAllowed) {
   EXPECT_TRUE(readFile(out.filePath("trip.kml")).contains("<kml"));
 }
 
+// A card folder that others may enter, as a card mounted for everyone is.
+class OpenCard {
+ public:
+  OpenCard() {
+    QFile::setPermissions(dir.path(), QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner |
+                                          QFileDevice::ReadOther | QFileDevice::ExeOther);
+    QDir(dir.path()).mkpath("NORMAL");
+  }
+  QString root() const { return dir.path(); }
+  QString settings() const { return dir.filePath("rynd_settings.ini"); }
+  QTemporaryDir dir;
+};
+
+// A settings file it could not read is never replaced, and saying why once is all it prints.
+TEST(CliSettings, AFileItCouldNotReadIsNeitherShownNorWrittenOver) {
+  OpenCard card;
+  const QByteArray foreign("TIME_ZONE JST\r\nIMPACT_LEVEL L1\r\nAUDIO OFF \xff\r\n");
+  struct Case {
+    const char* what;
+    std::function<void()> make;
+    const char* reason;
+  };
+  const Case cases[] = {
+      {"a byte that is not UTF-8", [&] { test::writeFileAt(card.root(), "rynd_settings.ini", foreign); }, "not UTF-8"},
+      {"over 64 KiB", [&] { test::writeFileAt(card.root(), "rynd_settings.ini", QByteArray(70000, '#')); }, "too big"},
+      {"a folder", [&] { QDir(card.root()).mkdir("rynd_settings.ini"); }, "not a regular file"},
+      {"a link to a device", [&] { QFile::link("/dev/zero", card.settings()); }, "not a regular file"},
+  };
+  for (const Case& c : cases) {
+    c.make();
+    const QByteArray before = readFile(card.settings());
+    for (const QStringList& arguments :
+         {QStringList{"settings", card.root(), "AUDIO=ON"}, QStringList{"settings", card.root(), "--reset"},
+          QStringList{"settings", card.root()}, QStringList{"settings", card.root(), "--json"}}) {
+      const Result result = cli(arguments);
+      EXPECT_EQ(result.exitCode, 1) << c.what << ": " << arguments.join(' ').toStdString();
+      EXPECT_TRUE(result.err.contains(c.reason)) << c.what << ": " << result.err.toStdString();
+      EXPECT_EQ(result.err.count("rynd_settings.ini"), 1) << c.what << ": " << result.err.toStdString();
+      EXPECT_TRUE(result.out.isEmpty()) << c.what << ": " << result.out.toStdString();
+    }
+    EXPECT_EQ(readFile(card.settings()), before) << c.what;
+    EXPECT_TRUE(QDir(card.root()).entryList({".*.tmp"}, QDir::Files | QDir::Hidden).isEmpty()) << c.what;
+    QFile::remove(card.settings());
+    QDir(card.root()).rmdir("rynd_settings.ini");
+  }
+
+  // Permission denied, as a user without the rights.
+  ASSERT_TRUE(test::writeFileAt(card.root(), "rynd_settings.ini", "AUDIO OFF\r\n"));
+  ASSERT_TRUE(QFile::setPermissions(card.settings(), QFileDevice::WriteOwner));
+  for (const QStringList& arguments : {QStringList{"settings", card.root()}, QStringList{"settings", card.root(), "AUDIO=ON"}}) {
+    const Result denied = test::runCliWithoutPrivileges(arguments);
+    EXPECT_EQ(denied.exitCode, 1) << denied.err.toStdString();
+    EXPECT_TRUE(denied.err.contains("permission denied")) << denied.err.toStdString();
+    EXPECT_TRUE(denied.err.contains(card.settings())) << denied.err.toStdString();
+    EXPECT_FALSE(denied.err.contains("UTF-8")) << denied.err.toStdString();
+    EXPECT_TRUE(denied.out.isEmpty()) << denied.out.toStdString();
+  }
+}
+
+TEST(CliSettings, KeysItDoesNotKnowStayAndMixedRequestsAreRefused) {
+  OpenCard card;
+  const QByteArray original("# written by the camera\r\nIMPACT_LEVEL L1\r\nVENDOR_BEEP 7\r\nTIME_ZONE JST\r\n"
+                            "AUDIO ON\r\n");
+  ASSERT_TRUE(test::writeFileAt(card.root(), "rynd_settings.ini", original));
+  const Result changed = cli({"settings", card.root(), "AUDIO=OFF"});
+  ASSERT_EQ(changed.exitCode, 0) << changed.err.toStdString();
+  const QByteArray written = readFile(card.settings());
+  for (const char* line : {"# written by the camera\r\n", "VENDOR_BEEP 7\r\n", "TIME_ZONE JST\r\n",
+                           "IMPACT_LEVEL L1\r\n", "AUDIO OFF\r\n"}) {
+    EXPECT_TRUE(written.contains(line)) << line << " in " << written.toStdString();
+  }
+  EXPECT_EQ(written.count("VENDOR_BEEP"), 1);
+  EXPECT_FALSE(changed.err.contains("Undefine")) << changed.err.toStdString();
+
+  struct Case {
+    QStringList arguments;
+    const char* message;
+  };
+  const Case refused[] = {
+      {{"settings", card.root(), "--reset", "AUDIO=ON"}, "cannot be combined"},
+      {{"settings", card.root(), "AUDIO"}, "AUDIO needs a value"},
+      {{"settings", card.root(), "VENDOR_BEEP=8"}, "unknown setting 'VENDOR_BEEP'"},
+  };
+  for (const Case& c : refused) {
+    const Result result = cli(c.arguments);
+    EXPECT_EQ(result.exitCode, 2) << c.arguments.join(' ').toStdString();
+    EXPECT_TRUE(result.err.contains(c.message)) << result.err.toStdString();
+    EXPECT_EQ(readFile(card.settings()), written);
+  }
+}
+
 }  // namespace
 }  // namespace dashcard
