@@ -200,5 +200,47 @@ TEST(CliSettings, KeysItDoesNotKnowStayAndMixedRequestsAreRefused) {
   }
 }
 
+QStringList entriesOf(const QString& dir) {
+  return QDir(dir).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System);
+}
+
+TEST(CliDemoCard, WritesOnlyIntoANewOrEmptyFolderAndKeepsNothingOfAFailure) {
+  QTemporaryDir work;
+  // An empty name is not the current folder.
+  const Result empty = test::runCliIn(work.path(), {"demo-card", ""});
+  EXPECT_EQ(empty.exitCode, 2);
+  EXPECT_TRUE(empty.err.contains("DIR is empty")) << empty.err.toStdString();
+  EXPECT_TRUE(entriesOf(work.path()).isEmpty());
+
+  // A folder with recordings of its own.
+  ASSERT_TRUE(test::writeFileAt(work.path(), "mine/NORMAL/F_20240517235840_20240517235840_N.MP4", "my drive"));
+  const Result full = cli({"demo-card", work.filePath("mine"), "--clips", "2", "--empty-videos"});
+  EXPECT_EQ(full.exitCode, 2);
+  EXPECT_TRUE(full.err.contains("not empty")) << full.err.toStdString();
+  EXPECT_EQ(entriesOf(work.filePath("mine")), QStringList{"NORMAL"});
+  EXPECT_EQ(readFile(work.filePath("mine/NORMAL/F_20240517235840_20240517235840_N.MP4")), "my drive");
+
+  // Bounds that kept names and dates real.
+  for (const QStringList& options : {QStringList{"--clips", "100001"}, QStringList{"--clip-seconds", "3601"},
+                                     QStringList{"--clip-seconds", "2147483647"}, QStringList{"--width", "100000"}}) {
+    const Result bounded = cli(QStringList{"demo-card", work.filePath("bounded")} + options);
+    EXPECT_EQ(bounded.exitCode, 2) << options.join(' ').toStdString();
+    EXPECT_TRUE(bounded.err.contains("whole number from")) << bounded.err.toStdString();
+  }
+  EXPECT_FALSE(QFileInfo::exists(work.filePath("bounded")));
+
+  // ffmpeg that cannot run: the partial card goes, and an empty folder given stays empty.
+  QTemporaryDir noTools;
+  const QStringList noFfmpeg{"PATH=" + noTools.path()};
+  const Result fresh = test::runCliIn(work.path(), {"demo-card", "fresh", "--clips", "2"}, noFfmpeg);
+  EXPECT_EQ(fresh.exitCode, 1);
+  EXPECT_TRUE(fresh.err.contains("ffmpeg")) << fresh.err.toStdString();
+  EXPECT_FALSE(QFileInfo::exists(work.filePath("fresh")));
+  ASSERT_TRUE(QDir(work.path()).mkdir("given"));
+  EXPECT_EQ(test::runCliIn(work.path(), {"demo-card", "given", "--clips", "2"}, noFfmpeg).exitCode, 1);
+  EXPECT_TRUE(QFileInfo(work.filePath("given")).isDir());
+  EXPECT_TRUE(entriesOf(work.filePath("given")).isEmpty());
+}
+
 }  // namespace
 }  // namespace dashcard
