@@ -56,8 +56,14 @@ class CommandArguments {
   std::pair<QDateTime, QDateTime> span(bool required) const;
 
   // The catalogue of the card at `root` (made absolute): refused when it is
-  // not a folder or holds none of the card's folders.
+  // not a folder or holds none of the card's folders; failed when it or a
+  // folder of its layout cannot be read (a scan would list nothing there).
   CardScanner::Result scanCard(const QString& root) const;
+  // Ends the command with kExitFailed and "permission denied: PATH" when
+  // this user may not read `path` (a folder: list and enter it).
+  void failWhenUnreadable(const QString& path) const;
+  // failWhenUnreadable for a card's root and the folders of its layout.
+  void failWhenCardUnreadable(const QString& path) const;
   // Refuses an output that is inside the card at `cardRoot` or that is the
   // card (real paths: links followed, also for a file not made yet):
   // nothing is ever written to the card, least of all over its own files.
@@ -77,6 +83,9 @@ class CommandArguments {
                                QStringLiteral("DATETIME")};
 };
 
+// `path` made absolute with the working folder; relative as given when the
+// working folder has no name within the system's path limit.
+QString absolutePath(const QString& path);
 // The real path of `path`: links followed as far as the path exists, the
 // parts not made yet appended as given.
 QString realPathOf(const QString& path);

@@ -19,7 +19,7 @@ int runBackupCommand(const QStringList& arguments) {
                                        QStringLiteral("Relative path or file name of a front video; none: all."),
                                        QStringLiteral("[RECORDING...]"));
   const QStringList positional = command.parse(arguments, 2, kMany, QStringLiteral("needs CARD and TARGET"));
-  const QString target = QFileInfo(positional.at(1)).absoluteFilePath();
+  const QString target = absolutePath(positional.at(1));
   command.refuseOutputOnCard(target, positional.at(0));
   if (const QString problem = DCFAsyncBackUp::targetProblem(target); !problem.isEmpty()) {
     command.refuse(problem);

@@ -76,9 +76,6 @@ int runDemoCardCommand(const QStringList& arguments) {
   parser.addOptions({clips, seconds, seed, noRear, telemetry, width, height, emptyVideos});
   parser.addPositionalArgument(QStringLiteral("DIR"), QStringLiteral("New or empty folder to write the card into."));
   const QString dir = command.parse(arguments, 1, 1, QStringLiteral("needs exactly one DIR")).at(0);
-  if (dir.isEmpty()) {
-    command.refuse(QStringLiteral("DIR is empty: name a new or empty folder for the card."));
-  }
   // Only a new or empty folder: a card written over one would replace
   // recordings of the same names, and a failed run removes what it wrote.
   const QFileInfo target(dir);

@@ -49,7 +49,7 @@ int runExportVideoCommand(const QStringList& arguments) {
   if (request.overlay && request.camera != ExportCamera::SideBySide) {
     command.refuse(QStringLiteral("--overlay needs --camera both."));
   }
-  request.targetFilePath = QFileInfo(positional.at(1)).absoluteFilePath();
+  request.targetFilePath = absolutePath(positional.at(1));
   const QString gpxPath = IncidentExporter::sidePath(request.targetFilePath, QStringLiteral("gpx"));
   const QString kmlPath = IncidentExporter::sidePath(request.targetFilePath, QStringLiteral("kml"));
   for (const QString& output : {request.targetFilePath, gpxPath, kmlPath}) {
@@ -70,6 +70,15 @@ int runExportVideoCommand(const QStringList& arguments) {
   if (request.recordings.isEmpty()) {
     command.refuse(QStringLiteral("no recording covers the span from %1 to %2; nothing was written.")
                        .arg(isoDate(request.from), isoDate(request.to)));
+  }
+
+  for (const DCFInfoPtr& info : request.recordings) {
+    if (request.camera != ExportCamera::Rear) {
+      command.failWhenUnreadable(info->filePath());
+    }
+    if (request.camera != ExportCamera::Front && !info->secondaryFilePath().isEmpty()) {
+      command.failWhenUnreadable(info->secondaryFilePath());
+    }
   }
 
   auto exporter = IncidentExporter::create();

@@ -7,6 +7,7 @@
 #include <QDir>
 #include <QDirIterator>
 #include <QFile>
+#include <QProcess>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -209,7 +210,7 @@ TEST(CliDemoCard, WritesOnlyIntoANewOrEmptyFolderAndKeepsNothingOfAFailure) {
   // An empty name is not the current folder.
   const Result empty = test::runCliIn(work.path(), {"demo-card", ""});
   EXPECT_EQ(empty.exitCode, 2);
-  EXPECT_TRUE(empty.err.contains("DIR is empty")) << empty.err.toStdString();
+  EXPECT_TRUE(empty.err.contains("an argument is empty")) << empty.err.toStdString();
   EXPECT_TRUE(entriesOf(work.path()).isEmpty());
 
   // A folder with recordings of its own.
@@ -240,6 +241,161 @@ TEST(CliDemoCard, WritesOnlyIntoANewOrEmptyFolderAndKeepsNothingOfAFailure) {
   EXPECT_EQ(test::runCliIn(work.path(), {"demo-card", "given", "--clips", "2"}, noFfmpeg).exitCode, 1);
   EXPECT_TRUE(QFileInfo(work.filePath("given")).isDir());
   EXPECT_TRUE(entriesOf(work.filePath("given")).isEmpty());
+}
+
+TEST(CliThumbnails, ACacheItCannotWriteIsAFailureAndAnEmptyThumbnailIsMadeAgain) {
+  const test::TempCard& shared = test::sharedCard(6, 3, true);
+  ASSERT_TRUE(shared.ok());
+  // Readable by others, as a mounted card is.
+  ASSERT_TRUE(QFile::setPermissions(shared.root(), QFile::permissions(shared.root()) | QFileDevice::ReadOther |
+                                                       QFileDevice::ExeOther));
+  QTemporaryDir cache;
+  ASSERT_TRUE(QFile::setPermissions(cache.path(), QFileDevice::ReadOwner | QFileDevice::ExeOwner |
+                                                      QFileDevice::ReadOther | QFileDevice::ExeOther));
+  const Result locked = test::runCliWithoutPrivileges({"thumbnails", shared.root(), "--cache-dir", cache.path()});
+  EXPECT_EQ(locked.exitCode, 1) << locked.err.toStdString();
+  EXPECT_TRUE(locked.err.contains("cannot write thumbnails into " + cache.path())) << locked.err.toStdString();
+  EXPECT_TRUE(locked.out.isEmpty()) << locked.out.toStdString();
+  EXPECT_TRUE(entriesOf(cache.path()).isEmpty());
+
+  ASSERT_TRUE(QFile::setPermissions(cache.path(), QFileDevice::ReadOwner | QFileDevice::WriteOwner |
+                                                      QFileDevice::ExeOwner));
+  const Result made = cli({"thumbnails", shared.root(), "--cache-dir", cache.path()});
+  ASSERT_EQ(made.exitCode, 0) << made.err.toStdString();
+  const QStringList paths = made.out.split('\n', Qt::SkipEmptyParts);
+  ASSERT_EQ(paths.size(), shared.clips().size());
+  // What a full disk leaves behind is no thumbnail.
+  ASSERT_TRUE(QFile::resize(paths.first(), 0));
+  const Result again = cli({"thumbnails", shared.root(), "--cache-dir", cache.path()});
+  ASSERT_EQ(again.exitCode, 0) << again.err.toStdString();
+  EXPECT_EQ(again.out.split('\n', Qt::SkipEmptyParts), paths);
+  EXPECT_TRUE(readFile(paths.first()).startsWith("\xff\xd8")) << "made again as a JPEG";
+
+  const Result unnamed = cli({"thumbnails", shared.root(), "--cache-dir", ""});
+  EXPECT_EQ(unnamed.exitCode, 2);
+  EXPECT_TRUE(unnamed.err.contains("--cache-dir needs a folder")) << unnamed.err.toStdString();
+}
+
+// What this user may not read is said to be so, with its path, exit 1.
+TEST_F(CliOnTheCard, PermissionDeniedIsSaidAsSuch) {
+  ASSERT_TRUE(card->ok()) << card->error().toStdString();
+  const auto open = QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner | QFileDevice::ReadOther |
+                    QFileDevice::ExeOther;
+  ASSERT_TRUE(QFile::setPermissions(card->root(), open));
+  const SampleClip& clip = card->clips().at(1);
+  const QString from = clip.start.toString(Qt::ISODate);
+  const QString to = clip.start.addSecs(1).toString(Qt::ISODate);
+  QTemporaryDir out;
+  ASSERT_TRUE(QFile::setPermissions(out.path(), open | QFileDevice::WriteOther));
+
+  const QString folder = card->path(clip.folder);
+  ASSERT_TRUE(QFile::setPermissions(folder, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner));
+  const Result scan = test::runCliWithoutPrivileges({"scan", card->root()});
+  EXPECT_EQ(scan.exitCode, 1) << scan.out.toStdString();
+  EXPECT_TRUE(scan.err.contains("permission denied: " + folder)) << scan.err.toStdString();
+  ASSERT_TRUE(QFile::setPermissions(folder, open));
+
+  const QString video = card->path(clip.frontPath);
+  const QString telemetry = card->path(clip.telemetryPath);
+  ASSERT_TRUE(QFile::setPermissions(video, QFileDevice::WriteOwner));
+  ASSERT_TRUE(QFile::setPermissions(telemetry, QFileDevice::WriteOwner));
+  const QList<QPair<QStringList, QString>> cases = {
+      {{"telemetry", telemetry}, telemetry},
+      {{"export-video", card->root(), "--from", from, "--to", to, out.filePath("span.mp4")}, video},
+      {{"capture", card->root(), clip.frontPath, "0", out.filePath("shot.jpg")}, video},
+  };
+  for (const auto& [arguments, path] : cases) {
+    const Result result = test::runCliWithoutPrivileges(arguments);
+    EXPECT_EQ(result.exitCode, 1) << arguments.join(' ').toStdString();
+    EXPECT_TRUE(result.err.contains("permission denied: " + path)) << result.err.toStdString();
+    EXPECT_TRUE(result.out.isEmpty()) << result.out.toStdString();
+  }
+  EXPECT_TRUE(entriesOf(out.path()).isEmpty());
+}
+
+TEST(CliCacheClean, AFileItCannotRemoveIsAFailure) {
+  QTemporaryDir home;
+  const auto open = QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner | QFileDevice::ReadOther |
+                    QFileDevice::ExeOther;
+  ASSERT_TRUE(QFile::setPermissions(home.path(), open));
+  ASSERT_TRUE(test::writeFileAt(home.path(), "dashcard/left over.kml", "<kml/>"));
+  ASSERT_TRUE(QFile::setPermissions(home.filePath("dashcard"), open));
+  const Result locked = test::runCliWithoutPrivileges({"cache-clean"}, {"XDG_CACHE_HOME=" + home.path()});
+  EXPECT_EQ(locked.exitCode, 1) << locked.out.toStdString();
+  EXPECT_TRUE(locked.err.contains("cannot remove " + home.filePath("dashcard/left over.kml"))) << locked.err.toStdString();
+  EXPECT_TRUE(QFile::exists(home.filePath("dashcard/left over.kml")));
+  const Result done = test::runCliIn(home.path(), {"cache-clean"}, {"XDG_CACHE_HOME=" + home.path()});
+  EXPECT_EQ(done.exitCode, 0) << done.err.toStdString();
+  EXPECT_FALSE(QFile::exists(home.filePath("dashcard/left over.kml")));
+}
+
+// Runs `script` in bash with the command line as $0: for names Qt cannot pass
+// and working folders it cannot enter.
+Result shell(const QString& script, const QString& workingDirectory) {
+  QProcess process;
+  process.setWorkingDirectory(workingDirectory);
+  process.start("bash", {"-c", script, test::cliPath()});
+  process.waitForFinished(120000);
+  return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
+          QString::fromUtf8(process.readAllStandardOutput()), QString::fromUtf8(process.readAllStandardError())};
+}
+
+TEST(CliPaths, BytesThatAreNotUtf8AreRefusedNotRenamed) {
+  const test::TempCard& shared = test::sharedCard(6, 3, true);
+  ASSERT_TRUE(shared.ok());
+  QTemporaryDir out;
+  ASSERT_EQ(shell("mkdir -p \"$(printf 'card\\377')/NORMAL\"", out.path()).exitCode, 0);
+  const Result card = shell("exec \"$0\" scan \"$(printf 'card\\377')\"", out.path());
+  EXPECT_EQ(card.exitCode, 2);
+  EXPECT_TRUE(card.err.contains("is not UTF-8 text")) << card.err.toStdString();
+  const Result output =
+      shell("exec \"$0\" export-gpx '" + shared.root() + "' \"$(printf 'track\\377.gpx')\"", out.path());
+  EXPECT_EQ(output.exitCode, 2);
+  EXPECT_TRUE(output.err.contains("is not UTF-8 text")) << output.err.toStdString();
+  EXPECT_EQ(QDir(out.path()).entryList(QDir::Files | QDir::Hidden).size(), 0);
+}
+
+// A working folder deeper than the 4096 bytes a path may have.
+TEST(CliPaths, ScanInAWorkingFolderBeyondThePathLimit) {
+  QTemporaryDir out;
+  const QString level(200, QLatin1Char('d'));
+  QString script = "set -e; ";
+  for (int i = 0; i < 22; ++i) {
+    script += "mkdir " + level + "; cd " + level + "; ";
+  }
+  script += "mkdir NORMAL; : > NORMAL/F_20240517101500_20240517101500_N.MP4; exec \"$0\" scan .";
+  const Result deep = shell(script, out.path());
+  EXPECT_EQ(deep.exitCode, 0) << deep.err.toStdString();
+  EXPECT_TRUE(deep.out.contains("F_20240517101500_20240517101500_N.MP4")) << deep.out.toStdString();
+  shell("rm -rf " + level, out.path());  // beyond what Qt can remove
+}
+
+// Usage faults are exit 2 with a message that names the fault.
+TEST(CliUsage, WhatIsWrongIsSaidAndExitsTwo) {
+  const test::TempCard& shared = test::sharedCard(6, 3, true);
+  ASSERT_TRUE(shared.ok());
+  QTemporaryDir out;
+  const SampleClip& clip = shared.clips().at(1);
+  const QString from = clip.start.toString(Qt::ISODate);
+  const QString to = clip.start.addSecs(1).toString(Qt::ISODate);
+  struct Case {
+    QStringList arguments;
+    const char* message;
+  };
+  const Case cases[] = {
+      {{"capture", shared.root(), clip.frontPath, "-1", out.filePath("shot.jpg")}, "not '-1'"},
+      {{"export-video", shared.root(), "--from", from, "--to", to, ""}, "an argument is empty"},
+      {{"export-kml", shared.root(), ""}, "an argument is empty"},
+      {{"backup", "", out.filePath("b")}, "an argument is empty"},
+      {{"export-gpx", shared.root(), "--from", from, "--from", from, "--to", to, out.filePath("t.gpx")},
+       "given once"},
+  };
+  for (const Case& c : cases) {
+    const Result result = cli(c.arguments);
+    EXPECT_EQ(result.exitCode, 2) << c.arguments.join(' ').toStdString();
+    EXPECT_TRUE(result.err.contains(c.message)) << result.err.toStdString();
+  }
+  EXPECT_TRUE(entriesOf(out.path()).isEmpty());
 }
 
 }  // namespace

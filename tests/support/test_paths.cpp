@@ -51,14 +51,15 @@ CliResult runCliIn(const QString& workingDirectory, const QStringList& arguments
   return run(cliPath(), arguments, workingDirectory, environment);
 }
 
-CliResult runCliWithoutPrivileges(const QStringList& arguments) {
+CliResult runCliWithoutPrivileges(const QStringList& arguments, const QStringList& environment) {
   if (::geteuid() != 0) {
-    return run(cliPath(), arguments);
+    return run(cliPath(), arguments, {}, environment);
   }
   // setpriv (util-linux) drops every id before the program starts.
   return run(QStringLiteral("setpriv"), QStringList{QStringLiteral("--reuid=65534"), QStringLiteral("--regid=65534"),
                                                     QStringLiteral("--clear-groups"), QStringLiteral("--"), cliPath()} +
-                                            arguments);
+                                            arguments,
+             {}, environment);
 }
 
 }  // namespace dashcard::test

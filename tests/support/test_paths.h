@@ -27,6 +27,6 @@ CliResult runCliIn(const QString& workingDirectory, const QStringList& arguments
 // The same as a user without privileges: as root, in a child process with
 // the user and group ids of "nobody", so that file permissions hold for it.
 // Files it is to read must be readable by others.
-CliResult runCliWithoutPrivileges(const QStringList& arguments);
+CliResult runCliWithoutPrivileges(const QStringList& arguments, const QStringList& environment = {});
 
 }  // namespace dashcard::test
