@@ -522,10 +522,9 @@ bool SampleCardMaker::make(const QString& rootPath, QString* error,
   QString ignored;
   QString& err = error != nullptr ? *error : ignored;
   clips_.clear();
-  if (options_.clips < 0 || options_.clips > SampleCardOptions::kMaxClips || options_.clipSeconds < 1 ||
-      options_.clipSeconds > SampleCardOptions::kMaxClipSeconds || options_.width < 16 ||
-      options_.width > SampleCardOptions::kMaxSide || options_.height < 16 ||
-      options_.height > SampleCardOptions::kMaxSide) {
+  // The constructor raised what was too small; what is too large is refused.
+  if (options_.clips > SampleCardOptions::kMaxClips || options_.clipSeconds > SampleCardOptions::kMaxClipSeconds ||
+      options_.width > SampleCardOptions::kMaxSide || options_.height > SampleCardOptions::kMaxSide) {
     err = QStringLiteral("The card's options are out of bounds.");
     return false;
   }
