@@ -106,12 +106,14 @@ TEST_F(PreferencesTest, AnOnlineTileAddressIsTriedBeforeItIsKept) {
   dialog.show();
   auto* map = dialog.findChildren<QComboBox*>().at(1);
   map->setCurrentIndex(TileSourceChoice::kOnline);
-  auto* edits = dialog.findChildren<QLineEdit*>();
-  QLineEdit* address = *std::find_if(edits.begin(), edits.end(), [](QLineEdit* e) { return e->text().contains(QLatin1String("{z}")); });
+  const QList<QLineEdit*> edits = dialog.findChildren<QLineEdit*>();
+  QLineEdit* address = *std::find_if(edits.begin(), edits.end(),
+                                     [](QLineEdit* e) { return e->text().contains(QLatin1String("{z}")); });
   QPushButton* ok = dialog.findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Ok);
   auto* status = dialog.findChild<QLabel*>(QStringLiteral("tileServerStatus"));
   ASSERT_NE(status, nullptr);
-  for (const QString& bad : {base + QStringLiteral("missing/{z}/{x}/{y}.png"), base + QStringLiteral("ok/{z}/{x}.png")}) {
+  for (const QString& bad :
+       {base + QStringLiteral("missing/{z}/{x}/{y}.png"), base + QStringLiteral("ok/{z}/{x}.png")}) {
     address->setText(bad);
     dialog.accept();
     DC_TRY_VERIFY(ok->isEnabled());
