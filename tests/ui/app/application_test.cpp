@@ -1,3 +1,4 @@
+#include "support/test_paths.h"
 #include "ui/app/application.h"
 #include "ui/app/about_box.h"
 
@@ -60,7 +61,7 @@ TEST(ApplicationTest, AboutBoxCreditsTheMapDataInUse) {
     EXPECT_EQ(text.contains(QStringLiteral("© OpenStreetMap contributors")), c.credit) << c.kind;
   }
   // Every data set and library of the box is in the document the package installs.
-  QFile thirdParty(qEnvironmentVariable("DASHCARD_SOURCE_DIR") + QStringLiteral("/docs/THIRD-PARTY.md"));
+  QFile thirdParty(test::sourceDir() + QStringLiteral("/docs/THIRD-PARTY.md"));
   ASSERT_TRUE(thirdParty.open(QIODevice::ReadOnly)) << qPrintable(thirdParty.fileName());
   const QString document = QString::fromUtf8(thirdParty.readAll());
   const QString text = AboutBox::text({});
