@@ -75,6 +75,7 @@ int runDemoCardCommand(const QStringList& arguments) {
                                        QStringLiteral("Write 0-byte videos instead of encoding (for benchmarks)."));
   parser.addOptions({clips, seconds, seed, noRear, telemetry, width, height, emptyVideos});
   parser.addPositionalArgument(QStringLiteral("DIR"), QStringLiteral("New or empty folder to write the card into."));
+  command.addProgressOption();
   const QString dir = command.parse(arguments, 1, 1, QStringLiteral("needs exactly one DIR")).at(0);
   // Only a new or empty folder: a card written over one would replace
   // recordings of the same names, and a failed run removes what it wrote.
@@ -112,7 +113,7 @@ int runDemoCardCommand(const QStringList& arguments) {
   }
 
   SampleCardMaker maker(options);
-  ProgressBar bar(QStringLiteral("Writing card"));
+  ProgressBar bar(QStringLiteral("Writing card"), command.progressMode());
   QString error;
   const bool ok = maker.make(
       dir, &error, [&bar](int done, int total) { bar.update(total > 0 ? static_cast<double>(done) / total : 1.0); });

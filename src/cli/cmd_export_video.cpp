@@ -31,6 +31,7 @@ int runExportVideoCommand(const QStringList& arguments) {
   const QCommandLineOption forceOption(QStringLiteral("force"),
                                        QStringLiteral("Replace an existing OUT.gpx and OUT.kml beside OUT."));
   command.parser.addOptions({cameraOption, exactOption, overlayOption, forceOption});
+  command.addProgressOption();
   const QStringList positional = command.parse(arguments, 2, 2, QStringLiteral("needs CARD, --from, --to and OUT"));
   IncidentExportRequest request;
   std::tie(request.from, request.to) = command.span(true);
@@ -85,7 +86,7 @@ int runExportVideoCommand(const QStringList& arguments) {
   const auto failure = runJob(QStringLiteral("Exporting"), [&](ProgressBar& bar, JobFinish finish) {
     exporter->exportAsync(
         request, [&bar](double done) { bar.update(done); }, std::move(finish));
-  });
+  }, command.progressMode());
   if (failure) {
     command.fail(*failure);
   }
