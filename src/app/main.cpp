@@ -10,6 +10,7 @@
 
 #include <QCommandLineParser>
 #include <QDir>
+#include <QFileInfo>
 #include <QTimer>
 #include <QTranslator>
 
@@ -96,6 +97,10 @@ int main(int argc, char* argv[]) {
 
   auto* documents = dashcard::MyDocumentController::sharedDocumentController();
   const QString card = parser.positionalArguments().value(0);
+  if (!card.isEmpty() && !QFileInfo::exists(card) && !QFileInfo(card).isSymLink()) {
+    // The empty window that follows would otherwise be all the user learns.
+    std::fprintf(stderr, "dashcard: %s does not exist.\n", qPrintable(card));
+  }
   QTimer::singleShot(0, &app, [documents, card] {
     // An empty window stays behind a refused card, so the user can pick another.
     if (card.isEmpty() || !documents->openDocumentWithContentsOfURL(QDir::current().absoluteFilePath(card), true)) {

@@ -17,6 +17,8 @@
 #include <cstdlib>
 #include <cstring>
 
+#include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace dashcard::cli {
@@ -32,7 +34,20 @@ QStringList CommandArguments::parse(const QStringList& arguments, qsizetype mini
                                 QStringLiteral("Show this help."));
   parser.addOption(help);
   const QString tryHelp = QStringLiteral("Try 'dashcard-cli %1 --help'.").arg(name_);
-  if (!parser.parse(arguments)) {
+  // A negative number is an argument, not an option ("-1" is no option
+  // "1"): marked past the parser, then unmarked.
+  const QChar marker(0xE000);
+  QStringList marked = arguments;
+  for (qsizetype i = 1; i < marked.size(); ++i) {
+    const QString& argument = marked.at(i);
+    const QString& previous = marked.at(i - 1);
+    const bool optionValue = previous.startsWith(QLatin1String("--")) && !previous.contains(QLatin1Char('='));
+    if (!optionValue && argument.size() > 1 && argument.at(0) == QLatin1Char('-') &&
+        (argument.at(1).isDigit() || argument.at(1) == QLatin1Char('.'))) {
+      marked[i] = marker + argument;
+    }
+  }
+  if (!parser.parse(marked)) {
     throw CommandExit{kExitUsage, QStringLiteral("%1\nUsage: %2\n%3").arg(parser.errorText(), usage_, tryHelp)};
   }
   if (parser.isSet(help)) {
@@ -42,7 +57,16 @@ QStringList CommandArguments::parse(const QStringList& arguments, qsizetype mini
     printOut(QStringLiteral("Usage: %1\n").arg(usage_) + text);
     throw CommandExit{kExitOk, {}};
   }
-  const QStringList positional = parser.positionalArguments();
+  QStringList positional = parser.positionalArguments();
+  for (QString& argument : positional) {
+    if (argument.startsWith(marker)) {
+      argument.remove(0, 1);
+    }
+    if (argument.isEmpty()) {
+      throw CommandExit{kExitUsage, QStringLiteral("%1: an argument is empty; it names no file or folder. %2")
+                                        .arg(name_, tryHelp)};
+    }
+  }
   if (positional.size() < minimum || positional.size() > maximum) {
     throw CommandExit{kExitUsage, QStringLiteral("%1 %2. %3").arg(name_, needs, tryHelp)};
   }
@@ -72,6 +96,9 @@ std::pair<QDateTime, QDateTime> CommandArguments::span(bool required) const {
   if (!parser.isSet(from_) || !parser.isSet(to_)) {
     refuse(QStringLiteral("needs both --from and --to."));
   }
+  if (parser.values(from_).size() > 1 || parser.values(to_).size() > 1) {
+    refuse(QStringLiteral("--from and --to are given once each."));
+  }
   // Qt reads a date without offset as local time, as wanted.
   const QDateTime from = QDateTime::fromString(parser.value(from_).trimmed(), Qt::ISODateWithMs);
   const QDateTime to = QDateTime::fromString(parser.value(to_).trimmed(), Qt::ISODateWithMs);
@@ -84,8 +111,36 @@ std::pair<QDateTime, QDateTime> CommandArguments::span(bool required) const {
   return {from, to};
 }
 
+void CommandArguments::failWhenUnreadable(const QString& path) const {
+  const QByteArray native = QFile::encodeName(path);
+  struct stat info {};
+  int mode = R_OK;
+  if (::stat(native.constData(), &info) == 0) {
+    mode = S_ISDIR(info.st_mode) ? (R_OK | X_OK) : R_OK;
+  } else if (errno != EACCES) {
+    return;  // missing and the like: each command says so in its own words
+  }
+  if (::faccessat(AT_FDCWD, native.constData(), mode, AT_EACCESS) != 0 && errno == EACCES) {
+    fail(QStringLiteral("permission denied: %1").arg(path));
+  }
+}
+
+void CommandArguments::failWhenCardUnreadable(const QString& path) const {
+  failWhenUnreadable(path);
+  // The folders of the layout, which the scan reads (not other folders: a
+  // card formatted elsewhere may hold a lost+found no user may read).
+  for (const char* name : {"NORMAL", "EVENT", "MANUAL", "PARKING", "PICTURE", "NMEA", "NMEA/NORMAL", "NMEA/EVENT",
+                           "NMEA/MANUAL", "NMEA/PARKING"}) {
+    const QString folder = path_text::appendingPathComponent(path, QLatin1String(name));
+    if (QFileInfo(folder).isDir()) {
+      failWhenUnreadable(folder);
+    }
+  }
+}
+
 CardScanner::Result CommandArguments::scanCard(const QString& root) const {
-  const QString path = QDir::cleanPath(QFileInfo(root).absoluteFilePath());
+  const QString path = absolutePath(root);
+  failWhenUnreadable(path);
   if (!CardScanner::pathIsDirectory(path)) {
     refuse(QStringLiteral("%1 is not a folder.").arg(root));
   }
@@ -93,7 +148,50 @@ CardScanner::Result CommandArguments::scanCard(const QString& root) const {
   if (!CardScanner::mediaIsRynd(path)) {
     refuse(QStringLiteral("%1 is not a camera card (no NORMAL, EVENT, MANUAL or NMEA folder).").arg(root));
   }
+  failWhenCardUnreadable(path);
   return CardScanner().scan(path);
+}
+
+QString absolutePath(const QString& path) {
+  if (QDir::isAbsolutePath(path)) {
+    return QDir::cleanPath(path);
+  }
+  // In a working folder deeper than the system's path limit there is no
+  // absolute name to be had; the relative one still works.
+  const QString current = QDir::currentPath();
+  return current.isEmpty() ? QDir::cleanPath(path) : QDir::cleanPath(current + QLatin1Char('/') + path);
+}
+
+void CommandArguments::refuseOutputOnCard(const QString& output, const QString& cardRoot) const {
+  if (isInsideFolder(realPathOf(output), realPathOf(cardRoot))) {
+    refuse(QStringLiteral("%1 is on the card %2: nothing is written to the card; choose a folder elsewhere.")
+               .arg(output, cardRoot));
+  }
+}
+
+QString realPathOf(const QString& path) {
+  QString existing = absolutePath(path);
+  QStringList rest;
+  for (;;) {
+    const QString canonical = QFileInfo(existing).canonicalFilePath();
+    if (!canonical.isEmpty()) {
+      rest.prepend(canonical);
+      return QDir::cleanPath(rest.join(QLatin1Char('/')));
+    }
+    const qsizetype slash = existing.lastIndexOf(QLatin1Char('/'));
+    if (slash < 0 || existing == QLatin1String("/")) {
+      return absolutePath(path);
+    }
+    rest.prepend(existing.mid(slash + 1));
+    existing = slash == 0 ? QStringLiteral("/") : existing.left(slash);
+  }
+}
+
+bool isInsideFolder(const QString& path, const QString& folder) {
+  if (folder == QLatin1String("/")) {
+    return true;
+  }
+  return path == folder || path.startsWith(folder + QLatin1Char('/'));
 }
 
 DCFInfoPtr CommandArguments::recording(const DCFInfoList& recordings, const QString& wanted) const {

@@ -85,8 +85,18 @@ class CommandArguments {
   std::pair<QDateTime, QDateTime> span(bool required) const;
 
   // The catalogue of the card at `root` (made absolute): refused when it is
-  // not a folder or holds none of the card's folders.
+  // not a folder or holds none of the card's folders; failed when it or a
+  // folder of its layout cannot be read (a scan would list nothing there).
   CardScanner::Result scanCard(const QString& root) const;
+  // Ends the command with kExitFailed and "permission denied: PATH" when
+  // this user may not read `path` (a folder: list and enter it).
+  void failWhenUnreadable(const QString& path) const;
+  // failWhenUnreadable for a card's root and the folders of its layout.
+  void failWhenCardUnreadable(const QString& path) const;
+  // Refuses an output that is inside the card at `cardRoot` or that is the
+  // card (real paths: links followed, also for a file not made yet):
+  // nothing is ever written to the card, least of all over its own files.
+  void refuseOutputOnCard(const QString& output, const QString& cardRoot) const;
   // The recording named by its relative path or file name; refused when
   // the card has none of that name.
   DCFInfoPtr recording(const DCFInfoList& recordings, const QString& wanted) const;
@@ -102,6 +112,15 @@ class CommandArguments {
   const QCommandLineOption to_{QStringLiteral("to"), QStringLiteral("End of the span, ISO 8601."),
                                QStringLiteral("DATETIME")};
 };
+
+// `path` made absolute with the working folder; relative as given when the
+// working folder has no name within the system's path limit.
+QString absolutePath(const QString& path);
+// The real path of `path`: links followed as far as the path exists, the
+// parts not made yet appended as given.
+QString realPathOf(const QString& path);
+// True when `path` is `folder` or inside it (both real paths).
+bool isInsideFolder(const QString& path, const QString& folder);
 
 // Messages go to standard error, results to standard output.
 void printOut(const QString& text);

@@ -20,7 +20,8 @@ int runBackupCommand(const QStringList& arguments) {
                                        QStringLiteral("[RECORDING...]"));
   command.addProgressOption();
   const QStringList positional = command.parse(arguments, 2, kMany, QStringLiteral("needs CARD and TARGET"));
-  const QString target = QFileInfo(positional.at(1)).absoluteFilePath();
+  const QString target = absolutePath(positional.at(1));
+  command.refuseOutputOnCard(target, positional.at(0));
   if (const QString problem = DCFAsyncBackUp::targetProblem(target); !problem.isEmpty()) {
     command.refuse(problem);
   }
@@ -34,6 +35,8 @@ int runBackupCommand(const QStringList& arguments) {
       items << info;
     }
   }
+  // A recording named twice is copied once.
+  items = DCFAsyncBackUp::uniqueItems(items);
   if (items.isEmpty()) {
     command.fail(QStringLiteral("the card holds no recordings; nothing copied."));
   }

@@ -13,10 +13,13 @@ int runCacheCleanCommand(const QStringList& arguments) {
   command.parse(arguments, 0, 0, QStringLiteral("takes no arguments"));
   const QString directory = ThumbnailCache::cachesDirectoryPath();
   const qsizetype before = ThumbnailCache::cacheFiles(directory).size();
-  ThumbnailCache::cacheCleaning(directory, ConstClass::MAX_THUMB_CACHE);
+  const QStringList failures = ThumbnailCache::cacheCleaning(directory, ConstClass::MAX_THUMB_CACHE);
   const qsizetype after = ThumbnailCache::cacheFiles(directory).size();
   printOut(QStringLiteral("%1: %2 thumbnails kept, %3 removed").arg(directory).arg(after).arg(before - after));
-  return kExitOk;
+  for (const QString& failure : failures) {
+    printError(QStringLiteral("cache-clean: cannot remove %1").arg(failure));
+  }
+  return failures.isEmpty() ? kExitOk : kExitFailed;
 }
 
 }  // namespace dashcard::cli

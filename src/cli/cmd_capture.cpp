@@ -29,16 +29,18 @@ int runCaptureCommand(const QStringList& arguments) {
   if (!ok || !std::isfinite(seconds) || seconds < 0.0) {
     command.refuse(QStringLiteral("SECONDS must be a number of at least 0, not '%1'.").arg(positional.at(2)));
   }
-  const QString out = QFileInfo(positional.at(3)).absoluteFilePath();
+  const QString out = absolutePath(positional.at(3));
   if (!ImageCapture::fileTypes().contains(QFileInfo(out).suffix().toLower())) {
     command.refuse(QStringLiteral("OUT must end in .jpg, .jpeg or .png."));
   }
+  command.refuseOutputOnCard(out, positional.at(0));
   const DCFInfoPtr info = command.recording(command.scanCard(positional.at(0)).recordings, positional.at(1));
   const QString video = command.parser.isSet(rear) ? info->secondaryFilePath() : info->filePath();
   if (video.isEmpty()) {
     command.refuse(QStringLiteral("%1 has no rear video.").arg(info->deltaPath()));
   }
 
+  command.failWhenUnreadable(video);
   VideoFrameGrabber grabber(video);
   if (!grabber.isOpen()) {
     command.fail(QStringLiteral("cannot read %1: %2").arg(video, grabber.errorString()));

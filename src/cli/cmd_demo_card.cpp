@@ -3,25 +3,48 @@
 #include "core/catalogue/sample_card_maker.h"
 
 #include <QDir>
+#include <QFileInfo>
 #include <QThread>
+
+#include <limits>
 
 namespace dashcard::cli {
 namespace {
 
-// The whole number of `option`, at least `minimum`, into `value` when given.
-void readInt(const CommandArguments& command, const QCommandLineOption& option, int minimum, int* value) {
+// The whole number of `option`, from `minimum` to `maximum`, into `value` when given.
+void readInt(const CommandArguments& command, const QCommandLineOption& option, int minimum, int maximum,
+             int* value) {
   if (!command.parser.isSet(option)) {
     return;
   }
   bool ok = false;
   const int parsed = command.parser.value(option).toInt(&ok);
-  if (!ok || parsed < minimum) {
-    command.refuse(QStringLiteral("--%1 needs a whole number of at least %2, not '%3'.")
+  if (!ok || parsed < minimum || parsed > maximum) {
+    command.refuse(QStringLiteral("--%1 needs a whole number from %2 to %3, not '%4'.")
                        .arg(option.names().constFirst())
                        .arg(minimum)
+                       .arg(maximum)
                        .arg(command.parser.value(option)));
   }
   *value = parsed;
+}
+
+// Removes what a failed run wrote into `dir`: the folder itself when the
+// run made it, else everything in it (it was empty before).
+void removeWritten(const QString& dir, bool madeFolder) {
+  QDir folder(dir);
+  if (madeFolder) {
+    folder.removeRecursively();
+    return;
+  }
+  for (const QFileInfo& entry :
+       folder.entryInfoList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System)) {
+    if (entry.isDir() && !entry.isSymLink()) {
+      QDir(entry.filePath()).removeRecursively();
+    } else {
+      QFile::remove(entry.filePath());
+    }
+  }
 }
 
 }  // namespace
@@ -51,18 +74,28 @@ int runDemoCardCommand(const QStringList& arguments) {
   const QCommandLineOption emptyVideos(QStringLiteral("empty-videos"),
                                        QStringLiteral("Write 0-byte videos instead of encoding (for benchmarks)."));
   parser.addOptions({clips, seconds, seed, noRear, telemetry, width, height, emptyVideos});
-  parser.addPositionalArgument(QStringLiteral("DIR"), QStringLiteral("Folder to write the card into."));
+  parser.addPositionalArgument(QStringLiteral("DIR"), QStringLiteral("New or empty folder to write the card into."));
   command.addProgressOption();
   const QString dir = command.parse(arguments, 1, 1, QStringLiteral("needs exactly one DIR")).at(0);
+  // Only a new or empty folder: a card written over one would replace
+  // recordings of the same names, and a failed run removes what it wrote.
+  const QFileInfo target(dir);
+  const bool madeFolder = !target.exists() && !target.isSymLink();
+  if (!madeFolder && !target.isDir()) {
+    command.refuse(QStringLiteral("%1 exists and is not a folder.").arg(dir));
+  }
+  if (!madeFolder && !QDir(dir).isEmpty(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System)) {
+    command.refuse(QStringLiteral("%1 is not empty: a sample card goes into a new or empty folder.").arg(dir));
+  }
 
   SampleCardOptions options;
   options.jobs = std::max(1, QThread::idealThreadCount());
   int seedValue = 1;
-  readInt(command, clips, 0, &options.clips);
-  readInt(command, seconds, 1, &options.clipSeconds);
-  readInt(command, seed, 0, &seedValue);
-  readInt(command, width, 16, &options.width);
-  readInt(command, height, 16, &options.height);
+  readInt(command, clips, 0, SampleCardOptions::kMaxClips, &options.clips);
+  readInt(command, seconds, 1, SampleCardOptions::kMaxClipSeconds, &options.clipSeconds);
+  readInt(command, seed, 0, std::numeric_limits<int>::max(), &seedValue);
+  readInt(command, width, 16, SampleCardOptions::kMaxSide, &options.width);
+  readInt(command, height, 16, SampleCardOptions::kMaxSide, &options.height);
   options.seed = static_cast<std::uint64_t>(seedValue);
   options.rear = !parser.isSet(noRear);
   options.encodeVideos = !parser.isSet(emptyVideos);
@@ -86,7 +119,8 @@ int runDemoCardCommand(const QStringList& arguments) {
       dir, &error, [&bar](int done, int total) { bar.update(total > 0 ? static_cast<double>(done) / total : 1.0); });
   bar.finish();
   if (!ok) {
-    command.fail(error);
+    removeWritten(dir, madeFolder);
+    command.fail(error + QStringLiteral(" Nothing of the card was kept."));
   }
   printOut(QStringLiteral("Wrote a card of %1 clips to %2").arg(maker.clips().size()).arg(QDir(dir).absolutePath()));
   return kExitOk;

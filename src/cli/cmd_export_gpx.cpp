@@ -19,7 +19,8 @@ int runExportGpxCommand(const QStringList& arguments) {
   command.addSpanOptions();
   const QStringList positional = command.parse(arguments, 2, 2, QStringLiteral("needs CARD and OUT"));
   const auto [from, to] = command.span(false);
-  const QString target = QFileInfo(positional.at(1)).absoluteFilePath();
+  const QString target = absolutePath(positional.at(1));
+  command.refuseOutputOnCard(target, positional.at(0));
   DCFInfoList recordings = command.scanCard(positional.at(0)).recordings;
   if (from.isValid()) {
     recordings = IncidentExporter::readRecordingsInSpan(recordings, from, to);

@@ -17,7 +17,8 @@ int runExportKmlCommand(const QStringList& arguments) {
                                        QStringLiteral("Target file: .kml, or .kmz for an archive."));
   command.addProgressOption();
   const QStringList positional = command.parse(arguments, 2, 2, QStringLiteral("needs CARD and OUT"));
-  const QString target = QFileInfo(positional.at(1)).absoluteFilePath();
+  const QString target = absolutePath(positional.at(1));
+  command.refuseOutputOnCard(target, positional.at(0));
   const CardScanner::Result scan = command.scanCard(positional.at(0));
   if (scan.recordings.isEmpty()) {
     command.fail(QStringLiteral("the card holds no recordings; there is nothing to export."));

@@ -9,12 +9,14 @@ namespace dashcard::cli {
 int runExportVideoCommand(const QStringList& arguments) {
   CommandArguments command(
       QStringLiteral("export-video"),
-      QStringLiteral("CARD --from DATETIME --to DATETIME [--camera front|rear|both] [--exact] [--overlay] OUT.mp4"),
+      QStringLiteral("CARD --from DATETIME --to DATETIME [--camera front|rear|both] [--exact] [--overlay] [--force] "
+                     "OUT.mp4"),
       QStringLiteral("Writes one video of a span of time across clips: the front or rear clips\n"
                      "joined without re-encoding (cut at the key frames around the span, or exactly\n"
                      "with --exact), or both cameras side by side in one H.264 picture. The span's\n"
-                     "GPS track is written beside it as OUT.gpx and OUT.kml. A gap in the\n"
-                     "recordings stays a gap: the picture before it is held."));
+                     "GPS track is written beside it as OUT.gpx and OUT.kml; when either exists\n"
+                     "already, nothing is written unless --force allows replacing them. A gap in\n"
+                     "the recordings stays a gap: the picture before it is held."));
   command.parser.addPositionalArgument(QStringLiteral("CARD"), QStringLiteral("Root folder of the card."));
   command.parser.addPositionalArgument(QStringLiteral("OUT"), QStringLiteral("Target video file (.mp4)."));
   command.addSpanOptions();
@@ -26,7 +28,9 @@ int runExportVideoCommand(const QStringList& arguments) {
                                                       "(re-encodes the partial groups of pictures at the edges)."));
   const QCommandLineOption overlayOption(QStringLiteral("overlay"),
                                          QStringLiteral("Side by side: burn in a line of date, time and speed."));
-  command.parser.addOptions({cameraOption, exactOption, overlayOption});
+  const QCommandLineOption forceOption(QStringLiteral("force"),
+                                       QStringLiteral("Replace an existing OUT.gpx and OUT.kml beside OUT."));
+  command.parser.addOptions({cameraOption, exactOption, overlayOption, forceOption});
   command.addProgressOption();
   const QStringList positional = command.parse(arguments, 2, 2, QStringLiteral("needs CARD, --from, --to and OUT"));
   IncidentExportRequest request;
@@ -46,12 +50,36 @@ int runExportVideoCommand(const QStringList& arguments) {
   if (request.overlay && request.camera != ExportCamera::SideBySide) {
     command.refuse(QStringLiteral("--overlay needs --camera both."));
   }
-  request.targetFilePath = QFileInfo(positional.at(1)).absoluteFilePath();
+  request.targetFilePath = absolutePath(positional.at(1));
+  const QString gpxPath = IncidentExporter::sidePath(request.targetFilePath, QStringLiteral("gpx"));
+  const QString kmlPath = IncidentExporter::sidePath(request.targetFilePath, QStringLiteral("kml"));
+  for (const QString& output : {request.targetFilePath, gpxPath, kmlPath}) {
+    command.refuseOutputOnCard(output, positional.at(0));
+  }
+  if (!command.parser.isSet(forceOption)) {
+    for (const QString& side : {gpxPath, kmlPath}) {
+      const QFileInfo existing(side);
+      if (existing.exists() || existing.isSymLink()) {
+        command.refuse(QStringLiteral("%1 exists; the track beside the video would replace it. Add --force to "
+                                      "replace it, or choose another OUT.")
+                           .arg(side));
+      }
+    }
+  }
   request.recordings =
       IncidentExporter::readRecordingsInSpan(command.scanCard(positional.at(0)).recordings, request.from, request.to);
   if (request.recordings.isEmpty()) {
     command.refuse(QStringLiteral("no recording covers the span from %1 to %2; nothing was written.")
                        .arg(isoDate(request.from), isoDate(request.to)));
+  }
+
+  for (const DCFInfoPtr& info : request.recordings) {
+    if (request.camera != ExportCamera::Rear) {
+      command.failWhenUnreadable(info->filePath());
+    }
+    if (request.camera != ExportCamera::Front && !info->secondaryFilePath().isEmpty()) {
+      command.failWhenUnreadable(info->secondaryFilePath());
+    }
   }
 
   auto exporter = IncidentExporter::create();

@@ -154,11 +154,12 @@ int runScanCommand(const QStringList& arguments) {
   const QCommandLineOption json(QStringLiteral("json"), QStringLiteral("Print the catalogue as one JSON object."));
   command.parser.addOption(json);
   command.parser.addPositionalArgument(QStringLiteral("CARD"), QStringLiteral("Card root folder."));
-  const QString root = QDir::cleanPath(
-      QFileInfo(command.parse(arguments, 1, 1, QStringLiteral("needs exactly one CARD")).at(0)).absoluteFilePath());
+  const QString root = absolutePath(command.parse(arguments, 1, 1, QStringLiteral("needs exactly one CARD")).at(0));
+  command.failWhenUnreadable(root);
   if (!CardScanner::pathIsDirectory(root)) {
     command.refuse(QStringLiteral("%1 is not a folder.").arg(root));
   }
+  command.failWhenCardUnreadable(root);
 
   const bool accepted = CardScanner::mediaIsRynd(root);
   CardScanner scanner;

@@ -53,7 +53,8 @@ int runSettingsCommand(const QStringList& arguments) {
                                           "or --reset, checks every value and writes the file."));
   QCommandLineParser& parser = command.parser;
   const QCommandLineOption reset(QStringLiteral("reset"),
-                                 QStringLiteral("Ask the camera to reset itself: writes only DVR_RESET ON."));
+                                 QStringLiteral("Ask the camera to reset itself: writes only DVR_RESET ON "
+                                                "(no KEY=VALUE with it)."));
   const QCommandLineOption json(QStringLiteral("json"), QStringLiteral("Print the settings as JSON."));
   parser.addOptions({reset, json});
   parser.addPositionalArgument(QStringLiteral("CARD"), QStringLiteral("Root folder of the card."));
@@ -73,10 +74,14 @@ int runSettingsCommand(const QStringList& arguments) {
     const QString key = change.left(equals);
     const QString value = equals < 0 ? QString() : change.mid(equals + 1);
     const QStringList& allowed = allowedValues(key);
-    if (equals < 0 || allowed.isEmpty()) {
+    if (allowed.isEmpty()) {
       command.refuse(QStringLiteral("unknown setting '%1'. Settings: IMPACT_LEVEL, VIDEO_CLIP_TIME, AUDIO, "
                                     "REAR_CAMERA, VIDEO_QUALITY, TIME_ZONE, WI_LAN.")
-                         .arg(equals < 0 ? change : key));
+                         .arg(key));
+    }
+    if (equals < 0) {
+      command.refuse(QStringLiteral("%1 needs a value: %1=VALUE with one of %2. Nothing was written.")
+                         .arg(key, allowed.join(QStringLiteral(", "))));
     }
     if (!RyndSettingInfo::isValidValue(value, key)) {
       command.refuse(QStringLiteral("'%1' is not a value of %2. Allowed: %3. Nothing was written.")
@@ -84,15 +89,25 @@ int runSettingsCommand(const QStringList& arguments) {
     }
     changes.append({key, value});
   }
+  if (parser.isSet(reset) && !changes.isEmpty()) {
+    // The reset request replaces every setting: a change with it would be lost.
+    command.refuse(QStringLiteral("--reset writes only the reset request; it cannot be combined with KEY=VALUE. "
+                                  "Nothing was written."));
+  }
 
   const QString path = QDir(root).filePath(IniFileParameters::IniFileName());
   IniFileLoader loader(path);
   const int loaded = loader.load();
   RyndSettingInfo info = loader.resultData().value_or(RyndSettingInfo());
-  if (loaded != IniFileLoader::kLoaded) {
+  if (loaded == IniFileLoader::kUnreadable) {
+    // Its values are unknown: showing defaults would mislead, writing them
+    // would replace every value the camera holds.
+    command.fail(QStringLiteral("Failed to load configuration file: %1. Nothing was written.")
+                     .arg(loader.errorString()));
+  }
+  if (loaded == IniFileLoader::kFileMissing) {
     printError(QStringLiteral("Failed to load configuration file\nApply the default settings (%1)")
-                   .arg(loaded == IniFileLoader::kFileMissing ? QStringLiteral("%1 does not exist").arg(path)
-                                                              : QStringLiteral("%1 is not UTF-8 text").arg(path)));
+                   .arg(loader.errorString()));
   }
   for (const auto& [key, value] : changes) {
     setValue(info, key, value);

@@ -135,6 +135,7 @@ int runTelemetryCommand(const QStringList& arguments) {
   command.parser.addOption(json);
   command.parser.addPositionalArgument(QStringLiteral("FILE"), QStringLiteral("Telemetry file (.NMEA) to read."));
   const QString path = command.parse(arguments, 1, 1, QStringLiteral("needs exactly one FILE")).at(0);
+  command.failWhenUnreadable(path);
   const QFileInfo info(path);
   if (!info.exists()) {
     command.refuse(QStringLiteral("no such file: %1").arg(path));
@@ -142,7 +143,7 @@ int runTelemetryCommand(const QStringList& arguments) {
   if (info.isDir()) {
     command.refuse(QStringLiteral("%1 is a folder, not a telemetry file").arg(path));
   }
-  // The parser never fails: an unreadable file simply yields nothing.
+  // The parser never fails: a file that vanished meanwhile simply yields nothing.
   NMEAData data(path);
   data.setup();
   if (command.parser.isSet(json)) {

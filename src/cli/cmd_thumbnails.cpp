@@ -4,6 +4,7 @@
 #include "core/media/dcf_async_parser.h"
 
 #include <QDir>
+#include <QTemporaryFile>
 
 namespace dashcard::cli {
 
@@ -22,10 +23,20 @@ int runThumbnailsCommand(const QStringList& arguments) {
   const QStringList positional = command.parse(arguments, 1, 1, QStringLiteral("needs exactly one CARD"));
   const DCFInfoList recordings = command.scanCard(positional.at(0)).recordings;
   QString directory = command.parser.value(cacheDir);
+  if (command.parser.isSet(cacheDir) && directory.isEmpty()) {
+    command.refuse(QStringLiteral("--cache-dir needs a folder; leave it out for the viewer's cache."));
+  }
   if (directory.isEmpty()) {
     directory = ThumbnailCache::cachesDirectoryPath();
   } else if (!QDir().mkpath(directory)) {
     command.fail(QStringLiteral("cannot create %1.").arg(directory));
+  }
+  // A folder it cannot write into would give no thumbnail at all: said once, up front.
+  {
+    QTemporaryFile probe(QDir(directory).filePath(QStringLiteral(".write-test-XXXXXX")));
+    if (!probe.open()) {
+      command.fail(QStringLiteral("cannot write thumbnails into %1: %2.").arg(directory, probe.errorString()));
+    }
   }
 
   auto walker = std::make_shared<DCFAsyncParser>(directory);
@@ -38,7 +49,8 @@ int runThumbnailsCommand(const QStringList& arguments) {
           ++done;
           if (info->thumbnailPath().isEmpty()) {
             ++missing;
-            printError(QStringLiteral("thumbnails: no thumbnail for %1").arg(info->deltaPath()));
+            printError(QStringLiteral("thumbnails: no thumbnail for %1 (it could not be written into %2)")
+                           .arg(info->deltaPath(), directory));
           } else {
             printOut(info->thumbnailPath());
           }

@@ -3,6 +3,7 @@
 #include "core/common/version.h"
 
 #include <QCoreApplication>
+#include <QStringDecoder>
 #ifdef DASHCARD_CLI_MEDIA
 #include <QGuiApplication>
 #endif
@@ -94,6 +95,19 @@ void printUsage() {
 }  // namespace
 
 int main(int argc, char* argv[]) {
+  // Qt would turn bytes that are not UTF-8 into U+FFFD, and a file would be
+  // read or written under another name: such a name is refused instead.
+  for (int i = 1; i < argc; ++i) {
+    QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    const QString text = decoder.decode(QByteArrayView(argv[i]));
+    if (decoder.hasError()) {
+      std::fprintf(stderr,
+                   "dashcard-cli: argument %d ('%s') is not UTF-8 text; Dashcard would not find that name "
+                   "again. Rename the file or folder.\n",
+                   i, QString(text).toUtf8().constData());
+      return dashcard::cli::kExitUsage;
+    }
+  }
   const QString commandName = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QString();
   const Command* command = nullptr;
   for (const Command& candidate : kCommands) {

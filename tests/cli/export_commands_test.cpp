@@ -112,14 +112,14 @@ TEST(CliExport, CaptureWritesTheFrameWithItsPosition) {
   EXPECT_EQ(cli({"capture", card().root(), clip.frontPath, "1", out.filePath("shot.gif")}).exitCode, 2);
   EXPECT_FALSE(QFile::exists(out.filePath("late.jpg")));
 
-  if (!QStandardPaths::findExecutable("exiftool").isEmpty()) {
-    QProcess exif;
-    exif.start("exiftool", {"-a", "-G1", "-n", "-GPS:all", out.filePath("shot.JPG")});
-    exif.waitForFinished(30000);
-    const QString tags = QString::fromUtf8(exif.readAllStandardOutput());
-    EXPECT_TRUE(tags.contains("GPS Latitude")) << tags.toStdString();
-    EXPECT_TRUE(tags.contains("GPS Date Stamp")) << tags.toStdString();
-  }
+  // exiftool is installed by scripts/install-deps.sh: its absence is a failure.
+  ASSERT_FALSE(QStandardPaths::findExecutable("exiftool").isEmpty()) << "exiftool is missing";
+  QProcess exif;
+  exif.start("exiftool", {"-a", "-G1", "-n", "-GPS:all", out.filePath("shot.JPG")});
+  exif.waitForFinished(30000);
+  const QString tags = QString::fromUtf8(exif.readAllStandardOutput());
+  EXPECT_TRUE(tags.contains("GPS Latitude")) << tags.toStdString();
+  EXPECT_TRUE(tags.contains("GPS Date Stamp")) << tags.toStdString();
 }
 
 TEST(CliExport, VideoAndGpxOfASpan) {

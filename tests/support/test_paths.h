@@ -23,5 +23,13 @@ struct CliResult {
 // Runs dashcard-cli with `arguments` and waits for it; exit code -1 when it
 // did not start, crashed or took over two minutes.
 CliResult runCli(const QStringList& arguments);
+// The same in `workingDirectory`, with `environment` entries ("NAME=value")
+// replacing those of this process.
+CliResult runCliIn(const QString& workingDirectory, const QStringList& arguments,
+                   const QStringList& environment = {});
+// The same as a user without privileges: as root, in a child process with
+// the user and group ids of "nobody", so that file permissions hold for it.
+// Files it is to read must be readable by others.
+CliResult runCliWithoutPrivileges(const QStringList& arguments, const QStringList& environment = {});
 
 }  // namespace dashcard::test

@@ -11,12 +11,15 @@
 #include <algorithm>
 #include <array>
 #include <atomic>
+#include <cerrno>
 #include <charconv>
 #include <cmath>
+#include <cstring>
 #include <mutex>
 
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace dashcard {
 namespace {
@@ -285,15 +288,28 @@ QString stamp(const QDateTime& utc) { return utc.toString(QStringLiteral("yyyyMM
 
 bool writeFile(const QString& path, const QByteArray& data, QString* error) {
   // A plain write: a fixture needs no flush to disk per file, and thirty
-  // thousand of them made a 10,000-clip card take minutes.
-  QFile file(path);
-  if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
+  // thousand of them made a 10,000-clip card take minutes. The reason of a
+  // failure is the system's (a full disk says so).
+  const QByteArray native = QFile::encodeName(path);
+  int fd = ::open(native.constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+  if (fd < 0 && errno == ENOENT) {
     QDir().mkpath(QFileInfo(path).absolutePath());
-    file.setFileName(path);
+    fd = ::open(native.constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
   }
-  if ((!file.isOpen() && !file.open(QIODevice::WriteOnly | QIODevice::Truncate)) || file.write(data) != data.size() ||
-      !file.flush()) {
-    *error = QStringLiteral("Cannot write %1: %2").arg(path, file.errorString());
+  int failure = fd < 0 ? errno : 0;
+  for (qsizetype done = 0; failure == 0 && done < data.size();) {
+    const ssize_t written = ::write(fd, data.constData() + done, static_cast<size_t>(data.size() - done));
+    if (written < 0 && errno != EINTR) {
+      failure = errno;
+    } else if (written > 0) {
+      done += written;
+    }
+  }
+  if (fd >= 0 && ::close(fd) != 0 && failure == 0) {
+    failure = errno;
+  }
+  if (failure != 0) {
+    *error = QStringLiteral("Cannot write %1: %2").arg(path, QString::fromLocal8Bit(std::strerror(failure)));
     return false;
   }
   return true;
@@ -506,6 +522,12 @@ bool SampleCardMaker::make(const QString& rootPath, QString* error,
   QString ignored;
   QString& err = error != nullptr ? *error : ignored;
   clips_.clear();
+  // The constructor raised what was too small; what is too large is refused.
+  if (options_.clips > SampleCardOptions::kMaxClips || options_.clipSeconds > SampleCardOptions::kMaxClipSeconds ||
+      options_.width > SampleCardOptions::kMaxSide || options_.height > SampleCardOptions::kMaxSide) {
+    err = QStringLiteral("The card's options are out of bounds.");
+    return false;
+  }
   QDir root(rootPath);
   if (!root.mkpath(QStringLiteral("."))) {
     err = QStringLiteral("Cannot create %1").arg(rootPath);

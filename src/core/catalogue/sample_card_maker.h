@@ -15,6 +15,12 @@ namespace dashcard {
 enum class SampleTelemetryPlace { Beside, Nmea, Mixed };
 
 struct SampleCardOptions {
+  // Bounds that keep names and dates of the card real: the clips of a card
+  // span at most a few years around the fixed middle date.
+  static constexpr int kMaxClips = 100000;
+  static constexpr int kMaxClipSeconds = 3600;
+  static constexpr int kMaxSide = 4096;
+
   int clips = 20;
   int clipSeconds = 3;
   std::uint64_t seed = 1;
@@ -46,7 +52,8 @@ class SampleCardMaker {
   explicit SampleCardMaker(SampleCardOptions options);
 
   // Writes the card into `rootPath` (created when missing). Returns false and
-  // sets `error` when a file cannot be written or ffmpeg fails.
+  // sets `error` when an option is out of bounds, a file cannot be written or
+  // ffmpeg fails.
   bool make(const QString& rootPath, QString* error,
             const std::function<void(int done, int total)>& progress = {});
 

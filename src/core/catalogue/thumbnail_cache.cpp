@@ -60,22 +60,29 @@ QStringList ThumbnailCache::cacheFiles(const QString& directory) {
   return files;
 }
 
-void ThumbnailCache::cacheCleaning(const QString& directory, int maxCount) {
+QStringList ThumbnailCache::cacheCleaning(const QString& directory, int maxCount) {
+  QStringList failures;
+  const auto remove = [&failures](const QString& path) {
+    QFile file(path);
+    if (!file.remove()) {
+      failures << QStringLiteral("%1: %2").arg(path, file.errorString());
+    }
+  };
   if (directory.isEmpty()) {
-    return;
+    return failures;
   }
   if (const std::optional<QStringList> names = CardScanner::pathsAtDirectory(directory)) {
     for (const QString& name : *names) {
       const QString extension = path_text::pathExtension(name);
       if (extension == QLatin1String("kml") || extension == QLatin1String("KML") || extension == QLatin1String("kmz") ||
           extension == QLatin1String("KMZ")) {
-        QFile::remove(path_text::appendingPathComponent(directory, name));
+        remove(path_text::appendingPathComponent(directory, name));
       }
     }
   }
   const QStringList files = cacheFiles(directory);
   if (files.size() < maxCount) {
-    return;
+    return failures;
   }
   struct Entry {
     qint64 created;
@@ -89,8 +96,9 @@ void ThumbnailCache::cacheCleaning(const QString& directory, int maxCount) {
   std::stable_sort(entries.begin(), entries.end(), [](const Entry& a, const Entry& b) { return a.created < b.created; });
   const qsizetype excess = files.size() - std::max(0, maxCount);
   for (qsizetype i = 0; i < excess; ++i) {
-    QFile::remove(entries[static_cast<size_t>(i)].path);
+    remove(entries[static_cast<size_t>(i)].path);
   }
+  return failures;
 }
 
 QDateTime ThumbnailCache::fileCreationDate(const QString& path) {

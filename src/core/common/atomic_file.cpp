@@ -3,7 +3,9 @@
 #include <QFileInfo>
 #include <QRandomGenerator>
 
+#include <atomic>
 #include <cerrno>
+#include <climits>
 #include <cstring>
 
 #include <fcntl.h>
@@ -12,6 +14,8 @@
 
 namespace dashcard {
 namespace {
+
+std::atomic<int> injectedFailure{0};
 
 bool fail(QString* errorText, const QString& what, int error) {
   if (errorText != nullptr) {
@@ -30,10 +34,14 @@ bool AtomicFileWriter::open(QString* errorText) {
   discard();
   const QFileInfo target(path_);
   targetPath_ = QFile::encodeName(target.absoluteFilePath());
+  // "." + name + ".xxxxxxxx.tmp" stays within a name's limit even for a
+  // target name that uses it all: the name part is shortened.
+  constexpr qsizetype kDecoration = 14;
+  const QByteArray name = QFile::encodeName(target.fileName()).left(NAME_MAX - kDecoration);
+  const QByteArray folder = QFile::encodeName(target.absolutePath());
   for (int attempt = 0; attempt < 16 && fd_ < 0; ++attempt) {
-    tempPath_ = QFile::encodeName(
-        target.absolutePath() + QStringLiteral("/.") + target.fileName() +
-        QStringLiteral(".%1.tmp").arg(QRandomGenerator::global()->generate(), 8, 16, QLatin1Char('0')));
+    tempPath_ = folder + "/." + name + '.' +
+                QByteArray::number(QRandomGenerator::global()->generate(), 16).rightJustified(8, '0') + ".tmp";
     fd_ = ::open(tempPath_.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
     if (fd_ < 0 && errno != EEXIST) {
       break;
@@ -77,7 +85,7 @@ bool AtomicFileWriter::commit(QString* errorText) {
     return fail(errorText, QStringLiteral("Cannot write %1").arg(QFileInfo(path_).absoluteFilePath()),
                 error_ != 0 ? error_ : EBADF);
   }
-  int error = error_;
+  int error = error_ != 0 ? error_ : injectedFailure.load();
   if (error == 0 && syncToDisk_ && ::fsync(fd_) != 0) {
     error = errno;
   }
@@ -107,6 +115,8 @@ qint64 AtomicFileWriter::size() const {
   if (fd_ < 0 || ::fstat(fd_, &status) != 0) return -1;
   return status.st_size;
 }
+
+void AtomicFileWriter::setInjectedFailureForTest(int error) { injectedFailure.store(error); }
 
 void AtomicFileWriter::discard() {
   if (fd_ >= 0) {

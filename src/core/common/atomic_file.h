@@ -38,6 +38,11 @@ class AtomicFileWriter {
   qint64 size() const;
   int lastError() const { return error_; }
 
+  // For tests: while not 0, every commit fails with this errno as a failed
+  // write of the temporary file would (a full disk, a pulled card), so the
+  // old-file guarantee is proven without root. 0 turns it off.
+  static void setInjectedFailureForTest(int error);
+
  private:
   QString path_;
   bool syncToDisk_;

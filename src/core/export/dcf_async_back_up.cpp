@@ -8,10 +8,20 @@
 #include <QFileInfo>
 #include <QStorageInfo>
 
+#include <QSet>
+
 #include <cerrno>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace dashcard {
 namespace {
+
+// Made with O_EXCL in the target before anything is copied and removed at
+// the end: a second backup into the same folder is refused, never mixed in.
+const QString kClaimFileName = QStringLiteral(".dashcard-backup-in-progress");
 
 QString filePathOf(const BackUpItem& item) {
   if (const auto* info = std::get_if<DCFInfoPtr>(&item); info != nullptr && *info) {
@@ -32,16 +42,59 @@ std::optional<FileError> copyInto(const QString& source, const QString& destinat
   return FileCopier::copyFile(source, destination);
 }
 
-bool missing(const QString& path) {
-  QFileInfo info(path);
-  return !info.exists() && !info.isSymLink();
-}
-
 // Companions are copied only when they are regular files (a FIFO or a
 // device in their place is left out like a missing one).
 bool isRegularFile(const QString& path) { return !path.isEmpty() && QFileInfo(path).isFile(); }
 
 }  // namespace
+
+QList<BackUpItem> DCFAsyncBackUp::uniqueItems(const QList<BackUpItem>& items) {
+  QList<BackUpItem> unique;
+  QSet<QString> seen;
+  for (const BackUpItem& item : items) {
+    const QString path = filePathOf(item);
+    if (path.isEmpty() || seen.contains(path)) {
+      continue;
+    }
+    seen.insert(path);
+    unique << item;
+  }
+  return unique;
+}
+
+std::optional<FileError> DCFAsyncBackUp::claimTarget(const QString& target, bool* createdTarget) {
+  *createdTarget = false;
+  if (auto error = FileCopier::makeDirectory(path_text::deletingLastPathComponent(target))) {
+    return error;
+  }
+  const QByteArray native = QFile::encodeName(target);
+  if (::mkdir(native.constData(), 0777) == 0) {
+    *createdTarget = true;
+  } else if (errno != EEXIST) {
+    return FileCopier::errorFor(errno, target);
+  }
+  const QByteArray claim = QFile::encodeName(path_text::appendingPathComponent(target, kClaimFileName));
+  const int fd = ::open(claim.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+  if (fd < 0) {
+    const int error = errno;
+    if (*createdTarget) {
+      ::rmdir(native.constData());  // only while still empty: another run may have claimed it meanwhile
+      *createdTarget = false;
+    }
+    if (error == EEXIST) {
+      return FileError{EBUSY, QStringLiteral("%1 is in use by another backup.").arg(target)};
+    }
+    return FileCopier::errorFor(error, target);
+  }
+  ::close(fd);
+  // Claimed; it must still hold nothing but the claim.
+  const QStringList entries = QDir(target).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System);
+  if (entries != QStringList{kClaimFileName}) {
+    ::unlink(claim.constData());
+    return FileError{ENOTEMPTY, QStringLiteral("%1 is not empty: a backup goes into a new or empty folder.").arg(target)};
+  }
+  return std::nullopt;
+}
 
 std::shared_ptr<DCFAsyncBackUp> DCFAsyncBackUp::create() {
   return std::shared_ptr<DCFAsyncBackUp>(new DCFAsyncBackUp());
@@ -105,19 +158,19 @@ void DCFAsyncBackUp::backUpAsync(const QList<BackUpItem>& items, const QString& 
     }
     return;
   }
-  backupFileList_ = items;
+  backupFileList_ = uniqueItems(items);
   targetRootDirPath_ = targetRootDirPath;
   startProgressBlock_ = startProgress ? std::move(startProgress) : [](const QString&, float) {};
   finishProgressBlock_ = finishProgress ? std::move(finishProgress) : [](const QString&, float) {};
   didFinishBlock_ = didFinish ? std::move(didFinish) : [](const std::optional<QString>&) {};
-  if (items.isEmpty()) {
+  if (backupFileList_.isEmpty()) {
     // Nothing to copy is done at once, and nothing is written.
     isRunning_ = false;
     runOnMainThreadAsync([finish = didFinishBlock_] { finish(std::nullopt); });
     return;
   }
   std::weak_ptr<DCFAsyncBackUp> weakSelf = weak_from_this();
-  startBackgroundJob([weakSelf, items, targetRootDirPath] {
+  startBackgroundJob([weakSelf, items = backupFileList_, targetRootDirPath] {
     if (auto self = weakSelf.lock()) {
       self->run(items, targetRootDirPath);
     }
@@ -126,14 +179,16 @@ void DCFAsyncBackUp::backUpAsync(const QList<BackUpItem>& items, const QString& 
 
 void DCFAsyncBackUp::run(const QList<BackUpItem>& items, const QString& target) {
   std::optional<FileError> error;
-  // Refused before anything is written: the clean-up removes the target.
+  // Until the target is claimed nothing in it is ours: a refused run cleans nothing.
   bool ownsTarget = false;
   bool refused = false;
   if (const QString problem = targetProblem(target); !problem.isEmpty()) {
     error = FileError{EEXIST, problem};
     refused = true;
+  } else if (auto claimFailed = claimTarget(target, &ownsTarget)) {
+    error = claimFailed;
+    refused = true;
   } else {
-    ownsTarget = missing(target);
     const QStringList folders{ConstClass::REG_TX900_FOLDER_NORMAL, ConstClass::REG_TX900_FOLDER_MANUAL,
                               ConstClass::REG_TX900_FOLDER_EVENT};
     QStringList layout;
@@ -176,7 +231,8 @@ void DCFAsyncBackUp::run(const QList<BackUpItem>& items, const QString& target) 
     if (ownsTarget) {
       cleanDirectory(target);
     } else {
-      // The folder was empty before the run: all it holds now is the run's.
+      // The folder was empty when claimed, and the claim kept others out:
+      // all it holds now is the run's.
       const QDir dir(target);
       for (const QFileInfo& entry :
            dir.entryInfoList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System)) {
@@ -187,6 +243,9 @@ void DCFAsyncBackUp::run(const QList<BackUpItem>& items, const QString& target) 
         }
       }
     }
+  }
+  if (!refused) {
+    QFile::remove(path_text::appendingPathComponent(target, kClaimFileName));
   }
   if (error) {
     error_ = error->message;

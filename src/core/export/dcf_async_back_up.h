@@ -26,8 +26,10 @@ using BackUpItem = std::variant<DCFInfoPtr, PictureInfoPtr>;
 // T/NMEA/{NORMAL,MANUAL,EVENT}, made even when empty, plus the folder of
 // every copied file (PARKING among them). Copies never overwrite. A missing
 // telemetry file or rear video is tolerated; a missing front video or
-// picture fails the run. On failure or cancel everything the run wrote is
-// removed; T itself only when the run created it. A cancel after the run's
+// picture fails the run. The run claims T before it writes (a second run
+// into T is refused); on failure or cancel everything the run wrote is
+// removed; T itself only when the run created it. An item named twice is
+// copied once. A cancel after the run's
 // last look at it stops nothing, and the end is still reported.
 class DCFAsyncBackUp : public std::enable_shared_from_this<DCFAsyncBackUp> {
  public:
@@ -59,6 +61,12 @@ class DCFAsyncBackUp : public std::enable_shared_from_this<DCFAsyncBackUp> {
   // Copies one recording / one picture under `targetRootPath`.
   static std::optional<FileError> backUpInfo(const DCFInfo& info, const QString& targetRootPath);
   static std::optional<FileError> backUpPictureInfo(const PictureInfo& info, const QString& targetRootPath);
+  // The items without empty ones and without repeats of a file, in order.
+  static QList<BackUpItem> uniqueItems(const QList<BackUpItem>& items);
+  // Makes `target` (and its parents) or takes it when it is an empty
+  // folder, and marks it as this run's with a file only one run can create.
+  // `createdTarget` says whether the folder was made here.
+  static std::optional<FileError> claimTarget(const QString& target, bool* createdTarget);
   // Removes the folder at `path` with its contents; errors are ignored.
   static void cleanDirectory(const QString& path);
   // Why `targetRootDirPath` cannot take a backup (a file, or a folder that

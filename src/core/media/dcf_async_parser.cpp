@@ -230,7 +230,13 @@ std::optional<QString> DCFAsyncParser::getThumbnailPathWithSourceFilePath(const 
   const QString target = path_text::appendingPathComponent(cacheDirectory_, name);
   struct stat info {};
   if (::stat(QFile::encodeName(target).constData(), &info) == 0) {
-    return target;
+    // An empty file is what a full disk left behind, not a thumbnail.
+    if (S_ISREG(info.st_mode) && info.st_size > 0) {
+      return target;
+    }
+    if (S_ISREG(info.st_mode)) {
+      QFile::remove(target);
+    }
   }
   return makeThumbnail(path, target);
 }
@@ -262,11 +268,10 @@ std::optional<QString> DCFAsyncParser::makeThumbnail(const QString& path, const 
     return std::nullopt;
   }
   // Written under a temporary name and renamed, so a reader never sees half
-  // a file. A failed write leaves no file; views then show no picture.
+  // a file. A failed write leaves no file and no path; views then show no picture.
   QSaveFile file(target);
-  if (file.open(QIODevice::WriteOnly)) {
-    file.write(data);
-    file.commit();
+  if (!file.open(QIODevice::WriteOnly) || file.write(data) != data.size() || !file.commit()) {
+    return std::nullopt;
   }
   return target;
 }
@@ -314,12 +319,11 @@ QString DCFAsyncParser::fileCreationDateString(const QString& path) {
   if (!created.isValid()) {
     return {};
   }
-  // Gregorian digits on a 12-hour clock without a marker (the camera
-  // software's Japanese "hh"); the local zone is read at every call.
+  // Gregorian digits on a 24-hour clock: on a 12-hour one, files made at
+  // 02:58 and 14:58 shared a name. The local zone is read at every call.
   const QDateTime local = created.toLocalTime();
-  const int hour = local.time().hour() % 12 == 0 ? 12 : local.time().hour() % 12;
   return QString::asprintf("%04d%02d%02d%02d%02d%02d", local.date().year(), local.date().month(), local.date().day(),
-                           hour, local.time().minute(), local.time().second());
+                           local.time().hour(), local.time().minute(), local.time().second());
 }
 
 QString DCFAsyncParser::fileSizeString(const QString& path) {

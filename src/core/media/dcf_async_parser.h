@@ -60,7 +60,7 @@ class DCFAsyncParser : public std::enable_shared_from_this<DCFAsyncParser> {
   static QImage thumbnailWithContentAtPath(const QString& path, int width, int height);
   // folder + base name + size ("%010ld") + creation time + ".jpg"; empty when the video cannot be read.
   static QString cacheFileNameWithSourceFilePath(const QString& path);
-  // "yyyyMMddhhmmss" (12-hour hours, no marker) in the local zone.
+  // "yyyyMMddHHmmss" (24-hour hours) in the local zone.
   static QString fileCreationDateString(const QString& path);
   static QString fileSizeString(const QString& path);
   // The picture shown for a video that cannot be decoded.

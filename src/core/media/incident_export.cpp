@@ -152,6 +152,7 @@ void IncidentExporter::exportAsync(IncidentExportRequest request, ProgressBlock 
     return;
   }
   cancelFlag_.store(false);
+  writtenFraction_.store(0.0);
   auto self = shared_from_this();
   startBackgroundJob([self, request = std::move(request), progress, finish] {
     std::optional<QString> error = self->run(request, progress);
@@ -198,7 +199,10 @@ std::optional<QString> IncidentExporter::run(const IncidentExportRequest& reques
   if (!video.open(&errorText)) return errorText;
   const std::optional<QString> failure = VideoSpanWriter::write(
       clips, request.from, request.to, options, video, cancelFlag_,
-      [&throttle](double fraction) { throttle.report(static_cast<unsigned long long>(fraction * 950.0)); });
+      [this, &throttle](double fraction) {
+        writtenFraction_.store(fraction);
+        throttle.report(static_cast<unsigned long long>(fraction * 950.0));
+      });
   if (failure) return failure;
 
   const QString trackName = QFileInfo(request.targetFilePath).completeBaseName();

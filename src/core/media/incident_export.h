@@ -91,6 +91,9 @@ class IncidentExporter : public std::enable_shared_from_this<IncidentExporter> {
   void exportAsync(IncidentExportRequest request, ProgressBlock progress, DidFinishBlock didFinish);
   void cancel() { cancelFlag_.store(true); }
   bool isRunning() const { return isRunning_.load(); }
+  // How much of the span's video the last run wrote (0..1), reports a
+  // cancel dropped included: shows that a cancel stops the work.
+  double writtenFraction() const { return writtenFraction_.load(); }
 
  private:
   IncidentExporter() = default;
@@ -99,6 +102,7 @@ class IncidentExporter : public std::enable_shared_from_this<IncidentExporter> {
 
   std::atomic<bool> cancelFlag_{false};
   std::atomic<bool> isRunning_{false};
+  std::atomic<double> writtenFraction_{0.0};
 };
 
 }  // namespace dashcard

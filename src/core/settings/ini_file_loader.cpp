@@ -9,7 +9,6 @@
 #include <QTextStream>
 
 #include <cerrno>
-#include <cstdio>
 #include <cstring>
 
 #include <unistd.h>
@@ -31,54 +30,59 @@ QString trimmedBlanksAndTabs(const QString& text) {
   return text.mid(begin, end - begin);
 }
 
-void printToStandardOutput(const QString& message) {
-  std::fputs(message.toLocal8Bit().constData(), stdout);
-  std::fputc('\n', stdout);
-  std::fflush(stdout);
-}
-
 }  // namespace
 
 IniFileLoader::IniFileLoader(QString filePath) : filePath_(std::move(filePath)) {}
 
 int IniFileLoader::load() {
+  errorString_.clear();
   const QFileInfo info(filePath_);
-  if (!info.exists()) {
+  if (!info.exists() && !info.isSymLink()) {
+    errorString_ = QStringLiteral("%1 does not exist").arg(filePath_);
     return kFileMissing;
   }
+  const auto unreadable = [this](const QString& reason) {
+    errorString_ = reason;
+    return kUnreadable;
+  };
   // Only a regular file is read, and only up to a size no settings file
   // reaches: a FIFO would block, a link to a device would never end.
   const int fd = openRegularFile(filePath_);
   if (fd < 0) {
-    printToStandardOutput(errno == EINVAL || errno == EISDIR
-                              ? QStringLiteral("Error: %1 is not a regular file").arg(filePath_)
-                              : QStringLiteral("Error: %1").arg(QString::fromLocal8Bit(std::strerror(errno))));
-    return kUnreadable;
+    if (errno == EINVAL || errno == EISDIR) {
+      return unreadable(QStringLiteral("%1 is not a regular file").arg(filePath_));
+    }
+    if (errno == EACCES || errno == EPERM) {
+      return unreadable(QStringLiteral("%1: permission denied").arg(filePath_));
+    }
+    if (errno == ENOENT) {
+      return unreadable(QStringLiteral("%1 is a link to nothing").arg(filePath_));
+    }
+    return unreadable(QStringLiteral("%1: %2").arg(filePath_, QString::fromLocal8Bit(std::strerror(errno))));
   }
   QFile file;
   if (!file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
     ::close(fd);
-    printToStandardOutput(QStringLiteral("Error: %1").arg(file.errorString()));
-    return kUnreadable;
+    return unreadable(QStringLiteral("%1: %2").arg(filePath_, file.errorString()));
   }
   const QByteArray data = file.read(kMaxFileSize + 1);
   if (file.error() != QFileDevice::NoError) {
-    printToStandardOutput(QStringLiteral("Error: %1").arg(file.errorString()));
-    return kUnreadable;
+    return unreadable(QStringLiteral("%1: %2").arg(filePath_, file.errorString()));
   }
   if (data.size() > kMaxFileSize) {
-    printToStandardOutput(QStringLiteral("Error: %1 is too big for a settings file").arg(filePath_));
-    return kUnreadable;
+    return unreadable(QStringLiteral("%1 is too big for a settings file (over %2 KiB)")
+                          .arg(filePath_)
+                          .arg(kMaxFileSize / 1024));
   }
   QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
   const QString text = decoder.decode(data);
   if (decoder.hasError()) {
-    printToStandardOutput(QStringLiteral("Error: %1 is not UTF-8 text").arg(filePath_));
-    return kUnreadable;
+    return unreadable(QStringLiteral("%1 is not UTF-8 text").arg(filePath_));
   }
 
   QHash<QString, QString> entries;
   QStringList order;
+  QStringList otherLines;
   qsizetype start = 0;
   for (qsizetype i = 0; i <= text.size(); ++i) {
     if (i < text.size() && !isLineBreak(text.at(i))) {
@@ -86,6 +90,14 @@ int IniFileLoader::load() {
     }
     const QString line = text.mid(start, i - start);
     start = i + 1;
+    const QString firstWord = trimmedBlanksAndTabs(line.section(QLatin1Char(' '), 0, 0));
+    if (!RyndSettingInfo::itemNames().contains(firstWord)) {
+      // Another firmware's keys, comments: written back as they were.
+      if (!trimmedBlanksAndTabs(line).isEmpty()) {
+        otherLines << line;
+      }
+      continue;
+    }
     const QStringList pieces = line.split(QLatin1Char(' '));
     if (pieces.size() != 2) {
       continue;
@@ -101,6 +113,7 @@ int IniFileLoader::load() {
   for (const QString& key : order) {
     loaded.updateValue(entries.value(key), key);
   }
+  loaded.setOtherLines(otherLines);
   settingInfo_ = loaded;
   return kLoaded;
 }

@@ -95,9 +95,13 @@ QString RyndSettingInfo::exportText() const {
     // A reset request replaces every other setting.
     return line(kDvrReset, dvrReset_);
   }
-  return line(kImpactLevel, impactLevel_) + line(kVideoClipTime, videoClipTime_) + line(kAudio, audio_) +
-         line(kRearCamera, rearCamera_) + line(kVideoQuality, videoQuality_) + line(kTimeZone, timeZone_) +
-         line(kWifiLan, wifiLan_);
+  QString text = line(kImpactLevel, impactLevel_) + line(kVideoClipTime, videoClipTime_) + line(kAudio, audio_) +
+                 line(kRearCamera, rearCamera_) + line(kVideoQuality, videoQuality_) + line(kTimeZone, timeZone_) +
+                 line(kWifiLan, wifiLan_);
+  for (const QString& other : otherLines_) {
+    text += other + QStringLiteral("\r\n");
+  }
+  return text;
 }
 
 QString RyndSettingInfo::debugInfo() const {

@@ -32,6 +32,11 @@ class RyndSettingInfo {
   const QString& wifiLanValue() const { return wifiLan_; }
   void setWifiLanValue(const QString& value) { wifiLan_ = value; }
 
+  // Lines of the file that are none of the keys above (another firmware's
+  // keys, comments), kept to be written back after them unchanged.
+  const QStringList& otherLines() const { return otherLines_; }
+  void setOtherLines(const QStringList& lines) { otherLines_ = lines; }
+
   // Stores a value read from the file under key `itemName`. A value outside
   // the key's table, or an unknown key, is logged and changes nothing. A reset
   // request read from the card is dropped, so that it is never saved back.
@@ -42,7 +47,8 @@ class RyndSettingInfo {
   // The file keys in the order of the file.
   static const QStringList& itemNames();
 
-  // The settings file text, CR LF line ends.
+  // The settings file text, CR LF line ends: the known keys, then the other
+  // lines; a reset request alone.
   QString exportText() const;
   QString debugInfo() const;
 
@@ -57,6 +63,7 @@ class RyndSettingInfo {
   QString dvrReset_;
   QString timeZone_;
   QString wifiLan_;
+  QStringList otherLines_;
 };
 
 }  // namespace dashcard

@@ -26,6 +26,8 @@ constexpr double kKnotsToMetresPerSecond = 0.5144;
 constexpr double kSpeedCarryOverSeconds = 15.0;
 constexpr double kMissingCoordinate = -999.0;
 constexpr double kUnknown = -1.0;
+// No vehicle reaches this (about 900 km/h): a faster fix is a receiver's junk.
+constexpr double kMaxPlausibleSpeed = 250.0;
 constexpr double kAccuracy = 10.0;
 constexpr std::string_view kGsensInvalid = "999.999";
 // Telemetry files grow by about 1.3 MB an hour; a bigger file is not one and
@@ -368,32 +370,42 @@ class NMEAParser {
       return;
     }
     const std::string_view status = fields[2];
-    const bool isValid = status == "A";
+    if (status != "A" && status != "V") {
+      return;
+    }
+    const qint64 msecs = fixTime(fields[9], fields[1]);
     double latitude = kMissingCoordinate;
     double longitude = kMissingCoordinate;
     double course = kUnknown;
     double speed = kUnknown;
-    if (isValid) {
+    bool plausibleSpeed = true;
+    if (status == "A") {
       if (!coordinate(fields[3], fields[4], &latitude)) {
         latitude = kMissingCoordinate;
       }
       if (!coordinate(fields[5], fields[6], &longitude)) {
         longitude = kMissingCoordinate;
       }
-      if (!nmea::readNumber(fields[8], &course)) {
+      if (!nmea::readNumber(fields[8], &course) || course < 0.0 || course > 360.0) {
         course = kUnknown;
       }
       double knots = 0.0;
       if (nmea::readNumber(fields[7], &knots)) {
         speed = knots * kKnotsToMetresPerSecond;
+        plausibleSpeed = std::isfinite(speed) && speed >= 0.0 && speed <= kMaxPlausibleSpeed;
+        if (!plausibleSpeed) {
+          speed = kUnknown;
+        }
       }
-      if (speed > maxSpeed) {
-        maxSpeed = speed;
-      }
-    } else if (status != "V") {
-      return;
     }
-    const qint64 msecs = fixTime(fields[9], fields[1]);
+    // "A" is the receiver's word; a fix is valid only with a position on the
+    // globe, a date and a speed a vehicle can have: junk marked "A" would
+    // otherwise reach the counts, the map and every export.
+    const bool isValid = status == "A" && msecs != 0 && std::fabs(latitude) <= 90.0 &&
+                         std::fabs(longitude) <= 180.0 && plausibleSpeed;
+    if (isValid) {
+      maxSpeed = std::max(maxSpeed, speed);
+    }
     CustomLocation location(latitude, longitude, 0.0, kAccuracy, kAccuracy, course, speed,
                             QDateTime::fromMSecsSinceEpoch(msecs, Qt::UTC));
     const bool knownSpeed = speed != kUnknown;

@@ -1,9 +1,14 @@
+#include "core/common/const_class.h"
 #include "support/temp_card.h"
 
 #include <QDirIterator>
 #include <QFile>
 #include <QProcess>
 #include <QRegularExpression>
+#include <QTemporaryDir>
+
+#include <functional>
+#include <initializer_list>
 
 #include <gtest/gtest.h>
 
@@ -58,6 +63,39 @@ TEST(SampleCardMaker, LayoutNamesAndMidnight) {
   EXPECT_EQ(card.clips().constLast().folder, QStringLiteral("PARKING"));
   EXPECT_EQ(card.clips().at(3).folder, QStringLiteral("EVENT"));
   EXPECT_TRUE(QFile::exists(card.path(QStringLiteral("rynd_settings.ini"))));
+  // The picture's name is one the catalogue's picture rule takes (the scan
+  // lists no pictures because it collects none, not because of the name).
+  const QStringList pictures = QDir(card.path(QStringLiteral("PICTURE"))).entryList(QDir::Files);
+  ASSERT_EQ(pictures.size(), 1);
+  EXPECT_TRUE(ConstClass::fullMatchResultWithTarget(pictures.first(), ConstClass::REG_TX900_FILE_PIC))
+      << pictures.first().toStdString();
+  EXPECT_TRUE(ConstClass::fullMatchResultWithTarget(QStringLiteral("PICTURE"), ConstClass::REG_TX900_FOLDER));
+}
+
+// Options beyond the bounds would give negative names and dates centuries away.
+TEST(SampleCardMaker, OptionsOutOfBoundsWriteNothing) {
+  for (const auto& change : std::initializer_list<std::function<void(SampleCardOptions&)>>{
+           [](SampleCardOptions& o) { o.clips = SampleCardOptions::kMaxClips + 1; },
+           [](SampleCardOptions& o) { o.height = SampleCardOptions::kMaxSide + 2; },
+           [](SampleCardOptions& o) { o.clipSeconds = SampleCardOptions::kMaxClipSeconds + 1; },
+           [](SampleCardOptions& o) { o.width = SampleCardOptions::kMaxSide + 2; }}) {
+    SampleCardOptions options;
+    options.encodeVideos = false;
+    change(options);
+    QTemporaryDir dir;
+    QString error;
+    EXPECT_FALSE(SampleCardMaker(options).make(dir.filePath(QStringLiteral("card")), &error));
+    EXPECT_TRUE(error.contains(QStringLiteral("out of bounds"))) << error.toStdString();
+    EXPECT_FALSE(QFileInfo::exists(dir.filePath(QStringLiteral("card"))));
+  }
+  // At the bounds the names stay real: 14-digit stamps in this century.
+  SampleCardOptions widest;
+  widest.clips = SampleCardOptions::kMaxClips;
+  widest.clipSeconds = SampleCardOptions::kMaxClipSeconds;
+  widest.encodeVideos = false;
+  const QDateTime first = SampleCardMaker::firstClipStart(widest);
+  EXPECT_GE(first.date().year(), 2000);
+  EXPECT_LE(first.addSecs(qint64{widest.clips} * widest.clipSeconds).date().year(), 2099);
 }
 
 TEST(SampleCardMaker, TelemetryLooksLikeTheCamera) {

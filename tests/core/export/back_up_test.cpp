@@ -12,6 +12,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include <sys/stat.h>
 
 namespace dashcard {
@@ -25,6 +27,7 @@ struct BackUpRun {
   QList<float> starts;
   QList<float> finishes;
   QStringList startPaths;
+  int lastIndex = -1;  // the item the run was at when it ended
 };
 
 // Runs a backup to its end; `onStart` may act during the start reports.
@@ -50,6 +53,7 @@ BackUpRun backUp(const QList<BackUpItem>& items, const QString& target,
       });
   EXPECT_TRUE(test::spinUntilIdle());
   QCoreApplication::processEvents();
+  run.lastIndex = job->currentIndex();
   return run;
 }
 
@@ -169,12 +173,18 @@ TEST_F(BackUpTest, MissingFrontVideoOrPictureFailsAndCleansUp) {
   EXPECT_FALSE(QFileInfo::exists(target()));
 }
 
-TEST_F(BackUpTest, NeverOverwritesAndNeverCleansForeignContent) {
-  // The same recording twice: the second copy would overwrite the first.
-  const BackUpRun twice = backUp({recordings.first(), recordings.first()}, target());
-  ASSERT_TRUE(twice.error.has_value());
-  EXPECT_FALSE(QFileInfo::exists(target()));
+TEST_F(BackUpTest, ARecordingNamedTwiceIsCopiedOnce) {
+  // Also a second object for the same file, as a second scan gives.
+  const DCFInfoPtr again = std::make_shared<DCFInfo>(card->root(), recordings.first()->deltaPath());
+  const BackUpRun twice = backUp({recordings.first(), recordings.at(1), again}, target());
+  ASSERT_TRUE(twice.finished);
+  EXPECT_FALSE(twice.error.has_value()) << twice.error.value_or(QString()).toStdString();
+  EXPECT_EQ(twice.starts.size(), 2);
+  EXPECT_TRUE(QFile::exists(QDir(target()).filePath(recordings.first()->deltaPath())));
+  EXPECT_TRUE(QFile::exists(QDir(target()).filePath(recordings.at(1)->deltaPath())));
+}
 
+TEST_F(BackUpTest, NeverOverwritesAndNeverCleansForeignContent) {
   // A folder with content of its own is refused and left alone.
   ASSERT_TRUE(QDir().mkpath(target()));
   QFile own(QDir(target()).filePath(QStringLiteral("keep.txt")));
@@ -209,7 +219,64 @@ TEST_F(BackUpTest, CancelDuringTheSecondItemStopsAfterIt) {
   EXPECT_FALSE(run.finished);
   EXPECT_EQ(run.starts.size(), 2);
   EXPECT_EQ(run.finishes, QList<float>{0.2f});  // the second item is not reported done
+  EXPECT_EQ(run.lastIndex, 1);                    // and nothing after it was copied
   EXPECT_FALSE(QFileInfo::exists(target()));
+}
+
+// Runs that start together into one new folder: one takes it, the others
+// are refused, and the winner's copy is whole and left in place.
+TEST_F(BackUpTest, RunsIntoTheSameFolderAtOnceNeverRemoveEachOther) {
+  // The race is between the look at the folder and the first write: many
+  // rounds make it show without a fix in most runs.
+  const QList<BackUpItem> items = itemsOf(recordings.mid(0, 1));
+  for (int round = 0; round < 24; ++round) {
+    const QString folder = out.filePath(QStringLiteral("together %1").arg(round));
+    std::vector<std::shared_ptr<DCFAsyncBackUp>> jobs;
+    QList<std::optional<QString>> ends;
+    int finished = 0;
+    for (int i = 0; i < 4; ++i) {
+      jobs.push_back(DCFAsyncBackUp::create());
+      jobs.back()->backUpAsync(items, folder, {}, {}, [&](const std::optional<QString>& error) {
+        ends << error;
+        ++finished;
+      });
+    }
+    ASSERT_TRUE(spinUntil([&] { return finished == 4; }));
+    ASSERT_TRUE(test::spinUntilIdle());
+    const auto succeeded = std::count_if(ends.begin(), ends.end(), [](const auto& e) { return !e.has_value(); });
+    EXPECT_EQ(succeeded, 1) << "round " << round;
+    for (const auto& error : ends) {
+      if (error) {
+        EXPECT_TRUE(error->contains(QStringLiteral("another backup")) || error->contains(QStringLiteral("not empty")))
+            << error->toStdString();
+      }
+    }
+    QStringList expected;
+    for (const SampleClip& clip : card->clips().mid(0, 1)) {
+      expected << clip.frontPath << clip.telemetryPath;
+      if (!clip.rearPath.isEmpty()) expected << clip.rearPath;
+    }
+    expected.sort();
+    EXPECT_EQ(filesUnder(folder).join(' ').toStdString(), expected.join(' ').toStdString()) << "round " << round;
+  }
+}
+
+TEST_F(BackUpTest, AClaimedFolderIsRefusedAndLeftAlone) {
+  bool created = false;
+  ASSERT_FALSE(DCFAsyncBackUp::claimTarget(target(), &created).has_value());
+  EXPECT_TRUE(created);
+  bool again = true;
+  const auto second = DCFAsyncBackUp::claimTarget(target(), &again);
+  ASSERT_TRUE(second.has_value());
+  EXPECT_TRUE(second->message.contains(QStringLiteral("another backup"))) << second->message.toStdString();
+  EXPECT_FALSE(again);
+  const QStringList held = QDir(target()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden);
+  ASSERT_EQ(held.size(), 1);
+
+  const BackUpRun refused = backUp({recordings.first()}, target());
+  ASSERT_TRUE(refused.error.has_value());
+  EXPECT_TRUE(refused.starts.isEmpty());
+  EXPECT_EQ(QDir(target()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden), held);
 }
 
 TEST_F(BackUpTest, EmptyAndRefusedStartsFinishOnce) {

@@ -102,7 +102,7 @@ TEST(WebMercatorTest, ViewportFitsWithPaddingAndZoomsAboutThePointer) {
 // The projection against GDAL's EPSG:4326 -> EPSG:3857 on a few hundred points.
 TEST(WebMercatorTest, AgreesWithGdalToAMillimetre) {
   const QString gdal = QStandardPaths::findExecutable(QStringLiteral("gdaltransform"));
-  if (gdal.isEmpty()) GTEST_SKIP() << "gdaltransform is not installed (gdal-bin)";
+  ASSERT_FALSE(gdal.isEmpty()) << "gdaltransform is missing (gdal-bin): run scripts/install-deps.sh";
   QList<MapCoordinate> points;
   QByteArray input;
   for (int i = 0; i < 300; ++i) {

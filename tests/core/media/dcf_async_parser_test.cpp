@@ -10,6 +10,7 @@
 #include "support/wait_for.h"
 
 #include <QDeadlineTimer>
+#include <QDir>
 #include <QFile>
 #include <QImage>
 #include <QImageReader>
@@ -18,6 +19,8 @@
 #include <QThread>
 
 #include <gtest/gtest.h>
+
+#include <ctime>
 
 #include <sys/stat.h>
 
@@ -194,6 +197,9 @@ TEST_F(WalkTest, CancelStopsDeliveriesAndTheFinish) {
   EXPECT_EQ(delivered, 2);
   EXPECT_EQ(deliveredAfterCancel, 0);
   EXPECT_FALSE(finished);
+  // The work stopped too, not only the reports: no thumbnail beyond the two
+  // delivered and the one made ahead.
+  EXPECT_LE(QDir(cache.path()).entryList({QStringLiteral("*.jpg")}, QDir::Files).size(), 3);
 
   // A new walk picks up where the old one left: those done keep their lines.
   const auto keptLine = card.infos.at(0)->routeLine();
@@ -241,15 +247,25 @@ TEST(Thumbnails, CacheNameParts) {
                                 QByteArray(123, 'x')));
   const QString video = dir.filePath(QStringLiteral("NORMAL/F_20240101120000_20240101120500_N.MP4"));
   EXPECT_EQ(DCFAsyncParser::fileSizeString(video), QStringLiteral("0000000123"));
+  // A zone where the file was made in the evening: its hour keeps a 24-hour
+  // clock's digits (a 12-hour clock gave 02:58 and 14:58 one name).
+  const int utcHour = QDateTime::currentDateTimeUtc().time().hour();
+  const QByteArray zone = qgetenv("TZ");
+  qputenv("TZ", QStringLiteral("EVE%1").arg(utcHour - 19).toLatin1());  // POSIX signs: UTC+(19-h)
+  ::tzset();
   const QString created = DCFAsyncParser::fileCreationDateString(video);
-  const QRegularExpression twelveHour(QStringLiteral("^\\d{8}(0[1-9]|1[0-2])[0-5]\\d[0-5]\\d$"));
-  EXPECT_TRUE(twelveHour.match(created).hasMatch()) << created.toStdString();
-  // The creation date is the birth time in the local zone, 12-hour clock.
+  const QString cacheName = DCFAsyncParser::cacheFileNameWithSourceFilePath(video);
   const QDateTime birth = ThumbnailCache::fileCreationDate(video).toLocalTime();
-  const int hour12 = birth.time().hour() % 12 == 0 ? 12 : birth.time().hour() % 12;
-  EXPECT_EQ(created, birth.toString(QStringLiteral("yyyyMMdd")) + QStringLiteral("%1").arg(hour12, 2, 10, QLatin1Char('0')) +
-                         birth.toString(QStringLiteral("mmss")));
-  EXPECT_EQ(DCFAsyncParser::cacheFileNameWithSourceFilePath(video),
+  if (zone.isNull()) {
+    qunsetenv("TZ");
+  } else {
+    qputenv("TZ", zone);
+  }
+  ::tzset();
+  const QRegularExpression stamp(QStringLiteral("^\\d{8}(1[3-9]|2[0-3])[0-5]\\d[0-5]\\d$"));
+  EXPECT_TRUE(stamp.match(created).hasMatch()) << created.toStdString();
+  EXPECT_EQ(created.left(8), birth.toString(QStringLiteral("yyyyMMdd")));
+  EXPECT_EQ(cacheName,
             QStringLiteral("NORMALF_20240101120000_20240101120500_N0000000123") + created + QStringLiteral(".jpg"));
   EXPECT_TRUE(DCFAsyncParser::cacheFileNameWithSourceFilePath(dir.filePath(QStringLiteral("gone.MP4"))).isEmpty());
 }

@@ -70,7 +70,8 @@ double meanDifference(const QImage& a, const QImage& b) {
 }
 
 std::optional<QString> exportNow(IncidentExportRequest request,
-                                 const std::function<void(IncidentExporter&)>& onProgress = {}) {
+                                 const std::function<void(IncidentExporter&)>& onProgress = {},
+                                 double* writtenFraction = nullptr) {
   auto exporter = IncidentExporter::create();
   bool finished = false;
   int calls = 0;
@@ -89,6 +90,7 @@ std::optional<QString> exportNow(IncidentExportRequest request,
   EXPECT_TRUE(test::spinUntilIdle());
   QCoreApplication::processEvents();
   EXPECT_EQ(calls, 1);
+  if (writtenFraction != nullptr) *writtenFraction = exporter->writtenFraction();
   return result;
 }
 
@@ -107,7 +109,8 @@ void copyCard(const QString& target) {
 
 TEST(IncidentExport, SpansJoinedAsPlayersReadThem) {
   ASSERT_TRUE(card().ok()) << card().error().toStdString();
-  if (QStandardPaths::findExecutable("ffprobe").isEmpty()) GTEST_SKIP() << "ffprobe is missing";
+  // ffprobe comes with ffmpeg (scripts/install-deps.sh): missing is a failure.
+  ASSERT_FALSE(QStandardPaths::findExecutable("ffprobe").isEmpty()) << "ffprobe is missing";
   struct Case {
     const char* name;
     ExportCamera camera;
@@ -175,7 +178,7 @@ TEST(IncidentExport, SpansJoinedAsPlayersReadThem) {
 
 TEST(IncidentExport, GpxReadBackByGpsbabel) {
   ASSERT_TRUE(card().ok());
-  if (QStandardPaths::findExecutable("gpsbabel").isEmpty()) GTEST_SKIP() << "gpsbabel is missing";
+  ASSERT_FALSE(QStandardPaths::findExecutable("gpsbabel").isEmpty()) << "gpsbabel is missing: run scripts/install-deps.sh";
   QTemporaryDir out;
   const DCFInfoList recordings = test::scanRecordings(card().root());
   // The drive has one fix a second on whole seconds.
@@ -251,9 +254,20 @@ TEST(IncidentExport, CancelAndFullDiskLeaveNoFile) {
   {
     QTemporaryDir out;
     request.targetFilePath = out.filePath("cancelled.mp4");
-    const auto error = exportNow(request, [](IncidentExporter& exporter) { exporter.cancel(); });
+    double atCancel = -1.0;
+    double written = -1.0;
+    const auto error = exportNow(
+        request,
+        [&atCancel](IncidentExporter& exporter) {
+          if (atCancel < 0.0) atCancel = exporter.writtenFraction();
+          exporter.cancel();
+        },
+        &written);
     EXPECT_EQ(error.value_or(QString()), "Cancelled.");
     EXPECT_TRUE(filesIn(out.path()).isEmpty());
+    // The work stopped at the cancel: six clips side by side were far from written.
+    ASSERT_GE(atCancel, 0.0);
+    EXPECT_LT(written, 0.5) << "cancelled at " << atCancel;
   }
   test::ScratchMount full(64 * 1024);
   if (!full.ok()) GTEST_SKIP() << "a small tmpfs needs root";

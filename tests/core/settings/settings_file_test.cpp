@@ -88,6 +88,21 @@ TEST_F(SettingsFileTest, MissingAndNonUtf8FilesAreReported) {
   IniFileLoader binary(write(QByteArray("IMPACT_LEVEL L5\r\n\xff\xfe\xc3", 20)));
   EXPECT_EQ(binary.load(), IniFileLoader::kUnreadable);
   EXPECT_FALSE(binary.resultData().has_value());
+  EXPECT_TRUE(binary.errorString().endsWith(QStringLiteral("is not UTF-8 text"))) << binary.errorString().toStdString();
+}
+
+// Another firmware's keys and the camera's comments survive a change.
+TEST_F(SettingsFileTest, LinesOfOtherKeysAreWrittenBackAsTheyWere) {
+  RyndSettingInfo info = load("#note\r\nIMPACT_LEVEL L1\r\nPARK_MODE  ON\t\r\n\r\nAUDIO OFF\r\nIMPACT_LEVEL=L2\r\n");
+  EXPECT_EQ(info.otherLines(), (QStringList{"#note", "PARK_MODE  ON\t", "IMPACT_LEVEL=L2"}));
+  EXPECT_EQ(info.imapctLevelValue(), "L1");
+  info.setAudioValue(QStringLiteral("ON"));
+  EXPECT_EQ(info.exportText(),
+            "IMPACT_LEVEL L1\r\nVIDEO_CLIP_TIME 1min\r\nAUDIO ON\r\nREAR_CAMERA ON\r\nVIDEO_QUALITY FINE\r\n"
+            "TIME_ZONE UTC\r\nWI_LAN 2G\r\n#note\r\nPARK_MODE  ON\t\r\nIMPACT_LEVEL=L2\r\n");
+  // A reset request is the whole file.
+  info.setDvrResetValue(QStringLiteral("ON"));
+  EXPECT_EQ(info.exportText(), "DVR_RESET ON\r\n");
 }
 
 // A copied card may hold anything under the settings file's name: it is read
@@ -97,7 +112,9 @@ TEST_F(SettingsFileTest, OversizedFilesFifosAndDevicesAreRefusedUnread) {
   QByteArray atLimit = line.repeated(IniFileLoader::kMaxFileSize / line.size());
   atLimit.append(IniFileLoader::kMaxFileSize - atLimit.size(), ' ');
   EXPECT_EQ(IniFileLoader(write(atLimit)).load(), IniFileLoader::kLoaded);
-  EXPECT_EQ(IniFileLoader(write(atLimit + line)).load(), IniFileLoader::kUnreadable);
+  IniFileLoader oversized(write(atLimit + line));
+  EXPECT_EQ(oversized.load(), IniFileLoader::kUnreadable);
+  EXPECT_TRUE(oversized.errorString().contains(QStringLiteral("too big"))) << oversized.errorString().toStdString();
 
   const QString fifo = dir.filePath(QStringLiteral("fifo.ini"));
   ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
@@ -107,6 +124,7 @@ TEST_F(SettingsFileTest, OversizedFilesFifosAndDevicesAreRefusedUnread) {
     IniFileLoader loader(path);
     EXPECT_EQ(loader.load(), IniFileLoader::kUnreadable) << path.toStdString();
     EXPECT_FALSE(loader.resultData().has_value());
+    EXPECT_EQ(loader.errorString(), path + QStringLiteral(" is not a regular file"));
   }
 }
 

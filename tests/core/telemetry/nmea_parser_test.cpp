@@ -130,8 +130,8 @@ TEST(NMEAParser, PositionSentenceFieldsAndStatus) {
   EXPECT_EQ(groups[0].location().latitude, -999.0);
   EXPECT_EQ(groups[0].location().speed, -1.0);
   EXPECT_EQ(groups[0].location().course, -1.0);
-  // Valid without a latitude: still valid.
-  EXPECT_TRUE(groups[1].isValid());
+  // "A" without a latitude: no position, so no valid fix.
+  EXPECT_FALSE(groups[1].isValid());
   EXPECT_EQ(groups[1].location().latitude, -999.0);
   EXPECT_NEAR(groups[1].location().longitude, 139.761315, 1e-6);
   // 12 and 14 fields, and an unknown status: the group counts, without a fix.
@@ -140,11 +140,44 @@ TEST(NMEAParser, PositionSentenceFieldsAndStatus) {
     EXPECT_EQ(groups[i].location(), CustomLocation::placeholder()) << i;
   }
   // Hemisphere letters other than N/S/E/W make the coordinate unreadable.
-  EXPECT_TRUE(groups[5].isValid());
+  EXPECT_FALSE(groups[5].isValid());
   EXPECT_EQ(groups[5].location().latitude, -999.0);
   EXPECT_EQ(groups[5].location().longitude, -999.0);
   EXPECT_EQ(data.totalLocations().size(), 3u);
-  EXPECT_EQ(data.varidLocations().size(), 2u);
+  EXPECT_EQ(data.varidLocations().size(), 0u);
+}
+
+// Marked "A" by a confused receiver: off the globe, faster than any vehicle,
+// or without a date. None is valid; the one good fix is, and alone sets the top speed.
+TEST(NMEAParser, FixesOffTheGlobeTooFastOrUndatedAreNotValid) {
+  const QByteArray junk[] = {
+      rmc("120000", "A", "9999.9999", "N"),                                      // 100.67 degrees north
+      rmc("120001", "A", "3540.1234", "N", "99999.9999", "E"),                   // 1000.67 degrees east
+      rmc("120002", "A", "9000.0001", "S"),                                      // just past the pole
+      rmc("120003", "A", "3540.1234", "N", "18000.0001", "W"),                   // just past the date line
+      rmc("120004", "A", "3540.1234", "N", "13945.6789", "E", "1e308"),          // 300-digit speed
+      rmc("120005", "A", "3540.1234", "N", "13945.6789", "E", "-3"),             // backwards
+      rmc("120006", "A", "3540.1234", "N", "13945.6789", "E", "1000"),           // 1850 km/h
+      rmc("120007", "A", "3540.1234", "N", "13945.6789", "E", "12", "9", "000000"),  // no date
+      rmc("120008", "A", "3540.1234", "N", "13945.6789", "E", "12", "9", "320124"),  // 32 January
+  };
+  QByteArray text = kHeader;
+  for (const QByteArray& line : junk) {
+    text += line;
+  }
+  text += rmc("120009", "A", "9000.0000", "N", "18000.0000", "W", "10.0");  // the pole and the date line are on the globe
+  TelemetryFile file(text);
+  const NMEAData& data = file.parsed();
+  ASSERT_EQ(data.totalLocations().size(), std::size(junk) + 1);
+  const auto valid = data.varidLocations();
+  ASSERT_EQ(valid.size(), 1u);
+  EXPECT_EQ(valid[0].latitude, 90.0);
+  EXPECT_EQ(valid[0].longitude, -180.0);
+  EXPECT_NEAR(data.maxSpeed(), 5.14, 0.01);  // 10 knots
+  const auto fixes = data.totalLocations();
+  for (std::size_t i : {4u, 5u, 6u}) {
+    EXPECT_EQ(fixes[i].speed, -1.0) << i;  // an impossible speed is no speed
+  }
 }
 
 TEST(NMEAParser, NumbersMustBeWholeFiniteLiterals) {

@@ -112,8 +112,10 @@ QMap<qint64, PeerFix> peerFixes(const QString& path) {
 }
 
 TEST(TelemetryFiles, ValidFixesAgreeWithGpsbabel) {
-  if (QStandardPaths::findExecutable(QStringLiteral("gpsbabel")).isEmpty() || corpusFiles().isEmpty()) {
-    GTEST_SKIP() << "gpsbabel or the NMEA corpus is missing";
+  ASSERT_FALSE(QStandardPaths::findExecutable(QStringLiteral("gpsbabel")).isEmpty())
+      << "gpsbabel is missing: run scripts/install-deps.sh";
+  if (corpusFiles().isEmpty()) {
+    GTEST_SKIP() << "no NMEA corpus beside this checkout (../shared/corpus)";
   }
   // The files whose position sentences have the 13 fields the parser reads.
   const QString dir = test::nmeaCorpusDir();
