@@ -713,21 +713,32 @@ QString ClipRebuilder::findReference(const QString& damagedPath) {
   const QString name = damaged.fileName();
   if (name.isEmpty()) return {};
   const QDateTime start = DCFInfo::startDateWithFilePath(damagedPath);
-  QList<QFileInfo> candidates;
-  for (const QFileInfo& entry :
-       damaged.dir().entryInfoList({QStringLiteral("*.mp4"), QStringLiteral("*.MP4")}, QDir::Files, QDir::Name)) {
-    if (entry.fileName() != name && entry.fileName().front().toUpper() == name.front().toUpper()) {
-      candidates.append(entry);
+  const auto nearest = [&](const QDir& folder) -> QString {
+    QList<QFileInfo> candidates;
+    for (const QFileInfo& entry :
+         folder.entryInfoList({QStringLiteral("*.mp4"), QStringLiteral("*.MP4")}, QDir::Files, QDir::Name)) {
+      if (entry.fileName() != name && entry.fileName().front().toUpper() == name.front().toUpper()) {
+        candidates.append(entry);
+      }
     }
-  }
-  std::stable_sort(candidates.begin(), candidates.end(), [&](const QFileInfo& a, const QFileInfo& b) {
-    return std::llabs(DCFInfo::startDateWithFilePath(a.filePath()).secsTo(start)) <
-           std::llabs(DCFInfo::startDateWithFilePath(b.filePath()).secsTo(start));
-  });
-  // A damaged neighbour is passed over; a few looks are enough.
-  constexpr int kMaxLooks = 16;
-  for (int i = 0; i < std::min<int>(kMaxLooks, int(candidates.size())); ++i) {
-    if (ClipHealth::inspect(candidates[i].filePath()).healthy()) return candidates[i].filePath();
+    std::stable_sort(candidates.begin(), candidates.end(), [&](const QFileInfo& a, const QFileInfo& b) {
+      return std::llabs(DCFInfo::startDateWithFilePath(a.filePath()).secsTo(start)) <
+             std::llabs(DCFInfo::startDateWithFilePath(b.filePath()).secsTo(start));
+    });
+    // A damaged neighbour is passed over; a few looks are enough.
+    constexpr int kMaxLooks = 16;
+    for (int i = 0; i < std::min<int>(kMaxLooks, int(candidates.size())); ++i) {
+      if (ClipHealth::inspect(candidates[i].filePath()).healthy()) return candidates[i].filePath();
+    }
+    return {};
+  };
+  if (QString found = nearest(damaged.dir()); !found.isEmpty()) return found;
+  // The other recording folders of the card (an event clip alone in its folder).
+  QDir card = damaged.dir();
+  if (!card.cdUp()) return {};
+  for (const QFileInfo& folder : card.entryInfoList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name)) {
+    if (folder.absoluteFilePath() == damaged.absolutePath()) continue;
+    if (QString found = nearest(QDir(folder.absoluteFilePath())); !found.isEmpty()) return found;
   }
   return {};
 }
