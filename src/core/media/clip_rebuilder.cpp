@@ -36,7 +36,9 @@ struct Fd {
   }
 };
 
-// A small read-ahead window over a file: every read is bounded by `end`.
+// Small read-ahead windows over a file, the older of two replaced on a
+// miss (a unit's header and the following one's are read by turns); every
+// read is bounded by `end`.
 class Window {
  public:
   Window(int fd, std::int64_t end, std::int64_t span) : fd_(fd), end_(end), span_(span) {}
@@ -45,23 +47,32 @@ class Window {
     if (offset < 0 || length < 0 || offset + length > end_) {
       return nullptr;
     }
-    if (offset < start_ || offset + length > start_ + data_.size()) {
-      data_ = mp4::readAt(fd_, offset, std::min(std::max(length, span_), end_ - offset));
-      start_ = offset;
-      if (data_.size() < length) {
-        data_.clear();
-        return nullptr;
+    for (Slot& slot : slots_) {
+      if (offset >= slot.start && offset + length <= slot.start + slot.data.size()) {
+        return reinterpret_cast<const unsigned char*>(slot.data.constData()) + (offset - slot.start);
       }
     }
-    return reinterpret_cast<const unsigned char*>(data_.constData()) + (offset - start_);
+    Slot& slot = slots_[next_];
+    next_ ^= 1;
+    slot.data = mp4::readAt(fd_, offset, std::min(std::max(length, span_), end_ - offset));
+    slot.start = offset;
+    if (slot.data.size() < length) {
+      slot.data.clear();
+      return nullptr;
+    }
+    return reinterpret_cast<const unsigned char*>(slot.data.constData());
   }
 
  private:
+  struct Slot {
+    QByteArray data;
+    std::int64_t start = 0;
+  };
   int fd_;
   std::int64_t end_;
   std::int64_t span_;
-  QByteArray data_;
-  std::int64_t start_ = 0;
+  Slot slots_[2];
+  int next_ = 0;
 };
 
 // Exp-Golomb reading of the first fields of a slice header.
@@ -348,8 +359,7 @@ class AudioSplitter {
 class Walker {
  public:
   Walker(int fd, std::int64_t begin, std::int64_t end, const Setup& setup, AudioSplitter* audio)
-      : begin_(begin), end_(end), setup_(setup), audio_(audio), window_(fd, end, 4096), probe_(fd, end, 64),
-        lastByte_(fd, end, 64), runs_(fd, end, 0) {}
+      : begin_(begin), end_(end), setup_(setup), audio_(audio), probe_(fd, end, 64), runs_(fd, end, 0) {}
 
   std::vector<Sample> video;
   std::vector<Sample> audio;
@@ -365,7 +375,7 @@ class Walker {
       }
       if (zerosAt(p)) break;
       std::int64_t next = 0;
-      const Nal nal = nalAt(window_, p, &next);
+      const Nal nal = nalAt(p, &next);
       if (nal.valid && next <= end_ && followsWell(next)) {
         addNal(nal, p, next);
         p = next;
@@ -403,10 +413,10 @@ class Walker {
   }
 
   // The NAL unit at `p` by its header; `next` gets where it claims to end.
-  Nal nalAt(Window& window, std::int64_t p, std::int64_t* next) {
+  Nal nalAt(std::int64_t p, std::int64_t* next) {
     const int ls = setup_.lengthSize;
     const std::int64_t available = std::min<std::int64_t>(ls + kHeaderPeek, end_ - p);
-    const unsigned char* h = window.at(p, available);
+    const unsigned char* h = probe_.at(p, available);
     if (h == nullptr || available < ls + kHeaderPeek) {
       // Near the end: pad the header with zeros to classify it.
       if (h == nullptr || available <= ls + 2) return {};
@@ -421,7 +431,8 @@ class Walker {
     // A unit ends in its stop bit, never in a zero byte: one that does was
     // cut and the camera's reserved zeros filled the rest.
     if (*next <= end_) {
-      const unsigned char* last = lastByte_.at(*next - 1, 1);
+      // Read from the byte before so the next unit's header comes along.
+      const unsigned char* last = probe_.at(*next - 1, 1);
       if (last == nullptr) return {};
       if (*last == 0) {
         if (*next != end_ && !zerosAt(*next)) return {};
@@ -436,7 +447,7 @@ class Walker {
   bool followsWell(std::int64_t p) {
     if (p == end_ || zerosAt(p)) return true;
     std::int64_t next = 0;
-    const Nal nal = nalAt(probe_, p, &next);
+    const Nal nal = nalAt(p, &next);
     if (nal.valid) return true;
     return audio_ != nullptr && findRun(p).has_value();
   }
@@ -467,22 +478,35 @@ class Walker {
   std::optional<std::int64_t> findRun(std::int64_t p) {
     if (audio_ == nullptr) return std::nullopt;
     if (cachedRunStart_ == p) return cachedRunEnd_;
-    const std::int64_t limit = std::min(end_, p + kMaxRun);
-    const unsigned char* bytes = runs_.at(p, limit - p);
-    if (bytes == nullptr) return std::nullopt;
-    for (std::int64_t v = p + 1; v <= limit; ++v) {
-      // Units are far below 16 MB: a 4-byte length starts with a zero.
-      if (v < limit && setup_.lengthSize == 4 && bytes[v - p] != 0) continue;
-      if (v != end_ && !isRunEnd(v)) continue;
-      auto sizes = audio_->split(bytes, int(v - p), true);
-      if (!sizes.empty()) {
-        cachedRunStart_ = p;
-        cachedRunEnd_ = v;
-        cachedRun_ = std::move(sizes);
-        return v;
+    // Read in growing steps: most runs are a few frames long.
+    std::int64_t v = p + 1;
+    for (std::int64_t span = 16 << 10;; span *= 4) {
+      const std::int64_t limit = std::min({end_, p + span, p + kMaxRun});
+      const unsigned char* bytes = runs_.at(p, limit - p);
+      if (bytes == nullptr) return std::nullopt;
+      for (; v <= limit; ++v) {
+        // Units are far below 16 MB: a 4-byte length starts with a zero.
+        if (v < limit && setup_.lengthSize == 4 && bytes[v - p] != 0) continue;
+        if (v + 5 <= limit && !plausibleLength(bytes + (v - p))) continue;
+        if (v != end_ && !isRunEnd(v)) continue;
+        auto sizes = audio_->split(bytes, int(v - p), true);
+        if (!sizes.empty()) {
+          cachedRunStart_ = p;
+          cachedRunEnd_ = v;
+          cachedRun_ = std::move(sizes);
+          return v;
+        }
       }
+      if (limit == end_ || limit == p + kMaxRun) break;
     }
     return std::nullopt;
+  }
+
+  // A first look at a unit's length and header in bytes already read.
+  bool plausibleLength(const unsigned char* h) const {
+    if (setup_.lengthSize != 4) return true;
+    const std::int64_t length = be32(h);
+    return length >= 2 && length <= setup_.maxNal && (h[4] & 0x80) == 0;
   }
 
   // A place where a run of sound can end: a video unit, zeros or the end.
@@ -493,7 +517,7 @@ class Walker {
     if (zerosAt(v)) return true;
     // A unit cut by the end of the data counts: the sound before it is whole.
     std::int64_t next = 0;
-    return nalAt(probe_, v, &next).valid;
+    return nalAt(v, &next).valid;
   }
 
   std::int64_t commitRun() {
@@ -528,9 +552,9 @@ class Walker {
   std::int64_t end_;
   const Setup& setup_;
   AudioSplitter* audio_;
-  Window window_;
+  // One small window serves every header: a unit's last byte, the next
+  // header and the zeros test come in one read.
   Window probe_;
-  Window lastByte_;
   Window runs_;
   Picture picture_;
   unsigned char tail_[4 + kHeaderPeek] = {};
