@@ -449,7 +449,9 @@ class Walker {
     std::int64_t next = 0;
     const Nal nal = nalAt(p, &next);
     if (nal.valid) return true;
-    return audio_ != nullptr && findRun(p).has_value();
+    if (audio_ != nullptr && findRun(p).has_value()) return true;
+    // What follows is too short to be more than a sound frame cut by the end.
+    return end_ - p <= kCutFrameTail;
   }
 
   void addNal(const Nal& nal, std::int64_t p, std::int64_t next) {
@@ -545,6 +547,8 @@ class Walker {
     }
   }
 
+  // Longer than any AAC frame of two channels (6144 bits each).
+  static constexpr std::int64_t kCutFrameTail = 1536;
   // Longest run of sound between two pictures: a few seconds of AAC.
   static constexpr std::int64_t kMaxRun = 256 << 10;
 
