@@ -39,6 +39,7 @@ int runRepairCommand(const QStringList& arguments) {
                                      QStringLiteral("A healthy clip of the same camera to take the set-up from."),
                                      QStringLiteral("HEALTHY"));
   command.parser.addOption(reference);
+  command.addProgressOption();
   command.parser.addPositionalArgument(QStringLiteral("VIDEO"), QStringLiteral("The damaged video."));
   command.parser.addPositionalArgument(QStringLiteral("OUT.MP4"), QStringLiteral("Where the repaired copy goes."));
   const QStringList paths = command.parse(arguments, 2, 2, QStringLiteral("needs a VIDEO and an OUT.MP4"));
@@ -63,7 +64,7 @@ int runRepairCommand(const QStringList& arguments) {
 
   ClipRebuilder::Result result;
   {
-    ProgressBar bar(QStringLiteral("repair"));
+    ProgressBar bar(QStringLiteral("repair"), command.progressMode());
     result = ClipRebuilder::rebuild(video, referencePath, out, nullptr, [&](double f) { bar.update(f); });
     bar.finish();
   }
