@@ -99,6 +99,7 @@ int runDemoCardCommand(const QStringList& arguments) {
   options.seed = static_cast<std::uint64_t>(seedValue);
   options.rear = !parser.isSet(noRear);
   options.encodeVideos = !parser.isSet(emptyVideos);
+  options.powerLossClip = true;
   if (parser.isSet(telemetry)) {
     const QString place = parser.value(telemetry);
     if (place == QLatin1String("beside")) {

@@ -28,5 +28,7 @@ int runSettingsCommand(const QStringList& arguments);
 int runCaptureCommand(const QStringList& arguments);
 int runExportVideoCommand(const QStringList& arguments);
 int runExportGpxCommand(const QStringList& arguments);
+int runCheckCommand(const QStringList& arguments);
+int runRepairCommand(const QStringList& arguments);
 
 }  // namespace dashcard::cli

@@ -211,6 +211,12 @@ void DCFInfo::setThumbnailPath(const QString& path) {
   update([&path](State& state) { state.thumbnailPath = path; });
 }
 
+QString DCFInfo::damageReason() const { return state()->damageReason; }
+
+void DCFInfo::setDamageReason(const QString& reason) {
+  update([&reason](State& state) { state.damageReason = reason; });
+}
+
 QList<std::shared_ptr<CustomMapPolyline>> DCFInfo::routeLine() const { return state()->routeLine; }
 
 void DCFInfo::setRouteLine(const QList<std::shared_ptr<CustomMapPolyline>>& lines) {

@@ -56,6 +56,9 @@ class DCFInfo {
     QString infoFilePath;
     double duration = 0.0;
     QString thumbnailPath;
+    // Why a video of this recording cannot play as it is (set by the
+    // background walk's look at the box headers); empty when healthy.
+    QString damageReason;
     QList<std::shared_ptr<CustomMapPolyline>> routeLine;
     QList<std::shared_ptr<CustomPointAnnotation>> annotation;
     QList<std::shared_ptr<PictureInfo>> pictures;
@@ -84,6 +87,8 @@ class DCFInfo {
   QString dcfDateString() const;
   QString thumbnailPath() const;
   void setThumbnailPath(const QString& path);
+  QString damageReason() const;
+  void setDamageReason(const QString& reason);
   std::int64_t dcfFileNumber() const { return dcfFileNumber_; }
   std::int64_t dcfFolderNumber() const { return dcfFolderNumber_; }
   QList<std::shared_ptr<CustomMapPolyline>> routeLine() const;

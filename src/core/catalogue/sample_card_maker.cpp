@@ -672,6 +672,23 @@ bool SampleCardMaker::make(const QString& rootPath, QString* error,
     setModificationTime(picture, shot);
   }
 
+  // A card of one or two clips keeps them whole: the cut clip needs a
+  // healthy neighbour to be rebuilt from.
+  if (options_.powerLossClip && options_.encodeVideos && clips_.size() >= 3) {
+    // The last normal clip: the one being recorded when the power went.
+    qsizetype last = clips_.size() - 1;
+    while (last > 0 && clips_.at(last).folder != QLatin1String("NORMAL")) {
+      --last;
+    }
+    SampleClip& clip = clips_[last];
+    clip.frontCutByPowerLoss = true;
+    const QString cutPath = root.filePath(clip.frontPath);
+    if (!cutByPowerLoss(cutPath, 0.6, &err)) {
+      return false;
+    }
+    setModificationTime(cutPath, clip.start.addSecs(seconds));
+  }
+
   const QByteArray settings =
       "IMPACT_LEVEL L3\r\nVIDEO_CLIP_TIME 1min\r\nAUDIO ON\r\nREAR_CAMERA ON\r\n"
       "VIDEO_QUALITY FINE\r\nTIME_ZONE UTC\r\nWI_LAN 2G\r\n";
@@ -682,6 +699,40 @@ bool SampleCardMaker::make(const QString& rootPath, QString* error,
     progress(total, total);
   }
   return true;
+}
+
+bool SampleCardMaker::cutByPowerLoss(const QString& path, double keep, QString* error) {
+  QFile file(path);
+  if (!file.open(QIODevice::ReadOnly)) {
+    *error = QStringLiteral("Cannot read %1: %2").arg(path, file.errorString());
+    return false;
+  }
+  const QByteArray data = file.readAll();
+  file.close();
+  // The top-level boxes: ftyp first, the media data somewhere after.
+  QByteArray ftyp;
+  QByteArray payload;
+  for (qsizetype at = 0; at + 8 <= data.size();) {
+    const auto* p = reinterpret_cast<const unsigned char*>(data.constData() + at);
+    const qsizetype size = (qsizetype(p[0]) << 24) | (p[1] << 16) | (p[2] << 8) | p[3];
+    if (size < 8 || at + size > data.size()) {
+      break;
+    }
+    const QByteArray type = data.mid(at + 4, 4);
+    if (type == "ftyp") {
+      ftyp = data.mid(at, size);
+    } else if (type == "mdat") {
+      payload = data.mid(at + 8, size - 8);
+    }
+    at += size;
+  }
+  if (ftyp.isEmpty() || payload.isEmpty()) {
+    *error = QStringLiteral("%1 is not an MP4 file with media data").arg(path);
+    return false;
+  }
+  QByteArray cut = ftyp + QByteArray("\0\0\0\0mdat", 8);
+  cut += payload.left(qsizetype(double(payload.size()) * std::clamp(keep, 0.0, 1.0)));
+  return writeFile(path, cut, error);
 }
 
 }  // namespace dashcard

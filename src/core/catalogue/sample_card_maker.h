@@ -32,6 +32,8 @@ struct SampleCardOptions {
   bool encodeVideos = true;
   // Concurrent ffmpeg processes.
   int jobs = 2;
+  // The last clip's front video as a power loss leaves it (cutByPowerLoss).
+  bool powerLossClip = false;
 };
 
 // One clip of a written sample card, for tests that want to know what to expect.
@@ -42,6 +44,7 @@ struct SampleClip {
   QString telemetryPath; // relative
   QDateTime start;       // UTC
   int seconds = 0;
+  bool frontCutByPowerLoss = false;
 };
 
 // Writes a card laid out the way the camera writes one: recording folders,
@@ -58,6 +61,11 @@ class SampleCardMaker {
             const std::function<void(int done, int total)>& progress = {});
 
   const QList<SampleClip>& clips() const { return clips_; }
+
+  // Rewrites the MP4 at `path` as a camera leaves a clip when its power
+  // goes: no index, the media data's size never filled in (0), and only the
+  // first `keep` share of the media data written.
+  static bool cutByPowerLoss(const QString& path, double keep, QString* error);
 
   // The telemetry text of a simulated drive of `seconds` seconds starting at
   // `startUtc`, as the camera writes it (CR LF lines). `coldStartSeconds`

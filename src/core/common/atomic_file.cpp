@@ -3,6 +3,7 @@
 #include <QFileInfo>
 #include <QRandomGenerator>
 
+#include <algorithm>
 #include <atomic>
 #include <cerrno>
 #include <climits>
@@ -76,6 +77,48 @@ bool AtomicFileWriter::write(const char* data, qsizetype size) {
     }
     data += written;
     size -= written;
+  }
+  return error_ == 0;
+}
+
+bool AtomicFileWriter::copyFrom(int fd, qint64 offset, qint64 length) {
+  if (fd_ < 0) {
+    error_ = error_ != 0 ? error_ : EBADF;
+    return false;
+  }
+  bool kernelCopy = true;
+  QByteArray buffer;
+  while (length > 0 && error_ == 0) {
+    ssize_t copied = -1;
+    if (kernelCopy) {
+      off64_t from = offset;
+      copied = ::copy_file_range(fd, &from, fd_, nullptr, static_cast<size_t>(length), 0);
+      if (copied < 0 && errno != EINTR) {
+        // Other file systems, old kernels: copy through a buffer instead.
+        kernelCopy = false;
+        continue;
+      }
+    } else {
+      if (buffer.isEmpty()) {
+        buffer.resize(1 << 20);
+      }
+      copied = ::pread(fd, buffer.data(), static_cast<size_t>(std::min<qint64>(length, buffer.size())), offset);
+      if (copied > 0 && !write(buffer.constData(), copied)) {
+        break;
+      }
+    }
+    if (copied < 0) {
+      if (errno != EINTR) {
+        error_ = errno;
+      }
+      continue;
+    }
+    if (copied == 0) {
+      error_ = EIO;  // the source ended early (cut or shrunk meanwhile)
+      break;
+    }
+    offset += copied;
+    length -= copied;
   }
   return error_ == 0;
 }

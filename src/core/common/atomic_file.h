@@ -29,6 +29,10 @@ class AtomicFileWriter {
 
   bool open(QString* errorText = nullptr);
   bool write(const char* data, qsizetype size);
+  // Appends `length` bytes of the open file `fd` from `offset`, copied by
+  // the kernel where it can (no pass through this process); a source
+  // shorter than that is a failure.
+  bool copyFrom(int fd, qint64 offset, qint64 length);
   bool commit(QString* errorText = nullptr);
   void discard();
   // For writers that go back to patch a header (a video's index): moves the

@@ -6,10 +6,12 @@
 #include "core/common/color_palette.h"
 #include "core/common/main_thread.h"
 #include "core/common/path_text.h"
+#include "core/media/clip_health.h"
 #include "core/media/video_frame_grabber.h"
 #include "core/telemetry/nmea_data.h"
 
 #include <QBuffer>
+#include <QCoreApplication>
 #include <QFile>
 #include <QGuiApplication>
 #include <QImageWriter>
@@ -144,6 +146,19 @@ void DCFAsyncParser::run(const std::shared_ptr<Walk>& walk) {
     }
     if (line) {
       info->setRouteLine({line});
+    }
+    // A look at the videos' box headers: a few small reads, so the lists
+    // can mark a clip the camera never closed before anyone plays it.
+    QStringList damage;
+    for (const QString& video : {info->filePath(), info->secondaryFilePath()}) {
+      if (video.isEmpty()) continue;
+      const ClipHealth health = ClipHealth::inspect(video);
+      if (!health.healthy()) {
+        damage.append(video == info->filePath() ? health.reason : QCoreApplication::translate("DCFAsyncParser", "Rear video: %1").arg(health.reason));
+      }
+    }
+    if (damage.join(u'\n') != info->damageReason()) {
+      info->setDamageReason(damage.join(u'\n'));
     }
     std::optional<QString> thumbnail;
     if (current.isValid()) {

@@ -4,8 +4,10 @@
 #include "ui/catalogue/file_lock_image_transformer.h"
 #include "ui/catalogue/image_transformer.h"
 
+#include <QApplication>
 #include <QFileInfo>
 #include <QIcon>
+#include <QStyle>
 
 namespace dashcard {
 
@@ -94,7 +96,14 @@ QVariant DCFInfoTableModel::data(const QModelIndex& index, int role) const {
         if (second.isEmpty()) second = QFileInfo(dcf->filePath()).fileName();
         return QStringLiteral("%1\n%2").arg(dcf->dcfDateString(), second);
       }
-      if (role == Qt::ToolTipRole) return dcf->filePath();
+      if (role == Qt::ToolTipRole) {
+        const QString damage = dcf->damageReason();
+        return damage.isEmpty() ? dcf->filePath() : QStringLiteral("%1\n%2").arg(dcf->filePath(), damage);
+      }
+      // A damaged clip is marked where its name is read.
+      if (role == Qt::DecorationRole && !dcf->damageReason().isEmpty()) {
+        return QApplication::style()->standardIcon(QStyle::SP_MessageBoxWarning);
+      }
       break;
     default:
       break;

@@ -137,6 +137,8 @@ TEST_F(WalkTest, OrderWrapsAroundAndFinishesOnce) {
     EXPECT_EQ(info->annotation().size(), 1);
     // Empty videos get the broken-video picture, cached like any other.
     EXPECT_TRUE(QFile::exists(info->thumbnailPath())) << info->thumbnailPath().toStdString();
+    // and are marked damaged by the walk's look at their headers.
+    EXPECT_TRUE(info->damageReason().contains(QStringLiteral("empty"))) << info->damageReason().toStdString();
   }
   EXPECT_FALSE(parser->isRunning());
 }

@@ -84,6 +84,21 @@ class ListTest : public ::testing::Test {
 
 // The event and lock marks are laid out inside their narrow columns, not
 // centred at the thumbnails' icon size and cut at the left edge.
+TEST(DamageMarkTest, DamagedRowsCarryAMarkAndTheReason) {
+  DCFInfoList infos = recordingsOfSharedCard();
+  ASSERT_GE(infos.size(), 2);
+  infos.at(1)->setDamageReason(QStringLiteral("No index: cut off"));
+  DCFInfoTableModel model;
+  model.setDCFInfos(infos);
+  for (int row : {0, 1}) {
+    const QModelIndex name = model.index(row, DCFInfoTableModel::NameColumn);
+    const QString tip = model.data(name, Qt::ToolTipRole).toString();
+    EXPECT_TRUE(tip.startsWith(infos.at(row)->filePath()));
+    EXPECT_EQ(tip.contains(QStringLiteral("No index: cut off")), row == 1);
+    EXPECT_EQ(model.data(name, Qt::DecorationRole).value<QIcon>().isNull(), row == 0);
+  }
+}
+
 TEST_F(ListTest, EventAndLockMarksFitTheirColumns) {
   struct Layout : QStyledItemDelegate {
     using QStyledItemDelegate::initStyleOption;

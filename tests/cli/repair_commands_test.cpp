@@ -1,0 +1,109 @@
+// dashcard-cli check and repair on a card with a clip cut by a power loss.
+#include "support/temp_card.h"
+#include "support/test_paths.h"
+
+#include <QCryptographicHash>
+#include <QDirIterator>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+namespace dashcard {
+namespace {
+
+// Every file of the card with its hash: the commands must change none.
+QMap<QString, QByteArray> fingerprint(const QString& root) {
+  QMap<QString, QByteArray> files;
+  QDirIterator it(root, QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
+  while (it.hasNext()) {
+    const QString path = it.next();
+    QFile file(path);
+    files[path] = file.open(QIODevice::ReadOnly) ? QCryptographicHash::hash(file.readAll(), QCryptographicHash::Sha256)
+                                                 : QByteArray("unreadable");
+  }
+  return files;
+}
+
+TEST(CliCheckRepair, FindsTheCutClipAndRebuildsItOffTheCard) {
+  SampleCardOptions options;
+  options.clips = 4;
+  options.clipSeconds = 2;
+  options.rear = false;
+  options.powerLossClip = true;
+  test::TempCard card(options);
+  ASSERT_TRUE(card.ok()) << card.error().toStdString();
+  const auto clip = std::find_if(card.clips().begin(), card.clips().end(),
+                                 [](const SampleClip& c) { return c.frontCutByPowerLoss; });
+  ASSERT_NE(clip, card.clips().end());
+  const QString cut = card.path(clip->frontPath);
+  const auto before = fingerprint(card.root());
+  QTemporaryDir outside;
+
+  const test::CliResult check = test::runCli({"check", card.root(), "--json"});
+  EXPECT_EQ(check.exitCode, 1) << check.err.toStdString();
+  const QJsonObject report = QJsonDocument::fromJson(check.out.toUtf8()).object();
+  EXPECT_EQ(report.value("videos").toInt(), 4);
+  const QJsonArray damaged = report.value("damaged").toArray();
+  ASSERT_EQ(damaged.size(), 1) << check.out.toStdString();
+  EXPECT_EQ(damaged.at(0).toObject().value("path").toString(), cut);
+  EXPECT_EQ(damaged.at(0).toObject().value("damage").toString(), "no-index");
+
+  const QString out = outside.filePath("repaired clip é.mp4");
+  struct Case {
+    const char* name;
+    QStringList arguments;
+    int exitCode;
+    QString output;
+  } cases[] = {
+      {"repaired", {"repair", cut, out}, 0, out},
+      {"into the card", {"repair", cut, card.path("NORMAL/repaired.mp4")}, 2, card.path("NORMAL/repaired.mp4")},
+      {"into the card's top", {"repair", cut, card.path("x.mp4")}, 2, card.path("x.mp4")},
+      {"no output", {"repair", cut}, 2, {}},
+      {"missing video", {"repair", card.path("NORMAL/none.MP4"), outside.filePath("a.mp4")}, 2, outside.filePath("a.mp4")},
+      {"missing reference", {"repair", cut, "--reference", outside.filePath("none.mp4"), outside.filePath("b.mp4")}, 2,
+       outside.filePath("b.mp4")},
+      {"reference is damaged too", {"repair", cut, "--reference", cut, outside.filePath("c.mp4")}, 1,
+       outside.filePath("c.mp4")},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    const test::CliResult result = test::runCli(c.arguments);
+    EXPECT_EQ(result.exitCode, c.exitCode) << result.err.toStdString();
+    if (!c.output.isEmpty()) {
+      EXPECT_EQ(QFile::exists(c.output), c.exitCode == 0);
+    }
+    if (c.exitCode != 0) {
+      EXPECT_FALSE(result.err.isEmpty());
+    }
+  }
+  QProcess ffmpeg;
+  ffmpeg.start("ffmpeg", {"-v", "error", "-i", out, "-f", "null", "-"});
+  ASSERT_TRUE(ffmpeg.waitForFinished(120000));
+  EXPECT_EQ(ffmpeg.exitCode(), 0);
+  EXPECT_TRUE(ffmpeg.readAllStandardError().isEmpty());
+  EXPECT_EQ(fingerprint(card.root()), before);
+}
+
+TEST(CliCheckRepair, HealthyCardAndUsage) {
+  SampleCardOptions options;
+  options.clips = 2;  // too few to cut one
+  options.clipSeconds = 1;
+  test::TempCard card(options);
+  ASSERT_TRUE(card.ok()) << card.error().toStdString();
+  const test::CliResult healthy = test::runCli({"check", card.root()});
+  EXPECT_EQ(healthy.exitCode, 0) << healthy.err.toStdString();
+  EXPECT_TRUE(healthy.out.startsWith("4 videos, 0 damaged")) << healthy.out.toStdString();
+  for (const QStringList& arguments : {QStringList{"check"}, QStringList{"check", card.root(), card.root()},
+                                       QStringList{"check", card.path("NORMAL/none")}, QStringList{"repair"}}) {
+    EXPECT_EQ(test::runCli(arguments).exitCode, 2) << arguments.join(' ').toStdString();
+  }
+}
+
+}  // namespace
+}  // namespace dashcard
