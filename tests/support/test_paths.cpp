@@ -6,6 +6,8 @@
 
 namespace dashcard::test {
 
+QString sourceDir() { return QStringLiteral(DASHCARD_TEST_SOURCE_DIR); }
+
 QString nmeaCorpusDir() {
   const QString source = QStringLiteral(DASHCARD_TEST_SOURCE_DIR);
   const QString dir = QDir(source).absoluteFilePath(QStringLiteral("../shared/corpus/nmea"));
