@@ -144,9 +144,8 @@ CardScanner::Result CommandArguments::scanCard(const QString& root) const {
   if (!CardScanner::pathIsDirectory(path)) {
     refuse(QStringLiteral("%1 is not a folder.").arg(root));
   }
-  // A card with only its NMEA folder is a card all the same.
   if (!CardScanner::mediaIsRynd(path)) {
-    refuse(QStringLiteral("%1 is not a camera card (no NORMAL, EVENT, MANUAL or NMEA folder).").arg(root));
+    refuse(QStringLiteral("%1 is not a camera card (no NORMAL, EVENT, MANUAL, PARKING, PICTURE or NMEA folder).").arg(root));
   }
   failWhenCardUnreadable(path);
   return CardScanner().scan(path);

@@ -225,7 +225,7 @@ int runScanCommand(const QStringList& arguments) {
     printOut(pictures);
   }
   if (!accepted) {
-    command.fail(QStringLiteral("%1 is not a camera card (no NORMAL, EVENT, MANUAL or NMEA folder).").arg(root));
+    command.fail(QStringLiteral("%1 is not a camera card (no NORMAL, EVENT, MANUAL, PARKING, PICTURE or NMEA folder).").arg(root));
   }
   // The catalogue of a large card takes longer to take apart than to
   // print; nothing is left to write, and the system frees it all anyway.

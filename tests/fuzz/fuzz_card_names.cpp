@@ -53,10 +53,11 @@ bool asciiDigits(QStringView text) {
   return std::all_of(text.begin(), text.end(), [](QChar c) { return c >= u'0' && c <= u'9'; });
 }
 
-// A name the camera writes: the pattern's \d also takes other scripts' digits.
+// A name the camera writes: plain ASCII, whatever the input.
 bool cameraName(QStringView name) {
-  return std::all_of(name.begin(), name.end(), [](QChar c) { return c.unicode() < 0x80; }) &&
-         ConstClass::fullMatchResultWithTarget(name.toString(), ConstClass::REG_RYND_FILE_VIDEO);
+  const bool matches = ConstClass::fullMatchResultWithTarget(name.toString(), ConstClass::REG_RYND_FILE_VIDEO);
+  check(!matches || std::all_of(name.begin(), name.end(), [](QChar c) { return c.unicode() < 0x80; }));
+  return matches;
 }
 
 // A relative path as a walk lists it: no empty, "." or ".." parts.

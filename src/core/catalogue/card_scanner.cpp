@@ -272,21 +272,16 @@ bool CardScanner::pathIsDirectory(const QString& path) {
   return !path.isEmpty() && ::stat(QFile::encodeName(path).constData(), &info) == 0 && S_ISDIR(info.st_mode);
 }
 
-bool CardScanner::directoryHasEntryMatching(const QString& path, const QString& pattern) {
+bool CardScanner::mediaIsRynd(const QString& path) {
   const std::optional<QStringList> names = pathsAtDirectory(path);
   if (!names) {
     return false;
   }
-  return std::any_of(names->begin(), names->end(),
-                     [&](const QString& name) { return ConstClass::fullMatchResultWithTarget(name, pattern); });
-}
-
-bool CardScanner::mediaIsRynd(const QString& path) {
-  return directoryHasEntryMatching(path, ConstClass::REG_RYND_ROOT_FOLDER);
-}
-
-bool CardScanner::mediaIsTX900(const QString& path) {
-  return directoryHasEntryMatching(path, ConstClass::REG_TX900_FOLDER);
+  return std::any_of(names->begin(), names->end(), [&](const QString& name) {
+    return (ConstClass::fullMatchResultWithTarget(name, ConstClass::REG_TX900_FOLDER) ||
+            ConstClass::fullMatchResultWithTarget(name, ConstClass::REG_RYND_ROOT_FOLDER)) &&
+           pathIsDirectory(path_text::appendingPathComponent(path, name));
+  });
 }
 
 QStringList CardScanner::recursiveFilesAtRootPath(const QString& rootPath, const QStringList& extensions,
@@ -403,7 +398,7 @@ DCFInfoList CardScanner::loadMovieAtRootPath(const QString& rootPath, const std:
 
 CardScanner::Result CardScanner::scan(const QString& rootPath, const Progress& progress) const {
   Result result;
-  if (!mediaIsTX900(rootPath)) {
+  if (!mediaIsRynd(rootPath)) {
     return result;
   }
   result.scanned = true;

@@ -34,7 +34,7 @@ class CardScanner {
     DCFInfoList recordings;
     // Still pictures are not collected by the scan: always empty.
     PictureInfoList pictures;
-    // False when the root is not a card (no recording folder at its top).
+    // False when the root is not a card (mediaIsRynd).
     bool scanned = false;
   };
 
@@ -43,12 +43,10 @@ class CardScanner {
   static std::optional<QStringList> pathsAtDirectory(const QString& path);
   static std::optional<QStringList> fullPathsAtDirectory(const QString& path);
   static bool pathIsDirectory(const QString& path);
-  // Some direct entry of `path` matches `pattern` by the whole-name rule.
-  static bool directoryHasEntryMatching(const QString& path, const QString& pattern);
-  // Accepted as a card: an entry named NMEA, NORMAL, EVENT or MANUAL.
+  // The one rule of what is a card, for opening and scanning alike: a
+  // folder with a recording folder (NORMAL, EVENT, MANUAL, PARKING,
+  // PICTURE) or the NMEA folder at its top. Files of those names do not count.
   static bool mediaIsRynd(const QString& path);
-  // Worth scanning: an entry named like one of the recording folders.
-  static bool mediaIsTX900(const QString& path);
 
   // Every regular file under `rootPath`, relative to it, whose
   // extension is one of `extensions` (all of them when empty). Symbolic

@@ -155,9 +155,9 @@ DCFInfo::DCFInfo(const QString& rootPath, const QString& deltaPath, Facts facts)
   const QStringView base = path_text::deletingPathExtensionView(name);
   qint64 fileNumber = 0;
   dcfFileNumber_ = base.size() >= kNumberEnd && readDigits(base.sliced(17, 14), &fileNumber) ? fileNumber : 10000;
-  bool ok = false;
-  const qint64 folderNumber = folderName_.toLongLong(&ok, 10);
-  dcfFolderNumber_ = ok ? folderNumber : 1000;
+  // Digits only, like the file number: no sign, no spaces.
+  qint64 folderNumber = 0;
+  dcfFolderNumber_ = readDigits(folderName_, &folderNumber) ? folderNumber : 1000;
 }
 
 QString DCFInfo::dcfDateString() const {

@@ -9,12 +9,19 @@ namespace dashcard {
 
 // What the system knows of the block device behind a mount.
 struct DeviceFact {
-  // The disk's removable attribute is set, or it sits on a USB or SD/MMC bus.
+  // The medium comes out of its drive (see isRemovableMedium).
   bool removable = false;
   // "usb", "mmc" or empty: chooses the volume's icon.
   QString bus;
   // The file-system label; empty when it has none or it is unknown.
   QString label;
+
+  // A card in a reader or a stick says so by its disk's removable
+  // attribute; an SD/MMC card is the disk itself and comes out whole. A
+  // hard disk on USB is fixed, whatever its bus.
+  static bool isRemovableMedium(bool removableAttribute, const QString& bus) {
+    return removableAttribute || bus == QLatin1String("mmc");
+  }
 };
 
 // The source of device facts; tests give their own.

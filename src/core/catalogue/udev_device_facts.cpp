@@ -32,20 +32,20 @@ class UdevDeviceFacts final : public DeviceFacts {
     DeviceFact fact;
     fact.label = QString::fromUtf8(udev_device_get_property_value(device.get(), "ID_FS_LABEL"));
     // Walk up from the partition: the disk holds "removable", the buses sit above it.
+    bool removableAttribute = false;
     for (udev_device* node = device.get(); node != nullptr; node = udev_device_get_parent(node)) {
       const char* subsystem = udev_device_get_subsystem(node);
       if (equals(subsystem, "block") && equals(udev_device_get_sysattr_value(node, "removable"), "1")) {
-        fact.removable = true;
+        removableAttribute = true;
       }
       if (fact.bus.isEmpty() && (equals(subsystem, "usb") || equals(subsystem, "mmc"))) {
         fact.bus = QString::fromLatin1(subsystem);
-        fact.removable = true;
       }
     }
     if (fact.bus.isEmpty() && equals(udev_device_get_property_value(device.get(), "ID_BUS"), "usb")) {
       fact.bus = QStringLiteral("usb");
-      fact.removable = true;
     }
+    fact.removable = DeviceFact::isRemovableMedium(removableAttribute, fact.bus);
     return fact;
   }
 

@@ -26,10 +26,11 @@ class ConstClass {
   // Name patterns (ICU syntax).
   static inline const QString REG_RYND_ROOT_FOLDER = QStringLiteral("(NMEA|NORMAL|EVENT|MANUAL)");
   static inline const QString REG_TX900_FOLDER = QStringLiteral("(NORMAL|MANUAL|EVENT|PARKING|PICTURE)");
+  // ASCII digits only (ICU's \d takes every script's) and a literal dot.
   static inline const QString REG_RYND_FILE_VIDEO = QStringLiteral(
-      "F_([\\d][\\d])([\\d][\\d])(0[1-9]|1[0-2])(0[1-9]|[1-2][\\d]|3[0-1])([0-1][\\d]|2[0-3])([0-5][\\d])([0-5][\\d])"
-      "_([\\d][\\d])([\\d][\\d])(0[1-9]|1[0-2])(0[1-9]|[1-2][\\d]|3[0-1])([0-1][\\d]|2[0-3])([0-5][\\d])([0-5][\\d])"
-      "_(N|E|M).(mp4|MP4)");
+      "F_([0-9][0-9])([0-9][0-9])(0[1-9]|1[0-2])(0[1-9]|[1-2][0-9]|3[0-1])([0-1][0-9]|2[0-3])([0-5][0-9])([0-5][0-9])"
+      "_([0-9][0-9])([0-9][0-9])(0[1-9]|1[0-2])(0[1-9]|[1-2][0-9]|3[0-1])([0-1][0-9]|2[0-3])([0-5][0-9])([0-5][0-9])"
+      "_(N|E|M)\\.(mp4|MP4)");
   static inline const QString REG_TX900_FILE_PIC = QStringLiteral(
       "([\\d][\\d])(0[1-9]|1[0-2])(0[1-9]|[1-2][\\d]|3[0-1])([0-1][\\d]|2[0-3])([0-5][\\d])([0-5][\\d]).(jpg|JPG)");
   static inline const QStringList REG_RYND_FILE_VIDE_EXTENIONS = {QStringLiteral("mp4"), QStringLiteral("MP4")};

@@ -89,8 +89,8 @@ void MapVewController::addRouteOverlayLines(const PolylineList& lines) {
     if (!line || mapOverlays_.contains(line)) continue;
     mapOverlays_.append(line);
     if (!routeOverlays_.contains(line)) routeOverlays_.append(line);
-    // A new renderer: the line's own colour.
-    strokeColors_.insert(line.get(), line->lineColor());
+    // A new renderer: the line's own colour, unless routes are hidden.
+    strokeColors_.insert(line.get(), routeVisibility_ ? line->lineColor() : QColor(Qt::transparent));
   }
   overlaysChanged();
 }

@@ -52,7 +52,6 @@ class MediaController : public QObject {
   // --- Card acceptance and listing (no controller state) ---
   static bool mediaIsAvailable(const QString& path);
   static bool mediaIsRynd(const QString& path);
-  static bool mediaIsTX900(const QString& path);
   static std::optional<QStringList> pathsAtDirectory(const QString& path);
   static std::optional<QStringList> fullPathsAtDirectory(const QString& path);
   static bool pathIsDirectory(const QString& path);

@@ -36,8 +36,6 @@ bool MediaController::mediaIsAvailable(const QString& path) { return mediaIsRynd
 
 bool MediaController::mediaIsRynd(const QString& path) { return CardScanner::mediaIsRynd(path); }
 
-bool MediaController::mediaIsTX900(const QString& path) { return CardScanner::mediaIsTX900(path); }
-
 std::optional<QStringList> MediaController::pathsAtDirectory(const QString& path) {
   return CardScanner::pathsAtDirectory(path);
 }
@@ -77,7 +75,7 @@ void MediaController::mediaTreeAsyncAtRootPath(const QString& rootPath, Progress
     completion(false);
   }
   progress(0, 0);
-  if (!mediaIsTX900(rootPath)) {
+  if (!mediaIsRynd(rootPath)) {
     completion(true);
     return;
   }

@@ -4,6 +4,7 @@
 #include <QLocale>
 #include <QVariantMap>
 
+class QStyle;
 class QTranslator;
 
 namespace dashcard {
@@ -32,6 +33,9 @@ class Application : public QApplication {
 
   // The Fusion style with a dark neutral palette.
   void applyDarkAppearance();
+  // The application's style: Fusion, where a click on a slider's track
+  // moves it there.
+  static QStyle* makeStyle();
 
   // Loads into `translator` the shipped translation for `locale`, English
   // when there is none; returns its language, empty when nothing loaded.

@@ -720,12 +720,15 @@ void MainWindowController::didRenameVolume(const VolumeInformation& info, const 
   mountingVolumes_.remove(oldPath);
   mountingVolumes_.insert(info.fullPath, info);
   updateEmptyCardView();
-  if (pathControl_) pathControl_->setPath(info.devicePath);
-  if (mediaController_) {
-    // Mount paths, without the URL's trailing slash, as the catalogue keeps its root.
-    mediaController_->volumeRenameToPath(QDir::cleanPath(QUrl(info.fullPath).toLocalFile()),
-                                         QDir::cleanPath(QUrl(oldPath).toLocalFile()));
-  }
+  // Only a window showing a card on that volume follows it. Mount paths,
+  // without the URL's trailing slash, as the catalogue keeps its root.
+  const QString oldRoot = QDir::cleanPath(QUrl(oldPath).toLocalFile());
+  const QString card = document_ ? document_->fileURL() : QString();
+  if (card.isEmpty() || oldRoot.isEmpty() || (card != oldRoot && !card.startsWith(oldRoot + QLatin1Char('/')))) return;
+  const QString moved = QDir::cleanPath(QUrl(info.fullPath).toLocalFile()) + card.mid(oldRoot.size());
+  document_->setFileURL(moved);
+  if (pathControl_) pathControl_->setPath(moved);
+  if (mediaController_) mediaController_->volumeRenameToPath(moved, card);
 }
 
 void MainWindowController::showSDLoadProgressDialog() {

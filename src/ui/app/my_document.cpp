@@ -83,15 +83,15 @@ void MyDocument::makeWindowControllers(MainWindowController* window) {
 
   MainWindowController* active = window ? window : documents->activeWindowController();
   showSDLoadProgressDialogForWindowController(active);
+  loading_ = true;
   QPointer<MyDocument> weakSelf(this);
   QPointer<MainWindowController> weakTarget(target);
   const QString root = fileURL_;
   target->mediaController()->mediaTreeAsyncAtRootPath(
       root,
       [weakSelf](int phase, int percentage) {
-        if (!weakSelf) return;
-        weakSelf->updateLoadingPhase(phase, percentage,
-                                     MyDocumentController::sharedDocumentController()->activeWindowController());
+        // To the window with the sheet, wherever the focus is.
+        if (weakSelf) weakSelf->updateLoadingPhase(phase, percentage, weakSelf->sheetWindow_);
       },
       [weakSelf, weakTarget, root](bool success) {
         // A "no" only says the scan could not start now; its later "yes" finishes the job.
@@ -102,6 +102,7 @@ void MyDocument::makeWindowControllers(MainWindowController* window) {
         if (mc->mediaTree().size() + mc->pictureTree().size() > 0) {
           window->setupSecondaryPlayerWithSecondaryEnable(mc->hasSecondary());
         }
+        weakSelf->loading_ = false;
         weakSelf->addWindowController(window);
         weakSelf->closeSDLoadProgressDialogForWindowController(window);
         emit weakSelf->didFinishLoading(true);

@@ -32,6 +32,10 @@ class MyDocument : public QObject {
   void showWindows();
   // The window that shows or is loading this document.
   MainWindowController* targetWindowController() const { return target_; }
+  // The card is being scanned for its window, which holds no document yet.
+  bool isLoading() const { return loading_; }
+  // The card's volume was renamed: it now sits at `path`.
+  void setFileURL(const QString& path) { fileURL_ = path; }
 
   void updateLoadingPhase(int phase, int percentage, MainWindowController* windowConstoller);
   void showSDLoadProgressDialogForWindowController(MainWindowController* controller);
@@ -46,6 +50,7 @@ class MyDocument : public QObject {
   QList<QPointer<MainWindowController>> windowControllers_;
   QPointer<MainWindowController> target_;
   QPointer<MainWindowController> sheetWindow_;
+  bool loading_ = false;
 };
 
 }  // namespace dashcard

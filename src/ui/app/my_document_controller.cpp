@@ -10,6 +10,8 @@
 #include <QFileInfo>
 #include <QMessageBox>
 
+#include <algorithm>
+
 namespace dashcard {
 
 MyDocumentController::MyDocumentController() {
@@ -52,7 +54,11 @@ MainWindowController* MyDocumentController::activeWindowController() const {
 
 MainWindowController* MyDocumentController::unusedWindowController() const {
   for (MainWindowController* controller : windowControllers()) {
-    if (!controller->document()) return controller;
+    // A window still loading a card has no document yet, but is taken.
+    const bool loading = std::any_of(documents_.cbegin(), documents_.cend(), [controller](const MyDocument* document) {
+      return document->isLoading() && document->targetWindowController() == controller;
+    });
+    if (!controller->document() && !loading) return controller;
   }
   return nullptr;
 }

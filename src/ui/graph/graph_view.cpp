@@ -61,8 +61,27 @@ double GraphView::progressAt(const QPointF& point) const {
   return cursor_->progressForX(point.x() - area.left(), area.width());
 }
 
+void GraphView::cancelSeek() {
+  seeking_ = false;
+  markAnchor_.reset();
+}
+
+void GraphView::seekWasCancelled() {
+  if (!seeking_ && !markAnchor_) return;
+  cancelSeek();
+  emit seekCancelled();
+}
+
+void GraphView::hideEvent(QHideEvent* event) {
+  seekWasCancelled();
+  CustomLayerView::hideEvent(event);
+}
+
 void GraphView::mousePressEvent(QMouseEvent* event) {
-  if (event->button() != Qt::LeftButton) return CustomLayerView::mousePressEvent(event);
+  if (event->button() != Qt::LeftButton) {
+    seekWasCancelled();
+    return CustomLayerView::mousePressEvent(event);
+  }
   if (event->modifiers() & Qt::ShiftModifier) {
     markAnchor_ = progressAt(event->position());
     return;
@@ -72,6 +91,7 @@ void GraphView::mousePressEvent(QMouseEvent* event) {
 }
 
 void GraphView::mouseMoveEvent(QMouseEvent* event) {
+  if (!(event->buttons() & Qt::LeftButton)) seekWasCancelled();
   const double progress = progressAt(event->position());
   if (markAnchor_) emit spanMarked(std::min(*markAnchor_, progress), std::max(*markAnchor_, progress));
   if (seeking_) emit seekMoved(progress);

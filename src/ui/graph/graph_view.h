@@ -29,11 +29,16 @@ class GraphView : public CustomLayerView {
   void updateCurrentPositionWithProgress(float progress);
   // The position (0..1) under a point of the view.
   double progressAt(const QPointF& point) const;
+  // Forgets a press-and-drag without a signal.
+  void cancelSeek();
 
  signals:
   void seekPressed(double progress);
   void seekMoved(double progress);
   void seekReleased(double progress);
+  // A drag ended without its release: another button was pressed (a menu
+  // opens), the pointer came back with the button up, or the view hid.
+  void seekCancelled();
   void hovered(double progress, const QPoint& globalPosition);
   // A Shift-drag covers positions `from` to `to` (0..1, in order).
   void spanMarked(double from, double to);
@@ -42,9 +47,11 @@ class GraphView : public CustomLayerView {
   void mousePressEvent(QMouseEvent* event) override;
   void mouseMoveEvent(QMouseEvent* event) override;
   void mouseReleaseEvent(QMouseEvent* event) override;
+  void hideEvent(QHideEvent* event) override;
 
  private:
   QRect cursorStrip() const;
+  void seekWasCancelled();
 
   std::shared_ptr<GraphLayerDrawer> chart_;
   std::shared_ptr<ProgressLayerDrawer> cursor_;

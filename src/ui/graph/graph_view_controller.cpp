@@ -142,6 +142,7 @@ void GraphViewController::viewDidLoad() {
   connect(graphView_, &GraphView::seekPressed, this, &GraphViewController::beginUserControl);
   connect(graphView_, &GraphView::seekMoved, this, &GraphViewController::continueUserControl);
   connect(graphView_, &GraphView::seekReleased, this, &GraphViewController::endUserControl);
+  connect(graphView_, &GraphView::seekCancelled, this, &GraphViewController::abandonUserControl);
   connect(graphView_, &GraphView::spanMarked, this, [this](double from, double to) {
     if (to > from) setExportSpan(dateAt(from), dateAt(to));
   });
@@ -223,6 +224,11 @@ void GraphViewController::viewDidLoad() {
   layoutGauge();
 }
 
+void GraphViewController::hideEvent(QHideEvent* event) {
+  abandonUserControl();
+  QWidget::hideEvent(event);
+}
+
 void GraphViewController::showEvent(QShowEvent* event) {
   QWidget::showEvent(event);
   needleView_->updateLayerWithSpeed(0.0f);
@@ -282,6 +288,7 @@ void GraphViewController::setupAxisLabel() {
 }
 
 void GraphViewController::drawGraphWithCurrentDCFInfo(const DCFInfoPtr& info) {
+  abandonUserControl();
   driveSupportIconImageView_->hideImage();
   lastIconGroup_ = -1;
   progress_ = 0.0f;
@@ -453,6 +460,14 @@ void GraphViewController::continueUserControl(double progress) {
 
 void GraphViewController::endUserControl(double progress) {
   continueUserControl(progress);
+  userControlIsActive_ = false;
+}
+
+void GraphViewController::abandonUserControl() {
+  graphView_->cancelSeek();
+  // Let go without a seek: the position may belong to another recording.
+  const QSignalBlocker block(timeSlider_);
+  timeSlider_->setSliderDown(false);
   userControlIsActive_ = false;
 }
 

@@ -77,6 +77,10 @@ class GraphViewController : public QWidget, public GraphPane {
   void beginUserControl(double progress);
   void continueUserControl(double progress);
   void endUserControl(double progress);
+  // Control ends without its release, which may never come (the pane hid,
+  // a menu took the pointer, a new recording came): every tick would
+  // otherwise keep both players paused.
+  void abandonUserControl();
 
   GraphView* graphView() const { return graphView_; }
   QSlider* timeSlider() const { return timeSlider_; }
@@ -121,6 +125,7 @@ class GraphViewController : public QWidget, public GraphPane {
   bool eventFilter(QObject* watched, QEvent* event) override;
   void resizeEvent(QResizeEvent* event) override;
   void showEvent(QShowEvent* event) override;
+  void hideEvent(QHideEvent* event) override;
 
  private:
   void viewDidLoad();

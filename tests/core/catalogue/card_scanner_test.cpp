@@ -40,20 +40,33 @@ class CardScannerTest : public ::testing::Test {
   QTemporaryDir dir;
 };
 
-TEST_F(CardScannerTest, AcceptanceByTopLevelNames) {
-  EXPECT_FALSE(CardScanner::mediaIsRynd(dir.path()));
-  ASSERT_TRUE(QDir(dir.path()).mkdir(QStringLiteral("NMEA")));
-  EXPECT_TRUE(CardScanner::mediaIsRynd(dir.path()));
-  EXPECT_FALSE(CardScanner::mediaIsTX900(dir.path()));
-  // Accepted, but nothing to scan.
-  const auto result = scan();
-  EXPECT_FALSE(result.scanned);
-  EXPECT_TRUE(result.recordings.isEmpty());
-  // A file named like a folder counts as well.
-  ASSERT_TRUE(add(QStringLiteral("PARKING")));
-  EXPECT_TRUE(CardScanner::mediaIsTX900(dir.path()));
-  EXPECT_FALSE(CardScanner::mediaIsRynd(dir.path() + QStringLiteral("/missing")));
-  EXPECT_FALSE(CardScanner::pathsAtDirectory(dir.path() + QStringLiteral("/missing")).has_value());
+// What opens as a card is what the scan reads: the two never disagree.
+TEST(CardRule, AcceptanceAndScanAgree) {
+  const struct {
+    const char* name;
+    QStringList folders;
+    QStringList files;
+    bool card;
+    int recordings;
+  } layouts[] = {
+      {"empty", {}, {}, false, 0},
+      {"telemetry only", {"NMEA/NORMAL"}, {}, true, 0},
+      {"parking only", {}, {"PARKING/" + video(QStringLiteral("20240101000300"), 'E')}, true, 1},
+      {"pictures only", {"PICTURE"}, {}, true, 0},
+      {"names of files, not folders", {}, {"NORMAL", "EVENT"}, false, 0},
+      {"other case", {"normal", "Event"}, {}, false, 0},
+  };
+  for (const auto& layout : layouts) {
+    QTemporaryDir dir;
+    for (const QString& folder : layout.folders) ASSERT_TRUE(QDir(dir.path()).mkpath(folder));
+    for (const QString& file : layout.files) ASSERT_TRUE(test::writeFileAt(dir.path(), file));
+    const CardScanner::Result result = CardScanner().scan(dir.path());
+    EXPECT_EQ(CardScanner::mediaIsRynd(dir.path()), layout.card) << layout.name;
+    EXPECT_EQ(result.scanned, layout.card) << layout.name;
+    EXPECT_EQ(result.recordings.size(), layout.recordings) << layout.name;
+  }
+  EXPECT_FALSE(CardScanner::mediaIsRynd(QStringLiteral("/nonexistent-card-folder")));
+  EXPECT_FALSE(CardScanner::pathsAtDirectory(QStringLiteral("/nonexistent-card-folder")).has_value());
 }
 
 TEST_F(CardScannerTest, OnlyVideosDirectlyInRecordingFolders) {

@@ -98,6 +98,10 @@ TEST_F(DCFInfoTest, FallbacksForMissingFilesAndOddNames) {
   // A sign in a date field is no date either.
   EXPECT_GE(DCFInfo(root(), QStringLiteral("NORMAL/F_20240101120000_2024+101120500_N.MP4")).startDate(), before);
   EXPECT_EQ(shortName.dcfFolderNumber(), 123);
+  for (const char* folder : {"+12", "-12", " 12", "12 ", "1 2", "0x12", "\u0661\u0662", "1234567890123456789012"}) {
+    EXPECT_EQ(DCFInfo(root(), QStringLiteral("%1/F_1.MP4").arg(QString::fromUtf8(folder))).dcfFolderNumber(), 1000)
+        << folder;
+  }
   EXPECT_GE(shortName.startDate(), before);
 
   // 31 February rolls over to 2 March instead of falling back to now.

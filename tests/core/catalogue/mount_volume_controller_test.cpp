@@ -61,6 +61,25 @@ QString mountLine(int id, const QString& target, const QString& type, const QStr
   return QStringLiteral("%1 1 8:%1 / %2 %3 - %4 %5 rw\n").arg(id).arg(escaped, options, type, source);
 }
 
+// Cards and sticks come out; a hard disk on USB stays, so it is no card.
+TEST(DeviceFactTest, OnlyMediaThatComeOutAreRemovable) {
+  const struct {
+    const char* device;
+    bool removableAttribute;
+    const char* bus;
+    bool removable;
+  } cases[] = {
+      {"USB hard disk", false, "usb", false},
+      {"USB stick or card reader", true, "usb", true},
+      {"SD slot", false, "mmc", true},
+      {"internal disk", false, "", false},
+      {"internal card reader", true, "", true},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(DeviceFact::isRemovableMedium(c.removableAttribute, QString::fromLatin1(c.bus)), c.removable) << c.device;
+  }
+}
+
 class MountVolumeControllerTest : public ::testing::Test {
  protected:
   void writeTable(const QStringList& lines) {

@@ -34,8 +34,10 @@ TEST(ConstClassMatch, VideoAndPictureNames) {
   const QString& video = ConstClass::REG_RYND_FILE_VIDEO;
   EXPECT_TRUE(ConstClass::fullMatchResultWithTarget(kName + QStringLiteral(".mp4"), video));
   EXPECT_TRUE(ConstClass::fullMatchResultWithTarget(kName + QStringLiteral(".MP4"), video));
-  // The dot of the pattern is any character.
-  EXPECT_TRUE(ConstClass::fullMatchResultWithTarget(kName + QStringLiteral("_mp4"), video));
+  // The dot is a dot.
+  for (const char* other : {"_mp4", "xMP4", "mp4"}) {
+    EXPECT_FALSE(ConstClass::fullMatchResultWithTarget(kName + QLatin1String(other), video)) << other;
+  }
   EXPECT_FALSE(ConstClass::fullMatchResultWithTarget(kName + QStringLiteral(".MOV"), video));
   EXPECT_FALSE(ConstClass::fullMatchResultWithTarget(kName + QStringLiteral(".Mp4"), video));
   EXPECT_FALSE(ConstClass::fullMatchResultWithTarget(
@@ -48,10 +50,14 @@ TEST(ConstClassMatch, VideoAndPictureNames) {
       QStringLiteral("F_20240101120000_20240101120500_X.mp4"), video));
   EXPECT_FALSE(ConstClass::fullMatchResultWithTarget(QStringLiteral("._") + kName + QStringLiteral(".MP4"), video));
   EXPECT_FALSE(ConstClass::fullMatchResultWithTarget(kName + QStringLiteral(".MP4 "), video));
-  // [\d] keeps ICU's meaning: any decimal digit, Arabic-Indic ones included.
-  QString arabic = kName + QStringLiteral(".mp4");
-  arabic[2] = QChar(0x0661);
-  EXPECT_TRUE(ConstClass::fullMatchResultWithTarget(arabic, video));
+  // Digits of other scripts are no digits of a camera's name.
+  for (const char16_t digit : {u'\u0661', u'\u0967', u'\uFF11'}) {  // Arabic-Indic, Devanagari, fullwidth one
+    for (const qsizetype at : {2, 20}) {
+      QString name = kName + QStringLiteral(".mp4");
+      name[at] = QChar(digit);
+      EXPECT_FALSE(ConstClass::fullMatchResultWithTarget(name, video)) << at;
+    }
+  }
 
   const QString& picture = ConstClass::REG_TX900_FILE_PIC;
   EXPECT_TRUE(ConstClass::fullMatchResultWithTarget(QStringLiteral("240518000001.JPG"), picture));

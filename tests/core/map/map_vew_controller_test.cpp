@@ -134,12 +134,17 @@ TEST_F(MapVewControllerTest, PointerOverTheMapStopsFollowing) {
   EXPECT_EQ(map.viewport().center(), before);
 }
 
-TEST_F(MapVewControllerTest, RouteItemOffClearsLinesUntilTheFinishStepReAddsThem) {
+// Lines that arrive while routes are hidden (the walk's last step) stay
+// hidden, as the unchecked item says, and show when it is checked again.
+TEST_F(MapVewControllerTest, RouteItemOffHidesLinesThatArriveLater) {
   deliverAll();
   map.triggerMenuItem(MapVewController::kRouteItem);
   EXPECT_FALSE(map.menuItemState(MapVewController::kRouteItem));
+  ASSERT_FALSE(map.mapOverlays().isEmpty());
   for (const auto& line : map.mapOverlays()) EXPECT_EQ(map.strokeColor(line.get()).alpha(), 0);
   for (const auto& info : infos) map.upDateOverlayLines(info->routeLine());
+  for (const auto& line : map.mapOverlays()) EXPECT_EQ(map.strokeColor(line.get()).alpha(), 0);
+  map.triggerMenuItem(MapVewController::kRouteItem);
   for (const auto& line : map.mapOverlays()) EXPECT_EQ(map.strokeColor(line.get()), QColor(0, 0, 255));
 }
 

@@ -136,11 +136,11 @@ TEST_F(MediaControllerCatalogue, EventOnlyCardSelectsTheEventTab) {
 }
 
 TEST_F(MediaControllerCatalogue, NotACardAndLockedReloads) {
-  QTemporaryDir nmeaOnly;
-  QDir(nmeaOnly.path()).mkpath(QStringLiteral("NMEA"));
-  EXPECT_TRUE(MediaController::mediaIsAvailable(nmeaOnly.path()));
+  QTemporaryDir notACard;
+  QDir(notACard.path()).mkpath(QStringLiteral("normal"));
+  EXPECT_FALSE(MediaController::mediaIsAvailable(notACard.path()));
   QList<bool> completions;
-  const QList<int> phases = scan(nmeaOnly.path(), &completions);
+  const QList<int> phases = scan(notACard.path(), &completions);
   EXPECT_EQ(phases, QList<int>{0});
   EXPECT_EQ(completions, QList<bool>{true});
   EXPECT_TRUE(log.isEmpty());

@@ -1,11 +1,17 @@
 #include "support/test_paths.h"
 #include "ui/app/application.h"
 #include "ui/app/about_box.h"
+#include "ui/graph/graph_view_controller.h"
+#include "ui/playback/player_inline_controls.h"
 
+#include <QApplication>
 #include <QCoreApplication>
 #include <QFile>
 #include <QProcess>
 #include <QSettings>
+#include <QSignalSpy>
+#include <QSlider>
+#include <QTest>
 #include <QTranslator>
 
 #include <gtest/gtest.h>
@@ -93,6 +99,37 @@ TEST(ApplicationTest, RegisteredDefaultsAreFallbacksNeverStored) {
   }
   settings.remove(key);
   EXPECT_EQ(Application::userDefault(key), bundled.value(key));
+}
+
+// With Fusion's page step, a click on the track of a slider of 100 000 steps
+// moved it by a hundredth of a percent. A click goes where it lands and
+// holds the handle: the graph's slider counts it as the user in control.
+TEST(ApplicationTest, AClickOnATimeSliderGoesWhereItLandsAndHoldsIt) {
+  QApplication::setStyle(Application::makeStyle());
+  GraphViewController graph;
+  graph.resize(900, 240);
+  graph.show();
+  PlayerInlineControls controls;
+  controls.resize(600, 40);
+  controls.show();
+  QSignalSpy began(&controls, &PlayerInlineControls::scrubBegan);
+  QSignalSpy scrubbed(&controls, &PlayerInlineControls::scrubbed);
+  for (QSlider* slider : {graph.timeSlider(), controls.scrubber()}) {
+    const QPoint at(slider->width() * 3 / 4, slider->height() / 2);
+    QTest::mousePress(slider, Qt::LeftButton, {}, at);
+    const double fraction = double(slider->value()) / slider->maximum();
+    EXPECT_GT(fraction, 0.7) << slider->objectName().toStdString();
+    EXPECT_LT(fraction, 0.8) << slider->objectName().toStdString();
+    EXPECT_TRUE(slider->isSliderDown());
+    if (slider == graph.timeSlider()) EXPECT_TRUE(graph.userControlIsActive());
+    QTest::mouseRelease(slider, Qt::LeftButton, {}, at);
+    EXPECT_FALSE(slider->isSliderDown());
+  }
+  EXPECT_NEAR(graph.progress(), 0.75, 0.05);
+  EXPECT_FALSE(graph.userControlIsActive());
+  EXPECT_EQ(began.size(), 1);
+  ASSERT_FALSE(scrubbed.isEmpty());
+  EXPECT_NEAR(scrubbed.last().at(0).toFloat(), 0.75, 0.05);
 }
 
 // Help and version answer without a display; a card gets a plain reason

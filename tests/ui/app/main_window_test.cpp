@@ -16,6 +16,8 @@
 #include "ui/catalogue/dcf_info_table_model.h"
 #include "ui/catalogue/dcf_list_view_controller.h"
 #include "ui/catalogue/event_list_view_controller.h"
+#include "ui/export/sd_card_load_progress_view_controller.h"
+#include "ui/export/sd_card_load_progress_window_controller.h"
 #include "ui/graph/graph_view.h"
 #include "ui/graph/graph_view_controller.h"
 #include "ui/playback/player_inline_controls.h"
@@ -40,6 +42,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QMimeData>
+#include <QProgressBar>
 #include <QRawFont>
 #include <QRegularExpression>
 #include <QSignalSpy>
@@ -193,6 +196,36 @@ TEST_F(MainWindowTest, OpenPanelPutsTheCardIntoTheWindowItWasOpenedFrom) {
   EXPECT_EQ(first->document()->fileURL(), QDir::cleanPath(card.root()));
 }
 
+// New Window while a card still loads: the loading window is taken (it must
+// not get a second document), and its sheet keeps showing the progress
+// while the new window has the focus.
+TEST_F(MainWindowTest, AWindowStillLoadingIsTakenAndItsSheetGetsTheProgress) {
+  const test::TempCard& card = sharedCard(6, 3, false);
+  ASSERT_TRUE(card.ok());
+  auto* documents = MyDocumentController::sharedDocumentController();
+  documents->ensureWindowControllers();
+  const QList<MainWindowController*> windows = documents->windowControllers();
+  ASSERT_EQ(windows.size(), 2);
+  MainWindowController* loading = windows.first();
+  MyDocument* document = documents->openDocumentWithContentsOfURL(card.root(), false, loading);
+  ASSERT_NE(document, nullptr);
+  ASSERT_EQ(document->targetWindowController(), loading);
+  ASSERT_NE(loading->loadProgressSheetDialogWindows(), nullptr);
+  QList<int> shown;
+  QObject::connect(loading->loadProgressSheetDialogWindows()->contentViewController()->progressBar(),
+                   &QProgressBar::valueChanged, [&](int value) { shown << value; });
+
+  MyDocument* empty = documents->newDocument();
+  ASSERT_NE(empty, nullptr);
+  EXPECT_EQ(empty->targetWindowController(), windows.last());
+  EXPECT_EQ(documents->newDocument(), nullptr);
+  QApplication::setActiveWindow(windows.last());
+  ASSERT_TRUE(QTest::qWaitFor([&] { return document->windowControllers().contains(loading); }, kWait));
+  EXPECT_TRUE(shown.contains(100)) << shown.size();
+  EXPECT_EQ(loading->document(), document);
+  EXPECT_EQ(windows.last()->document(), empty);
+}
+
 TEST_F(MainWindowTest, AFolderThatIsNotACardIsRefusedAndNoWindowChanges) {
   auto* documents = MyDocumentController::sharedDocumentController();
   QStringList errors;
@@ -231,9 +264,11 @@ TEST_F(MainWindowTest, PathControlMenuListsVolumesAndRecentsOrSaysThereAreNone) 
   EXPECT_EQ(control->menu()->actions().value(PathControl::kFixedMenuItems + 2)->toolTip(), QStringLiteral("/media/CARD"));
 
   const VolumeInformation renamed{{}, QStringLiteral("TRIP"), QStringLiteral("/media/TRIP"), QStringLiteral("file:///media/TRIP/")};
+  const QString shown = control->path();
   window->didRenameVolume(renamed, QStringLiteral("file:///media/CARD/"));
   EXPECT_EQ(window->mountingVolumes().keys(), QStringList{QStringLiteral("file:///media/TRIP/")});
-  EXPECT_EQ(control->path(), QStringLiteral("/media/TRIP"));
+  // A window without a card on that volume keeps its path.
+  EXPECT_EQ(control->path(), shown);
   window->didUnmountVolume(renamed);
   RecentDocuments::clearRecentDocuments();
   control->prepareMenu();

@@ -7,6 +7,7 @@
 #include "ui/app/main_window_controller.h"
 #include "ui/app/my_document.h"
 #include "ui/app/my_document_controller.h"
+#include "ui/app/path_control.h"
 #include "ui/catalogue/select_removable_disk_view_controller.h"
 #include "ui/settings/dvr_setting_rynd_view_controller.h"
 
@@ -170,11 +171,21 @@ TEST_F(SettingsCommandTest, ARenamedCardKeepsItsCatalogueUnderTheNewMountPath) {
     return VolumeInformation{{}, QFileInfo(path).fileName(), path,
                              QUrl::fromLocalFile(path + QLatin1Char('/')).toString(QUrl::FullyEncoded)};
   };
-  window->didMountVolume(record(oldRoot));
+  // Every window hears of the rename; only the one showing the card follows.
+  MyDocument* empty = MyDocumentController::sharedDocumentController()->newDocument();
+  ASSERT_NE(empty, nullptr);
+  MainWindowController* other = empty->targetWindowController();
+  ASSERT_NE(other, window);
+  const QString otherPath = other->pathControl()->path();
+  for (MainWindowController* each : {window, other}) each->didMountVolume(record(oldRoot));
   ASSERT_TRUE(QDir().rename(oldRoot, newRoot));
-  window->didRenameVolume(record(newRoot), record(oldRoot).fullPath);
+  for (MainWindowController* each : {window, other}) each->didRenameVolume(record(newRoot), record(oldRoot).fullPath);
   EXPECT_EQ(window->mediaController()->mediaTree().first()->rootPath(), newRoot);
   EXPECT_EQ(window->mountingVolumes().keys(), QStringList{record(newRoot).fullPath});
+  EXPECT_EQ(window->pathControl()->path(), newRoot);
+  EXPECT_EQ(window->document()->fileURL(), newRoot);
+  EXPECT_EQ(other->pathControl()->path(), otherPath);
+  EXPECT_EQ(other->mountingVolumes().keys(), QStringList{record(newRoot).fullPath});
   MyDocumentController::sharedDocumentController()->reset();
   ASSERT_TRUE(QDir().rename(newRoot, oldRoot));
 }

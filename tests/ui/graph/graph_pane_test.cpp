@@ -9,11 +9,14 @@
 
 #include <QLabel>
 #include <QMenu>
+#include <QMouseEvent>
 #include <QLocale>
 #include <QSlider>
 #include <QTest>
 
 #include <gtest/gtest.h>
+
+#include <functional>
 
 namespace dashcard {
 namespace {
@@ -170,6 +173,63 @@ TEST_F(GraphPaneTest, SliderAndChartSeekBothPlayersAndHoldThemWhileHeld) {
   QTest::mouseRelease(chart, Qt::LeftButton, {}, quarter);
   EXPECT_FALSE(pane.userControlIsActive());
   EXPECT_TRUE(pane.toolTipTextAt(0.25).contains("km/h"));
+}
+
+// The release of a drag may never come. Control ends when the pane hides,
+// when another button is pressed (the chart's menu), when the pointer comes
+// back with the button up, and with a new recording; else every tick would
+// keep both players paused.
+TEST_F(GraphPaneTest, ControlEndsWhenTheReleaseNeverComes) {
+  pane.drawGraphWithCurrentDCFInfo(recording());
+  GraphView* chart = pane.graphView();
+  QSlider* slider = pane.timeSlider();
+  const QPoint middle(chart->width() / 2, chart->height() / 2);
+  const std::function<void()> pressChart = [&] { QTest::mousePress(chart, Qt::LeftButton, {}, middle); };
+  const std::function<void()> holdSlider = [&] { slider->setSliderDown(true); };
+  const std::function<void()> hidePane = [&] {
+    pane.hide();
+    pane.show();
+  };
+  const std::function<void()> newRecording = [&] { pane.drawGraphWithCurrentDCFInfo(recording()); };
+  const std::function<void()> rightPress = [&] {
+    QTest::mousePress(chart, Qt::RightButton, {}, middle);
+    QTest::mouseRelease(chart, Qt::RightButton, {}, middle);
+  };
+  // The pointer over the chart with no button down.
+  const auto hover = [&](const QPoint& at) {
+    QMouseEvent move(QEvent::MouseMove, QPointF(at), chart->mapToGlobal(QPointF(at)), Qt::NoButton, Qt::NoButton,
+                     Qt::NoModifier);
+    QCoreApplication::sendEvent(chart, &move);
+  };
+  const std::function<void()> buttonUpElsewhere = [&] { hover(middle); };
+  const struct {
+    const char* name;
+    const std::function<void()>& start;
+    const std::function<void()>& interrupt;
+  } cases[] = {
+      {"chart, pane hidden", pressChart, hidePane},
+      {"chart, right button", pressChart, rightPress},
+      {"chart, button up elsewhere", pressChart, buttonUpElsewhere},
+      {"chart, new recording", pressChart, newRecording},
+      {"slider, pane hidden", holdSlider, hidePane},
+      {"slider, new recording", holdSlider, newRecording},
+  };
+  for (const auto& c : cases) {
+    c.start();
+    ASSERT_TRUE(pane.userControlIsActive()) << c.name;
+    c.interrupt();
+    EXPECT_FALSE(pane.userControlIsActive()) << c.name;
+    EXPECT_FALSE(slider->isSliderDown()) << c.name;
+    front.playing = rear.playing = true;
+    controller.progressAction(&front);
+    EXPECT_TRUE(front.playing && rear.playing) << c.name;
+    // Hovering afterwards seeks nothing.
+    front.progressValue = 0.9f;
+    hover(middle + QPoint(30, 0));
+    EXPECT_EQ(front.progressValue, 0.9f) << c.name;
+    if (&c.start == &pressChart) QTest::mouseRelease(chart, Qt::LeftButton, {}, middle);
+    EXPECT_FALSE(pane.userControlIsActive()) << c.name;
+  }
 }
 
 TEST_F(GraphPaneTest, TheExportSpanIsMarkedInDatesAndDrawnWhereItCrossesTheRecording) {
