@@ -121,7 +121,9 @@ TEST(ApplicationTest, AClickOnATimeSliderGoesWhereItLandsAndHoldsIt) {
     EXPECT_GT(fraction, 0.7) << slider->objectName().toStdString();
     EXPECT_LT(fraction, 0.8) << slider->objectName().toStdString();
     EXPECT_TRUE(slider->isSliderDown());
-    if (slider == graph.timeSlider()) EXPECT_TRUE(graph.userControlIsActive());
+    if (slider == graph.timeSlider()) {
+      EXPECT_TRUE(graph.userControlIsActive());
+    }
     QTest::mouseRelease(slider, Qt::LeftButton, {}, at);
     EXPECT_FALSE(slider->isSliderDown());
   }
