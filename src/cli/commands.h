@@ -28,5 +28,6 @@ int runSettingsCommand(const QStringList& arguments);
 int runCaptureCommand(const QStringList& arguments);
 int runExportVideoCommand(const QStringList& arguments);
 int runExportGpxCommand(const QStringList& arguments);
+int runVerifyCommand(const QStringList& arguments);
 
 }  // namespace dashcard::cli

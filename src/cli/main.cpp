@@ -48,6 +48,7 @@ const std::array kCommands = {
     Command{"export-gpx", "Write the GPS track of a card or a span as GPX.",
             DASHCARD_MEDIA_COMMAND(&dashcard::cli::runExportGpxCommand), false},
     Command{"backup", "Copy recordings of a card into a new folder.", &dashcard::cli::runBackupCommand, false},
+    Command{"verify", "Check a backup against its SHA256SUMS.", &dashcard::cli::runVerifyCommand, false},
     Command{"capture", "Save the exact video frame at a time (JPEG with GPS, or PNG).",
             DASHCARD_MEDIA_COMMAND(&dashcard::cli::runCaptureCommand), false},
     Command{"settings", "Show or change the camera settings file of a card.", &dashcard::cli::runSettingsCommand,
