@@ -29,5 +29,6 @@ int runCaptureCommand(const QStringList& arguments);
 int runExportVideoCommand(const QStringList& arguments);
 int runExportGpxCommand(const QStringList& arguments);
 int runVerifyCommand(const QStringList& arguments);
+int runReportCommand(const QStringList& arguments);
 
 }  // namespace dashcard::cli

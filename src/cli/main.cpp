@@ -45,6 +45,8 @@ const std::array kCommands = {
             DASHCARD_MEDIA_COMMAND(&dashcard::cli::runExportKmlCommand), false},
     Command{"export-video", "Write one video of a span across clips (front, rear or side by side).",
             DASHCARD_MEDIA_COMMAND(&dashcard::cli::runExportVideoCommand), false},
+    Command{"report", "Write the incident report of a span as PDF (map, curves, frames, SHA-256).",
+            DASHCARD_MEDIA_COMMAND(&dashcard::cli::runReportCommand), true},
     Command{"export-gpx", "Write the GPS track of a card or a span as GPX.",
             DASHCARD_MEDIA_COMMAND(&dashcard::cli::runExportGpxCommand), false},
     Command{"backup", "Copy recordings of a card into a new folder.", &dashcard::cli::runBackupCommand, false},
