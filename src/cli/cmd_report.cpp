@@ -20,6 +20,7 @@ int runReportCommand(const QStringList& arguments) {
                                           QStringLiteral("Texts in English (en, default) or Japanese (ja)."),
                                           QStringLiteral("en|ja"), QStringLiteral("en"));
   command.parser.addOption(languageOption);
+  command.addProgressOption();
   const QStringList positional = command.parse(arguments, 2, 2, QStringLiteral("needs CARD, --from, --to and OUT"));
   IncidentReportRequest request;
   std::tie(request.from, request.to) = command.span(true);
@@ -40,7 +41,7 @@ int runReportCommand(const QStringList& arguments) {
   const auto failure = runJob(QStringLiteral("Writing the report"), [&](ProgressBar& bar, JobFinish finish) {
     reporter->reportAsync(
         request, [&bar](double done) { bar.update(done); }, std::move(finish));
-  });
+  }, command.progressMode());
   if (failure) {
     command.fail(*failure);
   }

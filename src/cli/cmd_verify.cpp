@@ -17,6 +17,7 @@ int runVerifyCommand(const QStringList& arguments) {
   command.parser.addPositionalArgument(QStringLiteral("FOLDER"), QStringLiteral("Folder holding SHA256SUMS."));
   const QCommandLineOption json(QStringLiteral("json"), QStringLiteral("Print the result as JSON."));
   command.parser.addOption(json);
+  command.addProgressOption();
   const QString folder = command.parse(arguments, 1, 1, QStringLiteral("needs exactly one FOLDER")).first();
   if (!QFileInfo(folder).isDir()) {
     command.refuse(QStringLiteral("%1 is not a folder.").arg(folder));
@@ -26,7 +27,7 @@ int runVerifyCommand(const QStringList& arguments) {
   const auto failure = runJob(QStringLiteral("Verifying"), [&](ProgressBar& bar, JobFinish finish) {
     job->verifyAsync(
         folder, [&bar](const QString& path, float done) { bar.update(done, path); }, std::move(finish));
-  });
+  }, command.progressMode());
   if (failure) {
     command.refuse(*failure);  // nothing to check against
   }
