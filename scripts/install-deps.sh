@@ -11,10 +11,14 @@ packages=(
   libqt6opengl6-dev libgl-dev
   libmpv-dev libavformat-dev libavcodec-dev libswscale-dev libavutil-dev libavfilter-dev
   libicu-dev libexiv2-dev libzip-dev libmount-dev libudev-dev
+  # SHA-256 of backups and reports (OpenSSL's libcrypto)
+  libssl-dev
   # tests and fuzzing
   googletest libgtest-dev libgmock-dev clang libclang-rt-14-dev
   xvfb xauth xdotool imagemagick ffmpeg
   gdal-bin libimage-exiftool-perl e2fsprogs mount
+  # reading the incident report's PDF back
+  poppler-utils
   # the shells whose completions are tested
   zsh fish
   # runtime of the viewer (Qt platform plugins and fonts)

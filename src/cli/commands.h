@@ -30,5 +30,7 @@ int runExportVideoCommand(const QStringList& arguments);
 int runExportGpxCommand(const QStringList& arguments);
 int runCheckCommand(const QStringList& arguments);
 int runRepairCommand(const QStringList& arguments);
+int runVerifyCommand(const QStringList& arguments);
+int runReportCommand(const QStringList& arguments);
 
 }  // namespace dashcard::cli

@@ -1,8 +1,11 @@
 #include "core/export/dcf_async_back_up.h"
 
 #include "core/common/const_class.h"
+#include "core/common/atomic_file.h"
 #include "core/common/main_thread.h"
+#include "core/common/parallel_chunks.h"
 #include "core/common/path_text.h"
+#include "core/export/sha256.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -11,6 +14,7 @@
 #include <QSet>
 
 #include <cerrno>
+#include <vector>
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -34,12 +38,22 @@ QString filePathOf(const BackUpItem& item) {
 }
 
 // Copies into a folder that is made first, so files of folders outside the
-// fixed layout (PARKING) have a place too.
-std::optional<FileError> copyInto(const QString& source, const QString& destination) {
+// fixed layout (PARKING) have a place too. With `sums`, the copy's path
+// below `root` and its digest are added.
+std::optional<FileError> copyInto(const QString& source, const QString& destination, const QString& root,
+                                  QList<ChecksumEntry>* sums) {
   if (auto error = FileCopier::makeDirectory(path_text::deletingLastPathComponent(destination))) {
     return error;
   }
-  return FileCopier::copyFile(source, destination);
+  if (sums == nullptr) {
+    return FileCopier::copyFile(source, destination);
+  }
+  Sha256 hash;
+  if (auto error = FileCopier::copyFile(source, destination, &hash)) {
+    return error;
+  }
+  sums->append({QDir(root).relativeFilePath(destination), hash.finishHex()});
+  return std::nullopt;
 }
 
 // Companions are copied only when they are regular files (a FIFO or a
@@ -207,6 +221,7 @@ void DCFAsyncBackUp::run(const QList<BackUpItem>& items, const QString& target) 
     }
   }
 
+  QList<ChecksumEntry> sums;
   const auto count = static_cast<float>(items.size());
   for (qsizetype i = 0; !error && i < items.size() && !cancelFlag(); ++i) {
     currentIndex_.store(static_cast<int>(i));
@@ -214,13 +229,17 @@ void DCFAsyncBackUp::run(const QList<BackUpItem>& items, const QString& target) 
     const QString path = filePathOf(item);
     runOnMainThread([&] { startProgressBlock_(path, static_cast<float>(i) / count); }, cancelFlag_);
     if (const auto* info = std::get_if<DCFInfoPtr>(&item); info != nullptr && *info) {
-      error = backUpInfo(**info, target);
+      error = backUpInfo(**info, target, &sums);
     } else if (const auto* picture = std::get_if<PictureInfoPtr>(&item); picture != nullptr && *picture) {
-      error = backUpPictureInfo(**picture, target);
+      error = backUpPictureInfo(**picture, target, &sums);
     }
     if (!error) {
       runOnMainThread([&] { finishProgressBlock_(path, static_cast<float>(i + 1) / count); }, cancelFlag_);
     }
+  }
+
+  if (!error && !cancelFlag()) {
+    error = verifyCopies(target, sums, cancelFlag_, beforeReadBackHook_);
   }
 
   // The last look at the cancel flag: a cancel after it is too late to
@@ -258,15 +277,16 @@ void DCFAsyncBackUp::run(const QList<BackUpItem>& items, const QString& target) 
   }
 }
 
-std::optional<FileError> DCFAsyncBackUp::backUpInfo(const DCFInfo& info, const QString& targetRootPath) {
+std::optional<FileError> DCFAsyncBackUp::backUpInfo(const DCFInfo& info, const QString& targetRootPath,
+                                                    QList<ChecksumEntry>* sums) {
   const QString destination = path_text::appendingPathComponent(targetRootPath, info.deltaPath());
   // A vanished front video is a failed backup, not a complete one.
-  if (auto error = copyInto(info.filePath(), destination)) {
+  if (auto error = copyInto(info.filePath(), destination, targetRootPath, sums)) {
     return error;
   }
   const QString telemetry = info.infoFilePath();
   if (isRegularFile(telemetry)) {
-    if (auto error = copyInto(telemetry, info.infoFilePathWithRootPath(targetRootPath))) {
+    if (auto error = copyInto(telemetry, info.infoFilePathWithRootPath(targetRootPath), targetRootPath, sums)) {
       return error;
     }
   }
@@ -274,15 +294,55 @@ std::optional<FileError> DCFAsyncBackUp::backUpInfo(const DCFInfo& info, const Q
   if (isRegularFile(rear)) {
     const QString rearDestination = path_text::appendingPathComponent(
         path_text::deletingLastPathComponent(destination), path_text::lastPathComponent(rear));
-    if (auto error = copyInto(rear, rearDestination)) {
+    if (auto error = copyInto(rear, rearDestination, targetRootPath, sums)) {
       return error;
     }
   }
   return std::nullopt;
 }
 
-std::optional<FileError> DCFAsyncBackUp::backUpPictureInfo(const PictureInfo& info, const QString& targetRootPath) {
-  return copyInto(info.filePath(), path_text::appendingPathComponent(targetRootPath, info.deltaPath()));
+std::optional<FileError> DCFAsyncBackUp::backUpPictureInfo(const PictureInfo& info, const QString& targetRootPath,
+                                                           QList<ChecksumEntry>* sums) {
+  return copyInto(info.filePath(), path_text::appendingPathComponent(targetRootPath, info.deltaPath()),
+                  targetRootPath, sums);
+}
+
+std::optional<FileError> DCFAsyncBackUp::verifyCopies(const QString& targetRootPath, const QList<ChecksumEntry>& sums,
+                                                      const std::atomic<bool>& cancel,
+                                                      const ReadBackHook& beforeReadBack) {
+  // The copies are read back on every core: the flushes overlap too.
+  std::vector<std::optional<FileError>> failures(static_cast<std::size_t>(sums.size()));
+  forEachInParallel(
+      failures.size(), 1,
+      [&](std::size_t i) {
+        const ChecksumEntry& entry = sums.at(static_cast<qsizetype>(i));
+        const QString path = path_text::appendingPathComponent(targetRootPath, entry.relativePath);
+        if (beforeReadBack) {
+          beforeReadBack(path);
+        }
+        FileError failure;
+        const auto digest = Sha256::ofFile(path, Sha256::Source::Device, &failure, &cancel);
+        if (!digest) {
+          failures[i] = failure;
+        } else if (*digest != entry.digest) {
+          failures[i] = FileError{EIO, QStringLiteral("%1: the copy reads back differently from the original").arg(path)};
+        }
+      },
+      [&] { return cancel.load(); });
+  if (cancel.load()) {
+    return std::nullopt;  // the caller sees the flag
+  }
+  for (const auto& failure : failures) {
+    if (failure) {
+      return failure;
+    }
+  }
+  const QString listPath = path_text::appendingPathComponent(targetRootPath, QLatin1String(ChecksumList::kFileName));
+  QString problem;
+  if (!writeFileAtomically(listPath, ChecksumList::format(sums), &problem)) {
+    return FileError{EIO, QStringLiteral("%1: %2").arg(listPath, problem)};
+  }
+  return std::nullopt;
 }
 
 void DCFAsyncBackUp::cleanDirectory(const QString& path) {

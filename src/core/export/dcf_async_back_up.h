@@ -2,6 +2,7 @@
 
 #include "core/catalogue/dcf_info.h"
 #include "core/catalogue/picture_info.h"
+#include "core/export/checksum_list.h"
 #include "core/export/file_copier.h"
 
 #include <QList>
@@ -31,6 +32,10 @@ using BackUpItem = std::variant<DCFInfoPtr, PictureInfoPtr>;
 // removed; T itself only when the run created it. An item named twice is
 // copied once. A cancel after the run's
 // last look at it stops nothing, and the end is still reported.
+//
+// Each file is hashed as it is copied; once all are copied they are read
+// back from the device and compared, and only then T/SHA256SUMS is written
+// and the run reported complete: a copy that reads back differently fails it.
 class DCFAsyncBackUp : public std::enable_shared_from_this<DCFAsyncBackUp> {
  public:
   // (file path of the item, progress 0..1)
@@ -58,15 +63,26 @@ class DCFAsyncBackUp : public std::enable_shared_from_this<DCFAsyncBackUp> {
   void backUpAsync(const QList<BackUpItem>& items, const QString& targetRootDirPath, ProgressBlock startProgress,
                    ProgressBlock finishProgress, DidFinishBlock didFinish);
 
-  // Copies one recording / one picture under `targetRootPath`.
-  static std::optional<FileError> backUpInfo(const DCFInfo& info, const QString& targetRootPath);
-  static std::optional<FileError> backUpPictureInfo(const PictureInfo& info, const QString& targetRootPath);
+  // Copies one recording / one picture under `targetRootPath`; `sums`, when
+  // given, gets each copied file's path below it and digest.
+  static std::optional<FileError> backUpInfo(const DCFInfo& info, const QString& targetRootPath,
+                                             QList<ChecksumEntry>* sums = nullptr);
+  static std::optional<FileError> backUpPictureInfo(const PictureInfo& info, const QString& targetRootPath,
+                                                    QList<ChecksumEntry>* sums = nullptr);
   // The items without empty ones and without repeats of a file, in order.
   static QList<BackUpItem> uniqueItems(const QList<BackUpItem>& items);
   // Makes `target` (and its parents) or takes it when it is an empty
   // folder, and marks it as this run's with a file only one run can create.
   // `createdTarget` says whether the folder was made here.
   static std::optional<FileError> claimTarget(const QString& target, bool* createdTarget);
+  // Reads every copy in `sums` back from the device and compares it; when
+  // all match, writes them to `targetRootPath`/SHA256SUMS. A mismatch names the file.
+  using ReadBackHook = std::function<void(const QString& copyPath)>;
+  static std::optional<FileError> verifyCopies(const QString& targetRootPath, const QList<ChecksumEntry>& sums,
+                                               const std::atomic<bool>& cancel, const ReadBackHook& beforeReadBack = {});
+  // For tests: runs on the worker for every copy just before it is read
+  // back (to damage it as a failing device would).
+  void setBeforeReadBackHook(ReadBackHook hook) { beforeReadBackHook_ = std::move(hook); }
   // Removes the folder at `path` with its contents; errors are ignored.
   static void cleanDirectory(const QString& path);
   // Why `targetRootDirPath` cannot take a backup (a file, or a folder that
@@ -97,6 +113,7 @@ class DCFAsyncBackUp : public std::enable_shared_from_this<DCFAsyncBackUp> {
   ProgressBlock startProgressBlock_;
   ProgressBlock finishProgressBlock_;
   DidFinishBlock didFinishBlock_;
+  ReadBackHook beforeReadBackHook_;
 };
 
 }  // namespace dashcard

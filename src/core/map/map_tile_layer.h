@@ -40,6 +40,8 @@ class MapTileLayer : public QObject {
   static QList<TileId> visibleTiles(const MapViewport& viewport);
 
   int cachedTileCount() const { return cache_.count(); }
+  // Tiles asked for and not answered yet (a picture drawn off screen waits for them).
+  bool hasPendingTiles() const { return !pending_.isEmpty(); }
   int cacheCostKiB() const { return cache_.totalCost(); }
 
  signals:

@@ -127,7 +127,9 @@ class MediaController : public QObject {
   void backUpSelectedInfos(const QList<BackUpItem>& items, const QString& targetRootDirPath,
                            RecordingListPane* progressVCParentControll);
   // Writes one video of a span across clips (and its track), likewise.
-  void exportIncidentVideo(const IncidentExportRequest& request, RecordingListPane* progressVCParentControll);
+  // `didFinish` (optional) hears whether the export succeeded, after the sheet did.
+  void exportIncidentVideo(const IncidentExportRequest& request, RecordingListPane* progressVCParentControll,
+                           std::function<void(bool succeeded)> didFinish = {});
   // Why a backup cannot go into `targetRootDirPath` (it exists and is not
   // empty, or is a file); empty when it can. The save panel asks first.
   static QString backUpTargetProblem(const QString& targetRootDirPath);

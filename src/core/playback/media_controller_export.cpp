@@ -83,7 +83,8 @@ void MediaController::backUpSelectedInfos(const QList<BackUpItem>& items, const 
 }
 
 void MediaController::exportIncidentVideo(const IncidentExportRequest& request,
-                                          RecordingListPane* progressVCParentControll) {
+                                          RecordingListPane* progressVCParentControll,
+                                          std::function<void(bool succeeded)> didFinish) {
   beginTaskSheet(progressVCParentControll, false);
   QPointer<MediaController> self(this);
 
@@ -99,7 +100,7 @@ void MediaController::exportIncidentVideo(const IncidentExportRequest& request,
         // The sheet's button reads "Finish" only once the end is reported.
         if (ProgressSheet* current = liveSheet()) current->setProgress(static_cast<float>(std::min(progress, 0.999)));
       },
-      [liveSheet, live](const std::optional<QString>& error) {
+      [liveSheet, live, didFinish = std::move(didFinish)](const std::optional<QString>& error) {
         ProgressSheet* current = liveSheet();
         // The one end of this run: nothing after it reaches the sheet.
         *live = false;
@@ -109,6 +110,7 @@ void MediaController::exportIncidentVideo(const IncidentExportRequest& request,
           current->setInfoLabelText(error ? tr("The video could not be exported: %1").arg(*error)
                                           : tr("Video export is complete"));
         }
+        if (didFinish) didFinish(!error);
       });
 }
 

@@ -18,6 +18,8 @@ QList<AboutBox::Credit> AboutBox::credits() {
       {QStringLiteral("exiv2"), tr("GPS position in pictures"), QStringLiteral("GPL-2.0-or-later")},
       {QStringLiteral("ICU"), tr("dates in the language's styles"), QStringLiteral("Unicode-DFS-2016")},
       {QStringLiteral("libzip"), tr("KMZ files"), QStringLiteral("BSD-3-Clause")},
+      {QStringLiteral("OpenSSL (libcrypto)"), tr("SHA-256 of backups and incident reports"),
+       QStringLiteral("Apache-2.0")},
       {QStringLiteral("libmount, libudev"), tr("inserted cards"), QStringLiteral("LGPL-2.1-or-later")},
       {QStringLiteral("SQLite"), tr("MBTiles map files"), tr("public domain")},
   };

@@ -19,6 +19,8 @@
 #include "ui/catalogue/dcf_info_table_model.h"
 #include "ui/catalogue/dcf_list_view_controller.h"
 #include "ui/catalogue/event_list_view_controller.h"
+#include "ui/export/evidence_tasks.h"
+#include "ui/export/incident_export_dialog.h"
 #include "ui/export/sd_card_load_progress_view_controller.h"
 #include "ui/export/sd_card_load_progress_window_controller.h"
 #include "ui/graph/graph_view_controller.h"
@@ -210,6 +212,7 @@ void MainWindowController::buildPanes() {
   mc->setGraphVC(graph);
   graph->setMediaController(mc);
   connect(graph, &GraphViewController::exportVideoRequested, this, &MainWindowController::exportVideo);
+  connect(graph, &GraphViewController::exportReportRequested, this, &MainWindowController::exportIncidentReport);
   // The tick's vehicle sample lights the front player's lamps.
   connect(graph, &GraphViewController::carInfoDidChange, this, [this](const std::optional<CarInfo>& info) {
     if (!playerVC()) return;
@@ -377,6 +380,11 @@ void MainWindowController::buildMenus() {
       listCommand(&DCFListViewController::exportKML, ListAction::ExportKML));
   add(file, QStringLiteral("FileMenu_ExportVideo"), tr("Export Video…"), QKeySequence(tr("Ctrl+Shift+E")),
       [this] { exportVideo(); });
+  add(file, QStringLiteral("FileMenu_ExportReport"), tr("Export Incident Report…"), {}, [this] { exportIncidentReport(); });
+  add(file, QStringLiteral("FileMenu_VerifyBackUp"), tr("Verify Backup…"), {}, [this] {
+    if (!evidenceTasks_) evidenceTasks_ = new EvidenceTasks(this);
+    evidenceTasks_->chooseAndVerifyBackup(tabVC_ ? tabVC_->currentListVC() : nullptr);
+  });
   add(file, QStringLiteral("FileMenu_UnitSetting"), tr("Camera Settings…"), {}, [this] { openUnitSettingView(); });
   file->addSeparator();
   add(file, QStringLiteral("FileMenu_Close"), tr("Close Window"), QKeySequence::Close, [this] { close(); });
@@ -439,6 +447,8 @@ void MainWindowController::validateMenus() {
   actions_.value(QStringLiteral("FileMenu_BackUp"))->setEnabled(valid(ListAction::BackUp));
   actions_.value(QStringLiteral("FileMenu_Export"))->setEnabled(valid(ListAction::ExportKML));
   actions_.value(QStringLiteral("FileMenu_ExportVideo"))->setEnabled(valid(ListAction::ExportVideo));
+  actions_.value(QStringLiteral("FileMenu_ExportReport"))->setEnabled(valid(ListAction::ExportVideo));
+  actions_.value(QStringLiteral("FileMenu_VerifyBackUp"))->setEnabled(tabVC_ && tabVC_->currentListVC());
   actions_.value(QStringLiteral("EditMenu_SelectAll"))->setEnabled(valid(ListAction::SelectAll));
   actions_.value(QStringLiteral("ViewMenu_FocusPlaying"))->setEnabled(valid(ListAction::FocusPlaying));
   auto* documents = MyDocumentController::sharedDocumentController();
@@ -453,6 +463,17 @@ void MainWindowController::exportVideo() {
   if (DCFListViewController* list = tabVC_ ? tabVC_->currentListVC() : nullptr) {
     list->exportVideo(graph ? graph->exportStart() : QDateTime(), graph ? graph->exportEnd() : QDateTime());
   }
+}
+
+void MainWindowController::exportIncidentReport() {
+  auto* graph = qobject_cast<GraphViewController*>(graphWidget_);
+  DCFListViewController* list = tabVC_ ? tabVC_->currentListVC() : nullptr;
+  if (!list || !mediaController_ || !list->validateAction(DCFListViewController::Action::ExportVideo)) return;
+  const auto [from, to] = IncidentExportDialog::prefilledSpan(graph ? graph->exportStart() : QDateTime(),
+                                                              graph ? graph->exportEnd() : QDateTime(),
+                                                              list->selectionSpan());
+  if (!evidenceTasks_) evidenceTasks_ = new EvidenceTasks(this);
+  evidenceTasks_->chooseAndExportReport(mediaController_->mediaTree(), from, to, list);
 }
 
 void MainWindowController::playPause() {

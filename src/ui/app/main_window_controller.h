@@ -23,6 +23,7 @@ namespace dashcard {
 
 class DCFListViewController;
 class EmptyCardView;
+class EvidenceTasks;
 class EventListViewController;
 class GraphPane;
 class MapPane;
@@ -145,6 +146,8 @@ class MainWindowController : public QMainWindow, public MountVolumeDelegate {
   void setUpKeyboardNavigation();
   void showPopover(QWidget* target, const QString& message);
   void exportVideo();
+  // The span as Export Video takes it; the report of it on the list's task sheet.
+  void exportIncidentReport();
   void seekBy(double seconds);
   void stepRecording(int delta);
   void playPause();
@@ -170,6 +173,7 @@ class MainWindowController : public QMainWindow, public MountVolumeDelegate {
   QToolButton* toggleSideBarButton_ = nullptr;
   QToolButton* toggleSecondaryPlayerButton_ = nullptr;
   QPointer<SDCardLoadProgressWindowController> loadProgressSheet_;
+  QPointer<EvidenceTasks> evidenceTasks_;
   QMap<QString, VolumeInformation> mountingVolumes_;
   QMap<QString, QAction*> actions_;
   bool isMasterController_ = false;

@@ -5,10 +5,12 @@
 #include "core/export/dcf_async_back_up.h"
 #include "core/playback/media_controller.h"
 #include "ui/catalogue/dcf_info_table_model.h"
+#include "ui/export/evidence_tasks.h"
 #include "ui/export/incident_export_dialog.h"
 #include "ui/export/progress_view_controller.h"
 
 #include <QAction>
+#include <QCheckBox>
 #include <QApplication>
 #include <QContextMenuEvent>
 #include <QDialog>
@@ -421,7 +423,26 @@ void DCFListViewController::exportVideo(const QDateTime& markedFrom, const QDate
   connect(dialog, &QDialog::finished, this, [this, dialog](int result) {
     if (!mediaController_) return;
     if (result == QDialog::Accepted) {
-      mediaController_->exportIncidentVideo(dialog->request(), this);
+      const IncidentExportRequest request = dialog->request();
+      std::function<void(bool)> thenReport;
+      if (dialog->reportBox()->isChecked()) {
+        // The report lists the files just written with their SHA-256.
+        IncidentReportRequest report;
+        report.recordings = exportableRecordings();
+        report.from = request.from;
+        report.to = request.to;
+        report.cardRoot = report.recordings.isEmpty() ? QString() : report.recordings.first()->rootPath();
+        report.targetFilePath = IncidentExporter::sidePath(request.targetFilePath, QStringLiteral("pdf"));
+        report.exportedFiles << request.targetFilePath;
+        if (request.writeGpx) report.exportedFiles << IncidentExporter::sidePath(request.targetFilePath, QStringLiteral("gpx"));
+        if (request.writeKml) report.exportedFiles << IncidentExporter::sidePath(request.targetFilePath, QStringLiteral("kml"));
+        thenReport = [self = QPointer<DCFListViewController>(this), report](bool succeeded) {
+          if (!self || !succeeded) return;
+          if (!self->evidenceTasks_) self->evidenceTasks_ = new EvidenceTasks(self);
+          self->evidenceTasks_->exportReport(report, self);
+        };
+      }
+      mediaController_->exportIncidentVideo(request, this, std::move(thenReport));
     } else {
       mediaController_->setCanReloadMedia(true);
     }

@@ -22,6 +22,7 @@ class QMenu;
 namespace dashcard {
 
 class DCFInfoTableModel;
+class EvidenceTasks;
 
 // The file list: the card's normal recordings. A selection that stays for
 // 0.1 s makes its recording current in the window's media controller; the
@@ -126,6 +127,7 @@ class DCFListViewController : public QWidget, public RecordingListPane, public C
   QTimer settleTimer_;
   QPointer<QFileDialog> savePanel_;
   QPointer<IncidentExportDialog> exportVideoDialog_;
+  QPointer<EvidenceTasks> evidenceTasks_;
 };
 
 }  // namespace dashcard

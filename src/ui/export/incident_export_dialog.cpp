@@ -70,6 +70,8 @@ IncidentExportDialog::IncidentExportDialog(DCFInfoList recordings, const QDateTi
   exactBox_->setObjectName(QStringLiteral("exactBox"));
   overlayBox_ = new QCheckBox(tr("Burn in date, time and speed"), this);
   overlayBox_->setObjectName(QStringLiteral("overlayBox"));
+  reportBox_ = new QCheckBox(tr("Write an incident report (PDF) beside the video"), this);
+  reportBox_->setObjectName(QStringLiteral("reportBox"));
 
   outputEdit_ = new QLineEdit(this);
   outputEdit_->setObjectName(QStringLiteral("outputEdit"));
@@ -103,6 +105,7 @@ IncidentExportDialog::IncidentExportDialog(DCFInfoList recordings, const QDateTi
   form->addRow(tr("Camera:"), cameraBox_);
   form->addRow(QString(), exactBox_);
   form->addRow(QString(), overlayBox_);
+  form->addRow(QString(), reportBox_);
   form->addRow(tr("Save as:"), outputRow);
 
   auto* buttons = new QDialogButtonBox(QDialogButtonBox::Cancel, this);

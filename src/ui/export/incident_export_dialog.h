@@ -52,6 +52,9 @@ class IncidentExportDialog : public QDialog {
   QComboBox* cameraBox() const { return cameraBox_; }
   QCheckBox* exactBox() const { return exactBox_; }
   QCheckBox* overlayBox() const { return overlayBox_; }
+  // The incident report beside the video (same base name, .pdf), written
+  // once the video is.
+  QCheckBox* reportBox() const { return reportBox_; }
   QLineEdit* outputEdit() const { return outputEdit_; }
   QPushButton* chooseButton() const { return chooseButton_; }
   QLabel* problemLabel() const { return problemLabel_; }
@@ -75,6 +78,7 @@ class IncidentExportDialog : public QDialog {
   QComboBox* cameraBox_ = nullptr;
   QCheckBox* exactBox_ = nullptr;
   QCheckBox* overlayBox_ = nullptr;
+  QCheckBox* reportBox_ = nullptr;
   QLineEdit* outputEdit_ = nullptr;
   QPushButton* chooseButton_ = nullptr;
   QLabel* problemLabel_ = nullptr;

@@ -534,6 +534,8 @@ QMenu* GraphViewController::makeContextMenu(double progress) {
   clear->setEnabled(exportStart_.isValid() || exportEnd_.isValid());
   menu->addSeparator();
   menu->addAction(tr("Export Video…"), this, [this] { emit exportVideoRequested(); })->setEnabled(currentInfo_ != nullptr);
+  menu->addAction(tr("Export Incident Report…"), this, [this] { emit exportReportRequested(); })
+      ->setEnabled(currentInfo_ != nullptr);
   return menu;
 }
 

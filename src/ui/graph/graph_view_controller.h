@@ -116,6 +116,8 @@ class GraphViewController : public QWidget, public GraphPane {
   void exportSpanChanged();
   // "Export Video…" was chosen in the chart's menu.
   void exportVideoRequested();
+  // "Export Incident Report…" was chosen in the chart's menu.
+  void exportReportRequested();
 
   // The vehicle sample at the cursor changed (none when there is none): the
   // window passes it to the player's lamps.

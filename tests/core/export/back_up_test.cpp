@@ -129,7 +129,7 @@ TEST_F(BackUpTest, CopiesRecordingsByteForByteWithProgressValues) {
     if (!clip.rearPath.isEmpty()) expected << clip.rearPath;  // side by side with the front video
   }
   expected.sort();
-  EXPECT_EQ(filesUnder(target()), expected);
+  EXPECT_EQ(filesUnder(target()), expected + QStringList{QStringLiteral("SHA256SUMS")});
   expectSameBytes(card->root(), target(), expected);
   for (const char* folder : {"NORMAL", "MANUAL", "EVENT", "NMEA/NORMAL", "NMEA/MANUAL", "NMEA/EVENT"}) {
     EXPECT_TRUE(QFileInfo(QDir(target()).filePath(QLatin1String(folder))).isDir()) << folder;
@@ -153,7 +153,7 @@ TEST_F(BackUpTest, MissingTelemetryAndRearVideoAreTolerated) {
   ASSERT_TRUE(QFile::remove(info->secondaryFilePath()));
   const BackUpRun run = backUp({info}, target());
   EXPECT_FALSE(run.error.has_value());
-  EXPECT_EQ(filesUnder(target()), QStringList{info->deltaPath()});
+  EXPECT_EQ(filesUnder(target()), (QStringList{info->deltaPath(), QStringLiteral("SHA256SUMS")}));
   EXPECT_TRUE(QFileInfo(QDir(target()).filePath(QStringLiteral("NMEA/NORMAL"))).isDir());
 }
 

@@ -1,0 +1,85 @@
+#pragma once
+
+#include "core/catalogue/dcf_info.h"
+
+#include <QDateTime>
+#include <QImage>
+#include <QList>
+#include <QString>
+#include <QStringList>
+
+#include <atomic>
+#include <functional>
+#include <memory>
+#include <optional>
+
+namespace dashcard {
+
+// What an incident report covers and where it goes.
+struct IncidentReportRequest {
+  // The card's recordings in any order; the report takes those whose video
+  // covers part of [from, to], as the video export does.
+  DCFInfoList recordings;
+  QDateTime from;
+  QDateTime to;
+  // The card's root: its name and its camera settings (time zone).
+  QString cardRoot;
+  // The PDF file.
+  QString targetFilePath;
+  // Files made with the report (a video export); their SHA-256 is listed too.
+  QStringList exportedFiles;
+  // "ja" for Japanese texts, anything else English; empty: the user's language.
+  QString language;
+};
+
+// The facts of one second of the span: one row of the report's table.
+struct ReportSecond {
+  QDateTime time;  // UTC
+  double latitude = 0.0;
+  double longitude = 0.0;
+  bool hasFix = false;
+  double speed = -1.0;    // m/s, negative when unknown
+  double heading = -1.0;  // degrees, negative when unknown
+  double peakG = 0.0;     // largest absolute G-sensor value of the second
+  QStringList warnings;   // drive-support warnings
+};
+
+// A front and rear frame at one instant, as the still capture takes them.
+struct ReportFrames {
+  QString label;
+  QDateTime time;  // of the front frame (UTC)
+  QImage front;
+  QImage rear;
+};
+
+// Writes the PDF report of one span of a drive: what and when, the route
+// map, the speed and G-sensor curves, the frames at the start, the highest
+// force and the end, one table row per second and the SHA-256 of every
+// file used. Drawn with the same painters as the screen (map renderer with
+// the built-in map, graph drawer). One object per report, started once; the
+// file appears whole or not at all.
+class IncidentReporter : public std::enable_shared_from_this<IncidentReporter> {
+ public:
+  using ProgressBlock = std::function<void(double progress)>;
+  // The reason of a failure; empty on success. Exactly once on the main
+  // thread, also after a cancel ("Cancelled.") and for a refused start.
+  using DidFinishBlock = std::function<void(const std::optional<QString>& error)>;
+
+  static std::shared_ptr<IncidentReporter> create();
+
+  void reportAsync(IncidentReportRequest request, ProgressBlock progress, DidFinishBlock didFinish);
+  void cancel() { cancelFlag_.store(true); }
+  bool isRunning() const { return isRunning_.load(); }
+
+  // The whole report on the calling thread (it runs an event loop while map
+  // tiles are drawn); the reason of a failure. Nothing is written on failure.
+  static std::optional<QString> write(const IncidentReportRequest& request, const std::atomic<bool>& cancel,
+                                      const ProgressBlock& progress = {});
+
+ private:
+  IncidentReporter() = default;
+  std::atomic<bool> cancelFlag_{false};
+  std::atomic<bool> isRunning_{false};
+};
+
+}  // namespace dashcard
