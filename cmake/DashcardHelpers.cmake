@@ -52,9 +52,12 @@ function(dashcard_architecture_check)
 endfunction()
 cmake_language(DEFER DIRECTORY ${CMAKE_SOURCE_DIR} CALL dashcard_architecture_check)
 
-# dashcard_add_test(<name> SOURCES ... [LIBS ...] [APP core|gui|widgets] [XVFB])
-# A GoogleTest executable run by CTest. core and gui tests run with the
-# offscreen platform; XVFB tests (OpenGL) run under xvfb-run.
+# dashcard_add_test(<name> SOURCES ... [LIBS ...] [APP core|gui|widgets] [XVFB] [TIMEOUT s])
+# A GoogleTest executable whose cases are CTest tests of their own, named
+# <name>.<Suite>.<Case> and labelled <name> (`ctest -L tests_core_map`), so
+# that a skip shows on its case. core and gui tests run with the offscreen
+# platform; XVFB tests (OpenGL) run on a virtual display, one per case.
+include(GoogleTest)
 function(dashcard_add_test target)
   cmake_parse_arguments(ARG "XVFB" "APP;TIMEOUT" "SOURCES;LIBS" ${ARGN})
   if(NOT ARG_APP)
@@ -65,12 +68,14 @@ function(dashcard_add_test target)
   endif()
   add_executable(${target} ${ARG_SOURCES})
   target_link_libraries(${target} PRIVATE dashcard_test_main_${ARG_APP} dashcard_test_support ${ARG_LIBS})
+  set(properties TIMEOUT ${ARG_TIMEOUT} LABELS ${target} SKIP_RETURN_CODE 77)
   if(ARG_XVFB)
-    add_test(NAME ${target} COMMAND xvfb-run -a -s "-screen 0 1600x1000x24" $<TARGET_FILE:${target}>)
+    # The wrapper every case (and the listing) of the executable runs in.
+    set_property(TARGET ${target} PROPERTY CROSSCOMPILING_EMULATOR ${PROJECT_SOURCE_DIR}/tests/support/with-virtual-display)
   else()
-    add_test(NAME ${target} COMMAND ${target})
-    set_tests_properties(${target} PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen")
+    list(APPEND properties ENVIRONMENT QT_QPA_PLATFORM=offscreen)
   endif()
-  set_tests_properties(${target} PROPERTIES TIMEOUT ${ARG_TIMEOUT}
-    ENVIRONMENT_MODIFICATION "DASHCARD_SOURCE_DIR=set:${PROJECT_SOURCE_DIR};DASHCARD_CLI=set:$<TARGET_FILE:dashcard-cli>;XDG_CACHE_HOME=set:${CMAKE_BINARY_DIR}/test-cache;XDG_CONFIG_HOME=set:${CMAKE_BINARY_DIR}/test-config")
+  # Listed when CTest runs, with the environment ./test gives the tests.
+  gtest_discover_tests(${target} TEST_PREFIX ${target}. DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 120
+    PROPERTIES ${properties})
 endfunction()

@@ -15,8 +15,12 @@ packages=(
   googletest libgtest-dev libgmock-dev clang libclang-rt-14-dev
   xvfb xauth xdotool imagemagick ffmpeg
   gdal-bin libimage-exiftool-perl e2fsprogs mount
+  # the shells whose completions are tested
+  zsh fish
   # runtime of the viewer (Qt platform plugins and fonts)
   qt6-qpa-plugins fonts-dejavu-core
+  # Japanese texts need a CJK font; WebP map tiles need Qt's image-format plugins
+  fonts-noto-cjk qt6-image-formats-plugins
   # the map: MBTiles files are read through the SQLite driver of Qt
   libqt6sql6-sqlite
   # benchmarks and their peers

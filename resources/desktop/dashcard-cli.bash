@@ -27,6 +27,10 @@ _dashcard_cli() {
       COMPREPLY=($(compgen -W "front rear both" -- "$cur"))
       return
       ;;
+    --kind)
+      COMPREPLY=($(compgen -W "braking acceleration cornering" -- "$cur"))
+      return
+      ;;
     --clips | --clip-seconds | --seed | --width | --height | --from | --to)
       return
       ;;
@@ -38,9 +42,9 @@ _dashcard_cli() {
     COMPREPLY=($(compgen -W "$options" -- "$cur"))
     return
   fi
-  # Cards are folders; telemetry, capture and the exports also take files.
+  # Cards are folders; telemetry, capture, repair and the exports also take files.
   case $command in
-    telemetry | capture | export-kml | export-video | export-gpx) _filedir ;;
+    telemetry | capture | repair | export-kml | export-video | export-gpx | report) _filedir ;;
     *) _filedir -d ;;
   esac
 }

@@ -11,10 +11,64 @@
 #include <QCommandLineParser>
 #include <QDir>
 #include <QTimer>
+#include <QTranslator>
 
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
+
+namespace {
+
+struct ViewerOptions {
+  QCommandLineOption screenshot{
+      QStringLiteral("screenshot"),
+      QCoreApplication::translate("main",
+                                  "Save a picture of the window to FILE once the card's list and first video "
+                                  "frame are shown (at most SECONDS of --screenshot-delay), then quit."),
+      QStringLiteral("FILE")};
+  QCommandLineOption screenshotDelay{QStringLiteral("screenshot-delay"),
+                                     QCoreApplication::translate("main", "Longest wait for the screenshot (60)."),
+                                     QStringLiteral("SECONDS"), QStringLiteral("60")};
+};
+
+// Declares the viewer's command line; the options' texts are translated, so
+// a translator must be installed first.
+void declare(QCommandLineParser& parser, const ViewerOptions& options) {
+  parser.setApplicationDescription(QCoreApplication::translate("main", "Viewer for the memory card of a vehicle camera."));
+  parser.addHelpOption();
+  parser.addVersionOption();
+  parser.addPositionalArgument(QStringLiteral("CARD"), QCoreApplication::translate("main", "Card folder to open."));
+  parser.addOption(options.screenshot);
+  parser.addOption(options.screenshotDelay);
+}
+
+// Qt aborts when its default platform finds no display; a platform named by
+// the user (offscreen, a VNC server) is theirs to choose.
+bool hasDisplay() {
+  return !qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") || !qEnvironmentVariableIsEmpty("DISPLAY") ||
+         !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY");
+}
+
+// Without a display the help is still answered, and anything else gets a
+// plain reason instead of Qt's platform-plugin abort.
+int runWithoutDisplay(int argc, char* argv[]) {
+  QCoreApplication app(argc, argv);
+  QCoreApplication::setApplicationVersion(QString::fromLatin1(dashcard::kVersion));
+  QTranslator translator;
+  dashcard::Application::loadTranslator(translator, QLocale::system());
+  QCoreApplication::installTranslator(&translator);
+  QCommandLineParser parser;
+  const ViewerOptions options;
+  declare(parser, options);
+  parser.process(app);  // --help and bad options end here
+  std::fputs(qPrintable(QCoreApplication::translate(
+                 "main", "dashcard: no display: run under a desktop session or `xvfb-run` (xvfb-run -a dashcard CARD)."
+                         "\n")),
+             stderr);
+  return 1;
+}
+
+}  // namespace
 
 int main(int argc, char* argv[]) {
   // Answer --version without needing a display.
@@ -24,25 +78,15 @@ int main(int argc, char* argv[]) {
       return 0;
     }
   }
+  if (!hasDisplay()) return runWithoutDisplay(argc, argv);
   dashcard::Application app(argc, argv);
 
   QCommandLineParser parser;
-  parser.setApplicationDescription(QCoreApplication::translate("main", "Viewer for the memory card of a vehicle camera."));
-  parser.addHelpOption();
-  parser.addVersionOption();
-  parser.addPositionalArgument(QStringLiteral("CARD"), QCoreApplication::translate("main", "Card folder to open."));
-  const QCommandLineOption screenshot(
-      QStringLiteral("screenshot"),
-      QCoreApplication::translate("main",
-                                  "Save a picture of the window to FILE once the card's list and first video "
-                                  "frame are shown (at most SECONDS of --screenshot-delay), then quit."),
-      QStringLiteral("FILE"));
-  const QCommandLineOption screenshotDelay(QStringLiteral("screenshot-delay"),
-                                           QCoreApplication::translate("main", "Longest wait for the screenshot (60)."),
-                                           QStringLiteral("SECONDS"), QStringLiteral("60"));
-  parser.addOption(screenshot);
-  parser.addOption(screenshotDelay);
+  const ViewerOptions options;
+  declare(parser, options);
   parser.process(app);
+  const QCommandLineOption& screenshot = options.screenshot;
+  const QCommandLineOption& screenshotDelay = options.screenshotDelay;
 
   // Old thumbnails and export left-overs go when the viewer quits.
   QObject::connect(&app, &QCoreApplication::aboutToQuit, [] {

@@ -10,6 +10,7 @@
 #include <QJsonObject>
 #include <QTimeZone>
 
+#include <algorithm>
 #include <cerrno>
 #include <cmath>
 #include <cstdio>
@@ -56,6 +57,12 @@ void CommandArguments::fail(const QString& text) const {
   throw CommandExit{kExitFailed, QStringLiteral("%1: %2").arg(name_, text)};
 }
 
+void CommandArguments::addProgressOption() { parser.addOption(quiet_); }
+
+ProgressBar::Mode CommandArguments::progressMode() const {
+  return parser.isSet(quiet_) ? ProgressBar::Mode::Quiet : ProgressBar::automaticMode();
+}
+
 void CommandArguments::addSpanOptions() { parser.addOptions({from_, to_}); }
 
 std::pair<QDateTime, QDateTime> CommandArguments::span(bool required) const {
@@ -99,9 +106,9 @@ DCFInfoPtr CommandArguments::recording(const DCFInfoList& recordings, const QStr
   refuse(QStringLiteral("no recording '%1' on the card.").arg(wanted));
 }
 
-std::optional<QString> runJob(const QString& label,
-                              const std::function<void(ProgressBar& bar, JobFinish finish)>& start) {
-  ProgressBar bar(label);
+std::optional<QString> runJob(const QString& label, const std::function<void(ProgressBar& bar, JobFinish finish)>& start,
+                              ProgressBar::Mode mode) {
+  ProgressBar bar(label, mode);
   QEventLoop loop;
   std::optional<QString> failure;
   bool finished = false;
@@ -192,12 +199,43 @@ void printJson(const QJsonValue& value) {
   std::fflush(stdout);
 }
 
-ProgressBar::ProgressBar(QString label) : label_(std::move(label)), enabled_(::isatty(STDERR_FILENO) == 1) {}
+namespace {
+
+// "1:05" or "2:03:40".
+QString clockText(double seconds) {
+  const auto total = static_cast<long long>(std::ceil(seconds));
+  const long long h = total / 3600;
+  const long long m = total / 60 % 60;
+  const long long s = total % 60;
+  return h > 0 ? QStringLiteral("%1:%2:%3").arg(h).arg(m, 2, 10, QLatin1Char('0')).arg(s, 2, 10, QLatin1Char('0'))
+               : QStringLiteral("%1:%2").arg(m).arg(s, 2, 10, QLatin1Char('0'));
+}
+
+void writeError(const QString& text) {
+  const QByteArray bytes = text.toUtf8();
+  std::fwrite(bytes.constData(), 1, static_cast<size_t>(bytes.size()), stderr);
+  std::fflush(stderr);
+}
+
+}  // namespace
+
+ProgressBar::Mode ProgressBar::automaticMode() { return ::isatty(STDERR_FILENO) == 1 ? Mode::Terminal : Mode::Lines; }
+
+ProgressBar::ProgressBar(QString label, Mode mode) : label_(std::move(label)), mode_(mode) {}
 
 ProgressBar::~ProgressBar() { finish(); }
 
 void ProgressBar::update(double fraction, const QString& detail) {
-  if (!enabled_ || finished_) {
+  if (mode_ == Mode::Quiet || finished_ || !std::isfinite(fraction)) {
+    return;
+  }
+  fraction = std::clamp(fraction, 0.0, 1.0);
+  if (mode_ == Mode::Lines) {
+    const int tenths = static_cast<int>(std::floor(fraction * 10 + 1e-9));
+    if (tenths > tenthsShown_) {
+      tenthsShown_ = tenths;
+      writeError(QStringLiteral("%1: %2 %\n").arg(label_).arg(tenths * 10));
+    }
     return;
   }
   const auto now = std::chrono::steady_clock::now();
@@ -205,26 +243,28 @@ void ProgressBar::update(double fraction, const QString& detail) {
     return;
   }
   last_ = now;
-  fraction = std::clamp(fraction, 0.0, 1.0);
   constexpr int kWidth = 30;
   const int filled = static_cast<int>(std::lround(fraction * kWidth));
   const QString bar = QString(filled, QLatin1Char('#')) + QString(kWidth - filled, QLatin1Char('-'));
-  const QString line = QStringLiteral("\r%1 [%2] %3%% %4")
-                           .arg(label_, bar)
-                           .arg(static_cast<int>(std::lround(fraction * 100)), 3)
-                           .arg(detail.left(40));
-  const QByteArray bytes = line.toUtf8() + "\x1b[K";
-  std::fwrite(bytes.constData(), 1, static_cast<size_t>(bytes.size()), stderr);
-  std::fflush(stderr);
+  // The time left once there is enough behind to judge by.
+  const double elapsed = std::chrono::duration<double>(now - start_).count();
+  const QString left = fraction >= 0.01 && fraction < 1.0 && elapsed >= 1.0
+                           ? QStringLiteral("%1 left").arg(clockText(elapsed * (1.0 - fraction) / fraction))
+                           : QString();
+  writeError(QStringLiteral("\r%1 [%2] %3 % %4 %5\x1b[K")
+                 .arg(label_, bar)
+                 .arg(static_cast<int>(std::floor(fraction * 100)), 3)
+                 .arg(left, -10)
+                 .arg(detail.left(40)));
 }
 
 void ProgressBar::finish() {
-  if (!enabled_ || finished_) {
+  if (mode_ != Mode::Terminal || finished_) {
+    finished_ = true;
     return;
   }
   finished_ = true;
-  std::fputs("\r\x1b[K", stderr);
-  std::fflush(stderr);
+  writeError(QStringLiteral("\r\x1b[K"));
 }
 
 }  // namespace dashcard::cli

@@ -29,6 +29,31 @@ struct CommandExit {
   QString message;
 };
 
+// Progress on standard error: a bar with the share done and the time left
+// when it is a terminal (redrawn at most every 100 ms), a line per tenth of
+// the work when it is not (a log, a pipe), nothing when quiet.
+class ProgressBar {
+ public:
+  enum class Mode { Terminal, Lines, Quiet };
+  // Terminal or Lines, by what standard error is.
+  static Mode automaticMode();
+
+  explicit ProgressBar(QString label, Mode mode = automaticMode());
+  ~ProgressBar();
+  ProgressBar(const ProgressBar&) = delete;
+  ProgressBar& operator=(const ProgressBar&) = delete;
+  void update(double fraction, const QString& detail = {});
+  void finish();
+
+ private:
+  QString label_;
+  Mode mode_;
+  bool finished_ = false;
+  int tenthsShown_ = 0;
+  std::chrono::steady_clock::time_point start_ = std::chrono::steady_clock::now();
+  std::chrono::steady_clock::time_point last_{};
+};
+
 // What every command starts with: its options and positional arguments
 // declared on `parser`, then parse(). Its messages start with its name.
 class CommandArguments {
@@ -46,6 +71,10 @@ class CommandArguments {
   // Ends the command with kExitUsage or kExitFailed and "<name>: <text>".
   [[noreturn]] void refuse(const QString& text) const;
   [[noreturn]] void fail(const QString& text) const;
+
+  // Declares --quiet, which progressMode() reads after parse().
+  void addProgressOption();
+  ProgressBar::Mode progressMode() const;
 
   // Declares --from and --to, which span() reads after parse().
   void addSpanOptions();
@@ -65,6 +94,7 @@ class CommandArguments {
  private:
   QString name_;
   QString usage_;
+  const QCommandLineOption quiet_{QStringLiteral("quiet"), QStringLiteral("Show no progress on standard error.")};
   const QCommandLineOption from_{QStringLiteral("from"),
                                  QStringLiteral("Start of the span, ISO 8601 (with Z or an offset that instant, "
                                                 "without one local time)."),
@@ -88,27 +118,11 @@ void appendIsoDate(QByteArray& out, const QDateTime& date);
 QJsonValue jsonNumber(double value);
 void printJson(const QJsonValue& value);
 
-// A one-line progress bar on standard error, drawn only when it is a terminal
-// and at most every 100 ms.
-class ProgressBar {
- public:
-  explicit ProgressBar(QString label);
-  ~ProgressBar();
-  void update(double fraction, const QString& detail = {});
-  void finish();
-
- private:
-  QString label_;
-  bool enabled_;
-  bool finished_ = false;
-  std::chrono::steady_clock::time_point last_{};
-};
-
 // Runs one asynchronous job of the core to its end on this thread:
 // `start` begins it with the progress bar and the finish it must call once.
 // Returns the error the job finished with, if any.
 using JobFinish = std::function<void(const std::optional<QString>& error)>;
-std::optional<QString> runJob(const QString& label,
-                              const std::function<void(ProgressBar& bar, JobFinish finish)>& start);
+std::optional<QString> runJob(const QString& label, const std::function<void(ProgressBar& bar, JobFinish finish)>& start,
+                              ProgressBar::Mode mode = ProgressBar::automaticMode());
 
 }  // namespace dashcard::cli

@@ -18,6 +18,7 @@ int runBackupCommand(const QStringList& arguments) {
   command.parser.addPositionalArgument(QStringLiteral("RECORDING"),
                                        QStringLiteral("Relative path or file name of a front video; none: all."),
                                        QStringLiteral("[RECORDING...]"));
+  command.addProgressOption();
   const QStringList positional = command.parse(arguments, 2, kMany, QStringLiteral("needs CARD and TARGET"));
   const QString target = QFileInfo(positional.at(1)).absoluteFilePath();
   if (const QString problem = DCFAsyncBackUp::targetProblem(target); !problem.isEmpty()) {
@@ -51,7 +52,7 @@ int runBackupCommand(const QStringList& arguments) {
       bar.update(done, path_text::lastPathComponent(path));
     };
     job->backUpAsync(items, target, progress, progress, std::move(finish));
-  });
+  }, command.progressMode());
   if (failure) {
     command.fail(QStringLiteral("An error occurred during backup: %1").arg(*failure));
   }

@@ -52,6 +52,7 @@ int runDemoCardCommand(const QStringList& arguments) {
                                        QStringLiteral("Write 0-byte videos instead of encoding (for benchmarks)."));
   parser.addOptions({clips, seconds, seed, noRear, telemetry, width, height, emptyVideos});
   parser.addPositionalArgument(QStringLiteral("DIR"), QStringLiteral("Folder to write the card into."));
+  command.addProgressOption();
   const QString dir = command.parse(arguments, 1, 1, QStringLiteral("needs exactly one DIR")).at(0);
 
   SampleCardOptions options;
@@ -79,7 +80,7 @@ int runDemoCardCommand(const QStringList& arguments) {
   }
 
   SampleCardMaker maker(options);
-  ProgressBar bar(QStringLiteral("Writing card"));
+  ProgressBar bar(QStringLiteral("Writing card"), command.progressMode());
   QString error;
   const bool ok = maker.make(
       dir, &error, [&bar](int done, int total) { bar.update(total > 0 ? static_cast<double>(done) / total : 1.0); });

@@ -15,6 +15,7 @@ int runExportKmlCommand(const QStringList& arguments) {
   command.parser.addPositionalArgument(QStringLiteral("CARD"), QStringLiteral("Root folder of the card."));
   command.parser.addPositionalArgument(QStringLiteral("OUT"),
                                        QStringLiteral("Target file: .kml, or .kmz for an archive."));
+  command.addProgressOption();
   const QStringList positional = command.parse(arguments, 2, 2, QStringLiteral("needs CARD and OUT"));
   const QString target = QFileInfo(positional.at(1)).absoluteFilePath();
   const CardScanner::Result scan = command.scanCard(positional.at(0));
@@ -30,7 +31,7 @@ int runExportKmlCommand(const QStringList& arguments) {
           bar.update(done, path_text::lastPathComponent(info->filePath()));
         },
         std::move(finish));
-  });
+  }, command.progressMode());
   if (failure) {
     command.fail(QStringLiteral("An error occurred when writing data: %1").arg(*failure));
   }

@@ -27,6 +27,7 @@ int runExportVideoCommand(const QStringList& arguments) {
   const QCommandLineOption overlayOption(QStringLiteral("overlay"),
                                          QStringLiteral("Side by side: burn in a line of date, time and speed."));
   command.parser.addOptions({cameraOption, exactOption, overlayOption});
+  command.addProgressOption();
   const QStringList positional = command.parse(arguments, 2, 2, QStringLiteral("needs CARD, --from, --to and OUT"));
   IncidentExportRequest request;
   std::tie(request.from, request.to) = command.span(true);
@@ -57,7 +58,7 @@ int runExportVideoCommand(const QStringList& arguments) {
   const auto failure = runJob(QStringLiteral("Exporting"), [&](ProgressBar& bar, JobFinish finish) {
     exporter->exportAsync(
         request, [&bar](double done) { bar.update(done); }, std::move(finish));
-  });
+  }, command.progressMode());
   if (failure) {
     command.fail(*failure);
   }

@@ -18,6 +18,7 @@ int runThumbnailsCommand(const QStringList& arguments) {
                                     QStringLiteral("DIR"));
   command.parser.addOption(cacheDir);
   command.parser.addPositionalArgument(QStringLiteral("CARD"), QStringLiteral("Card root folder."));
+  command.addProgressOption();
   const QStringList positional = command.parse(arguments, 1, 1, QStringLiteral("needs exactly one CARD"));
   const DCFInfoList recordings = command.scanCard(positional.at(0)).recordings;
   QString directory = command.parser.value(cacheDir);
@@ -44,7 +45,7 @@ int runThumbnailsCommand(const QStringList& arguments) {
           bar.update(static_cast<double>(done) / static_cast<double>(recordings.size()), info->deltaPath());
         },
         [finish] { finish(std::nullopt); });
-  });
+  }, command.progressMode());
   return missing == 0 ? kExitOk : kExitFailed;
 }
 

@@ -69,6 +69,34 @@ TEST(CliExport, BackupOfChosenRecordingsAndRefusedTargets) {
   EXPECT_FALSE(QFileInfo::exists(out.filePath("other")));
 }
 
+// Progress: a line per tenth into a log, a bar with the share done on a
+// terminal (a pseudo-terminal made by script(1)), nothing with --quiet.
+TEST(CliExport, BackupProgressOnATerminalInALogAndQuiet) {
+  ASSERT_TRUE(card().ok());
+  QTemporaryDir out;
+  const Result log = cli({"backup", card().root(), out.filePath("log")});
+  ASSERT_EQ(log.exitCode, 0) << log.err.toStdString();
+  const QStringList lines = log.err.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+  ASSERT_FALSE(lines.isEmpty());
+  EXPECT_LE(lines.size(), 10);
+  EXPECT_EQ(lines.last(), QStringLiteral("Backing up: 100 %"));
+  for (const QString& line : lines) EXPECT_TRUE(line.startsWith(QLatin1String("Backing up: "))) << qPrintable(line);
+
+  const Result quiet = cli({"backup", "--quiet", card().root(), out.filePath("quiet")});
+  ASSERT_EQ(quiet.exitCode, 0) << quiet.err.toStdString();
+  EXPECT_EQ(quiet.err, QString());
+
+  QProcess terminal;
+  const QString command = QStringLiteral("'%1' backup '%2' '%3'").arg(test::cliPath(), card().root(), out.filePath("tty"));
+  terminal.start(QStringLiteral("script"), {QStringLiteral("-qfec"), command, QStringLiteral("/dev/null")});
+  ASSERT_TRUE(terminal.waitForFinished(120000));
+  EXPECT_EQ(terminal.exitCode(), 0);
+  const QString screen = QString::fromUtf8(terminal.readAllStandardOutput());
+  EXPECT_TRUE(screen.contains(QStringLiteral("Backing up [###"))) << qPrintable(screen);
+  EXPECT_TRUE(screen.contains(QStringLiteral("100 %"))) << qPrintable(screen);
+  EXPECT_FALSE(screen.contains(QStringLiteral("Backing up: "))) << qPrintable(screen);
+}
+
 TEST(CliExport, CaptureWritesTheFrameWithItsPosition) {
   ASSERT_TRUE(card().ok());
   QTemporaryDir out;

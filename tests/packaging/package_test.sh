@@ -32,9 +32,10 @@ expected=(
   "./usr/share/applications/$id.desktop" "./usr/share/metainfo/$id.metainfo.xml"
   "./usr/share/icons/hicolor/scalable/apps/$id.svg" "./usr/share/icons/hicolor/16x16/apps/$id.png"
   "./usr/share/icons/hicolor/512x512/apps/$id.png"
-  ./usr/share/bash-completion/completions/dashcard-cli
+  ./usr/share/bash-completion/completions/dashcard-cli ./usr/share/zsh/vendor-completions/_dashcard-cli
+  ./usr/share/fish/vendor_completions.d/dashcard-cli.fish
   ./usr/share/doc/dashcard/copyright ./usr/share/doc/dashcard/changelog.gz
-  ./usr/share/dashcard/user-guide.md
+  ./usr/share/dashcard/user-guide.md ./usr/share/doc/dashcard/THIRD-PARTY.md
 )
 if [[ -f $build/resources/desktop/dashcard.1.gz ]]; then
   expected+=(./usr/share/man/man1/dashcard.1.gz ./usr/share/man/man1/dashcard-cli.1.gz)

@@ -10,6 +10,8 @@
 
 #include <gtest/gtest.h>
 
+#include <memory>
+
 namespace dashcard::test {
 
 // Writes `data` to `root`/`relative`, making the folders on the way.
@@ -28,13 +30,19 @@ class TempCard {
   explicit TempCard(SampleCardOptions options = {});
   bool ok() const { return ok_; }
   const QString& error() const { return error_; }
-  QString root() const { return dir_.path(); }
-  QString path(const QString& relative) const { return dir_.filePath(relative); }
-  const QList<SampleClip>& clips() const { return maker_.clips(); }
+  QString root() const { return root_; }
+  QString path(const QString& relative) const { return QDir(root_).filePath(relative); }
+  const QList<SampleClip>& clips() const { return clips_; }
 
  private:
-  QTemporaryDir dir_;
-  SampleCardMaker maker_;
+  friend const TempCard& sharedCard(int clips, int clipSeconds, bool encodeVideos);
+  // The card of `options` kept in `store` between runs of this program.
+  TempCard(const SampleCardOptions& options, const QString& store);
+  bool make(const SampleCardOptions& options);
+
+  std::unique_ptr<QTemporaryDir> dir_;
+  QString root_;
+  QList<SampleClip> clips_;
   bool ok_ = false;
   QString error_;
 };
@@ -47,7 +55,8 @@ class SampleCardTest : public ::testing::Test {
   std::unique_ptr<TempCard> card;
 };
 
-// Small cards are made once per executable and shared: making videos is the
+// Small cards are made once per build of a test executable and shared by
+// its cases, which run in processes of their own: making videos is the
 // slowest part of most tests. Callers must not change the card.
 const TempCard& sharedCard(int clips = 6, int clipSeconds = 3, bool encodeVideos = true);
 

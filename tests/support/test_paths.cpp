@@ -6,16 +6,15 @@
 
 namespace dashcard::test {
 
+QString sourceDir() { return QStringLiteral(DASHCARD_TEST_SOURCE_DIR); }
+
 QString nmeaCorpusDir() {
-  const QString source = qEnvironmentVariable("DASHCARD_SOURCE_DIR");
-  if (source.isEmpty()) {
-    return {};
-  }
+  const QString source = QStringLiteral(DASHCARD_TEST_SOURCE_DIR);
   const QString dir = QDir(source).absoluteFilePath(QStringLiteral("../shared/corpus/nmea"));
   return QFileInfo(dir).isDir() ? QDir(dir).canonicalPath() : QString();
 }
 
-QString cliPath() { return qEnvironmentVariable("DASHCARD_CLI"); }
+QString cliPath() { return QStringLiteral(DASHCARD_TEST_CLI); }
 
 CliResult runCli(const QStringList& arguments) {
   QProcess process;

@@ -5,6 +5,9 @@
 
 namespace dashcard::test {
 
+// The project's source folder.
+QString sourceDir();
+
 // Folder of real receiver logs shared with the project, or empty when this
 // checkout has none beside it (tests that need it skip then).
 QString nmeaCorpusDir();

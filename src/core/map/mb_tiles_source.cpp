@@ -117,16 +117,26 @@ void MbTilesSource::requestTile(const TileId& tile, qreal) {
 FileTileSource::FileTileSource(const QString& folderOrTemplate, QObject* parent) : TileSource(parent) {
   QString t = folderOrTemplate;
   if (t.startsWith(QLatin1String("file://"))) t = QUrl::fromPercentEncoding(t.mid(7).toUtf8());
-  if (!t.contains(QLatin1String("{z}"))) t = QDir(t).filePath(QStringLiteral("{z}/{x}/{y}.png"));
-  template_ = t;
+  if (t.contains(QLatin1String("{z}"))) {
+    templates_ = {t};
+    return;
+  }
+  // A folder: its tiles are PNG, WebP or JPEG, by their names.
+  for (const char* suffix : {"png", "webp", "jpg", "jpeg"}) {
+    templates_.append(QDir(t).filePath(QStringLiteral("{z}/{x}/{y}.") + QLatin1String(suffix)));
+  }
 }
 
 QString FileTileSource::pathForTile(const TileId& tile) const {
-  QString path = template_;
-  path.replace(QLatin1String("{z}"), QString::number(tile.z));
-  path.replace(QLatin1String("{x}"), QString::number(tile.x));
-  path.replace(QLatin1String("{y}"), QString::number(tile.y));
-  return path;
+  QString first;
+  for (QString path : templates_) {
+    path.replace(QLatin1String("{z}"), QString::number(tile.z));
+    path.replace(QLatin1String("{x}"), QString::number(tile.x));
+    path.replace(QLatin1String("{y}"), QString::number(tile.y));
+    if (templates_.size() == 1 || QFileInfo::exists(path)) return path;
+    if (first.isEmpty()) first = path;
+  }
+  return first;
 }
 
 QString FileTileSource::attribution() const { return tr("Own tiles"); }

@@ -3,6 +3,7 @@
 #include "core/map/tile_source.h"
 
 #include <QString>
+#include <QStringList>
 
 namespace dashcard {
 
@@ -30,8 +31,9 @@ class MbTilesSource : public TileSource {
   int maxZoom_ = 19;
 };
 
-// The user's own tiles as files: a folder holding {z}/{x}/{y}.png, or a
-// template with {z}, {x} and {y} (a plain path or a file:// URL).
+// The user's own tiles as files: a folder holding {z}/{x}/{y}.png (or
+// .webp, .jpg), or a template with {z}, {x} and {y} (a plain path or a
+// file:// URL).
 class FileTileSource : public TileSource {
   Q_OBJECT
  public:
@@ -43,7 +45,7 @@ class FileTileSource : public TileSource {
   QString pathForTile(const TileId& tile) const;
 
  private:
-  QString template_;
+  QStringList templates_;
 };
 
 }  // namespace dashcard

@@ -26,8 +26,12 @@ QImage decodeTile(QIODevice* device) {
 }
 }  // namespace
 
-OnlineTileSource::OnlineTileSource(const QString& urlTemplate, const QString& cacheDirectory, QObject* parent)
-    : TileSource(parent), urlTemplate_(urlTemplate), cache_(new QNetworkDiskCache(this)) {
+OnlineTileSource::OnlineTileSource(const QString& urlTemplate, const QString& cacheDirectory,
+                                   const QString& attribution, QObject* parent)
+    : TileSource(parent),
+      urlTemplate_(urlTemplate),
+      attribution_(attribution.isEmpty() ? QStringLiteral("© OpenStreetMap contributors") : attribution),
+      cache_(new QNetworkDiskCache(this)) {
   QDir().mkpath(cacheDirectory);
   cache_->setCacheDirectory(cacheDirectory);
   cache_->setMaximumCacheSize(kDiskCacheBytes);
@@ -54,14 +58,48 @@ QString OnlineTileSource::userAgent() {
   return QStringLiteral("%1/%2").arg(QLatin1String(kApplicationName), QLatin1String(kVersion));
 }
 
-QString OnlineTileSource::attribution() const { return QStringLiteral("© OpenStreetMap contributors"); }
+QString OnlineTileSource::attribution() const { return attribution_; }
 
-QUrl OnlineTileSource::urlForTile(const TileId& tile) const {
-  QString url = urlTemplate_;
+QUrl OnlineTileSource::urlForTile(const QString& urlTemplate, const TileId& tile) {
+  QString url = urlTemplate;
   url.replace(QLatin1String("{z}"), QString::number(tile.z));
   url.replace(QLatin1String("{x}"), QString::number(tile.x));
   url.replace(QLatin1String("{y}"), QString::number(tile.y));
   return QUrl(url);
+}
+
+void OnlineTileSource::checkTemplate(const QString& urlTemplate, QObject* context,
+                                     const std::function<void(const QString& error)>& done) {
+  const auto refuse = [context, done](const QString& error) {
+    QMetaObject::invokeMethod(context, [done, error] { done(error); }, Qt::QueuedConnection);
+  };
+  for (const QLatin1String field : {QLatin1String("{z}"), QLatin1String("{x}"), QLatin1String("{y}")}) {
+    if (!urlTemplate.contains(field)) {
+      refuse(tr("The tile address must hold {z}, {x} and {y}."));
+      return;
+    }
+  }
+  const QUrl url = urlForTile(urlTemplate, {0, 0, 0});
+  if (!url.isValid() || (url.scheme() != QLatin1String("http") && url.scheme() != QLatin1String("https")) ||
+      url.host().isEmpty()) {
+    refuse(tr("The tile address must start with http:// or https:// and name a server."));
+    return;
+  }
+  auto* network = new QNetworkAccessManager(context);
+  QNetworkRequest request(url);
+  request.setHeader(QNetworkRequest::UserAgentHeader, userAgent());
+  request.setTransferTimeout(kTransferTimeoutMs);
+  QNetworkReply* reply = network->get(request);
+  QObject::connect(reply, &QNetworkReply::finished, context, [network, reply, done] {
+    QString error;
+    if (reply->error() != QNetworkReply::NoError) {
+      error = tr("The server gave no tile: %1").arg(reply->errorString());
+    } else if (reply->bytesAvailable() > kMaxTileBytes || decodeTile(reply).isNull()) {
+      error = tr("The server's answer is not a map tile picture.");
+    }
+    network->deleteLater();
+    done(error);
+  });
 }
 
 bool OnlineTileSource::answerFromCache(const TileId& tile, const QUrl& url) {

@@ -6,6 +6,8 @@
 #include <QNetworkAccessManager>
 #include <QString>
 
+#include <functional>
+
 class QNetworkDiskCache;
 class QNetworkReply;
 
@@ -23,20 +25,29 @@ class OnlineTileSource : public TileSource {
   static constexpr qint64 kDiskCacheBytes = 256LL * 1024 * 1024;
   static constexpr int kMinimumKeepDays = 7;
 
-  OnlineTileSource(const QString& urlTemplate, const QString& cacheDirectory, QObject* parent = nullptr);
+  // An empty `attribution` is the standard street map's.
+  OnlineTileSource(const QString& urlTemplate, const QString& cacheDirectory, const QString& attribution = {},
+                   QObject* parent = nullptr);
   ~OnlineTileSource() override;
 
   // The standard street map and where its tiles are cached.
   static QString defaultUrlTemplate();
   static QString defaultCacheDirectory();
   static QString userAgent();
+  static QUrl urlForTile(const QString& urlTemplate, const TileId& tile);
+  // Checks a tile address before it is kept: it must hold {z}, {x} and {y},
+  // be http or https, and answer tile 0/0/0 with a picture. `done` is called
+  // once, later, in `context`'s thread: with an empty text when a tile came,
+  // else with the reason. Nothing is cached.
+  static void checkTemplate(const QString& urlTemplate, QObject* context,
+                            const std::function<void(const QString& error)>& done);
 
   void requestTile(const TileId& tile, qreal devicePixelRatio) override;
   void setVisibleTiles(const QList<TileId>& tiles) override;
   QString attribution() const override;
   int maximumZoom() const override { return 19; }
 
-  QUrl urlForTile(const TileId& tile) const;
+  QUrl urlForTile(const TileId& tile) const { return urlForTile(urlTemplate_, tile); }
   int requestsInFlight() const { return int(inFlight_.size()); }
 
  private:
@@ -47,6 +58,7 @@ class OnlineTileSource : public TileSource {
   void answer(const TileId& tile, const QImage& image);
 
   QString urlTemplate_;
+  QString attribution_;
   QNetworkAccessManager network_;
   QNetworkDiskCache* cache_ = nullptr;
   QList<TileId> queue_;

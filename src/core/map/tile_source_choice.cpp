@@ -5,6 +5,7 @@
 
 #include <QCoreApplication>
 #include <QSettings>
+#include <QUrl>
 
 namespace dashcard {
 
@@ -34,12 +35,26 @@ QString TileSourceChoice::urlTemplate() {
   return t.isEmpty() ? OnlineTileSource::defaultUrlTemplate() : t;
 }
 
+QString TileSourceChoice::onlineAttribution() {
+  return QSettings().value(QStringLiteral("MapTileAttribution")).toString();
+}
+
+void TileSourceChoice::saveOnlineServer(const QString& urlTemplate, const QString& attribution) {
+  QSettings settings;
+  const bool standard = urlTemplate.isEmpty() || urlTemplate == OnlineTileSource::defaultUrlTemplate();
+  settings.setValue(QStringLiteral("MapTileURLTemplate"), standard ? QString() : urlTemplate);
+  // A server without a credit of its own is credited by its name.
+  const QString credit = attribution.trimmed().isEmpty() ? QUrl(urlTemplate).host() : attribution.trimmed();
+  settings.setValue(QStringLiteral("MapTileAttribution"), standard ? QString() : credit);
+}
+
 std::unique_ptr<TileSource> TileSourceChoice::create(QString* error) const {
   switch (kind) {
     case kBuiltIn:
       return nullptr;
     case kOnline:
-      return std::make_unique<OnlineTileSource>(urlTemplate(), OnlineTileSource::defaultCacheDirectory());
+      return std::make_unique<OnlineTileSource>(urlTemplate(), OnlineTileSource::defaultCacheDirectory(),
+                                                onlineAttribution());
     case kMbTiles: {
       auto source = std::make_unique<MbTilesSource>(path);
       if (!source->errorString().isEmpty()) {

@@ -12,7 +12,7 @@ namespace dashcard {
 // "MapTileSource" (builtin, online, mbtiles, folder), "MapTileSourcePath"
 // (the MBTiles file or the tile folder / template) and
 // "MapTileURLTemplate" (the online server, the standard street map unless
-// the user points it elsewhere).
+// the user points it elsewhere) with "MapTileAttribution" (its credit).
 struct TileSourceChoice {
   enum Kind { kBuiltIn, kOnline, kMbTiles, kFolder };
   Kind kind = kBuiltIn;
@@ -21,6 +21,10 @@ struct TileSourceChoice {
   static TileSourceChoice load();
   void save() const;
   static QString urlTemplate();
+  // The credit shown for the online tiles; empty means the standard street map's.
+  static QString onlineAttribution();
+  // Keeps the online server (an empty template means the standard one).
+  static void saveOnlineServer(const QString& urlTemplate, const QString& attribution);
 
   // The source over the built-in map; null for the built-in map alone or
   // when the choice cannot be used (then `error` says why).

@@ -1,6 +1,7 @@
 #include "ui/app/preferences.h"
 
 #include "core/common/const_class.h"
+#include "core/map/online_tile_source.h"
 #include "ui/graph/graph_view_controller.h"
 #include "ui/map/map_view.h"
 
@@ -10,6 +11,7 @@
 #include <QFileDialog>
 #include <QFormLayout>
 #include <QHBoxLayout>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSettings>
@@ -69,10 +71,21 @@ PreferencesDialog::PreferencesDialog(QWidget* parent) : QDialog(parent) {
   pathRow->addWidget(browse);
   form->addRow(tr("Map:"), map_);
   form->addRow(tr("Map file or folder:"), pathRow);
+  server_ = new QLineEdit(TileSourceChoice::urlTemplate(), this);
+  server_->setPlaceholderText(OnlineTileSource::defaultUrlTemplate());
+  server_->setToolTip(tr("The address of one tile, with {z}, {x} and {y} where the zoom and the tile's column and "
+                         "row go. It is tried before it is kept."));
+  form->addRow(tr("Tile server:"), server_);
+  serverCredit_ = new QLineEdit(TileSourceChoice::onlineAttribution(), this);
+  serverCredit_->setPlaceholderText(tr("© OpenStreetMap contributors"));
+  serverCredit_->setToolTip(tr("Shown on the map, as the tiles' licence asks."));
+  form->addRow(tr("Tile credit:"), serverCredit_);
   const auto updatePath = [this, browse] {
     const bool needsPath = map_->currentIndex() >= TileSourceChoice::kMbTiles;
     mapPath_->setEnabled(needsPath);
     browse->setEnabled(needsPath);
+    server_->setEnabled(map_->currentIndex() == TileSourceChoice::kOnline);
+    serverCredit_->setEnabled(map_->currentIndex() == TileSourceChoice::kOnline);
   };
   connect(map_, &QComboBox::currentIndexChanged, this, updatePath);
   updatePath();
@@ -97,14 +110,46 @@ PreferencesDialog::PreferencesDialog(QWidget* parent) : QDialog(parent) {
   surface_->setToolTip(tr("Used by the video panes of windows opened afterwards."));
   form->addRow(tr("Video drawing:"), surface_);
 
-  auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
-  connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
-  connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
-  form->addRow(buttons);
+  status_ = new QLabel(this);
+  status_->setObjectName(QStringLiteral("tileServerStatus"));
+  status_->setWordWrap(true);
+  status_->hide();
+  form->addRow(status_);
+  buttons_ = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
+  connect(buttons_, &QDialogButtonBox::accepted, this, &QDialog::accept);
+  connect(buttons_, &QDialogButtonBox::rejected, this, &QDialog::reject);
+  form->addRow(buttons_);
   setLayout(form);
 }
 
 void PreferencesDialog::accept() {
+  const QString server = server_->text().trimmed();
+  if (map_->currentIndex() != TileSourceChoice::kOnline || server.isEmpty() ||
+      server == TileSourceChoice::urlTemplate()) {
+    save();
+    return;
+  }
+  buttons_->button(QDialogButtonBox::Ok)->setEnabled(false);
+  status_->setText(tr("Trying the tile server…"));
+  status_->show();
+  OnlineTileSource::checkTemplate(server, this, [this, server](const QString& error) {
+    buttons_->button(QDialogButtonBox::Ok)->setEnabled(true);
+    if (!error.isEmpty()) {
+      status_->setText(error);
+      return;
+    }
+    TileSourceChoice::saveOnlineServer(server, serverCredit_->text());
+    save();
+  });
+}
+
+void PreferencesDialog::save() {
+  if (map_->currentIndex() == TileSourceChoice::kOnline && server_->text().trimmed().isEmpty()) {
+    TileSourceChoice::saveOnlineServer({}, {});
+  } else if (map_->currentIndex() == TileSourceChoice::kOnline) {
+    // The address is unchanged; its credit may have been edited.
+    TileSourceChoice::saveOnlineServer(TileSourceChoice::urlTemplate(), serverCredit_->text());
+  }
   Preferences p;
   p.speedUnit = CustomLocation::SpeedUnit(unit_->currentIndex());
   p.thumbnailCacheLimit = cacheLimit_->value();
@@ -114,7 +159,8 @@ void PreferencesDialog::accept() {
   const TileSourceChoice oldMap = Preferences::load().map;
   p.save();
   p.apply();
-  const bool mapChanged = oldMap.kind != p.map.kind || oldMap.path != p.map.path;
+  // A new server or credit takes effect like a new source.
+  const bool mapChanged = oldMap.kind != p.map.kind || oldMap.path != p.map.path || p.map.kind == TileSourceChoice::kOnline;
   for (QWidget* window : QApplication::topLevelWidgets()) {
     if (mapChanged) {
       for (MapView* map : window->findChildren<MapView*>()) map->chooseTileSource(p.map);

@@ -6,6 +6,8 @@
 #include <QDialog>
 
 class QComboBox;
+class QDialogButtonBox;
+class QLabel;
 class QLineEdit;
 class QSpinBox;
 
@@ -29,13 +31,20 @@ class PreferencesDialog : public QDialog {
   Q_OBJECT
  public:
   explicit PreferencesDialog(QWidget* parent = nullptr);
-  // Saves and applies what the dialog shows; open maps switch source.
+  // Saves and applies what the dialog shows; open maps switch source. A new
+  // online tile address is kept only after it answered a tile.
   void accept() override;
 
  private:
+  void save();
+
   QComboBox* unit_;
   QComboBox* map_;
   QLineEdit* mapPath_;
+  QLineEdit* server_;
+  QLineEdit* serverCredit_;
+  QLabel* status_;
+  QDialogButtonBox* buttons_;
   QSpinBox* cacheLimit_;
   QComboBox* surface_;
 };

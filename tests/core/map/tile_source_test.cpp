@@ -139,21 +139,29 @@ TEST_F(TileFilesTest, MbTilesFlipsRowsAndRefusesWhatItCannotShow) {
   }
 }
 
+// A folder takes PNG and WebP tiles alike; a template only what it names.
 TEST_F(TileFilesTest, TileFolderAndFileTemplate) {
   QDir(dir.path()).mkpath(QStringLiteral("tiles/2/3"));
   QFile tile(dir.filePath(QStringLiteral("tiles/2/3/1.png")));
   ASSERT_TRUE(tile.open(QIODevice::WriteOnly));
   tile.write(png(Qt::green));
   tile.close();
-  for (const QString& where : {dir.filePath(QStringLiteral("tiles")),
-                               QStringLiteral("file://") + dir.filePath(QStringLiteral("tiles/{z}/{x}/{y}.png"))}) {
-    FileTileSource source(where);
+  QImage webp(256, 256, QImage::Format_RGB32);
+  webp.fill(Qt::white);
+  ASSERT_TRUE(webp.save(dir.filePath(QStringLiteral("tiles/2/3/2.webp")), "WEBP"))
+      << "no WebP image plugin (scripts/install-deps.sh installs qt6-image-formats-plugins)";
+  const struct {
+    QString where;
+    qsizetype ready;
+  } cases[] = {{dir.filePath(QStringLiteral("tiles")), 2},
+               {QStringLiteral("file://") + dir.filePath(QStringLiteral("tiles/{z}/{x}/{y}.png")), 1}};
+  for (const auto& c : cases) {
+    FileTileSource source(c.where);
     Answers answers(&source);
-    source.requestTile({2, 3, 1}, 1.0);
-    source.requestTile({2, 3, 2}, 1.0);
-    ASSERT_TRUE(QTest::qWaitFor([&] { return answers.count() == 2; }));
-    EXPECT_EQ(answers.ready.value({2, 3, 1}).pixel(0, 0), QColor(Qt::green).rgb()) << where.toStdString();
-    EXPECT_EQ(answers.failed.size(), 1);
+    for (int y : {1, 2, 3}) source.requestTile({2, 3, y}, 1.0);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return answers.count() == 3; }));
+    EXPECT_EQ(answers.ready.value({2, 3, 1}).pixel(0, 0), QColor(Qt::green).rgb()) << c.where.toStdString();
+    EXPECT_EQ(answers.ready.size(), c.ready) << c.where.toStdString();
   }
 }
 
@@ -217,7 +225,8 @@ class TileServer : public QObject {
         return;
       }
       const bool missing = path.startsWith(QLatin1String("/404/"));
-      const QByteArray body = missing ? QByteArray("no such tile") : png(Qt::blue);
+      const bool text = path.startsWith(QLatin1String("/text/"));
+      const QByteArray body = missing || text ? QByteArray("no such tile") : png(Qt::blue);
       socket->write((missing ? "HTTP/1.1 404 Not Found\r\n" : "HTTP/1.1 200 OK\r\nContent-Type: image/png\r\n") +
                     QByteArray("Content-Length: ") + QByteArray::number(body.size()) + "\r\n\r\n" + body);
     });
@@ -273,6 +282,31 @@ TEST(OnlineTileSourceTest, FailuresAndTilesOutOfViewEndAsFailures) {
   for (int x = 0; x < 4; ++x) offline.requestTile({2, x, 0}, 1.0);
   offline.setVisibleTiles({{2, 0, 0}});  // the queued ones leave view
   ASSERT_TRUE(QTest::qWaitFor([&] { return none.failed.size() == 4; }));
+}
+
+// Preferences keep an online tile address only after it answered a tile.
+TEST(OnlineTileSourceTest, ATemplateIsCheckedAgainstTheServerBeforeItIsKept) {
+  TileServer server;
+  const struct {
+    QString urlTemplate;
+    QString error;
+  } cases[] = {
+      {server.urlTemplate(QStringLiteral("ok")), {}},
+      {server.urlTemplate(QStringLiteral("404")), QStringLiteral("The server gave no tile")},
+      {server.urlTemplate(QStringLiteral("text")), QStringLiteral("not a map tile picture")},
+      {server.urlTemplate(QStringLiteral("ok")).remove(QStringLiteral("{y}")), QStringLiteral("{z}, {x} and {y}")},
+      {QStringLiteral("ftp://127.0.0.1/{z}/{x}/{y}.png"), QStringLiteral("http://")},
+  };
+  for (const auto& c : cases) {
+    QObject context;
+    QStringList answers;
+    OnlineTileSource::checkTemplate(c.urlTemplate, &context, [&](const QString& error) { answers << error; });
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !answers.isEmpty(); }, 20000)) << qPrintable(c.urlTemplate);
+    ASSERT_EQ(answers.size(), 1);
+    EXPECT_EQ(answers.first().isEmpty(), c.error.isEmpty()) << qPrintable(answers.first());
+    EXPECT_TRUE(answers.first().contains(c.error)) << qPrintable(answers.first());
+  }
+  EXPECT_TRUE(server.paths.contains(QStringLiteral("/ok/0/0/0.png"))) << qPrintable(server.paths.join(' '));
 }
 
 }  // namespace

@@ -1,7 +1,10 @@
+#include "support/test_paths.h"
 #include "ui/app/application.h"
 #include "ui/app/about_box.h"
 
 #include <QCoreApplication>
+#include <QFile>
+#include <QProcess>
 #include <QSettings>
 #include <QTranslator>
 
@@ -57,6 +60,18 @@ TEST(ApplicationTest, AboutBoxCreditsTheMapDataInUse) {
     EXPECT_TRUE(text.contains(QStringLiteral("Natural Earth"))) << c.kind;
     EXPECT_EQ(text.contains(QStringLiteral("© OpenStreetMap contributors")), c.credit) << c.kind;
   }
+  // Every data set and library of the box is in the document the package installs.
+  QFile thirdParty(test::sourceDir() + QStringLiteral("/docs/THIRD-PARTY.md"));
+  ASSERT_TRUE(thirdParty.open(QIODevice::ReadOnly)) << qPrintable(thirdParty.fileName());
+  const QString document = QString::fromUtf8(thirdParty.readAll());
+  const QString text = AboutBox::text({});
+  EXPECT_GE(AboutBox::credits().size(), 8);
+  for (const AboutBox::Credit& credit : AboutBox::credits()) {
+    EXPECT_TRUE(text.contains(credit.name.toHtmlEscaped()) && text.contains(credit.licence.toHtmlEscaped()))
+        << qPrintable(credit.name);
+    EXPECT_TRUE(document.contains(QStringLiteral("| %1 |").arg(credit.name))) << qPrintable(credit.name);
+    EXPECT_TRUE(document.contains(QStringLiteral("| %1 |").arg(credit.licence))) << qPrintable(credit.name);
+  }
 }
 
 // The bundled defaults are fallbacks: the user's values win, and nothing is
@@ -78,6 +93,38 @@ TEST(ApplicationTest, RegisteredDefaultsAreFallbacksNeverStored) {
   }
   settings.remove(key);
   EXPECT_EQ(Application::userDefault(key), bundled.value(key));
+}
+
+// Help and version answer without a display; a card gets a plain reason
+// instead of Qt's platform-plugin abort.
+TEST(ApplicationTest, TheViewerAnswersWithoutADisplay) {
+  const struct {
+    QStringList arguments;
+    int exitCode;
+    QString out;
+    QString err;
+  } cases[] = {
+      {{QStringLiteral("--help")}, 0, QStringLiteral("--screenshot <FILE>"), {}},
+      {{QStringLiteral("--version")}, 0, QStringLiteral("dashcard "), {}},
+      {{QStringLiteral("/some/card")}, 1, {}, QStringLiteral("no display: run under a desktop session or `xvfb-run`")},
+      {{QStringLiteral("--no-such-option")}, 1, {}, QStringLiteral("no-such-option")},
+  };
+  QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+  for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"}) environment.remove(QString::fromLatin1(name));
+  environment.insert(QStringLiteral("LANG"), QStringLiteral("C.UTF-8"));
+  for (const auto& c : cases) {
+    QProcess viewer;
+    viewer.setProcessEnvironment(environment);
+    viewer.start(QStringLiteral(DASHCARD_VIEWER), c.arguments);
+    ASSERT_TRUE(viewer.waitForFinished(60000)) << qPrintable(c.arguments.join(' '));
+    const QString out = QString::fromUtf8(viewer.readAllStandardOutput());
+    const QString err = QString::fromUtf8(viewer.readAllStandardError());
+    EXPECT_EQ(viewer.exitStatus(), QProcess::NormalExit) << qPrintable(err);
+    EXPECT_EQ(viewer.exitCode(), c.exitCode) << qPrintable(c.arguments.join(' ')) << qPrintable(err);
+    EXPECT_TRUE(out.contains(c.out)) << qPrintable(out);
+    EXPECT_TRUE(err.contains(c.err)) << qPrintable(err);
+    EXPECT_FALSE(err.contains(QStringLiteral("platform plugin"))) << qPrintable(err);
+  }
 }
 
 }  // namespace

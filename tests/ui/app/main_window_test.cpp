@@ -3,6 +3,7 @@
 #include "core/playback/media_controller_manager.h"
 #include "support/temp_card.h"
 #include "support/wait_for.h"
+#include "ui/app/application.h"
 #include "ui/app/empty_card_view.h"
 #include "ui/app/left_split_view_controller.h"
 #include "ui/app/main_window_controller.h"
@@ -34,15 +35,21 @@
 #include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QGlyphRun>
 #include <QLabel>
 #include <QMenu>
+#include <QMenuBar>
 #include <QMimeData>
+#include <QRawFont>
+#include <QRegularExpression>
 #include <QSignalSpy>
 #include <QSlider>
 #include <QTabBar>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTextLayout>
 #include <QToolButton>
+#include <QTranslator>
 
 #include <gtest/gtest.h>
 
@@ -280,6 +287,31 @@ TEST_F(MainWindowTest, TheEmptyWindowOffersTheInsertedAndRecentCardsAndOpensThem
   EXPECT_FALSE(empty->isVisible());
   ASSERT_NE(window->document(), nullptr);
   EXPECT_EQ(window->document()->fileURL(), card);
+}
+
+// A machine without a CJK font draws Japanese as boxes: glyph 0, the font's
+// missing glyph, is what gets drawn then.
+TEST_F(MainWindowTest, JapaneseMenuTitlesHaveTheirGlyphs) {
+  QTranslator translator;
+  ASSERT_EQ(Application::loadTranslator(translator, QLocale(QLocale::Japanese, QLocale::Japan)), QStringLiteral("ja_JP"));
+  QCoreApplication::installTranslator(&translator);
+  MyDocument* document = MyDocumentController::sharedDocumentController()->newDocument();
+  QCoreApplication::removeTranslator(&translator);
+  ASSERT_NE(document, nullptr);
+  QMenuBar* bar = document->windowControllers().first()->menuBar();
+  int japanese = 0;
+  for (QAction* action : bar->actions()) {
+    const QString title = action->text().remove(QLatin1Char('&'));
+    japanese += title.contains(QRegularExpression(QStringLiteral("[\\x{3040}-\\x{30ff}\\x{4e00}-\\x{9fff}]"))) ? 1 : 0;
+    QTextLayout layout(title, bar->font());
+    layout.beginLayout();
+    layout.createLine();
+    layout.endLayout();
+    for (const QGlyphRun& run : layout.glyphRuns()) {
+      EXPECT_FALSE(run.glyphIndexes().contains(0)) << qPrintable(title) << " in " << qPrintable(run.rawFont().familyName());
+    }
+  }
+  EXPECT_GE(japanese, 4);
 }
 
 // A card folder dropped on a window opens in that window; anything else is refused.

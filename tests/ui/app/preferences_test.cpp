@@ -1,14 +1,25 @@
 #include "ui/app/preferences.h"
 
 #include "core/export/dcf_async_kml_builder.h"
+#include "support/wait_for.h"
 
+#include <QBuffer>
 #include <QComboBox>
+#include <QDialogButtonBox>
+#include <QImage>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTcpServer>
+#include <QTcpSocket>
 #include <QDateTime>
 #include <QLocale>
 #include <QSettings>
 #include <QSpinBox>
 
 #include <gtest/gtest.h>
+
+#include <algorithm>
 
 namespace dashcard {
 namespace {
@@ -68,6 +79,56 @@ TEST_F(PreferencesTest, BrokenValuesFallBackToDefaults) {
   EXPECT_EQ(p.speedUnit, CustomLocation::SpeedUnit::System);
   EXPECT_EQ(p.thumbnailCacheLimit, 100);
   EXPECT_EQ(p.videoSurface, QStringLiteral("automatic"));
+}
+
+// A tile address is kept only once it answered a picture; until then the
+// dialog stays open with the reason.
+TEST_F(PreferencesTest, AnOnlineTileAddressIsTriedBeforeItIsKept) {
+  QTcpServer server;
+  ASSERT_TRUE(server.listen(QHostAddress::LocalHost));
+  QObject::connect(&server, &QTcpServer::newConnection, [&server] {
+    QTcpSocket* socket = server.nextPendingConnection();
+    QObject::connect(socket, &QTcpSocket::readyRead, socket, [socket] {
+      const bool tile = socket->readAll().startsWith("GET /ok/0/0/0.png ");
+      QByteArray body;
+      if (tile) {
+        QBuffer buffer(&body);
+        buffer.open(QIODevice::WriteOnly);
+        QImage(256, 256, QImage::Format_RGB32).save(&buffer, "PNG");
+      }
+      socket->write((tile ? "HTTP/1.1 200 OK\r\n" : "HTTP/1.1 404 Not Found\r\n") + QByteArray("Content-Length: ") +
+                    QByteArray::number(body.size()) + "\r\nConnection: close\r\n\r\n" + body);
+      socket->disconnectFromHost();
+    });
+  });
+  const QString base = QStringLiteral("http://127.0.0.1:%1/").arg(server.serverPort());
+  PreferencesDialog dialog;
+  dialog.show();
+  auto* map = dialog.findChildren<QComboBox*>().at(1);
+  map->setCurrentIndex(TileSourceChoice::kOnline);
+  const QList<QLineEdit*> edits = dialog.findChildren<QLineEdit*>();
+  QLineEdit* address = *std::find_if(edits.begin(), edits.end(),
+                                     [](QLineEdit* e) { return e->text().contains(QLatin1String("{z}")); });
+  QPushButton* ok = dialog.findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Ok);
+  auto* status = dialog.findChild<QLabel*>(QStringLiteral("tileServerStatus"));
+  ASSERT_NE(status, nullptr);
+  for (const QString& bad :
+       {base + QStringLiteral("missing/{z}/{x}/{y}.png"), base + QStringLiteral("ok/{z}/{x}.png")}) {
+    address->setText(bad);
+    dialog.accept();
+    DC_TRY_VERIFY(ok->isEnabled());
+    EXPECT_TRUE(dialog.isVisible());
+    EXPECT_TRUE(status->text().contains(QLatin1String("tile"))) << qPrintable(status->text());
+    EXPECT_FALSE(TileSourceChoice::urlTemplate().startsWith(base));
+  }
+  EXPECT_EQ(dialog.result(), QDialog::Rejected);
+  address->setText(base + QStringLiteral("ok/{z}/{x}/{y}.png"));
+  dialog.accept();
+  DC_TRY_VERIFY(!dialog.isVisible());
+  EXPECT_EQ(dialog.result(), QDialog::Accepted);
+  EXPECT_EQ(TileSourceChoice::urlTemplate(), base + QStringLiteral("ok/{z}/{x}/{y}.png"));
+  EXPECT_EQ(Preferences::load().map.kind, TileSourceChoice::kOnline);
+  EXPECT_EQ(TileSourceChoice::onlineAttribution(), QStringLiteral("127.0.0.1"));  // credited by the server's name
 }
 
 }  // namespace
