@@ -103,16 +103,14 @@ void BM_TickOnThePane(benchmark::State& state) {
   GraphViewController pane;
   pane.resize(1600, 240);
   pane.show();
-  pane.drawGraphWithCurrentDCFInfo(recording().info);
+  const DCFInfoPtr info = recording().info;
+  pane.drawGraphWithCurrentDCFInfo(info);
   QApplication::processEvents();
   float progress = 0.0f;
   for (auto _ : state) {
     progress += 0.01f / kSeconds;  // one tick: 10 ms of media time
     if (progress > 1.0f) progress = 0.0f;
-    pane.setProgressMax(1.0);
-    pane.setProgressMin(0.0);
-    pane.updateProgress(progress);
-    pane.setCurrentSpeed(0.0);
+    pane.updateProgress(TelemetryMoment::atFraction(info->nmea().get(), progress, kSeconds));
     QApplication::processEvents();  // the repaint of the cursor strip and the readouts
   }
 }

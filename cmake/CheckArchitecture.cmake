@@ -1,15 +1,22 @@
 # cmake -DDEPS=<file> -DDOC=<docs/architecture.md> -P CheckArchitecture.cmake
 #
 # Compares the subsystem table of docs/architecture.md with the libraries
-# the build declares (DEPS: one "library: dependency;dependency" line each,
-# written at configure time). Every subsystem a library links must appear in
-# its row's "Uses" cell (core libraries by their short name, e.g. "common",
-# ui libraries as "ui_<name>" or "every other ui library", the artwork as
-# "resources"). A library the table lacks, or whose "Uses" cell is empty, is
-# reported, not failed: a new subsystem gets its row when it settles.
+# the build declares (DEPS: one "library: dependency,dependency" line each,
+# written at configure time), both ways: every subsystem a library links must
+# appear in its row's "Uses" cell (core libraries by their short name, e.g.
+# "common", ui libraries as "ui_<name>" or "every other ui library", the
+# artwork as "resources"), and every subsystem the cell names must be linked.
+# A library the table lacks, or whose "Uses" cell is empty, fails too.
+cmake_policy(SET CMP0057 NEW)
 file(STRINGS "${DOC}" rows REGEX "^\\| `dashcard_")
 file(STRINGS "${DEPS}" libraries)
 set(problems "")
+# The short names a cell may use.
+set(known resources)
+foreach(line IN LISTS libraries)
+  string(REGEX MATCH "^dashcard_(core_)?([a-z_]+):" _ "${line}")
+  list(APPEND known "${CMAKE_MATCH_2}")
+endforeach()
 foreach(line IN LISTS libraries)
   string(REGEX MATCH "^([a-z_]+): ?(.*)$" _ "${line}")
   set(library "${CMAKE_MATCH_1}")
@@ -28,9 +35,20 @@ foreach(line IN LISTS libraries)
   endforeach()
   string(STRIP "${uses}" uses)
   if(NOT found OR uses STREQUAL "")
-    message(STATUS "architecture: ${library} is not described in docs/architecture.md yet")
+    list(APPEND problems "${library} has no row with a \"Uses\" cell in docs/architecture.md")
     continue()
   endif()
+  set(linked "")
+  foreach(dependency IN LISTS dependencies)
+    string(REGEX REPLACE "^dashcard_(core_)?" "" short "${dependency}")
+    list(APPEND linked "${short}")
+  endforeach()
+  string(REGEX REPLACE "^dashcard_(core_)?" "" own "${library}")
+  foreach(short IN LISTS known)
+    if(NOT short STREQUAL own AND uses MATCHES "(^|[^a-z_])${short}([^a-z_]|$)" AND NOT short IN_LIST linked)
+      list(APPEND problems "${library}'s row in docs/architecture.md names '${short}', which it does not link")
+    endif()
+  endforeach()
   foreach(dependency IN LISTS dependencies)
     if(NOT dependency MATCHES "^dashcard_")
       continue()

@@ -12,18 +12,21 @@ function(dashcard_include_scope target)
   target_include_directories(${target} PUBLIC ${root})
 endfunction()
 
-# dashcard_add_library(<name> SOURCES ... [PUBLIC ...] [PRIVATE ...] [LIBS ...])
+# dashcard_add_library(<name> SOURCES ... [PUBLIC ...] [PRIVATE ...])
 # One static library per subsystem folder: dashcard_core_<name> / dashcard_ui_<name>.
 # PUBLIC names the subsystems and packages its headers expose, PRIVATE those
-# only its sources use; LIBS is the same as PUBLIC. The subsystems it links
+# only its sources use. The subsystems it links
 # must appear in its row of docs/architecture.md (checked by the
 # "architecture" test); its sources see only the headers of those.
 function(dashcard_add_library target)
-  cmake_parse_arguments(ARG "" "" "SOURCES;LIBS;PUBLIC;PRIVATE" ${ARGN})
+  cmake_parse_arguments(ARG "" "" "SOURCES;PUBLIC;PRIVATE" ${ARGN})
+  if(ARG_UNPARSED_ARGUMENTS)
+    message(FATAL_ERROR "dashcard_add_library(${target}): unknown arguments ${ARG_UNPARSED_ARGUMENTS}")
+  endif()
   add_library(${target} STATIC ${ARG_SOURCES})
   dashcard_include_scope(${target})
-  target_link_libraries(${target} PUBLIC ${ARG_LIBS} ${ARG_PUBLIC} PRIVATE ${ARG_PRIVATE})
-  set(uses ${ARG_LIBS} ${ARG_PUBLIC} ${ARG_PRIVATE})
+  target_link_libraries(${target} PUBLIC ${ARG_PUBLIC} PRIVATE ${ARG_PRIVATE})
+  set(uses ${ARG_PUBLIC} ${ARG_PRIVATE})
   list(JOIN uses "," uses)
   set_property(GLOBAL APPEND PROPERTY DASHCARD_LIBRARY_USES "${target}: ${uses}")
 endfunction()

@@ -4,6 +4,7 @@
 #include "core/media/image_capture.h"
 #include "core/media/video_frame_grabber.h"
 #include "core/telemetry/nmea_data.h"
+#include "core/telemetry/telemetry_moment.h"
 
 #include <QFileInfo>
 
@@ -58,7 +59,7 @@ int runCaptureCommand(const QStringList& arguments) {
   info->nmea()->setup();
   const QDateTime userDate = info->startDate().addMSecs(std::llround(seconds * 1000.0));
   const std::optional<CustomLocation> location =
-      ImageCapture::snapshotLocation(*info->nmea(), seconds, duration, userDate);
+      TelemetryMoment::at(info->nmea().get(), seconds, duration).captureLocation(userDate);
   QString error;
   if (!ImageCapture::writeFileWithCaptureImage(ImageCapture::bitmapImageRepresentation(frame), location, out, &error)) {
     command.fail(error);

@@ -234,21 +234,21 @@ class FakeGraph : public GraphPane, public LoggedPane {
     ++draws;
     record(QStringLiteral("draw ") + (info ? info->folderName() : QStringLiteral("none")));
   }
-  void updateProgress(float p) override {
-    progress << p;
-    record(QStringLiteral("progress %1").arg(p));
+  void telemetryDidParse(const DCFInfoPtr& info) override {
+    parsed << info;
+    record(QStringLiteral("parsed ") + (info ? info->folderName() : QStringLiteral("none")));
   }
-  void setProgressMax(double m) override { max = m; }
-  void setProgressMin(double m) override { min = m; }
-  void setCurrentSpeed(double s) override {
-    speed = s;
-    record(QStringLiteral("speed %1").arg(s));
+  void updateProgress(const TelemetryMoment& m) override {
+    progress << m.fraction;
+    moments << m;
+    record(QStringLiteral("progress %1").arg(m.fraction));
   }
   bool userControlIsActive() const override { return holding; }
   DCFInfoPtr drawn;
   int draws = 0;
   QList<float> progress;
-  double max = -1, min = -1, speed = -1;
+  QList<TelemetryMoment> moments;
+  DCFInfoList parsed;
   bool holding = false;
 };
 
@@ -264,19 +264,19 @@ class FakeMap : public MapPane, public LoggedPane {
   void addAnnotations(const AnnotationList& annotations) override { added += static_cast<int>(annotations.size()); }
   void addRouteOverlayLines(const PolylineList& l) override { lines += static_cast<int>(l.size()); }
   void upDateOverlayLines(const PolylineList&) override { ++overlayUpdates; }
-  void updateDCF(const DCFInfoPtr& info, double current, double total) override {
+  void updateDCF(const DCFInfoPtr& info, const TelemetryMoment& moment) override {
     lastInfo = info;
-    lastCurrent = current;
-    lastTotal = total;
+    lastCurrent = moment.seconds;
+    lastTotal = moment.duration;
+    lastMoment = moment;
     ++updates;
   }
-  std::shared_ptr<CustomPointAnnotation> userLocation() const override { return location; }
   bool centred = false;
   CustomLocation centre;
   DCFInfoPtr lastInfo;
   double lastCurrent = -1, lastTotal = -1;
+  TelemetryMoment lastMoment;
   int updates = 0, focused = 0, added = 0, lines = 0, overlayUpdates = 0;
-  std::shared_ptr<CustomPointAnnotation> location;
 };
 
 }  // namespace dashcard::test

@@ -1,5 +1,7 @@
 #include "core/export/capture_view_utility.h"
 
+#include "core/common/image_rotation.h"
+
 #include <QFont>
 #include <QGuiApplication>
 #include <QPainter>
@@ -29,9 +31,7 @@ QImage CaptureViewUtility::rotateImage(const QImage& image, int direction) {
   if (image.isNull()) {
     return {};
   }
-  // Screen y grows downwards: a negative angle turns counter-clockwise.
-  const QImage turned = image.transformed(QTransform().rotate(direction == 0 ? -90.0 : 90.0));
-  return turned.convertToFormat(QImage::Format_ARGB32_Premultiplied);
+  return imageRotated(image, direction == 0 ? 90.0f : -90.0f);
 }
 
 }  // namespace dashcard

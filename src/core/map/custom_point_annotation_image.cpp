@@ -2,7 +2,7 @@
 
 #include "core/catalogue/dcf_info.h"
 #include "core/common/const_class.h"
-#include "core/export/image_rotation.h"
+#include "core/common/image_rotation.h"
 
 #include <QFileInfo>
 #include <QImageReader>

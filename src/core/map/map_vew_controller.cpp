@@ -3,7 +3,6 @@
 #include "core/catalogue/dcf_info.h"
 #include "core/common/const_class.h"
 #include "core/map/web_mercator.h"
-#include "core/playback/media_controller.h"
 #include "core/telemetry/nmea_data.h"
 
 #include <algorithm>
@@ -28,8 +27,6 @@ MapVewController::MapVewController(QObject* parent)
     : QObject(parent), clock_([] { return std::chrono::steady_clock::now(); }) {
   clearMapView();
 }
-
-void MapVewController::setMediaController(MediaController* controller) { mediaController_ = controller; }
 
 void MapVewController::reloadDCFInfo(const DCFInfoList& infos) {
   clearMapView();
@@ -124,7 +121,7 @@ MapRect MapVewController::totalMapRect(const PolylineList& overlays) {
   return total;
 }
 
-void MapVewController::updateDCF(const DCFInfoPtr& info, double currentDCFTime, double totalDCFTime) {
+void MapVewController::updateDCF(const DCFInfoPtr& info, const TelemetryMoment& moment) {
   if (!info) return;
   const auto nmea = info->nmea();
   if (nmea->isParsing() || nmea->varidLocations().empty()) return;
@@ -132,30 +129,22 @@ void MapVewController::updateDCF(const DCFInfoPtr& info, double currentDCFTime, 
   if (const auto pending = pendingSeekInfo_.lock()) {
     if (now > pendingSeekDeadline_) {
       pendingSeekInfo_.reset();  // the user went elsewhere meanwhile
-    } else if (pending == info && mediaController_ && totalDCFTime > 0.0) {
+    } else if (pending == info && moment.duration > 0.0) {
       // A seek made while the player still opens the clip can be lost:
       // asked again every half second until the position is there.
-      if (std::abs(currentDCFTime - double(pendingSeek_) * totalDCFTime) < 1.0) {
+      if (std::abs(moment.seconds - double(pendingSeek_) * moment.duration) < 1.0) {
         pendingSeekInfo_.reset();
       } else if (!pendingSeekIssued_ || now - *pendingSeekIssued_ >= kPositionInterval) {
         pendingSeekIssued_ = now;
-        mediaController_->updateProgress(pendingSeek_);
+        emit positionChosen(info, pendingSeek_);
         return;
       }
     }
   }
   if (lastUpdate_ && now - *lastUpdate_ < kPositionInterval) return;
   lastUpdate_ = now;
-  const GOPList groups = nmea->GOPs();
-  if (totalDCFTime == 0.0 || groups.empty()) return;
-  const float fraction = static_cast<float>(currentDCFTime) / static_cast<float>(totalDCFTime);
-  const double k = std::floor(static_cast<double>(fraction) * static_cast<double>(groups.size()));
-  if (k >= 0.0 && k < static_cast<double>(groups.size())) {
-    const GOPData group = groups[static_cast<std::size_t>(k)];
-    updateUserLocation(group.location(), group.isValid());
-  } else {
-    updateUserLocation(std::nullopt, false);
-  }
+  if (moment.duration == 0.0 || nmea->GOPs().empty()) return;
+  updateUserLocation(moment.groupLocation, moment.GPSEnable);
 }
 
 void MapVewController::upDateWithCenterLocation(const CustomLocation& location) {
@@ -273,10 +262,7 @@ void MapVewController::annotationSelected() {
   if (!selected_) return;
   const auto annotation = selected_;
   const auto info = annotation->info.lock();
-  if (info && mediaController_) {
-    mediaController_->updateCurrentDCF(
-        info, info->isEventDCF() ? MediaController::kMediaListMapEvent : MediaController::kMediaListMapNormal, nullptr);
-  }
+  if (info) emit recordingChosen(info);
   deselectAnnotation();
   viewport_.centerOn(annotation->coordinate);
   emit mapChanged();
@@ -314,7 +300,7 @@ bool MapVewController::selectRouteAt(const QPointF& screen, double tolerance) {
       break;
     }
   }
-  if (!info || !mediaController_) return false;
+  if (!info) return false;
   // The group of the nearest fix, so the tick puts the marker back on it.
   const MapCoordinate fix = best->coordinates().at(bestIndex);
   const GOPList groups = info->nmea()->GOPs();
@@ -333,13 +319,7 @@ bool MapVewController::selectRouteAt(const QPointF& screen, double tolerance) {
   pendingSeek_ = fraction;
   pendingSeekDeadline_ = clock_() + kPendingSeekLifetime;
   pendingSeekIssued_.reset();
-  if (mediaController_->currentDCF() == info) {
-    pendingSeekIssued_ = clock_();
-    mediaController_->updateProgress(fraction);
-  } else {
-    mediaController_->updateCurrentDCF(
-        info, info->isEventDCF() ? MediaController::kMediaListMapEvent : MediaController::kMediaListMapNormal, nullptr);
-  }
+  emit positionChosen(info, fraction);
   return true;
 }
 

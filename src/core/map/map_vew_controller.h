@@ -3,12 +3,11 @@
 #include "core/catalogue/custom_map_polyline.h"
 #include "core/catalogue/custom_point_annotation.h"
 #include "core/map/map_viewport.h"
-#include "core/playback/panes.h"
+#include "core/map/map_pane.h"
 
 #include <QColor>
 #include <QHash>
 #include <QObject>
-#include <QPointer>
 
 #include <chrono>
 #include <functional>
@@ -16,13 +15,12 @@
 
 namespace dashcard {
 
-class MediaController;
-
 // The route map's logic, without a window: the lines and markers on the
 // map, the view rectangle, the current-position marker driven by playback,
 // the menu's trace and visibility items and the selection of a recording
-// from a marker or a line. The map widget draws what it holds and forwards
-// the pointer to it. Main thread only.
+// from a marker or a line, announced as signals for the window's playback
+// to follow. The map widget draws what it holds and forwards the pointer to
+// it. Main thread only.
 class MapVewController : public QObject, public MapPane {
   Q_OBJECT
 
@@ -32,7 +30,6 @@ class MapVewController : public QObject, public MapPane {
 
   explicit MapVewController(QObject* parent = nullptr);
 
-  void setMediaController(MediaController* controller);
   // The time source of the playback throttle (a steady clock unless a test sets one).
   void setClock(Clock clock) { clock_ = std::move(clock); }
 
@@ -43,8 +40,9 @@ class MapVewController : public QObject, public MapPane {
   void addAnnotations(const AnnotationList& annotations) override;
   void addRouteOverlayLines(const PolylineList& lines) override;
   void upDateOverlayLines(const PolylineList& lines) override;
-  void updateDCF(const DCFInfoPtr& info, double currentDCFTime, double totalDCFTime) override;
-  std::shared_ptr<CustomPointAnnotation> userLocation() const override { return userLocation_; }
+  void updateDCF(const DCFInfoPtr& info, const TelemetryMoment& moment) override;
+  // The current-position marker, null when none.
+  std::shared_ptr<CustomPointAnnotation> userLocation() const { return userLocation_; }
 
   void clearMapView();
   void updateUserLocation(const std::optional<CustomLocation>& location, bool GPSEnable);
@@ -71,9 +69,9 @@ class MapVewController : public QObject, public MapPane {
   bool annotationIsSelected() const { return annotationIsSelected_; }
   // The callout's button: makes the selected marker's recording current.
   void annotationSelected();
-  // Selects the recording whose line passes within `tolerance` pixels of
-  // `screen` and seeks both players to the fix nearest to it. False when no
-  // line is that close.
+  // Chooses the recording whose line passes within `tolerance` pixels of
+  // `screen` at the fix nearest to it (positionChosen). False when no line
+  // is that close.
   bool selectRouteAt(const QPointF& screen, double tolerance);
 
   // --- What the widget draws ---
@@ -105,6 +103,11 @@ class MapVewController : public QObject, public MapPane {
  signals:
   // Lines, markers or the view changed: redraw.
   void mapChanged();
+  // A recording's marker was chosen: it becomes the current recording.
+  void recordingChosen(const DCFInfoPtr& info);
+  // A place on a recording's line was chosen, or asked for again while that
+  // recording plays: `progress` (0..1) of that recording.
+  void positionChosen(const DCFInfoPtr& info, float progress);
 
  private:
   void addToMap(const std::shared_ptr<CustomPointAnnotation>& annotation);
@@ -112,7 +115,6 @@ class MapVewController : public QObject, public MapPane {
   void setKindVisible(bool normal, bool visible);
   void overlaysChanged();
 
-  QPointer<MediaController> mediaController_;
   Clock clock_;
   MapViewport viewport_;
   DCFInfoList DCFInfosData_;

@@ -1,8 +1,8 @@
 #include "core/map/world_map_source.h"
 
-#include <QCoreApplication>
+#include "core/common/main_thread.h"
+
 #include <QPointer>
-#include <QThreadPool>
 
 namespace dashcard {
 
@@ -12,17 +12,12 @@ WorldMapSource::WorldMapSource(QObject* parent, std::shared_ptr<const WorldMapDa
 void WorldMapSource::requestTile(const TileId& tile, qreal devicePixelRatio) {
   QPointer<WorldMapSource> self(this);
   auto data = data_;
-  QThreadPool::globalInstance()->start([self, data, tile, devicePixelRatio] {
+  startBackgroundJob([self, data, tile, devicePixelRatio] {
     QImage image = (data ? data : WorldMapData::builtIn())->renderTile(tile, devicePixelRatio);
-    // At exit the application may be gone before a late tile: then no answer.
-    if (QCoreApplication* app = QCoreApplication::instance()) {
-      QMetaObject::invokeMethod(
-          app,
-          [self, tile, image = std::move(image)] {
-            if (self) emit self->tileReady(tile, image);
-          },
-          Qt::QueuedConnection);
-    }
+    // Dropped when the application goes first; a gone source hears nothing.
+    runOnMainThread([&] {
+      if (self) emit self->tileReady(tile, image);
+    });
   });
 }
 

@@ -192,25 +192,6 @@ QVariantMap ImageCapture::GPSDictionaryForLocation(const CustomLocation& locatio
   return gps;
 }
 
-std::optional<CustomLocation> ImageCapture::snapshotLocation(const NMEAData& nmea, double position, double duration,
-                                                             const QDateTime& userDate) {
-  const GOPList groups = nmea.GOPs();
-  if (groups.isEmpty() || !(duration > 0.0) || position < 0.0) {
-    return std::nullopt;
-  }
-  const float fraction = static_cast<float>(position) / static_cast<float>(duration);
-  const auto index = static_cast<std::size_t>(fraction * static_cast<float>(groups.size()));
-  if (index >= groups.size()) {
-    return std::nullopt;
-  }
-  const GOPData group = groups.at(index);
-  const CustomLocation& fix = group.location();
-  if (!group.isValid() || !fix.hasCoordinate()) {
-    return std::nullopt;
-  }
-  return CustomLocation(fix.latitude, fix.longitude, 0.0, 1.0, 1.0, fix.displayCourse(), fix.displaySpeed(), userDate);
-}
-
 QImage ImageCapture::flipImageHorizontally(const QImage& image) { return image.mirrored(true, false); }
 
 QImage ImageCapture::bitmapImageRepresentation(const QImage& image) {

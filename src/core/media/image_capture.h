@@ -1,7 +1,6 @@
 #pragma once
 
 #include "core/telemetry/custom_location.h"
-#include "core/telemetry/nmea_data.h"
 
 #include <QByteArray>
 #include <QImage>
@@ -48,14 +47,6 @@ class ImageCapture {
   // ("yyyy:MM:dd") and "TimeStamp" ("HH:mm:ss.zzz"), both UTC, when the
   // location has a time.
   static QVariantMap GPSDictionaryForLocation(const CustomLocation& location);
-
-  // The location a snapshot at `position` seconds of a clip of `duration`
-  // seconds carries: the fix of the telemetry group at index
-  // trunc(position / duration * count) (single precision), altitude 0,
-  // accuracies 1, the shown course and speed, and `userDate` as its time.
-  // None when the index is outside the groups or that group has no fix.
-  static std::optional<CustomLocation> snapshotLocation(const NMEAData& nmea, double position, double duration,
-                                                        const QDateTime& userDate);
 
   // The image mirrored left to right.
   static QImage flipImageHorizontally(const QImage& image);

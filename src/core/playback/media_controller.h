@@ -4,7 +4,9 @@
 #include "core/catalogue/dcf_info.h"
 #include "core/catalogue/picture_info.h"
 #include "core/export/dcf_async_back_up.h"
+#include "core/map/map_pane.h"
 #include "core/playback/panes.h"
+#include "core/playback/task_runner.h"
 
 #include <QDateTime>
 #include <QList>
@@ -20,8 +22,7 @@
 namespace dashcard {
 
 class DCFAsyncParser;
-class DCFAsyncKMLBuilder;
-class IncidentExporter;
+class MapVewController;
 struct IncidentExportRequest;
 
 // The central object of one window: it holds the card's catalogue, the
@@ -52,10 +53,6 @@ class MediaController : public QObject {
   // --- Card acceptance and listing (no controller state) ---
   static bool mediaIsAvailable(const QString& path);
   static bool mediaIsRynd(const QString& path);
-  static std::optional<QStringList> pathsAtDirectory(const QString& path);
-  static std::optional<QStringList> fullPathsAtDirectory(const QString& path);
-  static bool pathIsDirectory(const QString& path);
-  static bool fullMatchResultWithTarget(const QString& target, const QString& regexPattern);
 
   // --- Thumbnail cache ---
   static QString cachesDirectoryPath();
@@ -75,9 +72,6 @@ class MediaController : public QObject {
   bool mediaTreeSyncAtRootPath(const std::optional<QString>& rootPath);
   void setMediaInfoWithRootPath(const QString& rootPath, const DCFInfoList& dcfResult,
                                 const PictureInfoList& pictureResult);
-
-  // The steps of the scan, run by CardScanner.
-  static CardScanner::PreparedFiles prepareLoadFilesAtRootPath(const QString& rootPath);
 
   // --- Volumes and selection ---
   void volumeRenameToPath(const QString& newPath, const QString& oldPath);
@@ -114,11 +108,14 @@ class MediaController : public QObject {
   void focusCurrentDCF();
   // The file list's selection followed by the event list's.
   DCFInfoList getAllSelectedItems() const;
-  RecordingListPane* progressVCParentController() const { return dcfListVC_; }
   // The wall-clock date of the primary player's position, set by every tick.
   QDateTime userDate() const;
+  // What the telemetry says at the primary player's position, made by every tick.
+  const TelemetryMoment& moment() const { return moment_; }
 
   // --- Export and backup (media_controller_export.cpp) ---
+  // The window's long tasks run one shape each on tasks() (one sheet
+  // wiring, one cancel, finish exactly once).
   // Writes the routes and events of `infos` to a KML file or KMZ archive,
   // with the task sheet of `progressVCParentControll` showing the progress.
   void exportSelectedInfos(const DCFInfoList& infos, const QString& targetFilePath,
@@ -133,8 +130,7 @@ class MediaController : public QObject {
   // Why a backup cannot go into `targetRootDirPath` (it exists and is not
   // empty, or is a file); empty when it can. The save panel asks first.
   static QString backUpTargetProblem(const QString& targetRootDirPath);
-  const std::shared_ptr<DCFAsyncKMLBuilder>& currentKmlBuilder() const { return currentKmlBuilder_; }
-  const std::shared_ptr<DCFAsyncBackUp>& currentBackUp() const { return currentBackUp_; }
+  TaskRunner& tasks() { return tasks_; }
 
   // --- Catalogue state ---
   const DCFInfoList& mediaTree() const { return mediaTree_; }
@@ -145,15 +141,12 @@ class MediaController : public QObject {
   bool canReloadMedia() const { return canReloadMedia_; }
   void setCanReloadMedia(bool can) { canReloadMedia_ = can; }
   bool listDidSelect() const { return listDidSelect_; }
-  void setListDidSelect(bool selected) { listDidSelect_ = selected; }
   const DCFInfoPtr& currentDCF() const { return currentDCF_; }
   const DCFInfoList& selectedDCFs() const { return selectedDCFs_; }
   const PictureInfoPtr& currentPicture() const { return currentPicture_; }
-  const PictureInfoList& selectedPicures() const { return selectedPicures_; }
-  void setSelectedPicures(const PictureInfoList& pictures) { selectedPicures_ = pictures; }
   const std::shared_ptr<DCFAsyncParser>& currentParser() const { return currentParser_; }
-  ProgressSheet* currentProgressVC() const { return currentProgressVC_; }
-  void setCurrentProgressVC(ProgressSheet* sheet) { currentProgressVC_ = sheet; }
+  // The newest open task sheet.
+  ProgressSheet* currentProgressVC() const { return tasks_.currentSheet(); }
   // The thumbnail cache used by the background parser; empty for the
   // application's cache location (tests point it elsewhere).
   void setThumbnailDirectory(const QString& directory) { thumbnailDirectory_ = directory; }
@@ -168,6 +161,9 @@ class MediaController : public QObject {
   void setPhotoListVC(RecordingListPane* pane) { photoListVC_ = pane; }
   MapPane* mapVC() const { return mapVC_; }
   void setMapVC(MapPane* pane) { mapVC_ = pane; }
+  // Follows the map's choices: a marker's recording becomes current, a place
+  // on a line is sought (in the current recording) or its recording chosen.
+  void observeMap(MapVewController* map);
   PlayerPane* playerVC() const { return playerVC_; }
   void setPlayerVC(PlayerPane* pane) { playerVC_ = pane; }
   PlayerPane* playerVCSecondary() const { return playerVCSecondary_; }
@@ -184,6 +180,10 @@ class MediaController : public QObject {
  signals:
   // A background walk handed a recording over (after the panes were told).
   void dcfInfoDidParse(const std::shared_ptr<DCFInfo>& info);
+  // A catalogue was published (also an empty one): lists, front/rear state.
+  void catalogueDidChange();
+  // Every tick: the lamps and the capture follow it.
+  void momentDidChange(const TelemetryMoment& moment);
 
  private:
   // Loads `info`'s front video into the primary player (the window's clock)
@@ -202,17 +202,10 @@ class MediaController : public QObject {
   DCFInfoPtr currentDCF_;
   DCFInfoList selectedDCFs_;
   PictureInfoPtr currentPicture_;
-  PictureInfoList selectedPicures_;
   std::shared_ptr<DCFAsyncParser> currentParser_;
-  std::shared_ptr<DCFAsyncKMLBuilder> currentKmlBuilder_;
-  std::shared_ptr<DCFAsyncBackUp> currentBackUp_;
-  std::shared_ptr<IncidentExporter> currentIncidentExporter_;
-  // Cleared when the video export's sheet closes: later reports are dropped.
-  std::shared_ptr<bool> incidentSheetLive_;
-  // The close action of the export's (false) or the backup's (true) task sheet.
-  void beginTaskSheet(RecordingListPane* parent, bool forBackUp);
-  void closeTaskSheet(ProgressSheet* sheet, bool forBackUp);
-  ProgressSheet* currentProgressVC_ = nullptr;
+  // The first task started (true) or the last one's sheet closed.
+  void tasksBusyChanged(bool busy);
+  TaskRunner tasks_;
   QString thumbnailDirectory_;
   // Set by dispose(): a running scan stops and publishes nothing.
   std::shared_ptr<std::atomic<bool>> scanCancel_ = std::make_shared<std::atomic<bool>>(false);
@@ -220,6 +213,15 @@ class MediaController : public QObject {
   // Playback half.
   void picturePositionAction(PlayerPane* player);
   void setUserDate(double secondsSince1970);
+  void publishMoment(double seconds, double duration);
+  // Brings the rear player `t` to the primary `s`'s position.
+  void alignFollower(PlayerPane* s, PlayerPane* t);
+  // How long (wall-clock seconds) a seek of the playing rear player took
+  // last time, learnt from what was left after it; a correction aims ahead by it.
+  static constexpr double kMaxFollowerLead = 2.0;
+  double followerLeadSeconds_ = 0.0;
+  bool followerCorrecting_ = false;
+  TelemetryMoment moment_;
   // A follower window found a recording at the master's date: it becomes
   // current and is loaded.
   void followRecording(const DCFInfoPtr& info);

@@ -16,12 +16,15 @@
 #include "core/telemetry/nmea_data.h"
 
 #include <QPointer>
+#include <QSignalBlocker>
 
 #include <utility>
 
 namespace dashcard {
 
-MediaController::MediaController(QObject* parent) : QObject(parent) { canReloadMedia_ = true; }
+MediaController::MediaController(QObject* parent) : QObject(parent) {
+  connect(&tasks_, &TaskRunner::busyChanged, this, &MediaController::tasksBusyChanged);
+}
 
 MediaController::~MediaController() {
   if (currentParser_) {
@@ -36,23 +39,6 @@ bool MediaController::mediaIsAvailable(const QString& path) { return mediaIsRynd
 
 bool MediaController::mediaIsRynd(const QString& path) { return CardScanner::mediaIsRynd(path); }
 
-std::optional<QStringList> MediaController::pathsAtDirectory(const QString& path) {
-  return CardScanner::pathsAtDirectory(path);
-}
-
-std::optional<QStringList> MediaController::fullPathsAtDirectory(const QString& path) {
-  return CardScanner::fullPathsAtDirectory(path);
-}
-
-bool MediaController::pathIsDirectory(const QString& path) { return CardScanner::pathIsDirectory(path); }
-
-bool MediaController::fullMatchResultWithTarget(const QString& target, const QString& regexPattern) {
-  return ConstClass::fullMatchResultWithTarget(target, regexPattern);
-}
-
-CardScanner::PreparedFiles MediaController::prepareLoadFilesAtRootPath(const QString& rootPath) {
-  return CardScanner().prepareLoadFilesAtRootPath(rootPath);
-}
 
 // --- Thumbnail cache ---
 
@@ -189,8 +175,8 @@ void MediaController::setMediaInfoWithRootPath(const QString& rootPath, const DC
   }
   if (graphVC_ != nullptr) {
     graphVC_->drawGraphWithCurrentDCFInfo(nullptr);
-    graphVC_->updateProgress(0.0F);
   }
+  emit catalogueDidChange();
 }
 
 // --- Volumes and selection ---
@@ -207,14 +193,9 @@ void MediaController::volumeRenameToPath(const QString& newPath, const QString& 
   if (currentParser_) {
     currentParser_->setCancelFlag(true);
   }
-  if (currentBackUp_) {
-    currentBackUp_->setCancelFlag(true);
-  }
-  if (currentKmlBuilder_) {
-    currentKmlBuilder_->setCancelFlag(true);
-  }
-  if (ProgressSheet* sheet = std::exchange(currentProgressVC_, nullptr)) {
-    sheet->dismiss();
+  {
+    const QSignalBlocker quiet(&tasks_);  // the walk restarts below, on the new path
+    tasks_.cancelAll();
   }
   setCanReloadMedia(true);
   for (const DCFInfoPtr& info : mediaTree_) {
@@ -299,6 +280,7 @@ void MediaController::updateCurrentDCF(const DCFInfoPtr& info, int fromMediaList
 
 void MediaController::loadCurrentDCFIntoPlayers(const DCFInfoPtr& info) {
   QPointer<MediaController> weak(this);
+  followerCorrecting_ = false;  // what a new clip's load leaves teaches nothing of seeks
   if (playerVC_ != nullptr) {
     playerVC_->playWithPath(
         info->filePath(),
@@ -354,11 +336,8 @@ void MediaController::showCurrentPictureWithoutDCF() {
     return;
   }
   if (graphVC_ != nullptr) {
-    graphVC_->setProgressMin(0.0);
-    graphVC_->setProgressMax(1.0);
-    graphVC_->updateProgress(0.0F);
     graphVC_->drawGraphWithCurrentDCFInfo(nullptr);
-    graphVC_->setCurrentSpeed(0.0);
+    graphVC_->updateProgress(TelemetryMoment::at(nullptr, 0.0, 0.0));
   }
   if (mapVC_ != nullptr) {
     mapVC_->upDateWithCenterLocation(picture->location());
@@ -419,9 +398,7 @@ void MediaController::parserDidProcess(const DCFInfoPtr& info) {
       mapVC_->focusMapOverlays(info->routeLine(), false);
     }
   }
-  if (graphVC_ != nullptr && info == currentDCF_) {
-    graphVC_->drawGraphWithCurrentDCFInfo(info);
-  }
+  if (graphVC_ != nullptr) graphVC_->telemetryDidParse(info);
   if (mapVC_ != nullptr) {
     mapVC_->addAnnotations(info->annotation());
     mapVC_->addRouteOverlayLines(info->routeLine());
@@ -444,8 +421,9 @@ void MediaController::dispose() {
     currentParser_->setCancelFlag(true);
   }
   scanCancel_->store(true);
-  // A video export of a closed window would only keep writing.
-  if (currentIncidentExporter_) currentIncidentExporter_->cancel();
+  // The tasks of a closed window would only keep writing.
+  QObject::disconnect(&tasks_, nullptr, this, nullptr);
+  tasks_.cancelAll();
   dcfListVC_ = nullptr;
   photoListVC_ = nullptr;
   eventVC_ = nullptr;

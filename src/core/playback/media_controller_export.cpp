@@ -1,11 +1,10 @@
-// MediaController: the KML/KMZ export and the backup with their task sheet.
+// MediaController: the KML/KMZ export, the backup and the video export, each
+// a job of the window's task runner.
 #include "core/common/path_text.h"
 #include "core/export/dcf_async_kml_builder.h"
 #include "core/media/dcf_async_parser.h"
 #include "core/media/incident_export.h"
 #include "core/playback/media_controller.h"
-
-#include <QPointer>
 
 #include <algorithm>
 
@@ -13,152 +12,72 @@ namespace dashcard {
 
 void MediaController::exportSelectedInfos(const DCFInfoList& infos, const QString& targetFilePath,
                                           RecordingListPane* progressVCParentControll) {
-  // The export parses every recording itself; the walk would only compete.
-  beginTaskSheet(progressVCParentControll, false);
-  QPointer<MediaController> self(this);
-
   auto builder = DCFAsyncKMLBuilder::create();
-  currentKmlBuilder_ = builder;
-  std::weak_ptr<DCFAsyncKMLBuilder> weakBuilder = builder;
-  // Reports of a builder whose sheet was closed (or replaced) are dropped.
-  const auto liveSheet = [self, weakBuilder]() -> ProgressSheet* {
-    const auto builder = weakBuilder.lock();
-    if (!self || !builder || builder != self->currentKmlBuilder_ || builder->cancelFlag()) {
-      return nullptr;
-    }
-    return self->currentProgressVC_;
+  TaskRunner::Job job;
+  job.start = [builder, infos, targetFilePath](TaskRunner::Progress progress, TaskRunner::Finish finish) {
+    builder->kmlBuildAsync(
+        infos, targetFilePath,
+        [progress](const DCFInfoPtr& info, float fraction) {
+          progress(fraction, path_text::lastPathComponent(info->filePath()));
+        },
+        finish);
   };
-  builder->kmlBuildAsync(
-      infos, targetFilePath,
-      [liveSheet](const DCFInfoPtr& info, float progress) {
-        if (ProgressSheet* current = liveSheet()) {
-          current->setProgress(progress);
-          current->setInfoLabelText(path_text::lastPathComponent(info->filePath()));
-        }
-      },
-      [liveSheet](const std::optional<QString>& error) {
-        if (ProgressSheet* current = liveSheet()) {
-          current->setSucceeded(!error);
-          current->setProgress(1.0f);
-          current->setInfoLabelText(error ? tr("An error occurred when writing data") : tr("KML/KMZ export is complete"));
-        }
-      });
+  job.cancel = [builder] { builder->setCancelFlag(true); };
+  job.doneText = tr("KML/KMZ export is complete");
+  job.failedText = [](const QString&) { return tr("An error occurred when writing data"); };
+  tasks_.run(progressVCParentControll, std::move(job));
 }
 
 void MediaController::backUpSelectedInfos(const QList<BackUpItem>& items, const QString& targetRootDirPath,
                                           RecordingListPane* progressVCParentControll) {
-  beginTaskSheet(progressVCParentControll, true);
-  QPointer<MediaController> self(this);
-
   auto backUp = DCFAsyncBackUp::create();
-  currentBackUp_ = backUp;
-  std::weak_ptr<DCFAsyncBackUp> weakBackUp = backUp;
-  const auto liveSheet = [self, weakBackUp]() -> ProgressSheet* {
-    const auto backUp = weakBackUp.lock();
-    if (!self || !backUp || backUp != self->currentBackUp_ || backUp->cancelFlag()) {
-      return nullptr;
-    }
-    return self->currentProgressVC_;
+  TaskRunner::Job job;
+  job.start = [backUp, items, targetRootDirPath](TaskRunner::Progress progress, TaskRunner::Finish finish) {
+    backUp->backUpAsync(
+        items, targetRootDirPath,
+        [progress](const QString& path, float fraction) { progress(fraction, path_text::lastPathComponent(path)); },
+        [progress](const QString&, float fraction) { progress(fraction, QString()); }, finish);
   };
-  backUp->backUpAsync(
-      items, targetRootDirPath,
-      [liveSheet](const QString& path, float progress) {
-        if (ProgressSheet* current = liveSheet()) {
-          current->setProgress(progress);
-          current->setInfoLabelText(path_text::lastPathComponent(path));
-        }
-      },
-      [liveSheet](const QString&, float progress) {
-        if (ProgressSheet* current = liveSheet()) {
-          current->setProgress(progress);
-        }
-      },
-      [liveSheet](const std::optional<QString>& error) {
-        if (ProgressSheet* current = liveSheet()) {
-          current->setSucceeded(!error);
-          current->setProgress(1.0f);
-          current->setInfoLabelText(error ? tr("An error occurred during backup") : tr("Backup is complete"));
-        }
-      });
+  job.cancel = [backUp] { backUp->setCancelFlag(true); };
+  job.doneText = tr("Backup is complete");
+  job.failedText = [](const QString&) { return tr("An error occurred during backup"); };
+  tasks_.run(progressVCParentControll, std::move(job));
 }
 
 void MediaController::exportIncidentVideo(const IncidentExportRequest& request,
                                           RecordingListPane* progressVCParentControll,
                                           std::function<void(bool succeeded)> didFinish) {
-  beginTaskSheet(progressVCParentControll, false);
-  QPointer<MediaController> self(this);
-
   auto exporter = IncidentExporter::create();
-  currentIncidentExporter_ = exporter;
-  auto live = std::make_shared<bool>(true);
-  incidentSheetLive_ = live;
-  const auto liveSheet = [self, live]() -> ProgressSheet* { return self && *live ? self->currentProgressVC_ : nullptr; };
-  if (ProgressSheet* sheet = liveSheet()) sheet->setInfoLabelText(path_text::lastPathComponent(request.targetFilePath));
-  exporter->exportAsync(
-      request,
-      [liveSheet](double progress) {
-        // The sheet's button reads "Finish" only once the end is reported.
-        if (ProgressSheet* current = liveSheet()) current->setProgress(static_cast<float>(std::min(progress, 0.999)));
-      },
-      [liveSheet, live, didFinish = std::move(didFinish)](const std::optional<QString>& error) {
-        ProgressSheet* current = liveSheet();
-        // The one end of this run: nothing after it reaches the sheet.
-        *live = false;
-        if (current) {
-          current->setSucceeded(!error);
-          current->setProgress(1.0f);
-          current->setInfoLabelText(error ? tr("The video could not be exported: %1").arg(*error)
-                                          : tr("Video export is complete"));
-        }
-        if (didFinish) didFinish(!error);
-      });
+  TaskRunner::Job job;
+  job.start = [exporter, request, didFinish = std::move(didFinish)](TaskRunner::Progress progress,
+                                                                     TaskRunner::Finish finish) {
+    exporter->exportAsync(
+        request, [progress](double fraction) { progress(static_cast<float>(fraction), QString()); },
+        [finish, didFinish](const std::optional<QString>& error) {
+          finish(error);
+          if (didFinish) didFinish(!error);
+        });
+  };
+  job.cancel = [exporter] { exporter->cancel(); };
+  job.startText = path_text::lastPathComponent(request.targetFilePath);
+  job.doneText = tr("Video export is complete");
+  job.failedText = [](const QString& error) { return tr("The video could not be exported: %1").arg(error); };
+  tasks_.run(progressVCParentControll, std::move(job));
 }
 
 QString MediaController::backUpTargetProblem(const QString& targetRootDirPath) {
   return DCFAsyncBackUp::targetProblem(targetRootDirPath);
 }
 
-void MediaController::beginTaskSheet(RecordingListPane* parent, bool forBackUp) {
+void MediaController::tasksBusyChanged(bool busy) {
   // A long task owns the card until its sheet closes: no walk, no reload.
-  if (currentParser_) {
-    currentParser_->setCancelFlag(true);
-  }
-  setCanReloadMedia(false);
-  QPointer<MediaController> self(this);
-  ProgressSheet* sheet = parent != nullptr ? parent->presentProgressSheet() : nullptr;
-  if (sheet != nullptr) {
-    sheet->setCloseClickBlock([self, forBackUp](ProgressSheet* closed) {
-      if (self) {
-        self->closeTaskSheet(closed, forBackUp);
-      }
-    });
-    sheet->setInfoLabelText(QString());
-  }
-  currentProgressVC_ = sheet;
-}
-
-void MediaController::closeTaskSheet(ProgressSheet* sheet, bool forBackUp) {
-  // Cancelling a task that has ended does nothing.
-  if (forBackUp && currentBackUp_) {
-    currentBackUp_->setCancelFlag(true);
-  }
-  if (!forBackUp && currentKmlBuilder_) {
-    currentKmlBuilder_->setCancelFlag(true);
-  }
-  if (!forBackUp && currentIncidentExporter_) {
-    currentIncidentExporter_->cancel();
-    if (incidentSheetLive_) *incidentSheetLive_ = false;
-  }
-  if (currentProgressVC_ == sheet) {
-    currentProgressVC_ = nullptr;
-  }
-  if (sheet != nullptr) {
-    sheet->dismiss();
+  if (busy) {
+    if (currentParser_) currentParser_->setCancelFlag(true);
+    setCanReloadMedia(false);
+    return;
   }
   setCanReloadMedia(true);
-  if (!mediaTree_.isEmpty()) {
-    reparseAtIndex(std::max<qsizetype>(0, mediaTree_.indexOf(currentDCF_)));
-  }
+  if (!mediaTree_.isEmpty()) reparseAtIndex(std::max<qsizetype>(0, mediaTree_.indexOf(currentDCF_)));
 }
 
 }  // namespace dashcard

@@ -1,6 +1,5 @@
 #include "core/playback/media_controller_manager.h"
 
-#include "core/common/notification_center.h"
 #include "core/playback/media_controller.h"
 
 namespace dashcard {
@@ -14,16 +13,12 @@ MediaController* MediaControllerManager::masterController() const { return maste
 
 void MediaControllerManager::updateMasterController(MediaController* controller) {
   masterController_ = controller;
-  if (controller != nullptr) {
-    NotificationCenter::defaultCenter().post(QString::fromLatin1(kMasterMediaControllerDidChangeNotification),
-                                             controller);
-  }
+  if (controller != nullptr) emit masterControllerDidChange(controller);
 }
 
 void MediaControllerManager::updateReferenceTime(const QDateTime& date, MediaController* sender) {
   if (sender == nullptr || sender != masterController_.data() || !date.isValid()) return;
-  NotificationCenter::defaultCenter().post(QString::fromLatin1(kMasterMediaControllerDateDidUpdateNotification),
-                                           nullptr, date);
+  emit masterDateDidUpdate(date);
 }
 
 }  // namespace dashcard

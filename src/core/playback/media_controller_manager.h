@@ -1,12 +1,12 @@
 #pragma once
 
+#include "core/playback/media_controller.h"
+
 #include <QDateTime>
 #include <QObject>
 #include <QPointer>
 
 namespace dashcard {
-
-class MediaController;
 
 // Which window's media controller, if any, is the master of synchronised
 // play. One per process; holds the master weakly, so a closed window leaves
@@ -19,11 +19,16 @@ class MediaControllerManager : public QObject {
 
   MediaController* masterController() const;
   // Stores the master (or none). A new master is announced with
-  // "MasterMediaControllerDidChangeNotification"; clearing is silent.
+  // masterControllerDidChange; clearing is silent.
   void updateMasterController(MediaController* controller);
-  // The master's tick: posts "MasterMediaControllerDateDidUpdateNotification"
-  // with `date` when `sender` is the master; otherwise nothing.
+  // The master's tick: announces `date` with masterDateDidUpdate when
+  // `sender` is the master; otherwise nothing.
   void updateReferenceTime(const QDateTime& date, MediaController* sender);
+
+ signals:
+  void masterControllerDidChange(MediaController* master);
+  // The master's wall-clock date of playback; the other windows follow it.
+  void masterDateDidUpdate(const QDateTime& date);
 
  private:
   MediaControllerManager() = default;

@@ -4,9 +4,11 @@
 #include "core/playback/media_controller.h"
 
 #include "core/catalogue/custom_point_annotation.h"
-#include "core/common/notification_center.h"
+#include "core/map/map_vew_controller.h"
 #include "core/playback/media_controller_manager.h"
+#include "core/telemetry/nmea_data.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace dashcard {
@@ -22,7 +24,7 @@ double secondsSince1970(const QDateTime& date) { return static_cast<double>(date
 }  // namespace
 
 QMetaObject::Connection MediaController::observeMasterDate() {
-  return connect(&NotificationCenter::defaultCenter(), &NotificationCenter::masterMediaControllerDateDidUpdate, this,
+  return connect(MediaControllerManager::sharedInstance(), &MediaControllerManager::masterDateDidUpdate, this,
                  &MediaController::masterMediaControllerDateDidUpdate);
 }
 
@@ -45,6 +47,12 @@ void MediaController::setUserDate(double seconds) {
   userDateMs_.store(std::isfinite(seconds) ? std::llround(seconds * 1000.0) : 0);
 }
 
+void MediaController::publishMoment(double seconds, double duration) {
+  const std::shared_ptr<NMEAData> nmea = currentDCF_ ? currentDCF_->nmea() : nullptr;
+  moment_ = TelemetryMoment::at(nmea.get(), seconds, duration);
+  emit momentDidChange(moment_);
+}
+
 void MediaController::willStartAction(PlayerPane* player) {
   consecutivePlayFailures_ = 0;
   if (player == nullptr || playerVCSecondary_ == nullptr) return;
@@ -62,36 +70,16 @@ void MediaController::progressAction(PlayerPane* player) {
     return;
   }
   PlayerPane* const t = targetVCWithSourceVC(s);
+  publishMoment(s->originalCurrentTime(), s->originalTotalTime());
   if (graphVC_ != nullptr && graphVC_->userControlIsActive()) {
     // The user holds the time slider: both stand still.
     s->pause();
     if (t != nullptr) t->pause();
   } else {
-    if (graphVC_ != nullptr) {
-      graphVC_->setProgressMax(1.0);
-      graphVC_->setProgressMin(0.0);
-      graphVC_->updateProgress(s->progress());
-    }
-    if (t != nullptr) {
-      // A playing rear video may drift up to 1 s, a paused one 10 ms.
-      const float d = std::fabs(s->progress() - t->progress());
-      const float tolerance = static_cast<float>((t->isPlaying() ? 1.0 : 0.01) / t->originalTotalTime());
-      if (d > tolerance) {
-        if (s->isPlaying()) {
-          t->play();
-        } else {
-          t->pause();
-        }
-        t->setCurrentProgress(s->progress());
-      }
-      if (s->playbackRate() != t->playbackRate()) t->updatePlaybackRate(s->playbackRate());
-    }
+    if (graphVC_ != nullptr) graphVC_->updateProgress(moment_);
+    if (t != nullptr) alignFollower(s, t);
   }
-  if (mapVC_ != nullptr) mapVC_->updateDCF(currentDCF_, s->originalCurrentTime(), s->originalTotalTime());
-  if (graphVC_ != nullptr) {
-    const auto location = mapVC_ != nullptr ? mapVC_->userLocation() : nullptr;
-    graphVC_->setCurrentSpeed(location ? static_cast<double>(location->speed) : 0.0);
-  }
+  if (mapVC_ != nullptr) mapVC_->updateDCF(currentDCF_, moment_);
   double u = 0.0;
   if (currentDCF_ && currentDCF_->startDate().isValid()) {
     u = secondsSince1970(currentDCF_->startDate()) + s->originalCurrentTime();
@@ -100,6 +88,38 @@ void MediaController::progressAction(PlayerPane* player) {
   }
   setUserDate(u);
   if (isMasterController()) MediaControllerManager::sharedInstance()->updateReferenceTime(userDate(), this);
+}
+
+void MediaController::alignFollower(PlayerPane* s, PlayerPane* t) {
+  // Judged only once the follower's last seek landed: while it runs its
+  // progress shows the target, and a seek that lands late would pass for done.
+  if (t->isSeeking()) return;
+  const double length = t->originalTotalTime();
+  const double rate = s->playbackRate() > 0.0 ? s->playbackRate() : 1.0;
+  const bool playing = s->isPlaying() && t->isPlaying();
+  // Media seconds the follower is behind (negative: ahead).
+  const double behind = static_cast<double>(s->progress() - t->progress()) * length;
+  if (followerCorrecting_) {
+    // What is left after a correction of a playing pair is the time its
+    // seek took: the next one aims that far ahead.
+    followerCorrecting_ = false;
+    if (playing) followerLeadSeconds_ = std::clamp(followerLeadSeconds_ + behind / rate, 0.0, kMaxFollowerLead);
+  }
+  // A paused pair stands within 10 ms; a playing one within 50 ms plus
+  // 100 ms of media per unit of rate (ticks and, at high rates, key frames
+  // only are that coarse).
+  const double tolerance = t->isPlaying() ? 0.05 + 0.1 * rate : 0.01;
+  if (length > 0.0 && std::fabs(behind) > tolerance) {
+    if (s->isPlaying()) {
+      t->play();
+    } else {
+      t->pause();
+    }
+    const double lead = s->isPlaying() ? followerLeadSeconds_ * rate / length : 0.0;
+    t->setCurrentProgress(static_cast<float>(std::min(1.0, static_cast<double>(s->progress()) + lead)));
+    followerCorrecting_ = true;
+  }
+  if (s->playbackRate() != t->playbackRate()) t->updatePlaybackRate(s->playbackRate());
 }
 
 void MediaController::picturePositionAction(PlayerPane* s) {
@@ -123,15 +143,10 @@ void MediaController::picturePositionAction(PlayerPane* s) {
     showCurrentPictureWithoutDCF();
     return;
   }
-  if (graphVC_ != nullptr) graphVC_->updateProgress(fraction);
+  publishMoment(p - b, s->originalTotalTime());
+  if (graphVC_ != nullptr) graphVC_->updateProgress(moment_);
   s->setCurrentProgress(fraction);
-  if (mapVC_ != nullptr) {
-    mapVC_->updateDCF(currentDCF_, p - b, playerVC_ != nullptr ? playerVC_->originalTotalTime() : 0.0);
-  }
-  if (graphVC_ != nullptr) {
-    const auto location = mapVC_ != nullptr ? mapVC_->userLocation() : nullptr;
-    graphVC_->setCurrentSpeed(location ? static_cast<double>(location->speed) : 0.0);
-  }
+  if (mapVC_ != nullptr) mapVC_->updateDCF(currentDCF_, moment_);
   s->pause();
 }
 
@@ -207,6 +222,19 @@ void MediaController::followRecording(const DCFInfoPtr& info) {
 void MediaController::updateProgress(float progress) {
   if (playerVC_ != nullptr) playerVC_->setCurrentProgress(progress);
   if (playerVCSecondary_ != nullptr) playerVCSecondary_->setCurrentProgress(progress);
+}
+
+void MediaController::observeMap(MapVewController* map) {
+  const auto listOf = [](const DCFInfoPtr& info) { return info->isEventDCF() ? kMediaListMapEvent : kMediaListMapNormal; };
+  connect(map, &MapVewController::recordingChosen, this,
+          [this, listOf](const DCFInfoPtr& info) { updateCurrentDCF(info, listOf(info), nullptr); });
+  connect(map, &MapVewController::positionChosen, this, [this, listOf](const DCFInfoPtr& info, float progress) {
+    if (info == currentDCF_) {
+      updateProgress(progress);
+    } else {
+      updateCurrentDCF(info, listOf(info), nullptr);
+    }
+  });
 }
 
 void MediaController::focusCurrentDCF() {

@@ -2,7 +2,7 @@
 
 #include "core/catalogue/dcf_info.h"
 #include "core/catalogue/picture_info.h"
-#include "core/telemetry/custom_location.h"
+#include "core/telemetry/telemetry_moment.h"
 
 #include <QList>
 #include <QString>
@@ -12,8 +12,6 @@
 
 namespace dashcard {
 
-class CustomMapPolyline;
-struct CustomPointAnnotation;
 class ProgressSheet;
 
 // What the window's panes offer to the controllers. Widgets implement these;
@@ -86,6 +84,8 @@ class PlayerPane {
   virtual void updatePlaybackRate(double rate) = 0;
   virtual void audioMuteEnable(bool muted) = 0;
   virtual bool muteState() const = 0;
+  // A seek was asked for and has not landed yet (progress() shows its target).
+  virtual bool isSeeking() const { return false; }
 };
 
 // The split between the front and the rear player.
@@ -95,35 +95,17 @@ class PlayerSplitPane {
   virtual void setupDividerWithSecondaryPlayerEnable(bool enable) = 0;
 };
 
-// The route map.
-class MapPane {
- public:
-  using PolylineList = QList<std::shared_ptr<CustomMapPolyline>>;
-  using AnnotationList = QList<std::shared_ptr<CustomPointAnnotation>>;
-
-  virtual ~MapPane() = default;
-  virtual void reloadDCFInfo(const DCFInfoList& infos) = 0;
-  virtual void upDateWithCenterLocation(const CustomLocation& location) = 0;
-  virtual void focusMapOverlays(const PolylineList& lines, bool animated) = 0;
-  virtual void addAnnotations(const AnnotationList& annotations) = 0;
-  virtual void addRouteOverlayLines(const PolylineList& lines) = 0;
-  // Removes the lines and adds them again so they are drawn anew.
-  virtual void upDateOverlayLines(const PolylineList& lines) = 0;
-  virtual void updateDCF(const DCFInfoPtr& info, double currentDCFTime, double totalDCFTime) = 0;
-  // The current-position marker, null when none.
-  virtual std::shared_ptr<CustomPointAnnotation> userLocation() const = 0;
-};
-
 // The telemetry graph with its time slider.
 class GraphPane {
  public:
   virtual ~GraphPane() = default;
   // A null recording clears the graph.
   virtual void drawGraphWithCurrentDCFInfo(const DCFInfoPtr& info) = 0;
-  virtual void updateProgress(float progress) = 0;
-  virtual void setProgressMax(double max) = 0;
-  virtual void setProgressMin(double min) = 0;
-  virtual void setCurrentSpeed(double speed) = 0;
+  // The telemetry of `info` was read: drawn again, cursor kept, when it is
+  // the recording shown.
+  virtual void telemetryDidParse(const DCFInfoPtr& info) = 0;
+  // The playback moment: the cursor and the readouts at it.
+  virtual void updateProgress(const TelemetryMoment& moment) = 0;
   virtual bool userControlIsActive() const = 0;
 };
 

@@ -47,6 +47,7 @@ class PlayerPaneEngine : public QObject, public PlayerPane {
   void updatePlaybackRate(double rate) override;
   void audioMuteEnable(bool muted) override;
   bool muteState() const override;
+  bool isSeeking() const override { return pendingProgress_ >= 0.0F || player_->isSeeking(); }
 
   void playWithPath(const QString& path, Handler willStartPlay, Handler progress, Handler didStopPlaying,
                     Handler didError) override;

@@ -1,7 +1,6 @@
 #include "ui/app/main_window_controller.h"
 #include "ui/app/preferences.h"
 
-#include "core/common/notification_center.h"
 #include "core/playback/media_controller.h"
 #include "core/playback/media_controller_manager.h"
 #include "ui/app/about_box.h"
@@ -79,7 +78,7 @@ MainWindowController::MainWindowController(QWidget* parent)
 MainWindowController::~MainWindowController() {
   // The panes are destroyed after this object's own part is gone, and they
   // post notifications and signals as they go: stop listening first.
-  QObject::disconnect(&NotificationCenter::defaultCenter(), nullptr, this, nullptr);
+  QObject::disconnect(MediaControllerManager::sharedInstance(), nullptr, this, nullptr);
   for (QObject* child : findChildren<QObject*>()) QObject::disconnect(child, nullptr, this, nullptr);
   volumeController_.reset();
   if (mediaController_) mediaController_->dispose();
@@ -208,18 +207,24 @@ void MainWindowController::buildPanes() {
   mc->setEventVC(tabs->eventVC());
   mc->setTabVC(tabs);
   mc->setMapVC(map->controller());
-  map->controller()->setMediaController(mc);
+  mc->observeMap(map->controller());
   mc->setGraphVC(graph);
   graph->setMediaController(mc);
   connect(graph, &GraphViewController::exportVideoRequested, this, &MainWindowController::exportVideo);
   connect(graph, &GraphViewController::exportReportRequested, this, &MainWindowController::exportIncidentReport);
+  // Every card, also one without recordings, sets the rear player's state anew.
+  connect(mc, &MediaController::catalogueDidChange, this,
+          [this, mc] { setupSecondaryPlayerWithSecondaryEnable(mc->hasSecondary()); });
   // The tick's vehicle sample lights the front player's lamps.
-  connect(graph, &GraphViewController::carInfoDidChange, this, [this](const std::optional<CarInfo>& info) {
-    if (!playerVC()) return;
-    StatusIndicatorPanelView* lamps = playerVC()->carInfoStatusViewPanel();
-    lamps->setIsEnabled(info.has_value());
-    lamps->updateWithCarInfo(info);
-  });
+  connect(mc, &MediaController::momentDidChange, this,
+          [this, sent = false, shown = std::optional<CarInfo>()](const TelemetryMoment& moment) mutable {
+            if (!playerVC() || (sent && shown == moment.carInfo)) return;
+            sent = true;
+            shown = moment.carInfo;
+            StatusIndicatorPanelView* lamps = playerVC()->carInfoStatusViewPanel();
+            lamps->setIsEnabled(moment.carInfo.has_value());
+            lamps->updateWithCarInfo(moment.carInfo);
+          });
   mc->setPlayerSplitVC(players);
   mc->setPlayerVC(playerVC());
   mc->setPlayerVCSecondary(playerVCSecondary());
@@ -242,14 +247,11 @@ void MainWindowController::buildPanes() {
       tabVC_->dcfListVC()->refreshDCF(info);
       tabVC_->eventVC()->refreshDCF(info);
     }
-    // The current recording may have been drawn before its telemetry was read.
-    if (auto* graph = qobject_cast<GraphViewController*>(graphWidget_)) graph->telemetryDidParse(info);
   });
 
   connect(top, &SplitViewController::itemCollapseChanged, this, [this](int index, bool) {
     if (index != kLeftItem) return;
-    // The side bar's tab view tells every window that it came or went.
-    NotificationCenter::defaultCenter().post(QString::fromLatin1(kSideBarViewControllerCollapseDidChangeNotification), tabVC_);
+    updateSideBarButton();
   });
 }
 
@@ -507,21 +509,17 @@ void MainWindowController::stepRecording(int delta) {
 }
 
 void MainWindowController::registerNotifications() {
-  NotificationCenter& center = NotificationCenter::defaultCenter();
-  connect(&center, &NotificationCenter::notification, this,
-          [this](const QString& name, QObject* object, const QVariant&) {
-            if (name == QLatin1String(kSideBarViewControllerCollapseDidChangeNotification) && object && object == tabVC_) {
-              updateSideBarButton();
-            }
+  if (tabVC_) connect(tabVC_, &TabViewController::collapseDidChange, this, &MainWindowController::updateSideBarButton);
+  connect(MediaControllerManager::sharedInstance(), &MediaControllerManager::masterControllerDidChange, this,
+          [this](MediaController*) {
+            isMasterController_ = mediaController_ && mediaController_->isMasterController();
+            if (masterButton_) masterButton_->setChecked(isMasterController_);
           });
-  connect(&center, &NotificationCenter::masterMediaControllerDidChange, this, [this](QObject*) {
-    isMasterController_ = mediaController_ && mediaController_->isMasterController();
-    if (masterButton_) masterButton_->setChecked(isMasterController_);
-  });
-  connect(&center, &NotificationCenter::playerScrollViewDetectTripleTap, this, [this](QObject* object) {
-    auto* view = qobject_cast<QWidget*>(object);
-    if (view && view->window() == this) toggleFullScreen();
-  });
+  for (ZoomPlayerViewController* player : {playerVC(), playerVCSecondary()}) {
+    if (player) {
+      connect(player->playerScrollView(), &PlayerScrollView::tripleTapped, this, &MainWindowController::toggleFullScreen);
+    }
+  }
   // Only changes of the active window count, not focus moves inside one.
   connect(qApp, &QGuiApplication::focusWindowChanged, this, [this](QWindow* window) {
     if (!window) return;

@@ -98,10 +98,6 @@ void MyDocument::makeWindowControllers(MainWindowController* window) {
         if (!success || !weakSelf || !weakTarget) return;
         MainWindowController* window = weakTarget;
         window->pathControl()->setPath(root);
-        MediaController* mc = window->mediaController();
-        if (mc->mediaTree().size() + mc->pictureTree().size() > 0) {
-          window->setupSecondaryPlayerWithSecondaryEnable(mc->hasSecondary());
-        }
         weakSelf->loading_ = false;
         weakSelf->addWindowController(window);
         weakSelf->closeSDLoadProgressDialogForWindowController(window);

@@ -1,6 +1,5 @@
 #include "ui/app/tab_view_controller.h"
 
-#include "core/common/notification_center.h"
 #include "ui/catalogue/dcf_list_view_controller.h"
 #include "ui/catalogue/event_list_view_controller.h"
 
@@ -77,16 +76,12 @@ bool TabViewController::eventFilter(QObject* watched, QEvent* event) {
 
 void TabViewController::showEvent(QShowEvent* event) {
   QTabWidget::showEvent(event);
-  if (!event->spontaneous()) {
-    NotificationCenter::defaultCenter().post(QString::fromLatin1(kSideBarViewControllerCollapseDidChangeNotification), this);
-  }
+  if (!event->spontaneous()) emit collapseDidChange();
 }
 
 void TabViewController::hideEvent(QHideEvent* event) {
   QTabWidget::hideEvent(event);
-  if (!event->spontaneous()) {
-    NotificationCenter::defaultCenter().post(QString::fromLatin1(kSideBarViewControllerCollapseDidChangeNotification), this);
-  }
+  if (!event->spontaneous()) emit collapseDidChange();
 }
 
 }  // namespace dashcard

@@ -36,6 +36,8 @@ class TabViewController : public QTabWidget, public TabPane {
  signals:
   // The lists were locked or unlocked (tabViewIsActive).
   void activeChanged(bool active);
+  // Shown or hidden by the program (the side bar came or went).
+  void collapseDidChange();
 
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;

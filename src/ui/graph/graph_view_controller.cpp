@@ -170,7 +170,8 @@ void GraphViewController::viewDidLoad() {
     sliderDidChange();
   });
   connect(timeSlider_, &QSlider::valueChanged, this, [this](int value) {
-    progress_ = static_cast<float>(progressMin_ + (progressMax_ - progressMin_) * value / kSliderSteps);
+    progress_ = static_cast<float>(value) / kSliderSteps;
+    showMomentAt(progress_);
     sliderDidChange();
   });
   connect(timeSlider_, &QSlider::sliderReleased, this, [this] {
@@ -298,6 +299,7 @@ void GraphViewController::drawGraphWithCurrentDCFInfo(const DCFInfoPtr& info) {
   }
   graphView_->updateCurrentPositionWithProgress(progress());
   currentInfo_ = info;
+  moment_ = {};
   const std::shared_ptr<NMEAData> nmea = info ? info->nmea() : nullptr;
   const double maxSpeed = GraphScale::speedLabelMaxValue(nmea ? nmea->maxSpeed() : 0.0);
   const double maxMotion = GraphScale::motionLabelMaxABSValue(nmea ? nmea->maxMotionABS() : 0.0);
@@ -328,29 +330,33 @@ void GraphViewController::speedUnitDidChange() {
   } else {
     updateLabelsWithMaxSpeed(GraphScale::speedLabelMaxValue(0.0), GraphScale::motionLabelMaxABSValue(1.0));
   }
-  setCurrentSpeed(0.0);
+  showReadouts();
 }
 
-void GraphViewController::updateProgress(float progress) {
+void GraphViewController::updateProgress(const TelemetryMoment& moment) {
   PlayerPane* player = mediaController_ ? mediaController_->playerVC() : nullptr;
   const double rate = player != nullptr ? player->playbackRate() : 1.0;
   const qint64 now = clock_();
   if (rate != 1.0 && lastUpdateProgress_ && now - *lastUpdateProgress_ < kThrottleMs) return;
   lastUpdateProgress_ = now;
-  setProgress(progress);
+  setProgress(moment.fraction);
+  moment_ = moment;
+  showReadouts();
+}
+
+void GraphViewController::showMomentAt(float position) {
+  const std::shared_ptr<NMEAData> nmea = currentInfo_ ? currentInfo_->nmea() : nullptr;
+  moment_ = TelemetryMoment::atFraction(nmea.get(), position, currentDuration());
+  showReadouts();
 }
 
 void GraphViewController::setMediaController(MediaController* controller) { mediaController_ = controller; }
-
-void GraphViewController::setProgressMax(double max) { progressMax_ = max; }
-void GraphViewController::setProgressMin(double min) { progressMin_ = min; }
 
 float GraphViewController::progress() const { return progress_; }
 
 void GraphViewController::setProgress(float progress) {
   progress_ = progress;
-  const double range = progressMax_ - progressMin_;
-  const double fraction = range > 0.0 ? (static_cast<double>(progress) - progressMin_) / range : 0.0;
+  const double fraction = std::isfinite(progress) ? static_cast<double>(progress) : 0.0;
   const int value = static_cast<int>(std::lround(std::clamp(fraction, 0.0, 1.0) * kSliderSteps));
   // Moves that do not reach the next pixel of the slider repaint nothing.
   const int span = std::max(1, timeSlider_->width());
@@ -367,49 +373,33 @@ void GraphViewController::setLabelText(QLabel* label, const QString& text) {
   if (label->text() != text) label->setText(text);
 }
 
-void GraphViewController::setCurrentSpeed(double) {
-  const float position = progress();
-  if (const auto location = currentLocation()) {
+void GraphViewController::showReadouts() {
+  if (const auto& location = moment_.location) {
     const float v = GraphSamples::displaySpeed(*location);
     setLabelText(labelSpeed_, QString::asprintf("Speed:%2.1f", static_cast<double>(v)));
     setLabelText(labelSpeedMeter_, QString::number(static_cast<long long>(v)));
     needleView_->updateLayerWithSpeed(v);
   }
-  if (const auto motion = currentMotion()) {
+  if (const auto& motion = moment_.motion) {
     setLabelText(labelGX_, QString::asprintf("GX:%1.6f", motion->gx()));
     setLabelText(labelGY_, QString::asprintf("GY:%1.6f", motion->gy()));
     setLabelText(labelGZ_, QString::asprintf("GZ:%1.6f", motion->gz()));
   }
-  graphView_->updateCurrentPositionWithProgress(position);
+  graphView_->updateCurrentPositionWithProgress(progress());
   // The length of a recording is known once it plays: place the band then.
   if (currentDuration() != bandDuration_) updateExportSpanBand();
-  updateDriveSupportIcon(position);
-  const std::optional<CarInfo> car = currentCarInfo();
-  if (!carInfoSent_ || car != lastCarInfo_) {
-    carInfoSent_ = true;
-    lastCarInfo_ = car;
-    emit carInfoDidChange(car);
-  }
+  updateDriveSupportIcon();
 }
 
-void GraphViewController::updateDriveSupportIcon(float position) {
-  const std::shared_ptr<NMEAData> nmea = currentInfo_ ? currentInfo_->nmea() : nullptr;
-  if (!nmea) return;
-  const GOPList gops = nmea->GOPs();
-  const auto index = GraphSamples::sampleIndex(position, gops.size());
-  const qsizetype group = index ? static_cast<qsizetype>(*index) : -1;
+void GraphViewController::updateDriveSupportIcon() {
+  const qsizetype group = moment_.group ? static_cast<qsizetype>(*moment_.group) : -1;
   if (group == lastIconGroup_) return;
   lastIconGroup_ = group;
-  if (group < 0) return;
-  const TelemetryList<DriveSupportData> records = gops[static_cast<std::size_t>(group)].driveSupportInfos();
-  for (auto it = records.end(); it != records.begin();) {
-    --it;
-    const QString name = it->appearanceImageName();
-    if (name.isEmpty()) continue;
-    driveSupportIconImageView_->showImage(ImageAssets::imageNamed(name, QSize(kIconSide, kIconSide), devicePixelRatioF()),
-                                          kDriveSupportIconSeconds);
-    driveSupportIconImageView_->setToolTip(it->appearanceEventName());
-    return;
+  if (const auto& warning = moment_.warning) {
+    driveSupportIconImageView_->showImage(
+        ImageAssets::imageNamed(warning->appearanceImageName(), QSize(kIconSide, kIconSide), devicePixelRatioF()),
+        kDriveSupportIconSeconds);
+    driveSupportIconImageView_->setToolTip(warning->appearanceEventName());
   }
 }
 
@@ -420,27 +410,6 @@ void GraphViewController::updateLabelsWithMaxSpeed(double maxSpeed, double maxMo
     labelSpeed0to4_[i]->setText(speeds[i]);
     labelMotion0to4_[i]->setText(motions[i]);
   }
-}
-
-std::optional<CustomLocation> GraphViewController::currentLocation() const {
-  return GraphSamples::currentLocation(currentInfo_, progress());
-}
-std::optional<MotionData> GraphViewController::currentMotion() const {
-  return GraphSamples::currentMotion(currentInfo_, progress());
-}
-std::optional<DriveSupportData> GraphViewController::currentDriveSupport() const {
-  return GraphSamples::currentDriveSupport(currentInfo_, progress());
-}
-
-std::optional<CarInfo> GraphViewController::currentCarInfo() const {
-  const std::shared_ptr<NMEAData> nmea = currentInfo_ ? currentInfo_->nmea() : nullptr;
-  if (!nmea) return std::nullopt;
-  const GOPList gops = nmea->GOPs();
-  const auto index = GraphSamples::sampleIndex(progress(), gops.size());
-  if (!index) return std::nullopt;
-  const TelemetryList<CarInfo> infos = gops[*index].carInfos();
-  if (infos.empty()) return std::nullopt;
-  return infos.back();
 }
 
 void GraphViewController::sliderDidChange() {
@@ -454,7 +423,7 @@ void GraphViewController::beginUserControl(double progress) {
 
 void GraphViewController::continueUserControl(double progress) {
   setProgress(static_cast<float>(progress));
-  graphView_->updateCurrentPositionWithProgress(this->progress());
+  showMomentAt(this->progress());
   sliderDidChange();
 }
 
@@ -542,16 +511,16 @@ QMenu* GraphViewController::makeContextMenu(double progress) {
 QString GraphViewController::toolTipTextAt(double progress) const {
   const std::shared_ptr<NMEAData> nmea = currentInfo_ ? currentInfo_->nmea() : nullptr;
   if (!nmea || nmea->GOPs().isEmpty()) return {};
-  const auto position = static_cast<float>(progress);
   const double duration = currentDuration();
+  const TelemetryMoment moment = TelemetryMoment::atFraction(nmea.get(), static_cast<float>(progress), duration);
   QStringList lines;
   lines << clockText(progress * duration);
-  if (const auto location = GraphSamples::currentLocation(currentInfo_, position)) {
+  if (const auto& location = moment.location) {
     lines << tr("Speed: %1 %2")
                  .arg(static_cast<double>(GraphSamples::displaySpeed(*location)), 0, 'f', 1)
                  .arg(CustomLocation::unitForCurrentLocale());
   }
-  if (const auto motion = GraphSamples::currentMotion(currentInfo_, position)) {
+  if (const auto& motion = moment.motion) {
     lines << QStringLiteral("GX: %1  GY: %2  GZ: %3")
                  .arg(motion->gx(), 0, 'f', 3)
                  .arg(motion->gy(), 0, 'f', 3)

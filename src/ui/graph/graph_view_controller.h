@@ -2,10 +2,7 @@
 
 #include "core/catalogue/dcf_info.h"
 #include "core/playback/panes.h"
-#include "core/telemetry/car_info.h"
-#include "core/telemetry/custom_location.h"
-#include "core/telemetry/drive_support_data.h"
-#include "core/telemetry/motion_data.h"
+#include "core/telemetry/telemetry_moment.h"
 
 #include <QDateTime>
 #include <QPointer>
@@ -39,17 +36,11 @@ class GraphViewController : public QWidget, public GraphPane {
 
   // GraphPane
   void drawGraphWithCurrentDCFInfo(const DCFInfoPtr& info) override;
-  // At a playback rate other than 1, at most ten updates a second pass.
-  void updateProgress(float progress) override;
-  void setProgressMax(double max) override;
-  void setProgressMin(double min) override;
-  // Refreshes the readouts, the gauge and the cursor from the samples at the
-  // slider's position; the argument is not used.
-  void setCurrentSpeed(double speed) override;
+  // The tick's moment: cursor, slider, readouts, gauge and drive-support
+  // icon. At a playback rate other than 1, at most ten updates a second pass.
+  void updateProgress(const TelemetryMoment& moment) override;
   bool userControlIsActive() const override { return userControlIsActive_; }
-  // Draws `info` again when it is the recording shown (its telemetry was
-  // read after it was drawn), keeping the cursor where it is.
-  void telemetryDidParse(const DCFInfoPtr& info);
+  void telemetryDidParse(const DCFInfoPtr& info) override;
   // Redraws the dial, axis, labels and readouts in the speed unit now chosen.
   void speedUnitDidChange();
 
@@ -60,17 +51,12 @@ class GraphViewController : public QWidget, public GraphPane {
   void setClock(std::function<qint64()> clock) { clock_ = std::move(clock); }
 
   float progress() const;
-  double progressMin() const { return progressMin_; }
-  double progressMax() const { return progressMax_; }
   const DCFInfoPtr& currentInfo() const { return currentInfo_; }
+  // What the readouts show: the tick's moment, or the one under the user's pointer.
+  const TelemetryMoment& moment() const { return moment_; }
 
   void updateLabelsWithMaxSpeed(double maxSpeed, double maxMotionABS);
   void setupAxisLabel();
-  std::optional<CustomLocation> currentLocation() const;
-  std::optional<MotionData> currentMotion() const;
-  std::optional<DriveSupportData> currentDriveSupport() const;
-  // The group under the cursor: its last vehicle sample, when it has one.
-  std::optional<CarInfo> currentCarInfo() const;
 
   // The seeking gestures of the slider and the chart.
   void sliderDidChange();
@@ -119,10 +105,6 @@ class GraphViewController : public QWidget, public GraphPane {
   // "Export Incident Report…" was chosen in the chart's menu.
   void exportReportRequested();
 
-  // The vehicle sample at the cursor changed (none when there is none): the
-  // window passes it to the player's lamps.
-  void carInfoDidChange(const std::optional<CarInfo>& info);
-
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;
   void resizeEvent(QResizeEvent* event) override;
@@ -132,9 +114,13 @@ class GraphViewController : public QWidget, public GraphPane {
  private:
   void viewDidLoad();
   void setProgress(float progress);
+  // Readouts, gauge, cursor and icon from moment_.
+  void showReadouts();
+  // The user put the cursor at `position`: the moment there.
+  void showMomentAt(float position);
   void layoutAxisLabels();
   void layoutGauge();
-  void updateDriveSupportIcon(float position);
+  void updateDriveSupportIcon();
   void setLabelText(QLabel* label, const QString& text);
   double currentDuration() const;
   void updateExportSpanBand();
@@ -144,13 +130,10 @@ class GraphViewController : public QWidget, public GraphPane {
   DCFInfoPtr currentInfo_;
   // The cursor position; the slider shows it to the pixel.
   float progress_ = 0.0f;
-  double progressMin_ = 0.0;
-  double progressMax_ = 1.0;
+  TelemetryMoment moment_;
   bool userControlIsActive_ = false;
   std::optional<qint64> lastUpdateProgress_;
   qsizetype lastIconGroup_ = -1;
-  std::optional<CarInfo> lastCarInfo_;
-  bool carInfoSent_ = false;
   QDateTime exportStart_;
   QDateTime exportEnd_;
   // The recording length the band was last placed with.

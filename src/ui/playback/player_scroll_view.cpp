@@ -1,6 +1,5 @@
 #include "ui/playback/player_scroll_view.h"
 
-#include "core/common/notification_center.h"
 
 #include <QApplication>
 #include <QKeyEvent>
@@ -59,9 +58,7 @@ void PlayerScrollView::magnify(double factor, const QPointF& centre) {
   resetCursorRects();
 }
 
-void PlayerScrollView::fullScreenControl() {
-  NotificationCenter::defaultCenter().post(QString::fromLatin1(kPlayerScrollViewDetectTripleTapNotification), this);
-}
+void PlayerScrollView::fullScreenControl() { emit tripleTapped(); }
 
 void PlayerScrollView::mouseUpWithClickCount(const QPointF& position, int clickCount) {
   if (!scrollingEnabled_ || zoom_.controlBarRect().contains(position)) return;

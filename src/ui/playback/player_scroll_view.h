@@ -41,7 +41,7 @@ class PlayerScrollView : public QWidget {
 
   // Magnification about `centre` (view coordinates); the change is a user scroll.
   void magnify(double factor, const QPointF& centre);
-  // Posts "PlayerScrollViewDetectTripleTapNotification" with this view.
+  // Emits tripleTapped.
   void fullScreenControl();
 
   // One mouse release with its click count, as the platform counts them
@@ -56,6 +56,8 @@ class PlayerScrollView : public QWidget {
   // The visible rectangle changed; `fromSegment` when the zoom control did it.
   void didScroll(bool fromSegment);
   void bottomPaneAction(PlayerZoomModel::BottomPaneAction action);
+  // A triple click: the window goes to or leaves full screen.
+  void tripleTapped();
 
  protected:
   void resizeEvent(QResizeEvent* event) override;

@@ -326,11 +326,9 @@ QDateTime ZoomPlayerViewController::userDate() const {
 }
 
 std::optional<CustomLocation> ZoomPlayerViewController::snapshotLocation() const {
+  // The tick's moment: the position the map shows.
   if (!mediaController_ || !mediaController_->currentDCF()) return std::nullopt;
-  const DCFInfoPtr info = mediaController_->currentDCF();
-  if (!info->nmea()) return std::nullopt;
-  return ImageCapture::snapshotLocation(*info->nmea(), engine_.originalCurrentTime(), engine_.originalTotalTime(),
-                                        userDate());
+  return mediaController_->moment().captureLocation(userDate());
 }
 
 QImage ZoomPlayerViewController::snapshotImage() const {

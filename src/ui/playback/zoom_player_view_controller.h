@@ -58,6 +58,7 @@ class ZoomPlayerViewController : public QWidget, public PlayerPane {
   void updatePlaybackRate(double rate) override { engine_.updatePlaybackRate(rate); }
   void audioMuteEnable(bool muted) override { engine_.audioMuteEnable(muted); }
   bool muteState() const override { return engine_.muteState(); }
+  bool isSeeking() const override { return engine_.isSeeking(); }
 
   PlayerPaneEngine& engine() { return engine_; }
   const PlayerPaneEngine& engine() const { return engine_; }

@@ -1,5 +1,5 @@
+#include "core/common/image_rotation.h"
 #include "core/export/capture_view_utility.h"
-#include "core/export/image_rotation.h"
 #include "core/media/image_capture.h"
 
 #include <QColor>

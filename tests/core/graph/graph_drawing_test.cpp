@@ -194,18 +194,7 @@ TEST_F(GraphDrawingTest, CursorLineAndItsRepaintStrip) {
 }
 
 TEST_F(GraphDrawingTest, SamplesAtTheCursor) {
-  EXPECT_EQ(GraphSamples::sampleIndex(0.0f, 10), 0u);
-  EXPECT_EQ(GraphSamples::sampleIndex(0.999f, 10), 9u);
-  EXPECT_EQ(GraphSamples::sampleIndex(1.0f, 10), std::nullopt);  // the slider's end
-  EXPECT_EQ(GraphSamples::sampleIndex(0.5f, 0), std::nullopt);
-  EXPECT_EQ(GraphSamples::sampleIndex(-0.1f, 10), std::nullopt);
-  // Without a recording: stand-ins, not nothing.
-  const auto location = GraphSamples::currentLocation(nullptr, 0.5f);
-  ASSERT_TRUE(location);
-  EXPECT_EQ(location->latitude, 0.0);
-  EXPECT_EQ(GraphSamples::displaySpeed(*location), 0.0f);
-  EXPECT_EQ(GraphSamples::currentMotion(nullptr, 0.5f), MotionData(0.0, 0.0, 0.0));
-  EXPECT_FALSE(GraphSamples::currentDriveSupport(nullptr, 0.5f));
+  EXPECT_EQ(GraphSamples::displaySpeed(CustomLocation(0.0, 0.0)), 0.0f);
   CustomLocation unknown(1.0, 2.0);
   unknown.correctedSpeed = 10.0;
   EXPECT_FLOAT_EQ(GraphSamples::displaySpeed(unknown), 36.0f);

@@ -16,6 +16,10 @@ namespace {
 
 using namespace std::chrono_literals;
 
+TelemetryMoment momentOf(const DCFInfoPtr& info, double seconds, double duration) {
+  return TelemetryMoment::at(info->nmea().get(), seconds, duration);
+}
+
 // Five one-minute recordings of one drive (the fourth an event, the fifth a
 // parking recording) with their lines and markers as the parser makes them,
 // and a map whose clock the test moves.
@@ -80,19 +84,19 @@ TEST_F(MapVewControllerTest, PlaybackMovesTheMarkerToTheGroupOfTheMoment) {
   const DCFInfoPtr& info = infos[0];
   const GOPList groups = info->nmea()->GOPs();
   ASSERT_EQ(groups.size(), 60U);
-  map.updateDCF(info, 30.0, 60.0);
+  map.updateDCF(info, momentOf(info, 30.0, 60.0));
   ASSERT_TRUE(map.userLocation());
   const CustomLocation& g30 = groups[30].location();
   EXPECT_EQ(map.userLocation()->coordinate, (MapCoordinate{g30.latitude, g30.longitude}));
   const auto marker = map.userLocation();
   now += 200ms;  // throttled
-  map.updateDCF(info, 10.0, 60.0);
+  map.updateDCF(info, momentOf(info, 10.0, 60.0));
   EXPECT_EQ(map.userLocation(), marker);
   now += 1s;  // k = 60: no group, nothing changes
-  map.updateDCF(info, 60.0, 60.0);
+  map.updateDCF(info, momentOf(info, 60.0, 60.0));
   EXPECT_EQ(map.userLocation(), marker);
   now += 1s;
-  map.updateDCF(info, 0.0, 0.0);
+  map.updateDCF(info, momentOf(info, 0.0, 0.0));
   EXPECT_EQ(map.userLocation(), marker);
 }
 
@@ -214,7 +218,7 @@ TEST_F(MapVewControllerTest, CalloutAndRouteClickSelectTheRecording) {
   controller.setDcfListVC(&files);
   controller.setEventVC(&events);
   controller.setPlayerVC(&player);
-  map.setMediaController(&controller);
+  controller.observeMap(&map);
   deliverAll();
 
   const DCFInfoPtr parking = infos[4];
@@ -238,10 +242,9 @@ TEST_F(MapVewControllerTest, CalloutAndRouteClickSelectTheRecording) {
   EXPECT_EQ(tabs.index, 0);
   EXPECT_EQ(files.selected, DCFInfoList{second});
   files.select(second);  // the list makes it current
-  map.updateDCF(second, 0.0, 60.0);
+  map.updateDCF(second, momentOf(second, 0.0, 60.0));
   ASSERT_FALSE(player.seeks.isEmpty());
   EXPECT_EQ(int(player.seeks.last() * 60), 20);
-  map.setMediaController(nullptr);
 }
 
 TEST_F(MapVewControllerTest, RecordingWithoutAFixGetsNoMarker) {

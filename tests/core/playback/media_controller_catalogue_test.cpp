@@ -112,7 +112,6 @@ TEST_F(MediaControllerCatalogue, PublicationOrderAndRecents) {
       QStringLiteral("map.reload %1").arg(card.clips().size()),
       QStringLiteral("photos.reloadPictures 0"),
       QStringLiteral("graph.draw none"),
-      QStringLiteral("graph.progress 0"),
   };
   EXPECT_EQ(log, expected);
   EXPECT_EQ(RecentDocuments::recentDocumentPaths().value(0), QDir::cleanPath(card.root()));
@@ -195,6 +194,9 @@ TEST_F(MediaControllerCatalogue, SelectionLoadsPlayersAndStartsTheWalkOnce) {
   EXPECT_EQ(map.added, static_cast<int>(controller.mediaTree().size()));
   EXPECT_EQ(map.lines, static_cast<int>(controller.mediaTree().size()));
   EXPECT_FALSE(second->thumbnailPath().isEmpty());
+  // The graph hears of each parse once, and is not drawn anew (its cursor stays).
+  EXPECT_EQ(graph.parsed.size(), controller.mediaTree().size());
+  EXPECT_FALSE(log.contains(QStringLiteral("graph.draw NORMAL")));
 
   // Processed: selecting it again keeps the parser.
   controller.updateCurrentDCF(second, MediaController::kMediaListNormal, nullptr);
@@ -237,7 +239,7 @@ TEST_F(MediaControllerCatalogue, PictureWithoutRecordingIsDetached) {
   EXPECT_TRUE(log.contains(QStringLiteral("map.center -999")));
   EXPECT_TRUE(log.contains(QStringLiteral("front.image ") + picture->filePath()));
   EXPECT_TRUE(log.contains(QStringLiteral("front.pause")));
-  EXPECT_TRUE(log.contains(QStringLiteral("graph.speed 0")));
+  EXPECT_TRUE(log.contains(QStringLiteral("graph.progress 0")));
 
   // A damaged EXIF position off the Earth (found by fuzz_picture_exif) is no position.
   QDir(dir.path()).mkpath(QStringLiteral("PICTURE"));
@@ -284,16 +286,17 @@ TEST_F(MediaControllerCatalogue, VolumeRenameReRootsAndRestartsTheWalk) {
   log.clear();
   controller.volumeRenameToPath(renamed, card.root());
   EXPECT_TRUE(before->cancelFlag());
-  // Both jobs stop, the sheet goes, and the card can be scanned again.
-  EXPECT_TRUE(controller.currentKmlBuilder()->cancelFlag());
-  EXPECT_TRUE(controller.currentBackUp()->cancelFlag());
+  // Both jobs stop, their sheets go, and the card can be scanned again.
+  EXPECT_FALSE(controller.tasks().isBusy());
   EXPECT_EQ(controller.currentProgressVC(), nullptr);
-  EXPECT_TRUE(log.contains(QStringLiteral("normal.sheet.dismiss")));
+  EXPECT_EQ(log.count(QStringLiteral("normal.sheet.dismiss")), 2);
   EXPECT_TRUE(controller.canReloadMedia());
   // The cancelled jobs report nothing: wait for their threads.
   ASSERT_TRUE(spinUntil([] {
     return backgroundJobPool()->activeThreadCount() == 0 && QThreadPool::globalInstance()->activeThreadCount() == 0;
   }));
+  QCoreApplication::processEvents();
+  for (const auto& sheet : normal.sheets) EXPECT_FALSE(sheet->ended());
   EXPECT_NE(controller.currentParser(), before);
   for (const auto& info : controller.mediaTree()) {
     EXPECT_EQ(info->rootPath(), renamed);

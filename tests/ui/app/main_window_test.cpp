@@ -518,6 +518,38 @@ TEST_F(MainWindowTest, SecondaryPlayerToggleKeepsThePrimaryShown) {
   EXPECT_FALSE(window->toggleSecondaryPlayerButton()->isVisibleTo(window.get()));
 }
 
+TEST_F(MainWindowTest, AReusedWindowTakesTheRearCameraStateOfEachNewCard) {
+  SampleCardOptions options;
+  options.clips = 2;
+  options.rear = false;
+  test::TempCard frontOnly(options);
+  ASSERT_TRUE(frontOnly.ok()) << frontOnly.error().toStdString();
+  QTemporaryDir empty;
+  ASSERT_TRUE(QDir(empty.path()).mkpath(QStringLiteral("NORMAL")));
+
+  MainWindowController* window = openCard(sharedCard().root());
+  ASSERT_TRUE(window);
+  DC_TRY_VERIFY_WITH_TIMEOUT(window->mediaController()->mediaTree().size() == sharedCard().clips().size(), kWait);
+  ASSERT_TRUE(window->toggleSecondaryPlayerButton()->isVisibleTo(window));
+  ASSERT_TRUE(window->isSyncPlay());
+
+  // A card without rear videos, a card without recordings, no card at all.
+  const auto frontOnlyState = [&] {
+    return window->masterButton()->isVisibleTo(window) && !window->toggleSecondaryPlayerButton()->isVisibleTo(window) &&
+           !window->isSyncPlay();
+  };
+  window->mediaController()->mediaTreeSyncAtRootPath(frontOnly.root());
+  EXPECT_TRUE(frontOnlyState());
+  window->mediaController()->mediaTreeSyncAtRootPath(sharedCard().root());
+  ASSERT_FALSE(frontOnlyState());
+  window->mediaController()->mediaTreeSyncAtRootPath(empty.path());
+  EXPECT_TRUE(frontOnlyState());
+  window->mediaController()->mediaTreeSyncAtRootPath(sharedCard().root());
+  ASSERT_FALSE(frontOnlyState());
+  window->resetWindow();
+  EXPECT_TRUE(frontOnlyState());
+}
+
 TEST_F(MainWindowTest, TwoWindowsUnderAMasterFollowEachOtherByDate) {
   // The master button is offered for cards without a rear camera.
   SampleCardOptions options;

@@ -23,6 +23,11 @@ namespace {
 
 using test::FakePlayer;
 
+// A tick's moment at a fraction of a four-second recording.
+TelemetryMoment momentAt(const DCFInfoPtr& info, float fraction) {
+  return TelemetryMoment::atFraction(info ? info->nmea().get() : nullptr, fraction, 4.0);
+}
+
 QStringList texts(const std::array<QLabel*, 5>& labels) {
   QStringList list;
   for (QLabel* label : labels) list << label->text();
@@ -88,8 +93,7 @@ TEST_F(GraphPaneTest, ARecordingIsDrawnOnceAndTheReadoutsFollowTheCursor) {
 
   // Ticks move the cursor and refresh the readouts, never the chart.
   for (float p : {0.2f, 0.5f, 0.7f}) {
-    pane.updateProgress(p);
-    pane.setCurrentSpeed(0.0);
+    pane.updateProgress(momentAt(info, p));
     pane.graphView()->grab();
   }
   EXPECT_EQ(pane.graphView()->drawLayerRenderCount(), renders);
@@ -101,10 +105,9 @@ TEST_F(GraphPaneTest, ARecordingIsDrawnOnceAndTheReadoutsFollowTheCursor) {
   const QString gx = pane.labelGX()->text();
 
   // At the slider's end there is no sample: the readouts stay.
-  pane.updateProgress(1.0f);
-  pane.setCurrentSpeed(0.0);
-  EXPECT_FALSE(pane.currentLocation());
-  EXPECT_FALSE(pane.currentMotion());
+  pane.updateProgress(momentAt(info, 1.0f));
+  EXPECT_FALSE(pane.moment().location);
+  EXPECT_FALSE(pane.moment().motion);
   EXPECT_EQ(pane.labelSpeed()->text(), speed);
   EXPECT_EQ(pane.labelGX()->text(), gx);
 
@@ -133,17 +136,17 @@ TEST_F(GraphPaneTest, ARecordingDrawnBeforeItsTelemetryWasReadIsDrawnAgainOnceIt
 }
 
 TEST_F(GraphPaneTest, AtOtherRatesTheCursorMovesAtMostTenTimesASecond) {
-  pane.updateProgress(0.1f);
+  pane.updateProgress(momentAt(nullptr, 0.1f));
   front.rate = 2.0;
   now += 50;
-  pane.updateProgress(0.2f);
+  pane.updateProgress(momentAt(nullptr, 0.2f));
   EXPECT_NEAR(pane.progress(), 0.1f, 1e-4);
   now += 60;
-  pane.updateProgress(0.3f);
+  pane.updateProgress(momentAt(nullptr, 0.3f));
   EXPECT_NEAR(pane.progress(), 0.3f, 1e-4);
   front.rate = 1.0;
   now += 50;
-  pane.updateProgress(0.4f);
+  pane.updateProgress(momentAt(nullptr, 0.4f));
   EXPECT_NEAR(pane.progress(), 0.4f, 1e-4);
 }
 
@@ -297,13 +300,11 @@ TEST_F(GraphPaneTest, NeedleClampsIgnoresUnknownSpeedsAndHidesWhileResized) {
 
 TEST_F(GraphPaneTest, ChangingTheSpeedUnitRedrawsScaleAndReadouts) {
   CustomLocation::setSpeedUnit(CustomLocation::SpeedUnit::KilometresPerHour);
-  pane.drawGraphWithCurrentDCFInfo(recording());
+  const DCFInfoPtr info = recording();
+  pane.drawGraphWithCurrentDCFInfo(info);
   const auto readout = [this] { return pane.labelSpeed()->text().section(QLatin1Char(':'), 1).toDouble(); };
   // A moment of the drive when the car moves.
-  for (float p = 0.1f; p < 1.0f && readout() <= 5.0; p += 0.1f) {
-    pane.updateProgress(p);
-    pane.setCurrentSpeed(0.0);
-  }
+  for (float p = 0.1f; p < 1.0f && readout() <= 5.0; p += 0.1f) pane.updateProgress(momentAt(info, p));
   const double kmh = readout();
   ASSERT_GT(kmh, 5.0);
 

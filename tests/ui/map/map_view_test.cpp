@@ -78,7 +78,7 @@ TEST_F(MapViewTest, MarkerClickOpensTheCalloutWhoseButtonPlaysTheRecording) {
   controller.setTabVC(&tabs);
   controller.setDcfListVC(&files);
   controller.setEventVC(&events);
-  map->setMediaController(&controller);
+  controller.observeMap(map);
   map->reloadDCFInfo(infos);
   map->addAnnotations(parking->annotation());
   const auto marker = parking->annotation().first();
@@ -93,7 +93,6 @@ TEST_F(MapViewTest, MarkerClickOpensTheCalloutWhoseButtonPlaysTheRecording) {
   EXPECT_EQ(tabs.index, 1);
   EXPECT_EQ(events.selected, DCFInfoList{parking});
   EXPECT_FALSE(view.calloutView()->isVisible());
-  map->setMediaController(nullptr);
 }
 
 }  // namespace

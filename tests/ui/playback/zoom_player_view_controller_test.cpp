@@ -1,6 +1,5 @@
 #include "ui/playback/zoom_player_view_controller.h"
 
-#include "core/common/notification_center.h"
 #include "core/playback/playback_test_support.h"
 #include "support/temp_card.h"
 #include "ui/playback/player_inline_controls.h"
@@ -161,13 +160,7 @@ TEST(ZoomPlayerViewControllerTest, ClicksToggleAfterTheDelayAndTripleClickPostsO
   ASSERT_TRUE(pane.load(0));
   PlayerScrollView* scroll = pane.view.playerScrollView();
   int posted = 0;
-  auto connection = QObject::connect(&NotificationCenter::defaultCenter(), &NotificationCenter::notification,
-                                     [&](const QString& name, QObject* object, const QVariant&) {
-                                       if (name == QLatin1String("PlayerScrollViewDetectTripleTapNotification") &&
-                                           object == scroll) {
-                                         ++posted;
-                                       }
-                                     });
+  auto connection = QObject::connect(scroll, &PlayerScrollView::tripleTapped, [&] { ++posted; });
   const QPointF middle(100, 100);
   scroll->mouseUpWithClickCount(middle, 1);
   scroll->mouseUpWithClickCount(middle, 2);

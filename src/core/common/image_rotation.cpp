@@ -1,4 +1,4 @@
-#include "core/export/image_rotation.h"
+#include "core/common/image_rotation.h"
 
 #include <QPainter>
 
@@ -12,15 +12,14 @@ QImage imageRotated(const QImage& image, float angle) {
   if (a == 0.0f || image.isNull()) {
     return image;
   }
+  if (std::fmod(a, 90.0f) == 0.0f) {
+    // Quarter turns move whole pixels: no resampling.
+    return image.transformed(QTransform().rotate(-a)).convertToFormat(QImage::Format_ARGB32_Premultiplied);
+  }
   const int w = image.width();
   const int h = image.height();
   const int d = std::max(w, h) + 20;
-  QSize size(d, d);
-  if (a == 90.0f || a == -90.0f || a == 270.0f || a == -270.0f) {
-    size = QSize(h, w);
-  } else if (a == 180.0f || a == -180.0f) {
-    size = QSize(w, h);
-  }
+  const QSize size(d, d);
   QImage result(size, QImage::Format_ARGB32_Premultiplied);
   result.fill(Qt::transparent);
   QPainter painter(&result);

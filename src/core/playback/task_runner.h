@@ -1,0 +1,65 @@
+#pragma once
+
+#include "core/playback/panes.h"
+
+#include <QList>
+#include <QObject>
+#include <QString>
+
+#include <functional>
+#include <memory>
+#include <optional>
+
+namespace dashcard {
+
+// The long tasks of one window (KML/KMZ export, backup, video export, and
+// what comes later) in one shape, each shown on the task sheet of the pane
+// it was started from. The sheet's wiring is here, once: progress and item
+// text while the task runs, its end, and its close button, which cancels a
+// task still running. Main thread only.
+class TaskRunner : public QObject {
+  Q_OBJECT
+
+ public:
+  // The fraction done (0..1) and, when not empty, the item at work.
+  using Progress = std::function<void(float fraction, const QString& item)>;
+  // The end: an error text, or none for success.
+  using Finish = std::function<void(const std::optional<QString>& error)>;
+  struct Job {
+    // Starts the work, which reports on the main thread and finishes exactly
+    // once (a second report of its end is dropped).
+    std::function<void(Progress, Finish)> start;
+    // Stops the work; nothing of it reaches the sheet afterwards.
+    std::function<void()> cancel;
+    // The sheet's text at the start, after a success, after an error.
+    QString startText;
+    QString doneText;
+    std::function<QString(const QString& error)> failedText;
+  };
+
+  explicit TaskRunner(QObject* parent = nullptr);
+  // Cancels what still runs.
+  ~TaskRunner() override;
+
+  // Presents the sheet of `parent` (none when null or it has none: the task
+  // then runs without one until it ends) and starts `job`.
+  void run(RecordingListPane* parent, Job job);
+  // Cancels every task and dismisses its sheet.
+  void cancelAll();
+  bool isBusy() const { return !running_.isEmpty(); }
+  // The newest open sheet, null when none.
+  ProgressSheet* currentSheet() const;
+
+ signals:
+  // The first task started, or the last one's sheet closed (or, without a
+  // sheet, it ended).
+  void busyChanged(bool busy);
+
+ private:
+  struct Running;
+  void close(const std::shared_ptr<Running>& task, bool cancel);
+
+  QList<std::shared_ptr<Running>> running_;
+};
+
+}  // namespace dashcard

@@ -1,0 +1,131 @@
+#include "core/playback/task_runner.h"
+#include "support/pane_fakes.h"
+
+#include <QSignalSpy>
+
+#include <gtest/gtest.h>
+
+namespace dashcard {
+namespace {
+
+using test::FakeList;
+using test::FakeSheet;
+
+// A job the test drives by hand: it keeps the handlers it was started with.
+struct ManualJob {
+  TaskRunner::Job job() {
+    TaskRunner::Job job;
+    job.start = [this](TaskRunner::Progress p, TaskRunner::Finish f) {
+      progress = std::move(p);
+      finish = std::move(f);
+      ++starts;
+    };
+    job.cancel = [this] { ++cancels; };
+    job.startText = QStringLiteral("target.kml");
+    job.doneText = QStringLiteral("done");
+    job.failedText = [](const QString& error) { return QStringLiteral("failed: ") + error; };
+    return job;
+  }
+  TaskRunner::Progress progress;
+  TaskRunner::Finish finish;
+  int starts = 0;
+  int cancels = 0;
+};
+
+TEST(TaskRunner, TheSheetShowsProgressAndExactlyOneEnd) {
+  TaskRunner runner;
+  QSignalSpy busy(&runner, &TaskRunner::busyChanged);
+  FakeList list;
+  ManualJob job;
+  runner.run(&list, job.job());
+  ASSERT_EQ(list.sheets.size(), 1u);
+  FakeSheet& sheet = *list.sheets.front();
+  EXPECT_EQ(job.starts, 1);
+  EXPECT_EQ(sheet.texts, (QStringList{QString(), QStringLiteral("target.kml")}));
+  EXPECT_EQ(runner.currentSheet(), &sheet);
+  ASSERT_EQ(busy.size(), 1);
+  EXPECT_TRUE(busy.at(0).at(0).toBool());
+
+  job.progress(0.5f, QStringLiteral("F_1.MP4"));
+  EXPECT_EQ(sheet.progress, 0.5f);
+  EXPECT_EQ(sheet.texts.last(), QStringLiteral("F_1.MP4"));
+  job.progress(0.75f, QString());  // no item: the text stays
+  EXPECT_EQ(sheet.texts.last(), QStringLiteral("F_1.MP4"));
+  job.progress(1.0f, QString());  // "Finish" is for the end only
+  EXPECT_LT(sheet.progress, 1.0f);
+
+  job.finish(QStringLiteral("disk full"));
+  EXPECT_FALSE(sheet.succeeded);
+  EXPECT_EQ(sheet.progress, 1.0f);
+  EXPECT_EQ(sheet.texts.last(), QStringLiteral("failed: disk full"));
+  // A second end, and progress after the end, are dropped.
+  const QStringList texts = sheet.texts;
+  job.finish(std::nullopt);
+  job.progress(0.2f, QStringLiteral("late"));
+  EXPECT_EQ(sheet.texts, texts);
+  EXPECT_FALSE(sheet.succeeded);
+  EXPECT_EQ(sheet.progress, 1.0f);
+
+  // Closing an ended task cancels nothing; the runner is idle again.
+  sheet.pressButton();
+  EXPECT_TRUE(sheet.dismissed);
+  EXPECT_EQ(job.cancels, 0);
+  EXPECT_FALSE(runner.isBusy());
+  EXPECT_EQ(runner.currentSheet(), nullptr);
+  ASSERT_EQ(busy.size(), 2);
+  EXPECT_FALSE(busy.at(1).at(0).toBool());
+}
+
+TEST(TaskRunner, ClosingOrCancellingARunningTaskStopsItAndSilencesIt) {
+  TaskRunner runner;
+  FakeList list;
+  ManualJob first, second;
+  runner.run(&list, first.job());
+  runner.run(&list, second.job());
+  FakeSheet& firstSheet = *list.sheets.at(0);
+  FakeSheet& secondSheet = *list.sheets.at(1);
+  EXPECT_EQ(runner.currentSheet(), &secondSheet);
+
+  firstSheet.pressButton();
+  EXPECT_EQ(first.cancels, 1);
+  EXPECT_TRUE(firstSheet.dismissed);
+  EXPECT_TRUE(runner.isBusy());  // the second still runs
+  first.finish(std::nullopt);  // a job that ends anyway reaches no sheet
+  EXPECT_FALSE(firstSheet.ended());
+
+  runner.cancelAll();
+  EXPECT_EQ(second.cancels, 1);
+  EXPECT_TRUE(secondSheet.dismissed);
+  EXPECT_FALSE(runner.isBusy());
+  second.progress(0.5f, QStringLiteral("late"));
+  EXPECT_EQ(secondSheet.progress, 0.0f);
+}
+
+TEST(TaskRunner, WithoutASheetATaskIsBusyUntilItEnds) {
+  TaskRunner runner;
+  ManualJob job;
+  runner.run(nullptr, job.job());
+  EXPECT_TRUE(runner.isBusy());
+  EXPECT_EQ(runner.currentSheet(), nullptr);
+  job.progress(0.5f, QStringLiteral("x"));
+  job.finish(std::nullopt);
+  EXPECT_FALSE(runner.isBusy());
+
+  // A job refused at once (its end inside start) ends the same way.
+  TaskRunner::Job refused;
+  refused.start = [](TaskRunner::Progress, TaskRunner::Finish finish) { finish(QStringLiteral("no")); };
+  refused.cancel = [] { ADD_FAILURE() << "an ended task is not cancelled"; };
+  runner.run(nullptr, std::move(refused));
+  EXPECT_FALSE(runner.isBusy());
+
+  // A runner that goes away cancels what still runs.
+  ManualJob orphan;
+  {
+    TaskRunner shortLived;
+    shortLived.run(nullptr, orphan.job());
+  }
+  EXPECT_EQ(orphan.cancels, 1);
+}
+
+}  // namespace
+}  // namespace dashcard
