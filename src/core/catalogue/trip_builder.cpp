@@ -16,6 +16,8 @@ namespace {
 constexpr double kMovingSpeed = 1.0;
 // The camera's usual clip length, for a recording whose length nothing tells.
 constexpr double kFallbackClipSeconds = 60.0;
+// Zones span 26 hours (UTC-12 to UTC+14).
+constexpr qint64 kMaxZoneChangeMSecs = qint64{26} * 3600 * 1000;
 
 struct Analysed {
   DCFInfoPtr info;
@@ -222,7 +224,12 @@ TripBuilder::Result TripBuilder::build(const DCFInfoList& recordings,
   const auto offsetMSecs = static_cast<qint64>(std::llround(result.clockOffsetSeconds.value_or(0.0) * 1000.0));
   for (Analysed& a : all) {
     if (!(a.seconds > 0.0)) a.seconds = usualLength;
-    a.utcStartMSecs = a.gpsStartMSecs ? *a.gpsStartMSecs : wallToUtc(a.wallMSecs, options.cameraZone) - offsetMSecs;
+    const qint64 byName = wallToUtc(a.wallMSecs, options.cameraZone) - offsetMSecs;
+    // GPS time wins unless it is further off than any zone change explains
+    // (a receiver's wrong date).
+    a.utcStartMSecs = a.gpsStartMSecs && std::llabs(*a.gpsStartMSecs - byName) <= kMaxZoneChangeMSecs
+                          ? *a.gpsStartMSecs
+                          : byName;
   }
 
   // The drives, and whether a parking recording lies before each.
@@ -275,8 +282,10 @@ TripBuilder::Result TripBuilder::build(const DCFInfoList& recordings,
       if (sharedIDs && !id.isEmpty() && !previousID.isEmpty()) {
         automatic = id != previousID;
       } else {
-        const qint64 previousEnd = previous.wallMSecs + static_cast<qint64>(std::llround(previous.seconds * 1000.0));
-        automatic = a.wallMSecs - previousEnd > gapMSecs;
+        // Real time, so that a clock put forward for summer is no pause.
+        const qint64 previousEnd =
+            previous.utcStartMSecs + static_cast<qint64>(std::llround(previous.seconds * 1000.0));
+        automatic = a.utcStartMSecs - previousEnd > gapMSecs;
       }
     }
     if (k > 0 && overrides.startsTrip(a.info->deltaPath(), automatic)) finish();
