@@ -39,7 +39,7 @@ QString localText(const QDateTime& time) { return time.toString(QStringLiteral("
 }  // namespace
 
 int runTripsCommand(const QStringList& arguments) {
-  CommandArguments command(QStringLiteral("trips"), QStringLiteral("CARD [--json] [--gap MINUTES]"),
+  CommandArguments command(QStringLiteral("trips"), QStringLiteral("CARD [--json] [--gap MINUTES] [--merge RECORDING] [--split RECORDING]"),
                            QStringLiteral("Groups a card's recordings into drives (the camera's trip ids, else gaps\n"
                                           "between recordings; parking recordings stay out) and prints each with\n"
                                           "its times, distance, speeds, driving events and places."));
@@ -47,8 +47,16 @@ int runTripsCommand(const QStringList& arguments) {
   const QCommandLineOption gap(QStringLiteral("gap"),
                                QStringLiteral("A pause longer than this starts a new trip (default 5)."),
                                QStringLiteral("MINUTES"), QStringLiteral("5"));
+  const QCommandLineOption merge(QStringLiteral("merge"),
+                                 QStringLiteral("Merge the trip this recording starts into the one before, and remember it."),
+                                 QStringLiteral("RECORDING"));
+  const QCommandLineOption split(QStringLiteral("split"),
+                                 QStringLiteral("Start a new trip at this recording, and remember it."),
+                                 QStringLiteral("RECORDING"));
   command.parser.addOption(json);
   command.parser.addOption(gap);
+  command.parser.addOption(merge);
+  command.parser.addOption(split);
   command.parser.addPositionalArgument(QStringLiteral("CARD"), QStringLiteral("Card root folder."));
   const QString root = absolutePath(command.parse(arguments, 1, 1, QStringLiteral("needs exactly one CARD")).at(0));
   bool ok = false;
@@ -57,6 +65,15 @@ int runTripsCommand(const QStringList& arguments) {
     command.refuse(QStringLiteral("--gap takes whole minutes from 0 to 1440."));
   }
   const CardScanner::Result scan = command.scanCard(root);
+  if (command.parser.isSet(merge) || command.parser.isSet(split)) {
+    // Kept in the application's data folder, never on the card.
+    const QString identity = TripOverrides::cardIdentity(root, scan.recordings);
+    TripOverrides overrides = TripOverrides::load(TripOverrides::defaultFolder(), identity);
+    for (const QString& name : command.parser.values(merge)) overrides.merge(command.recording(scan.recordings, name)->deltaPath());
+    for (const QString& name : command.parser.values(split)) overrides.split(command.recording(scan.recordings, name)->deltaPath());
+    QString error;
+    if (!overrides.save(TripOverrides::defaultFolder(), identity, &error)) command.fail(error);
+  }
   const TripBuilder::Result result = tripsOfCard(root, scan.recordings, gapMinutes);
 
 

@@ -3,6 +3,8 @@
 #include "support/temp_card.h"
 #include "support/test_paths.h"
 
+#include <QDirIterator>
+#include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -119,6 +121,39 @@ TEST(CliTrips, WrongUsageAndCardsWithoutFixes) {
   ASSERT_EQ(trips.size(), 1);
   EXPECT_TRUE(trips.at(0).toObject().value("from").isNull());
   EXPECT_TRUE(jsonOf(test::runCli({"scan", "--json", dir.path()})).value("clockOffsetSeconds").isNull());
+}
+
+TEST(CliTrips, MergeAndSplitAreRememberedOutsideTheCard) {
+  QTemporaryDir dir;
+  QTemporaryDir data;
+  const QDateTime start(QDate(2024, 5, 17), QTime(8, 0), QTimeZone::utc());
+  QStringList names;
+  for (int minute : {0, 1, 10, 11}) {
+    test::DriveScript drive(start.addSecs(minute * 60), 10.0);
+    drive.cruise(60);
+    const QString base = QStringLiteral("NORMAL/%1_20240517080000_") + start.addSecs(minute * 60).toString("yyyyMMddHHmmss") +
+                         QStringLiteral("_N.");
+    ASSERT_TRUE(test::writeFileAt(dir.path(), base.arg("F") + "MP4"));
+    ASSERT_TRUE(test::writeFileAt(dir.path(), base.arg("N") + "NMEA", drive.text()));
+    names.append(base.arg("F") + "MP4");
+  }
+  const QStringList environment = {QStringLiteral("XDG_DATA_HOME=") + data.path()};
+  auto tripCount = [&](const QStringList& extra) {
+    const test::CliResult result = test::runCliIn(dir.path(), QStringList{"trips", "--json", dir.path()} + extra, environment);
+    EXPECT_EQ(result.exitCode, 0) << result.err.toStdString();
+    return QJsonDocument::fromJson(result.out.toUtf8()).object().value("trips").toArray().size();
+  };
+  EXPECT_EQ(tripCount({}), 2);
+  EXPECT_EQ(tripCount({"--merge", names[2]}), 1);
+  EXPECT_EQ(tripCount({}), 1) << "the merge is remembered";
+  EXPECT_EQ(tripCount({"--split", QFileInfo(names[1]).fileName()}), 2);
+  EXPECT_EQ(tripCount({"--split", names[3]}), 3);
+  EXPECT_EQ(test::runCliIn(dir.path(), {"trips", "--merge", "NORMAL/none.MP4", dir.path()}, environment).exitCode, 2);
+  // Nothing was written on the card.
+  QStringList onCard;
+  for (QDirIterator it(dir.path(), QDir::Files, QDirIterator::Subdirectories); it.hasNext();) onCard.append(it.next());
+  EXPECT_EQ(onCard.size(), 8);
+  EXPECT_FALSE(QDir(data.path()).entryList(QDir::Dirs | QDir::NoDotAndDotDot).isEmpty());
 }
 
 }  // namespace
