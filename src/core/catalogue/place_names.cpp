@@ -71,8 +71,11 @@ bool PlaceNames::load(const QByteArray& data) {
   std::int64_t lat = 0;
   std::int64_t lon = 0;
   for (std::uint64_t i = 0; i < count; ++i) {
-    lat += reader.zigzag();
-    lon += reader.zigzag();
+    const std::int64_t dLat = reader.zigzag();
+    const std::int64_t dLon = reader.zigzag();
+    if (std::llabs(dLat) > 1800000 || std::llabs(dLon) > 3600000) return false;
+    lat += dLat;
+    lon += dLon;
     const std::uint64_t population = reader.varint();
     const QByteArrayView country = reader.bytes(2);
     const QByteArrayView name = reader.bytes(reader.varint());

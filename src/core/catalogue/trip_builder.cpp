@@ -179,13 +179,17 @@ Trip makeTrip(const std::vector<const Analysed*>& parts, const TripBuilder::Opti
 
 bool TripBuilder::isParking(const DCFInfo& info) { return info.eventName() == ConstClass::DCF_EVENTNAME_PARKING; }
 
-std::vector<std::shared_ptr<const NMEAData::Snapshot>> TripBuilder::readTelemetry(const DCFInfoList& recordings) {
+std::vector<std::shared_ptr<const NMEAData::Snapshot>> TripBuilder::readTelemetry(const DCFInfoList& recordings,
+                                                                                   const std::atomic<bool>* cancel) {
   std::vector<std::shared_ptr<const NMEAData::Snapshot>> telemetry(static_cast<std::size_t>(recordings.size()));
-  forEachInParallel(telemetry.size(), 8, [&](std::size_t i) {
-    const std::shared_ptr<NMEAData> nmea = recordings.at(static_cast<qsizetype>(i))->nmea();
-    nmea->setup();
-    telemetry[i] = nmea->snapshot();
-  });
+  forEachInParallel(
+      telemetry.size(), 8,
+      [&](std::size_t i) {
+        const std::shared_ptr<NMEAData> nmea = recordings.at(static_cast<qsizetype>(i))->nmea();
+        nmea->setup();
+        telemetry[i] = nmea->snapshot();
+      },
+      [cancel] { return cancel != nullptr && cancel->load(std::memory_order_relaxed); });
   return telemetry;
 }
 

@@ -7,6 +7,7 @@
 
 #include <QTimeZone>
 
+#include <atomic>
 #include <memory>
 #include <optional>
 #include <vector>
@@ -52,7 +53,9 @@ class TripBuilder {
                                                   const std::vector<std::shared_ptr<const NMEAData::Snapshot>>& telemetry,
                                                   const QTimeZone& cameraZone);
   // Reads every recording's telemetry (through DCFInfo::nmea) on every core.
-  static std::vector<std::shared_ptr<const NMEAData::Snapshot>> readTelemetry(const DCFInfoList& recordings);
+  // Stops early (the rest left null) once `cancel` is set.
+  static std::vector<std::shared_ptr<const NMEAData::Snapshot>> readTelemetry(
+      const DCFInfoList& recordings, const std::atomic<bool>* cancel = nullptr);
   // True for a recording of the parking folder.
   static bool isParking(const DCFInfo& info);
 };

@@ -48,7 +48,9 @@ void TripListView::setRecordings(const DCFInfoList& recordings) {
       const QString root = recordings.front()->rootPath();
       const TripOverrides overrides =
           TripOverrides::load(TripOverrides::defaultFolder(), TripOverrides::cardIdentity(root, recordings));
-      result = TripBuilder::build(recordings, TripBuilder::readTelemetry(recordings), options, overrides);
+      const auto telemetry = TripBuilder::readTelemetry(recordings, cancel.get());
+      if (cancel->load()) return;
+      result = TripBuilder::build(recordings, telemetry, options, overrides);
     }
     if (cancel->load()) return;
     runOnMainThread(

@@ -1,4 +1,5 @@
 // Trips, their driving events and the camera clock, from telemetry files on disk.
+#include "core/catalogue/place_names.h"
 #include "core/catalogue/trip_builder.h"
 #include "core/export/gpx_writer.h"
 #include "support/drive_script.h"
@@ -358,6 +359,43 @@ TEST(TripBuilder, JumpAndSpikeLeaveTheFiguresButStayInTheExport) {
   double exportedMax = 0.0;
   for (auto it = latitude.globalMatch(gpx); it.hasNext();) exportedMax = std::max(exportedMax, it.next().captured(1).toDouble());
   EXPECT_NEAR(exportedMax, maxLatitude, 1e-5);
+}
+
+QByteArray varint(std::uint64_t v) {
+  QByteArray out;
+  do {
+    out.append(static_cast<char>((v & 0x7F) | (v > 0x7F ? 0x80 : 0)));
+    v >>= 7;
+  } while (v != 0);
+  return out;
+}
+QByteArray zigzag(std::int64_t v) { return varint(static_cast<std::uint64_t>((v << 1) ^ (v >> 63))); }
+
+TEST(PlaceNames, NearestTownAndDamagedData) {
+  // Two towns 0.1 degree apart on the equator, one beside the date line.
+  QByteArray data = QByteArray("DCPL\x01", 5) + varint(3);
+  data += zigzag(-100) + zigzag(1799900) + varint(1500) + "FJ" + varint(4) + "East";
+  data += zigzag(100) + zigzag(-1799900) + varint(2000) + "XX" + varint(5) + "Alpha";
+  data += zigzag(0) + zigzag(1000) + varint(3000) + "XX" + varint(4) + "Beta";
+  PlaceNames places;
+  ASSERT_TRUE(places.load(data));
+  EXPECT_EQ(places.size(), 3u);
+  EXPECT_EQ(places.nameNear(0.0, 0.04), QStringLiteral("Alpha, XX"));
+  EXPECT_EQ(places.nameNear(0.0, 0.06), QStringLiteral("Beta, XX"));
+  EXPECT_EQ(places.nameNear(-0.01, -179.995), QStringLiteral("East, FJ")) << "across the date line";
+  EXPECT_EQ(places.nameNear(10.0, 10.0), QString());
+  EXPECT_FALSE(places.nearest(std::nan(""), 0.0).has_value());
+
+  for (const QByteArray& bad : {data.left(data.size() - 2), data + "x", QByteArray("DCPL\x02", 5) + data.mid(5),
+                                QByteArray("XXXX"), QByteArray(), data.left(6) + zigzag(INT64_MAX / 2)}) {
+    PlaceNames damaged;
+    EXPECT_FALSE(damaged.load(bad));
+    EXPECT_EQ(damaged.size(), 0u);
+  }
+  const auto builtIn = PlaceNames::builtIn();
+  EXPECT_GT(builtIn->size(), 100000u);
+  EXPECT_TRUE(builtIn->nameNear(52.52, 13.41).endsWith(QStringLiteral(", DE")));  // Berlin or one of its districts
+  EXPECT_EQ(builtIn->nameNear(0.0, -30.0), QString()) << "mid-Atlantic";
 }
 
 }  // namespace
