@@ -34,7 +34,7 @@ QJsonObject driveSupportJson(const DriveSupportData& record) {
   QJsonArray marks;
   for (const ADASLineData& mark : record.appearanceLineInfos()) {
     marks.append(QJsonObject{{QStringLiteral("position"), jsonNumber(mark.position())},
-                             {QStringLiteral("color"), mark.color().name(QColor::HexArgb)}});
+                             {QStringLiteral("color"), QString::asprintf("#%08x", mark.argb())}});
   }
   return {
       {QStringLiteral("QVDSAType"), record.QVDSAType()},

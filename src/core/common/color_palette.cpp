@@ -25,9 +25,16 @@ QColor ColorPalette::graphSpeedColor() { return colorWithHexRed(149, 149, 149); 
 QColor ColorPalette::graphTextColor() { return colorWithHexRed(149, 149, 149); }
 QColor ColorPalette::graphAxisColor() { return colorWithHexRed(147, 147, 147); }
 QColor ColorPalette::graphBackGroundColor() { return colorWithHexRed(51, 51, 51); }
-QColor ColorPalette::adasForwardCollisionColor() { return colorWithHexRed(255, 0, 0); }
-QColor ColorPalette::adasLaneDepartureColor() { return colorWithHexRed(255, 198, 0); }
-QColor ColorPalette::adasDelayColor() { return colorWithHexRed(5, 248, 209); }
+QColor ColorPalette::adasForwardCollisionColor() {
+  return colorWithHexRed(qRed(kAdasForwardCollisionArgb), qGreen(kAdasForwardCollisionArgb),
+                         qBlue(kAdasForwardCollisionArgb));
+}
+QColor ColorPalette::adasLaneDepartureColor() {
+  return colorWithHexRed(qRed(kAdasLaneDepartureArgb), qGreen(kAdasLaneDepartureArgb), qBlue(kAdasLaneDepartureArgb));
+}
+QColor ColorPalette::adasDelayColor() {
+  return colorWithHexRed(qRed(kAdasDelayArgb), qGreen(kAdasDelayArgb), qBlue(kAdasDelayArgb));
+}
 QColor ColorPalette::adasZENTAColor() { return colorWithHexRed(238, 123, 72); }
 QColor ColorPalette::adasMarloxColor() { return adasZENTAColor(); }
 QColor ColorPalette::iconColor1() { return colorWithHexRed(255, 0, 0); }

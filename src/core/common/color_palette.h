@@ -4,6 +4,7 @@
 #include <QColor>
 #include <QDateTime>
 #include <QList>
+#include <QRgb>
 #include <QString>
 
 namespace dashcard {
@@ -24,6 +25,10 @@ class ColorPalette {
   static QColor graphTextColor();
   static QColor graphAxisColor();
   static QColor graphBackGroundColor();
+  // The drive-support mark colours as 8-bit ARGB, for readers without the GUI library.
+  static constexpr QRgb kAdasForwardCollisionArgb = qRgb(255, 0, 0);
+  static constexpr QRgb kAdasLaneDepartureArgb = qRgb(255, 198, 0);
+  static constexpr QRgb kAdasDelayArgb = qRgb(5, 248, 209);
   static QColor adasForwardCollisionColor();
   static QColor adasLaneDepartureColor();
   static QColor adasDelayColor();

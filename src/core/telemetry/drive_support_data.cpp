@@ -101,13 +101,13 @@ QList<ADASLineData> DriveSupportData::appearanceLineInfos() const {
     return marks;
   }
   if (!delayStart_.isEmpty()) {
-    marks.append(ADASLineData(delayStartPosition_, ColorPalette::adasDelayColor()));
+    marks.append(ADASLineData(delayStartPosition_, ColorPalette::kAdasDelayArgb));
   }
   if (!laneDepartureLebel_.isEmpty()) {
-    marks.append(ADASLineData(laneDeparturePosition_, ColorPalette::adasLaneDepartureColor()));
+    marks.append(ADASLineData(laneDeparturePosition_, ColorPalette::kAdasLaneDepartureArgb));
   }
   if (!collisionDetect_.isEmpty()) {
-    marks.append(ADASLineData(collisionDetectPosition_, ColorPalette::adasForwardCollisionColor()));
+    marks.append(ADASLineData(collisionDetectPosition_, ColorPalette::kAdasForwardCollisionArgb));
   }
   return marks;
 }
