@@ -43,7 +43,7 @@ const std::array kCommands = {
     Command{"telemetry", "Read one telemetry file and print what it holds",
             &dashcard::cli::runTelemetryCommand, false},
     Command{"export-kml", "Write the routes and events of a card as KML or KMZ.",
-            DASHCARD_MEDIA_COMMAND(&dashcard::cli::runExportKmlCommand), false},
+            &dashcard::cli::runExportKmlCommand, false},
     Command{"export-video", "Write one video of a span across clips (front, rear or side by side).",
             DASHCARD_MEDIA_COMMAND(&dashcard::cli::runExportVideoCommand), false},
     Command{"report", "Write the incident report of a span as PDF (map, curves, frames, SHA-256).",

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <array>
+
 #include <QCalendar>
 #include <QColor>
 #include <QDateTime>
@@ -48,9 +50,16 @@ class ColorPalette {
   // routeColor1..7 and iconColor1..4, in order.
   static QList<QColor> routeColors();
   static QList<QColor> iconColors();
+  // The same as 8-bit ARGB, for readers without the GUI library (KML).
+  static constexpr std::array<QRgb, 7> kRouteArgb = {qRgb(0, 0, 255),     qRgb(255, 0, 0),   qRgb(0, 128, 0),
+                                                     qRgb(255, 255, 255), qRgb(255, 0, 255), qRgb(0, 255, 255),
+                                                     qRgb(255, 255, 0)};
+  static constexpr std::array<QRgb, 4> kIconArgb = {qRgb(255, 0, 0), qRgb(255, 255, 0), qRgb(255, 255, 255),
+                                                    qRgb(255, 255, 255)};
 
   // KML colour text: alpha, blue, green, red as "%02X" each ("FFFF0000" for routeColor1).
   static QString colorString(const QColor& color);
+  static QString colorString(QRgb argb);
 
   // False when either date is invalid; else true when `date` falls on a
   // later calendar day (local time) than `reference`.
