@@ -3,6 +3,7 @@
 
 #include "core/common/path_text.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QEventLoop>
 #include <QFileInfo>
@@ -13,6 +14,9 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <climits>
+#include <string>
+#include <vector>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -196,6 +200,36 @@ std::optional<QString> runJob(const QString& label, const std::function<void(Pro
   }
   bar.finish();
   return failure;
+}
+
+void runInMediaHelper(char* argv[]) {
+  char self[PATH_MAX];
+  const ssize_t length = ::readlink("/proc/self/exe", self, sizeof self - 1);
+  if (length > 0) {
+    std::string folder(self, static_cast<std::size_t>(length));
+    folder.erase(folder.rfind('/'));
+    for (const std::string& helper :
+         {folder + "/dashcard-cli-media", folder + "/../libexec/dashcard/dashcard-cli-media"}) {
+      ::execv(helper.c_str(), argv);
+    }
+  }
+}
+
+void continueInMediaHelper() {
+  // The arguments were checked to be UTF-8 at start, so they convert back exactly.
+  std::vector<QByteArray> arguments;
+  for (const QString& argument : QCoreApplication::arguments()) {
+    arguments.push_back(argument.toUtf8());
+  }
+  std::vector<char*> argv;
+  for (QByteArray& argument : arguments) {
+    argv.push_back(argument.data());
+  }
+  argv.push_back(nullptr);
+  std::fflush(stdout);
+  runInMediaHelper(argv.data());
+  throw CommandExit{kExitFailed, QStringLiteral("dashcard-cli: cannot start dashcard-cli-media (%1); reinstall Dashcard.")
+                                     .arg(QString::fromLocal8Bit(std::strerror(errno)))};
 }
 
 void printOut(const QString& text) {
