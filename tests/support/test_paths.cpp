@@ -13,7 +13,7 @@ QString sourceDir() { return QStringLiteral(DASHCARD_TEST_SOURCE_DIR); }
 QString nmeaCorpusDir() {
   // Beside the checkout, or beside the folder of a checkout's worktrees.
   const QDir source(QStringLiteral(DASHCARD_TEST_SOURCE_DIR));
-  for (const QString relative : {QStringLiteral("../shared/corpus/nmea"), QStringLiteral("../../shared/corpus/nmea")}) {
+  for (const QString& relative : {QStringLiteral("../shared/corpus/nmea"), QStringLiteral("../../shared/corpus/nmea")}) {
     const QString dir = source.absoluteFilePath(relative);
     if (QFileInfo(dir).isDir()) {
       return QDir(dir).canonicalPath();
