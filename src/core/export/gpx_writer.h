@@ -10,7 +10,7 @@
 
 namespace dashcard {
 
-// A GPX 1.1 track of valid fixes: time, position, elevation and, in Garmin's
+// A GPX 1.1 track of valid fixes: time, position, elevation and, in the widely read
 // track-point extension (GPX 1.1 itself has no such elements), speed and
 // course. A pause longer than kSegmentGapSeconds between fixes starts a new
 // `trkseg`, so a missing clip or a stop with the camera off shows as a break.
