@@ -69,7 +69,7 @@ std::vector<std::vector<QString>> partition(const TripBuilder::Result& result) {
 
 struct Clip {
   int minute;
-  QString tripID;
+  QString tripID = {};
   QString folder = QStringLiteral("NORMAL");
   bool telemetry = true;
 };
