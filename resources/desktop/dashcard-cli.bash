@@ -31,7 +31,7 @@ _dashcard_cli() {
       COMPREPLY=($(compgen -W "braking acceleration cornering" -- "$cur"))
       return
       ;;
-    --clips | --clip-seconds | --seed | --width | --height | --from | --to | --gap)
+    --clips | --clip-seconds | --seed | --width | --height | --from | --to | --gap | --braking | --acceleration | --cornering | --min-seconds)
       return
       ;;
   esac

@@ -11,6 +11,7 @@ namespace dashcard::cli {
 QTimeZone cameraZoneOfCard(const QString& root);
 // The trips of a scanned card as the viewer makes them: the camera's zone,
 // every recording's telemetry, the user's merges and splits, place names.
-TripBuilder::Result tripsOfCard(const QString& root, const DCFInfoList& recordings, int gapMinutes = 5);
+TripBuilder::Result tripsOfCard(const QString& root, const DCFInfoList& recordings, int gapMinutes = 5,
+                                const DrivingEventThresholds& thresholds = {});
 
 }  // namespace dashcard::cli

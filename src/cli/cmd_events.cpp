@@ -11,14 +11,28 @@ namespace dashcard::cli {
 
 int runEventsCommand(const QStringList& arguments) {
   CommandArguments command(
-      QStringLiteral("events"), QStringLiteral("CARD [--json] [--kind braking|acceleration|cornering]"),
+      QStringLiteral("events"), QStringLiteral("CARD [--json] [--kind braking|acceleration|cornering] [--braking G] [--acceleration G] "
+                     "[--cornering G] [--min-seconds S]"),
       QStringLiteral("Lists the harsh braking, acceleration and cornering found in a card's G-sensor\n"
                      "samples (at least 0.45 g, 0.35 g and 0.50 g for half a second), in time order."));
   const QCommandLineOption json(QStringLiteral("json"), QStringLiteral("Print the events as one JSON object."));
   const QCommandLineOption kind(QStringLiteral("kind"), QStringLiteral("Only events of this kind."),
                                 QStringLiteral("braking|acceleration|cornering"));
+  const DrivingEventThresholds defaults;
+  const QCommandLineOption braking(QStringLiteral("braking"), QStringLiteral("Harsh braking from this many g (default 0.45)."),
+                                   QStringLiteral("G"), QString::number(defaults.brakingG));
+  const QCommandLineOption acceleration(QStringLiteral("acceleration"),
+                                        QStringLiteral("Harsh acceleration from this many g (default 0.35)."),
+                                        QStringLiteral("G"), QString::number(defaults.accelerationG));
+  const QCommandLineOption cornering(QStringLiteral("cornering"),
+                                     QStringLiteral("Sharp cornering from this many g (default 0.50)."), QStringLiteral("G"),
+                                     QString::number(defaults.corneringG));
+  const QCommandLineOption minimum(QStringLiteral("min-seconds"),
+                                   QStringLiteral("Shortest event in seconds (default 0.5)."), QStringLiteral("S"),
+                                   QString::number(defaults.minimumSeconds));
   command.parser.addOption(json);
   command.parser.addOption(kind);
+  for (const QCommandLineOption* option : {&braking, &acceleration, &cornering, &minimum}) command.parser.addOption(*option);
   command.parser.addPositionalArgument(QStringLiteral("CARD"), QStringLiteral("Card root folder."));
   const QString root = absolutePath(command.parse(arguments, 1, 1, QStringLiteral("needs exactly one CARD")).at(0));
   std::optional<DrivingEvent::Kind> only;
@@ -26,8 +40,20 @@ int runEventsCommand(const QStringList& arguments) {
     only = DrivingEvent::kindFromName(command.parser.value(kind));
     if (!only) command.refuse(QStringLiteral("--kind takes braking, acceleration or cornering."));
   }
+  DrivingEventThresholds thresholds;
+  const std::pair<const QCommandLineOption*, double*> limits[] = {{&braking, &thresholds.brakingG},
+                                                                  {&acceleration, &thresholds.accelerationG},
+                                                                  {&cornering, &thresholds.corneringG},
+                                                                  {&minimum, &thresholds.minimumSeconds}};
+  for (const auto& [option, value] : limits) {
+    bool ok = false;
+    *value = command.parser.value(*option).toDouble(&ok);
+    if (!ok || !(*value > 0.0) || *value > 10.0) {
+      command.refuse(QStringLiteral("--%1 takes a number above 0 and at most 10.").arg(option->names().first()));
+    }
+  }
   const CardScanner::Result scan = command.scanCard(root);
-  const TripBuilder::Result result = tripsOfCard(root, scan.recordings);
+  const TripBuilder::Result result = tripsOfCard(root, scan.recordings, 5, thresholds);
   QList<TripEvent> events;
   for (const Trip& trip : result.trips) {
     for (const TripEvent& event : trip.events) {

@@ -20,8 +20,10 @@ QTimeZone cameraZoneOfCard(const QString& root) {
   return TimeZoneItem::timeZoneOfKey(loader.resultData()->timeZoneValue());
 }
 
-TripBuilder::Result tripsOfCard(const QString& root, const DCFInfoList& recordings, int gapMinutes) {
+TripBuilder::Result tripsOfCard(const QString& root, const DCFInfoList& recordings, int gapMinutes,
+                                const DrivingEventThresholds& thresholds) {
   TripBuilder::Options options;
+  options.thresholds = thresholds;
   options.gapMinutes = gapMinutes;
   options.cameraZone = cameraZoneOfCard(root);
   options.places = PlaceNames::builtIn();

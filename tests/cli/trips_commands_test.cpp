@@ -92,6 +92,13 @@ TEST(CliEvents, InjectedBrakingAndCornering) {
       jsonOf(test::runCli({"events", "--json", "--kind", "cornering", dir.path()})).value("events").toArray();
   ASSERT_EQ(corners.size(), 1);
   EXPECT_EQ(corners.at(0), all.at(1));
+  // Thresholds of one's own: 0.61 g is no harsh braking at 0.7 g.
+  const QJsonArray lenient =
+      jsonOf(test::runCli({"events", "--json", "--braking", "0.7", dir.path()})).value("events").toArray();
+  ASSERT_EQ(lenient.size(), 1);
+  EXPECT_EQ(lenient.at(0), all.at(1));
+  EXPECT_EQ(jsonOf(test::runCli({"events", "--json", "--min-seconds", "2.5", dir.path()})).value("events").toArray().size(), 1)
+      << "the braking lasted two seconds, the bend three";
   EXPECT_EQ(jsonOf(test::runCli({"trips", "--json", dir.path()})).value("trips").toArray().at(0).toObject().value("events"),
             QJsonValue(2));
   const QJsonObject scan = jsonOf(test::runCli({"scan", "--json", dir.path()}));
@@ -106,6 +113,9 @@ TEST(CliTrips, WrongUsageAndCardsWithoutFixes) {
     int exitCode;
   } cases[] = {
       {{"events", "--kind", "swerving", dir.path()}, 2},
+      {{"events", "--braking", "0", dir.path()}, 2},
+      {{"events", "--cornering", "lots", dir.path()}, 2},
+      {{"events", "--min-seconds", "nan", dir.path()}, 2},
       {{"trips", "--gap", "-1", dir.path()}, 2},
       {{"trips", "--gap", "soon", dir.path()}, 2},
       {{"trips"}, 2},

@@ -111,7 +111,8 @@ std::optional<PlaceNames::Place> PlaceNames::nearest(double latitude, double lon
       std::fabs(longitude) > 180.0 || latitudes_.empty()) {
     return std::nullopt;
   }
-  const double band = withinMetres / kMetresPerDegree;
+  if (!(withinMetres >= 0.0)) return std::nullopt;
+  const double band = std::min(withinMetres / kMetresPerDegree, 180.0);
   const auto low = static_cast<std::int32_t>(std::floor((latitude - band) / kUnit));
   const auto high = static_cast<std::int32_t>(std::ceil((latitude + band) / kUnit));
   const auto first = std::lower_bound(latitudes_.begin(), latitudes_.end(), low);

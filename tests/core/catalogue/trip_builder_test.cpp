@@ -385,6 +385,8 @@ TEST(PlaceNames, NearestTownAndDamagedData) {
   EXPECT_EQ(places.nameNear(-0.01, -179.995), QStringLiteral("East, FJ")) << "across the date line";
   EXPECT_EQ(places.nameNear(10.0, 10.0), QString());
   EXPECT_FALSE(places.nearest(std::nan(""), 0.0).has_value());
+  EXPECT_EQ(places.nearest(45.0, 0.0, 1e30)->name, QStringLiteral("Alpha")) << "a radius past the poles";
+  EXPECT_FALSE(places.nearest(0.0, 0.0, -1.0).has_value());
 
   for (const QByteArray& bad : {data.left(data.size() - 2), data + "x", QByteArray("DCPL\x02", 5) + data.mid(5),
                                 QByteArray("XXXX"), QByteArray(), data.left(6) + zigzag(INT64_MAX / 2)}) {
