@@ -200,10 +200,13 @@ std::shared_ptr<CustomMapPolyline> DCFAsyncParser::polylineForDCFInfos(const DCF
   current->nmea()->setup();
   const auto fixes = current->nmea()->varidLocations();
   QList<MapCoordinate> points;
+  QList<float> speeds;
   points.reserve(static_cast<qsizetype>(fixes.size()) + 1);
+  speeds.reserve(points.capacity());
   QDateTime lastTime;
   for (const CustomLocation& fix : fixes) {
     points.append({fix.latitude, fix.longitude});
+    speeds.append(static_cast<float>(fix.displaySpeed()));
     lastTime = fix.timestamp;
   }
   for (qsizetype j = index + 1; j < infos.size(); ++j) {
@@ -222,10 +225,11 @@ std::shared_ptr<CustomMapPolyline> DCFAsyncParser::polylineForDCFInfos(const DCF
                        std::llabs(lastTime.msecsTo(first.timestamp)) < 30000;
     if (!newDay || close) {
       points.append({first.latitude, first.longitude});
+      speeds.append(static_cast<float>(first.displaySpeed()));
     }
     break;
   }
-  return std::make_shared<CustomMapPolyline>(std::move(points), ColorPalette::routeColor1());
+  return std::make_shared<CustomMapPolyline>(std::move(points), std::move(speeds), ColorPalette::routeColor1());
 }
 
 std::shared_ptr<CustomPointAnnotation> DCFAsyncParser::annotationForDCFInfo(const DCFInfoPtr& info) {
