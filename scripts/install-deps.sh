@@ -28,7 +28,7 @@ packages=(
   # the map: MBTiles files are read through the SQLite driver of Qt
   libqt6sql6-sqlite
   # benchmarks and their peers
-  libbenchmark-dev hyperfine gpsbabel ffmpegthumbnailer mpv
+  libbenchmark-dev hyperfine gpsbabel ffmpegthumbnailer mpv time
   # packaging: desktop entry and AppStream checks, manual pages, the .deb
   desktop-file-utils appstream help2man lintian dpkg-dev file
 )

@@ -31,7 +31,7 @@ _dashcard_cli() {
       COMPREPLY=($(compgen -W "braking acceleration cornering" -- "$cur"))
       return
       ;;
-    --clips | --clip-seconds | --seed | --width | --height | --from | --to)
+    --clips | --clip-seconds | --seed | --width | --height | --from | --to | --gap)
       return
       ;;
   esac

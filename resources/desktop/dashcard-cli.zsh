@@ -16,7 +16,7 @@ _dashcard_cli() {
     --telemetry) compadd beside nmea mixed; return ;;
     --camera) compadd front rear both; return ;;
     --kind) compadd braking acceleration cornering; return ;;
-    --clips|--clip-seconds|--seed|--width|--height|--from|--to) return ;;
+    --clips|--clip-seconds|--seed|--width|--height|--from|--to|--gap) return ;;
   esac
   if [[ $PREFIX == -* ]]; then
     local -a options

@@ -1,7 +1,9 @@
 #include "cli/cli_support.h"
+#include "core/common/save_folder.h"
 
 #include "core/common/path_text.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QEventLoop>
 #include <QFileInfo>
@@ -12,6 +14,9 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <climits>
+#include <string>
+#include <vector>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -162,35 +167,10 @@ QString absolutePath(const QString& path) {
 }
 
 void CommandArguments::refuseOutputOnCard(const QString& output, const QString& cardRoot) const {
-  if (isInsideFolder(realPathOf(output), realPathOf(cardRoot))) {
+  if (isOutputOnCard(output, cardRoot)) {
     refuse(QStringLiteral("%1 is on the card %2: nothing is written to the card; choose a folder elsewhere.")
                .arg(output, cardRoot));
   }
-}
-
-QString realPathOf(const QString& path) {
-  QString existing = absolutePath(path);
-  QStringList rest;
-  for (;;) {
-    const QString canonical = QFileInfo(existing).canonicalFilePath();
-    if (!canonical.isEmpty()) {
-      rest.prepend(canonical);
-      return QDir::cleanPath(rest.join(QLatin1Char('/')));
-    }
-    const qsizetype slash = existing.lastIndexOf(QLatin1Char('/'));
-    if (slash < 0 || existing == QLatin1String("/")) {
-      return absolutePath(path);
-    }
-    rest.prepend(existing.mid(slash + 1));
-    existing = slash == 0 ? QStringLiteral("/") : existing.left(slash);
-  }
-}
-
-bool isInsideFolder(const QString& path, const QString& folder) {
-  if (folder == QLatin1String("/")) {
-    return true;
-  }
-  return path == folder || path.startsWith(folder + QLatin1Char('/'));
 }
 
 DCFInfoPtr CommandArguments::recording(const DCFInfoList& recordings, const QString& wanted) const {
@@ -220,6 +200,36 @@ std::optional<QString> runJob(const QString& label, const std::function<void(Pro
   }
   bar.finish();
   return failure;
+}
+
+void runInMediaHelper(char* argv[]) {
+  char self[PATH_MAX];
+  const ssize_t length = ::readlink("/proc/self/exe", self, sizeof self - 1);
+  if (length > 0) {
+    std::string folder(self, static_cast<std::size_t>(length));
+    folder.erase(folder.rfind('/'));
+    for (const std::string& helper :
+         {folder + "/dashcard-cli-media", folder + "/../libexec/dashcard/dashcard-cli-media"}) {
+      ::execv(helper.c_str(), argv);
+    }
+  }
+}
+
+void continueInMediaHelper() {
+  // The arguments were checked to be UTF-8 at start, so they convert back exactly.
+  std::vector<QByteArray> arguments;
+  for (const QString& argument : QCoreApplication::arguments()) {
+    arguments.push_back(argument.toUtf8());
+  }
+  std::vector<char*> argv;
+  for (QByteArray& argument : arguments) {
+    argv.push_back(argument.data());
+  }
+  argv.push_back(nullptr);
+  std::fflush(stdout);
+  runInMediaHelper(argv.data());
+  throw CommandExit{kExitFailed, QStringLiteral("dashcard-cli: cannot start dashcard-cli-media (%1); reinstall Dashcard.")
+                                     .arg(QString::fromLocal8Bit(std::strerror(errno)))};
 }
 
 void printOut(const QString& text) {

@@ -116,11 +116,15 @@ class CommandArguments {
 // `path` made absolute with the working folder; relative as given when the
 // working folder has no name within the system's path limit.
 QString absolutePath(const QString& path);
-// The real path of `path`: links followed as far as the path exists, the
-// parts not made yet appended as given.
-QString realPathOf(const QString& path);
-// True when `path` is `folder` or inside it (both real paths).
-bool isInsideFolder(const QString& path, const QString& folder);
+
+// Replaces this process with dashcard-cli-media running `argv`, found next
+// to this program (the build tree) or in ../libexec/dashcard (an
+// installation); nowhere else. Returns only when that fails (errno says why).
+void runInMediaHelper(char* argv[]);
+// The same with this process's own command line, for a command that needs
+// the media program for some of its arguments only; ends the command with
+// kExitFailed when that fails.
+[[noreturn]] void continueInMediaHelper();
 
 // Messages go to standard error, results to standard output.
 void printOut(const QString& text);

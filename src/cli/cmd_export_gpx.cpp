@@ -2,7 +2,9 @@
 #include "cli/commands.h"
 #include "core/common/atomic_file.h"
 #include "core/export/gpx_writer.h"
+#ifdef DASHCARD_CLI_MEDIA
 #include "core/media/incident_export.h"
+#endif
 
 #include <QFileInfo>
 
@@ -19,11 +21,20 @@ int runExportGpxCommand(const QStringList& arguments) {
   command.addSpanOptions();
   const QStringList positional = command.parse(arguments, 2, 2, QStringLiteral("needs CARD and OUT"));
   const auto [from, to] = command.span(false);
+#ifndef DASHCARD_CLI_MEDIA
+  // Which clips cover a span depends on their lengths, which only the
+  // decoder reads: the light program keeps the whole-card track alone.
+  if (from.isValid()) {
+    continueInMediaHelper();
+  }
+#endif
   const QString target = absolutePath(positional.at(1));
   command.refuseOutputOnCard(target, positional.at(0));
   DCFInfoList recordings = command.scanCard(positional.at(0)).recordings;
   if (from.isValid()) {
+#ifdef DASHCARD_CLI_MEDIA
     recordings = IncidentExporter::readRecordingsInSpan(recordings, from, to);
+#endif
   } else {
     std::stable_sort(recordings.begin(), recordings.end(),
                      [](const DCFInfoPtr& a, const DCFInfoPtr& b) { return a->startDate() < b->startDate(); });
@@ -31,7 +42,7 @@ int runExportGpxCommand(const QStringList& arguments) {
   if (recordings.isEmpty()) {
     command.refuse(QStringLiteral("no recording covers the span; nothing was written."));
   }
-  const std::vector<CustomLocation> locations = IncidentExporter::locationsInSpan(recordings, from, to);
+  const std::vector<CustomLocation> locations = GpxWriter::locationsInSpan(recordings, from, to);
   QString errorText;
   if (!writeFileAtomically(target, GpxWriter::document(locations, QFileInfo(target).completeBaseName()), &errorText,
                            false)) {

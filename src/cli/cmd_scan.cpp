@@ -1,3 +1,4 @@
+#include "cli/card_trips.h"
 #include "cli/cli_support.h"
 #include "cli/commands.h"
 #include "core/catalogue/card_scanner.h"
@@ -190,7 +191,14 @@ int runScanCommand(const QStringList& arguments) {
     for (const PictureInfoPtr& picture : result.pictures) {
       pictures.append(pictureJson(*picture));
     }
+    // The camera clock against GPS needs every recording's telemetry: only here.
+    const std::optional<double> offset =
+        accepted ? TripBuilder::clockOffsetSeconds(result.recordings, TripBuilder::readTelemetry(result.recordings),
+                                                   cameraZoneOfCard(root))
+                 : std::nullopt;
     printJson(QJsonObject{{QStringLiteral("rootPath"), root},
+                          {QStringLiteral("clockOffsetSeconds"),
+                           offset ? jsonNumber(*offset) : QJsonValue(QJsonValue::Null)},
                           {QStringLiteral("accepted"), accepted},
                           {QStringLiteral("mediaTree"), tree},
                           {QStringLiteral("mediaTreeNormal"), normalPaths},

@@ -1,5 +1,6 @@
 #include "cli/cli_support.h"
 #include "cli/commands.h"
+#include "core/telemetry/drive_support_marks.h"
 #include "core/telemetry/nmea_data.h"
 
 #include <QFileInfo>
@@ -32,9 +33,9 @@ QJsonArray locationsJson(const TelemetryList<CustomLocation>& locations) {
 
 QJsonObject driveSupportJson(const DriveSupportData& record) {
   QJsonArray marks;
-  for (const ADASLineData& mark : record.appearanceLineInfos()) {
-    marks.append(QJsonObject{{QStringLiteral("position"), jsonNumber(mark.position())},
-                             {QStringLiteral("color"), mark.color().name(QColor::HexArgb)}});
+  for (const auto& [position, argb] : driveSupportMarks(record)) {
+    marks.append(QJsonObject{{QStringLiteral("position"), jsonNumber(position)},
+                             {QStringLiteral("color"), QString::asprintf("#%08x", argb)}});
   }
   return {
       {QStringLiteral("QVDSAType"), record.QVDSAType()},

@@ -32,5 +32,7 @@ int runCheckCommand(const QStringList& arguments);
 int runRepairCommand(const QStringList& arguments);
 int runVerifyCommand(const QStringList& arguments);
 int runReportCommand(const QStringList& arguments);
+int runTripsCommand(const QStringList& arguments);
+int runEventsCommand(const QStringList& arguments);
 
 }  // namespace dashcard::cli

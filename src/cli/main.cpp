@@ -41,19 +41,23 @@ const std::array kCommands = {
     Command{"cache-clean", "Trim the thumbnail cache as the viewer does at exit.", &dashcard::cli::runCacheCleanCommand,
             false},
     Command{"telemetry", "Read one telemetry file and print what it holds",
-            DASHCARD_MEDIA_COMMAND(&dashcard::cli::runTelemetryCommand), false},
+            &dashcard::cli::runTelemetryCommand, false},
     Command{"export-kml", "Write the routes and events of a card as KML or KMZ.",
-            DASHCARD_MEDIA_COMMAND(&dashcard::cli::runExportKmlCommand), false},
+            &dashcard::cli::runExportKmlCommand, false},
     Command{"export-video", "Write one video of a span across clips (front, rear or side by side).",
             DASHCARD_MEDIA_COMMAND(&dashcard::cli::runExportVideoCommand), false},
     Command{"report", "Write the incident report of a span as PDF (map, curves, frames, SHA-256).",
             DASHCARD_MEDIA_COMMAND(&dashcard::cli::runReportCommand), true},
     Command{"export-gpx", "Write the GPS track of a card or a span as GPX.",
-            DASHCARD_MEDIA_COMMAND(&dashcard::cli::runExportGpxCommand), false},
+            &dashcard::cli::runExportGpxCommand, false},
     Command{"check", "List the damaged videos of a card (empty, no index, cut short, unreadable).",
             &dashcard::cli::runCheckCommand, false},
     Command{"repair", "Rebuild a video cut by a power loss into a playable copy.",
             DASHCARD_MEDIA_COMMAND(&dashcard::cli::runRepairCommand), false},
+    Command{"trips", "Group a card's recordings into drives with distance, speeds, events and places.",
+            &dashcard::cli::runTripsCommand, false},
+    Command{"events", "List the harsh braking, acceleration and cornering of a card.",
+            &dashcard::cli::runEventsCommand, false},
     Command{"backup", "Copy recordings of a card into a new folder.", &dashcard::cli::runBackupCommand, false},
     Command{"verify", "Check a backup against its SHA256SUMS.", &dashcard::cli::runVerifyCommand, false},
     Command{"capture", "Save the exact video frame at a time (JPEG with GPS, or PNG).",
@@ -63,26 +67,6 @@ const std::array kCommands = {
     Command{"demo-card", "Write a sample card (synthetic road videos, simulated drive).",
             DASHCARD_MEDIA_COMMAND(&dashcard::cli::runDemoCardCommand), false},
 };
-
-#ifndef DASHCARD_CLI_MEDIA
-// Replaces this process with dashcard-cli-media, found next to this program
-// (the build tree) or in ../libexec/dashcard (an installation); nowhere
-// else. Returns only when that fails.
-void runInMediaHelper(char* argv[]) {
-  char self[PATH_MAX];
-  const ssize_t length = ::readlink("/proc/self/exe", self, sizeof self - 1);
-  if (length > 0) {
-    std::string folder(self, static_cast<std::size_t>(length));
-    folder.erase(folder.rfind('/'));
-    for (const std::string& helper :
-         {folder + "/dashcard-cli-media", folder + "/../libexec/dashcard/dashcard-cli-media"}) {
-      ::execv(helper.c_str(), argv);
-    }
-  }
-  std::fprintf(stderr, "dashcard-cli: cannot start dashcard-cli-media for '%s' (%s); reinstall Dashcard.\n", argv[1],
-               std::strerror(errno));
-}
-#endif
 
 void printUsage() {
   QString text = QStringLiteral(
@@ -124,7 +108,9 @@ int main(int argc, char* argv[]) {
   }
 #ifndef DASHCARD_CLI_MEDIA
   if (command != nullptr && command->run == nullptr) {
-    runInMediaHelper(argv);
+    dashcard::cli::runInMediaHelper(argv);
+    std::fprintf(stderr, "dashcard-cli: cannot start dashcard-cli-media for '%s' (%s); reinstall Dashcard.\n", argv[1],
+                 std::strerror(errno));
     return dashcard::cli::kExitFailed;
   }
 #endif

@@ -129,11 +129,14 @@ TEST(CliScan, RefusesWhatIsNotACard) {
   EXPECT_EQ(cli({"scan"}).exitCode, 2);
 }
 
-TEST(CliCommands, MediaCommandsRunInTheHelperAndSaySoWhenItIsMissing) {
+// The commands that neither decode video nor draw run in dashcard-cli itself
+// (no FFmpeg to load); the others, and a GPX span (clip lengths come from
+// the decoder), are handed to dashcard-cli-media, and say so when it is missing.
+TEST(CliCommands, LightCommandsRunAloneAndTheOthersSaySoWhenTheHelperIsMissing) {
   // Listed by dashcard-cli whether it runs them itself or not.
   const Result help = cli({"--help"});
-  for (const char* name :
-       {"scan", "thumbnails", "cache-clean", "telemetry", "export-kml", "backup", "capture", "settings", "demo-card"}) {
+  for (const char* name : {"scan", "thumbnails", "cache-clean", "telemetry", "export-kml", "export-gpx", "backup",
+                           "capture", "settings", "demo-card"}) {
     EXPECT_TRUE(help.out.contains(QStringLiteral("  %1 ").arg(QLatin1String(name)))) << name;
   }
   EXPECT_EQ(cli({"telemetry", "--help"}).exitCode, 0);
@@ -141,11 +144,36 @@ TEST(CliCommands, MediaCommandsRunInTheHelperAndSaySoWhenItIsMissing) {
   QTemporaryDir alone;
   const QString copy = alone.filePath("dashcard-cli");
   ASSERT_TRUE(QFile::copy(test::cliPath(), copy));
-  QProcess process;
-  process.start(copy, {"telemetry", alone.filePath("missing.NMEA")});
-  ASSERT_TRUE(process.waitForFinished(60000));
-  EXPECT_EQ(process.exitCode(), 1);
-  EXPECT_TRUE(process.readAllStandardError().contains("cannot start dashcard-cli-media for 'telemetry'"));
+  const QString missing = alone.filePath("missing");
+  const auto run = [&](const QStringList& arguments) {
+    QProcess process;
+    process.start(copy, arguments);
+    EXPECT_TRUE(process.waitForFinished(60000));
+    return std::pair{process.exitCode(), QString::fromUtf8(process.readAllStandardError())};
+  };
+  const QStringList light[] = {
+      {"telemetry", missing + ".NMEA"},
+      {"export-kml", missing, alone.filePath("out.kml")},
+      {"export-gpx", missing, alone.filePath("out.gpx")},
+      {"scan", missing},
+      {"check", missing},
+      {"verify", missing},
+  };
+  for (const QStringList& arguments : light) {
+    const auto [code, err] = run(arguments);
+    EXPECT_EQ(code, 2) << arguments.join(' ').toStdString() << ": " << err.toStdString();
+    EXPECT_FALSE(err.contains("dashcard-cli-media")) << err.toStdString();
+  }
+  const QStringList handed[] = {
+      {"thumbnails", missing},
+      {"capture", missing, "F_1.MP4", "00:00:01", alone.filePath("out.jpg")},
+      {"export-gpx", missing, "--from", "2024-05-17T07:30:00Z", "--to", "2024-05-17T07:31:00Z", alone.filePath("o.gpx")},
+  };
+  for (const QStringList& arguments : handed) {
+    const auto [code, err] = run(arguments);
+    EXPECT_EQ(code, 1) << arguments.join(' ').toStdString();
+    EXPECT_TRUE(err.contains("cannot start dashcard-cli-media")) << err.toStdString();
+  }
 }
 
 }  // namespace

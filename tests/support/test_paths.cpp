@@ -11,9 +11,15 @@ namespace dashcard::test {
 QString sourceDir() { return QStringLiteral(DASHCARD_TEST_SOURCE_DIR); }
 
 QString nmeaCorpusDir() {
-  const QString source = QStringLiteral(DASHCARD_TEST_SOURCE_DIR);
-  const QString dir = QDir(source).absoluteFilePath(QStringLiteral("../shared/corpus/nmea"));
-  return QFileInfo(dir).isDir() ? QDir(dir).canonicalPath() : QString();
+  // Beside the checkout, or beside the folder of a checkout's worktrees.
+  const QDir source(QStringLiteral(DASHCARD_TEST_SOURCE_DIR));
+  for (const QString relative : {QStringLiteral("../shared/corpus/nmea"), QStringLiteral("../../shared/corpus/nmea")}) {
+    const QString dir = source.absoluteFilePath(relative);
+    if (QFileInfo(dir).isDir()) {
+      return QDir(dir).canonicalPath();
+    }
+  }
+  return {};
 }
 
 QString cliPath() { return QStringLiteral(DASHCARD_TEST_CLI); }

@@ -1,9 +1,12 @@
 #pragma once
 
+#include <array>
+
 #include <QCalendar>
 #include <QColor>
 #include <QDateTime>
 #include <QList>
+#include <QRgb>
 #include <QString>
 
 namespace dashcard {
@@ -24,6 +27,10 @@ class ColorPalette {
   static QColor graphTextColor();
   static QColor graphAxisColor();
   static QColor graphBackGroundColor();
+  // The drive-support mark colours as 8-bit ARGB, for readers without the GUI library.
+  static constexpr QRgb kAdasForwardCollisionArgb = qRgb(255, 0, 0);
+  static constexpr QRgb kAdasLaneDepartureArgb = qRgb(255, 198, 0);
+  static constexpr QRgb kAdasDelayArgb = qRgb(5, 248, 209);
   static QColor adasForwardCollisionColor();
   static QColor adasLaneDepartureColor();
   static QColor adasDelayColor();
@@ -46,9 +53,16 @@ class ColorPalette {
   // routeColor1..7 and iconColor1..4, in order.
   static QList<QColor> routeColors();
   static QList<QColor> iconColors();
+  // The same as 8-bit ARGB, for readers without the GUI library (KML).
+  static constexpr std::array<QRgb, 7> kRouteArgb = {qRgb(0, 0, 255),     qRgb(255, 0, 0),   qRgb(0, 128, 0),
+                                                     qRgb(255, 255, 255), qRgb(255, 0, 255), qRgb(0, 255, 255),
+                                                     qRgb(255, 255, 0)};
+  static constexpr std::array<QRgb, 4> kIconArgb = {qRgb(255, 0, 0), qRgb(255, 255, 0), qRgb(255, 255, 255),
+                                                    qRgb(255, 255, 255)};
 
   // KML colour text: alpha, blue, green, red as "%02X" each ("FFFF0000" for routeColor1).
   static QString colorString(const QColor& color);
+  static QString colorString(QRgb argb);
 
   // False when either date is invalid; else true when `date` falls on a
   // later calendar day (local time) than `reference`.

@@ -9,14 +9,9 @@
 #include "core/export/kmz_writer.h"
 #include "core/telemetry/nmea_data.h"
 
-#include <QBuffer>
 #include <QCoreApplication>
+#include <QFile>
 #include <QFileInfo>
-#include <QImage>
-#include <QImageWriter>
-#include <QLinearGradient>
-#include <QPainter>
-#include <QPainterPath>
 
 #include <algorithm>
 #include <atomic>
@@ -49,43 +44,6 @@ std::pair<const char*, QByteArray> eventNameAndStyle(const QString& eventName) {
     return {QT_TRANSLATE_NOOP("DCFAsyncKMLBuilder", "PARKING RECORD"), "#Events2"};
   }
   return {QT_TRANSLATE_NOOP("DCFAsyncKMLBuilder", "EVENT RECORD"), "#Events0"};
-}
-
-QImage drawBanner() {
-  // Our own artwork: a road under a dusk sky with a position pin.
-  QImage image(192, 108, QImage::Format_RGB32);
-  QPainter painter(&image);
-  painter.setRenderHint(QPainter::Antialiasing);
-  QLinearGradient sky(0, 0, 0, 60);
-  sky.setColorAt(0, QColor(24, 44, 84));
-  sky.setColorAt(1, QColor(92, 128, 170));
-  painter.fillRect(QRect(0, 0, 192, 60), sky);
-  painter.fillRect(QRect(0, 60, 192, 48), QColor(58, 92, 56));
-  QPainterPath road;
-  road.moveTo(86, 60);
-  road.lineTo(106, 60);
-  road.lineTo(170, 108);
-  road.lineTo(22, 108);
-  road.closeSubpath();
-  painter.fillPath(road, QColor(70, 70, 76));
-  painter.setPen(QPen(QColor(240, 240, 240), 2));
-  for (int i = 0; i < 4; ++i) {
-    const double y0 = 62 + i * 12;
-    painter.drawLine(QPointF(96, y0), QPointF(96, y0 + 5 + i));
-  }
-  QPainterPath pin;
-  pin.addEllipse(QPointF(150, 28), 11, 11);
-  QPainterPath tip;
-  tip.moveTo(141, 33);
-  tip.lineTo(159, 33);
-  tip.lineTo(150, 50);
-  tip.closeSubpath();
-  painter.fillPath(pin.united(tip), QColor(220, 40, 40));
-  painter.setBrush(Qt::white);
-  painter.setPen(Qt::NoPen);
-  painter.drawEllipse(QPointF(150, 28), 4.5, 4.5);
-  painter.end();
-  return image;
 }
 
 }  // namespace
@@ -450,15 +408,11 @@ XmlNode DCFAsyncKMLBuilder::descriptionNodeForLocation(const CustomLocation& loc
 }
 
 QByteArray DCFAsyncKMLBuilder::bannerJpeg() {
+  // Our own artwork (a road under a dusk sky with a position pin), drawn
+  // once: encoding it at every export made KML need the GUI library.
   static const QByteArray jpeg = [] {
-    QByteArray data;
-    QBuffer buffer(&data);
-    buffer.open(QIODevice::WriteOnly);
-    QImageWriter writer(&buffer, "jpg");
-    writer.setQuality(80);
-    writer.setProgressiveScanWrite(false);
-    writer.write(drawBanner());
-    return data;
+    QFile file(QStringLiteral(":/kml/banner.jpg"));
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
   }();
   return jpeg;
 }
@@ -490,15 +444,15 @@ QString DCFAsyncKMLBuilder::descriptionFooter(const CustomLocation& location, co
 }
 
 std::optional<XmlNode> DCFAsyncKMLBuilder::styleMapForTracksNodeWithIndex(unsigned index, unsigned type) {
-  QColor color;
+  QRgb color = 0;
   QByteArray styleName;
   QByteArray prefix;
   if (type == 0 && index < kTrackStyleCount) {
-    color = ColorPalette::routeColors().at(static_cast<qsizetype>(index));
+    color = ColorPalette::kRouteArgb.at(index);
     styleName = "LineStyle";
     prefix = "tracks";
   } else if (type == 1 && index < kEventStyleCount) {
-    color = ColorPalette::iconColors().at(static_cast<qsizetype>(index));
+    color = ColorPalette::kIconArgb.at(index);
     styleName = "IconStyle";
     prefix = "Events";
   } else {

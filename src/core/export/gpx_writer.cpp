@@ -1,6 +1,10 @@
 #include "core/export/gpx_writer.h"
 
+#include "core/telemetry/nmea_data.h"
+
 #include <QXmlStreamWriter>
+
+#include <algorithm>
 
 namespace dashcard {
 namespace {
@@ -26,6 +30,29 @@ void forEachFix(const std::vector<CustomLocation>& locations, Body&& body) {
 QString number(double value, int decimals) { return QString::number(value, 'f', decimals); }
 
 }  // namespace
+
+std::vector<CustomLocation> GpxWriter::locationsInSpan(const DCFInfoList& recordings, const QDateTime& from,
+                                                              const QDateTime& to) {
+  const bool bounded = from.isValid() && to.isValid();
+  std::vector<CustomLocation> result;
+  for (qsizetype i = 0; i < recordings.size(); ++i) {
+    NMEAData& nmea = *recordings.at(i)->nmea();
+    if (i > 0) {
+      const NMEAData& previous = *recordings.at(i - 1)->nmea();
+      nmea.setLastValidSpeedLocation(previous.lastValidSpeedLocation());
+      nmea.setLastValidHeadingLocation(previous.lastValidHeadingLocation());
+    }
+    nmea.setup();
+    for (const CustomLocation& location : nmea.varidLocations()) {
+      if (!location.hasCoordinate()) continue;
+      if (bounded && (location.timestamp < from || location.timestamp > to)) continue;
+      result.push_back(location);
+    }
+  }
+  std::stable_sort(result.begin(), result.end(),
+                   [](const CustomLocation& a, const CustomLocation& b) { return a.timestamp < b.timestamp; });
+  return result;
+}
 
 int GpxWriter::segmentCount(const std::vector<CustomLocation>& locations) {
   int count = 0;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/catalogue/dcf_info.h"
 #include "core/telemetry/custom_location.h"
 
 #include <QByteArray>
@@ -21,6 +22,11 @@ class GpxWriter {
   static QByteArray document(const std::vector<CustomLocation>& locations, const QString& trackName);
   // How many `trkseg` the document of `locations` holds.
   static int segmentCount(const std::vector<CustomLocation>& locations);
+  // The valid fixes of the recordings' telemetry (read here, speed and
+  // heading carried over from clip to clip) inside [from, to], in time
+  // order; every fix when the dates are invalid.
+  static std::vector<CustomLocation> locationsInSpan(const DCFInfoList& recordings, const QDateTime& from,
+                                                     const QDateTime& to);
 };
 
 }  // namespace dashcard

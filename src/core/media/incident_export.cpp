@@ -96,29 +96,6 @@ DCFInfoList IncidentExporter::readRecordingsInSpan(const DCFInfoList& all, const
   return recordingsInSpan(all, from, to);
 }
 
-std::vector<CustomLocation> IncidentExporter::locationsInSpan(const DCFInfoList& recordings, const QDateTime& from,
-                                                              const QDateTime& to) {
-  const bool bounded = from.isValid() && to.isValid();
-  std::vector<CustomLocation> result;
-  for (qsizetype i = 0; i < recordings.size(); ++i) {
-    NMEAData& nmea = *recordings.at(i)->nmea();
-    if (i > 0) {
-      const NMEAData& previous = *recordings.at(i - 1)->nmea();
-      nmea.setLastValidSpeedLocation(previous.lastValidSpeedLocation());
-      nmea.setLastValidHeadingLocation(previous.lastValidHeadingLocation());
-    }
-    nmea.setup();
-    for (const CustomLocation& location : nmea.varidLocations()) {
-      if (!location.hasCoordinate()) continue;
-      if (bounded && (location.timestamp < from || location.timestamp > to)) continue;
-      result.push_back(location);
-    }
-  }
-  std::stable_sort(result.begin(), result.end(),
-                   [](const CustomLocation& a, const CustomLocation& b) { return a.timestamp < b.timestamp; });
-  return result;
-}
-
 QString IncidentExporter::overlayText(const std::vector<CustomLocation>& locations, const QDateTime& at) {
   QString text = at.toLocalTime().toString(QStringLiteral("yyyy-MM-dd  HH:mm:ss"));
   const auto after =
@@ -238,7 +215,7 @@ std::optional<QString> IncidentExporter::run(const IncidentExportRequest& reques
   if (clips.isEmpty()) {
     return QStringLiteral("Every video in the span is damaged and none has a repaired copy: %1").arg(gaps.join(u' '));
   }
-  const std::vector<CustomLocation> locations = locationsInSpan(span, request.from, request.to);
+  const std::vector<CustomLocation> locations = GpxWriter::locationsInSpan(span, request.from, request.to);
 
   ProgressReportManager throttle;
   // Reports wait for the main thread (at most five a second), and stop with a cancel.

@@ -84,11 +84,6 @@ class IncidentExporter : public std::enable_shared_from_this<IncidentExporter> {
   // recordingsInSpan after learnLengths; reads files, so not on the main
   // thread for a large card.
   static DCFInfoList readRecordingsInSpan(const DCFInfoList& all, const QDateTime& from, const QDateTime& to);
-  // The valid fixes of the recordings' telemetry (read here, speed and
-  // heading carried over from clip to clip) inside [from, to], in time
-  // order; every fix when the dates are invalid.
-  static std::vector<CustomLocation> locationsInSpan(const DCFInfoList& recordings, const QDateTime& from,
-                                                     const QDateTime& to);
   // The burnt-in line: local date and time and the speed of the last fix
   // at or before `at` ("--" without one in the 5 seconds before).
   static QString overlayText(const std::vector<CustomLocation>& locations, const QDateTime& at);

@@ -2,6 +2,7 @@
 // a job of the window's task runner.
 #include "core/common/main_thread.h"
 #include "core/common/path_text.h"
+#include "core/common/save_folder.h"
 #include "core/media/clip_health.h"
 #include "core/media/clip_rebuilder.h"
 #include "core/export/dcf_async_kml_builder.h"
@@ -80,10 +81,8 @@ QString MediaController::repairTargetProblem(const QString& targetDirectory, con
   if (targetDirectory.isEmpty() || !target.isDir()) return tr("Choose a folder for the repaired copies.");
   if (!target.isWritable()) return tr("The folder “%1” cannot be written to.").arg(target.fileName());
   // Nothing is ever written to the card, the repaired copies included.
-  const QString canonical = target.canonicalFilePath() + QLatin1Char('/');
   for (const DCFInfoPtr& info : infos) {
-    const QString root = QFileInfo(info->rootPath()).canonicalFilePath();
-    if (!root.isEmpty() && canonical.startsWith(root + QLatin1Char('/'))) {
+    if (isOutputOnCard(targetDirectory, info->rootPath())) {
       return tr("The repaired copies cannot go on the card: choose a folder elsewhere.");
     }
   }

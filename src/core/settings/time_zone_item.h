@@ -2,6 +2,7 @@
 
 #include <QList>
 #include <QString>
+#include <QTimeZone>
 
 namespace dashcard {
 
@@ -16,6 +17,12 @@ class TimeZoneItem {
   const QString& itemName() const { return itemName_; }
   // The display name in the user's language, the English one without a translation.
   QString itemDisplayName() const;
+
+  // The zone the camera keeps its clock in: a fixed offset, or for the
+  // zones with daylight saving ("_D") a region following those rules.
+  QTimeZone timeZone() const;
+  // The zone of a settings value ("JST", "EST_USA_D"); UTC for an unknown one.
+  static QTimeZone timeZoneOfKey(const QString& key);
 
   // The 30 time zones in table order, built once and shared.
   static const QList<TimeZoneItem>& timeZoneItems();

@@ -1,4 +1,5 @@
 #include "core/telemetry/drive_support_data.h"
+#include "core/telemetry/drive_support_marks.h"
 
 #include "core/common/color_palette.h"
 #include "core/common/const_class.h"
@@ -95,19 +96,30 @@ QString DriveSupportData::appearanceEventName() const {
   return text;
 }
 
-QList<ADASLineData> DriveSupportData::appearanceLineInfos() const {
-  QList<ADASLineData> marks;
-  if (!isCamera()) {
+std::vector<std::pair<double, QRgb>> driveSupportMarks(const DriveSupportData& record) {
+  std::vector<std::pair<double, QRgb>> marks;
+  if (record.QVDSAType() != ConstClass::QVDSA_TYPE_QVCAM) {
     return marks;
   }
-  if (!delayStart_.isEmpty()) {
-    marks.append(ADASLineData(delayStartPosition_, ColorPalette::adasDelayColor()));
+  if (!record.delayStart().isEmpty()) {
+    marks.emplace_back(record.delayStartPosition(), ColorPalette::kAdasDelayArgb);
   }
-  if (!laneDepartureLebel_.isEmpty()) {
-    marks.append(ADASLineData(laneDeparturePosition_, ColorPalette::adasLaneDepartureColor()));
+  if (!record.laneDepartureLebel().isEmpty()) {
+    marks.emplace_back(record.laneDeparturePosition(), ColorPalette::kAdasLaneDepartureArgb);
   }
-  if (!collisionDetect_.isEmpty()) {
-    marks.append(ADASLineData(collisionDetectPosition_, ColorPalette::adasForwardCollisionColor()));
+  if (!record.collisionDetect().isEmpty()) {
+    marks.emplace_back(record.collisionDetectPosition(), ColorPalette::kAdasForwardCollisionArgb);
+  }
+  return marks;
+}
+
+QList<ADASLineData> DriveSupportData::appearanceLineInfos() const {
+  QList<ADASLineData> marks;
+  for (const auto& [position, argb] : driveSupportMarks(*this)) {
+    marks.append(ADASLineData(position, QColor(QColor::Rgb, static_cast<ushort>(qAlpha(argb) * 0x101),
+                                               static_cast<ushort>(qRed(argb) * 0x101),
+                                               static_cast<ushort>(qGreen(argb) * 0x101),
+                                               static_cast<ushort>(qBlue(argb) * 0x101))));
   }
   return marks;
 }

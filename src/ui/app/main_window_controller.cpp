@@ -13,6 +13,7 @@
 #include "ui/app/path_control.h"
 #include "ui/app/right_split_view_controller.h"
 #include "ui/app/tab_view_controller.h"
+#include "ui/catalogue/trip_list_view.h"
 #include "ui/app/top_split_view_controller.h"
 #include "ui/app/user_guide_window.h"
 #include "ui/catalogue/dcf_info_table_model.h"
@@ -233,6 +234,12 @@ void MainWindowController::buildPanes() {
   mc->setPlayerVCs(playerPanes);
   tabs->dcfListVC()->setMediaController(mc);
   tabs->eventVC()->setMediaController(mc);
+  // The Trips tab: made anew for each catalogue; a chosen trip plays as a map click does.
+  connect(mc, &MediaController::catalogueDidChange, tabs->tripsVC(), [tabs, mc] { tabs->tripsVC()->setRecordings(mc->mediaTree()); });
+  connect(tabs->tripsVC(), &TripListView::recordingChosen, mc, [mc](const DCFInfoPtr& info) {
+    mc->updateCurrentDCF(info, info->isEventDCF() ? MediaController::kMediaListMapEvent : MediaController::kMediaListMapNormal,
+                         nullptr);
+  });
   // The players cannot see the window (ui/playback is below ui/app): hand them
   // the controller, the window's sync state and the bottom-pane gesture.
   for (ZoomPlayerViewController* player : players->playerVCs()) {

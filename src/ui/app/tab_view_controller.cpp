@@ -2,6 +2,7 @@
 
 #include "ui/catalogue/dcf_list_view_controller.h"
 #include "ui/catalogue/event_list_view_controller.h"
+#include "ui/catalogue/trip_list_view.h"
 
 #include <QGraphicsOpacityEffect>
 #include <QHideEvent>
@@ -14,7 +15,7 @@ namespace dashcard {
 
 TabViewController::TabViewController(QWidget* parent)
     : QTabWidget(parent), dcfListVC_(new DCFListViewController(this)),
-      eventVC_(new EventListViewController(this)), opacity_(new QGraphicsOpacityEffect(this)) {
+      eventVC_(new EventListViewController(this)), tripsVC_(new TripListView(this)), opacity_(new QGraphicsOpacityEffect(this)) {
   setObjectName(QStringLiteral("TabViewController"));
   setDocumentMode(true);
   addTab(dcfListVC_, QIcon(QStringLiteral(":/images/folder.svg")), tr("Recordings"));
@@ -25,6 +26,7 @@ TabViewController::TabViewController(QWidget* parent)
   addTab(photoTab, tr("Photos"));
   removeTab(kPhotoTab);
   delete photoTab;
+  addTab(tripsVC_, tr("Trips"));
   tabBar()->setExpanding(true);
   setGraphicsEffect(opacity_);
   connect(this, &QTabWidget::currentChanged, this, &TabViewController::didSelectTab);
@@ -57,7 +59,7 @@ void TabViewController::didSelectTab(int index) {
     setCurrentIndex(0);
     return;
   }
-  if (lastSelectedIndex_ == kPhotoTab) dcfListVC_->reloadSelectingDCF();
+  if (lastSelectedIndex_ == kPhotoTab && widget(kPhotoTab) != tripsVC_) dcfListVC_->reloadSelectingDCF();
   lastSelectedIndex_ = index;
 }
 

@@ -10,8 +10,9 @@ namespace dashcard {
 
 class DCFListViewController;
 class EventListViewController;
+class TripListView;
 
-// The side bar's tabs: the file list and the event list. Invisible and
+// The side bar's tabs: the file list, the event list and the trips. Invisible and
 // locked until a card with recordings is shown.
 class TabViewController : public QTabWidget, public TabPane {
   Q_OBJECT
@@ -19,6 +20,8 @@ class TabViewController : public QTabWidget, public TabPane {
   static constexpr int kFileTab = 0;
   static constexpr int kEventTab = 1;
   static constexpr int kPhotoTab = 2;
+  // After the photo tab left: its index is reused.
+  static constexpr int kTripTab = 2;
 
   explicit TabViewController(QWidget* parent = nullptr);
 
@@ -30,6 +33,7 @@ class TabViewController : public QTabWidget, public TabPane {
   bool isActive() const { return active_; }
   DCFListViewController* dcfListVC() const { return dcfListVC_; }
   EventListViewController* eventVC() const { return eventVC_; }
+  TripListView* tripsVC() const { return tripsVC_; }
   // The list of the selected tab.
   DCFListViewController* currentListVC() const;
 
@@ -49,6 +53,7 @@ class TabViewController : public QTabWidget, public TabPane {
 
   DCFListViewController* dcfListVC_;
   EventListViewController* eventVC_;
+  TripListView* tripsVC_;
   QGraphicsOpacityEffect* opacity_;
   bool active_ = false;
   bool selecting_ = false;

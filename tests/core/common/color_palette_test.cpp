@@ -14,6 +14,16 @@ TEST(ColorPalette, KmlColourTextIsAlphaBlueGreenRed) {
   EXPECT_EQ(ColorPalette::colorString(ColorPalette::routeColor3()), "FF008000");
   EXPECT_EQ(ColorPalette::colorString(ColorPalette::colorWithHexRed(5, 248, 209, 0.5)), "7FD1F805");
   EXPECT_EQ(ColorPalette::colorString(QColor(Qt::transparent)), "00000000");
+  // The 8-bit tables that KML reads without the GUI library give the same text.
+  for (std::size_t i = 0; i < ColorPalette::kRouteArgb.size(); ++i) {
+    EXPECT_EQ(ColorPalette::colorString(ColorPalette::kRouteArgb[i]),
+              ColorPalette::colorString(ColorPalette::routeColors().at(static_cast<qsizetype>(i))));
+  }
+  for (std::size_t i = 0; i < ColorPalette::kIconArgb.size(); ++i) {
+    EXPECT_EQ(ColorPalette::colorString(ColorPalette::kIconArgb[i]),
+              ColorPalette::colorString(ColorPalette::iconColors().at(static_cast<qsizetype>(i))));
+  }
+  EXPECT_EQ(ColorPalette::colorString(qRgba(5, 248, 209, 0x7F)), "7FD1F805");
 }
 
 TEST(ColorPalette, ListsAndNamedColours) {

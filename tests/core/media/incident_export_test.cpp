@@ -186,7 +186,7 @@ TEST(IncidentExport, GpxReadBackByGpsbabel) {
   const QDateTime from = clipStart(2, 0.5);
   const QDateTime to = clipStart(3, 2.5);
   const auto locations =
-      IncidentExporter::locationsInSpan(IncidentExporter::readRecordingsInSpan(recordings, from, to), from, to);
+      GpxWriter::locationsInSpan(IncidentExporter::readRecordingsInSpan(recordings, from, to), from, to);
   ASSERT_EQ(locations.size(), 5u);
   ASSERT_TRUE(writeFileAtomically(out.filePath("t.gpx"), GpxWriter::document(locations, "t")));
   const QStringList lines =
@@ -217,7 +217,7 @@ TEST(IncidentExport, MissingClipKeepsItsGapAndDamagedInputLeavesNothing) {
   request.targetFilePath = out.filePath("gap.mp4");
   ASSERT_FALSE(exportNow(request));
   EXPECT_NEAR(videoDuration(request.targetFilePath), 9.0, kFrame);
-  const auto locations = IncidentExporter::locationsInSpan(recordings, request.from, request.to);
+  const auto locations = GpxWriter::locationsInSpan(recordings, request.from, request.to);
   EXPECT_EQ(GpxWriter::segmentCount(locations), 2);
 
   // Truncated video, missing rear: a clear reason and no file at all.

@@ -1,10 +1,14 @@
 #include "core/telemetry/nmea_data.h"
+#include "core/telemetry/nmea_text.h"
 #include "core/telemetry/telemetry_test_support.h"
 
 #include <QDateTime>
 #include <QFileInfo>
 
+#include <cstdlib>
+#include <cstring>
 #include <memory>
+#include <string>
 #include <vector>
 
 #include <sys/stat.h>
@@ -212,6 +216,47 @@ TEST(NMEAParser, NumbersMustBeWholeFiniteLiterals) {
   EXPECT_EQ(NMEAData::convertToGsensValue(u"999.999"), 0.0);
   EXPECT_EQ(NMEAData::convertToGsensValue(u"999.9990"), 999.999);
   EXPECT_EQ(NMEAData::convertToGsensValue(u"1e999"), 0.0);
+}
+
+// Every decimal a receiver writes reads as the C library reads it, bit for
+// bit: the digit counts around the exact-integer limit (15 and 16 digits),
+// points at each place, signs, leading zeros and the forms that need the
+// general reader.
+TEST(NMEAParser, DecimalFieldsReadExactlyAsStrtod) {
+  std::vector<std::string> fields = {"0",     "-0",         "-0.000",          "007.50",          "12.",
+                                     ".5",    "-.25",       "1e3",             "999999999999999", "9999999999999999",
+                                     "0.1",   "0.3",        "2.675",           "4916.45",         "-12345.678901234",
+                                     "123456789012345.6", "0.000000000000001", "0.0000000000000001"};
+  std::uint64_t state = 0x9E3779B97F4A7C15ULL;
+  const auto next = [&state] {
+    state ^= state << 13;
+    state ^= state >> 7;
+    state ^= state << 17;
+    return state;
+  };
+  for (int i = 0; i < 20000; ++i) {
+    const int length = 1 + static_cast<int>(next() % 18);
+    std::string digits;
+    for (int d = 0; d < length; ++d) {
+      digits += static_cast<char>('0' + next() % 10);
+    }
+    const std::size_t point = next() % (digits.size() + 1);
+    if (point > 0 && point < digits.size()) {
+      digits.insert(point, 1, '.');
+    }
+    fields.push_back((next() % 2 == 0 ? "-" : "") + digits);
+  }
+  for (const std::string& field : fields) {
+    double ours = 0.0;
+    ASSERT_TRUE(nmea::readNumber(field, &ours)) << field;
+    const double expected = std::strtod(field.c_str(), nullptr);
+    EXPECT_EQ(std::memcmp(&ours, &expected, sizeof ours), 0) << field << ": " << ours << " vs " << expected;
+  }
+  for (const char* junk : {"", "-", ".", "1.2.3", "1-2", "--1", "1 2", "0x10", "1e", "+-1"}) {
+    double value = 42.0;
+    EXPECT_FALSE(nmea::readNumber(junk, &value)) << junk;
+    EXPECT_EQ(value, 42.0) << junk;
+  }
 }
 
 TEST(NMEAParser, TimesWithEveryPrecisionAndBadDates) {
