@@ -16,6 +16,7 @@
 
 #include <benchmark/benchmark.h>
 
+#include <algorithm>
 #include <cmath>
 
 namespace dashcard {
@@ -27,6 +28,8 @@ MapVewController::PolylineList routes() {
   MapVewController::PolylineList lines;
   for (int r = 0; r < 1000; ++r) {
     QList<MapCoordinate> points;
+    QList<float> speeds;
+    float speed = float(rng.generateDouble() * 30.0);
     double lat = 35.55 + rng.generateDouble() * 0.3;
     double lon = 139.5 + rng.generateDouble() * 0.4;
     double heading = rng.generateDouble() * 6.283;
@@ -35,8 +38,10 @@ MapVewController::PolylineList routes() {
       lat += std::cos(heading) * 0.00015;
       lon += std::sin(heading) * 0.00018;
       points.append({lat, lon});
+      speed = std::clamp(speed + float(rng.generateDouble() - 0.5) * 3.0F, 0.0F, 40.0F);
+      speeds.append(speed);
     }
-    lines.append(std::make_shared<CustomMapPolyline>(points, QColor(0, 0, 255)));
+    lines.append(std::make_shared<CustomMapPolyline>(points, speeds, QColor(0, 0, 255)));
   }
   return lines;
 }
@@ -56,8 +61,14 @@ void warm(MapRenderer& renderer, MapVewController& map, MapTileLayer& tiles, QIm
   }
 }
 
+// state.range(0): 1 colours the routes by speed. state.range(1): 1 draws
+// the whole route picture again every frame (a zoom step or a new line),
+// 0 pans as a user drags.
 void BM_RedrawWhilePanning(benchmark::State& state) {
+  const bool bySpeed = state.range(0) != 0;
+  const bool everyFrame = state.range(1) != 0;
   MapVewController map;
+  map.setColorRouteBySpeed(bySpeed);
   map.viewport().setSize({1280, 800});
   map.addRouteOverlayLines(routes());
   map.focusMapRect(MapVewController::totalMapRect(map.mapOverlays()), false);
@@ -77,13 +88,23 @@ void BM_RedrawWhilePanning(benchmark::State& state) {
   for (auto _ : state) {
     const int phase = (i++ % 400) < 200 ? 1 : -1;
     map.viewport().panBy({3.0 * phase, 2.0 * phase});
+    if (everyFrame) {
+      map.setColorRouteBySpeed(!bySpeed);
+      map.setColorRouteBySpeed(bySpeed);
+    }
     QPainter painter(&frame);
     renderer.draw(painter, map, tiles, 1.0);
   }
   state.counters["fixes"] = 60000;
   state.counters["cache_kib"] = tiles.cacheCostKiB();
 }
-BENCHMARK(BM_RedrawWhilePanning)->Unit(benchmark::kMillisecond)->MinTime(2.0);
+BENCHMARK(BM_RedrawWhilePanning)
+    ->Args({0, 0})
+    ->Args({1, 0})
+    ->Args({0, 1})
+    ->Args({1, 1})
+    ->Unit(benchmark::kMillisecond)
+    ->MinTime(2.0);
 
 void BM_BuiltInTile(benchmark::State& state) {
   const auto world = WorldMapData::builtIn();

@@ -90,6 +90,7 @@ int runExportVideoCommand(const QStringList& arguments) {
   if (failure) {
     command.fail(*failure);
   }
+  for (const QString& warning : exporter->warnings()) printError(QStringLiteral("export-video: ") + warning);
   const QString& target = request.targetFilePath;
   printOut(QStringLiteral("Video export is complete: %1 recordings to %2 (track in %3 and %4)")
                .arg(request.recordings.size())

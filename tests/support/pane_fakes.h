@@ -115,12 +115,18 @@ class FakeList : public RecordingListPane, public LoggedPane {
     return sheets.back().get();
   }
 
+  void playbackDidStop(const QString& reason) override {
+    record(QStringLiteral("stopped"));
+    stopReasons.append(reason);
+  }
+
   void select(const DCFInfoPtr& info) {
     selected = {info};
     if (controller_) controller_->updateCurrentDCF(info, code_, nullptr);
   }
 
   DCFInfoList rows, selected;
+  QStringList stopReasons;
   int nextRequests = 0, focuses = 0;
   std::vector<std::unique_ptr<FakeSheet>> sheets;
 
@@ -156,6 +162,12 @@ class FakePlayer : public PlayerPane, public LoggedPane {
     willStartPlay = std::move(willStart);
     progressBlock = std::move(progressHandler);
     didStopPlaying = std::move(didStop);
+    didError = {};
+  }
+  void playWithPath(const QString& path, Handler willStart, Handler progressHandler, Handler didStop,
+                    Handler didFail) override {
+    playWithPath(path, std::move(willStart), std::move(progressHandler), std::move(didStop));
+    didError = std::move(didFail);
   }
   void showImageWithPath(const QString& path) override { call("image " + path); }
   void play() override {
@@ -204,7 +216,7 @@ class FakePlayer : public PlayerPane, public LoggedPane {
   QStringList calls;
   QList<float> seeks;
   QString loadedPath;
-  Handler willStartPlay, progressBlock, didStopPlaying;
+  Handler willStartPlay, progressBlock, didStopPlaying, didError;
   bool playing = false;
   float progressValue = 0.0F;
   double length = 60.0;

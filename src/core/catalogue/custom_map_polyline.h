@@ -16,8 +16,13 @@ class CustomMapPolyline {
  public:
   CustomMapPolyline(QList<MapCoordinate> coordinates, const QColor& lineColor)
       : coordinates_(std::move(coordinates)), lineColor_(lineColor) {}
+  // With the speed at each coordinate (m/s, negative when unknown).
+  CustomMapPolyline(QList<MapCoordinate> coordinates, QList<float> speeds, const QColor& lineColor)
+      : coordinates_(std::move(coordinates)), speeds_(std::move(speeds)), lineColor_(lineColor) {}
 
   const QList<MapCoordinate>& coordinates() const { return coordinates_; }
+  // One per coordinate, or none when the line has no speeds.
+  const QList<float>& speeds() const { return speeds_; }
   qsizetype pointCount() const { return coordinates_.size(); }
 
   QColor lineColor() const {
@@ -31,6 +36,7 @@ class CustomMapPolyline {
 
  private:
   const QList<MapCoordinate> coordinates_;
+  const QList<float> speeds_;
   mutable std::mutex mutex_;
   QColor lineColor_;
 };

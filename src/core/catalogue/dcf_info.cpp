@@ -213,8 +213,13 @@ void DCFInfo::setThumbnailPath(const QString& path) {
 
 QString DCFInfo::damageReason() const { return state()->damageReason; }
 
-void DCFInfo::setDamageReason(const QString& reason) {
-  update([&reason](State& state) { state.damageReason = reason; });
+bool DCFInfo::isUnplayable() const { return state()->unplayable; }
+
+void DCFInfo::setDamageReason(const QString& reason, bool unplayable) {
+  update([&reason, unplayable](State& state) {
+    state.damageReason = reason;
+    state.unplayable = unplayable;
+  });
 }
 
 QList<std::shared_ptr<CustomMapPolyline>> DCFInfo::routeLine() const { return state()->routeLine; }

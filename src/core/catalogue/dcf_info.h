@@ -59,6 +59,9 @@ class DCFInfo {
     // Why a video of this recording cannot play as it is (set by the
     // background walk's look at the box headers); empty when healthy.
     QString damageReason;
+    // The front video cannot be played as it is (empty, no index,
+    // unreadable): a drive passes it by without loading it.
+    bool unplayable = false;
     QList<std::shared_ptr<CustomMapPolyline>> routeLine;
     QList<std::shared_ptr<CustomPointAnnotation>> annotation;
     QList<std::shared_ptr<PictureInfo>> pictures;
@@ -88,7 +91,8 @@ class DCFInfo {
   QString thumbnailPath() const;
   void setThumbnailPath(const QString& path);
   QString damageReason() const;
-  void setDamageReason(const QString& reason);
+  bool isUnplayable() const;
+  void setDamageReason(const QString& reason, bool unplayable = false);
   std::int64_t dcfFileNumber() const { return dcfFileNumber_; }
   std::int64_t dcfFolderNumber() const { return dcfFolderNumber_; }
   QList<std::shared_ptr<CustomMapPolyline>> routeLine() const;

@@ -1,5 +1,6 @@
 #include "core/common/color_palette.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace dashcard {
@@ -70,6 +71,19 @@ qint64 ColorPalette::daysBetween(const QDateTime& from, const QDateTime& to) {
 QDateTime ColorPalette::adjustZeroClock(const QDateTime& date, const QCalendar& withCalendar) {
   const QCalendar::YearMonthDay parts = withCalendar.partsFromDate(date.toLocalTime().date());
   return QDateTime(withCalendar.dateFromParts(parts), QTime(0, 0));
+}
+
+QColor ColorPalette::viridis(double t) {
+  // The scale's published values at 0, 0.1, ..., 1, joined linearly.
+  static constexpr unsigned char kStops[11][3] = {
+      {68, 1, 84},    {72, 36, 117},  {65, 68, 135},  {53, 95, 141},  {42, 120, 142}, {33, 145, 140},
+      {34, 168, 132}, {68, 191, 112}, {122, 209, 81}, {189, 223, 38}, {253, 231, 37},
+  };
+  const double x = std::isfinite(t) ? std::clamp(t, 0.0, 1.0) * 10.0 : 0.0;
+  const int i = std::min(9, static_cast<int>(x));
+  const double f = x - i;
+  const auto mix = [&](int c) { return std::round(kStops[i][c] + (kStops[i + 1][c] - kStops[i][c]) * f); };
+  return colorWithHexRed(mix(0), mix(1), mix(2));
 }
 
 }  // namespace dashcard

@@ -41,6 +41,9 @@ class ColorPalette {
   static QColor iconColor3();
   static QColor iconColor4();
   static QColor routeColor1();
+  // The viridis scale (perceptually even, readable in grey and by most
+  // colour-blind eyes) at `t`, clamped to 0..1: dark violet to yellow.
+  static QColor viridis(double t);
   static QColor routeColor2();
   static QColor routeColor3();
   static QColor routeColor4();

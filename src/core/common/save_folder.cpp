@@ -13,6 +13,7 @@ QString key(SaveKind kind) {
     case SaveKind::Capture: return QStringLiteral("saveFolder/capture");
     case SaveKind::BackUp: return QStringLiteral("saveFolder/backup");
     case SaveKind::Export: return QStringLiteral("saveFolder/export");
+    case SaveKind::Repair: return QStringLiteral("saveFolder/repair");
   }
   return {};
 }
@@ -22,8 +23,9 @@ QString key(SaveKind kind) {
 QString saveFolder(SaveKind kind) {
   const QString last = QSettings().value(key(kind)).toString();
   if (!last.isEmpty() && QFileInfo(last).isDir()) return last;
-  const QString standard = QStandardPaths::writableLocation(
-      kind == SaveKind::Capture ? QStandardPaths::PicturesLocation : QStandardPaths::DocumentsLocation);
+  const QString standard = QStandardPaths::writableLocation(kind == SaveKind::Capture  ? QStandardPaths::PicturesLocation
+                                                            : kind == SaveKind::Repair ? QStandardPaths::MoviesLocation
+                                                                                       : QStandardPaths::DocumentsLocation);
   return !standard.isEmpty() && QFileInfo(standard).isDir() ? standard : QDir::homePath();
 }
 

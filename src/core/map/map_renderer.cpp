@@ -1,13 +1,17 @@
 #include "core/map/map_renderer.h"
 
+#include "core/common/color_palette.h"
 #include "core/map/custom_point_annotation_image.h"
 #include "core/map/map_tile_layer.h"
 #include "core/map/map_vew_controller.h"
 #include "core/map/web_mercator.h"
+#include "core/telemetry/custom_location.h"
 
 #include <QFontMetricsF>
+#include <QLinearGradient>
 #include <QLocale>
 
+#include <algorithm>
 #include <cmath>
 
 namespace dashcard {
@@ -17,6 +21,33 @@ constexpr double kRouteWidth = 5.0;
 // The overlay picture reaches this share of the view beyond each side:
 // 2.25 times the view's pixels (9 MB at 1280x800).
 constexpr double kOverlayMargin = 0.25;
+// Speed colours come in steps: a run of segments of one step is one stroke.
+constexpr int kSpeedSteps = 32;
+
+// One route line in runs of segments, each run in the colour of its speed
+// step (a segment takes the mean of its two ends); unknown speeds in grey.
+void drawBySpeed(QPainter& painter, const QList<QPointF>& points, const QList<float>& speeds, double top, int alpha) {
+  const auto stepOf = [&](qsizetype i) {
+    const float a = speeds[i - 1];
+    const float b = speeds[i];
+    if (a < 0.0F || b < 0.0F) return -1;
+    return std::clamp(int((a + b) / 2.0 / top * kSpeedSteps), 0, kSpeedSteps - 1);
+  };
+  QPen pen(Qt::gray, kRouteWidth);
+  pen.setCapStyle(Qt::RoundCap);
+  pen.setJoinStyle(Qt::RoundJoin);
+  for (qsizetype start = 1; start < points.size();) {
+    const int step = stepOf(start);
+    qsizetype end = start + 1;
+    while (end < points.size() && stepOf(end) == step) ++end;
+    QColor color = step < 0 ? QColor(150, 150, 150) : ColorPalette::viridis((step + 0.5) / kSpeedSteps);
+    color.setAlpha(alpha);
+    pen.setColor(color);
+    painter.setPen(pen);
+    painter.drawPolyline(points.constData() + start - 1, int(end - start + 1));
+    start = end;
+  }
+}
 }
 
 const MapRenderer::CachedPath& MapRenderer::pathFor(const std::shared_ptr<CustomMapPolyline>& line, double zoom) {
@@ -25,6 +56,9 @@ const MapRenderer::CachedPath& MapRenderer::pathFor(const std::shared_ptr<Custom
   cached.line = line;
   cached.zoom = zoom;
   cached.path = QPainterPath();
+  cached.points.clear();
+  cached.speeds.clear();
+  const bool withSpeeds = line->speeds().size() == line->coordinates().size();
   const double world = WebMercator::worldSize(zoom);
   QPointF last;
   bool first = true;
@@ -40,6 +74,10 @@ const MapRenderer::CachedPath& MapRenderer::pathFor(const std::shared_ptr<Custom
       cached.path.lineTo(p);
     } else {
       continue;
+    }
+    if (withSpeeds) {
+      cached.points.append(p);
+      cached.speeds.append(line->speeds()[i]);
     }
     last = p;
   }
@@ -95,6 +133,7 @@ void MapRenderer::drawOverlays(QPainter& painter, const MapVewController& contro
   }
   painter.save();
   painter.setRenderHint(QPainter::Antialiasing);
+  const double top = controller.colorRouteBySpeed() ? controller.speedScaleMax() : 0.0;
   for (const auto& line : controller.mapOverlays()) {
     const QColor color = controller.strokeColor(line.get());
     if (color.alpha() == 0 || line->pointCount() == 0) continue;
@@ -106,12 +145,16 @@ void MapRenderer::drawOverlays(QPainter& painter, const MapVewController& contro
                                    -viewport.center().y * world + viewport.size().height() / 2.0) +
                            shift;
     if (!cached.bounds.translated(offset).intersects(area)) continue;
-    QPen pen(color, kRouteWidth);
-    pen.setCapStyle(Qt::RoundCap);
-    pen.setJoinStyle(Qt::RoundJoin);
-    painter.setPen(pen);
     painter.translate(offset);
-    painter.drawPath(cached.path);
+    if (top > 0.0 && cached.points.size() > 1) {
+      drawBySpeed(painter, cached.points, cached.speeds, top, color.alpha());
+    } else {
+      QPen pen(color, kRouteWidth);
+      pen.setCapStyle(Qt::RoundCap);
+      pen.setJoinStyle(Qt::RoundJoin);
+      painter.setPen(pen);
+      painter.drawPath(cached.path);
+    }
     painter.translate(-offset);
   }
   painter.restore();
@@ -156,6 +199,32 @@ void MapRenderer::draw(QPainter& painter, const MapVewController& controller, Ma
   }
   drawScaleBar(painter, viewport);
   drawAttribution(painter, viewport.size(), tiles.attribution());
+  if (controller.colorRouteBySpeed() && controller.speedScaleMax() > 0.0) {
+    drawSpeedLegend(painter, controller.speedScaleMax());
+  }
+}
+
+void MapRenderer::drawSpeedLegend(QPainter& painter, double topSpeed) {
+  const QRectF bar(14.0, 14.0, 120.0, 10.0);
+  painter.save();
+  painter.setRenderHint(QPainter::Antialiasing, false);
+  QFont font = painter.font();
+  font.setPointSizeF(8.0);
+  painter.setFont(font);
+  const QFontMetricsF metrics(font);
+  const QString top = QStringLiteral("%1 %2")
+                          .arg(qRound(CustomLocation::speedForCurrentLocale(topSpeed)))
+                          .arg(CustomLocation::unitForCurrentLocale());
+  painter.fillRect(QRectF(bar.left() - 6, bar.top() - 6, bar.width() + 12, bar.height() + metrics.height() + 14),
+                   QColor(255, 255, 255, 190));
+  QLinearGradient gradient(bar.topLeft(), bar.topRight());
+  for (int i = 0; i <= 10; ++i) gradient.setColorAt(i / 10.0, ColorPalette::viridis(i / 10.0));
+  painter.fillRect(bar, gradient);
+  painter.setPen(QColor(40, 40, 40));
+  const double baseline = bar.bottom() + metrics.ascent() + 3;
+  painter.drawText(QPointF(bar.left(), baseline), QStringLiteral("0"));
+  painter.drawText(QPointF(bar.right() - metrics.horizontalAdvance(top), baseline), top);
+  painter.restore();
 }
 
 std::shared_ptr<CustomPointAnnotation> MapRenderer::annotationAt(const MapVewController& controller,

@@ -33,6 +33,8 @@ class MapRenderer {
 
   static void drawScaleBar(QPainter& painter, const MapViewport& viewport);
   static void drawAttribution(QPainter& painter, const QSizeF& size, const QString& text);
+  // The key of the speed colours: the scale from 0 to `topSpeed` (m/s).
+  static void drawSpeedLegend(QPainter& painter, double topSpeed);
 
   // Route paths built so far (for the benchmark and tests).
   int cachedPathCount() const { return int(paths_.size()); }
@@ -43,6 +45,9 @@ class MapRenderer {
     double zoom = -1.0;
     QPainterPath path;  // world pixels at `zoom`
     QRectF bounds;
+    // The same points with their speeds, for lines coloured by speed.
+    QList<QPointF> points;
+    QList<float> speeds;
   };
   const CachedPath& pathFor(const std::shared_ptr<CustomMapPolyline>& line, double zoom);
   const QImage& imageFor(const CustomPointAnnotation& annotation, qreal devicePixelRatio);

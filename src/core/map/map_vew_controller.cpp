@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
+#include <vector>
 
 namespace dashcard {
 
@@ -51,7 +52,33 @@ void MapVewController::clearMapView() {
 
 void MapVewController::overlaysChanged() {
   ++overlayRevision_;
+  ++linesRevision_;
   emit mapChanged();
+}
+
+void MapVewController::setColorRouteBySpeed(bool on) {
+  if (on == colorRouteBySpeed_) return;
+  colorRouteBySpeed_ = on;
+  ++overlayRevision_;
+  emit mapChanged();
+}
+
+double MapVewController::speedScaleMax() const {
+  if (scaleRevision_ == linesRevision_) return scaleMax_;
+  std::vector<float> speeds;
+  for (const auto& line : mapOverlays_) {
+    for (const float speed : line->speeds()) {
+      if (speed >= 0.0F && std::isfinite(speed)) speeds.push_back(speed);
+    }
+  }
+  scaleMax_ = 0.0;
+  if (!speeds.empty()) {
+    const auto at = speeds.begin() + std::ptrdiff_t(double(speeds.size() - 1) * 0.99);
+    std::nth_element(speeds.begin(), at, speeds.end());
+    scaleMax_ = *at;
+  }
+  scaleRevision_ = linesRevision_;
+  return scaleMax_;
 }
 
 bool MapVewController::annotationHasPosition(const CustomPointAnnotation& annotation) {

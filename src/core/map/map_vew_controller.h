@@ -58,6 +58,13 @@ class MapVewController : public QObject, public MapPane {
   void eventVisibilityIsChanged();
   void userLocationVisibilityIsChanged();
   bool validateMenuItem(MenuItem item) const;
+  // Route lines in segments coloured by speed (viridis from 0 to
+  // speedScaleMax()) instead of their own colour; off by default.
+  bool colorRouteBySpeed() const { return colorRouteBySpeed_; }
+  void setColorRouteBySpeed(bool on);
+  // The top of the speed scale (m/s): the 99th percentile of the speeds on
+  // the lines, so one spike does not wash the scale out; 0 without speeds.
+  double speedScaleMax() const;
   // On/off state of a visibility item (the trace item has none).
   bool menuItemState(MenuItem item) const;
   void triggerMenuItem(MenuItem item);
@@ -135,6 +142,11 @@ class MapVewController : public QObject, public MapPane {
   bool didFocus_ = false;
   bool mouseIsOver_ = false;
   quint64 overlayRevision_ = 0;
+  bool colorRouteBySpeed_ = false;
+  // speedScaleMax() as of linesRevision_.
+  quint64 linesRevision_ = 0;
+  mutable quint64 scaleRevision_ = ~quint64(0);
+  mutable double scaleMax_ = 0.0;
   // A seek asked for by a click on a line, made at the first tick of that recording.
   std::weak_ptr<DCFInfo> pendingSeekInfo_;
   float pendingSeek_ = 0.0F;

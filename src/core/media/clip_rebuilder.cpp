@@ -115,6 +115,7 @@ struct Nal {
   bool vcl = false;
   bool key = false;
   bool startsPicture = false;  // begins a new access unit once one holds a slice
+  bool bidirectional = false;  // a B slice: decoding order differs from display order
 };
 
 constexpr int kHeaderPeek = 16;
@@ -136,6 +137,7 @@ Nal classifyH264(const unsigned char* h, int maxMacroblocks) {
       nal.vcl = true;
       nal.key = type == 5;
       nal.startsPicture = firstMb == 0;
+      nal.bidirectional = sliceType % 5 == 1;
       break;
     }
     case 7:
@@ -160,7 +162,7 @@ Nal classifyH264(const unsigned char* h, int maxMacroblocks) {
   return nal;
 }
 
-Nal classifyHevc(const unsigned char* h) {
+Nal classifyHevc(const unsigned char* h, int extraSliceHeaderBits) {
   Nal nal;
   const int type = (h[0] >> 1) & 63;
   const int layer = ((h[0] & 1) << 5) | (h[1] >> 3);
@@ -176,6 +178,12 @@ Nal classifyHevc(const unsigned char* h) {
     nal.vcl = true;
     nal.key = irap;
     nal.startsPicture = first;
+    if (first) {
+      // The first slice of a picture tells its type right after a few fixed bits.
+      for (int i = 0; i < extraSliceHeaderBits; ++i) bits.bit();
+      const std::uint32_t sliceType = bits.ue();
+      nal.bidirectional = !bits.failed() && sliceType == 0;
+    }
   } else if (type >= 32 && type <= 40) {
     nal.startsPicture = type <= 35 || type == 39;
   } else {
@@ -190,12 +198,44 @@ struct Setup {
   bool hevc = false;
   int lengthSize = 4;
   int maxMacroblocks = 0;
+  int extraSliceHeaderBits = 0;  // H.265: from the picture parameter set
   std::int64_t maxNal = 0;
   mp4::Track video;
   QByteArray videoConfig;  // avcC / hvcC payload
   std::optional<mp4::Track> audio;
   QByteArray audioConfig;  // AudioSpecificConfig
 };
+
+// num_extra_slice_header_bits of the first picture parameter set in an
+// `hvcC` payload; 0 when there is none.
+int hevcExtraSliceHeaderBits(QByteArrayView hvcc) {
+  constexpr qsizetype kArraysAt = 22;
+  if (hvcc.size() <= kArraysAt) return 0;
+  const auto* d = reinterpret_cast<const unsigned char*>(hvcc.data());
+  const int arrays = d[kArraysAt];
+  qsizetype at = kArraysAt + 1;
+  for (int a = 0; a < arrays && at + 3 <= hvcc.size(); ++a) {
+    const int type = d[at] & 63;
+    const int count = (d[at + 1] << 8) | d[at + 2];
+    at += 3;
+    for (int n = 0; n < count && at + 2 <= hvcc.size(); ++n) {
+      const int length = (d[at] << 8) | d[at + 1];
+      at += 2;
+      if (type == 34 && length > 2 && at + length <= hvcc.size()) {
+        Bits bits(d + at + 2, length - 2);
+        bits.ue();   // pps_pic_parameter_set_id
+        bits.ue();   // pps_seq_parameter_set_id
+        bits.bit();  // dependent_slice_segments_enabled_flag
+        bits.bit();  // output_flag_present_flag
+        int extra = 0;
+        for (int i = 0; i < 3; ++i) extra = (extra << 1) | bits.bit();
+        return bits.failed() ? 0 : extra;
+      }
+      at += length;
+    }
+  }
+  return 0;
+}
 
 // The AudioSpecificConfig inside an `esds` payload (after version and flags).
 QByteArray audioSpecificConfig(QByteArrayView esds) {
@@ -272,6 +312,7 @@ std::optional<Setup> readReference(const QString& path, QString* error) {
   const qsizetype lengthAt = setup.hevc ? 21 : 4;
   if (!config || config->payload.size() <= lengthAt) return fail(tr("its video set-up is missing."));
   setup.videoConfig = config->payload.toByteArray();
+  if (setup.hevc) setup.extraSliceHeaderBits = hevcExtraSliceHeaderBits(setup.videoConfig);
   setup.lengthSize = (std::uint8_t(config->payload[lengthAt]) & 3) + 1;
   if (setup.lengthSize == 3) return fail(tr("its video set-up is invalid."));
   if (video->timescale == 0 || video->commonDelta() == 0 || video->sizes.empty()) {
@@ -358,11 +399,14 @@ class AudioSplitter {
 // Walks the media data of the damaged clip.
 class Walker {
  public:
-  Walker(int fd, std::int64_t begin, std::int64_t end, const Setup& setup, AudioSplitter* audio)
-      : begin_(begin), end_(end), setup_(setup), audio_(audio), probe_(fd, end, 64), runs_(fd, end, 0) {}
+  Walker(int fd, std::int64_t begin, std::int64_t end, const Setup& setup, AudioSplitter* audio, int maxPictures)
+      : begin_(begin), end_(end), setup_(setup), audio_(audio), maxPictures_(maxPictures), probe_(fd, end, 64),
+        runs_(fd, end, 0) {}
 
   std::vector<Sample> video;
   std::vector<Sample> audio;
+  // A B slice was met: the pictures' display times are not in the data.
+  bool reordered = false;
 
   // Walks to the end of what can be recovered; false when cancelled.
   bool walk(const std::atomic<bool>* cancel, const ClipRebuilder::Progress& progress) {
@@ -377,8 +421,13 @@ class Walker {
       std::int64_t next = 0;
       const Nal nal = nalAt(p, &next);
       if (nal.valid && next <= end_ && followsWell(next)) {
+        if (nal.bidirectional) {
+          reordered = true;
+          return true;
+        }
         addNal(nal, p, next);
         p = next;
+        if (maxPictures_ > 0 && keyedPictures_ >= maxPictures_) return true;
         continue;
       }
       if (nal.valid && next > end_) {
@@ -439,7 +488,7 @@ class Walker {
         *next = INT64_MAX;  // cut: reads as reaching past the end
       }
     }
-    return setup_.hevc ? classifyHevc(h + ls) : classifyH264(h + ls, setup_.maxMacroblocks);
+    return setup_.hevc ? classifyHevc(h + ls, setup_.extraSliceHeaderBits) : classifyH264(h + ls, setup_.maxMacroblocks);
   }
 
   // What follows a unit ending at `p` must be the end, zeros, another unit,
@@ -465,6 +514,7 @@ class Walker {
   void closePicture() {
     if (picture_.start >= 0 && picture_.vcl) {
       video.push_back(Sample{picture_.start, std::uint32_t(picture_.end - picture_.start), picture_.key});
+      if (picture_.key || keyedPictures_ > 0) ++keyedPictures_;
     }
     picture_ = {};
   }
@@ -556,6 +606,9 @@ class Walker {
   std::int64_t end_;
   const Setup& setup_;
   AudioSplitter* audio_;
+  // Stop once this many pictures from the first key one are found (0: all).
+  int maxPictures_;
+  int keyedPictures_ = 0;
   // One small window serves every header: a unit's last byte, the next
   // header and the zeros test come in one read.
   Window probe_;
@@ -773,7 +826,7 @@ QString ClipRebuilder::findReference(const QString& damagedPath) {
 
 ClipRebuilder::Result ClipRebuilder::rebuild(const QString& damagedPath, const QString& referencePath,
                                              const QString& outputPath, const std::atomic<bool>* cancel,
-                                             const Progress& progress) {
+                                             const Progress& progress, int maxPictures) {
   Result result;
   const auto fail = [&](const QString& text) {
     result.error = text;
@@ -815,13 +868,18 @@ ClipRebuilder::Result ClipRebuilder::rebuild(const QString& damagedPath, const Q
   // The media data as far as it was written: a zero size or one past the
   // end of the file is what a power loss leaves.
   const std::int64_t dataEnd = std::min(mdat->end(), fileSize);
-  Walker walker(damaged.fd, mdat->payloadOffset(), dataEnd, *setup, setup->audio ? &splitter : nullptr);
+  Walker walker(damaged.fd, mdat->payloadOffset(), dataEnd, *setup, setup->audio ? &splitter : nullptr, maxPictures);
   const auto walkProgress = [&](double fraction) {
     if (progress) progress(fraction * 0.5);
   };
   if (!walker.walk(cancel, walkProgress)) {
     result.cancelled = true;
     return fail(tr("Cancelled."));
+  }
+  if (walker.reordered) {
+    // Without the lost index the display order of such pictures is unknown:
+    // a copy would play them jumbled.
+    return fail(tr("%1 reorders frames (B-frames), which a rebuild cannot time: it was not repaired.").arg(shownDamaged));
   }
   std::vector<Sample>& video = walker.video;
   // Decoding starts at a key picture.

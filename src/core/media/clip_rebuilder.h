@@ -35,8 +35,11 @@ class ClipRebuilder {
   // Rebuilds `damagedPath` into `outputPath` (never the same file). An empty
   // `referencePath` looks one up with findReference. Runs on the calling
   // thread; `cancel` is looked at between samples and copied pieces.
+  // `maxPictures` > 0 stops after that many pictures from the first key
+  // picture (a thumbnail needs only the start).
   static Result rebuild(const QString& damagedPath, const QString& referencePath, const QString& outputPath,
-                        const std::atomic<bool>* cancel = nullptr, const Progress& progress = {});
+                        const std::atomic<bool>* cancel = nullptr, const Progress& progress = {},
+                        int maxPictures = 0);
 };
 
 }  // namespace dashcard

@@ -7,17 +7,20 @@
 #include "core/common/main_thread.h"
 #include "core/common/path_text.h"
 #include "core/media/clip_health.h"
+#include "core/media/clip_rebuilder.h"
 #include "core/media/video_frame_grabber.h"
 #include "core/telemetry/nmea_data.h"
 
 #include <QBuffer>
 #include <QCoreApplication>
+#include <QDir>
 #include <QFile>
 #include <QGuiApplication>
 #include <QImageWriter>
 #include <QPainter>
 #include <QSaveFile>
 #include <QScreen>
+#include <QTemporaryDir>
 #include <QThreadPool>
 #include <QtConcurrent/QtConcurrentRun>
 
@@ -150,15 +153,19 @@ void DCFAsyncParser::run(const std::shared_ptr<Walk>& walk) {
     // A look at the videos' box headers: a few small reads, so the lists
     // can mark a clip the camera never closed before anyone plays it.
     QStringList damage;
+    bool unplayable = false;
     for (const QString& video : {info->filePath(), info->secondaryFilePath()}) {
       if (video.isEmpty()) continue;
       const ClipHealth health = ClipHealth::inspect(video);
       if (!health.healthy()) {
-        damage.append(video == info->filePath() ? health.reason : QCoreApplication::translate("DCFAsyncParser", "Rear video: %1").arg(health.reason));
+        const bool front = video == info->filePath();
+        // A truncated clip still plays up to its cut.
+        if (front && health.damage != ClipDamage::Truncated) unplayable = true;
+        damage.append(front ? health.reason : QCoreApplication::translate("DCFAsyncParser", "Rear video: %1").arg(health.reason));
       }
     }
-    if (damage.join(u'\n') != info->damageReason()) {
-      info->setDamageReason(damage.join(u'\n'));
+    if (damage.join(u'\n') != info->damageReason() || unplayable != info->isUnplayable()) {
+      info->setDamageReason(damage.join(u'\n'), unplayable);
     }
     std::optional<QString> thumbnail;
     if (current.isValid()) {
@@ -193,10 +200,13 @@ std::shared_ptr<CustomMapPolyline> DCFAsyncParser::polylineForDCFInfos(const DCF
   current->nmea()->setup();
   const auto fixes = current->nmea()->varidLocations();
   QList<MapCoordinate> points;
+  QList<float> speeds;
   points.reserve(static_cast<qsizetype>(fixes.size()) + 1);
+  speeds.reserve(points.capacity());
   QDateTime lastTime;
   for (const CustomLocation& fix : fixes) {
     points.append({fix.latitude, fix.longitude});
+    speeds.append(static_cast<float>(fix.displaySpeed()));
     lastTime = fix.timestamp;
   }
   for (qsizetype j = index + 1; j < infos.size(); ++j) {
@@ -215,10 +225,11 @@ std::shared_ptr<CustomMapPolyline> DCFAsyncParser::polylineForDCFInfos(const DCF
                        std::llabs(lastTime.msecsTo(first.timestamp)) < 30000;
     if (!newDay || close) {
       points.append({first.latitude, first.longitude});
+      speeds.append(static_cast<float>(first.displaySpeed()));
     }
     break;
   }
-  return std::make_shared<CustomMapPolyline>(std::move(points), ColorPalette::routeColor1());
+  return std::make_shared<CustomMapPolyline>(std::move(points), std::move(speeds), ColorPalette::routeColor1());
 }
 
 std::shared_ptr<CustomPointAnnotation> DCFAsyncParser::annotationForDCFInfo(const DCFInfoPtr& info) {
@@ -295,6 +306,16 @@ QImage DCFAsyncParser::thumbnailWithContentAtPath(const QString& path, int width
   const QSize box(std::max(1, width), std::max(1, height));
   VideoFrameGrabber grabber(path);
   QImage frame = grabber.frameAt(kThumbnailSeconds, box);
+  if (frame.isNull() && ClipHealth::inspect(path).rebuildable()) {
+    // A clip the camera never closed: its first pictures, rebuilt into a
+    // scratch file (never beside the clip), give its first decodable frame.
+    const QTemporaryDir scratch(QDir::temp().filePath(QStringLiteral("dashcard-thumbnail-XXXXXX")));
+    const QString start = scratch.filePath(QStringLiteral("start.mp4"));
+    constexpr int kPictures = 2;
+    if (scratch.isValid() && ClipRebuilder::rebuild(path, {}, start, nullptr, {}, kPictures).ok) {
+      frame = VideoFrameGrabber(start).frameAt(0.0, box);
+    }
+  }
   if (frame.isNull()) {
     return brokenMovieImage(box.width(), box.height());
   }

@@ -56,7 +56,8 @@ class DCFAsyncParser : public std::enable_shared_from_this<DCFAsyncParser> {
   // not be written.
   std::optional<QString> getThumbnailPathWithSourceFilePath(const QString& path) const;
   std::optional<QString> getThumbnailPathWithSourceFilePath(const QString& path, const QImage& keyImage) const;
-  // The frame at 1.0 s scaled into width x height, or the broken-video picture.
+  // The frame at 1.0 s scaled into width x height; for a clip without an
+  // index its first decodable frame; else the broken-video picture.
   static QImage thumbnailWithContentAtPath(const QString& path, int width, int height);
   // folder + base name + size ("%010ld") + creation time + ".jpg"; empty when the video cannot be read.
   static QString cacheFileNameWithSourceFilePath(const QString& path);

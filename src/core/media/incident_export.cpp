@@ -5,6 +5,7 @@
 #include "core/export/dcf_async_kml_builder.h"
 #include "core/export/gpx_writer.h"
 #include "core/export/progress_report_manager.h"
+#include "core/media/clip_health.h"
 #include "core/media/video_span_writer.h"
 #include "core/telemetry/nmea_data.h"
 
@@ -80,7 +81,13 @@ void IncidentExporter::learnLengths(const DCFInfoList& all, const QDateTime& fro
   for (const DCFInfoPtr& info : all) {
     const QDateTime start = startOf(info);
     if (!start.isValid() || start > to || start < earliest || info->duration() > 0.0) continue;
-    info->setDuration(VideoSpanWriter::probeDuration(info->filePath()).value_or(0.001));
+    if (const auto seconds = VideoSpanWriter::probeDuration(info->filePath())) {
+      info->setDuration(*seconds);
+    } else if (!QFileInfo(info->filePath()).isFile()) {
+      info->setDuration(0.001);
+    }
+    // A damaged video keeps its place in time (until the next recording
+    // starts), so that an export sees and tells its gap.
   }
 }
 
@@ -139,7 +146,41 @@ void IncidentExporter::exportAsync(IncidentExportRequest request, ProgressBlock 
   });
 }
 
+QStringList IncidentExporter::warnings() const {
+  const std::lock_guard<std::mutex> lock(warningsMutex_);
+  return warnings_;
+}
+
 std::optional<QString> IncidentExporter::run(const IncidentExportRequest& request, const ProgressBlock& progress) {
+  {
+    const std::lock_guard<std::mutex> lock(warningsMutex_);
+    warnings_.clear();
+  }
+  const bool rearOnly = request.camera == ExportCamera::Rear;
+  const bool sideBySide = request.camera == ExportCamera::SideBySide;
+  // The file each video is read from (its repaired copy when there is one)
+  // and why it cannot be read (empty: it can).
+  const auto source = [&request](const QString& video) { return request.repairedCopies.value(video, video); };
+  QHash<QString, QString> damage;
+  const auto damageOf = [&](const QString& video) -> QString {
+    if (video.isEmpty() || request.repairedCopies.contains(video)) return {};
+    const auto known = damage.constFind(video);
+    if (known != damage.constEnd()) return *known;
+    const ClipHealth health = ClipHealth::inspect(video);
+    return *damage.insert(video, health.healthy() ? QString() : health.reason);
+  };
+  const auto videosOf = [&](const DCFInfoPtr& info) {
+    QStringList videos{rearOnly ? info->secondaryFilePath() : info->filePath()};
+    if (sideBySide) videos << info->secondaryFilePath();
+    return videos;
+  };
+  // A repaired copy gives its damaged video's length.
+  for (const DCFInfoPtr& info : request.recordings) {
+    const QString video = !info ? QString() : rearOnly ? info->secondaryFilePath() : info->filePath();
+    if (info && info->duration() <= 0.0 && request.repairedCopies.contains(video)) {
+      info->setDuration(VideoSpanWriter::probeDuration(source(video)).value_or(0.0));
+    }
+  }
   const DCFInfoList span = readRecordingsInSpan(request.recordings, request.from, request.to);
   if (span.isEmpty())
     return QStringLiteral("No recording covers the span from %1 to %2.")
@@ -147,13 +188,32 @@ std::optional<QString> IncidentExporter::run(const IncidentExportRequest& reques
   if (cancelFlag_.load()) return QStringLiteral("Cancelled.");
 
   QList<VideoSpanWriter::Clip> clips;
+  QStringList gaps;
   for (const DCFInfoPtr& info : span) {
-    const bool rearOnly = request.camera == ExportCamera::Rear;
     if (rearOnly && (info->secondaryFilePath().isEmpty() || !QFileInfo(info->secondaryFilePath()).isFile())) {
       return QStringLiteral("The rear video of %1 is missing.").arg(QFileInfo(info->filePath()).fileName());
     }
-    clips.append(
-        {rearOnly ? info->secondaryFilePath() : info->filePath(), info->secondaryFilePath(), info->startDate()});
+    QString why;
+    for (const QString& video : videosOf(info)) {
+      if (const QString reason = damageOf(video); !reason.isEmpty() && why.isEmpty()) {
+        why = QStringLiteral("%1 (%2)").arg(QFileInfo(video).fileName(), reason);
+      }
+    }
+    if (!why.isEmpty()) {
+      // Never a broken file: the damaged clip's time stays a gap.
+      gaps << QStringLiteral("The video %1 is damaged and has no repaired copy: its time is a gap in the export.")
+                  .arg(why);
+      continue;
+    }
+    clips.append({source(rearOnly ? info->secondaryFilePath() : info->filePath()),
+                  source(info->secondaryFilePath()), info->startDate()});
+  }
+  {
+    const std::lock_guard<std::mutex> lock(warningsMutex_);
+    warnings_ = gaps;
+  }
+  if (clips.isEmpty()) {
+    return QStringLiteral("Every video in the span is damaged and none has a repaired copy: %1").arg(gaps.join(u' '));
   }
   const std::vector<CustomLocation> locations = GpxWriter::locationsInSpan(span, request.from, request.to);
 

@@ -4,11 +4,14 @@
 #include "core/telemetry/custom_location.h"
 
 #include <QDateTime>
+#include <QHash>
 #include <QString>
+#include <QStringList>
 
 #include <atomic>
 #include <functional>
 #include <memory>
+#include <mutex>
 #include <optional>
 #include <vector>
 
@@ -39,6 +42,9 @@ struct IncidentExportRequest {
   QString targetFilePath;
   bool writeGpx = true;
   bool writeKml = true;
+  // Damaged video -> its repaired copy, which the export takes instead. A
+  // damaged video without one leaves its time as a gap, with a warning.
+  QHash<QString, QString> repairedCopies;
 };
 
 // Writes one video of a span across clips in the background, plus its GPX
@@ -69,8 +75,9 @@ class IncidentExporter : public std::enable_shared_from_this<IncidentExporter> {
   // A recording learns its length when it plays; the span's arithmetic needs
   // it before. Reads it from the video (a header read, stored in the
   // recording) for the recordings without one that start in
-  // [from - lookBackSeconds, to], the only ones that can cover the span. An
-  // unreadable video counts as a single instant and so drops out.
+  // [from - lookBackSeconds, to], the only ones that can cover the span. A
+  // missing video counts as a single instant and so drops out; a damaged
+  // one keeps its assumed length.
   static void learnLengths(const DCFInfoList& all, const QDateTime& from, const QDateTime& to,
                            qint64 lookBackSeconds = kLongestClipSeconds);
   static constexpr qint64 kLongestClipSeconds = 3600;
@@ -89,6 +96,9 @@ class IncidentExporter : public std::enable_shared_from_this<IncidentExporter> {
   // How much of the span's video the last run wrote (0..1), reports a
   // cancel dropped included: shows that a cancel stops the work.
   double writtenFraction() const { return writtenFraction_.load(); }
+  // What the last run left out (a damaged video's time kept as a gap), one
+  // sentence each; read once it finished.
+  QStringList warnings() const;
 
  private:
   IncidentExporter() = default;
@@ -98,6 +108,8 @@ class IncidentExporter : public std::enable_shared_from_this<IncidentExporter> {
   std::atomic<bool> cancelFlag_{false};
   std::atomic<bool> isRunning_{false};
   std::atomic<double> writtenFraction_{0.0};
+  mutable std::mutex warningsMutex_;
+  QStringList warnings_;
 };
 
 }  // namespace dashcard

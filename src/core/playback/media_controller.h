@@ -9,6 +9,7 @@
 #include "core/playback/task_runner.h"
 
 #include <QDateTime>
+#include <QHash>
 #include <QList>
 #include <QObject>
 #include <QString>
@@ -95,8 +96,10 @@ class MediaController : public QObject {
   // End handler of the primary player.
   void didStopPlayingAction();
   // Error handler of the primary player: a clip that cannot be played is
-  // skipped like an ended one, until every row of its list failed in a row.
+  // skipped like an ended one; after kMaxFailuresInARow the drive stops and
+  // its list says why.
   void didFailPlayingAction();
+  static constexpr int kMaxFailuresInARow = 3;
   bool isMasterController() const;
   // The first player of playerVCs() that is not `source`.
   PlayerPane* targetVCWithSourceVC(PlayerPane* source) const;
@@ -127,6 +130,21 @@ class MediaController : public QObject {
   // `didFinish` (optional) hears whether the export succeeded, after the sheet did.
   void exportIncidentVideo(const IncidentExportRequest& request, RecordingListPane* progressVCParentControll,
                            std::function<void(bool succeeded)> didFinish = {});
+  // Rebuilds the damaged videos of `infos` into the folder `targetDirectory`
+  // (never on the card), likewise. `didFinish` hears the copies made
+  // (damaged video, copy), also after a partial failure; not after a cancel.
+  using RepairedCopies = QList<std::pair<QString, QString>>;
+  void repairRecordings(const DCFInfoList& infos, const QString& targetDirectory,
+                        RecordingListPane* progressVCParentControll,
+                        std::function<void(const RepairedCopies& repaired)> didFinish = {});
+  // Why repaired copies of `infos` cannot go into `targetDirectory` (not a
+  // writable folder, or on the card itself); empty when they can.
+  static QString repairTargetProblem(const QString& targetDirectory, const DCFInfoList& infos);
+  // Plays `copy` in place of the damaged video `damagedPath` until the
+  // window closes; the drive no longer passes its recording by.
+  void useRepairedCopy(const QString& damagedPath, const QString& copy);
+  // Damaged video -> its repaired copy in use.
+  const QHash<QString, QString>& repairedCopies() const { return repairedCopies_; }
   // Why a backup cannot go into `targetRootDirPath` (it exists and is not
   // empty, or is a file); empty when it can. The save panel asks first.
   static QString backUpTargetProblem(const QString& targetRootDirPath);
@@ -229,6 +247,11 @@ class MediaController : public QObject {
   // userDate is read by other windows' ticks through the manager: atomic.
   std::atomic<qint64> userDateMs_{0};
   int consecutivePlayFailures_ = 0;
+  QHash<QString, QString> repairedCopies_;
+  // The file a player opens for the video at `path`: its repaired copy if any.
+  QString playablePath(const QString& path) const { return repairedCopies_.value(path, path); }
+  // Pauses the players and tells `list` why the drive ended.
+  void stopDrive(RecordingListPane* list, const QString& reason);
   QMetaObject::Connection masterDateConnection_ = observeMasterDate();
 
   RecordingListPane* dcfListVC_ = nullptr;

@@ -283,7 +283,7 @@ void MediaController::loadCurrentDCFIntoPlayers(const DCFInfoPtr& info) {
   followerCorrecting_ = false;  // what a new clip's load leaves teaches nothing of seeks
   if (playerVC_ != nullptr) {
     playerVC_->playWithPath(
-        info->filePath(),
+        playablePath(info->filePath()),
         [weak] {
           if (!weak) {
             return;
@@ -311,7 +311,7 @@ void MediaController::loadCurrentDCFIntoPlayers(const DCFInfoPtr& info) {
         });
   }
   if (playerVCSecondary_ != nullptr) {
-    playerVCSecondary_->playWithPath(info->secondaryFilePath(), {},
+    playerVCSecondary_->playWithPath(playablePath(info->secondaryFilePath()), {},
                                      [weak] {
                                        if (!weak || weak->playerVCSecondary_ == nullptr) {
                                          return;

@@ -8,6 +8,8 @@
 #include "core/playback/media_controller_manager.h"
 #include "core/telemetry/nmea_data.h"
 
+#include <QFileInfo>
+
 #include <algorithm>
 #include <cmath>
 
@@ -152,16 +154,47 @@ void MediaController::picturePositionAction(PlayerPane* s) {
 
 void MediaController::didStopPlayingAction() {
   if (!currentDCF_) return;
-  RecordingListPane* list = currentDCF_->isEventDCF() ? eventVC_ : dcfListVC_;
-  if (list != nullptr) list->selectNextDCFWithCurrentDCF(currentDCF_);
+  const bool event = currentDCF_->isEventDCF();
+  RecordingListPane* list = event ? eventVC_ : dcfListVC_;
+  if (list == nullptr) return;
+  // Clips the walk found unplayable are passed by without loading them:
+  // the list is asked for the row after the last one passed.
+  const DCFInfoList& rows = event ? mediaTreeEvent_ : mediaTreeNormal_;
+  DCFInfoPtr after = currentDCF_;
+  qsizetype next = rows.indexOf(currentDCF_) + 1;
+  for (qsizetype passed = 0; passed < rows.size(); ++passed, ++next) {
+    const DCFInfoPtr& candidate = rows.at(next % rows.size());
+    if (!candidate->isUnplayable() || repairedCopies_.contains(candidate->filePath())) break;
+    if (passed + 1 == rows.size() || candidate == currentDCF_) {
+      stopDrive(list, tr("Playback stopped: no other recording in this list can be played (%1).")
+                          .arg(candidate->damageReason().section(u'\n', 0, 0)));
+      return;
+    }
+    after = candidate;
+  }
+  list->selectNextDCFWithCurrentDCF(after);
 }
 
 void MediaController::didFailPlayingAction() {
   if (!currentDCF_) return;
-  // Skipping on would cycle for ever through a list of unplayable clips.
-  const qsizetype rows = currentDCF_->isEventDCF() ? mediaTreeEvent_.size() : mediaTreeNormal_.size();
-  if (++consecutivePlayFailures_ >= rows) return;
+  RecordingListPane* list = currentDCF_->isEventDCF() ? eventVC_ : dcfListVC_;
+  // Stepping on and on would run down a card of clips that cannot be played.
+  if (++consecutivePlayFailures_ >= kMaxFailuresInARow) {
+    consecutivePlayFailures_ = 0;
+    stopDrive(list, tr("Playback stopped: %1 recordings in a row could not be played, the last %2.")
+                        .arg(kMaxFailuresInARow)
+                        .arg(QFileInfo(currentDCF_->filePath()).fileName()));
+    return;
+  }
   didStopPlayingAction();
+}
+
+void MediaController::stopDrive(RecordingListPane* list, const QString& reason) {
+  for (PlayerPane* player : {playerVC_, playerVCSecondary_}) {
+    if (player != nullptr) player->pause();
+  }
+  listDidSelect_ = false;
+  if (list != nullptr) list->playbackDidStop(reason);
 }
 
 void MediaController::masterMediaControllerDateDidUpdate(const QDateTime& date) {

@@ -39,6 +39,8 @@ class RecordingListPane {
   // list's window and returns it; null when no sheet can be shown. The task
   // dismisses it through ProgressSheet::dismiss().
   virtual ProgressSheet* presentProgressSheet() { return nullptr; }
+  // The drive through this list stopped by itself: `reason` says why.
+  virtual void playbackDidStop(const QString& reason) { (void)reason; }
 };
 
 // The tab view over the lists: tab 0 the normal list, tab 1 the event list.

@@ -52,14 +52,17 @@ void TaskRunner::run(RecordingListPane* parent, Job job) {
     live->sheet->setProgress(std::min(fraction, 0.999f));
     if (!item.isEmpty()) live->sheet->setInfoLabelText(item);
   };
-  Finish finish = [self, weak, doneText = job.doneText, failedText = job.failedText](const std::optional<QString>& error) {
+  Finish finish = [self, weak, doneText = job.doneText, failedText = job.failedText,
+                   doneNote = job.doneNote](const std::optional<QString>& error) {
     const auto live = weak.lock();
     if (!live || live->closed || live->finished) return;
     live->finished = true;
     if (ProgressSheet* sheet = live->sheet) {
       sheet->setSucceeded(!error);
       sheet->setProgress(1.0f);
-      sheet->setInfoLabelText(error ? (failedText ? failedText(*error) : *error) : doneText);
+      const QString note = !error && doneNote ? doneNote() : QString();
+      sheet->setInfoLabelText(error ? (failedText ? failedText(*error) : *error)
+                                    : note.isEmpty() ? doneText : doneText + QLatin1Char('\n') + note);
     } else if (self) {
       self->close(live, false);  // nobody closes a sheet that is not there
     }

@@ -35,6 +35,8 @@ class TaskRunner : public QObject {
     QString startText;
     QString doneText;
     std::function<QString(const QString& error)> failedText;
+    // Asked at a success: what the sheet says below doneText (a warning).
+    std::function<QString()> doneNote;
   };
 
   explicit TaskRunner(QObject* parent = nullptr);

@@ -207,6 +207,15 @@ ProgressSheet* DCFListViewController::presentProgressSheet() {
   return sheet;
 }
 
+void DCFListViewController::playbackDidStop(const QString& reason) {
+  // Not modal: the window stays usable, the player shows where it stopped.
+  auto* box = new QMessageBox(QMessageBox::Information, tr("Playback Stopped"), reason, QMessageBox::Ok, this);
+  box->setObjectName(QStringLiteral("PlaybackStoppedAlert"));
+  box->setAttribute(Qt::WA_DeleteOnClose);
+  box->setWindowModality(Qt::NonModal);
+  box->show();
+}
+
 void DCFListViewController::refreshDCF(const DCFInfoPtr& info) { model_->refresh(info); }
 
 void DCFListViewController::onSelectionChanged() {
@@ -247,6 +256,12 @@ bool DCFListViewController::validateAction(Action action) const {
       return hasRows && !tableView_->selectedRowIndexes().isEmpty() && noSheet;
     case Action::ExportVideo:
       return !exportableRecordings().isEmpty() && noSheet;
+    case Action::Repair:
+      if (!noSheet) return false;
+      for (const DCFInfoPtr& info : selectedDCFInfos()) {
+        if (!info->damageReason().isEmpty()) return true;
+      }
+      return false;
   }
   return false;
 }
@@ -262,6 +277,7 @@ QMenu* DCFListViewController::makeContextMenu() {
       {tr("Back Up…"), Action::BackUp, &DCFListViewController::backUp},
       {tr("Export KML/KMZ…"), Action::ExportKML, &DCFListViewController::exportKML},
       {tr("Export Video…"), Action::ExportVideo, qOverload<>(&DCFListViewController::exportVideo)},
+      {tr("Repair…"), Action::Repair, &DCFListViewController::repair},
       {tr("Select All"), Action::SelectAll, &DCFListViewController::allFilesSelected},
       {tr("Show Playing Recording"), Action::FocusPlaying, &DCFListViewController::focusPlayingDCF},
   };
@@ -400,6 +416,59 @@ void DCFListViewController::exportKML() {
     } else {
       mediaController_->setCanReloadMedia(true);
     }
+  });
+  panel->open();
+}
+
+void DCFListViewController::repair() {
+  if (!validateAction(Action::Repair) || !mediaController_) return;
+  DCFInfoList damaged;
+  for (const DCFInfoPtr& info : selectedDCFInfos()) {
+    if (!info->damageReason().isEmpty()) damaged.append(info);
+  }
+  mediaController_->setCanReloadMedia(false);
+  auto* panel = new QFileDialog(this, tr("Choose a Folder for the Repaired Copies"), saveFolder(SaveKind::Repair));
+  repairPanel_ = panel;
+  panel->setObjectName(QStringLiteral("RepairFolderPanel"));
+  panel->setOption(QFileDialog::DontUseNativeDialog);
+  panel->setFileMode(QFileDialog::Directory);
+  panel->setOption(QFileDialog::ShowDirsOnly);
+  panel->setLabelText(QFileDialog::Accept, tr("Repair"));
+  panel->setWindowModality(Qt::WindowModal);
+  panel->setAttribute(Qt::WA_DeleteOnClose);
+  connect(panel, &QDialog::finished, this, [this, panel, damaged](int result) {
+    if (!mediaController_) return;
+    const QStringList chosen = panel->selectedFiles();
+    if (result != QDialog::Accepted || chosen.isEmpty()) {
+      mediaController_->setCanReloadMedia(true);
+      return;
+    }
+    const QString folder = chosen.first();
+    // The card is refused here already; the job refuses it again.
+    if (const QString problem = MediaController::repairTargetProblem(folder, damaged); !problem.isEmpty()) {
+      mediaController_->setCanReloadMedia(true);
+      auto* box = new QMessageBox(QMessageBox::Warning, tr("Repair"), problem, QMessageBox::Ok, this);
+      box->setObjectName(QStringLiteral("RepairRefusedAlert"));
+      box->setAttribute(Qt::WA_DeleteOnClose);
+      box->open();
+      return;
+    }
+    rememberSaveFolder(SaveKind::Repair, QDir(folder).filePath(QStringLiteral("x")));
+    mediaController_->repairRecordings(damaged, folder, this, [this](const MediaController::RepairedCopies& copies) {
+      auto* box = new QMessageBox(QMessageBox::Question, tr("Repair"),
+                                  tr("%n repaired copies were written. Play them in place of the damaged videos "
+                                     "until this window closes?",
+                                     nullptr, int(copies.size())),
+                                  QMessageBox::Yes | QMessageBox::No, this);
+      repairedQuestion_ = box;
+      box->setObjectName(QStringLiteral("RepairedCopiesQuestion"));
+      box->setAttribute(Qt::WA_DeleteOnClose);
+      connect(box, &QMessageBox::finished, this, [this, box, copies](int) {
+        if (!mediaController_ || box->clickedButton() != box->button(QMessageBox::Yes)) return;
+        for (const auto& [damagedPath, copy] : copies) mediaController_->useRepairedCopy(damagedPath, copy);
+      });
+      box->open();
+    });
   });
   panel->open();
 }

@@ -8,6 +8,7 @@
 
 #include <QDateTime>
 #include <QFileDialog>
+#include <QMessageBox>
 #include <QPointer>
 #include <QTimer>
 #include <QWidget>
@@ -40,7 +41,7 @@ class DCFListViewController : public QWidget, public RecordingListPane, public C
   // The room a backup leaves on the target beyond the files themselves.
   static constexpr std::uint64_t kBackUpMargin = DCFAsyncBackUp::kFreeSpaceMargin;
 
-  enum class Action { BackUp, ExportKML, ExportVideo, SelectAll, FocusPlaying };
+  enum class Action { BackUp, ExportKML, ExportVideo, Repair, SelectAll, FocusPlaying };
 
   explicit DCFListViewController(QWidget* parent = nullptr);
   ~DCFListViewController() override;
@@ -58,12 +59,21 @@ class DCFListViewController : public QWidget, public RecordingListPane, public C
   void focusCurrentDCF() override;
   DCFInfoList selectedDCFInfos() const override;
   ProgressSheet* presentProgressSheet() override;
+  void playbackDidStop(const QString& reason) override;
 
   void reloadSelectingDCF();
   void allFilesSelected();
   void focusPlayingDCF();
   void backUp();
   void exportKML();
+  // "Repair…": the damaged videos of the selection are rebuilt into a folder
+  // the user chooses (never the card); the copies can then play in place of
+  // the damaged videos until the window closes.
+  void repair();
+  // The folder chooser of the running "Repair…", if any.
+  QFileDialog* repairPanel() const { return repairPanel_; }
+  // The question whether to play the repaired copies, once they are made.
+  QMessageBox* repairedQuestion() const { return repairedQuestion_; }
   // "Export Video…": the dialog opens on the marked span where given, else on
   // the span of the selected recordings (or of the current one); accepted, it
   // runs the export with the task sheet.
@@ -128,6 +138,8 @@ class DCFListViewController : public QWidget, public RecordingListPane, public C
   DCFInfoList allInfos_;
   QTimer settleTimer_;
   QPointer<QFileDialog> savePanel_;
+  QPointer<QFileDialog> repairPanel_;
+  QPointer<QMessageBox> repairedQuestion_;
   QPointer<IncidentExportDialog> exportVideoDialog_;
   QPointer<EvidenceTasks> evidenceTasks_;
 };

@@ -14,6 +14,7 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPushButton>
+#include <QSettings>
 #include <QToolButton>
 #include <QWheelEvent>
 
@@ -80,6 +81,14 @@ void MapView::buildMenu() {
     itemActions_.append(action);
     if (item == MapVewController::kTraceItem) customMapMenu_->addSeparator();
   }
+  speedColourAction_ = customMapMenu_->addAction(tr("Colour Route by Speed"));
+  speedColourAction_->setCheckable(true);
+  controller_->setColorRouteBySpeed(QSettings().value(QLatin1String(kSpeedColourKey), false).toBool());
+  connect(speedColourAction_, &QAction::toggled, this, [this](bool on) {
+    QSettings().setValue(QLatin1String(kSpeedColourKey), on);
+    controller_->setColorRouteBySpeed(on);
+  });
+  speedColourAction_->setChecked(controller_->colorRouteBySpeed());
   customMapMenu_->addSeparator();
   QMenu* sources = customMapMenu_->addMenu(tr("Map Tiles"));
   auto* group = new QActionGroup(sources);

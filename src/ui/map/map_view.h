@@ -31,6 +31,9 @@ class MapView : public QWidget {
   QToolButton* mapMenuButton() const { return mapMenuButton_; }
   QMenu* customMapMenu() const { return customMapMenu_; }
   CustomMapCalloutView* calloutView() const { return callout_; }
+  // Map › Colour Route by Speed (remembered between runs).
+  QAction* speedColourAction() const { return speedColourAction_; }
+  static constexpr const char* kSpeedColourKey = "map/colourRouteBySpeed";
 
   // Applies a tile-source choice and remembers it; a choice that cannot be
   // used shows why and falls back to the built-in map.
@@ -66,6 +69,7 @@ class MapView : public QWidget {
   CustomMapCalloutView* callout_ = nullptr;
   QList<QAction*> itemActions_;
   QList<QAction*> sourceActions_;
+  QAction* speedColourAction_ = nullptr;
   QPoint pressPos_;
   QPoint lastPos_;
   bool pressed_ = false;

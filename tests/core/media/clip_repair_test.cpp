@@ -28,15 +28,17 @@ QByteArray run(const QString& program, const QStringList& arguments, QByteArray*
 
 // A camera-like clip: index at the end, no reordered frames, sound
 // interleaved with the pictures (H.264 + mono AAC), or H.265 alone.
-bool makeClip(const QString& path, bool hevc, int seconds, bool indexFirst = false, int width = 320) {
+bool makeClip(const QString& path, bool hevc, int seconds, bool indexFirst = false, int width = 320, int bframes = 0) {
   QStringList args{"-v", "error", "-y", "-f", "lavfi", "-i",
                    QStringLiteral("testsrc2=size=%1x180:rate=30").arg(width)};
   if (!hevc) args << "-f" << "lavfi" << "-i" << "sine=frequency=440:sample_rate=48000";
   args << "-t" << QString::number(seconds) << "-pix_fmt" << "yuv420p" << "-g" << "30";
   if (hevc) {
-    args << "-c:v" << "libx265" << "-tag:v" << "hvc1" << "-x265-params" << "log-level=error:bframes=0";
+    args << "-c:v" << "libx265" << "-tag:v" << "hvc1" << "-x265-params"
+         << QStringLiteral("log-level=error:bframes=%1").arg(bframes);
   } else {
-    args << "-c:v" << "libx264" << "-bf" << "0" << "-c:a" << "aac" << "-ac" << "1" << "-b:a" << "64k";
+    args << "-c:v" << "libx264" << "-bf" << QString::number(bframes) << "-c:a" << "aac" << "-ac" << "1" << "-b:a"
+         << "64k";
   }
   if (indexFirst) args << "-movflags" << "+faststart";
   args << path;
@@ -272,6 +274,54 @@ TEST_F(ClipRepairTest, BadInputGetsAReasonAndNoOutput) {
   const ClipRebuilder::Result self = ClipRebuilder::rebuild(damaged, path("F_20240301_100100_0002.MP4"), damaged);
   EXPECT_FALSE(self.ok);
   EXPECT_EQ(QFileInfo(damaged).size(), intact.size() / 2);
+}
+
+// Pictures stored out of display order need the lost index to play in
+// order: such clips are refused with the reason, never rebuilt jumbled.
+TEST_F(ClipRepairTest, ReorderedFramesAreRefused) {
+  ASSERT_TRUE(makeClip(path("b264.mp4"), false, 2, false, 320, 2));
+  ASSERT_TRUE(makeClip(path("b265.mp4"), true, 2, false, 320, 3));
+  const auto cutCopy = [](const QString& from, const QString& to) {
+    const QByteArray intact = readAll(from);
+    writeAll(to, cutClip(intact, intact.size() * 3 / 4, Cut::ZeroSize));
+  };
+  cutCopy(path("b264.mp4"), path("b264-cut.mp4"));
+  cutCopy(path("b265.mp4"), path("b265-cut.mp4"));
+  cutCopy(path("F_20240301_100000_0001.MP4"), path("plain-cut.mp4"));
+  struct Case {
+    const char* name;
+    QString video;
+    QString reference;
+  } const cases[] = {
+      {"H.264 clip with B-frames", path("b264-cut.mp4"), path("F_20240301_100100_0002.MP4")},
+      {"H.265 clip with B-frames", path("b265-cut.mp4"), path("H_20240301_100100_0002.MP4")},
+      {"reference with B-frames", path("plain-cut.mp4"), path("b264.mp4")},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    const QString out = path("reordered-out.mp4");
+    const ClipRebuilder::Result result = ClipRebuilder::rebuild(c.video, c.reference, out);
+    EXPECT_FALSE(result.ok);
+    EXPECT_TRUE(result.error.contains(QLatin1String("B-frames"))) << result.error.toStdString();
+    EXPECT_FALSE(QFile::exists(out));
+  }
+}
+
+// A thumbnail needs only the start: the walk stops after the pictures asked
+// for, and the first of them is the intact clip's first picture.
+TEST_F(ClipRepairTest, RebuildOfTheFirstPicturesOnly) {
+  const QString intactPath = path("F_20240301_100000_0001.MP4");
+  const QByteArray intact = readAll(intactPath);
+  const QString damaged = path("start-cut.mp4");
+  writeAll(damaged, cutClip(intact, intact.size() * 9 / 10, Cut::ReservedZeros));
+  const QString out = path("start-out.mp4");
+  const ClipRebuilder::Result result =
+      ClipRebuilder::rebuild(damaged, path("F_20240301_100100_0002.MP4"), out, nullptr, {}, 3);
+  ASSERT_TRUE(result.ok) << result.error.toStdString();
+  EXPECT_EQ(result.videoFrames, 3);
+  const QByteArray first = picture(intactPath, 0);
+  ASSERT_FALSE(first.isEmpty());
+  EXPECT_EQ(picture(out, 0), first);
 }
 
 TEST_F(ClipRepairTest, CancelledRebuildWritesNothing) {

@@ -20,6 +20,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <ctime>
 
 #include <sys/stat.h>
@@ -336,6 +337,38 @@ TEST(Thumbnails, BrokenVideosGetTheBrokenPicture) {
   EXPECT_FALSE(truncated.isNull());
   EXPECT_LE(truncated.width(), 240);
   EXPECT_LE(truncated.height(), 135);
+}
+
+// A clip the camera never closed shows its first frame, rebuilt off the
+// card from a healthy neighbour; without one it keeps the broken picture.
+TEST(Thumbnails, ClipWithoutIndexShowsItsFirstFrame) {
+  const auto& card = test::sharedCard();
+  ASSERT_TRUE(card.ok());
+  QTemporaryDir dir;
+  const QString reference = QFileInfo(card.clips().at(0).frontPath).fileName();
+  const QString damaged = QFileInfo(card.clips().at(1).frontPath).fileName();
+  ASSERT_TRUE(QFile::copy(card.path(card.clips().at(1).frontPath), dir.filePath(damaged)));
+  QString error;
+  ASSERT_TRUE(SampleCardMaker::cutByPowerLoss(dir.filePath(damaged), 0.5, &error)) << error.toStdString();
+  const QImage broken = DCFAsyncParser::brokenMovieImage(240, 135);
+  EXPECT_EQ(DCFAsyncParser::thumbnailWithContentAtPath(dir.filePath(damaged), 240, 135), broken);
+
+  ASSERT_TRUE(QFile::copy(card.path(card.clips().at(0).frontPath), dir.filePath(reference)));
+  const QStringList before = QDir(dir.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);
+  const QImage thumbnail = DCFAsyncParser::thumbnailWithContentAtPath(dir.filePath(damaged), 240, 135);
+  const QImage first = VideoFrameGrabber(card.path(card.clips().at(1).frontPath)).frameAt(0.0, QSize(240, 135));
+  ASSERT_FALSE(first.isNull());
+  ASSERT_EQ(thumbnail.size(), first.size());
+  EXPECT_NE(thumbnail, broken);
+  // The same picture, give or take the scaling.
+  const QImage a = thumbnail.convertToFormat(QImage::Format_Grayscale8);
+  const QImage b = first.convertToFormat(QImage::Format_Grayscale8);
+  double difference = 0.0;
+  for (int y = 0; y < a.height(); ++y) {
+    for (int x = 0; x < a.width(); ++x) difference += std::abs(a.constScanLine(y)[x] - b.constScanLine(y)[x]);
+  }
+  EXPECT_LT(difference / (a.width() * a.height()), 2.0);
+  EXPECT_EQ(QDir(dir.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot), before);
 }
 
 TEST(ThumbnailCacheCleaning, KeepsTheNewestAndDropsExportLeftOvers) {

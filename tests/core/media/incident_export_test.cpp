@@ -1,6 +1,7 @@
 // One video of a span across clips: what players and other tools read back.
 #include "core/common/atomic_file.h"
 #include "core/export/gpx_writer.h"
+#include "core/media/clip_rebuilder.h"
 #include "core/media/incident_export.h"
 #include "core/media/video_frame_grabber.h"
 #include "support/scratch_mount.h"
@@ -241,6 +242,62 @@ TEST(IncidentExport, MissingClipKeepsItsGapAndDamagedInputLeavesNothing) {
     EXPECT_TRUE(error->contains(c.reason) || error->contains("Cannot read")) << error->toStdString();
     EXPECT_TRUE(filesIn(target.path()).isEmpty()) << filesIn(target.path()).join(' ').toStdString();
   }
+}
+
+// The crash clip in the middle of a span: without a repaired copy its time
+// is a gap and a warning names it; with one, the copy fills its place.
+TEST(IncidentExport, DamagedClipIsAGapWithAWarningOrItsRepairedCopy) {
+  ASSERT_TRUE(card().ok());
+  QTemporaryDir damaged;
+  copyCard(damaged.path());
+  const QString cut = damaged.filePath(card().clips().at(2).frontPath);
+  QString error;
+  ASSERT_TRUE(SampleCardMaker::cutByPowerLoss(cut, 0.6, &error)) << error.toStdString();
+  QTemporaryDir out;
+  const QString copy = out.filePath("repaired.mp4");
+  ASSERT_TRUE(ClipRebuilder::rebuild(cut, {}, copy).ok);
+
+  struct Case {
+    const char* name;
+    bool withCopy;
+    int minPictures, maxPictures;  // two whole clips of 90, and what the copy adds
+  } const cases[] = {{"gap", false, 180, 180}, {"copy", true, 180 + 30, 180 + 90}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    IncidentExportRequest request;
+    request.recordings = test::scanRecordings(damaged.path());
+    request.from = clipStart(1, 0.0);
+    request.to = clipStart(4, 0.0);
+    request.targetFilePath = out.filePath(QStringLiteral("%1.mp4").arg(c.name));
+    if (c.withCopy) request.repairedCopies.insert(cut, copy);
+    auto exporter = IncidentExporter::create();
+    std::optional<QString> result = QStringLiteral("never finished");
+    exporter->exportAsync(request, {}, [&](const std::optional<QString>& e) { result = e; });
+    ASSERT_TRUE(test::spinUntil([&] { return !result || *result != "never finished"; }));
+    ASSERT_FALSE(result) << result->toStdString();
+    const QStringList warnings = exporter->warnings();
+    if (c.withCopy) {
+      EXPECT_TRUE(warnings.isEmpty()) << warnings.join(' ').toStdString();
+    } else {
+      ASSERT_EQ(warnings.size(), 1);
+      EXPECT_TRUE(warnings.first().contains(QFileInfo(cut).fileName())) << warnings.first().toStdString();
+    }
+    EXPECT_NEAR(videoDuration(request.targetFilePath), 9.0, 2 * kFrame);
+    const auto pictures = packetTimes(request.targetFilePath).value("video").size();
+    EXPECT_GE(pictures, c.minPictures);
+    EXPECT_LE(pictures, c.maxPictures);
+    EXPECT_TRUE(QFile::exists(IncidentExporter::sidePath(request.targetFilePath, "gpx")));
+  }
+  // Only damaged clips in the span: refused, nothing written.
+  IncidentExportRequest alone;
+  alone.recordings = test::scanRecordings(damaged.path());
+  alone.from = clipStart(2, 0.5);
+  alone.to = clipStart(2, 1.5);
+  alone.targetFilePath = out.filePath("alone.mp4");
+  const auto refused = exportNow(alone);
+  ASSERT_TRUE(refused);
+  EXPECT_TRUE(refused->contains(QFileInfo(cut).fileName())) << refused->toStdString();
+  EXPECT_FALSE(QFile::exists(alone.targetFilePath));
 }
 
 TEST(IncidentExport, CancelAndFullDiskLeaveNoFile) {

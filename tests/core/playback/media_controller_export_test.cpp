@@ -4,8 +4,14 @@
 #include "support/temp_card.h"
 #include "support/wait_for.h"
 
+#include "core/media/clip_health.h"
+
+#include <QCryptographicHash>
+#include <QDirIterator>
 #include <QFile>
 #include <QTemporaryDir>
+
+#include <algorithm>
 
 #include <gtest/gtest.h>
 
@@ -13,6 +19,7 @@ namespace dashcard {
 namespace {
 
 using test::FakeList;
+using test::FakePlayer;
 using test::FakeSheet;
 
 const test::TempCard& card() { return test::sharedCard(6, 3, false); }
@@ -109,6 +116,92 @@ TEST(MediaControllerTasks, ARefusedVideoExportEndsOnceAndAClosedSheetHearsNothin
   QCoreApplication::processEvents();
   EXPECT_EQ(closed.texts, before);
   EXPECT_TRUE(controller.canReloadMedia());
+}
+
+// Every file of a card with its hash: a repair changes none.
+QMap<QString, QByteArray> fingerprint(const QString& root) {
+  QMap<QString, QByteArray> files;
+  QDirIterator it(root, QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
+  while (it.hasNext()) {
+    const QString path = it.next();
+    QFile file(path);
+    files[path] = file.open(QIODevice::ReadOnly) ? QCryptographicHash::hash(file.readAll(), QCryptographicHash::Sha256)
+                                                 : QByteArray("unreadable");
+  }
+  return files;
+}
+
+// "Repair…" of the lists: copies go into the chosen folder, never onto the
+// card; the window then plays a copy in place of its damaged video.
+TEST(MediaControllerTasks, RepairWritesCopiesOffTheCardAndPlaysThemInstead) {
+  SampleCardOptions options;
+  options.clips = 3;
+  options.clipSeconds = 2;
+  options.rear = false;
+  options.powerLossClip = true;
+  test::TempCard cut(options);
+  ASSERT_TRUE(cut.ok()) << cut.error().toStdString();
+  const DCFInfoList recordings = test::scanRecordings(cut.root());
+  const auto damaged = std::find_if(recordings.begin(), recordings.end(), [](const DCFInfoPtr& info) {
+    return !ClipHealth::inspect(info->filePath()).healthy();
+  });
+  ASSERT_NE(damaged, recordings.end());
+  const DCFInfoPtr healthy = recordings.first() == *damaged ? recordings.last() : recordings.first();
+  const auto before = fingerprint(cut.root());
+  QTemporaryDir outside;
+  const auto ended = [](const FakeSheet& sheet) { return sheet.progress == 1.0f; };
+
+  struct Case {
+    const char* name;
+    QString target;
+    DCFInfoList chosen;
+    const char* says;  // the sheet's last text starts so
+    bool repaired;
+  } const cases[] = {
+      {"onto the card", cut.root(), {*damaged}, "The repaired copies cannot go on the card", false},
+      {"into a folder of the card", cut.path(QStringLiteral("NORMAL")), {*damaged}, "The repaired copies cannot go", false},
+      {"not a folder", outside.filePath(QStringLiteral("none")), {*damaged}, "Choose a folder", false},
+      {"nothing damaged", outside.path(), {healthy}, "None of the chosen", false},
+      {"repaired", outside.path(), {healthy, *damaged}, "Repair is complete", true},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    MediaController controller;
+    FakeList list;
+    int finishes = 0;
+    MediaController::RepairedCopies copies;
+    controller.repairRecordings(c.chosen, c.target, &list, [&](const MediaController::RepairedCopies& made) {
+      ++finishes;
+      copies = made;
+    });
+    ASSERT_EQ(list.sheets.size(), 1u);
+    FakeSheet& sheet = *list.sheets.front();
+    ASSERT_TRUE(test::spinUntil([&] { return ended(sheet); }));
+    ASSERT_TRUE(test::spinUntilIdle());
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(sheet.texts.last().startsWith(QLatin1String(c.says))) << sheet.texts.last().toStdString();
+    EXPECT_EQ(sheet.succeeded, c.repaired);
+    EXPECT_EQ(finishes, c.repaired ? 1 : 0);
+    EXPECT_EQ(fingerprint(cut.root()), before);
+    if (!c.repaired) continue;
+    ASSERT_EQ(copies.size(), 1);
+    EXPECT_EQ(copies.first().first, (*damaged)->filePath());
+    EXPECT_EQ(QFileInfo(copies.first().second).absolutePath(), QFileInfo(outside.path()).absoluteFilePath());
+    EXPECT_TRUE(ClipHealth::inspect(copies.first().second).healthy());
+    sheet.pressButton();
+
+    // The copy plays in the damaged video's place, and the drive stops passing it by.
+    FakePlayer front;
+    controller.setPlayerVC(&front);
+    controller.setMediaInfoWithRootPath(cut.root(), recordings, {});
+    (*damaged)->setDamageReason(QStringLiteral("No index"), true);
+    controller.updateCurrentDCF(*damaged, MediaController::kMediaListNormal, nullptr);
+    EXPECT_EQ(front.loadedPath, (*damaged)->filePath());
+    controller.useRepairedCopy(copies.first().first, copies.first().second);
+    EXPECT_EQ(front.loadedPath, copies.first().second);
+    EXPECT_EQ(controller.repairedCopies().value((*damaged)->filePath()), copies.first().second);
+    controller.dispose();
+  }
 }
 
 }  // namespace

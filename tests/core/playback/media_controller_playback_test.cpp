@@ -243,6 +243,68 @@ TEST_F(MediaControllerPlaybackTest, EndOfTheLastRecordingWrapsToTheFirst) {
   handler();
 }
 
+// A drive through clips the walk found unplayable: they are passed by
+// without being loaded; a list with nothing left to play stops and says so.
+TEST_F(MediaControllerPlaybackTest, DriveSkipsClipsKnownUnplayable) {
+  struct Case {
+    const char* name;
+    QList<int> unplayable;  // of the three normal rows
+    int from;
+    int expected;  // the row loaded next; -1: the drive stops
+  } const cases[] = {
+      {"the next is damaged", {1}, 0, 2},
+      {"damaged up to the end: wraps", {2}, 1, 0},
+      {"the first after a wrap", {0}, 2, 1},
+      {"everything else damaged: the one left again", {1, 2}, 0, 0},
+      {"all damaged", {0, 1, 2}, 0, -1},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    Window w;
+    publish(w);
+    for (int i = 0; i < 3; ++i) recordings[i]->setDamageReason(c.unplayable.contains(i) ? QStringLiteral("No index") : QString(), c.unplayable.contains(i));
+    w.normal.select(recordings[c.from]);
+    w.front.calls.clear();
+    w.front.didStopPlaying();
+    QStringList loads = w.front.calls.filter(QStringLiteral("load "));
+    if (c.expected < 0) {
+      EXPECT_TRUE(loads.isEmpty());
+      ASSERT_EQ(w.normal.stopReasons.size(), 1);
+      EXPECT_TRUE(w.normal.stopReasons.first().contains(QStringLiteral("No index")));
+      EXPECT_FALSE(w.front.playing);
+    } else {
+      EXPECT_EQ(loads, QStringList{"load " + recordings[c.expected]->filePath()});
+      EXPECT_TRUE(w.normal.stopReasons.isEmpty());
+    }
+  }
+  for (int i = 0; i < 3; ++i) recordings[i]->setDamageReason({}, false);
+}
+
+// Clips nobody knew to be damaged fail as they load: three in a row stop
+// the drive with a reason; a clip that starts resets the count.
+TEST_F(MediaControllerPlaybackTest, ThreeFailuresInARowStopTheDrive) {
+  Window w;
+  publish(w);
+  w.normal.select(recordings[0]);
+  w.front.playing = true;
+  ASSERT_TRUE(w.front.didError);
+  w.front.didError();
+  EXPECT_EQ(w.controller.currentDCF(), recordings[1]);
+  w.front.willStartPlay();  // this one plays
+  w.front.didError();
+  w.front.didError();
+  EXPECT_EQ(w.controller.currentDCF(), recordings[0]);
+  EXPECT_TRUE(w.normal.stopReasons.isEmpty());
+  w.front.playing = true;
+  w.front.calls.clear();
+  w.front.didError();  // the third in a row
+  ASSERT_EQ(w.normal.stopReasons.size(), 1);
+  EXPECT_TRUE(w.normal.stopReasons.first().contains(QStringLiteral("3 recordings")));
+  EXPECT_TRUE(w.front.calls.filter(QStringLiteral("load ")).isEmpty());
+  EXPECT_FALSE(w.front.playing);
+  EXPECT_EQ(w.controller.currentDCF(), recordings[0]);
+}
+
 TEST_F(MediaControllerPlaybackTest, PicturesStopTheVideoAtTheirMomentOrStandAlone) {
   Window w;
   publish(w);

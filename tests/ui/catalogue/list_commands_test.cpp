@@ -25,6 +25,8 @@
 
 #include <gtest/gtest.h>
 
+#include <QCryptographicHash>
+
 #include <algorithm>
 
 namespace dashcard {
@@ -217,6 +219,67 @@ TEST_F(ListCommandTest, BackUpCopiesTheSelectionAndCancelLeavesNothing) {
   QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
   ASSERT_TRUE(QTest::qWaitFor([&] { return mc.canReloadMedia(); }, kWait));
   ASSERT_TRUE(QTest::qWaitFor([&] { return !QFileInfo::exists(cancelled); }, kWait));
+}
+
+// Every file of a card with its hash: a repair changes none.
+QMap<QString, QByteArray> fingerprint(const QString& root) {
+  QMap<QString, QByteArray> files;
+  for (QDirIterator it(root, QDir::Files | QDir::Hidden, QDirIterator::Subdirectories); it.hasNext();) {
+    const QString path = it.next();
+    QFile file(path);
+    files[path] = file.open(QIODevice::ReadOnly) ? QCryptographicHash::hash(file.readAll(), QCryptographicHash::Sha256)
+                                                 : QByteArray("unreadable");
+  }
+  return files;
+}
+
+TEST_F(ListCommandTest, RepairRefusesTheCardAndOffersToPlayTheCopies) {
+  SampleCardOptions options;
+  options.clips = 3;
+  options.clipSeconds = 2;
+  options.rear = false;
+  options.powerLossClip = true;
+  test::TempCard cut(options);
+  ASSERT_TRUE(cut.ok()) << cut.error().toStdString();
+  const DCFInfoList recordings = test::scanRecordings(cut.root());
+  const auto damaged = std::find_if(recordings.begin(), recordings.end(), [&](const DCFInfoPtr& info) {
+    return info->deltaPath().endsWith(cut.clips().last().frontPath);
+  });
+  ASSERT_NE(damaged, recordings.end());
+  (*damaged)->setDamageReason(QStringLiteral("No index"), true);
+  list->reloadDCFInfo(recordings, recordings);
+  list->selectCurrentDCF(*damaged);
+  const auto before = fingerprint(cut.root());
+  const auto chooseFolder = [&](const QString& folder) {
+    list->repair();
+    QFileDialog* panel = list->repairPanel();
+    if (!panel || !panel->isVisible()) return false;
+    panel->selectFile(folder);
+    QMetaObject::invokeMethod(panel, "accept", Qt::DirectConnection);
+    return !panel->isVisible();
+  };
+
+  // A folder of the card is refused before anything starts.
+  ASSERT_TRUE(chooseFolder(cut.path(QStringLiteral("NORMAL"))));
+  auto* refused = window.findChild<QMessageBox*>(QStringLiteral("RepairRefusedAlert"));
+  ASSERT_NE(refused, nullptr);
+  EXPECT_TRUE(refused->text().contains(QStringLiteral("card")));
+  refused->accept();
+  EXPECT_EQ(sheet(), nullptr);
+  EXPECT_TRUE(mc.canReloadMedia());
+
+  ASSERT_TRUE(chooseFolder(target.path()));
+  ASSERT_NE(sheet(), nullptr);
+  ASSERT_TRUE(QTest::qWaitFor([&] { return list->repairedQuestion() != nullptr; }, kWait));
+  EXPECT_EQ(sheet()->infoLabelText(), QStringLiteral("Repair is complete"));
+  const QString copy = target.filePath(QFileInfo((*damaged)->filePath()).fileName());
+  EXPECT_TRUE(QFileInfo(copy).size() > 0);
+  list->repairedQuestion()->button(QMessageBox::Yes)->click();
+  EXPECT_EQ(mc.repairedCopies().value((*damaged)->filePath()), copy);
+  EXPECT_EQ(fingerprint(cut.root()), before);
+  sheet()->cancelButton()->click();
+  QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+  ASSERT_TRUE(QTest::qWaitFor([&] { return mc.canReloadMedia(); }, kWait));
 }
 
 }  // namespace

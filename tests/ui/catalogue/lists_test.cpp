@@ -203,6 +203,11 @@ TEST_F(ListTest, MenuValidationFollowsRowsSelectionAndSheets) {
   EXPECT_TRUE(list->validateAction(Action::FocusPlaying));
   list->selectCurrentDCF(infos[2]);
   EXPECT_TRUE(list->validateAction(Action::BackUp));
+  // Repair only for a selection holding a damaged recording.
+  EXPECT_FALSE(list->validateAction(Action::Repair));
+  infos[2]->setDamageReason(QStringLiteral("No index"), true);
+  EXPECT_TRUE(list->validateAction(Action::Repair));
+  infos[2]->setDamageReason({}, false);
 
   QDialog sheet(&window);
   sheet.setWindowModality(Qt::WindowModal);
@@ -220,7 +225,8 @@ TEST_F(ListTest, MenuValidationFollowsRowsSelectionAndSheets) {
   EXPECT_FALSE(titles.contains(QStringLiteral("Protection")));
   EXPECT_FALSE(titles.contains(QStringLiteral("Protection Release")));
   EXPECT_FALSE(titles.contains(QStringLiteral("Delete")));
-  EXPECT_EQ(titles.size(), 5);
+  EXPECT_TRUE(titles.contains(QStringLiteral("Repair…")));
+  EXPECT_EQ(titles.size(), 6);
 }
 
 TEST(BackUpTargetTest, FreeSpaceMustExceedTheFilesByOneMebibyte) {

@@ -7,7 +7,9 @@
 #include "ui/map/map_view.h"
 
 #include <QEnterEvent>
+#include <QAction>
 #include <QPushButton>
+#include <QSettings>
 #include <QTest>
 #include <QWheelEvent>
 
@@ -51,6 +53,21 @@ TEST_F(MapViewTest, WheelDragAndDoubleClickMoveTheMapAboutThePointer) {
   const double pixels = map->viewport().worldPixels();
   EXPECT_NEAR((center.x - map->viewport().center().x) * pixels, 60.0, 1e-6);
   EXPECT_NEAR((center.y - map->viewport().center().y) * pixels, 20.0, 1e-6);
+}
+
+TEST_F(MapViewTest, ColourRouteBySpeedIsOffByDefaultAndRemembered) {
+  QSettings().remove(QLatin1String(MapView::kSpeedColourKey));
+  MapView first;
+  ASSERT_NE(first.speedColourAction(), nullptr);
+  EXPECT_FALSE(first.speedColourAction()->isChecked());
+  EXPECT_FALSE(first.controller()->colorRouteBySpeed());
+  first.speedColourAction()->trigger();
+  EXPECT_TRUE(first.controller()->colorRouteBySpeed());
+  MapView second;  // the next window, or the next run
+  EXPECT_TRUE(second.speedColourAction()->isChecked());
+  EXPECT_TRUE(second.controller()->colorRouteBySpeed());
+  second.speedColourAction()->trigger();
+  EXPECT_FALSE(MapView().controller()->colorRouteBySpeed());
 }
 
 TEST_F(MapViewTest, PointerOverTheMapIsTheCustomViewState) {

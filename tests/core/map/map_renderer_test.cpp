@@ -1,0 +1,86 @@
+// Route lines coloured by speed, read back from the drawn pixels.
+#include "core/common/color_palette.h"
+#include "core/map/map_renderer.h"
+#include "core/map/map_tile_layer.h"
+#include "core/map/map_vew_controller.h"
+#include "core/map/web_mercator.h"
+
+#include <QImage>
+#include <QPainter>
+
+#include <gtest/gtest.h>
+
+namespace dashcard {
+namespace {
+
+// A west-east line of `count` fixes at `latitude`, all at `speed` (m/s).
+std::shared_ptr<CustomMapPolyline> line(double latitude, int count, float speed, float lastSpeed) {
+  QList<MapCoordinate> points;
+  QList<float> speeds;
+  for (int i = 0; i < count; ++i) {
+    points.append({latitude, 139.60 + i * 0.002});
+    speeds.append(i + 1 == count ? lastSpeed : speed);
+  }
+  return std::make_shared<CustomMapPolyline>(points, speeds, QColor(0, 0, 255));
+}
+
+bool yellowish(QRgb c) { return qRed(c) > 180 && qGreen(c) > 180 && qBlue(c) < 100; }
+bool violet(QRgb c) { return qRed(c) < 100 && qGreen(c) < 80 && qBlue(c) > 70; }
+
+TEST(MapRendererTest, RouteColouredBySpeedWithItsLegend) {
+  MapVewController map;
+  map.viewport().setSize({400, 300});
+  // Slow traffic, a fast road, one fix with an impossible speed at its end,
+  // and a line whose speeds are unknown.
+  map.addRouteOverlayLines({line(35.60, 100, 1.0F, 1.0F), line(35.62, 100, 20.0F, 400.0F), line(35.64, 40, -1.0F, -1.0F)});
+  map.focusMapRect(MapVewController::totalMapRect(map.mapOverlays()), false);
+  // The spike is above the 99th percentile: it does not stretch the scale.
+  EXPECT_FLOAT_EQ(map.speedScaleMax(), 20.0);
+
+  const auto pixelAt = [&](const QImage& frame, double latitude) {
+    const QPointF p = map.viewport().toScreen(WebMercator::project({latitude, 139.65}));
+    return frame.pixel(p.toPoint());
+  };
+  struct Case {
+    const char* name;
+    bool bySpeed;
+  } const cases[] = {{"own colour", false}, {"by speed", true}, {"own colour again", false}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    map.setColorRouteBySpeed(c.bySpeed);
+    MapTileLayer tiles;
+    MapRenderer renderer;
+    QImage frame(400, 300, QImage::Format_ARGB32_Premultiplied);
+    frame.fill(Qt::white);
+    QPainter painter(&frame);
+    renderer.draw(painter, map, tiles, 1.0);
+    painter.end();
+    const QRgb slow = pixelAt(frame, 35.60);
+    const QRgb fast = pixelAt(frame, 35.62);
+    const QRgb unknown = pixelAt(frame, 35.64);
+    const QRgb legendLow = frame.pixel(16, 19);
+    const QRgb legendHigh = frame.pixel(132, 19);
+    if (c.bySpeed) {
+      EXPECT_TRUE(violet(slow)) << std::hex << slow;
+      EXPECT_TRUE(yellowish(fast)) << std::hex << fast;
+      EXPECT_EQ(qRed(unknown), qGreen(unknown));  // grey
+      EXPECT_TRUE(violet(legendLow)) << std::hex << legendLow;
+      EXPECT_TRUE(yellowish(legendHigh)) << std::hex << legendHigh;
+    } else {
+      for (const QRgb routePixel : {slow, fast, unknown}) EXPECT_EQ(routePixel, qRgb(0, 0, 255));
+      EXPECT_FALSE(yellowish(legendHigh));
+    }
+  }
+}
+
+TEST(MapRendererTest, ViridisEndsAndBadInput) {
+  struct Case {
+    double t;
+    QRgb rgb;
+  } const cases[] = {{0.0, qRgb(68, 1, 84)},  {1.0, qRgb(253, 231, 37)}, {-3.0, qRgb(68, 1, 84)},
+                     {7.0, qRgb(253, 231, 37)}, {std::nan(""), qRgb(68, 1, 84)}, {0.5, qRgb(33, 145, 140)}};
+  for (const Case& c : cases) EXPECT_EQ(ColorPalette::viridis(c.t).rgb(), c.rgb) << c.t;
+}
+
+}  // namespace
+}  // namespace dashcard
