@@ -22,31 +22,28 @@ QColor ColorPalette::graphGXColor() { return colorWithHexRed(106, 236, 247); }
 QColor ColorPalette::graphGYColor() { return colorWithHexRed(139, 153, 255); }
 QColor ColorPalette::graphGZColor() { return colorWithHexRed(248, 153, 144); }
 QColor ColorPalette::graphSpeedColor() { return colorWithHexRed(149, 149, 149); }
-QColor ColorPalette::graphTextColor() { return colorWithHexRed(149, 149, 149); }
 QColor ColorPalette::graphAxisColor() { return colorWithHexRed(147, 147, 147); }
 QColor ColorPalette::graphBackGroundColor() { return colorWithHexRed(51, 51, 51); }
 QColor ColorPalette::adasForwardCollisionColor() { return colorWithHexRed(255, 0, 0); }
 QColor ColorPalette::adasLaneDepartureColor() { return colorWithHexRed(255, 198, 0); }
 QColor ColorPalette::adasDelayColor() { return colorWithHexRed(5, 248, 209); }
 QColor ColorPalette::adasZENTAColor() { return colorWithHexRed(238, 123, 72); }
-QColor ColorPalette::adasMarloxColor() { return adasZENTAColor(); }
-QColor ColorPalette::iconColor1() { return colorWithHexRed(255, 0, 0); }
-QColor ColorPalette::iconColor2() { return colorWithHexRed(255, 255, 0); }
-QColor ColorPalette::iconColor3() { return colorWithHexRed(255, 255, 255); }
-QColor ColorPalette::iconColor4() { return colorWithHexRed(255, 255, 255); }
 QColor ColorPalette::routeColor1() { return colorWithHexRed(0, 0, 255); }
-QColor ColorPalette::routeColor2() { return colorWithHexRed(255, 0, 0); }
-QColor ColorPalette::routeColor3() { return colorWithHexRed(0, 128, 0); }
-QColor ColorPalette::routeColor4() { return colorWithHexRed(255, 255, 255); }
-QColor ColorPalette::routeColor5() { return colorWithHexRed(255, 0, 255); }
-QColor ColorPalette::routeColor6() { return colorWithHexRed(0, 255, 255); }
-QColor ColorPalette::routeColor7() { return colorWithHexRed(255, 255, 0); }
 
 QList<QColor> ColorPalette::routeColors() {
-  return {routeColor1(), routeColor2(), routeColor3(), routeColor4(), routeColor5(), routeColor6(), routeColor7()};
+  return {routeColor1(),
+          colorWithHexRed(255, 0, 0),
+          colorWithHexRed(0, 128, 0),
+          colorWithHexRed(255, 255, 255),
+          colorWithHexRed(255, 0, 255),
+          colorWithHexRed(0, 255, 255),
+          colorWithHexRed(255, 255, 0)};
 }
 
-QList<QColor> ColorPalette::iconColors() { return {iconColor1(), iconColor2(), iconColor3(), iconColor4()}; }
+QList<QColor> ColorPalette::iconColors() {
+  return {colorWithHexRed(255, 0, 0), colorWithHexRed(255, 255, 0), colorWithHexRed(255, 255, 255),
+          colorWithHexRed(255, 255, 255)};
+}
 
 bool ColorPalette::shouldChangeRouteColor(const QDateTime& reference, const QDateTime& date) {
   if (!reference.isValid() || !date.isValid()) {

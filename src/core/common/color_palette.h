@@ -21,26 +21,14 @@ class ColorPalette {
   static QColor graphGYColor();
   static QColor graphGZColor();
   static QColor graphSpeedColor();
-  static QColor graphTextColor();
   static QColor graphAxisColor();
   static QColor graphBackGroundColor();
   static QColor adasForwardCollisionColor();
   static QColor adasLaneDepartureColor();
   static QColor adasDelayColor();
   static QColor adasZENTAColor();
-  static QColor adasMarloxColor();
-  static QColor iconColor1();
-  static QColor iconColor2();
-  static QColor iconColor3();
-  static QColor iconColor4();
   static QColor routeColor1();
-  static QColor routeColor2();
-  static QColor routeColor3();
-  static QColor routeColor4();
-  static QColor routeColor5();
-  static QColor routeColor6();
-  static QColor routeColor7();
-  // routeColor1..7 and iconColor1..4, in order.
+  // The route lines' colours (routeColor1 first) and the KML icons', in order.
   static QList<QColor> routeColors();
   static QList<QColor> iconColors();
 

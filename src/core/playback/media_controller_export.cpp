@@ -65,19 +65,15 @@ void MediaController::exportIncidentVideo(const IncidentExportRequest& request,
   tasks_.run(progressVCParentControll, std::move(job));
 }
 
-QString MediaController::backUpTargetProblem(const QString& targetRootDirPath) {
-  return DCFAsyncBackUp::targetProblem(targetRootDirPath);
-}
-
 void MediaController::tasksBusyChanged(bool busy) {
   // A long task owns the card until its sheet closes: no walk, no reload.
   if (busy) {
     if (currentParser_) currentParser_->setCancelFlag(true);
-    setCanReloadMedia(false);
+    catalogue_.setCanReloadMedia(false);
     return;
   }
-  setCanReloadMedia(true);
-  if (!mediaTree_.isEmpty()) reparseAtIndex(std::max<qsizetype>(0, mediaTree_.indexOf(currentDCF_)));
+  catalogue_.setCanReloadMedia(true);
+  reparseFromCurrent();
 }
 
 }  // namespace dashcard

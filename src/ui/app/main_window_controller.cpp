@@ -213,10 +213,10 @@ void MainWindowController::buildPanes() {
   connect(graph, &GraphViewController::exportVideoRequested, this, &MainWindowController::exportVideo);
   connect(graph, &GraphViewController::exportReportRequested, this, &MainWindowController::exportIncidentReport);
   // Every card, also one without recordings, sets the rear player's state anew.
-  connect(mc, &MediaController::catalogueDidChange, this,
-          [this, mc] { setupSecondaryPlayerWithSecondaryEnable(mc->hasSecondary()); });
+  connect(mc->catalogue(), &RecordingCatalogue::catalogueDidChange, this,
+          [this, mc] { setupSecondaryPlayerWithSecondaryEnable(mc->catalogue()->hasSecondary()); });
   // The tick's vehicle sample lights the front player's lamps.
-  connect(mc, &MediaController::momentDidChange, this,
+  connect(mc->clock(), &PlaybackClock::momentDidChange, this,
           [this, sent = false, shown = std::optional<CarInfo>()](const TelemetryMoment& moment) mutable {
             if (!playerVC() || (sent && shown == moment.carInfo)) return;
             sent = true;
@@ -475,7 +475,7 @@ void MainWindowController::exportIncidentReport() {
                                                               graph ? graph->exportEnd() : QDateTime(),
                                                               list->selectionSpan());
   if (!evidenceTasks_) evidenceTasks_ = new EvidenceTasks(this);
-  evidenceTasks_->chooseAndExportReport(mediaController_->mediaTree(), from, to, list);
+  evidenceTasks_->chooseAndExportReport(mediaController_->catalogue()->mediaTree(), from, to, list);
 }
 
 void MainWindowController::playPause() {
@@ -601,7 +601,7 @@ void MainWindowController::readDocumentFromURL(const QString& path) {
 }
 
 void MainWindowController::resetWindow() {
-  if (mediaController_) mediaController_->mediaTreeSyncAtRootPath(QString());
+  if (mediaController_) mediaController_->catalogue()->mediaTreeSyncAtRootPath(QString());
   if (pathControl_) pathControl_->setPath(QString());
 }
 

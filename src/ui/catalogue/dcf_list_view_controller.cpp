@@ -204,14 +204,14 @@ void DCFListViewController::refreshDCF(const DCFInfoPtr& info) { model_->refresh
 
 void DCFListViewController::onSelectionChanged() {
   const DCFInfoList selected = selectedDCFInfos();
-  if (mediaController_) mediaController_->updateSelectedDCFs(selected);
+  if (mediaController_) mediaController_->catalogue()->updateSelectedDCFs(selected);
   if (selected.size() == 1) settleTimer_.start(kSelectionSettleMs);
 }
 
 void DCFListViewController::selectionIsFixed() {
   const DCFInfoList selected = selectedDCFInfos();
   if (selected.isEmpty()) return;
-  if (mediaController_) mediaController_->updateCurrentDCF(selected.first(), listNumber_, nullptr);
+  if (mediaController_) mediaController_->catalogue()->updateCurrentDCF(selected.first(), listNumber_, nullptr);
   emit selectionFixed(selected.first());
 }
 
@@ -276,7 +276,7 @@ bool DCFListViewController::backUpFitsFreeSpace(std::uint64_t freeBytes, std::ui
 
 QString DCFListViewController::backUpTargetProblem(const QString& targetPath, std::uint64_t requiredBytes) {
   // The backup itself refuses the same targets; the panel says so first.
-  if (!MediaController::backUpTargetProblem(targetPath).isEmpty()) {
+  if (!DCFAsyncBackUp::targetProblem(targetPath).isEmpty()) {
     const QFileInfo target(targetPath);
     if (target.isDir()) {
       return tr("The folder “%1” already exists and is not empty. Choose another name.").arg(target.fileName());
@@ -305,7 +305,7 @@ void DCFListViewController::refreshFreeSpace(QLabel* freeValueLabel, const QStri
 
 void DCFListViewController::backUp() {
   if (!validateAction(Action::BackUp) || !mediaController_) return;
-  mediaController_->setCanReloadMedia(false);
+  mediaController_->catalogue()->setCanReloadMedia(false);
   const auto items = mediaController_->getAllSelectedItems();
   const std::uint64_t required = requiredBackUpSize();
 
@@ -353,7 +353,7 @@ void DCFListViewController::backUp() {
       rememberSaveFolder(SaveKind::BackUp, panel->chosenPath());
       mediaController_->backUpSelectedInfos(backUpItems(items), panel->chosenPath(), this);
     } else {
-      mediaController_->setCanReloadMedia(true);
+      mediaController_->catalogue()->setCanReloadMedia(true);
     }
   });
   panel->open();
@@ -361,7 +361,7 @@ void DCFListViewController::backUp() {
 
 void DCFListViewController::exportKML() {
   if (!validateAction(Action::ExportKML) || !mediaController_) return;
-  mediaController_->setCanReloadMedia(false);
+  mediaController_->catalogue()->setCanReloadMedia(false);
   auto* panel = new CheckedSavePanel(this, [](const QString& path) -> QString {
     const QString suffix = QFileInfo(path).suffix().toLower();
     if (suffix != QLatin1String("kml") && suffix != QLatin1String("kmz")) {
@@ -391,20 +391,20 @@ void DCFListViewController::exportKML() {
       rememberSaveFolder(SaveKind::Export, panel->chosenPath());
       mediaController_->exportSelectedInfos(allInfos_, panel->chosenPath(), this);
     } else {
-      mediaController_->setCanReloadMedia(true);
+      mediaController_->catalogue()->setCanReloadMedia(true);
     }
   });
   panel->open();
 }
 
 DCFInfoList DCFListViewController::exportableRecordings() const {
-  if (mediaController_ && !mediaController_->mediaTree().isEmpty()) return mediaController_->mediaTree();
+  if (mediaController_ && !mediaController_->catalogue()->mediaTree().isEmpty()) return mediaController_->catalogue()->mediaTree();
   return allInfos_;
 }
 
 std::pair<QDateTime, QDateTime> DCFListViewController::selectionSpan() const {
   DCFInfoList chosen = selectedDCFInfos();
-  if (chosen.isEmpty() && mediaController_ && mediaController_->currentDCF()) chosen = {mediaController_->currentDCF()};
+  if (chosen.isEmpty() && mediaController_ && mediaController_->catalogue()->currentDCF()) chosen = {mediaController_->catalogue()->currentDCF()};
   // The span ends with the recording that starts last (or one close before it).
   QDateTime lastStart;
   for (const DCFInfoPtr& info : chosen) lastStart = std::max(lastStart, info->startDate());
@@ -414,7 +414,7 @@ std::pair<QDateTime, QDateTime> DCFListViewController::selectionSpan() const {
 
 void DCFListViewController::exportVideo(const QDateTime& markedFrom, const QDateTime& markedTo) {
   if (!validateAction(Action::ExportVideo) || !mediaController_) return;
-  mediaController_->setCanReloadMedia(false);
+  mediaController_->catalogue()->setCanReloadMedia(false);
   const auto [from, to] = IncidentExportDialog::prefilledSpan(markedFrom, markedTo, selectionSpan());
   auto* dialog = new IncidentExportDialog(exportableRecordings(), from, to, this);
   exportVideoDialog_ = dialog;
@@ -444,7 +444,7 @@ void DCFListViewController::exportVideo(const QDateTime& markedFrom, const QDate
       }
       mediaController_->exportIncidentVideo(request, this, std::move(thenReport));
     } else {
-      mediaController_->setCanReloadMedia(true);
+      mediaController_->catalogue()->setCanReloadMedia(true);
     }
   });
   dialog->open();
