@@ -1,4 +1,5 @@
 #include "cli/cli_support.h"
+#include "core/common/save_folder.h"
 
 #include "core/common/path_text.h"
 
@@ -162,35 +163,10 @@ QString absolutePath(const QString& path) {
 }
 
 void CommandArguments::refuseOutputOnCard(const QString& output, const QString& cardRoot) const {
-  if (isInsideFolder(realPathOf(output), realPathOf(cardRoot))) {
+  if (isOutputOnCard(output, cardRoot)) {
     refuse(QStringLiteral("%1 is on the card %2: nothing is written to the card; choose a folder elsewhere.")
                .arg(output, cardRoot));
   }
-}
-
-QString realPathOf(const QString& path) {
-  QString existing = absolutePath(path);
-  QStringList rest;
-  for (;;) {
-    const QString canonical = QFileInfo(existing).canonicalFilePath();
-    if (!canonical.isEmpty()) {
-      rest.prepend(canonical);
-      return QDir::cleanPath(rest.join(QLatin1Char('/')));
-    }
-    const qsizetype slash = existing.lastIndexOf(QLatin1Char('/'));
-    if (slash < 0 || existing == QLatin1String("/")) {
-      return absolutePath(path);
-    }
-    rest.prepend(existing.mid(slash + 1));
-    existing = slash == 0 ? QStringLiteral("/") : existing.left(slash);
-  }
-}
-
-bool isInsideFolder(const QString& path, const QString& folder) {
-  if (folder == QLatin1String("/")) {
-    return true;
-  }
-  return path == folder || path.startsWith(folder + QLatin1Char('/'));
 }
 
 DCFInfoPtr CommandArguments::recording(const DCFInfoList& recordings, const QString& wanted) const {

@@ -116,11 +116,6 @@ class CommandArguments {
 // `path` made absolute with the working folder; relative as given when the
 // working folder has no name within the system's path limit.
 QString absolutePath(const QString& path);
-// The real path of `path`: links followed as far as the path exists, the
-// parts not made yet appended as given.
-QString realPathOf(const QString& path);
-// True when `path` is `folder` or inside it (both real paths).
-bool isInsideFolder(const QString& path, const QString& folder);
 
 // Messages go to standard error, results to standard output.
 void printOut(const QString& text);

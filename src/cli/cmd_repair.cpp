@@ -2,6 +2,7 @@
 #include "cli/commands.h"
 #include "core/media/clip_health.h"
 #include "core/media/clip_rebuilder.h"
+#include "core/common/save_folder.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -16,13 +17,6 @@ QString cardRootOf(const QString& filePath) {
     if (CardScanner::mediaIsRynd(dir.path())) return dir.path();
   } while (dir.cdUp());
   return {};
-}
-
-bool isInside(const QString& path, const QString& folder) {
-  const QString canonicalFolder = QFileInfo(folder).canonicalFilePath();
-  const QString parent = QFileInfo(QFileInfo(path).absolutePath()).canonicalFilePath();
-  return !canonicalFolder.isEmpty() && !parent.isEmpty() &&
-         (parent == canonicalFolder || parent.startsWith(canonicalFolder + QLatin1Char('/')));
 }
 
 }  // namespace
@@ -52,7 +46,7 @@ int runRepairCommand(const QStringList& arguments) {
     command.refuse(QStringLiteral("%1 is not a file.").arg(command.parser.value(reference)));
   }
   const QString card = cardRootOf(video);
-  if (!card.isEmpty() && isInside(out, card)) {
+  if (isOutputOnCard(out, card)) {
     command.refuse(QStringLiteral("%1 lies on the card %2: nothing is written to a card; choose another folder.")
                        .arg(paths.at(1), card));
   }

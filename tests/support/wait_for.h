@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <future>
 
 namespace dashcard::test {
 
@@ -26,6 +27,35 @@ inline bool spinUntilIdle(int timeoutMs = 60000) {
       },
       timeoutMs);
 }
+
+// Keeps every thread of the background job pool busy until release() (or
+// the end of its scope): a job started meanwhile waits in the queue, so it
+// is certainly still running when the next start comes.
+class HeldJobPool {
+ public:
+  HeldJobPool() {
+    const std::shared_future<void> gate = gate_.get_future().share();
+    for (int i = 0; i < backgroundJobPool()->maxThreadCount(); ++i) {
+      startBackgroundJob([gate] { gate.wait(); });
+    }
+    held_ = spinUntil([] { return backgroundJobPool()->activeThreadCount() == backgroundJobPool()->maxThreadCount(); });
+  }
+  ~HeldJobPool() { release(); }
+  HeldJobPool(const HeldJobPool&) = delete;
+  HeldJobPool& operator=(const HeldJobPool&) = delete;
+  bool held() const { return held_; }
+  void release() {
+    if (!released_) {
+      released_ = true;
+      gate_.set_value();
+    }
+  }
+
+ private:
+  std::promise<void> gate_;
+  bool held_ = false;
+  bool released_ = false;
+};
 
 }  // namespace dashcard::test
 

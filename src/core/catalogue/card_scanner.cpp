@@ -300,14 +300,63 @@ CardScanner::PreparedFiles CardScanner::prepareLoadFilesAtRootPath(const QString
   // ever turned into text.
   // The folder listings of the walk answer the companion-file lookups later.
   listings_ = std::make_shared<PathExistenceCache>();
-  QStringList movies =
-      recursiveFilesAtRootPath(rootPath, ConstClass::REG_RYND_FILE_VIDE_EXTENIONS, cancel_, listings_.get());
-  prepared.total = static_cast<std::uint64_t>(movies.size());
+  // One walk for both kinds; they are told apart by extension.
+  QStringList candidates = recursiveFilesAtRootPath(
+      rootPath, ConstClass::REG_RYND_FILE_VIDE_EXTENIONS + ConstClass::REG_TX900_FILE_PIC_EXTENSIONS, cancel_,
+      listings_.get());
+  QStringList movies;
+  QStringList pictures;
+  movies.reserve(candidates.size());
+  for (QString& path : candidates) {
+    const bool picture = ConstClass::REG_TX900_FILE_PIC_EXTENSIONS.contains(path.section(u'.', -1));
+    (picture ? pictures : movies).append(std::move(path));
+  }
+  prepared.total = static_cast<std::uint64_t>(movies.size() + pictures.size());
   if (!movies.isEmpty()) {
     prepared.movieFiles = std::move(movies);
   }
-  // Pictures are not collected and every recording finds its own telemetry file.
+  if (!pictures.isEmpty()) {
+    prepared.pictureFiles = std::move(pictures);
+  }
+  // Every recording finds its own telemetry file.
   return prepared;
+}
+
+PictureInfoList CardScanner::loadPicturesAtRootPath(const QString& rootPath, const std::optional<QStringList>& files,
+                                                    const QString& foldernameRegexPattern,
+                                                    const QString& pictureFilenameRegexPattern) const {
+  PictureInfoList pictures;
+  if (!files) {
+    return pictures;
+  }
+  for (const QString& relative : *files) {
+    if (cancelled()) {
+      return {};
+    }
+    if (ConstClass::fullMatchResultWithTarget(path_text::deletingLastPathComponent(relative), foldernameRegexPattern) &&
+        ConstClass::fullMatchResultWithTarget(path_text::lastPathComponent(relative), pictureFilenameRegexPattern)) {
+      auto picture = std::make_shared<PictureInfo>(rootPath, relative);
+      picture->setPictureThumbnailPath(picture->filePath());
+      pictures.append(std::move(picture));
+    }
+  }
+  std::stable_sort(pictures.begin(), pictures.end(), [](const PictureInfoPtr& a, const PictureInfoPtr& b) {
+    return a->picFileNumber() < b->picFileNumber();
+  });
+  return pictures;
+}
+
+void CardScanner::attachPictures(const PictureInfoList& pictures, const DCFInfoList& recordings) {
+  for (const PictureInfoPtr& picture : pictures) {
+    const qint64 taken = picture->fileDate().toSecsSinceEpoch();
+    for (const DCFInfoPtr& recording : recordings) {
+      if (recording->fileDate().toSecsSinceEpoch() > taken) {
+        picture->setParentDCFInfo(recording);
+        recording->appendPicture(picture);
+        break;
+      }
+    }
+  }
 }
 
 DCFInfoList CardScanner::loadMovieAtRootPath(const QString& rootPath, const std::optional<QStringList>& files,
@@ -403,8 +452,19 @@ CardScanner::Result CardScanner::scan(const QString& rootPath, const Progress& p
   }
   result.scanned = true;
   const PreparedFiles prepared = prepareLoadFilesAtRootPath(rootPath);
+  result.pictures = loadPicturesAtRootPath(rootPath, prepared.pictureFiles, ConstClass::REG_TX900_FOLDER,
+                                           ConstClass::REG_TX900_FILE_PIC);
+  // The pictures count as done before the first video.
+  const auto pictureCount = static_cast<std::uint64_t>(prepared.pictureFiles ? prepared.pictureFiles->size() : 0);
+  Progress afterPictures;
+  if (progress) {
+    afterPictures = [&](std::uint64_t processed, std::uint64_t total, bool force) {
+      progress(processed + pictureCount, total, force);
+    };
+  }
   result.recordings = loadMovieAtRootPath(rootPath, prepared.movieFiles, ConstClass::REG_TX900_FOLDER,
-                                          ConstClass::REG_RYND_FILE_VIDEO, progress, prepared.total);
+                                          ConstClass::REG_RYND_FILE_VIDEO, afterPictures, prepared.total);
+  attachPictures(result.pictures, result.recordings);
   return result;
 }
 

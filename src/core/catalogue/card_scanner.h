@@ -27,12 +27,14 @@ class CardScanner {
   struct PreparedFiles {
     // Relative paths; absent when the card holds nothing to consider.
     std::optional<QStringList> movieFiles;
+    std::optional<QStringList> pictureFiles;
+    // Videos and pictures together.
     std::uint64_t total = 0;
   };
 
   struct Result {
     DCFInfoList recordings;
-    // Still pictures are not collected by the scan: always empty.
+    // Still pictures, each attached to the first recording written after it.
     PictureInfoList pictures;
     // False when the root is not a card (mediaIsRynd).
     bool scanned = false;
@@ -59,6 +61,14 @@ class CardScanner {
 
   // The steps of a scan.
   PreparedFiles prepareLoadFilesAtRootPath(const QString& rootPath) const;
+  // Pictures in folders and with names the patterns take, by number;
+  // each is its own thumbnail.
+  PictureInfoList loadPicturesAtRootPath(const QString& rootPath, const std::optional<QStringList>& files,
+                                         const QString& foldernameRegexPattern,
+                                         const QString& pictureFilenameRegexPattern) const;
+  // Attaches each picture to the first recording whose file date is later
+  // by at least a second; the others stay alone.
+  static void attachPictures(const PictureInfoList& pictures, const DCFInfoList& recordings);
   DCFInfoList loadMovieAtRootPath(const QString& rootPath, const std::optional<QStringList>& files,
                                   const QString& foldernameRegexPattern, const QString& videoFilenameRegexPattern,
                                   const Progress& progress, std::uint64_t total = 0) const;

@@ -31,7 +31,10 @@ class ConstClass {
       "F_([0-9][0-9])([0-9][0-9])(0[1-9]|1[0-2])(0[1-9]|[1-2][0-9]|3[0-1])([0-1][0-9]|2[0-3])([0-5][0-9])([0-5][0-9])"
       "_([0-9][0-9])([0-9][0-9])(0[1-9]|1[0-2])(0[1-9]|[1-2][0-9]|3[0-1])([0-1][0-9]|2[0-3])([0-5][0-9])([0-5][0-9])"
       "_(N|E|M)\\.(mp4|MP4)");
+  static inline const QString REG_TX900_FILE_PIC = QStringLiteral(
+      "([0-9][0-9])(0[1-9]|1[0-2])(0[1-9]|[1-2][0-9]|3[0-1])([0-1][0-9]|2[0-3])([0-5][0-9])([0-5][0-9])\\.(jpg|JPG)");
   static inline const QStringList REG_RYND_FILE_VIDE_EXTENIONS = {QStringLiteral("mp4"), QStringLiteral("MP4")};
+  static inline const QStringList REG_TX900_FILE_PIC_EXTENSIONS = {QStringLiteral("jpg"), QStringLiteral("JPG")};
 
   // Event kinds.
   static inline const QString DCF_EVENTNAME_NORMAL = QStringLiteral("EVENTNAME_NORMAL");

@@ -14,4 +14,15 @@ QString saveFolder(SaveKind kind);
 // Remembers the folder holding `chosenPath` for the next dialog of `kind`.
 void rememberSaveFolder(SaveKind kind, const QString& chosenPath);
 
+// True when `output` would be written on the card at `cardRoot` (or is the
+// card itself): links followed as far as the path exists, so neither a
+// link nor "..", nor a name not made yet, hides the card. Nothing is ever
+// written to a card. False for an empty card root.
+bool isOutputOnCard(const QString& output, const QString& cardRoot);
+// The real path of `path`: links followed as far as the path exists, the
+// parts not made yet appended as given.
+QString realPathOf(const QString& path);
+// True when `path` is `folder` or inside it (both real paths).
+bool isInsideFolder(const QString& path, const QString& folder);
+
 }  // namespace dashcard

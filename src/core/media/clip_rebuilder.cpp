@@ -780,8 +780,8 @@ ClipRebuilder::Result ClipRebuilder::rebuild(const QString& damagedPath, const Q
     return result;
   };
   const QString shownDamaged = QDir::toNativeSeparators(damagedPath);
-  // Decoding probes of sound and pictures fail by design: keep FFmpeg quiet.
-  av_log_set_level(AV_LOG_QUIET);
+  // Decoding probes of sound and pictures fail by design.
+  ffmpeg::keepLogQuiet();
 
   struct stat info {};
   Fd damaged{openRegularFile(damagedPath, &info)};

@@ -12,6 +12,7 @@ extern "C" {
 #include <QString>
 
 #include <memory>
+#include <mutex>
 
 #include <unistd.h>
 
@@ -44,6 +45,14 @@ inline QString errorText(int code) {
   return QString::fromLocal8Bit(text);
 }
 
+// FFmpeg's own log lines never reach the user's terminal: damaged clips
+// are normal input here, and every failure that matters comes back as an
+// error code that we turn into our own message.
+inline void keepLogQuiet() {
+  static std::once_flag quiet;
+  std::call_once(quiet, [] { av_log_set_level(AV_LOG_QUIET); });
+}
+
 // The error of openRegularInput for anything but a regular file (a code
 // of our own, so FFmpeg's own errors keep theirs).
 inline constexpr int kNotRegularFile = FFERRTAG('D', 'C', 'N', 'R');
@@ -53,6 +62,7 @@ inline constexpr int kNotRegularFile = FFERRTAG('D', 'C', 'N', 'R');
 // openRegularFile through /proc/self/fd, so nothing put in its place since
 // can reach it.
 inline int openRegularInput(AVFormatContext** context, const QString& path) {
+  keepLogQuiet();
   const int fd = openRegularFile(path);
   if (fd < 0) {
     return kNotRegularFile;

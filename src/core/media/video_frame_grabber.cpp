@@ -41,9 +41,6 @@ struct VideoFrameGrabber::Impl {
   }
 
   bool open(const QString& path) {
-    // Damaged clips are expected on a card: FFmpeg's own complaints stay quiet.
-    static std::once_flag quiet;
-    std::call_once(quiet, [] { av_log_set_level(AV_LOG_QUIET); });
     int result = ffmpeg::openRegularInput(&format, path);
     if (result == ffmpeg::kNotRegularFile) {
       error = QStringLiteral("%1 is not a regular file").arg(path);

@@ -1043,7 +1043,7 @@ std::optional<QString> VideoSpanWriter::write(const QList<Clip>& clips, const QD
   if (clips.isEmpty() || !from.isValid() || !to.isValid() || to <= from) {
     return QStringLiteral("The span holds no recording.");
   }
-  av_log_set_level(AV_LOG_ERROR);
+  ffmpeg::keepLogQuiet();
   Output output(out);
   if (auto failure = output.create()) return failure->text;
   if (options.mode == Mode::SideBySide) {

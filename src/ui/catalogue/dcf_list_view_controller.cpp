@@ -30,11 +30,13 @@ namespace dashcard {
 
 namespace {
 
-// A save panel that checks the chosen path before it closes.
+// A save panel that checks the chosen path before it closes; nothing it
+// chooses lies on the card being read.
 class CheckedSavePanel : public QFileDialog {
  public:
   using Check = std::function<QString(const QString& path)>;
-  CheckedSavePanel(QWidget* parent, Check check) : QFileDialog(parent), check_(std::move(check)) {}
+  CheckedSavePanel(QWidget* parent, QString cardRoot, Check check)
+      : QFileDialog(parent), cardRoot_(std::move(cardRoot)), check_(std::move(check)) {}
   QString chosenPath() const { return chosen_; }
 
   void accept() override {
@@ -43,6 +45,10 @@ class CheckedSavePanel : public QFileDialog {
     QString path = files.first();
     if (!defaultSuffix().isEmpty() && QFileInfo(path).suffix().isEmpty()) {
       path += QLatin1Char('.') + defaultSuffix();
+    }
+    if (isOutputOnCard(path, cardRoot_)) {
+      QMessageBox::warning(this, windowTitle(), DCFListViewController::tr("“%1” is on the card. Nothing is written to the card: choose a folder elsewhere.").arg(QFileInfo(path).fileName()));
+      return;
     }
     if (check_) {
       const QString problem = check_(path);
@@ -56,6 +62,7 @@ class CheckedSavePanel : public QFileDialog {
   }
 
  private:
+  QString cardRoot_;
   Check check_;
   QString chosen_;
 };
@@ -309,7 +316,7 @@ void DCFListViewController::backUp() {
   const auto items = mediaController_->getAllSelectedItems();
   const std::uint64_t required = requiredBackUpSize();
 
-  auto* panel = new CheckedSavePanel(this, [required](const QString& path) {
+  auto* panel = new CheckedSavePanel(this, cardRoot(), [required](const QString& path) {
     return backUpTargetProblem(path, required);
   });
   savePanel_ = panel;
@@ -362,7 +369,7 @@ void DCFListViewController::backUp() {
 void DCFListViewController::exportKML() {
   if (!validateAction(Action::ExportKML) || !mediaController_) return;
   mediaController_->catalogue()->setCanReloadMedia(false);
-  auto* panel = new CheckedSavePanel(this, [](const QString& path) -> QString {
+  auto* panel = new CheckedSavePanel(this, cardRoot(), [](const QString& path) -> QString {
     const QString suffix = QFileInfo(path).suffix().toLower();
     if (suffix != QLatin1String("kml") && suffix != QLatin1String("kmz")) {
       return tr("Choose a name ending in .kml or .kmz.");
@@ -395,6 +402,11 @@ void DCFListViewController::exportKML() {
     }
   });
   panel->open();
+}
+
+QString DCFListViewController::cardRoot() const {
+  const DCFInfoList recordings = exportableRecordings();
+  return recordings.isEmpty() ? QString() : recordings.first()->rootPath();
 }
 
 DCFInfoList DCFListViewController::exportableRecordings() const {

@@ -116,6 +116,8 @@ class DCFListViewController : public QWidget, public RecordingListPane, public C
   std::uint64_t requiredBackUpSize() const;
   // The whole catalogue a video span takes its recordings from.
   DCFInfoList exportableRecordings() const;
+  // The root of the card these lists show; empty before a scan.
+  QString cardRoot() const;
   void refreshFreeSpace(QLabel* freeValueLabel, const QString& directory);
 
   int listNumber_;

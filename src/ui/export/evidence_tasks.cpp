@@ -1,9 +1,12 @@
 #include "ui/export/evidence_tasks.h"
 
 #include "core/common/path_text.h"
+#include "core/common/save_folder.h"
 #include "core/playback/panes.h"
 
 #include <QFileDialog>
+#include <QFileInfo>
+#include <QMessageBox>
 #include <QStandardPaths>
 
 namespace dashcard {
@@ -103,6 +106,12 @@ void EvidenceTasks::chooseAndExportReport(const DCFInfoList& recordings, const Q
   const QString target = QFileDialog::getSaveFileName(window_, tr("Export Incident Report"), suggested,
                                                       tr("PDF document (*.pdf)"));
   if (target.isEmpty()) return;
+  if (isOutputOnCard(target, recordings.first()->rootPath())) {
+    QMessageBox::warning(window_, tr("Export Incident Report"),
+                         tr("“%1” is on the card. Nothing is written to the card: choose a folder elsewhere.")
+                             .arg(QFileInfo(target).fileName()));
+    return;
+  }
   IncidentReportRequest request;
   request.recordings = recordings;
   request.from = from;

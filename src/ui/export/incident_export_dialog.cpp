@@ -196,6 +196,9 @@ QString IncidentExportDialog::problem() const {
   }
   if (wanted.targetFilePath.isEmpty()) return tr("Choose the file to save the video in.");
   const QFileInfo target(wanted.targetFilePath);
+  if (isOutputOnCard(wanted.targetFilePath, taken.first()->rootPath())) {
+    return tr("“%1” is on the card. Nothing is written to the card: choose a folder elsewhere.").arg(target.fileName());
+  }
   if (target.isDir()) return tr("“%1” is a folder.").arg(target.fileName());
   if (!target.absoluteDir().exists()) return tr("The folder “%1” does not exist.").arg(target.absolutePath());
   if (target.exists() && wanted.targetFilePath != confirmedPath_) {

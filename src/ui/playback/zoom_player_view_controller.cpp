@@ -1,6 +1,7 @@
 #include "ui/playback/zoom_player_view_controller.h"
 
 #include "core/common/date_format.h"
+#include "core/common/path_text.h"
 #include "core/common/save_folder.h"
 #include "core/media/image_capture.h"
 #include "core/playback/media_controller.h"
@@ -13,6 +14,7 @@
 #include "ui/telemetry/status_indicator_panel_view.h"
 
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QHBoxLayout>
 #include <QMessageBox>
 #include <QPixmap>
@@ -382,8 +384,16 @@ void ZoomPlayerViewController::snapButtonPressed() {
   dialog->setDefaultSuffix(QStringLiteral("jpg"));
   dialog->selectFile(name);
   QPointer<ZoomPlayerViewController> self(this);
-  connect(dialog, &QFileDialog::fileSelected, this, [self, snapshot = *snapshot](const QString& file) {
+  // A clip lies directly in a recording folder at the card's top.
+  const QString cardRoot =
+      path_text::deletingLastPathComponent(path_text::deletingLastPathComponent(engine_.currentItemPath()));
+  connect(dialog, &QFileDialog::fileSelected, this, [self, snapshot = *snapshot, cardRoot](const QString& file) {
     if (!self) return;
+    if (isOutputOnCard(file, cardRoot)) {
+      self->showCaptureError(tr("“%1” is on the card. Nothing is written to the card: choose a folder elsewhere.")
+                                 .arg(QFileInfo(file).fileName()));
+      return;
+    }
     rememberSaveFolder(SaveKind::Capture, file);
     QString error;
     if (!ImageCapture::writeFileWithCaptureImage(snapshot.image, snapshot.location, file, &error)) {

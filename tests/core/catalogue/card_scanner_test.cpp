@@ -140,6 +140,7 @@ TEST_F(CardScannerTest, ProgressCountsEveryCandidateAndEndsForced) {
     ASSERT_TRUE(add(QStringLiteral("NORMAL/") + video(QStringLiteral("2024010100000%1").arg(i))));
   }
   ASSERT_TRUE(add(QStringLiteral("NORMAL/SUB/") + video(QStringLiteral("20240101000009"))));
+  ASSERT_TRUE(add(QStringLiteral("PICTURE/240101000001.JPG")));
   std::uint64_t last = 0;
   std::uint64_t total = 0;
   int forced = 0;
@@ -150,9 +151,53 @@ TEST_F(CardScannerTest, ProgressCountsEveryCandidateAndEndsForced) {
     forced += force ? 1 : 0;
   });
   EXPECT_EQ(result.recordings.size(), 5);
-  EXPECT_EQ(total, 6u);
-  EXPECT_EQ(last, 6u);
+  EXPECT_EQ(result.pictures.size(), 1);
+  EXPECT_EQ(total, 7u);
+  EXPECT_EQ(last, 7u);
   EXPECT_EQ(forced, 1);
+}
+
+// A picture belongs to the first recording (in name order) written at least
+// a second after it; one written after every recording stays alone.
+TEST_F(CardScannerTest, PicturesByTheirRuleAttachedToTheNextRecording) {
+  const QDateTime base = QDateTime(QDate(2024, 1, 1), QTime(0, 0), Qt::UTC);
+  const struct {
+    const char* path;
+    int writtenAt;  // seconds after base
+  } files[] = {
+      {"NORMAL/F_20240101000000_20240101000100_N.MP4", 160},
+      {"NORMAL/F_20240101000000_20240101000200_N.MP4", 220},
+      {"PICTURE/240101000210.JPG", 250},
+      {"PICTURE/240101000130.jpg", 160},  // the same second as the first clip
+      {"PICTURE/240101000100.JPG", 100},
+      {"NORMAL/240101000120.JPG", 120},   // any recording folder holds pictures
+      {"PICTURE/2401010001.JPG", 100},    // too short
+      {"PICTURE/24010100010\u0661.JPG", 100},  // an Arabic-Indic digit
+      {"PICTURE/240101000100xJPG", 100},
+      {"PICTURE/SUB/240101000100.JPG", 100},
+      {"OTHER/240101000100.JPG", 100},
+  };
+  for (const auto& file : files) {
+    const QString relative = QString::fromUtf8(file.path);
+    ASSERT_TRUE(add(relative));
+    QFile written(dir.filePath(relative));
+    ASSERT_TRUE(written.open(QIODevice::ReadWrite));
+    ASSERT_TRUE(written.setFileTime(base.addSecs(file.writtenAt), QFileDevice::FileModificationTime));
+  }
+  const CardScanner::Result result = scan();
+  QStringList pictures;
+  QStringList parents;
+  for (const PictureInfoPtr& picture : result.pictures) {
+    pictures << picture->deltaPath();
+    parents << (picture->parentDCFInfo() ? picture->parentDCFInfo()->deltaPath().mid(34, 4) : QStringLiteral("none"));
+    EXPECT_EQ(picture->pictureThumbnailPath(), picture->filePath());
+  }
+  EXPECT_EQ(pictures, (QStringList{"PICTURE/240101000100.JPG", "NORMAL/240101000120.JPG", "PICTURE/240101000130.jpg",
+                                   "PICTURE/240101000210.JPG"}));
+  EXPECT_EQ(parents, (QStringList{"0100", "0100", "0200", "none"}));
+  ASSERT_EQ(result.recordings.size(), 2);
+  EXPECT_EQ(result.recordings.at(0)->pictures().size(), 2);
+  EXPECT_EQ(result.recordings.at(1)->pictures().size(), 1);
 }
 
 TEST_F(CardScannerTest, SymbolicLinkLoopsEnd) {
@@ -281,8 +326,7 @@ TEST(CardScannerSample, SampleCardWithBrokenVideos) {
     EXPECT_FALSE(info->secondaryFilePath().isEmpty());
     EXPECT_TRUE(QFile::exists(info->infoFilePath())) << info->infoFilePath().toStdString();
   }
-  // Pictures are left to the photo list's own source; the scan collects none.
-  EXPECT_TRUE(result.pictures.isEmpty());
+  EXPECT_EQ(result.pictures.size(), 1);
 }
 
 TEST(CardScannerSample, CardRemovedWhileScanning) {

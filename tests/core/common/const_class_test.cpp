@@ -58,6 +58,12 @@ TEST(ConstClassMatch, VideoAndPictureNames) {
       EXPECT_FALSE(ConstClass::fullMatchResultWithTarget(name, video)) << at;
     }
   }
+
+  const QString& picture = ConstClass::REG_TX900_FILE_PIC;
+  EXPECT_TRUE(ConstClass::fullMatchResultWithTarget(QStringLiteral("240518000001.JPG"), picture));
+  EXPECT_TRUE(ConstClass::fullMatchResultWithTarget(QStringLiteral("240518000001.jpg"), picture));
+  EXPECT_FALSE(ConstClass::fullMatchResultWithTarget(QStringLiteral("241318000001.JPG"), picture));
+  EXPECT_FALSE(ConstClass::fullMatchResultWithTarget(QStringLiteral("240518000001.jpeg"), picture));
 }
 
 TEST(ConstClassMatch, LengthsCountUtf16UnitsAndBadPatternsMatchNothing) {

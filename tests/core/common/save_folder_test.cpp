@@ -40,5 +40,37 @@ TEST(SaveFolder, EachKindStartsWhereItWasLastUsedElseInTheUsersFolders) {
   QSettings().remove(QStringLiteral("saveFolder"));
 }
 
+// Outputs are compared by where they really land: links, "..", names not
+// made yet and a folder whose name only begins like the card's.
+TEST(SaveFolder, AnOutputOnTheCardIsFoundHoweverItIsSpelled) {
+  QTemporaryDir top;
+  ASSERT_TRUE(top.isValid());
+  const QDir dir(top.path());
+  ASSERT_TRUE(dir.mkpath(QStringLiteral("card/NORMAL")));
+  ASSERT_TRUE(dir.mkpath(QStringLiteral("card2")));
+  ASSERT_TRUE(dir.mkpath(QStringLiteral("elsewhere")));
+  ASSERT_TRUE(QFile::link(dir.filePath(QStringLiteral("card/NORMAL")), dir.filePath(QStringLiteral("elsewhere/link"))));
+  const QString card = dir.filePath(QStringLiteral("card"));
+  const struct {
+    const char* output;
+    bool onCard;
+  } cases[] = {
+      {"card/NORMAL/out.kml", true},
+      {"card", true},
+      {"card/new folder/deeper/out.kml", true},
+      {"elsewhere/link/out.kml", true},
+      {"elsewhere/link/../out.kml", true},  // ".." after a link leaves from where it points
+      {"card/NORMAL/../../elsewhere/out.kml", false},
+      {"elsewhere/../card/out.kml", true},
+      {"card2/out.kml", false},
+      {"elsewhere/out.kml", false},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(isOutputOnCard(dir.filePath(QString::fromUtf8(c.output)), card), c.onCard) << c.output;
+  }
+  EXPECT_FALSE(isOutputOnCard(dir.filePath(QStringLiteral("card/out.kml")), QString()));
+  EXPECT_TRUE(isOutputOnCard(dir.filePath(QStringLiteral("elsewhere/x")), QStringLiteral("/")));
+}
+
 }  // namespace
 }  // namespace dashcard

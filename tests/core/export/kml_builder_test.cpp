@@ -15,6 +15,9 @@
 
 #include <gtest/gtest.h>
 
+#include <optional>
+#include <vector>
+
 #include <QThreadPool>
 
 #include <future>
@@ -376,16 +379,23 @@ TEST(KmlBuilder, EmptyAndRefusedStartsFinishOnceWithAnError) {
   KmlCard card;
   card.add(QStringLiteral("NORMAL"), noon(11));
   auto builder = DCFAsyncKMLBuilder::create();
-  int firstEnds = 0;
-  int secondEnds = 0;
+  std::vector<std::optional<QString>> firstEnds;
+  std::vector<std::optional<QString>> secondEnds;
   const QString target = card.filePath(QStringLiteral("once.kml"));
-  builder->kmlBuildAsync(card.recordings(), target, {}, [&](const std::optional<QString>&) { ++firstEnds; });
-  builder->kmlBuildAsync(card.recordings(), target, {}, [&](const std::optional<QString>&) { ++secondEnds; });
-  ASSERT_TRUE(spinUntil([&] { return firstEnds > 0 && secondEnds > 0; }));
+  test::HeldJobPool pool;
+  ASSERT_TRUE(pool.held());
+  builder->kmlBuildAsync(card.recordings(), target, {}, [&](const std::optional<QString>& e) { firstEnds.push_back(e); });
+  builder->kmlBuildAsync(card.recordings(), target, {}, [&](const std::optional<QString>& e) { secondEnds.push_back(e); });
+  // The second is refused while the first is certainly still queued.
+  ASSERT_TRUE(spinUntil([&] { return !secondEnds.empty(); }));
+  EXPECT_TRUE(firstEnds.empty());
+  EXPECT_TRUE(secondEnds.front().has_value());
+  pool.release();
+  ASSERT_TRUE(spinUntil([&] { return !firstEnds.empty(); }));
   EXPECT_FALSE(builder->isRunning());
-  // Refused while the first runs, or run after it: either way one end each.
-  EXPECT_EQ(firstEnds, 1);
-  EXPECT_EQ(secondEnds, 1);
+  ASSERT_EQ(firstEnds.size(), 1u);
+  EXPECT_FALSE(firstEnds.front().has_value()) << firstEnds.front()->toStdString();
+  EXPECT_EQ(secondEnds.size(), 1u);
   EXPECT_TRUE(QFile::exists(target));
 }
 

@@ -152,10 +152,16 @@ TEST_F(WalkTest, EmptyAndRefusedStartsFinishOnceAndAbsentCallbacksAreFine) {
   const QDateTime a(QDate(2024, 5, 17), QTime(10, 0, 0), Qt::UTC);
   RouteCard card({{a, 3, true}});
   auto quiet = std::make_shared<DCFAsyncParser>(cache.path(), 1.0);
+  test::HeldJobPool pool;
+  ASSERT_TRUE(pool.held());
   quiet->setUpDCFAsync(card.infos, 7, nullptr, nullptr);
-  // Refused while that walk runs, or run after it: either way, one finish.
+  // Refused while that walk is certainly still queued: one finish at once.
   quiet->setUpDCFAsync(card.infos, 0, nullptr, [&] { ++finished; });
-  ASSERT_TRUE(test::spinUntil([&] { return finished == 2 && !card.infos.at(0)->thumbnailPath().isEmpty(); }));
+  ASSERT_TRUE(test::spinUntil([&] { return finished == 2; }));
+  EXPECT_TRUE(card.infos.at(0)->thumbnailPath().isEmpty());
+  pool.release();
+  ASSERT_TRUE(test::spinUntil([&] { return !card.infos.at(0)->thumbnailPath().isEmpty(); }));
+  EXPECT_EQ(finished, 2);
   // Only a cancelled walk may be waited for on the main thread.
   quiet->setCancelFlag(true);
   quiet->waitForFinished();

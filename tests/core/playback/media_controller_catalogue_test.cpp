@@ -197,8 +197,10 @@ TEST_F(MediaControllerCatalogue, SelectionLoadsPlayersAndStartsTheWalkOnce) {
   EXPECT_EQ(map.added, static_cast<int>(controller.catalogue()->mediaTree().size()));
   EXPECT_EQ(map.lines, static_cast<int>(controller.catalogue()->mediaTree().size()));
   EXPECT_FALSE(second->thumbnailPath().isEmpty());
-  // The graph hears of each parse once, and is not drawn anew (its cursor stays).
+  // The graph hears of each parse once, the selection's first, and is not
+  // drawn anew (its cursor stays).
   EXPECT_EQ(graph.parsed.size(), controller.catalogue()->mediaTree().size());
+  EXPECT_EQ(graph.parsed.value(0), second);
   EXPECT_FALSE(log.contains(QStringLiteral("graph.draw NORMAL")));
 
   // Processed: selecting it again keeps the parser.

@@ -8,6 +8,7 @@
 #include <QCoreApplication>
 #include <QFile>
 #include <QProcess>
+#include <QTemporaryDir>
 #include <QSettings>
 #include <QSignalSpy>
 #include <QSlider>
@@ -164,6 +165,22 @@ TEST(ApplicationTest, TheViewerAnswersWithoutADisplay) {
     EXPECT_TRUE(err.contains(c.err)) << qPrintable(err);
     EXPECT_FALSE(err.contains(QStringLiteral("platform plugin"))) << qPrintable(err);
   }
+}
+
+// A card that is not there is said so, not answered with a silent empty window.
+TEST(ApplicationTest, ACardThatDoesNotExistIsSaidSo) {
+  QTemporaryDir dir;
+  ASSERT_TRUE(dir.isValid());
+  QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+  environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+  QProcess viewer;
+  viewer.setProcessEnvironment(environment);
+  const QString missing = dir.filePath(QStringLiteral("no card é"));
+  viewer.start(QStringLiteral(DASHCARD_VIEWER), {QStringLiteral("--screenshot"), dir.filePath(QStringLiteral("shot.png")),
+                                                 QStringLiteral("--screenshot-delay"), QStringLiteral("1"), missing});
+  ASSERT_TRUE(viewer.waitForFinished(120000));
+  const QString err = QString::fromUtf8(viewer.readAllStandardError());
+  EXPECT_TRUE(err.contains(missing + QStringLiteral(" does not exist"))) << qPrintable(err);
 }
 
 }  // namespace

@@ -133,6 +133,12 @@ TEST_F(IncidentExportDialogCardTest, RefusesWhatCannotStartAndSaysWhy) {
   refused(QStringLiteral("does not exist"));
   dialog.outputEdit()->setText(target.path());
   refused(QStringLiteral("is a folder"));
+  // Nothing is written to the card, not even through a link to it.
+  dialog.outputEdit()->setText(infos.first()->rootPath() + QStringLiteral("/NORMAL/out.mp4"));
+  refused(QStringLiteral("is on the card"));
+  ASSERT_TRUE(QFile::link(infos.first()->rootPath(), target.filePath(QStringLiteral("card link"))));
+  dialog.outputEdit()->setText(target.filePath(QStringLiteral("card link/new folder/out.mp4")));
+  refused(QStringLiteral("is on the card"));
 
   dialog.outputEdit()->setText(target.filePath(QStringLiteral("new.mp4")));
   dialog.accept();
