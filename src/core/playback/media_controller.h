@@ -88,10 +88,10 @@ class MediaController : public QObject {
   // Copies `items` into the new folder `targetRootDirPath`, likewise.
   void backUpSelectedInfos(const QList<BackUpItem>& items, const QString& targetRootDirPath,
                            RecordingListPane* progressVCParentControll);
-  // Writes one video of a span across clips (and its track), likewise.
-  // `didFinish` (optional) hears whether the export succeeded, after the sheet did.
+  // Writes one video of a span across clips (and its track), likewise;
+  // `then` (the report of the span) follows a success on the same sheet.
   void exportIncidentVideo(const IncidentExportRequest& request, RecordingListPane* progressVCParentControll,
-                           std::function<void(bool succeeded)> didFinish = {});
+                           std::optional<TaskRunner::Job> then = std::nullopt);
   TaskRunner& tasks() { return tasks_; }
 
   bool listDidSelect() const { return listDidSelect_; }

@@ -46,23 +46,18 @@ void MediaController::backUpSelectedInfos(const QList<BackUpItem>& items, const 
 
 void MediaController::exportIncidentVideo(const IncidentExportRequest& request,
                                           RecordingListPane* progressVCParentControll,
-                                          std::function<void(bool succeeded)> didFinish) {
+                                          std::optional<TaskRunner::Job> then) {
   auto exporter = IncidentExporter::create();
   TaskRunner::Job job;
-  job.start = [exporter, request, didFinish = std::move(didFinish)](TaskRunner::Progress progress,
-                                                                     TaskRunner::Finish finish) {
+  job.start = [exporter, request](TaskRunner::Progress progress, TaskRunner::Finish finish) {
     exporter->exportAsync(
-        request, [progress](double fraction) { progress(static_cast<float>(fraction), QString()); },
-        [finish, didFinish](const std::optional<QString>& error) {
-          finish(error);
-          if (didFinish) didFinish(!error);
-        });
+        request, [progress](double fraction) { progress(static_cast<float>(fraction), QString()); }, finish);
   };
   job.cancel = [exporter] { exporter->cancel(); };
   job.startText = path_text::lastPathComponent(request.targetFilePath);
   job.doneText = tr("Video export is complete");
   job.failedText = [](const QString& error) { return tr("The video could not be exported: %1").arg(error); };
-  tasks_.run(progressVCParentControll, std::move(job));
+  tasks_.run(progressVCParentControll, then ? TaskRunner::chain(std::move(job), std::move(*then)) : std::move(job));
 }
 
 void MediaController::tasksBusyChanged(bool busy) {

@@ -384,7 +384,7 @@ void MainWindowController::buildMenus() {
       [this] { exportVideo(); });
   add(file, QStringLiteral("FileMenu_ExportReport"), tr("Export Incident Report…"), {}, [this] { exportIncidentReport(); });
   add(file, QStringLiteral("FileMenu_VerifyBackUp"), tr("Verify Backup…"), {}, [this] {
-    if (!evidenceTasks_) evidenceTasks_ = new EvidenceTasks(this);
+    if (!evidenceTasks_) evidenceTasks_ = new EvidenceTasks(this, &mediaController_->tasks());
     evidenceTasks_->chooseAndVerifyBackup(tabVC_ ? tabVC_->currentListVC() : nullptr);
   });
   add(file, QStringLiteral("FileMenu_UnitSetting"), tr("Camera Settings…"), {}, [this] { openUnitSettingView(); });
@@ -474,7 +474,7 @@ void MainWindowController::exportIncidentReport() {
   const auto [from, to] = IncidentExportDialog::prefilledSpan(graph ? graph->exportStart() : QDateTime(),
                                                               graph ? graph->exportEnd() : QDateTime(),
                                                               list->selectionSpan());
-  if (!evidenceTasks_) evidenceTasks_ = new EvidenceTasks(this);
+  if (!evidenceTasks_) evidenceTasks_ = new EvidenceTasks(this, &mediaController_->tasks());
   evidenceTasks_->chooseAndExportReport(mediaController_->catalogue()->mediaTree(), from, to, list);
 }
 

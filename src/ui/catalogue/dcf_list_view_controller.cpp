@@ -262,6 +262,7 @@ QMenu* DCFListViewController::makeContextMenu() {
       {tr("Back Up…"), Action::BackUp, &DCFListViewController::backUp},
       {tr("Export KML/KMZ…"), Action::ExportKML, &DCFListViewController::exportKML},
       {tr("Export Video…"), Action::ExportVideo, qOverload<>(&DCFListViewController::exportVideo)},
+      {tr("Export Incident Report…"), Action::ExportVideo, &DCFListViewController::exportIncidentReport},
       {tr("Select All"), Action::SelectAll, &DCFListViewController::allFilesSelected},
       {tr("Show Playing Recording"), Action::FocusPlaying, &DCFListViewController::focusPlayingDCF},
   };
@@ -409,6 +410,13 @@ QString DCFListViewController::cardRoot() const {
   return recordings.isEmpty() ? QString() : recordings.first()->rootPath();
 }
 
+void DCFListViewController::exportIncidentReport() {
+  if (!validateAction(Action::ExportVideo) || !mediaController_) return;
+  const auto [from, to] = IncidentExportDialog::prefilledSpan({}, {}, selectionSpan());
+  if (!evidenceTasks_) evidenceTasks_ = new EvidenceTasks(this, &mediaController_->tasks());
+  evidenceTasks_->chooseAndExportReport(exportableRecordings(), from, to, this);
+}
+
 DCFInfoList DCFListViewController::exportableRecordings() const {
   if (mediaController_ && !mediaController_->catalogue()->mediaTree().isEmpty()) return mediaController_->catalogue()->mediaTree();
   return allInfos_;
@@ -436,7 +444,7 @@ void DCFListViewController::exportVideo(const QDateTime& markedFrom, const QDate
     if (!mediaController_) return;
     if (result == QDialog::Accepted) {
       const IncidentExportRequest request = dialog->request();
-      std::function<void(bool)> thenReport;
+      std::optional<TaskRunner::Job> thenReport;
       if (dialog->reportBox()->isChecked()) {
         // The report lists the files just written with their SHA-256.
         IncidentReportRequest report;
@@ -448,11 +456,7 @@ void DCFListViewController::exportVideo(const QDateTime& markedFrom, const QDate
         report.exportedFiles << request.targetFilePath;
         if (request.writeGpx) report.exportedFiles << IncidentExporter::sidePath(request.targetFilePath, QStringLiteral("gpx"));
         if (request.writeKml) report.exportedFiles << IncidentExporter::sidePath(request.targetFilePath, QStringLiteral("kml"));
-        thenReport = [self = QPointer<DCFListViewController>(this), report](bool succeeded) {
-          if (!self || !succeeded) return;
-          if (!self->evidenceTasks_) self->evidenceTasks_ = new EvidenceTasks(self);
-          self->evidenceTasks_->exportReport(report, self);
-        };
+        thenReport = EvidenceTasks::reportJob(report);
       }
       mediaController_->exportIncidentVideo(request, this, std::move(thenReport));
     } else {
