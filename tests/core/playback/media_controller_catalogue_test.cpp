@@ -113,7 +113,7 @@ TEST_F(MediaControllerCatalogue, PublicationOrderAndRecents) {
       QStringLiteral("tab.select 0"),
       QStringLiteral("normal.selectFirstItem"),
       QStringLiteral("map.reload %1").arg(card.clips().size()),
-      QStringLiteral("photos.reloadPictures 0"),
+      QStringLiteral("photos.reloadPictures %1").arg(controller.catalogue()->pictureTree().size()),
       QStringLiteral("graph.draw none"),
   };
   EXPECT_EQ(log, expected);
