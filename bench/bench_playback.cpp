@@ -39,13 +39,13 @@ class BenchList : public RecordingListPane {
   void reloadDCFInfo(const DCFInfoList& infos) override { rows = infos; }
   void reloadDCFInfo(const DCFInfoList& infos, const DCFInfoList&) override { rows = infos; }
   void selectFirstItem() override {
-    if (!rows.isEmpty()) controller->updateCurrentDCF(rows.first(), MediaController::kMediaListNormal, nullptr);
+    if (!rows.isEmpty()) controller->catalogue()->updateCurrentDCF(rows.first(), RecordingCatalogue::kMediaListNormal, nullptr);
   }
   void selectCurrentDCF(const DCFInfoPtr&) override {}
   void selectNextDCFWithCurrentDCF(const DCFInfoPtr& info) override {
     const qsizetype i = rows.indexOf(info);
     const DCFInfoPtr next = rows.at(i < 0 || i + 1 >= rows.size() ? 0 : i + 1);
-    controller->updateCurrentDCF(next, MediaController::kMediaListNormal, nullptr);
+    controller->catalogue()->updateCurrentDCF(next, RecordingCatalogue::kMediaListNormal, nullptr);
   }
   void deselection() override {}
   void focusCurrentDCF() override {}
@@ -192,7 +192,7 @@ int main(int argc, char** argv) {
     }
   });
 
-  controller.setMediaInfoWithRootPath(root, recordings, {});
+  controller.catalogue()->setMediaInfoWithRootPath(root, recordings, {});
   if (!waitFor([&] { return front->isPlaying() && front->progress() > 0.0F && rear->isPlaying(); })) {
     std::fprintf(stderr, "playback did not start\n");
     return 1;

@@ -2,57 +2,6 @@
 <!DOCTYPE TS>
 <TS version="2.1" language="en_US">
 <context>
-    <name>ConstClass</name>
-    <message>
-        <source>発進遅れ,</source>
-        <translation>Start delay,</translation>
-    </message>
-    <message>
-        <source>左車線注意,</source>
-        <translation>Lane departure left,</translation>
-    </message>
-    <message>
-        <source>右車線注意,</source>
-        <translation>Lane departure right,</translation>
-    </message>
-    <message>
-        <source>衝突注意,</source>
-        <translation>Forward collision,</translation>
-    </message>
-    <message>
-        <source>長時間走行注意,</source>
-        <translation>Long drive,</translation>
-    </message>
-    <message>
-        <source>ふらつき注意,</source>
-        <translation>Wobbling,</translation>
-    </message>
-    <message>
-        <source>急加速注意,</source>
-        <translation>Sudden acceleration,</translation>
-    </message>
-    <message>
-        <source>急減速注意,</source>
-        <translation>Sudden braking,</translation>
-    </message>
-    <message>
-        <source>逆走,</source>
-        <translation>Wrong-way driving,</translation>
-    </message>
-    <message>
-        <source>一時停止注意,</source>
-        <translation>Stop sign,</translation>
-    </message>
-    <message>
-        <source>歩行者衝突注意,</source>
-        <translation>Pedestrian collision,</translation>
-    </message>
-    <message>
-        <source>急ハンドル注意,</source>
-        <translation>Sudden steering,</translation>
-    </message>
-</context>
-<context>
     <name>DCFAsyncKMLBuilder</name>
     <message>
         <source>MANUAL RECORD</source>

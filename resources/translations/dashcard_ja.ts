@@ -2,57 +2,6 @@
 <!DOCTYPE TS>
 <TS version="2.1" language="ja_JP">
 <context>
-    <name>ConstClass</name>
-    <message>
-        <source>発進遅れ,</source>
-        <translation>発進遅れ,</translation>
-    </message>
-    <message>
-        <source>左車線注意,</source>
-        <translation>左車線注意,</translation>
-    </message>
-    <message>
-        <source>右車線注意,</source>
-        <translation>右車線注意,</translation>
-    </message>
-    <message>
-        <source>衝突注意,</source>
-        <translation>衝突注意,</translation>
-    </message>
-    <message>
-        <source>長時間走行注意,</source>
-        <translation>長時間走行注意,</translation>
-    </message>
-    <message>
-        <source>ふらつき注意,</source>
-        <translation>ふらつき注意,</translation>
-    </message>
-    <message>
-        <source>急加速注意,</source>
-        <translation>急加速注意,</translation>
-    </message>
-    <message>
-        <source>急減速注意,</source>
-        <translation>急減速注意,</translation>
-    </message>
-    <message>
-        <source>逆走,</source>
-        <translation>逆走,</translation>
-    </message>
-    <message>
-        <source>一時停止注意,</source>
-        <translation>一時停止注意,</translation>
-    </message>
-    <message>
-        <source>歩行者衝突注意,</source>
-        <translation>歩行者衝突注意,</translation>
-    </message>
-    <message>
-        <source>急ハンドル注意,</source>
-        <translation>急ハンドル注意,</translation>
-    </message>
-</context>
-<context>
     <name>DCFAsyncKMLBuilder</name>
     <message>
         <source>MANUAL RECORD</source>

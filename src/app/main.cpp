@@ -91,7 +91,7 @@ int main(int argc, char* argv[]) {
 
   // Old thumbnails and export left-overs go when the viewer quits.
   QObject::connect(&app, &QCoreApplication::aboutToQuit, [] {
-    dashcard::ThumbnailCache::cacheCleaning(dashcard::MediaController::cachesDirectoryPath(),
+    dashcard::ThumbnailCache::cacheCleaning(dashcard::ThumbnailCache::cachesDirectoryPath(),
                                             dashcard::Preferences::load().thumbnailCacheLimit);
   });
 

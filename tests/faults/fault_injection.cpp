@@ -275,18 +275,18 @@ int runOne(std::uint64_t seed, const QString& templateCard, const QString& runDi
   const QString kmlTarget = out + (kmz ? QStringLiteral("/kml/route.kmz") : QStringLiteral("/kml/route.kml"));
   const QString backUpTarget = out + QStringLiteral("/backup/target");
   bool itemsGiven = false;
-  controller.mediaTreeAsyncAtRootPath(card, {}, [&](bool) {
+  controller.catalogue()->mediaTreeAsyncAtRootPath(card, {}, [&](bool) {
     say(QStringLiteral("scanned (%1 ms)").arg(clock.elapsed()));
     if (++ends.scan > 1) {
       return;
     }
     schedule(true);
-    const DCFInfoList recordings = controller.mediaTree();
+    const DCFInfoList recordings = controller.catalogue()->mediaTree();
     QList<BackUpItem> items(recordings.begin(), recordings.end());
     // Pictures are read (their EXIF position) as the backup's items are made.
     const QString pictures = card + u'/' + ConstClass::REG_TX900_FOLDER_PICTURE;
     for (const QString& name : CardScanner::pathsAtDirectory(pictures).value_or(QStringList())) {
-      if (ConstClass::fullMatchResultWithTarget(name, ConstClass::REG_TX900_FILE_PIC)) {
+      if (name.endsWith(QStringLiteral(".jpg"), Qt::CaseInsensitive)) {
         items << std::make_shared<PictureInfo>(card, ConstClass::REG_TX900_FOLDER_PICTURE + u'/' + name);
       }
     }

@@ -122,7 +122,7 @@ class FakeList : public RecordingListPane, public LoggedPane {
 
   void select(const DCFInfoPtr& info) {
     selected = {info};
-    if (controller_) controller_->updateCurrentDCF(info, code_, nullptr);
+    if (controller_) controller_->catalogue()->updateCurrentDCF(info, code_, nullptr);
   }
 
   DCFInfoList rows, selected;

@@ -1,5 +1,7 @@
 // The main of every test executable: the Qt application object the tests of
 // that executable need, then GoogleTest.
+#include "core/common/main_thread.h"
+
 #include <gtest/gtest.h>
 
 #include <QApplication>
@@ -69,6 +71,8 @@ int main(int argc, char* argv[]) {
   QCoreApplication::setOrganizationName(QStringLiteral("dashcard"));
   std::setlocale(LC_NUMERIC, "C");
   const int result = RUN_ALL_TESTS();
+  // Jobs of the last tests (map tiles among them) end while the application is whole.
+  dashcard::drainBackgroundJobs();
   if (result == 0 && ::testing::UnitTest::GetInstance()->skipped_test_count() > 0) return kSkippedExitCode;
   return result;
 }

@@ -31,31 +31,25 @@ QColor ColorPalette::graphGXColor() { return colorWithHexRed(106, 236, 247); }
 QColor ColorPalette::graphGYColor() { return colorWithHexRed(139, 153, 255); }
 QColor ColorPalette::graphGZColor() { return colorWithHexRed(248, 153, 144); }
 QColor ColorPalette::graphSpeedColor() { return colorWithHexRed(149, 149, 149); }
-QColor ColorPalette::graphTextColor() { return colorWithHexRed(149, 149, 149); }
 QColor ColorPalette::graphAxisColor() { return colorWithHexRed(147, 147, 147); }
 QColor ColorPalette::graphBackGroundColor() { return colorWithHexRed(51, 51, 51); }
 QColor ColorPalette::adasForwardCollisionColor() { return colorOf(kAdasForwardCollisionArgb); }
 QColor ColorPalette::adasLaneDepartureColor() { return colorOf(kAdasLaneDepartureArgb); }
 QColor ColorPalette::adasDelayColor() { return colorOf(kAdasDelayArgb); }
 QColor ColorPalette::adasZENTAColor() { return colorWithHexRed(238, 123, 72); }
-QColor ColorPalette::adasMarloxColor() { return adasZENTAColor(); }
-QColor ColorPalette::iconColor1() { return colorOf(kIconArgb[0]); }
-QColor ColorPalette::iconColor2() { return colorOf(kIconArgb[1]); }
-QColor ColorPalette::iconColor3() { return colorOf(kIconArgb[2]); }
-QColor ColorPalette::iconColor4() { return colorOf(kIconArgb[3]); }
 QColor ColorPalette::routeColor1() { return colorOf(kRouteArgb[0]); }
-QColor ColorPalette::routeColor2() { return colorOf(kRouteArgb[1]); }
-QColor ColorPalette::routeColor3() { return colorOf(kRouteArgb[2]); }
-QColor ColorPalette::routeColor4() { return colorOf(kRouteArgb[3]); }
-QColor ColorPalette::routeColor5() { return colorOf(kRouteArgb[4]); }
-QColor ColorPalette::routeColor6() { return colorOf(kRouteArgb[5]); }
-QColor ColorPalette::routeColor7() { return colorOf(kRouteArgb[6]); }
 
 QList<QColor> ColorPalette::routeColors() {
-  return {routeColor1(), routeColor2(), routeColor3(), routeColor4(), routeColor5(), routeColor6(), routeColor7()};
+  QList<QColor> colors;
+  for (const QRgb argb : kRouteArgb) colors.append(colorOf(argb));
+  return colors;
 }
 
-QList<QColor> ColorPalette::iconColors() { return {iconColor1(), iconColor2(), iconColor3(), iconColor4()}; }
+QList<QColor> ColorPalette::iconColors() {
+  QList<QColor> colors;
+  for (const QRgb argb : kIconArgb) colors.append(colorOf(argb));
+  return colors;
+}
 
 bool ColorPalette::shouldChangeRouteColor(const QDateTime& reference, const QDateTime& date) {
   if (!reference.isValid() || !date.isValid()) {

@@ -24,7 +24,6 @@ class ColorPalette {
   static QColor graphGYColor();
   static QColor graphGZColor();
   static QColor graphSpeedColor();
-  static QColor graphTextColor();
   static QColor graphAxisColor();
   static QColor graphBackGroundColor();
   // The drive-support mark colours as 8-bit ARGB, for readers without the GUI library.
@@ -35,22 +34,11 @@ class ColorPalette {
   static QColor adasLaneDepartureColor();
   static QColor adasDelayColor();
   static QColor adasZENTAColor();
-  static QColor adasMarloxColor();
-  static QColor iconColor1();
-  static QColor iconColor2();
-  static QColor iconColor3();
-  static QColor iconColor4();
   static QColor routeColor1();
   // The viridis scale (perceptually even, readable in grey and by most
   // colour-blind eyes) at `t`, clamped to 0..1: dark violet to yellow.
   static QColor viridis(double t);
-  static QColor routeColor2();
-  static QColor routeColor3();
-  static QColor routeColor4();
-  static QColor routeColor5();
-  static QColor routeColor6();
-  static QColor routeColor7();
-  // routeColor1..7 and iconColor1..4, in order.
+  // The route lines' colours (routeColor1 first) and the KML icons', in order.
   static QList<QColor> routeColors();
   static QList<QColor> iconColors();
   // The same as 8-bit ARGB, for readers without the GUI library (KML).

@@ -88,63 +88,15 @@ class ConstClass {
   // Record families and their field counts.
   static inline const QString QVDSA_TYPE_QVCAM = QStringLiteral("QVDSA_TYPE_QVCAM");
   static inline const QString QVDSA_TYPE_ZENTA = QStringLiteral("QVDSA_TYPE_ZENTA");
-  static inline const QString QVDSA_TYPE_MARLOX = QStringLiteral("QVDSA_TYPE_MARLOX");
   static inline const QString QVDSA_TYPE_UNKNOWN = QStringLiteral("QVDSA_TYPE_UNKNOWN");
   static constexpr int QVDSA_COUNT_QVCAM = 17;
-  static constexpr int QVDSA_COUNT_ZENTA = 28;
-  static constexpr int QVDSA_COUNT_MARLOX = 28;
-  // Field counts of the position sentence: the one the parser reads, and that of MARLOX cameras.
+  // Field count of the position sentence the parser reads.
   static constexpr int GPRMC_COUNT_OTHRES = 13;
-  static constexpr int GPRMC_COUNT_MARLOX = 14;
 
   // Icon images of the camera family.
   static inline const QString QVDSA_ICONIMAGE_NAME_DELAY = QStringLiteral("adas_start_delay");
   static inline const QString QVDSA_ICONIMAGE_NAME_DEPERTURE = QStringLiteral("adas_lane_departure");
   static inline const QString QVDSA_ICONIMAGE_NAME_COLLISION = QStringLiteral("adas_forward_collision");
-
-  // The second family: icon images, flag codes and warning texts.
-  static inline const QString QVDSA_ICONIMAGE_NAME_ZENTA_DELAY = QStringLiteral("adas_zenta_start_delay");
-  static inline const QString QVDSA_ICONIMAGE_NAME_ZENTA_DEPERTURE = QStringLiteral("adas_zenta_lane_departure");
-  static inline const QString QVDSA_ICONIMAGE_NAME_ZENTA_COLLISION = QStringLiteral("adas_zenta_forward_collision");
-  static inline const QString QVDSA_ICONIMAGE_NAME_ZENTA_LONGRUNNING = QStringLiteral("adas_zenta_longrunning");
-  static inline const QString QVDSA_ICONIMAGE_NAME_ZENTA_WOBBLE = QStringLiteral("adas_zenta_wobble");
-  static inline const QString QVDSA_ICONIMAGE_NAME_ZENTA_RAPIDACCEL = QStringLiteral("adas_zenta_speedup");
-  static inline const QString QVDSA_ICONIMAGE_NAME_ZENTA_RAPIDDECEL = QStringLiteral("adas_zenta_speeddown");
-  static inline const QString QVDSA_ICONIMAGE_NAME_ZENTA_REVERSERUN = QStringLiteral("adas_zenta_reverse");
-  static inline const QString QVDSA_ICONIMAGE_NAME_ZENTA_VIORATION = QStringLiteral("adas_zenta_vioration");
-  static inline const QString QVDSA_ICONIMAGE_NAME_ZENTA_PEDCOLLISION = QStringLiteral("adas_zenta_pedcollision");
-  static inline const QString QVDSA_ICONIMAGE_NAME_ZENTA_ABRUPTLEFT = QStringLiteral("adas_zenta_handle");
-  static inline const QString QVDSA_ICONIMAGE_NAME_ZENTA_ABRUPTRIGHT = QStringLiteral("adas_zenta_handle");
-
-  // "L" serves both the left lane departure and long running, as the camera writes it.
-  static inline const QString QVDSA_FLAG_ZENTA_DELAY = QStringLiteral("M");
-  static inline const QString QVDSA_FLAG_ZENTA_DEPERTURE_L = QStringLiteral("L");
-  static inline const QString QVDSA_FLAG_ZENTA_DEPERTURE_R = QStringLiteral("R");
-  static inline const QString QVDSA_FLAG_ZENTA_COLLISION = QStringLiteral("F");
-  static inline const QString QVDSA_FLAG_ZENTA_LONGRUNNING = QStringLiteral("L");
-  static inline const QString QVDSA_FLAG_ZENTA_WOBBLE = QStringLiteral("W");
-  static inline const QString QVDSA_FLAG_ZENTA_RAPIDACCEL = QStringLiteral("A");
-  static inline const QString QVDSA_FLAG_ZENTA_RAPIDDECEL = QStringLiteral("D");
-  static inline const QString QVDSA_FLAG_ZENTA_REVERSERUN = QStringLiteral("G");
-  static inline const QString QVDSA_FLAG_ZENTA_VIORATION = QStringLiteral("V");
-  static inline const QString QVDSA_FLAG_ZENTA_PEDCOLLISION = QStringLiteral("PE");
-  static inline const QString QVDSA_FLAG_ZENTA_ABRUPTLEFT = QStringLiteral("HL");
-  static inline const QString QVDSA_FLAG_ZENTA_ABRUPTRIGHT = QStringLiteral("HR");
-
-  // Warning texts, translated at the call (the Japanese text is the key and the fallback).
-  static QString QVDSA_MESSAGE_ZENTA_DELAY() { return QCoreApplication::translate("ConstClass", "発進遅れ,"); }
-  static QString QVDSA_MESSAGE_ZENTA_DEPERTURE_L() { return QCoreApplication::translate("ConstClass", "左車線注意,"); }
-  static QString QVDSA_MESSAGE_ZENTA_DEPERTURE_R() { return QCoreApplication::translate("ConstClass", "右車線注意,"); }
-  static QString QVDSA_MESSAGE_ZENTA_COLLISION() { return QCoreApplication::translate("ConstClass", "衝突注意,"); }
-  static QString QVDSA_MESSAGE_ZENTA_LONGRUNNING() { return QCoreApplication::translate("ConstClass", "長時間走行注意,"); }
-  static QString QVDSA_MESSAGE_ZENTA_WOBBLE() { return QCoreApplication::translate("ConstClass", "ふらつき注意,"); }
-  static QString QVDSA_MESSAGE_ZENTA_RAPIDACCEL() { return QCoreApplication::translate("ConstClass", "急加速注意,"); }
-  static QString QVDSA_MESSAGE_ZENTA_RAPIDDECEL() { return QCoreApplication::translate("ConstClass", "急減速注意,"); }
-  static QString QVDSA_MESSAGE_ZENTA_REVERSERUN() { return QCoreApplication::translate("ConstClass", "逆走,"); }
-  static QString QVDSA_MESSAGE_ZENTA_VIORATION() { return QCoreApplication::translate("ConstClass", "一時停止注意,"); }
-  static QString QVDSA_MESSAGE_ZENTA_PEDCOLLISION() { return QCoreApplication::translate("ConstClass", "歩行者衝突注意,"); }
-  static QString QVDSA_MESSAGE_ZENTA_ABRUPTLEFT() { return QCoreApplication::translate("ConstClass", "急ハンドル注意,"); }
-  static QString QVDSA_MESSAGE_ZENTA_ABRUPTRIGHT() { return QCoreApplication::translate("ConstClass", "急ハンドル注意,"); }
   // ---- end of drive support ----
 };
 

@@ -53,6 +53,9 @@ struct DropGuard {
   const std::shared_ptr<HandOver> handOver;
 };
 
+// Set while the main thread drains the job pool: it serves no hand-over then.
+std::atomic<bool> draining{false};
+
 }  // namespace
 
 bool isMainThread() {
@@ -104,7 +107,7 @@ bool runOnMainThread(const std::function<void()>& work, const std::atomic<bool>&
         return false;
       case HandOver::State::Waiting:
         // A cancel made on another thread does not wake us: look again soon.
-        if (cancel.load() || QCoreApplication::closingDown()) {
+        if (cancel.load() || draining.load() || QCoreApplication::closingDown()) {
           handOver->state = HandOver::State::Dropped;
           return false;
         }
@@ -161,6 +164,13 @@ void startBackgroundJob(std::function<void()> job) { backgroundJobPool()->start(
 
 bool tryStartBackgroundJob(std::function<void()> job) {
   return backgroundJobPool()->tryStart(handedOver(std::move(job)));
+}
+
+void drainBackgroundJobs() {
+  draining.store(true);
+  backgroundJobPool()->clear();
+  backgroundJobPool()->waitForDone();
+  draining.store(false);
 }
 
 void runOnMainThreadAsync(std::function<void()> work) {

@@ -39,4 +39,11 @@ QThreadPool* backgroundJobPool();
 void startBackgroundJob(std::function<void()> job);
 bool tryStartBackgroundJob(std::function<void()> job);
 
+// Drops the jobs of backgroundJobPool() not started yet and waits for the
+// running ones, whose hand-overs to the main thread are dropped meanwhile.
+// Called while the application object is still whole (a map tile drawn after
+// the GUI application went away crashed in QPainter); cancel the long jobs
+// first, or this waits for them.
+void drainBackgroundJobs();
+
 }  // namespace dashcard

@@ -1,8 +1,8 @@
 #include "core/map/world_map_source.h"
 
-#include <QCoreApplication>
+#include "core/common/main_thread.h"
+
 #include <QPointer>
-#include <QThreadPool>
 
 namespace dashcard {
 
@@ -12,20 +12,11 @@ WorldMapSource::WorldMapSource(QObject* parent, std::shared_ptr<const WorldMapDa
 void WorldMapSource::requestTile(const TileId& tile, qreal devicePixelRatio) {
   QPointer<WorldMapSource> self(this);
   auto data = data_;
-  // Qt's pool, not the job pool: the application waits for it when it is
-  // destroyed, and painting needs the GUI application alive (a tile still
-  // drawn on the job pool at exit crashed in QPainter).
-  QThreadPool::globalInstance()->start([self, data, tile, devicePixelRatio] {
+  startBackgroundJob([self, data, tile, devicePixelRatio] {
     QImage image = (data ? data : WorldMapData::builtIn())->renderTile(tile, devicePixelRatio);
-    // At exit the application may be gone before a late tile: then no answer.
-    if (QCoreApplication* app = QCoreApplication::instance()) {
-      QMetaObject::invokeMethod(
-          app,
-          [self, tile, image = std::move(image)] {
-            if (self) emit self->tileReady(tile, image);
-          },
-          Qt::QueuedConnection);
-    }
+    runOnMainThreadAsync([self, tile, image = std::move(image)] {
+      if (self) emit self->tileReady(tile, image);
+    });
   });
 }
 

@@ -4,7 +4,7 @@
 #include "core/common/main_thread.h"
 #include "core/export/dcf_async_kml_builder.h"
 #include "core/export/gpx_writer.h"
-#include "core/export/progress_report_manager.h"
+#include "core/common/progress_report_manager.h"
 #include "core/media/clip_health.h"
 #include "core/media/video_span_writer.h"
 #include "core/telemetry/nmea_data.h"

@@ -1,11 +1,12 @@
 #pragma once
 
-#include "core/catalogue/card_scanner.h"
 #include "core/catalogue/dcf_info.h"
 #include "core/catalogue/picture_info.h"
+#include "core/catalogue/recording_catalogue.h"
 #include "core/export/dcf_async_back_up.h"
 #include "core/map/map_pane.h"
 #include "core/playback/panes.h"
+#include "core/playback/playback_clock.h"
 #include "core/playback/task_runner.h"
 
 #include <QDateTime>
@@ -35,56 +36,21 @@ class MediaController : public QObject {
   Q_OBJECT
 
  public:
-  // Where a selection comes from (updateCurrentDCF's `fromMediaList`).
-  enum MediaList : int {
-    kMediaListFollower = 0,
-    kMediaListNormal = 1,
-    kMediaListEvent = 2,
-    kMediaListPhoto = 3,
-    kMediaListMapNormal = 4,
-    kMediaListMapEvent = 5,
-  };
-
-  using ProgressHandler = std::function<void(int phase, int percentage)>;
-  using CompletionHandler = std::function<void(bool success)>;
-
   explicit MediaController(QObject* parent = nullptr);
   ~MediaController() override;
 
-  // --- Card acceptance and listing (no controller state) ---
-  static bool mediaIsAvailable(const QString& path);
-  static bool mediaIsRynd(const QString& path);
+  // The card of this window: the lists choose from it, the panes observe it.
+  RecordingCatalogue* catalogue() { return &catalogue_; }
+  const RecordingCatalogue* catalogue() const { return &catalogue_; }
 
-  // --- Thumbnail cache ---
-  static QString cachesDirectoryPath();
-  static QStringList cacheFiles();
-  // Run when the application quits: drops export left-overs and keeps at
-  // most MAX_THUMB_CACHE thumbnails, the newest.
-  static void cacheCleaning();
-
-  // --- Scan ---
-  // Scans `rootPath` in the background and publishes the catalogue.
-  // Progress: (0, 0) at once on this thread, (1, percent) throttled, (3, 100)
-  // before publication. Completion: false at once when reloading is not
-  // allowed (the scan still runs and ends with true).
-  void mediaTreeAsyncAtRootPath(const QString& rootPath, ProgressHandler progressHandler = {},
-                                CompletionHandler completionHandler = {});
-  // With no root: empties the catalogue (false when reloading is not allowed).
-  bool mediaTreeSyncAtRootPath(const std::optional<QString>& rootPath);
-  void setMediaInfoWithRootPath(const QString& rootPath, const DCFInfoList& dcfResult,
-                                const PictureInfoList& pictureResult);
-
-  // --- Volumes and selection ---
+  // The volume of the card was renamed: every job on the old path stops,
+  // the recordings move and the walk starts again.
   void volumeRenameToPath(const QString& newPath, const QString& oldPath);
-  void updateSelectedDCFs(const DCFInfoList& infos);
-  void updateCurrentDCF(const DCFInfoPtr& info, int fromMediaList, const PictureInfoPtr& currentPicture);
   void showCurrentPictureWithoutDCF();
 
   // --- Background parsing ---
+  // Walks the card from `index` on (telemetry, route lines, thumbnails).
   void reparseAtIndex(qsizetype index);
-  // `firstObjectCompletionHandler` runs once on the main thread after the
-  // first recording of the walk was handed over.
-  void reparseAtIndex(qsizetype index, std::function<void(const DCFInfoPtr&)> firstObjectCompletionHandler);
 
   void dispose();
 
@@ -111,10 +77,9 @@ class MediaController : public QObject {
   void focusCurrentDCF();
   // The file list's selection followed by the event list's.
   DCFInfoList getAllSelectedItems() const;
-  // The wall-clock date of the primary player's position, set by every tick.
-  QDateTime userDate() const;
-  // What the telemetry says at the primary player's position, made by every tick.
-  const TelemetryMoment& moment() const { return moment_; }
+  // The window's clock: the primary player's date and moment, set by every tick.
+  PlaybackClock* clock() { return &clock_; }
+  const PlaybackClock* clock() const { return &clock_; }
 
   // --- Export and backup (media_controller_export.cpp) ---
   // The window's long tasks run one shape each on tasks() (one sheet
@@ -126,10 +91,10 @@ class MediaController : public QObject {
   // Copies `items` into the new folder `targetRootDirPath`, likewise.
   void backUpSelectedInfos(const QList<BackUpItem>& items, const QString& targetRootDirPath,
                            RecordingListPane* progressVCParentControll);
-  // Writes one video of a span across clips (and its track), likewise.
-  // `didFinish` (optional) hears whether the export succeeded, after the sheet did.
+  // Writes one video of a span across clips (and its track), likewise;
+  // `then` (the report of the span) follows a success on the same sheet.
   void exportIncidentVideo(const IncidentExportRequest& request, RecordingListPane* progressVCParentControll,
-                           std::function<void(bool succeeded)> didFinish = {});
+                           std::optional<TaskRunner::Job> then = std::nullopt);
   // Rebuilds the damaged videos of `infos` into the folder `targetDirectory`
   // (never on the card), likewise. `didFinish` hears the copies made
   // (damaged video, copy), also after a partial failure; not after a cancel.
@@ -150,18 +115,7 @@ class MediaController : public QObject {
   static QString backUpTargetProblem(const QString& targetRootDirPath);
   TaskRunner& tasks() { return tasks_; }
 
-  // --- Catalogue state ---
-  const DCFInfoList& mediaTree() const { return mediaTree_; }
-  const PictureInfoList& pictureTree() const { return pictureTree_; }
-  const DCFInfoList& mediaTreeNormal() const { return mediaTreeNormal_; }
-  const DCFInfoList& mediaTreeEvent() const { return mediaTreeEvent_; }
-  bool hasSecondary() const { return hasSecondary_; }
-  bool canReloadMedia() const { return canReloadMedia_; }
-  void setCanReloadMedia(bool can) { canReloadMedia_ = can; }
   bool listDidSelect() const { return listDidSelect_; }
-  const DCFInfoPtr& currentDCF() const { return currentDCF_; }
-  const DCFInfoList& selectedDCFs() const { return selectedDCFs_; }
-  const PictureInfoPtr& currentPicture() const { return currentPicture_; }
   const std::shared_ptr<DCFAsyncParser>& currentParser() const { return currentParser_; }
   // The newest open task sheet.
   ProgressSheet* currentProgressVC() const { return tasks_.currentSheet(); }
@@ -198,10 +152,6 @@ class MediaController : public QObject {
  signals:
   // A background walk handed a recording over (after the panes were told).
   void dcfInfoDidParse(const std::shared_ptr<DCFInfo>& info);
-  // A catalogue was published (also an empty one): lists, front/rear state.
-  void catalogueDidChange();
-  // Every tick: the lamps and the capture follow it.
-  void momentDidChange(const TelemetryMoment& moment);
 
  private:
   // Loads `info`'s front video into the primary player (the window's clock)
@@ -210,42 +160,26 @@ class MediaController : public QObject {
   void parserDidProcess(const DCFInfoPtr& info);
   void parserDidFinish();
 
-  DCFInfoList mediaTree_;
-  PictureInfoList pictureTree_;
-  DCFInfoList mediaTreeNormal_;
-  DCFInfoList mediaTreeEvent_;
-  bool hasSecondary_ = false;
-  bool canReloadMedia_ = true;
+  // What the catalogue's news asks of the panes.
+  void showCatalogue();
+  void showCurrentDCF(const DCFInfoPtr& info, int fromMediaList);
+  void showRequestedDCF(const DCFInfoPtr& info, int fromMediaList);
+  void selectionDidChange(const DCFInfoList& infos);
+  // Re-parses from the current recording (from the start when there is none).
+  void reparseFromCurrent();
+
+  RecordingCatalogue catalogue_;
   bool listDidSelect_ = false;
-  DCFInfoPtr currentDCF_;
-  DCFInfoList selectedDCFs_;
-  PictureInfoPtr currentPicture_;
   std::shared_ptr<DCFAsyncParser> currentParser_;
   // The first task started (true) or the last one's sheet closed.
   void tasksBusyChanged(bool busy);
   TaskRunner tasks_;
   QString thumbnailDirectory_;
-  // Set by dispose(): a running scan stops and publishes nothing.
-  std::shared_ptr<std::atomic<bool>> scanCancel_ = std::make_shared<std::atomic<bool>>(false);
 
   // Playback half.
   void picturePositionAction(PlayerPane* player);
-  void setUserDate(double secondsSince1970);
-  void publishMoment(double seconds, double duration);
-  // Brings the rear player `t` to the primary `s`'s position.
-  void alignFollower(PlayerPane* s, PlayerPane* t);
-  // How long (wall-clock seconds) a seek of the playing rear player took
-  // last time, learnt from what was left after it; a correction aims ahead by it.
-  static constexpr double kMaxFollowerLead = 2.0;
-  double followerLeadSeconds_ = 0.0;
-  bool followerCorrecting_ = false;
-  TelemetryMoment moment_;
-  // A follower window found a recording at the master's date: it becomes
-  // current and is loaded.
-  void followRecording(const DCFInfoPtr& info);
+  PlaybackClock clock_;
   QMetaObject::Connection observeMasterDate();
-  // userDate is read by other windows' ticks through the manager: atomic.
-  std::atomic<qint64> userDateMs_{0};
   int consecutivePlayFailures_ = 0;
   QHash<QString, QString> repairedCopies_;
   // The file a player opens for the video at `path`: its repaired copy if any.

@@ -1,18 +1,11 @@
-// The catalogue half of MediaController: card acceptance, the scan and its
-// publication to the panes, volume renames, selection and the background
-// parser. The playback half is in media_controller_playback.cpp.
+// The catalogue half of MediaController: the catalogue's news shown on the
+// panes, volume renames and the background parser. The playback half is in
+// media_controller_playback.cpp.
 #include "core/playback/media_controller.h"
 
 #include "core/catalogue/custom_map_polyline.h"
 #include "core/catalogue/custom_point_annotation.h"
-#include "core/catalogue/recent_documents.h"
-#include "core/catalogue/thumbnail_cache.h"
-#include "core/common/const_class.h"
-#include "core/common/main_thread.h"
-#include "core/export/dcf_async_kml_builder.h"
-#include "core/export/progress_report_manager.h"
 #include "core/media/dcf_async_parser.h"
-#include "core/media/incident_export.h"
 #include "core/telemetry/nmea_data.h"
 
 #include <QPointer>
@@ -24,142 +17,55 @@ namespace dashcard {
 
 MediaController::MediaController(QObject* parent) : QObject(parent) {
   connect(&tasks_, &TaskRunner::busyChanged, this, &MediaController::tasksBusyChanged);
+  connect(&catalogue_, &RecordingCatalogue::catalogueDidChange, this, &MediaController::showCatalogue);
+  connect(&catalogue_, &RecordingCatalogue::currentDCFDidChange, this, &MediaController::showCurrentDCF);
+  connect(&catalogue_, &RecordingCatalogue::recordingRequested, this, &MediaController::showRequestedDCF);
+  connect(&catalogue_, &RecordingCatalogue::selectionDidChange, this, &MediaController::selectionDidChange);
+  connect(&catalogue_, &RecordingCatalogue::pictureWithoutDCFChosen, this,
+          &MediaController::showCurrentPictureWithoutDCF);
 }
 
 MediaController::~MediaController() {
   if (currentParser_) {
     currentParser_->setCancelFlag(true);
   }
-  scanCancel_->store(true);
 }
 
-// --- Acceptance and listing ---
-
-bool MediaController::mediaIsAvailable(const QString& path) { return mediaIsRynd(path); }
-
-bool MediaController::mediaIsRynd(const QString& path) { return CardScanner::mediaIsRynd(path); }
-
-
-// --- Thumbnail cache ---
-
-QString MediaController::cachesDirectoryPath() { return ThumbnailCache::cachesDirectoryPath(); }
-
-QStringList MediaController::cacheFiles() { return ThumbnailCache::cacheFiles(cachesDirectoryPath()); }
-
-void MediaController::cacheCleaning() {
-  ThumbnailCache::cacheCleaning(cachesDirectoryPath(), ConstClass::MAX_THUMB_CACHE);
-}
-
-// --- Scan ---
-
-void MediaController::mediaTreeAsyncAtRootPath(const QString& rootPath, ProgressHandler progressHandler,
-                                               CompletionHandler completionHandler) {
-  ProgressHandler progress = progressHandler ? std::move(progressHandler) : ProgressHandler([](int, int) {});
-  CompletionHandler completion =
-      completionHandler ? std::move(completionHandler) : CompletionHandler([](bool) {});
-  if (!canReloadMedia_) {
-    completion(false);
-  }
-  progress(0, 0);
-  if (!mediaIsRynd(rootPath)) {
-    completion(true);
-    return;
-  }
-  QPointer<MediaController> weak(this);
-  std::shared_ptr<std::atomic<bool>> cancel = scanCancel_;
-  startBackgroundJob([weak, cancel, rootPath, progress, completion] {
-    std::uint64_t total = 0;
-    ProgressReportManager reporter;
-    reporter.progressReeport([&total, progress](unsigned long long value) {
-      int percentage = ProgressReportManager::percentageWithNow(value, total);
-      if (percentage < 0) {
-        percentage = 100;
-      }
-      runOnMainThreadAsync([progress, percentage] { progress(1, percentage); });
-    });
-    CardScanner scanner;
-    scanner.setCancelFlag(cancel.get());
-    CardScanner::Result result =
-        scanner.scan(rootPath, [&](std::uint64_t processed, std::uint64_t all, bool force) {
-          total = all;
-          if (force) {
-            reporter.forceReport(processed);
-          } else {
-            reporter.report(processed);
-          }
-        });
-    runOnMainThreadAsync([weak, cancel, rootPath, progress, completion, result = std::move(result)] {
-      progress(3, 100);
-      if (weak && !cancel->load()) {
-        weak->setMediaInfoWithRootPath(rootPath, result.recordings, result.pictures);
-      }
-      completion(true);
-    });
-  });
-}
-
-bool MediaController::mediaTreeSyncAtRootPath(const std::optional<QString>& rootPath) {
-  if (!canReloadMedia_) {
-    return false;
-  }
-  if (rootPath && !rootPath->isEmpty()) {
-    const CardScanner::Result result = CardScanner().scan(*rootPath);
-    if (result.scanned) {
-      setMediaInfoWithRootPath(*rootPath, result.recordings, result.pictures);
-    }
-    return true;
-  }
-  setMediaInfoWithRootPath(QString(), {}, {});
-  return true;
-}
-
-void MediaController::setMediaInfoWithRootPath(const QString& rootPath, const DCFInfoList& dcfResult,
-                                               const PictureInfoList& pictureResult) {
-  mediaTree_ = dcfResult;
-  pictureTree_ = pictureResult;
-  hasSecondary_ = std::any_of(mediaTree_.cbegin(), mediaTree_.cend(),
-                              [](const DCFInfoPtr& info) { return !info->secondaryFilePath().isEmpty(); });
-  const bool hasContent = mediaTree_.size() + pictureTree_.size() > 0;
-  if (hasContent && !rootPath.isEmpty()) {
-    RecentDocuments::noteNewRecentDocumentPath(rootPath);
-  }
+void MediaController::showCatalogue() {
+  const RecordingCatalogue& c = catalogue_;
+  const bool hasContent = c.mediaTree().size() + c.pictureTree().size() > 0;
   if (tabVC_ != nullptr) {
     tabVC_->tabViewIsActive(hasContent);
   }
   if (playerSplitVC_ != nullptr) {
-    playerSplitVC_->setupDividerWithSecondaryPlayerEnable(hasSecondary_);
+    playerSplitVC_->setupDividerWithSecondaryPlayerEnable(c.hasSecondary());
   }
   for (PlayerPane* player : {playerVC_, playerVCSecondary_}) {
     if (player != nullptr) {
       player->resetZoomPlayerView();
     }
   }
-  if (mediaTree_.isEmpty()) {
+  if (c.mediaTree().isEmpty()) {
     for (PlayerPane* player : {playerVC_, playerVCSecondary_}) {
       if (player != nullptr) {
         player->playWithPath(QString());
       }
     }
   }
-  mediaTreeNormal_.clear();
-  mediaTreeEvent_.clear();
-  for (const DCFInfoPtr& info : mediaTree_) {
-    (info->isEventDCF() ? mediaTreeEvent_ : mediaTreeNormal_).append(info);
-  }
   if (dcfListVC_ != nullptr) {
-    dcfListVC_->reloadDCFInfo(mediaTreeNormal_, mediaTree_);
+    dcfListVC_->reloadDCFInfo(c.mediaTreeNormal(), c.mediaTree());
   }
   if (eventVC_ != nullptr) {
-    eventVC_->reloadDCFInfo(mediaTreeEvent_, mediaTree_);
+    eventVC_->reloadDCFInfo(c.mediaTreeEvent(), c.mediaTree());
   }
-  if (!mediaTreeNormal_.isEmpty()) {
+  if (!c.mediaTreeNormal().isEmpty()) {
     if (tabVC_ != nullptr) {
       tabVC_->setSelectedTabViewItemIndex(0);
     }
     if (dcfListVC_ != nullptr) {
       dcfListVC_->selectFirstItem();
     }
-  } else if (!mediaTreeEvent_.isEmpty()) {
+  } else if (!c.mediaTreeEvent().isEmpty()) {
     if (tabVC_ != nullptr) {
       tabVC_->setSelectedTabViewItemIndex(1);
     }
@@ -168,24 +74,18 @@ void MediaController::setMediaInfoWithRootPath(const QString& rootPath, const DC
     }
   }
   if (mapVC_ != nullptr) {
-    mapVC_->reloadDCFInfo(mediaTree_);
+    mapVC_->reloadDCFInfo(c.mediaTree());
   }
   if (photoListVC_ != nullptr) {
-    photoListVC_->reloadDCFInfo(pictureTree_);
+    photoListVC_->reloadDCFInfo(c.pictureTree());
   }
   if (graphVC_ != nullptr) {
     graphVC_->drawGraphWithCurrentDCFInfo(nullptr);
   }
-  emit catalogueDidChange();
 }
 
-// --- Volumes and selection ---
-
 void MediaController::volumeRenameToPath(const QString& newPath, const QString& oldPath) {
-  if (mediaTree_.isEmpty() || oldPath.isEmpty()) {
-    return;
-  }
-  if (mediaTree_.first()->rootPath() != oldPath) {
+  if (catalogue_.mediaTree().isEmpty() || oldPath.isEmpty() || catalogue_.mediaTree().first()->rootPath() != oldPath) {
     return;
   }
   // Every job on the old path stops; the sheet goes with its close step, so
@@ -197,15 +97,17 @@ void MediaController::volumeRenameToPath(const QString& newPath, const QString& 
     const QSignalBlocker quiet(&tasks_);  // the walk restarts below, on the new path
     tasks_.cancelAll();
   }
-  setCanReloadMedia(true);
-  for (const DCFInfoPtr& info : mediaTree_) {
-    info->changeWithRootPath(newPath);
-  }
-  const qsizetype index = currentDCF_ ? mediaTree_.indexOf(currentDCF_) : -1;
-  reparseAtIndex(std::max<qsizetype>(0, index));
+  catalogue_.setCanReloadMedia(true);
+  catalogue_.moveRoot(newPath, oldPath);
+  reparseFromCurrent();
 }
 
-void MediaController::updateSelectedDCFs(const DCFInfoList& infos) {
+void MediaController::reparseFromCurrent() {
+  const DCFInfoPtr& current = catalogue_.currentDCF();
+  reparseAtIndex(std::max<qsizetype>(0, current ? catalogue_.mediaTree().indexOf(current) : -1));
+}
+
+void MediaController::selectionDidChange(const DCFInfoList& infos) {
   if (infos.size() > 1) {
     for (PlayerPane* player : {playerVC_, playerVCSecondary_}) {
       if (player != nullptr) {
@@ -213,74 +115,58 @@ void MediaController::updateSelectedDCFs(const DCFInfoList& infos) {
       }
     }
   }
-  selectedDCFs_ = infos;
 }
 
-void MediaController::updateCurrentDCF(const DCFInfoPtr& info, int fromMediaList, const PictureInfoPtr& currentPicture) {
-  currentPicture_ = currentPicture;
-  switch (fromMediaList) {
-    case kMediaListNormal:
-    case kMediaListEvent: {
-      if (!info) {
-        showCurrentPictureWithoutDCF();
-        return;
-      }
-      currentDCF_ = info;
-      RecordingListPane* other = fromMediaList == kMediaListNormal ? eventVC_ : dcfListVC_;
-      if (other != nullptr) {
-        other->deselection();
-      }
-      listDidSelect_ = true;
-      loadCurrentDCFIntoPlayers(info);
-      if (info->thumbnailPath().isEmpty()) {
-        const qsizetype index = mediaTree_.indexOf(info);
-        if (index >= 0) {
-          reparseAtIndex(index);
-        }
-      }
-      if (currentPicture_) {
-        if (playerVC_ != nullptr) {
-          playerVC_->showImageWithPath(currentPicture_->filePath());
-        }
-        if (playerVCSecondary_ != nullptr) {
-          playerVCSecondary_->showImageWithPath(currentPicture_->secondaryFilePath());
-        }
-      }
-      if (graphVC_ != nullptr) {
-        graphVC_->drawGraphWithCurrentDCFInfo(info);
-      }
-      return;
+void MediaController::showCurrentDCF(const DCFInfoPtr& info, int fromMediaList) {
+  if (fromMediaList == RecordingCatalogue::kMediaListFollower) {
+    // The follower shows what the master shows; the players keep their play
+    // state, so a playing follower plays on and a paused one stays paused.
+    listDidSelect_ = false;
+  } else {
+    RecordingListPane* other = fromMediaList == RecordingCatalogue::kMediaListNormal ? eventVC_ : dcfListVC_;
+    if (other != nullptr) {
+      other->deselection();
     }
-    case kMediaListMapNormal:
-      if (tabVC_ != nullptr && tabVC_->selectedTabViewItemIndex() != 0) {
-        tabVC_->setSelectedTabViewItemIndex(0);
-      }
-      if (dcfListVC_ != nullptr) {
-        dcfListVC_->selectCurrentDCF(info);
-      }
-      if (eventVC_ != nullptr) {
-        eventVC_->deselection();
-      }
-      return;
-    case kMediaListMapEvent:
-      if (tabVC_ != nullptr && tabVC_->selectedTabViewItemIndex() != 1) {
-        tabVC_->setSelectedTabViewItemIndex(1);
-      }
-      if (eventVC_ != nullptr) {
-        eventVC_->selectCurrentDCF(info);
-      }
-      if (dcfListVC_ != nullptr) {
-        dcfListVC_->deselection();
-      }
-      return;
-    default:
-      return;
+    listDidSelect_ = true;
+  }
+  loadCurrentDCFIntoPlayers(info);
+  if (info->thumbnailPath().isEmpty()) {
+    const qsizetype index = catalogue_.mediaTree().indexOf(info);
+    if (index >= 0) {
+      reparseAtIndex(index);
+    }
+  }
+  if (const PictureInfoPtr& picture = catalogue_.currentPicture()) {
+    if (playerVC_ != nullptr) {
+      playerVC_->showImageWithPath(picture->filePath());
+    }
+    if (playerVCSecondary_ != nullptr) {
+      playerVCSecondary_->showImageWithPath(picture->secondaryFilePath());
+    }
+  }
+  if (graphVC_ != nullptr) {
+    graphVC_->drawGraphWithCurrentDCFInfo(info);
   }
 }
 
+void MediaController::showRequestedDCF(const DCFInfoPtr& info, int fromMediaList) {
+  const bool event = fromMediaList == RecordingCatalogue::kMediaListMapEvent;
+  const int tab = event ? 1 : 0;
+  if (tabVC_ != nullptr && tabVC_->selectedTabViewItemIndex() != tab) {
+    tabVC_->setSelectedTabViewItemIndex(tab);
+  }
+  RecordingListPane* list = event ? eventVC_ : dcfListVC_;
+  RecordingListPane* other = event ? dcfListVC_ : eventVC_;
+  if (list != nullptr) {
+    list->selectCurrentDCF(info);
+  }
+  if (other != nullptr) {
+    other->deselection();
+  }
+}
 void MediaController::loadCurrentDCFIntoPlayers(const DCFInfoPtr& info) {
   QPointer<MediaController> weak(this);
-  followerCorrecting_ = false;  // what a new clip's load leaves teaches nothing of seeks
+  clock_.clipDidLoad();
   if (playerVC_ != nullptr) {
     playerVC_->playWithPath(
         playablePath(info->filePath()),
@@ -331,7 +217,7 @@ void MediaController::loadCurrentDCFIntoPlayers(const DCFInfoPtr& info) {
 }
 
 void MediaController::showCurrentPictureWithoutDCF() {
-  const PictureInfoPtr picture = currentPicture_;
+  const PictureInfoPtr picture = catalogue_.currentPicture();
   if (!picture) {
     return;
   }
@@ -350,38 +236,26 @@ void MediaController::showCurrentPictureWithoutDCF() {
     playerVCSecondary_->showImageWithPath(picture->secondaryFilePath());
     playerVCSecondary_->pause();
   }
-  if (const DCFInfoPtr parent = picture->parentDCFInfo()) {
-    parent->removePicture(picture);
-  }
-  picture->setParentDCFInfo(nullptr);
+  catalogue_.detachCurrentPicture();
 }
 
 // --- Background parsing ---
 
-void MediaController::reparseAtIndex(qsizetype index) { reparseAtIndex(index, {}); }
-
-void MediaController::reparseAtIndex(qsizetype index,
-                                     std::function<void(const DCFInfoPtr&)> firstObjectCompletionHandler) {
+void MediaController::reparseAtIndex(qsizetype index) {
   if (currentParser_) {
     currentParser_->setCancelFlag(true);
   }
-  if (mediaTree_.isEmpty()) {
+  const DCFInfoList& tree = catalogue_.mediaTree();
+  if (tree.isEmpty()) {
     return;
   }
   currentParser_ = std::make_shared<DCFAsyncParser>(thumbnailDirectory_);
   QPointer<MediaController> weak(this);
-  auto first = std::make_shared<std::function<void(const DCFInfoPtr&)>>(std::move(firstObjectCompletionHandler));
   currentParser_->setUpDCFAsync(
-      mediaTree_, std::clamp<qsizetype>(index, 0, mediaTree_.size() - 1),
-      [weak, first](const DCFInfoPtr& info) {
-        if (!weak) {
-          return;
-        }
-        weak->parserDidProcess(info);
-        if (*first) {
-          auto handler = std::move(*first);
-          *first = nullptr;
-          handler(info);
+      tree, std::clamp<qsizetype>(index, 0, tree.size() - 1),
+      [weak](const DCFInfoPtr& info) {
+        if (weak) {
+          weak->parserDidProcess(info);
         }
       },
       [weak] {
@@ -410,7 +284,7 @@ void MediaController::parserDidFinish() {
   if (mapVC_ == nullptr) {
     return;
   }
-  for (const DCFInfoPtr& info : mediaTree_) {
+  for (const DCFInfoPtr& info : catalogue_.mediaTree()) {
     mapVC_->upDateOverlayLines(info->routeLine());
   }
 }
@@ -420,7 +294,7 @@ void MediaController::dispose() {
   if (currentParser_) {
     currentParser_->setCancelFlag(true);
   }
-  scanCancel_->store(true);
+  catalogue_.stopScanning();
   // The tasks of a closed window would only keep writing.
   QObject::disconnect(&tasks_, nullptr, this, nullptr);
   tasks_.cancelAll();

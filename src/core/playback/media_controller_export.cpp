@@ -54,26 +54,21 @@ void MediaController::backUpSelectedInfos(const QList<BackUpItem>& items, const 
 
 void MediaController::exportIncidentVideo(const IncidentExportRequest& request,
                                           RecordingListPane* progressVCParentControll,
-                                          std::function<void(bool succeeded)> didFinish) {
+                                          std::optional<TaskRunner::Job> then) {
   auto exporter = IncidentExporter::create();
   IncidentExportRequest withCopies = request;
   withCopies.repairedCopies.insert(repairedCopies_);
   TaskRunner::Job job;
-  job.start = [exporter, request = std::move(withCopies), didFinish = std::move(didFinish)](TaskRunner::Progress progress,
-                                                                     TaskRunner::Finish finish) {
+  job.start = [exporter, request = std::move(withCopies)](TaskRunner::Progress progress, TaskRunner::Finish finish) {
     exporter->exportAsync(
-        request, [progress](double fraction) { progress(static_cast<float>(fraction), QString()); },
-        [finish, didFinish](const std::optional<QString>& error) {
-          finish(error);
-          if (didFinish) didFinish(!error);
-        });
+        request, [progress](double fraction) { progress(static_cast<float>(fraction), QString()); }, finish);
   };
   job.cancel = [exporter] { exporter->cancel(); };
   job.startText = path_text::lastPathComponent(request.targetFilePath);
   job.doneText = tr("Video export is complete");
   job.doneNote = [exporter] { return exporter->warnings().join(u'\n'); };
   job.failedText = [](const QString& error) { return tr("The video could not be exported: %1").arg(error); };
-  tasks_.run(progressVCParentControll, std::move(job));
+  tasks_.run(progressVCParentControll, then ? TaskRunner::chain(std::move(job), std::move(*then)) : std::move(job));
 }
 
 QString MediaController::repairTargetProblem(const QString& targetDirectory, const DCFInfoList& infos) {
@@ -155,9 +150,10 @@ void MediaController::useRepairedCopy(const QString& damagedPath, const QString&
   if (damagedPath.isEmpty() || copy.isEmpty()) return;
   repairedCopies_.insert(damagedPath, copy);
   // The recording on show switches to its copy at once.
-  if (currentDCF_ && !currentPicture_ &&
-      (currentDCF_->filePath() == damagedPath || currentDCF_->secondaryFilePath() == damagedPath)) {
-    loadCurrentDCFIntoPlayers(currentDCF_);
+  const DCFInfoPtr current = catalogue_.currentDCF();
+  if (current && !catalogue_.currentPicture() &&
+      (current->filePath() == damagedPath || current->secondaryFilePath() == damagedPath)) {
+    loadCurrentDCFIntoPlayers(current);
   }
 }
 
@@ -169,11 +165,11 @@ void MediaController::tasksBusyChanged(bool busy) {
   // A long task owns the card until its sheet closes: no walk, no reload.
   if (busy) {
     if (currentParser_) currentParser_->setCancelFlag(true);
-    setCanReloadMedia(false);
+    catalogue_.setCanReloadMedia(false);
     return;
   }
-  setCanReloadMedia(true);
-  if (!mediaTree_.isEmpty()) reparseAtIndex(std::max<qsizetype>(0, mediaTree_.indexOf(currentDCF_)));
+  catalogue_.setCanReloadMedia(true);
+  reparseFromCurrent();
 }
 
 }  // namespace dashcard

@@ -17,10 +17,6 @@ namespace dashcard {
 
 namespace {
 
-// Length assumed for a recording that was never played (duration 0) when a
-// master's date is matched.
-constexpr double kUnknownDuration = 180.0;
-
 double secondsSince1970(const QDateTime& date) { return static_cast<double>(date.toMSecsSinceEpoch()) / 1000.0; }
 
 }  // namespace
@@ -41,20 +37,6 @@ PlayerPane* MediaController::targetVCWithSourceVC(PlayerPane* source) const {
   return nullptr;
 }
 
-QDateTime MediaController::userDate() const {
-  return QDateTime::fromMSecsSinceEpoch(userDateMs_.load(), Qt::UTC);
-}
-
-void MediaController::setUserDate(double seconds) {
-  userDateMs_.store(std::isfinite(seconds) ? std::llround(seconds * 1000.0) : 0);
-}
-
-void MediaController::publishMoment(double seconds, double duration) {
-  const std::shared_ptr<NMEAData> nmea = currentDCF_ ? currentDCF_->nmea() : nullptr;
-  moment_ = TelemetryMoment::at(nmea.get(), seconds, duration);
-  emit momentDidChange(moment_);
-}
-
 void MediaController::willStartAction(PlayerPane* player) {
   consecutivePlayFailures_ = 0;
   if (player == nullptr || playerVCSecondary_ == nullptr) return;
@@ -64,80 +46,43 @@ void MediaController::willStartAction(PlayerPane* player) {
 }
 
 void MediaController::progressAction(PlayerPane* player) {
+  const DCFInfoPtr current = catalogue_.currentDCF();
   PlayerPane* const s = player;
   if (s == nullptr) return;
-  if (currentDCF_) currentDCF_->setDuration(s->originalTotalTime());
-  if (currentPicture_) {
+  if (current) current->setDuration(s->originalTotalTime());
+  if (catalogue_.currentPicture()) {
     picturePositionAction(s);
     return;
   }
   PlayerPane* const t = targetVCWithSourceVC(s);
-  publishMoment(s->originalCurrentTime(), s->originalTotalTime());
+  clock_.tick(current, *s);
   if (graphVC_ != nullptr && graphVC_->userControlIsActive()) {
     // The user holds the time slider: both stand still.
     s->pause();
     if (t != nullptr) t->pause();
   } else {
-    if (graphVC_ != nullptr) graphVC_->updateProgress(moment_);
-    if (t != nullptr) alignFollower(s, t);
+    if (graphVC_ != nullptr) graphVC_->updateProgress(clock_.moment());
+    if (t != nullptr) clock_.alignFollower(*s, *t);
   }
-  if (mapVC_ != nullptr) mapVC_->updateDCF(currentDCF_, moment_);
-  double u = 0.0;
-  if (currentDCF_ && currentDCF_->startDate().isValid()) {
-    u = secondsSince1970(currentDCF_->startDate()) + s->originalCurrentTime();
-  } else if (currentDCF_ && currentDCF_->fileDate().isValid()) {
-    u = secondsSince1970(currentDCF_->fileDate()) - s->originalTotalTime() + s->originalCurrentTime();
-  }
-  setUserDate(u);
-  if (isMasterController()) MediaControllerManager::sharedInstance()->updateReferenceTime(userDate(), this);
-}
-
-void MediaController::alignFollower(PlayerPane* s, PlayerPane* t) {
-  // Judged only once the follower's last seek landed: while it runs its
-  // progress shows the target, and a seek that lands late would pass for done.
-  if (t->isSeeking()) return;
-  const double length = t->originalTotalTime();
-  const double rate = s->playbackRate() > 0.0 ? s->playbackRate() : 1.0;
-  const bool playing = s->isPlaying() && t->isPlaying();
-  // Media seconds the follower is behind (negative: ahead).
-  const double behind = static_cast<double>(s->progress() - t->progress()) * length;
-  if (followerCorrecting_) {
-    // What is left after a correction of a playing pair is the time its
-    // seek took: the next one aims that far ahead.
-    followerCorrecting_ = false;
-    if (playing) followerLeadSeconds_ = std::clamp(followerLeadSeconds_ + behind / rate, 0.0, kMaxFollowerLead);
-  }
-  // A paused pair stands within 10 ms; a playing one within 50 ms plus
-  // 100 ms of media per unit of rate (ticks and, at high rates, key frames
-  // only are that coarse).
-  const double tolerance = t->isPlaying() ? 0.05 + 0.1 * rate : 0.01;
-  if (length > 0.0 && std::fabs(behind) > tolerance) {
-    if (s->isPlaying()) {
-      t->play();
-    } else {
-      t->pause();
-    }
-    const double lead = s->isPlaying() ? followerLeadSeconds_ * rate / length : 0.0;
-    t->setCurrentProgress(static_cast<float>(std::min(1.0, static_cast<double>(s->progress()) + lead)));
-    followerCorrecting_ = true;
-  }
-  if (s->playbackRate() != t->playbackRate()) t->updatePlaybackRate(s->playbackRate());
+  if (mapVC_ != nullptr) mapVC_->updateDCF(current, clock_.moment());
+  if (isMasterController()) MediaControllerManager::sharedInstance()->updateReferenceTime(clock_.userDate(), this);
 }
 
 void MediaController::picturePositionAction(PlayerPane* s) {
+  const DCFInfoPtr current = catalogue_.currentDCF();
   if (s->totalTime() == 0.0) return;
-  if (!currentDCF_) {
+  if (!current) {
     showCurrentPictureWithoutDCF();
     return;
   }
-  const PictureInfoPtr picture = currentPicture_;
+  const PictureInfoPtr picture = catalogue_.currentPicture();
   const double p = secondsSince1970(picture->fileDate());
-  setUserDate(p);
+  clock_.setUserDate(p);
   double b = 0.0;
-  if (currentDCF_->startDate().isValid()) {
-    b = secondsSince1970(currentDCF_->startDate());
-  } else if (currentDCF_->fileDate().isValid()) {
-    b = secondsSince1970(currentDCF_->fileDate()) - s->originalTotalTime();
+  if (current->startDate().isValid()) {
+    b = secondsSince1970(current->startDate());
+  } else if (current->fileDate().isValid()) {
+    b = secondsSince1970(current->fileDate()) - s->originalTotalTime();
   }
   const float fraction = static_cast<float>((p - b) / s->originalTotalTime());
   if (!(fraction >= 0.0F && fraction <= 1.0F)) {
@@ -145,27 +90,28 @@ void MediaController::picturePositionAction(PlayerPane* s) {
     showCurrentPictureWithoutDCF();
     return;
   }
-  publishMoment(p - b, s->originalTotalTime());
-  if (graphVC_ != nullptr) graphVC_->updateProgress(moment_);
+  clock_.publishMoment(current, p - b, s->originalTotalTime());
+  if (graphVC_ != nullptr) graphVC_->updateProgress(clock_.moment());
   s->setCurrentProgress(fraction);
-  if (mapVC_ != nullptr) mapVC_->updateDCF(currentDCF_, moment_);
+  if (mapVC_ != nullptr) mapVC_->updateDCF(current, clock_.moment());
   s->pause();
 }
 
 void MediaController::didStopPlayingAction() {
-  if (!currentDCF_) return;
-  const bool event = currentDCF_->isEventDCF();
+  const DCFInfoPtr current = catalogue_.currentDCF();
+  if (!current) return;
+  const bool event = current->isEventDCF();
   RecordingListPane* list = event ? eventVC_ : dcfListVC_;
   if (list == nullptr) return;
   // Clips the walk found unplayable are passed by without loading them:
   // the list is asked for the row after the last one passed.
-  const DCFInfoList& rows = event ? mediaTreeEvent_ : mediaTreeNormal_;
-  DCFInfoPtr after = currentDCF_;
-  qsizetype next = rows.indexOf(currentDCF_) + 1;
+  const DCFInfoList& rows = event ? catalogue_.mediaTreeEvent() : catalogue_.mediaTreeNormal();
+  DCFInfoPtr after = current;
+  qsizetype next = rows.indexOf(current) + 1;
   for (qsizetype passed = 0; passed < rows.size(); ++passed, ++next) {
     const DCFInfoPtr& candidate = rows.at(next % rows.size());
     if (!candidate->isUnplayable() || repairedCopies_.contains(candidate->filePath())) break;
-    if (passed + 1 == rows.size() || candidate == currentDCF_) {
+    if (passed + 1 == rows.size() || candidate == current) {
       stopDrive(list, tr("Playback stopped: no other recording in this list can be played (%1).")
                           .arg(candidate->damageReason().section(u'\n', 0, 0)));
       return;
@@ -176,14 +122,15 @@ void MediaController::didStopPlayingAction() {
 }
 
 void MediaController::didFailPlayingAction() {
-  if (!currentDCF_) return;
-  RecordingListPane* list = currentDCF_->isEventDCF() ? eventVC_ : dcfListVC_;
+  const DCFInfoPtr current = catalogue_.currentDCF();
+  if (!current) return;
+  RecordingListPane* list = current->isEventDCF() ? eventVC_ : dcfListVC_;
   // Stepping on and on would run down a card of clips that cannot be played.
   if (++consecutivePlayFailures_ >= kMaxFailuresInARow) {
     consecutivePlayFailures_ = 0;
     stopDrive(list, tr("Playback stopped: %1 recordings in a row could not be played, the last %2.")
                         .arg(kMaxFailuresInARow)
-                        .arg(QFileInfo(currentDCF_->filePath()).fileName()));
+                        .arg(QFileInfo(current->filePath()).fileName()));
     return;
   }
   didStopPlayingAction();
@@ -202,28 +149,13 @@ void MediaController::masterMediaControllerDateDidUpdate(const QDateTime& date) 
 }
 
 void MediaController::updateCurrentDate(const QDateTime& date) {
-  if (isMasterController() || !canReloadMedia_ || !date.isValid()) return;
-  const double t = secondsSince1970(date);
-  DCFInfoPtr found;
-  for (const DCFInfoPtr& info : mediaTree_) {
-    if (!info || !info->fileDate().isValid()) continue;
-    const double e = secondsSince1970(info->fileDate());
-    const double length = info->duration() != 0.0 ? info->duration() : kUnknownDuration;
-    if (e > t && e - length < t) {
-      found = info;
-      break;
-    }
-  }
+  if (isMasterController() || !catalogue_.canReloadMedia() || !date.isValid()) return;
+  float fraction = 0.0F;
+  const DCFInfoPtr found = PlaybackClock::recordingAt(catalogue_.mediaTree(), date, &fraction);
   if (!found) return;
-  const double duration = found->duration();
-  const double e = secondsSince1970(found->fileDate());
-  const float fraction = duration == 0.0 ? 0.0F : static_cast<float>((t - (e - duration)) / duration);
-  if (found != currentDCF_) {
-    updateCurrentDCF(found, kMediaListFollower, nullptr);
-    followRecording(found);
-  }
+  if (found != catalogue_.currentDCF()) catalogue_.updateCurrentDCF(found, RecordingCatalogue::kMediaListFollower, nullptr);
   if (playerVC_ == nullptr) return;
-  const double drift = std::fabs(secondsSince1970(userDate()) - t);
+  const double drift = std::fabs(secondsSince1970(clock_.userDate()) - secondsSince1970(date));
   if (drift > playerVC_->playbackRate() * 0.3) playerVC_->setCurrentProgress(fraction);
 
   MediaController* master = MediaControllerManager::sharedInstance()->masterController();
@@ -237,42 +169,30 @@ void MediaController::updateCurrentDate(const QDateTime& date) {
   }
 }
 
-void MediaController::followRecording(const DCFInfoPtr& info) {
-  // The follower shows what the master shows: the recording becomes current
-  // and is loaded; the players keep their play state, so a playing follower
-  // plays on and a paused one stays paused.
-  currentDCF_ = info;
-  currentPicture_.reset();
-  listDidSelect_ = false;  // play and pause are each window's own
-  loadCurrentDCFIntoPlayers(info);
-  if (info->thumbnailPath().isEmpty()) {
-    const qsizetype index = mediaTree_.indexOf(info);
-    if (index >= 0) reparseAtIndex(index);
-  }
-  if (graphVC_ != nullptr) graphVC_->drawGraphWithCurrentDCFInfo(info);
-}
-
 void MediaController::updateProgress(float progress) {
   if (playerVC_ != nullptr) playerVC_->setCurrentProgress(progress);
   if (playerVCSecondary_ != nullptr) playerVCSecondary_->setCurrentProgress(progress);
 }
 
 void MediaController::observeMap(MapVewController* map) {
-  const auto listOf = [](const DCFInfoPtr& info) { return info->isEventDCF() ? kMediaListMapEvent : kMediaListMapNormal; };
+  const auto listOf = [](const DCFInfoPtr& info) {
+    return info->isEventDCF() ? RecordingCatalogue::kMediaListMapEvent : RecordingCatalogue::kMediaListMapNormal;
+  };
   connect(map, &MapVewController::recordingChosen, this,
-          [this, listOf](const DCFInfoPtr& info) { updateCurrentDCF(info, listOf(info), nullptr); });
+          [this, listOf](const DCFInfoPtr& info) { catalogue_.updateCurrentDCF(info, listOf(info), nullptr); });
   connect(map, &MapVewController::positionChosen, this, [this, listOf](const DCFInfoPtr& info, float progress) {
-    if (info == currentDCF_) {
+    if (info == catalogue_.currentDCF()) {
       updateProgress(progress);
     } else {
-      updateCurrentDCF(info, listOf(info), nullptr);
+      catalogue_.updateCurrentDCF(info, listOf(info), nullptr);
     }
   });
 }
 
 void MediaController::focusCurrentDCF() {
-  if (!currentDCF_) return;
-  const int tab = currentDCF_->isEventDCF() ? 1 : 0;
+  const DCFInfoPtr current = catalogue_.currentDCF();
+  if (!current) return;
+  const int tab = current->isEventDCF() ? 1 : 0;
   if (tabVC_ != nullptr && tabVC_->selectedTabViewItemIndex() != tab) tabVC_->setSelectedTabViewItemIndex(tab);
   RecordingListPane* list = tab == 1 ? eventVC_ : dcfListVC_;
   if (list != nullptr) list->focusCurrentDCF();

@@ -61,8 +61,13 @@ void TaskRunner::run(RecordingListPane* parent, Job job) {
       sheet->setSucceeded(!error);
       sheet->setProgress(1.0f);
       const QString note = !error && doneNote ? doneNote() : QString();
-      sheet->setInfoLabelText(error ? (failedText ? failedText(*error) : *error)
-                                    : note.isEmpty() ? doneText : doneText + QLatin1Char('\n') + note);
+      if (error) {
+        sheet->setInfoLabelText(failedText ? failedText(*error) : *error);
+      } else if (!doneText.isEmpty()) {
+        sheet->setInfoLabelText(note.isEmpty() ? doneText : doneText + QLatin1Char('\n') + note);
+      } else if (!note.isEmpty()) {
+        sheet->setInfoLabelText(note);
+      }
     } else if (self) {
       self->close(live, false);  // nobody closes a sheet that is not there
     }
@@ -77,6 +82,55 @@ void TaskRunner::close(const std::shared_ptr<Running>& task, bool cancel) {
   running_.removeAll(task);
   if (task->sheet != nullptr) task->sheet->dismiss();
   if (running_.isEmpty()) emit busyChanged(false);
+}
+
+TaskRunner::Job TaskRunner::chain(Job first, Job second) {
+  struct Chain {
+    Job first, second;
+    bool secondRuns = false;
+    bool cancelled = false;
+  };
+  auto chain = std::make_shared<Chain>(Chain{std::move(first), std::move(second)});
+  const auto failed = [](const Job& job, const QString& error) {
+    return job.failedText ? job.failedText(error) : error;
+  };
+  Job job;
+  job.start = [chain, failed](Progress progress, Finish finish) {
+    chain->first.start([progress](float fraction, const QString& item) { progress(fraction / 2, item); },
+                       [chain, failed, progress, finish](const std::optional<QString>& error) {
+                         if (error) {
+                           finish(failed(chain->first, *error));
+                           return;
+                         }
+                         if (chain->cancelled) return;
+                         chain->secondRuns = true;
+                         progress(0.5f, chain->second.startText);
+                         chain->second.start(
+                             [progress](float fraction, const QString& item) { progress(0.5f + fraction / 2, item); },
+                             [chain, failed, finish](const std::optional<QString>& secondError) {
+                               finish(secondError ? std::optional<QString>(failed(chain->second, *secondError))
+                                                  : std::nullopt);
+                             });
+                       });
+  };
+  job.cancel = [chain] {
+    chain->cancelled = true;
+    const Job& running = chain->secondRuns ? chain->second : chain->first;
+    if (running.cancel) running.cancel();
+  };
+  job.startText = chain->first.startText;
+  job.doneText = chain->second.doneText;
+  // The first job's warnings (a gap in the video) still reach the sheet.
+  job.doneNote = [chain] {
+    QStringList notes;
+    for (const Job* part : {&chain->first, &chain->second}) {
+      const QString note = part->doneNote ? part->doneNote() : QString();
+      if (!note.isEmpty()) notes << note;
+    }
+    return notes.join(QLatin1Char('\n'));
+  };
+  job.failedText = [](const QString& text) { return text; };
+  return job;
 }
 
 void TaskRunner::cancelAll() {

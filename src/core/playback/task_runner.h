@@ -31,13 +31,19 @@ class TaskRunner : public QObject {
     std::function<void(Progress, Finish)> start;
     // Stops the work; nothing of it reaches the sheet afterwards.
     std::function<void()> cancel;
-    // The sheet's text at the start, after a success, after an error.
+    // The sheet's text at the start, after a success (none: the last item's
+    // text stays, for a job that tells its own result), after an error.
     QString startText;
     QString doneText;
     std::function<QString(const QString& error)> failedText;
     // Asked at a success: what the sheet says below doneText (a warning).
     std::function<QString()> doneNote;
   };
+
+  // One job of two on one sheet: `second` starts once `first` succeeded and
+  // the halves of the bar are theirs; an error of either is the end, and a
+  // cancel stops the one that runs (the second never starts after it).
+  static Job chain(Job first, Job second);
 
   explicit TaskRunner(QObject* parent = nullptr);
   // Cancels what still runs.

@@ -1,6 +1,10 @@
 #include "ui/app/application.h"
 
+#include "core/common/main_thread.h"
 #include "core/common/version.h"
+#include "core/playback/media_controller.h"
+#include "ui/app/main_window_controller.h"
+#include "ui/app/my_document.h"
 #include "ui/app/preferences.h"
 
 #include <QFile>
@@ -88,7 +92,15 @@ void Application::applyDarkAppearance() {
   setPalette(palette);
 }
 
-Application::~Application() = default;
+Application::~Application() {
+  // The windows' jobs stop; what still runs (map tiles among it) ends while
+  // the GUI application is whole.
+  for (QWidget* widget : topLevelWidgets()) {
+    auto* window = qobject_cast<MainWindowController*>(widget);
+    if (window != nullptr && window->mediaController() != nullptr) window->mediaController()->dispose();
+  }
+  drainBackgroundJobs();
+}
 
 Application* Application::instance() { return qobject_cast<Application*>(QCoreApplication::instance()); }
 

@@ -214,10 +214,10 @@ void MainWindowController::buildPanes() {
   connect(graph, &GraphViewController::exportVideoRequested, this, &MainWindowController::exportVideo);
   connect(graph, &GraphViewController::exportReportRequested, this, &MainWindowController::exportIncidentReport);
   // Every card, also one without recordings, sets the rear player's state anew.
-  connect(mc, &MediaController::catalogueDidChange, this,
-          [this, mc] { setupSecondaryPlayerWithSecondaryEnable(mc->hasSecondary()); });
+  connect(mc->catalogue(), &RecordingCatalogue::catalogueDidChange, this,
+          [this, mc] { setupSecondaryPlayerWithSecondaryEnable(mc->catalogue()->hasSecondary()); });
   // The tick's vehicle sample lights the front player's lamps.
-  connect(mc, &MediaController::momentDidChange, this,
+  connect(mc->clock(), &PlaybackClock::momentDidChange, this,
           [this, sent = false, shown = std::optional<CarInfo>()](const TelemetryMoment& moment) mutable {
             if (!playerVC() || (sent && shown == moment.carInfo)) return;
             sent = true;
@@ -235,10 +235,12 @@ void MainWindowController::buildPanes() {
   tabs->dcfListVC()->setMediaController(mc);
   tabs->eventVC()->setMediaController(mc);
   // The Trips tab: made anew for each catalogue; a chosen trip plays as a map click does.
-  connect(mc, &MediaController::catalogueDidChange, tabs->tripsVC(), [tabs, mc] { tabs->tripsVC()->setRecordings(mc->mediaTree()); });
-  connect(tabs->tripsVC(), &TripListView::recordingChosen, mc, [mc](const DCFInfoPtr& info) {
-    mc->updateCurrentDCF(info, info->isEventDCF() ? MediaController::kMediaListMapEvent : MediaController::kMediaListMapNormal,
-                         nullptr);
+  RecordingCatalogue* catalogue = mc->catalogue();
+  connect(catalogue, &RecordingCatalogue::catalogueDidChange, tabs->tripsVC(),
+          [tabs, catalogue] { tabs->tripsVC()->setRecordings(catalogue->mediaTree()); });
+  connect(tabs->tripsVC(), &TripListView::recordingChosen, catalogue, [catalogue](const DCFInfoPtr& info) {
+    catalogue->updateCurrentDCF(
+        info, info->isEventDCF() ? RecordingCatalogue::kMediaListMapEvent : RecordingCatalogue::kMediaListMapNormal, nullptr);
   });
   // The players cannot see the window (ui/playback is below ui/app): hand them
   // the controller, the window's sync state and the bottom-pane gesture.
@@ -391,7 +393,7 @@ void MainWindowController::buildMenus() {
       [this] { exportVideo(); });
   add(file, QStringLiteral("FileMenu_ExportReport"), tr("Export Incident Report…"), {}, [this] { exportIncidentReport(); });
   add(file, QStringLiteral("FileMenu_VerifyBackUp"), tr("Verify Backup…"), {}, [this] {
-    if (!evidenceTasks_) evidenceTasks_ = new EvidenceTasks(this);
+    if (!evidenceTasks_) evidenceTasks_ = new EvidenceTasks(this, &mediaController_->tasks());
     evidenceTasks_->chooseAndVerifyBackup(tabVC_ ? tabVC_->currentListVC() : nullptr);
   });
   add(file, QStringLiteral("FileMenu_UnitSetting"), tr("Camera Settings…"), {}, [this] { openUnitSettingView(); });
@@ -481,8 +483,8 @@ void MainWindowController::exportIncidentReport() {
   const auto [from, to] = IncidentExportDialog::prefilledSpan(graph ? graph->exportStart() : QDateTime(),
                                                               graph ? graph->exportEnd() : QDateTime(),
                                                               list->selectionSpan());
-  if (!evidenceTasks_) evidenceTasks_ = new EvidenceTasks(this);
-  evidenceTasks_->chooseAndExportReport(mediaController_->mediaTree(), from, to, list);
+  if (!evidenceTasks_) evidenceTasks_ = new EvidenceTasks(this, &mediaController_->tasks());
+  evidenceTasks_->chooseAndExportReport(mediaController_->catalogue()->mediaTree(), from, to, list);
 }
 
 void MainWindowController::playPause() {
@@ -608,7 +610,7 @@ void MainWindowController::readDocumentFromURL(const QString& path) {
 }
 
 void MainWindowController::resetWindow() {
-  if (mediaController_) mediaController_->mediaTreeSyncAtRootPath(QString());
+  if (mediaController_) mediaController_->catalogue()->mediaTreeSyncAtRootPath(QString());
   if (pathControl_) pathControl_->setPath(QString());
 }
 

@@ -1,5 +1,6 @@
 #include "ui/app/my_document.h"
 
+#include "core/catalogue/card_scanner.h"
 #include "core/playback/media_controller.h"
 #include "ui/app/main_window_controller.h"
 #include "ui/app/my_document_controller.h"
@@ -20,7 +21,7 @@ bool MyDocument::readFromURL(const QString& path, QString* error) {
     if (error) *error = tr("The folder “%1” does not exist or cannot be read.").arg(QDir::toNativeSeparators(path));
     return false;
   }
-  if (!MediaController::mediaIsAvailable(info.absoluteFilePath())) {
+  if (!CardScanner::mediaIsRynd(info.absoluteFilePath())) {
     if (error) {
       *error = tr("“%1” is not a camera card: it has no recording folders.").arg(QDir::toNativeSeparators(path));
     }
@@ -87,7 +88,7 @@ void MyDocument::makeWindowControllers(MainWindowController* window) {
   QPointer<MyDocument> weakSelf(this);
   QPointer<MainWindowController> weakTarget(target);
   const QString root = fileURL_;
-  target->mediaController()->mediaTreeAsyncAtRootPath(
+  target->mediaController()->catalogue()->mediaTreeAsyncAtRootPath(
       root,
       [weakSelf](int phase, int percentage) {
         // To the window with the sheet, wherever the focus is.

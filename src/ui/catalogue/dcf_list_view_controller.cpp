@@ -220,14 +220,14 @@ void DCFListViewController::refreshDCF(const DCFInfoPtr& info) { model_->refresh
 
 void DCFListViewController::onSelectionChanged() {
   const DCFInfoList selected = selectedDCFInfos();
-  if (mediaController_) mediaController_->updateSelectedDCFs(selected);
+  if (mediaController_) mediaController_->catalogue()->updateSelectedDCFs(selected);
   if (selected.size() == 1) settleTimer_.start(kSelectionSettleMs);
 }
 
 void DCFListViewController::selectionIsFixed() {
   const DCFInfoList selected = selectedDCFInfos();
   if (selected.isEmpty()) return;
-  if (mediaController_) mediaController_->updateCurrentDCF(selected.first(), listNumber_, nullptr);
+  if (mediaController_) mediaController_->catalogue()->updateCurrentDCF(selected.first(), listNumber_, nullptr);
   emit selectionFixed(selected.first());
 }
 
@@ -277,6 +277,7 @@ QMenu* DCFListViewController::makeContextMenu() {
       {tr("Back Up…"), Action::BackUp, &DCFListViewController::backUp},
       {tr("Export KML/KMZ…"), Action::ExportKML, &DCFListViewController::exportKML},
       {tr("Export Video…"), Action::ExportVideo, qOverload<>(&DCFListViewController::exportVideo)},
+      {tr("Export Incident Report…"), Action::ExportVideo, &DCFListViewController::exportIncidentReport},
       {tr("Repair…"), Action::Repair, &DCFListViewController::repair},
       {tr("Select All"), Action::SelectAll, &DCFListViewController::allFilesSelected},
       {tr("Show Playing Recording"), Action::FocusPlaying, &DCFListViewController::focusPlayingDCF},
@@ -299,7 +300,7 @@ bool DCFListViewController::backUpFitsFreeSpace(std::uint64_t freeBytes, std::ui
 
 QString DCFListViewController::backUpTargetProblem(const QString& targetPath, std::uint64_t requiredBytes) {
   // The backup itself refuses the same targets; the panel says so first.
-  if (!MediaController::backUpTargetProblem(targetPath).isEmpty()) {
+  if (!DCFAsyncBackUp::targetProblem(targetPath).isEmpty()) {
     const QFileInfo target(targetPath);
     if (target.isDir()) {
       return tr("The folder “%1” already exists and is not empty. Choose another name.").arg(target.fileName());
@@ -328,7 +329,7 @@ void DCFListViewController::refreshFreeSpace(QLabel* freeValueLabel, const QStri
 
 void DCFListViewController::backUp() {
   if (!validateAction(Action::BackUp) || !mediaController_) return;
-  mediaController_->setCanReloadMedia(false);
+  mediaController_->catalogue()->setCanReloadMedia(false);
   const auto items = mediaController_->getAllSelectedItems();
   const std::uint64_t required = requiredBackUpSize();
 
@@ -376,7 +377,7 @@ void DCFListViewController::backUp() {
       rememberSaveFolder(SaveKind::BackUp, panel->chosenPath());
       mediaController_->backUpSelectedInfos(backUpItems(items), panel->chosenPath(), this);
     } else {
-      mediaController_->setCanReloadMedia(true);
+      mediaController_->catalogue()->setCanReloadMedia(true);
     }
   });
   panel->open();
@@ -384,7 +385,7 @@ void DCFListViewController::backUp() {
 
 void DCFListViewController::exportKML() {
   if (!validateAction(Action::ExportKML) || !mediaController_) return;
-  mediaController_->setCanReloadMedia(false);
+  mediaController_->catalogue()->setCanReloadMedia(false);
   auto* panel = new CheckedSavePanel(this, cardRoot(), [](const QString& path) -> QString {
     const QString suffix = QFileInfo(path).suffix().toLower();
     if (suffix != QLatin1String("kml") && suffix != QLatin1String("kmz")) {
@@ -414,7 +415,7 @@ void DCFListViewController::exportKML() {
       rememberSaveFolder(SaveKind::Export, panel->chosenPath());
       mediaController_->exportSelectedInfos(allInfos_, panel->chosenPath(), this);
     } else {
-      mediaController_->setCanReloadMedia(true);
+      mediaController_->catalogue()->setCanReloadMedia(true);
     }
   });
   panel->open();
@@ -426,7 +427,7 @@ void DCFListViewController::repair() {
   for (const DCFInfoPtr& info : selectedDCFInfos()) {
     if (!info->damageReason().isEmpty()) damaged.append(info);
   }
-  mediaController_->setCanReloadMedia(false);
+  mediaController_->catalogue()->setCanReloadMedia(false);
   auto* panel = new QFileDialog(this, tr("Choose a Folder for the Repaired Copies"), saveFolder(SaveKind::Repair));
   repairPanel_ = panel;
   panel->setObjectName(QStringLiteral("RepairFolderPanel"));
@@ -440,13 +441,13 @@ void DCFListViewController::repair() {
     if (!mediaController_) return;
     const QStringList chosen = panel->selectedFiles();
     if (result != QDialog::Accepted || chosen.isEmpty()) {
-      mediaController_->setCanReloadMedia(true);
+      mediaController_->catalogue()->setCanReloadMedia(true);
       return;
     }
     const QString folder = chosen.first();
     // The card is refused here already; the job refuses it again.
     if (const QString problem = MediaController::repairTargetProblem(folder, damaged); !problem.isEmpty()) {
-      mediaController_->setCanReloadMedia(true);
+      mediaController_->catalogue()->setCanReloadMedia(true);
       auto* box = new QMessageBox(QMessageBox::Warning, tr("Repair"), problem, QMessageBox::Ok, this);
       box->setObjectName(QStringLiteral("RepairRefusedAlert"));
       box->setAttribute(Qt::WA_DeleteOnClose);
@@ -478,14 +479,21 @@ QString DCFListViewController::cardRoot() const {
   return recordings.isEmpty() ? QString() : recordings.first()->rootPath();
 }
 
+void DCFListViewController::exportIncidentReport() {
+  if (!validateAction(Action::ExportVideo) || !mediaController_) return;
+  const auto [from, to] = IncidentExportDialog::prefilledSpan({}, {}, selectionSpan());
+  if (!evidenceTasks_) evidenceTasks_ = new EvidenceTasks(this, &mediaController_->tasks());
+  evidenceTasks_->chooseAndExportReport(exportableRecordings(), from, to, this);
+}
+
 DCFInfoList DCFListViewController::exportableRecordings() const {
-  if (mediaController_ && !mediaController_->mediaTree().isEmpty()) return mediaController_->mediaTree();
+  if (mediaController_ && !mediaController_->catalogue()->mediaTree().isEmpty()) return mediaController_->catalogue()->mediaTree();
   return allInfos_;
 }
 
 std::pair<QDateTime, QDateTime> DCFListViewController::selectionSpan() const {
   DCFInfoList chosen = selectedDCFInfos();
-  if (chosen.isEmpty() && mediaController_ && mediaController_->currentDCF()) chosen = {mediaController_->currentDCF()};
+  if (chosen.isEmpty() && mediaController_ && mediaController_->catalogue()->currentDCF()) chosen = {mediaController_->catalogue()->currentDCF()};
   // The span ends with the recording that starts last (or one close before it).
   QDateTime lastStart;
   for (const DCFInfoPtr& info : chosen) lastStart = std::max(lastStart, info->startDate());
@@ -495,7 +503,7 @@ std::pair<QDateTime, QDateTime> DCFListViewController::selectionSpan() const {
 
 void DCFListViewController::exportVideo(const QDateTime& markedFrom, const QDateTime& markedTo) {
   if (!validateAction(Action::ExportVideo) || !mediaController_) return;
-  mediaController_->setCanReloadMedia(false);
+  mediaController_->catalogue()->setCanReloadMedia(false);
   const auto [from, to] = IncidentExportDialog::prefilledSpan(markedFrom, markedTo, selectionSpan());
   auto* dialog = new IncidentExportDialog(exportableRecordings(), from, to, this);
   exportVideoDialog_ = dialog;
@@ -505,7 +513,7 @@ void DCFListViewController::exportVideo(const QDateTime& markedFrom, const QDate
     if (!mediaController_) return;
     if (result == QDialog::Accepted) {
       const IncidentExportRequest request = dialog->request();
-      std::function<void(bool)> thenReport;
+      std::optional<TaskRunner::Job> thenReport;
       if (dialog->reportBox()->isChecked()) {
         // The report lists the files just written with their SHA-256.
         IncidentReportRequest report;
@@ -517,15 +525,11 @@ void DCFListViewController::exportVideo(const QDateTime& markedFrom, const QDate
         report.exportedFiles << request.targetFilePath;
         if (request.writeGpx) report.exportedFiles << IncidentExporter::sidePath(request.targetFilePath, QStringLiteral("gpx"));
         if (request.writeKml) report.exportedFiles << IncidentExporter::sidePath(request.targetFilePath, QStringLiteral("kml"));
-        thenReport = [self = QPointer<DCFListViewController>(this), report](bool succeeded) {
-          if (!self || !succeeded) return;
-          if (!self->evidenceTasks_) self->evidenceTasks_ = new EvidenceTasks(self);
-          self->evidenceTasks_->exportReport(report, self);
-        };
+        thenReport = EvidenceTasks::reportJob(report);
       }
       mediaController_->exportIncidentVideo(request, this, std::move(thenReport));
     } else {
-      mediaController_->setCanReloadMedia(true);
+      mediaController_->catalogue()->setCanReloadMedia(true);
     }
   });
   dialog->open();

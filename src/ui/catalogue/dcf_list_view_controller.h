@@ -79,6 +79,8 @@ class DCFListViewController : public QWidget, public RecordingListPane, public C
   // runs the export with the task sheet.
   void exportVideo() { exportVideo({}, {}); }
   void exportVideo(const QDateTime& markedFrom, const QDateTime& markedTo);
+  // "Export Incident Report…" of the span of the selected recordings (or of the current one).
+  void exportIncidentReport();
   // The whole span of the selected recordings, else of the current one.
   std::pair<QDateTime, QDateTime> selectionSpan() const;
   // The open "Export Video…" dialog, if any.

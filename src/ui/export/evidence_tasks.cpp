@@ -10,40 +10,7 @@
 #include <QStandardPaths>
 
 namespace dashcard {
-namespace {
-
-// A sheet that is still shown: the close button ends it for good.
-struct LiveSheet {
-  ProgressSheet* sheet = nullptr;
-  bool live = true;
-  ProgressSheet* get() const { return live ? sheet : nullptr; }
-};
-
-// Presents the sheet and makes its button cancel (`cancel`) and close it.
-std::shared_ptr<LiveSheet> presentSheet(RecordingListPane* pane, std::function<void()> cancel) {
-  auto state = std::make_shared<LiveSheet>();
-  state->sheet = pane != nullptr ? pane->presentProgressSheet() : nullptr;
-  if (state->sheet != nullptr) {
-    state->sheet->setCloseClickBlock([state, cancel = std::move(cancel)](ProgressSheet* closed) {
-      state->live = false;
-      cancel();  // nothing for a task that has ended
-      closed->dismiss();
-    });
-  }
-  return state;
-}
-
-void finishSheet(const std::shared_ptr<LiveSheet>& state, bool succeeded, const QString& text) {
-  if (ProgressSheet* sheet = state->get()) {
-    sheet->setSucceeded(succeeded);
-    sheet->setProgress(1.0F);
-    sheet->setInfoLabelText(text);
-  }
-}
-
-}  // namespace
-
-EvidenceTasks::EvidenceTasks(QWidget* window) : QObject(window), window_(window) {}
+EvidenceTasks::EvidenceTasks(QWidget* window, TaskRunner* runner) : QObject(window), window_(window), runner_(runner) {}
 
 QString EvidenceTasks::findingsText(const VerifyReport& report) {
   if (report.allMatch()) {
@@ -74,27 +41,31 @@ void EvidenceTasks::chooseAndVerifyBackup(RecordingListPane* pane) {
   if (!folder.isEmpty()) verifyBackup(folder, pane);
 }
 
-void EvidenceTasks::verifyBackup(const QString& folder, RecordingListPane* pane) {
+TaskRunner::Job EvidenceTasks::verifyJob(const QString& folder) {
   auto verifier = BackupVerifier::create();
-  verifier_ = verifier;
-  const auto sheet = presentSheet(pane, [verifier] { verifier->setCancelFlag(true); });
-  if (ProgressSheet* shown = sheet->get()) shown->setInfoLabelText(path_text::lastPathComponent(folder));
-  verifier->verifyAsync(
-      folder,
-      [sheet](const QString& path, float progress) {
-        if (ProgressSheet* shown = sheet->get()) {
-          shown->setProgress(std::min(progress, 0.999F));
-          shown->setInfoLabelText(path);
-        }
-      },
-      [sheet, verifier](const std::optional<QString>& error) {
-        if (error) {
-          finishSheet(sheet, false, tr("The backup could not be checked: %1").arg(*error));
-        } else {
-          finishSheet(sheet, verifier->report().allMatch(), findingsText(verifier->report()));
-        }
-        sheet->live = false;
-      });
+  TaskRunner::Job job;
+  job.start = [verifier, folder](TaskRunner::Progress progress, TaskRunner::Finish finish) {
+    verifier->verifyAsync(
+        folder, [progress](const QString& path, float fraction) { progress(fraction, path); },
+        [verifier, progress, finish](const std::optional<QString>& error) {
+          if (error) {
+            finish(tr("The backup could not be checked: %1").arg(*error));
+          } else if (!verifier->report().allMatch()) {
+            finish(findingsText(verifier->report()));
+          } else {
+            progress(1.0F, findingsText(verifier->report()));
+            finish(std::nullopt);
+          }
+        });
+  };
+  job.cancel = [verifier] { verifier->setCancelFlag(true); };
+  job.startText = path_text::lastPathComponent(folder);
+  job.failedText = [](const QString& text) { return text; };
+  return job;
+}
+
+void EvidenceTasks::verifyBackup(const QString& folder, RecordingListPane* pane) {
+  if (runner_) runner_->run(pane, verifyJob(folder));
 }
 
 void EvidenceTasks::chooseAndExportReport(const DCFInfoList& recordings, const QDateTime& from, const QDateTime& to,
@@ -121,24 +92,22 @@ void EvidenceTasks::chooseAndExportReport(const DCFInfoList& recordings, const Q
   exportReport(std::move(request), pane);
 }
 
-void EvidenceTasks::exportReport(IncidentReportRequest request, RecordingListPane* pane) {
+TaskRunner::Job EvidenceTasks::reportJob(IncidentReportRequest request) {
   auto reporter = IncidentReporter::create();
-  reporter_ = reporter;
-  const auto sheet = presentSheet(pane, [reporter] { reporter->cancel(); });
-  if (ProgressSheet* shown = sheet->get()) {
-    shown->setInfoLabelText(path_text::lastPathComponent(request.targetFilePath));
-  }
-  reporter->reportAsync(
-      std::move(request),
-      [sheet](double progress) {
-        if (ProgressSheet* shown = sheet->get()) shown->setProgress(static_cast<float>(std::min(progress, 0.999)));
-      },
-      [sheet](const std::optional<QString>& error) {
-        finishSheet(sheet, !error,
-                    error ? tr("The report could not be written: %1").arg(*error)
-                          : tr("Incident report is complete"));
-        sheet->live = false;
-      });
+  TaskRunner::Job job;
+  job.startText = path_text::lastPathComponent(request.targetFilePath);
+  job.start = [reporter, request = std::move(request)](TaskRunner::Progress progress, TaskRunner::Finish finish) {
+    reporter->reportAsync(
+        request, [progress](double fraction) { progress(static_cast<float>(fraction), QString()); }, finish);
+  };
+  job.cancel = [reporter] { reporter->cancel(); };
+  job.doneText = tr("Incident report is complete");
+  job.failedText = [](const QString& error) { return tr("The report could not be written: %1").arg(error); };
+  return job;
+}
+
+void EvidenceTasks::exportReport(IncidentReportRequest request, RecordingListPane* pane) {
+  if (runner_) runner_->run(pane, reportJob(std::move(request)));
 }
 
 }  // namespace dashcard

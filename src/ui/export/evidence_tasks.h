@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/export/backup_verifier.h"
+#include "core/playback/task_runner.h"
 #include "core/report/incident_report.h"
 
 #include <QObject>
@@ -13,13 +14,16 @@ namespace dashcard {
 
 class RecordingListPane;
 
-// The window's evidence commands, each on a list's task sheet: the check of
-// a backup against its SHA256SUMS and the incident report of a span. The
-// sheet's button cancels a running task and closes a finished one.
+// The window's evidence commands, jobs of the window's task runner on a
+// list's task sheet: the check of a backup against its SHA256SUMS and the
+// incident report of a span.
 class EvidenceTasks : public QObject {
   Q_OBJECT
  public:
-  explicit EvidenceTasks(QWidget* window);
+  EvidenceTasks(QWidget* window, TaskRunner* runner);
+
+  static TaskRunner::Job verifyJob(const QString& folder);
+  static TaskRunner::Job reportJob(IncidentReportRequest request);
 
   // File › Verify Backup…: asks for the folder, then checks it.
   void chooseAndVerifyBackup(RecordingListPane* pane);
@@ -36,8 +40,7 @@ class EvidenceTasks : public QObject {
 
  private:
   QPointer<QWidget> window_;
-  std::shared_ptr<BackupVerifier> verifier_;
-  std::shared_ptr<IncidentReporter> reporter_;
+  QPointer<TaskRunner> runner_;
 };
 
 }  // namespace dashcard

@@ -324,13 +324,13 @@ void ZoomPlayerViewController::pictureViewIsActive(bool active) {
 void ZoomPlayerViewController::setMediaController(MediaController* controller) { mediaController_ = controller; }
 
 QDateTime ZoomPlayerViewController::userDate() const {
-  return mediaController_ ? mediaController_->userDate() : QDateTime::currentDateTimeUtc();
+  return mediaController_ ? mediaController_->clock()->userDate() : QDateTime::currentDateTimeUtc();
 }
 
 std::optional<CustomLocation> ZoomPlayerViewController::snapshotLocation() const {
   // The tick's moment: the position the map shows.
-  if (!mediaController_ || !mediaController_->currentDCF()) return std::nullopt;
-  return mediaController_->moment().captureLocation(userDate());
+  if (!mediaController_ || !mediaController_->catalogue()->currentDCF()) return std::nullopt;
+  return mediaController_->clock()->moment().captureLocation(userDate());
 }
 
 QImage ZoomPlayerViewController::snapshotImage() const {

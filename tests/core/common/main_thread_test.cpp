@@ -5,6 +5,7 @@
 #include <QCoreApplication>
 #include <QDeadlineTimer>
 #include <QThread>
+#include <QThreadPool>
 
 #include <gtest/gtest.h>
 
@@ -86,6 +87,34 @@ TEST(MainThreadHandOver, CancelReleasesAWorkerTheMainThreadDoesNotServe) {
   QCoreApplication::processEvents();
   EXPECT_EQ(runs, 0);
   EXPECT_EQ(worker.result.load(), 0);
+}
+
+TEST(MainThreadHandOver, DrainEndsRunningJobsDropsQueuedOnesAndServesNone) {
+  // Every thread of the pool busy handing over (the main thread serves none
+  // while it drains), and one more job queued behind them.
+  const int threads = backgroundJobPool()->maxThreadCount();
+  std::atomic<int> started{0}, handedOver{0}, refused{0}, queuedRan{0};
+  for (int i = 0; i < threads; ++i) {
+    startBackgroundJob([&] {
+      ++started;
+      if (!runOnMainThread([&] { ++handedOver; })) ++refused;
+    });
+  }
+  startBackgroundJob([&] { ++queuedRan; });
+  QDeadlineTimer guard(60000);
+  while (started.load() < threads && !guard.hasExpired()) QThread::yieldCurrentThread();
+  ASSERT_EQ(started.load(), threads);
+  drainBackgroundJobs();
+  EXPECT_EQ(backgroundJobPool()->activeThreadCount(), 0);
+  EXPECT_EQ(refused.load(), threads);
+  EXPECT_EQ(queuedRan.load(), 0);
+  QCoreApplication::processEvents();
+  EXPECT_EQ(handedOver.load(), 0);  // a dropped hand-over never runs later
+  // The pool serves again afterwards.
+  std::atomic<bool> ran{false};
+  startBackgroundJob([&] { ran = runOnMainThread([] {}); });
+  while (!ran.load() && !guard.hasExpired()) QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+  EXPECT_TRUE(ran.load());
 }
 
 TEST(ParallelMap, EveryIndexOnceInItsSlotAlsoWhenNested) {

@@ -211,8 +211,8 @@ TEST_F(MapVewControllerTest, TraceItemFocusesRoutesOrCentresOnTheCar) {
 TEST_F(MapVewControllerTest, CalloutAndRouteClickSelectTheRecording) {
   MediaController controller;
   test::FakeTabs tabs;
-  test::FakeList files(&controller, MediaController::kMediaListNormal);
-  test::FakeList events(&controller, MediaController::kMediaListEvent);
+  test::FakeList files(&controller, RecordingCatalogue::kMediaListNormal);
+  test::FakeList events(&controller, RecordingCatalogue::kMediaListEvent);
   test::FakePlayer player;
   controller.setTabVC(&tabs);
   controller.setDcfListVC(&files);

@@ -1,6 +1,9 @@
 #include "core/catalogue/custom_map_polyline.h"
 #include "core/catalogue/custom_point_annotation.h"
+#include "core/catalogue/card_scanner.h"
 #include "core/catalogue/recent_documents.h"
+#include "core/catalogue/thumbnail_cache.h"
+#include "core/common/const_class.h"
 #include "core/common/main_thread.h"
 #include "core/export/dcf_async_kml_builder.h"
 #include "core/media/dcf_async_parser.h"
@@ -71,7 +74,7 @@ class MediaControllerCatalogue : public ::testing::Test {
   QList<int> scan(const QString& root, QList<bool>* completions = nullptr) {
     QList<int> phases;
     QList<bool> done;
-    controller.mediaTreeAsyncAtRootPath(
+    controller.catalogue()->mediaTreeAsyncAtRootPath(
         root, [&phases](int phase, int) { phases.append(phase); }, [&done](bool ok) { done.append(ok); });
     EXPECT_TRUE(spinUntil([&] { return !done.isEmpty() && done.constLast(); }));
     if (completions != nullptr) *completions = done;
@@ -97,30 +100,30 @@ TEST_F(MediaControllerCatalogue, PublicationOrderAndRecents) {
   EXPECT_EQ(phases.constFirst(), 0);
   EXPECT_EQ(phases.constLast(), 3);
   EXPECT_TRUE(phases.contains(1));
-  EXPECT_EQ(controller.mediaTree().size(), card.clips().size());
-  EXPECT_TRUE(controller.hasSecondary());
-  EXPECT_EQ(controller.mediaTreeNormal().size() + controller.mediaTreeEvent().size(), controller.mediaTree().size());
+  EXPECT_EQ(controller.catalogue()->mediaTree().size(), card.clips().size());
+  EXPECT_TRUE(controller.catalogue()->hasSecondary());
+  EXPECT_EQ(controller.catalogue()->mediaTreeNormal().size() + controller.catalogue()->mediaTreeEvent().size(), controller.catalogue()->mediaTree().size());
   const Log expected = {
       QStringLiteral("tab.active 1"),
       QStringLiteral("split.secondary 1"),
       QStringLiteral("front.reset"),
       QStringLiteral("rear.reset"),
-      QStringLiteral("normal.reload %1/%2").arg(controller.mediaTreeNormal().size()).arg(card.clips().size()),
-      QStringLiteral("event.reload %1/%2").arg(controller.mediaTreeEvent().size()).arg(card.clips().size()),
+      QStringLiteral("normal.reload %1/%2").arg(controller.catalogue()->mediaTreeNormal().size()).arg(card.clips().size()),
+      QStringLiteral("event.reload %1/%2").arg(controller.catalogue()->mediaTreeEvent().size()).arg(card.clips().size()),
       QStringLiteral("tab.select 0"),
       QStringLiteral("normal.selectFirstItem"),
       QStringLiteral("map.reload %1").arg(card.clips().size()),
-      QStringLiteral("photos.reloadPictures 0"),
+      QStringLiteral("photos.reloadPictures %1").arg(controller.catalogue()->pictureTree().size()),
       QStringLiteral("graph.draw none"),
   };
   EXPECT_EQ(log, expected);
   EXPECT_EQ(RecentDocuments::recentDocumentPaths().value(0), QDir::cleanPath(card.root()));
 
   // A second scan replaces the catalogue, the first objects are gone from it.
-  const DCFInfoPtr first = controller.mediaTree().constFirst();
+  const DCFInfoPtr first = controller.catalogue()->mediaTree().constFirst();
   scan(card.root());
-  EXPECT_EQ(controller.mediaTree().size(), card.clips().size());
-  EXPECT_FALSE(controller.mediaTree().contains(first));
+  EXPECT_EQ(controller.catalogue()->mediaTree().size(), card.clips().size());
+  EXPECT_FALSE(controller.catalogue()->mediaTree().contains(first));
 }
 
 TEST_F(MediaControllerCatalogue, EventOnlyCardSelectsTheEventTab) {
@@ -137,7 +140,7 @@ TEST_F(MediaControllerCatalogue, EventOnlyCardSelectsTheEventTab) {
 TEST_F(MediaControllerCatalogue, NotACardAndLockedReloads) {
   QTemporaryDir notACard;
   QDir(notACard.path()).mkpath(QStringLiteral("normal"));
-  EXPECT_FALSE(MediaController::mediaIsAvailable(notACard.path()));
+  EXPECT_FALSE(CardScanner::mediaIsRynd(notACard.path()));
   QList<bool> completions;
   const QList<int> phases = scan(notACard.path(), &completions);
   EXPECT_EQ(phases, QList<int>{0});
@@ -146,16 +149,16 @@ TEST_F(MediaControllerCatalogue, NotACardAndLockedReloads) {
 
   // While a backup runs: "no" at once, then the scan still ends with "yes".
   const auto& card = test::sharedCard();
-  controller.setCanReloadMedia(false);
+  controller.catalogue()->setCanReloadMedia(false);
   scan(card.root(), &completions);
   EXPECT_EQ(completions, (QList<bool>{false, true}));
-  EXPECT_EQ(controller.mediaTree().size(), card.clips().size());
-  EXPECT_FALSE(controller.mediaTreeSyncAtRootPath(std::nullopt));
-  controller.setCanReloadMedia(true);
+  EXPECT_EQ(controller.catalogue()->mediaTree().size(), card.clips().size());
+  EXPECT_FALSE(controller.catalogue()->mediaTreeSyncAtRootPath(std::nullopt));
+  controller.catalogue()->setCanReloadMedia(true);
 
   log.clear();
-  EXPECT_TRUE(controller.mediaTreeSyncAtRootPath(std::nullopt));
-  EXPECT_TRUE(controller.mediaTree().isEmpty());
+  EXPECT_TRUE(controller.catalogue()->mediaTreeSyncAtRootPath(std::nullopt));
+  EXPECT_TRUE(controller.catalogue()->mediaTree().isEmpty());
   EXPECT_TRUE(log.contains(QStringLiteral("tab.active 0")));
   EXPECT_TRUE(log.contains(QStringLiteral("front.load ")));
   EXPECT_TRUE(log.contains(QStringLiteral("rear.load ")));
@@ -164,11 +167,11 @@ TEST_F(MediaControllerCatalogue, NotACardAndLockedReloads) {
 TEST_F(MediaControllerCatalogue, SelectionLoadsPlayersAndStartsTheWalkOnce) {
   const auto& card = test::sharedCard();
   scan(card.root());
-  const DCFInfoPtr second = controller.mediaTreeNormal().value(1);
+  const DCFInfoPtr second = controller.catalogue()->mediaTreeNormal().value(1);
   ASSERT_TRUE(second);
   log.clear();
-  controller.updateCurrentDCF(second, MediaController::kMediaListNormal, nullptr);
-  EXPECT_EQ(controller.currentDCF(), second);
+  controller.catalogue()->updateCurrentDCF(second, RecordingCatalogue::kMediaListNormal, nullptr);
+  EXPECT_EQ(controller.catalogue()->currentDCF(), second);
   EXPECT_TRUE(controller.listDidSelect());
   EXPECT_TRUE(log.contains(QStringLiteral("event.deselection")));
   EXPECT_TRUE(log.contains(QStringLiteral("graph.draw NORMAL")));
@@ -182,60 +185,69 @@ TEST_F(MediaControllerCatalogue, SelectionLoadsPlayersAndStartsTheWalkOnce) {
   rear.playing = true;
   log.clear();
   // (the rear's tick handler is the only one it got)
-  controller.updateSelectedDCFs({second});
+  controller.catalogue()->updateSelectedDCFs({second});
   EXPECT_TRUE(log.isEmpty());
-  controller.updateSelectedDCFs(controller.mediaTree().mid(0, 2));
+  controller.catalogue()->updateSelectedDCFs(controller.catalogue()->mediaTree().mid(0, 2));
   EXPECT_TRUE(log.contains(QStringLiteral("front.pause")));
-  EXPECT_EQ(controller.selectedDCFs().size(), 2);
+  EXPECT_EQ(controller.catalogue()->selectedDCFs().size(), 2);
 
   // The walk starts at the selection and fills the map.
   ASSERT_TRUE(spinUntil([&] { return map.overlayUpdates > 0; }));
   parser->waitForFinished();
-  EXPECT_EQ(map.added, static_cast<int>(controller.mediaTree().size()));
-  EXPECT_EQ(map.lines, static_cast<int>(controller.mediaTree().size()));
+  EXPECT_EQ(map.added, static_cast<int>(controller.catalogue()->mediaTree().size()));
+  EXPECT_EQ(map.lines, static_cast<int>(controller.catalogue()->mediaTree().size()));
   EXPECT_FALSE(second->thumbnailPath().isEmpty());
   // The graph hears of each parse once, the selection's first, and is not
   // drawn anew (its cursor stays).
-  EXPECT_EQ(graph.parsed.size(), controller.mediaTree().size());
+  EXPECT_EQ(graph.parsed.size(), controller.catalogue()->mediaTree().size());
   EXPECT_EQ(graph.parsed.value(0), second);
   EXPECT_FALSE(log.contains(QStringLiteral("graph.draw NORMAL")));
 
   // Processed: selecting it again keeps the parser.
-  controller.updateCurrentDCF(second, MediaController::kMediaListNormal, nullptr);
+  controller.catalogue()->updateCurrentDCF(second, RecordingCatalogue::kMediaListNormal, nullptr);
   EXPECT_EQ(controller.currentParser(), parser);
 }
 
 TEST_F(MediaControllerCatalogue, MapSelectionsSwitchTabs) {
   const auto& card = test::sharedCard();
   scan(card.root());
-  const DCFInfoPtr eventInfo = controller.mediaTreeEvent().value(0);
+  const DCFInfoPtr eventInfo = controller.catalogue()->mediaTreeEvent().value(0);
   ASSERT_TRUE(eventInfo);
   log.clear();
   tab.index = 0;
-  controller.updateCurrentDCF(eventInfo, MediaController::kMediaListMapEvent, nullptr);
+  controller.catalogue()->updateCurrentDCF(eventInfo, RecordingCatalogue::kMediaListMapEvent, nullptr);
   EXPECT_EQ(log, (Log{QStringLiteral("tab.select 1"), QStringLiteral("event.select ") + eventInfo->deltaPath(),
                       QStringLiteral("normal.deselection")}));
   log.clear();
-  controller.updateCurrentDCF(controller.mediaTreeNormal().value(0), MediaController::kMediaListMapNormal, nullptr);
+  controller.catalogue()->updateCurrentDCF(controller.catalogue()->mediaTreeNormal().value(0), RecordingCatalogue::kMediaListMapNormal, nullptr);
   EXPECT_EQ(log.value(0), QStringLiteral("tab.select 0"));
-  // The photo list and a follower change nothing but the picture.
+  // The photo list changes nothing but the picture; a follower's choice is
+  // loaded without touching the lists' selection.
   log.clear();
-  controller.updateCurrentDCF(eventInfo, MediaController::kMediaListPhoto, nullptr);
-  controller.updateCurrentDCF(eventInfo, MediaController::kMediaListFollower, nullptr);
+  controller.catalogue()->updateCurrentDCF(eventInfo, RecordingCatalogue::kMediaListPhoto, nullptr);
   EXPECT_TRUE(log.isEmpty());
+  controller.catalogue()->updateCurrentDCF(eventInfo, RecordingCatalogue::kMediaListFollower, nullptr);
+  EXPECT_EQ(controller.catalogue()->currentDCF(), eventInfo);
+  EXPECT_FALSE(controller.listDidSelect());
+  EXPECT_TRUE(log.contains(QStringLiteral("front.load ") + eventInfo->filePath()));
+  for (const QString& line : log) {
+    EXPECT_FALSE(line.startsWith(QStringLiteral("normal.")) || line.startsWith(QStringLiteral("event.")) ||
+                 line.startsWith(QStringLiteral("tab.")))
+        << line.toStdString();
+  }
 }
 
 TEST_F(MediaControllerCatalogue, PictureWithoutRecordingIsDetached) {
   const auto& card = test::sharedCard();
   scan(card.root());
-  const DCFInfoPtr owner = controller.mediaTree().value(0);
+  const DCFInfoPtr owner = controller.catalogue()->mediaTree().value(0);
   QTemporaryDir dir;
   auto picture = std::make_shared<PictureInfo>(dir.path(), QStringLiteral("PICTURE/240101000000.JPG"));
   owner->appendPicture(picture);
   picture->setParentDCFInfo(owner);
   log.clear();
-  controller.updateCurrentDCF(nullptr, MediaController::kMediaListNormal, picture);
-  EXPECT_EQ(controller.currentPicture(), picture);
+  controller.catalogue()->updateCurrentDCF(nullptr, RecordingCatalogue::kMediaListNormal, picture);
+  EXPECT_EQ(controller.catalogue()->currentPicture(), picture);
   EXPECT_TRUE(owner->pictures().isEmpty());
   EXPECT_FALSE(picture->parentDCFInfo());
   EXPECT_TRUE(log.contains(QStringLiteral("map.center -999")));
@@ -256,7 +268,7 @@ TEST_F(MediaControllerCatalogue, PictureWithoutRecordingIsDetached) {
       dir.path(), QStringLiteral("PICTURE/240101000001.JPG"),
       PictureExif::locationWithImagePath(dir.filePath(QStringLiteral("PICTURE/240101000001.JPG"))));
   log.clear();
-  controller.updateCurrentDCF(nullptr, MediaController::kMediaListNormal, damaged);
+  controller.catalogue()->updateCurrentDCF(nullptr, RecordingCatalogue::kMediaListNormal, damaged);
   EXPECT_TRUE(log.contains(QStringLiteral("map.center -999")));
 }
 
@@ -267,7 +279,7 @@ TEST_F(MediaControllerCatalogue, VolumeRenameReRootsAndRestartsTheWalk) {
   test::TempCard card(options);
   ASSERT_TRUE(card.ok());
   scan(card.root());
-  controller.updateCurrentDCF(controller.mediaTree().value(2), MediaController::kMediaListNormal, nullptr);
+  controller.catalogue()->updateCurrentDCF(controller.catalogue()->mediaTree().value(2), RecordingCatalogue::kMediaListNormal, nullptr);
   const auto before = controller.currentParser();
 
   // Not our card: nothing happens.
@@ -276,12 +288,12 @@ TEST_F(MediaControllerCatalogue, VolumeRenameReRootsAndRestartsTheWalk) {
 
   // An export and a backup of the card are running under their sheet.
   QTemporaryDir out;
-  controller.exportSelectedInfos(controller.mediaTree(), out.filePath(QStringLiteral("route.kml")), &normal);
+  controller.exportSelectedInfos(controller.catalogue()->mediaTree(), out.filePath(QStringLiteral("route.kml")), &normal);
   QList<BackUpItem> items;
-  for (const auto& info : controller.mediaTree()) items.append(info);
+  for (const auto& info : controller.catalogue()->mediaTree()) items.append(info);
   controller.backUpSelectedInfos(items, out.filePath(QStringLiteral("copy")), &normal);
   ASSERT_NE(controller.currentProgressVC(), nullptr);
-  EXPECT_FALSE(controller.canReloadMedia());
+  EXPECT_FALSE(controller.catalogue()->canReloadMedia());
 
   const QString renamed = card.root() + QStringLiteral("-renamed");
   ASSERT_TRUE(QDir().rename(card.root(), renamed));
@@ -292,7 +304,7 @@ TEST_F(MediaControllerCatalogue, VolumeRenameReRootsAndRestartsTheWalk) {
   EXPECT_FALSE(controller.tasks().isBusy());
   EXPECT_EQ(controller.currentProgressVC(), nullptr);
   EXPECT_EQ(log.count(QStringLiteral("normal.sheet.dismiss")), 2);
-  EXPECT_TRUE(controller.canReloadMedia());
+  EXPECT_TRUE(controller.catalogue()->canReloadMedia());
   // The cancelled jobs report nothing: wait for their threads.
   ASSERT_TRUE(spinUntil([] {
     return backgroundJobPool()->activeThreadCount() == 0 && QThreadPool::globalInstance()->activeThreadCount() == 0;
@@ -300,7 +312,7 @@ TEST_F(MediaControllerCatalogue, VolumeRenameReRootsAndRestartsTheWalk) {
   QCoreApplication::processEvents();
   for (const auto& sheet : normal.sheets) EXPECT_FALSE(sheet->ended());
   EXPECT_NE(controller.currentParser(), before);
-  for (const auto& info : controller.mediaTree()) {
+  for (const auto& info : controller.catalogue()->mediaTree()) {
     EXPECT_EQ(info->rootPath(), renamed);
     EXPECT_TRUE(info->filePath().startsWith(renamed));
   }
@@ -326,16 +338,16 @@ TEST_F(MediaControllerCatalogue, DisposeDropsPanesAndStopsTheWalk) {
 }
 
 TEST(MediaControllerCache, CleaningKeepsTheNewestThumbnails) {
-  const QString directory = MediaController::cachesDirectoryPath();
+  const QString directory = ThumbnailCache::cachesDirectoryPath();
   // One folder named after the program in the user's cache folder (the test
   // runner points XDG_CACHE_HOME at a scratch folder).
   EXPECT_EQ(directory, QDir(qEnvironmentVariable("XDG_CACHE_HOME")).filePath(QCoreApplication::applicationName()));
   ASSERT_TRUE(QDir(directory).exists());
   QFile(directory + QStringLiteral("/left-over.kmz")).open(QIODevice::WriteOnly);
   QFile(directory + QStringLiteral("/thumb.jpg")).open(QIODevice::WriteOnly);
-  MediaController::cacheCleaning();
+  ThumbnailCache::cacheCleaning(directory, ConstClass::MAX_THUMB_CACHE);
   EXPECT_FALSE(QFile::exists(directory + QStringLiteral("/left-over.kmz")));
-  EXPECT_TRUE(MediaController::cacheFiles().contains(directory + QStringLiteral("/thumb.jpg")));
+  EXPECT_TRUE(ThumbnailCache::cacheFiles(directory).contains(directory + QStringLiteral("/thumb.jpg")));
 }
 
 }  // namespace

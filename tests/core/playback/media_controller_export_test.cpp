@@ -33,7 +33,7 @@ TEST(MediaControllerTasks, ExportShowsProgressAndTheEndOnTheSheet) {
   controller.exportSelectedInfos(test::scanRecordings(card().root()), target, &list);
   ASSERT_EQ(list.sheets.size(), 1u);
   FakeSheet& sheet = *list.sheets.front();
-  EXPECT_FALSE(controller.canReloadMedia());
+  EXPECT_FALSE(controller.catalogue()->canReloadMedia());
   ASSERT_TRUE(test::spinUntil([&] { return sheet.ended(); }));
   EXPECT_EQ(sheet.texts.first(), QString());
   EXPECT_TRUE(sheet.texts.at(1).startsWith(QStringLiteral("F_")));
@@ -41,7 +41,7 @@ TEST(MediaControllerTasks, ExportShowsProgressAndTheEndOnTheSheet) {
   EXPECT_TRUE(QFile::exists(target));
   sheet.pressButton();
   EXPECT_TRUE(sheet.dismissed);
-  EXPECT_TRUE(controller.canReloadMedia());
+  EXPECT_TRUE(controller.catalogue()->canReloadMedia());
   EXPECT_EQ(controller.currentProgressVC(), nullptr);
   ASSERT_TRUE(test::spinUntilIdle());
 }
@@ -61,12 +61,12 @@ TEST(MediaControllerTasks, ExportErrorAndBackupEndTexts) {
   const DCFInfoList recordings = test::scanRecordings(card().root());
   QList<BackUpItem> items{recordings.first(), recordings.last()};
   const QString target = out.filePath(QStringLiteral("backup"));
-  EXPECT_TRUE(MediaController::backUpTargetProblem(target).isEmpty());
+  EXPECT_TRUE(DCFAsyncBackUp::targetProblem(target).isEmpty());
   controller.backUpSelectedInfos(items, target, &list);
   FakeSheet& backUp = *list.sheets.back();
   ASSERT_TRUE(test::spinUntil([&] { return backUp.ended(); }));
   EXPECT_EQ(backUp.texts.last(), "Backup is complete");
-  EXPECT_FALSE(MediaController::backUpTargetProblem(target).isEmpty());
+  EXPECT_FALSE(DCFAsyncBackUp::targetProblem(target).isEmpty());
 
   // Into the same folder again: refused, and nothing of the first backup is lost.
   controller.backUpSelectedInfos(items, target, &list);
@@ -95,7 +95,7 @@ TEST(MediaControllerTasks, ARefusedVideoExportEndsOnceAndAClosedSheetHearsNothin
   controller.exportIncidentVideo(request, &list);
   FakeSheet& refused = *list.sheets.back();
   EXPECT_EQ(refused.texts.value(1), QStringLiteral("incident.mp4"));
-  EXPECT_FALSE(controller.canReloadMedia());
+  EXPECT_FALSE(controller.catalogue()->canReloadMedia());
   ASSERT_TRUE(test::spinUntil([&] { return ends(refused) > 0; }));
   ASSERT_TRUE(test::spinUntilIdle());
   QCoreApplication::processEvents();
@@ -105,7 +105,7 @@ TEST(MediaControllerTasks, ARefusedVideoExportEndsOnceAndAClosedSheetHearsNothin
   EXPECT_FALSE(QFile::exists(request.targetFilePath));
   refused.pressButton();
   EXPECT_TRUE(refused.dismissed);
-  EXPECT_TRUE(controller.canReloadMedia());
+  EXPECT_TRUE(controller.catalogue()->canReloadMedia());
 
   // Closed at once: the run's end does not reach the closed sheet.
   controller.exportIncidentVideo(request, &list);
@@ -115,7 +115,7 @@ TEST(MediaControllerTasks, ARefusedVideoExportEndsOnceAndAClosedSheetHearsNothin
   ASSERT_TRUE(test::spinUntilIdle());
   QCoreApplication::processEvents();
   EXPECT_EQ(closed.texts, before);
-  EXPECT_TRUE(controller.canReloadMedia());
+  EXPECT_TRUE(controller.catalogue()->canReloadMedia());
 }
 
 // Every file of a card with its hash: a repair changes none.
@@ -193,9 +193,9 @@ TEST(MediaControllerTasks, RepairWritesCopiesOffTheCardAndPlaysThemInstead) {
     // The copy plays in the damaged video's place, and the drive stops passing it by.
     FakePlayer front;
     controller.setPlayerVC(&front);
-    controller.setMediaInfoWithRootPath(cut.root(), recordings, {});
+    controller.catalogue()->setMediaInfoWithRootPath(cut.root(), recordings, {});
     (*damaged)->setDamageReason(QStringLiteral("No index"), true);
-    controller.updateCurrentDCF(*damaged, MediaController::kMediaListNormal, nullptr);
+    controller.catalogue()->updateCurrentDCF(*damaged, RecordingCatalogue::kMediaListNormal, nullptr);
     EXPECT_EQ(front.loadedPath, (*damaged)->filePath());
     controller.useRepairedCopy(copies.first().first, copies.first().second);
     EXPECT_EQ(front.loadedPath, copies.first().second);

@@ -24,7 +24,7 @@ QString clipName(const QDateTime& start, const char* suffix = "N") {
 
 // One window's controller with fake panes.
 struct Window {
-  Window() : normal(&controller, MediaController::kMediaListNormal), events(&controller, MediaController::kMediaListEvent) {
+  Window() : normal(&controller, RecordingCatalogue::kMediaListNormal), events(&controller, RecordingCatalogue::kMediaListEvent) {
     controller.setPlayerVC(&front);
     controller.setPlayerVCSecondary(&rear);
     controller.setPlayerVCs({&front, &rear});
@@ -61,7 +61,7 @@ class MediaControllerPlaybackTest : public ::testing::Test {
     }
     recordings << files.add(QStringLiteral("EVENT"), clipName(utc(12, 10, 0), "E"), utc(12, 11, 0));
   }
-  void publish(Window& w) { w.controller.setMediaInfoWithRootPath(files.root(), recordings, {}); }
+  void publish(Window& w) { w.controller.catalogue()->setMediaInfoWithRootPath(files.root(), recordings, {}); }
 
   test::NamedRecordings files;
   DCFInfoList recordings;
@@ -157,15 +157,15 @@ TEST_F(MediaControllerPlaybackTest, ARearWhoseSeeksLandLateStillCatchesUp) {
 TEST_F(MediaControllerPlaybackTest, TickSetsDurationDateMapAndRate) {
   Window w;
   publish(w);
-  w.controller.updateCurrentDCF(recordings[1], MediaController::kMediaListNormal, nullptr);
+  w.controller.catalogue()->updateCurrentDCF(recordings[1], RecordingCatalogue::kMediaListNormal, nullptr);
   w.front.progressValue = 0.25F;  // 15 s of 60
   w.front.rate = 2.0;
   std::vector<TelemetryMoment> published;
-  QObject::connect(&w.controller, &MediaController::momentDidChange,
+  QObject::connect(w.controller.clock(), &PlaybackClock::momentDidChange,
                    [&](const TelemetryMoment& moment) { published.push_back(moment); });
   w.tick();
   EXPECT_EQ(recordings[1]->duration(), 60.0);
-  EXPECT_EQ(w.controller.userDate(), utc(12, 1, 15));
+  EXPECT_EQ(w.controller.clock()->userDate(), utc(12, 1, 15));
   EXPECT_EQ(w.map.lastInfo, recordings[1]);
   EXPECT_EQ(w.map.lastCurrent, 15.0);
   EXPECT_EQ(w.map.lastTotal, 60.0);
@@ -176,7 +176,7 @@ TEST_F(MediaControllerPlaybackTest, TickSetsDurationDateMapAndRate) {
   EXPECT_EQ(published[0].seconds, 15.0);
   EXPECT_EQ(w.graph.moments[0].seconds, w.map.lastMoment.seconds);
   EXPECT_EQ(w.graph.moments[0].group, w.map.lastMoment.group);
-  EXPECT_EQ(w.controller.moment().seconds, 15.0);
+  EXPECT_EQ(w.controller.clock()->moment().seconds, 15.0);
 }
 
 TEST_F(MediaControllerPlaybackTest, HeldSliderPausesBothOnEveryTick) {
@@ -229,14 +229,14 @@ TEST_F(MediaControllerPlaybackTest, EndOfTheLastRecordingWrapsToTheFirst) {
   publish(w);
   w.normal.select(recordings[2]);
   w.front.didStopPlaying();
-  EXPECT_EQ(w.controller.currentDCF(), recordings[0]);
+  EXPECT_EQ(w.controller.catalogue()->currentDCF(), recordings[0]);
   EXPECT_EQ(w.front.loadedPath, recordings[0]->filePath());
   EXPECT_TRUE(w.controller.listDidSelect());
   // An event recording continues in the event list.
   w.events.select(recordings[3]);
   w.front.didStopPlaying();
   EXPECT_EQ(w.events.nextRequests, 1);
-  EXPECT_EQ(w.controller.currentDCF(), recordings[3]);  // the only row
+  EXPECT_EQ(w.controller.catalogue()->currentDCF(), recordings[3]);  // the only row
   // Handlers of a controller that is gone do nothing.
   auto handler = w.front.didStopPlaying;
   w.controller.dispose();
@@ -289,11 +289,11 @@ TEST_F(MediaControllerPlaybackTest, ThreeFailuresInARowStopTheDrive) {
   w.front.playing = true;
   ASSERT_TRUE(w.front.didError);
   w.front.didError();
-  EXPECT_EQ(w.controller.currentDCF(), recordings[1]);
+  EXPECT_EQ(w.controller.catalogue()->currentDCF(), recordings[1]);
   w.front.willStartPlay();  // this one plays
   w.front.didError();
   w.front.didError();
-  EXPECT_EQ(w.controller.currentDCF(), recordings[0]);
+  EXPECT_EQ(w.controller.catalogue()->currentDCF(), recordings[0]);
   EXPECT_TRUE(w.normal.stopReasons.isEmpty());
   w.front.playing = true;
   w.front.calls.clear();
@@ -302,7 +302,7 @@ TEST_F(MediaControllerPlaybackTest, ThreeFailuresInARowStopTheDrive) {
   EXPECT_TRUE(w.normal.stopReasons.first().contains(QStringLiteral("3 recordings")));
   EXPECT_TRUE(w.front.calls.filter(QStringLiteral("load ")).isEmpty());
   EXPECT_FALSE(w.front.playing);
-  EXPECT_EQ(w.controller.currentDCF(), recordings[0]);
+  EXPECT_EQ(w.controller.catalogue()->currentDCF(), recordings[0]);
 }
 
 TEST_F(MediaControllerPlaybackTest, PicturesStopTheVideoAtTheirMomentOrStandAlone) {
@@ -318,7 +318,7 @@ TEST_F(MediaControllerPlaybackTest, PicturesStopTheVideoAtTheirMomentOrStandAlon
   const auto inside = picture(QStringLiteral("000001.JPG"), utc(12, 0, 30));
   const auto after = picture(QStringLiteral("000002.JPG"), utc(12, 1, 5));
 
-  w.controller.updateCurrentDCF(recordings[0], MediaController::kMediaListNormal, inside);
+  w.controller.catalogue()->updateCurrentDCF(recordings[0], RecordingCatalogue::kMediaListNormal, inside);
   w.front.playing = true;
   w.tick();
   ASSERT_FALSE(w.front.seeks.isEmpty()) << inside->fileDate().toString(Qt::ISODateWithMs).toStdString() << " "
@@ -328,11 +328,11 @@ TEST_F(MediaControllerPlaybackTest, PicturesStopTheVideoAtTheirMomentOrStandAlon
   EXPECT_FALSE(w.front.playing);
   EXPECT_EQ(w.graph.progress.last(), 0.5F);
   EXPECT_EQ(w.map.lastCurrent, 30.0);
-  EXPECT_EQ(w.controller.userDate(), utc(12, 0, 30));
+  EXPECT_EQ(w.controller.clock()->userDate(), utc(12, 0, 30));
   EXPECT_TRUE(w.rear.seeks.isEmpty());  // no rear alignment for a picture
 
   // Taken 5 s after the recording ended: shown alone and detached.
-  w.controller.updateCurrentDCF(recordings[0], MediaController::kMediaListNormal, after);
+  w.controller.catalogue()->updateCurrentDCF(recordings[0], RecordingCatalogue::kMediaListNormal, after);
   w.tick();
   EXPECT_TRUE(w.map.centred);
   EXPECT_EQ(w.graph.drawn, nullptr);
@@ -383,19 +383,19 @@ TEST_F(MasterFollowerTest, FollowerMatchesStrictlyInsideARecording) {
   publish(follower);
   for (const auto& r : recordings) r->setDuration(60.0);
   // Publishing selected the first recording.
-  ASSERT_EQ(follower.controller.currentDCF(), recordings[0]);
+  ASSERT_EQ(follower.controller.catalogue()->currentDCF(), recordings[0]);
   const QStringList callsBefore = follower.front.calls;
   // 12:01:00 is exactly the file date of recording 0 and exactly one
   // duration before the file date of recording 1: neither matches.
   follower.controller.updateCurrentDate(utc(12, 1, 0));
-  EXPECT_EQ(follower.controller.currentDCF(), recordings[0]);
+  EXPECT_EQ(follower.controller.catalogue()->currentDCF(), recordings[0]);
   EXPECT_EQ(follower.front.calls, callsBefore);
   // Just inside each edge.
   follower.controller.updateCurrentDate(utc(12, 0, 59, 999));
-  EXPECT_EQ(follower.controller.currentDCF(), recordings[0]);
+  EXPECT_EQ(follower.controller.catalogue()->currentDCF(), recordings[0]);
   EXPECT_NEAR(follower.front.seeks.last(), 59.999 / 60.0, 1e-6);
   follower.controller.updateCurrentDate(utc(12, 1, 0, 1));
-  EXPECT_EQ(follower.controller.currentDCF(), recordings[1]);
+  EXPECT_EQ(follower.controller.catalogue()->currentDCF(), recordings[1]);
   EXPECT_NEAR(follower.front.seeks.last(), 0.001 / 60.0, 1e-7);
   // A new recording is loaded into both players, without starting them.
   EXPECT_EQ(follower.front.loadedPath, recordings[1]->filePath());
@@ -406,7 +406,7 @@ TEST_F(MasterFollowerTest, FollowerMatchesStrictlyInsideARecording) {
   // A date no recording covers leaves the follower where it is.
   const qsizetype seeks = follower.front.seeks.size();
   follower.controller.updateCurrentDate(utc(13, 0, 0));
-  EXPECT_EQ(follower.controller.currentDCF(), recordings[1]);
+  EXPECT_EQ(follower.controller.catalogue()->currentDCF(), recordings[1]);
   EXPECT_EQ(follower.front.seeks.size(), seeks);
 }
 
@@ -417,7 +417,7 @@ TEST_F(MasterFollowerTest, OverlapsUnknownDurationAndDrift) {
   // recordings 1 and 2 (each ending less than 180 s later); the earlier one
   // in the catalogue wins.
   w.controller.updateCurrentDate(utc(12, 1, 30));
-  EXPECT_EQ(w.controller.currentDCF(), recordings[1]);
+  EXPECT_EQ(w.controller.catalogue()->currentDCF(), recordings[1]);
   EXPECT_EQ(w.front.seeks.last(), 0.0F);
   recordings[1]->setDuration(60.0);
   // This window's own position: 12:01:30.2 at rate 1 -> 0.2 s off, no seek.
@@ -437,9 +437,9 @@ TEST_F(MasterFollowerTest, OverlapsUnknownDurationAndDrift) {
   w.controller.updateCurrentDate(utc(12, 1, 27, 700));
   EXPECT_EQ(w.front.seeks.size(), seeks + 2);
   // While a backup or export runs, dates are ignored.
-  w.controller.setCanReloadMedia(false);
+  w.controller.catalogue()->setCanReloadMedia(false);
   w.controller.updateCurrentDate(utc(12, 2, 30));
-  EXPECT_EQ(w.controller.currentDCF(), recordings[1]);
+  EXPECT_EQ(w.controller.catalogue()->currentDCF(), recordings[1]);
 }
 
 TEST_F(MasterFollowerTest, MasterTickDrivesFollowersAndIsHeldAtEight) {
@@ -465,21 +465,21 @@ TEST_F(MasterFollowerTest, MasterTickDrivesFollowersAndIsHeldAtEight) {
   master.front.progressValue = 0.5F;
   master.front.rate = 16.0;
   master.tick();  // 12:02:30 at 16x
-  EXPECT_EQ(follower.controller.currentDCF(), recordings[2]);
+  EXPECT_EQ(follower.controller.catalogue()->currentDCF(), recordings[2]);
   EXPECT_FLOAT_EQ(follower.front.seeks.last(), 0.5F);
   EXPECT_EQ(master.front.rate, 8.0);
   EXPECT_EQ(follower.front.rate, 8.0);
   // The master ignores its own date; a non-master's date is not posted.
-  EXPECT_EQ(master.controller.currentDCF(), recordings[2]);
+  EXPECT_EQ(master.controller.catalogue()->currentDCF(), recordings[2]);
   const qsizetype followerSeeks = follower.front.seeks.size();
   follower.front.progressValue = 0.1F;
   follower.tick();
   master.front.progressValue = 0.5F;
   EXPECT_EQ(follower.front.seeks.size(), followerSeeks);
   manager->updateReferenceTime(utc(12, 0, 10), &follower.controller);
-  EXPECT_EQ(follower.controller.currentDCF(), recordings[2]);
+  EXPECT_EQ(follower.controller.catalogue()->currentDCF(), recordings[2]);
   manager->updateReferenceTime(QDateTime(), &master.controller);
-  EXPECT_EQ(follower.controller.currentDCF(), recordings[2]);
+  EXPECT_EQ(follower.controller.catalogue()->currentDCF(), recordings[2]);
 
   // A disposed window no longer follows.
   Window closed;
@@ -487,8 +487,8 @@ TEST_F(MasterFollowerTest, MasterTickDrivesFollowersAndIsHeldAtEight) {
   closed.controller.dispose();
   master.normal.select(recordings[1]);
   master.tick();
-  EXPECT_EQ(follower.controller.currentDCF(), recordings[1]);
-  EXPECT_EQ(closed.controller.currentDCF(), recordings[0]);
+  EXPECT_EQ(follower.controller.catalogue()->currentDCF(), recordings[1]);
+  EXPECT_EQ(closed.controller.catalogue()->currentDCF(), recordings[0]);
 
   // Clearing is silent; a master that goes away leaves none.
   manager->updateMasterController(nullptr);

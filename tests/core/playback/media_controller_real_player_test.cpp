@@ -20,8 +20,8 @@ using test::headless;
 class RealWindow {
  public:
   RealWindow()
-      : front(headless()), rear(headless()), normal(&controller, MediaController::kMediaListNormal),
-        events(&controller, MediaController::kMediaListEvent) {
+      : front(headless()), rear(headless()), normal(&controller, RecordingCatalogue::kMediaListNormal),
+        events(&controller, RecordingCatalogue::kMediaListEvent) {
     const auto& card = test::sharedCard();
     EXPECT_TRUE(card.ok());
     QDir(dir.path()).mkpath(QStringLiteral("NORMAL"));
@@ -45,7 +45,7 @@ class RealWindow {
   }
   ~RealWindow() { controller.dispose(); }
 
-  void publish() { controller.setMediaInfoWithRootPath(dir.path(), recordings, {}); }
+  void publish() { controller.catalogue()->setMediaInfoWithRootPath(dir.path(), recordings, {}); }
 
   QTemporaryDir dir;
   DCFInfoList recordings;
@@ -63,21 +63,21 @@ TEST(MediaControllerRealPlayerTest, FrontAndRearPlayInStepAndTheDriveWrapsAround
   w.publish();
   // The list selection loads the first recording and starts it.
   ASSERT_TRUE(spinUntil([&] { return w.front.isPlaying() && w.front.progress() > 0.1F; }));
-  EXPECT_EQ(w.controller.currentDCF(), w.recordings[0]);
+  EXPECT_EQ(w.controller.catalogue()->currentDCF(), w.recordings[0]);
   EXPECT_NEAR(w.recordings[0]->duration(), 3.0, 0.05);
   // The rear follows: playing, silent, within the 1 s allowance.
   ASSERT_TRUE(spinUntil([&] { return w.rear.isPlaying(); }));
   EXPECT_FLOAT_EQ(w.rear.player()->volume(), 0.0F);
   ASSERT_TRUE(spinUntil([&] { return w.rear.originalCurrentTime() > 0.3; }));
   EXPECT_LT(std::abs(w.front.originalCurrentTime() - w.rear.originalCurrentTime()), 1.0);
-  EXPECT_EQ(w.controller.userDate(),
+  EXPECT_EQ(w.controller.clock()->userDate(),
             w.recordings[0]->startDate().addMSecs(std::llround(w.front.originalCurrentTime() * 1000)));
 
   // The last recording's end starts the first one again.
   w.normal.select(w.recordings[3]);
   ASSERT_TRUE(spinUntil([&] { return w.front.player()->isLoaded() && w.front.originalTotalTime() > 0; }));
   w.controller.updateProgress(0.85F);
-  ASSERT_TRUE(spinUntil([&] { return w.controller.currentDCF() == w.recordings[0]; }));
+  ASSERT_TRUE(spinUntil([&] { return w.controller.catalogue()->currentDCF() == w.recordings[0]; }));
   ASSERT_TRUE(spinUntil([&] { return w.front.isPlaying() && w.front.progress() > 0.05F; }));
   EXPECT_EQ(w.normal.nextRequests, 1);
 }
@@ -112,7 +112,7 @@ TEST(MediaControllerRealPlayerTest, AnUnplayableClipIsSkippedAndTheNextOnePlays)
   ASSERT_TRUE(spinUntil([&] { return w.front.isPlaying(); }));
   w.controller.updateProgress(0.9F);
   // Recording 1 fails to open: the front shows its error and the drive goes on.
-  ASSERT_TRUE(spinUntil([&] { return w.controller.currentDCF() == w.recordings[2]; }));
+  ASSERT_TRUE(spinUntil([&] { return w.controller.catalogue()->currentDCF() == w.recordings[2]; }));
   ASSERT_TRUE(spinUntil([&] { return w.front.isPlaying() && w.front.progress() > 0.05F; }));
   EXPECT_FALSE(w.front.playerIsError());
   EXPECT_EQ(w.normal.nextRequests, 2);
@@ -126,7 +126,7 @@ TEST(MediaControllerRealPlayerTest, AListOfOnlyUnplayableClipsStops) {
     spoiled.write("junk");
   }
   w.publish();
-  ASSERT_TRUE(spinUntil([&] { return w.controller.currentDCF() == w.recordings[3] && w.front.playerIsError(); }));
+  ASSERT_TRUE(spinUntil([&] { return w.controller.catalogue()->currentDCF() == w.recordings[3] && w.front.playerIsError(); }));
   // Another round would have started from this error's own handler: none did.
   QCoreApplication::processEvents();
   EXPECT_EQ(w.normal.nextRequests, 3);  // each row failed once: no endless cycling

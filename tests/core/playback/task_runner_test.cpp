@@ -101,6 +101,62 @@ TEST(TaskRunner, ClosingOrCancellingARunningTaskStopsItAndSilencesIt) {
   EXPECT_EQ(secondSheet.progress, 0.0f);
 }
 
+TEST(TaskRunner, AChainEndsOnceOnOneSheet) {
+  enum Step { FirstFails, FirstSucceeds, SecondFails, SecondSucceeds, CancelFirst, CancelSecond };
+  const struct {
+    const char* name;
+    QList<Step> steps;
+    int secondStarts, firstCancels, secondCancels;
+    bool ended, succeeded;
+    QString lastText;
+  } cases[] = {
+      {"first fails", {FirstFails}, 0, 0, 0, true, false, "failed: a"},
+      {"both succeed", {FirstSucceeds, SecondSucceeds}, 1, 0, 0, true, true, "done"},
+      {"second fails", {FirstSucceeds, SecondFails}, 1, 0, 0, true, false, "failed: b"},
+      {"cancelled in the first", {CancelFirst, FirstSucceeds}, 0, 1, 0, false, true, ""},
+      {"cancelled in the second", {FirstSucceeds, CancelSecond, SecondSucceeds}, 1, 0, 1, false, true, ""},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    TaskRunner runner;
+    FakeList list;
+    ManualJob first, second;
+    runner.run(&list, TaskRunner::chain(first.job(), second.job()));
+    FakeSheet& sheet = *list.sheets.front();
+    first.progress(0.5f, QString());
+    EXPECT_EQ(sheet.progress, 0.25f);  // the first half of the bar is the first job's
+    for (const Step step : c.steps) {
+      switch (step) {
+        case FirstFails: first.finish(QStringLiteral("a")); break;
+        case FirstSucceeds: first.finish(std::nullopt); break;
+        case SecondFails: second.finish(QStringLiteral("b")); break;
+        case SecondSucceeds: second.finish(std::nullopt); break;
+        case CancelFirst:
+        case CancelSecond: sheet.pressButton(); break;
+      }
+      if (step == FirstSucceeds && second.starts == 1) {
+        second.progress(0.5f, QString());
+        EXPECT_EQ(sheet.progress, 0.75f);
+      }
+    }
+    EXPECT_EQ(second.starts, c.secondStarts);
+    EXPECT_EQ(first.cancels, c.firstCancels);
+    EXPECT_EQ(second.cancels, c.secondCancels);
+    EXPECT_EQ(sheet.progress >= 1.0f, c.ended);
+    if (c.ended) {
+      EXPECT_EQ(sheet.succeeded, c.succeeded);
+      EXPECT_EQ(sheet.texts.last(), c.lastText);
+    } else {
+      EXPECT_TRUE(sheet.dismissed);
+    }
+    // A late end of either half reaches nothing.
+    const QStringList texts = sheet.texts;
+    if (first.finish) first.finish(QStringLiteral("late"));
+    if (second.finish) second.finish(QStringLiteral("late"));
+    EXPECT_EQ(sheet.texts, texts);
+  }
+}
+
 TEST(TaskRunner, WithoutASheetATaskIsBusyUntilItEnds) {
   TaskRunner runner;
   ManualJob job;

@@ -149,8 +149,6 @@ TEST(DriveSupportData, OtherFieldCountsAndFamilies) {
   zenta.setQVDSAType(ConstClass::QVDSA_TYPE_ZENTA);
   EXPECT_EQ(zenta.appearanceColor(), ColorPalette::adasZENTAColor());
   EXPECT_TRUE(zenta.appearanceImageName().isEmpty());
-  EXPECT_EQ(ConstClass::QVDSA_MESSAGE_ZENTA_DELAY(), QStringLiteral("発進遅れ,"));
-  EXPECT_EQ(ConstClass::QVDSA_FLAG_ZENTA_LONGRUNNING, ConstClass::QVDSA_FLAG_ZENTA_DEPERTURE_L);
 }
 
 }  // namespace

@@ -100,10 +100,10 @@ TEST_F(MainWindowTest, OpeningACardFillsBothListsAndPlaysTheFirstNormalRecording
   MainWindowController* window = openCard(card.root());
   ASSERT_NE(window, nullptr);
   MediaController* mc = window->mediaController();
-  EXPECT_EQ(window->dcfListVC()->model()->rowCount(), mc->mediaTreeNormal().size());
-  EXPECT_EQ(window->eventVC()->model()->rowCount(), mc->mediaTreeEvent().size());
-  EXPECT_GT(mc->mediaTreeNormal().size(), 0);
-  EXPECT_GT(mc->mediaTreeEvent().size(), 0);
+  EXPECT_EQ(window->dcfListVC()->model()->rowCount(), mc->catalogue()->mediaTreeNormal().size());
+  EXPECT_EQ(window->eventVC()->model()->rowCount(), mc->catalogue()->mediaTreeEvent().size());
+  EXPECT_GT(mc->catalogue()->mediaTreeNormal().size(), 0);
+  EXPECT_GT(mc->catalogue()->mediaTreeEvent().size(), 0);
   EXPECT_EQ(window->pathControl()->path(), QDir::cleanPath(card.root()));
   EXPECT_EQ(window->loadProgressSheetDialogWindows(), nullptr);
   EXPECT_TRUE(window->tabVC()->isActive());
@@ -113,7 +113,7 @@ TEST_F(MainWindowTest, OpeningACardFillsBothListsAndPlaysTheFirstNormalRecording
   EXPECT_FALSE(window->masterButton()->isVisibleTo(window));
   EXPECT_TRUE(RecentDocuments::recentDocumentPaths().contains(QDir::cleanPath(card.root())));
 
-  ASSERT_TRUE(QTest::qWaitFor([&] { return mc->currentDCF() == mc->mediaTreeNormal().first(); }, kWait));
+  ASSERT_TRUE(QTest::qWaitFor([&] { return mc->catalogue()->currentDCF() == mc->catalogue()->mediaTreeNormal().first(); }, kWait));
   ASSERT_TRUE(QTest::qWaitFor([&] { return window->playerVC()->isPlaying() && window->playerVC()->progress() > 0.0f; }, kWait));
   // The video surface shows the clip: a grabbed frame is not one flat colour.
   QImage frame;
@@ -461,7 +461,7 @@ TEST_F(MainWindowTest, MenuCommandsFollowTheListsAndTheLoadingSheet) {
   EXPECT_TRUE(exportVideo->isEnabled());
   // The span marked on the graph is what the dialog opens on.
   auto* graph = qobject_cast<GraphViewController*>(window->graphView());
-  const QDateTime start = window->mediaController()->mediaTree().first()->startDate();
+  const QDateTime start = window->mediaController()->catalogue()->mediaTree().first()->startDate();
   graph->setExportSpan(start.addSecs(1), start.addSecs(2));
   exportVideo->trigger();
   ASSERT_NE(window->dcfListVC()->exportVideoDialog(), nullptr);
@@ -529,7 +529,7 @@ TEST_F(MainWindowTest, AReusedWindowTakesTheRearCameraStateOfEachNewCard) {
 
   MainWindowController* window = openCard(sharedCard().root());
   ASSERT_TRUE(window);
-  DC_TRY_VERIFY_WITH_TIMEOUT(window->mediaController()->mediaTree().size() == sharedCard().clips().size(), kWait);
+  DC_TRY_VERIFY_WITH_TIMEOUT(window->mediaController()->catalogue()->mediaTree().size() == sharedCard().clips().size(), kWait);
   ASSERT_TRUE(window->toggleSecondaryPlayerButton()->isVisibleTo(window));
   ASSERT_TRUE(window->isSyncPlay());
 
@@ -538,13 +538,13 @@ TEST_F(MainWindowTest, AReusedWindowTakesTheRearCameraStateOfEachNewCard) {
     return window->masterButton()->isVisibleTo(window) && !window->toggleSecondaryPlayerButton()->isVisibleTo(window) &&
            !window->isSyncPlay();
   };
-  window->mediaController()->mediaTreeSyncAtRootPath(frontOnly.root());
+  window->mediaController()->catalogue()->mediaTreeSyncAtRootPath(frontOnly.root());
   EXPECT_TRUE(frontOnlyState());
-  window->mediaController()->mediaTreeSyncAtRootPath(sharedCard().root());
+  window->mediaController()->catalogue()->mediaTreeSyncAtRootPath(sharedCard().root());
   ASSERT_FALSE(frontOnlyState());
-  window->mediaController()->mediaTreeSyncAtRootPath(empty.path());
+  window->mediaController()->catalogue()->mediaTreeSyncAtRootPath(empty.path());
   EXPECT_TRUE(frontOnlyState());
-  window->mediaController()->mediaTreeSyncAtRootPath(sharedCard().root());
+  window->mediaController()->catalogue()->mediaTreeSyncAtRootPath(sharedCard().root());
   ASSERT_FALSE(frontOnlyState());
   window->resetWindow();
   EXPECT_TRUE(frontOnlyState());
@@ -606,11 +606,11 @@ TEST_F(MainWindowTest, TwoWindowsUnderAMasterFollowEachOtherByDate) {
   ASSERT_TRUE(first->mediaController()->isMasterController());
   MediaController* master = first->mediaController();
   MediaController* follower = other->mediaController();
-  ASSERT_GE(master->mediaTreeNormal().size(), 3);
-  first->dcfListVC()->selectCurrentDCF(master->mediaTreeNormal().at(2));
+  ASSERT_GE(master->catalogue()->mediaTreeNormal().size(), 3);
+  first->dcfListVC()->selectCurrentDCF(master->catalogue()->mediaTreeNormal().at(2));
   ASSERT_TRUE(QTest::qWaitFor([&] {
-    return master->currentDCF() == master->mediaTreeNormal().at(2) && follower->currentDCF() &&
-           follower->currentDCF()->dcfName() == master->currentDCF()->dcfName();
+    return master->catalogue()->currentDCF() == master->catalogue()->mediaTreeNormal().at(2) && follower->catalogue()->currentDCF() &&
+           follower->catalogue()->currentDCF()->dcfName() == master->catalogue()->currentDCF()->dcfName();
   }, kWait));
 
   // Only the key window is heard.

@@ -164,7 +164,7 @@ TEST_F(SettingsCommandTest, ARenamedCardKeepsItsCatalogueUnderTheNewMountPath) {
   ASSERT_TRUE(card.ok()) << card.error().toStdString();
   MainWindowController* window = openCard(card.root());
   ASSERT_NE(window, nullptr);
-  ASSERT_FALSE(window->mediaController()->mediaTree().isEmpty());
+  ASSERT_FALSE(window->mediaController()->catalogue()->mediaTree().isEmpty());
   const QString oldRoot = QDir::cleanPath(card.root());
   const QString newRoot = oldRoot + QStringLiteral("-TRIP");
   auto record = [](const QString& path) {
@@ -180,7 +180,7 @@ TEST_F(SettingsCommandTest, ARenamedCardKeepsItsCatalogueUnderTheNewMountPath) {
   for (MainWindowController* each : {window, other}) each->didMountVolume(record(oldRoot));
   ASSERT_TRUE(QDir().rename(oldRoot, newRoot));
   for (MainWindowController* each : {window, other}) each->didRenameVolume(record(newRoot), record(oldRoot).fullPath);
-  EXPECT_EQ(window->mediaController()->mediaTree().first()->rootPath(), newRoot);
+  EXPECT_EQ(window->mediaController()->catalogue()->mediaTree().first()->rootPath(), newRoot);
   EXPECT_EQ(window->mountingVolumes().keys(), QStringList{record(newRoot).fullPath});
   EXPECT_EQ(window->pathControl()->path(), newRoot);
   EXPECT_EQ(window->document()->fileURL(), newRoot);

@@ -76,7 +76,7 @@ class ListCommandTest : public ::testing::Test {
 TEST_F(ListCommandTest, ExportRunsToCompletionAndCancelLeavesNoFile) {
   list->exportKML();
   ASSERT_NE(list->savePanel(), nullptr);
-  EXPECT_FALSE(mc.canReloadMedia());
+  EXPECT_FALSE(mc.catalogue()->canReloadMedia());
   EXPECT_TRUE(list->savePanel()->selectedFiles().value(0).endsWith(QStringLiteral("ROUTE.kml")));
   // A name without the kml or kmz ending gets the chosen type's ending.
   const QString kmz = target.filePath(QStringLiteral("trip ü one.kmz"));
@@ -90,7 +90,7 @@ TEST_F(ListCommandTest, ExportRunsToCompletionAndCancelLeavesNoFile) {
   finished->cancelButton()->click();
   QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
   EXPECT_TRUE(finished.isNull());
-  EXPECT_TRUE(QTest::qWaitFor([&] { return mc.canReloadMedia(); }, kWait));
+  EXPECT_TRUE(QTest::qWaitFor([&] { return mc.catalogue()->canReloadMedia(); }, kWait));
 
   // Cancelled at once: no file, no sheet, reloading allowed again.
   list->exportKML();
@@ -100,7 +100,7 @@ TEST_F(ListCommandTest, ExportRunsToCompletionAndCancelLeavesNoFile) {
   sheet()->cancelButton()->click();
   QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
   EXPECT_EQ(sheet(), nullptr);
-  ASSERT_TRUE(QTest::qWaitFor([&] { return mc.canReloadMedia(); }, kWait));
+  ASSERT_TRUE(QTest::qWaitFor([&] { return mc.catalogue()->canReloadMedia(); }, kWait));
   // The cancelled run cleans up before it ends.
   ASSERT_TRUE(QTest::qWaitFor(
       [] {
@@ -112,7 +112,7 @@ TEST_F(ListCommandTest, ExportRunsToCompletionAndCancelLeavesNoFile) {
   // Cancelling the panel starts nothing.
   list->exportKML();
   list->savePanel()->reject();
-  EXPECT_TRUE(mc.canReloadMedia());
+  EXPECT_TRUE(mc.catalogue()->canReloadMedia());
   EXPECT_EQ(sheet(), nullptr);
 }
 
@@ -132,12 +132,12 @@ TEST_F(ListCommandTest, ExportVideoOpensOnTheSelectedSpanAndEndsOnce) {
   const QDateTime marked = infos[2]->startDate().addSecs(1);
   list->exportVideo(marked, {});
   ASSERT_NE(list->exportVideoDialog(), nullptr);
-  EXPECT_FALSE(mc.canReloadMedia());
+  EXPECT_FALSE(mc.catalogue()->canReloadMedia());
   EXPECT_FALSE(list->validateAction(DCFListViewController::Action::ExportVideo));
   EXPECT_EQ(list->exportVideoDialog()->startEdit()->dateTime(), marked);
   EXPECT_EQ(list->exportVideoDialog()->endEdit()->dateTime(), shownEnd());
   list->exportVideoDialog()->reject();
-  EXPECT_TRUE(mc.canReloadMedia());
+  EXPECT_TRUE(mc.catalogue()->canReloadMedia());
   // A span inside a recording not played yet still finds it.
   list->exportVideo(infos[5]->startDate().addSecs(1), infos[5]->startDate().addSecs(2));
   EXPECT_TRUE(list->exportVideoDialog()->summaryLabel()->text().endsWith(QStringLiteral("recordings: 1")));
@@ -167,7 +167,7 @@ TEST_F(ListCommandTest, ExportVideoOpensOnTheSelectedSpanAndEndsOnce) {
   sheet()->cancelButton()->click();
   QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
   EXPECT_EQ(sheet(), nullptr);
-  EXPECT_TRUE(mc.canReloadMedia());
+  EXPECT_TRUE(mc.catalogue()->canReloadMedia());
 }
 
 TEST_F(ListCommandTest, BackUpCopiesTheSelectionAndCancelLeavesNothing) {
@@ -207,7 +207,7 @@ TEST_F(ListCommandTest, BackUpCopiesTheSelectionAndCancelLeavesNothing) {
   EXPECT_GE(copied, 2);
   sheet()->cancelButton()->click();
   QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-  ASSERT_TRUE(QTest::qWaitFor([&] { return mc.canReloadMedia(); }, kWait));
+  ASSERT_TRUE(QTest::qWaitFor([&] { return mc.catalogue()->canReloadMedia(); }, kWait));
   EXPECT_TRUE(QFileInfo::exists(folder));
 
   list->allFilesSelected();
@@ -217,7 +217,7 @@ TEST_F(ListCommandTest, BackUpCopiesTheSelectionAndCancelLeavesNothing) {
   ASSERT_NE(sheet(), nullptr);
   sheet()->cancelButton()->click();
   QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-  ASSERT_TRUE(QTest::qWaitFor([&] { return mc.canReloadMedia(); }, kWait));
+  ASSERT_TRUE(QTest::qWaitFor([&] { return mc.catalogue()->canReloadMedia(); }, kWait));
   ASSERT_TRUE(QTest::qWaitFor([&] { return !QFileInfo::exists(cancelled); }, kWait));
 }
 
@@ -266,7 +266,7 @@ TEST_F(ListCommandTest, RepairRefusesTheCardAndOffersToPlayTheCopies) {
   EXPECT_TRUE(refused->text().contains(QStringLiteral("card")));
   refused->accept();
   EXPECT_EQ(sheet(), nullptr);
-  EXPECT_TRUE(mc.canReloadMedia());
+  EXPECT_TRUE(mc.catalogue()->canReloadMedia());
 
   ASSERT_TRUE(chooseFolder(target.path()));
   ASSERT_NE(sheet(), nullptr);
@@ -279,7 +279,7 @@ TEST_F(ListCommandTest, RepairRefusesTheCardAndOffersToPlayTheCopies) {
   EXPECT_EQ(fingerprint(cut.root()), before);
   sheet()->cancelButton()->click();
   QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-  ASSERT_TRUE(QTest::qWaitFor([&] { return mc.canReloadMedia(); }, kWait));
+  ASSERT_TRUE(QTest::qWaitFor([&] { return mc.catalogue()->canReloadMedia(); }, kWait));
 }
 
 }  // namespace

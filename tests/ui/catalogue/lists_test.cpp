@@ -226,7 +226,8 @@ TEST_F(ListTest, MenuValidationFollowsRowsSelectionAndSheets) {
   EXPECT_FALSE(titles.contains(QStringLiteral("Protection Release")));
   EXPECT_FALSE(titles.contains(QStringLiteral("Delete")));
   EXPECT_TRUE(titles.contains(QStringLiteral("Repair…")));
-  EXPECT_EQ(titles.size(), 6);
+  EXPECT_TRUE(titles.contains(QStringLiteral("Export Incident Report…")));
+  EXPECT_EQ(titles.size(), 7);
 }
 
 TEST(BackUpTargetTest, FreeSpaceMustExceedTheFilesByOneMebibyte) {

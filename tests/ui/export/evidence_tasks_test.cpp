@@ -35,7 +35,8 @@ struct ListedFolder {
 
 TEST(EvidenceTasks, VerifyShowsTheFindingsOnTheSheet) {
   QWidget window;
-  EvidenceTasks tasks(&window);
+  TaskRunner runner;
+  EvidenceTasks tasks(&window, &runner);
   struct Case {
     const char* what;
     std::function<void(const QString& root)> damage;
@@ -70,7 +71,8 @@ TEST(EvidenceTasks, VerifyShowsTheFindingsOnTheSheet) {
 
 TEST(EvidenceTasks, FailuresAndCancelsEndTheSheetOnce) {
   QWidget window;
-  EvidenceTasks tasks(&window);
+  TaskRunner runner;
+  EvidenceTasks tasks(&window, &runner);
   QTemporaryDir plain;
   FakeList list;
   tasks.verifyBackup(plain.path(), &list);

@@ -90,8 +90,8 @@ TEST_F(MapViewTest, MarkerClickOpensTheCalloutWhoseButtonPlaysTheRecording) {
   parking->setAnnotation({DCFAsyncParser::annotationForDCFInfo(parking)});
   MediaController controller;
   test::FakeTabs tabs;
-  test::FakeList files(&controller, MediaController::kMediaListNormal);
-  test::FakeList events(&controller, MediaController::kMediaListEvent);
+  test::FakeList files(&controller, RecordingCatalogue::kMediaListNormal);
+  test::FakeList events(&controller, RecordingCatalogue::kMediaListEvent);
   controller.setTabVC(&tabs);
   controller.setDcfListVC(&files);
   controller.setEventVC(&events);

@@ -1,4 +1,4 @@
-#include "core/export/progress_report_manager.h"
+#include "core/common/progress_report_manager.h"
 
 #include <cmath>
 
