@@ -1,4 +1,4 @@
-<?xml version='1.0' encoding='utf-8'?>
+<?xml version="1.0" encoding="utf-8"?>
 <!DOCTYPE TS>
 <TS version="2.1" language="en_US">
 <context>
@@ -54,6 +54,13 @@
     <message>
         <source>There are no recordings to export.</source>
         <translation>There are no recordings to export.</translation>
+    </message>
+</context>
+<context>
+    <name>DCFAsyncParser</name>
+    <message>
+        <source>Rear video: %1</source>
+        <translation type="unfinished"></translation>
     </message>
 </context>
 <context>
@@ -226,6 +233,221 @@
     </message>
 </context>
 <context>
+    <name>dashcard</name>
+    <message>
+        <source>The reference %1 cannot serve: %2</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>it has no index.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>its media data is larger than the file.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>it has no video.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>its index points outside the file.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>its video is %1, not H.264 or H.265.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>its video reorders frames (B-frames), which a rebuild cannot time.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>its video set-up is cut short.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>its video set-up is missing.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>its video set-up is invalid.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>its video has no timing.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>its sound set-up is missing.</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>dashcard::AboutBox</name>
+    <message>
+        <source>&lt;h3&gt;Dashcard %1&lt;/h3&gt;&lt;p&gt;A viewer for the memory card of a vehicle camera.&lt;/p&gt;</source>
+        <translation>&lt;h3&gt;Dashcard %1&lt;/h3&gt;&lt;p&gt;A viewer for the memory card of a vehicle camera.&lt;/p&gt;</translation>
+    </message>
+    <message>
+        <source>&lt;p&gt;Licence: GNU General Public License, version 3 or later (GPL-3.0-or-later).&lt;/p&gt;</source>
+        <translation>&lt;p&gt;Licence: GNU General Public License, version 3 or later (GPL-3.0-or-later).&lt;/p&gt;</translation>
+    </message>
+    <message>
+        <source>&lt;p&gt;Built-in world map: Natural Earth (public domain, naturalearthdata.com).&lt;/p&gt;</source>
+        <translation>&lt;p&gt;Built-in world map: Natural Earth (public domain, naturalearthdata.com).&lt;/p&gt;</translation>
+    </message>
+    <message>
+        <source>&lt;p&gt;Online map tiles: © OpenStreetMap contributors (openstreetmap.org/copyright).&lt;/p&gt;</source>
+        <translation>&lt;p&gt;Online map tiles: © OpenStreetMap contributors (openstreetmap.org/copyright).&lt;/p&gt;</translation>
+    </message>
+    <message>
+        <source>built-in world map</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>public domain</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>town names of trips</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>windows, files, network, SQLite map files</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>video playback</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>thumbnails, stills, video export</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>H.264 encoding of side-by-side exports</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>GPS position in pictures</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>dates in the language&apos;s styles</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>KMZ files</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>SHA-256 of backups and incident reports</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>inserted cards</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>MBTiles map files</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>&lt;p&gt;Online map tiles: %1&lt;/p&gt;</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>&lt;p&gt;Made with these data sets and libraries:&lt;/p&gt;</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>dashcard::ClipHealth</name>
+    <message>
+        <source>The file cannot be read: %1.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The file is empty (0 bytes): nothing was recorded.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>This is not a recognisable MP4 video.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The file holds neither video data nor an index.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>No index: the recording was cut off (power loss) before the camera closed it.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The index is too large to be a camera&apos;s.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The index is damaged: %1.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Cut short: %1 of %2 seconds play.</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>dashcard::ClipRebuilder</name>
+    <message>
+        <source>Cannot read %1: %2.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The repaired copy cannot replace the damaged video itself.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1 is empty: nothing was recorded, nothing can be recovered.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1 holds no video data that could be recovered.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>No healthy clip of the same camera lies beside %1 to serve as reference; name one.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The sound of the reference cannot be decoded.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Cancelled.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1 reorders frames (B-frames), which a rebuild cannot time: it was not repaired.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>No complete %1 picture was found in %2: nothing was recorded, or the reference is of another camera or codec.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The reference %1 does not match %2 (another codec, picture size or set-up).</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>dashcard::CustomMapCalloutView</name>
+    <message>
+        <source>Play</source>
+        <translation>Play</translation>
+    </message>
+</context>
+<context>
     <name>dashcard::DCFInfoTableModel</name>
     <message>
         <source>Protected</source>
@@ -330,6 +552,247 @@
         <source>Recordings</source>
         <translation>Recordings</translation>
     </message>
+    <message>
+        <source>“%1” is on the card. Nothing is written to the card: choose a folder elsewhere.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Playback Stopped</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Export Incident Report…</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Repair…</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Choose a Folder for the Repaired Copies</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Repair</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message numerus="yes">
+        <source>%n repaired copies were written. Play them in place of the damaged videos until this window closes?</source>
+        <translation type="unfinished">
+            <numerusform></numerusform>
+            <numerusform></numerusform>
+        </translation>
+    </message>
+</context>
+<context>
+    <name>dashcard::DvrSettingRyndViewController</name>
+    <message>
+        <source>OK</source>
+        <translation>OK</translation>
+    </message>
+    <message>
+        <source>Cancel</source>
+        <translation>Cancel</translation>
+    </message>
+    <message>
+        <source>Camera Settings</source>
+        <translation>Camera Settings</translation>
+    </message>
+    <message>
+        <source>Video clip time per file</source>
+        <translation>Video clip time per file</translation>
+    </message>
+    <message>
+        <source>30s</source>
+        <translation>30s</translation>
+    </message>
+    <message>
+        <source>1min</source>
+        <translation>1min</translation>
+    </message>
+    <message>
+        <source>3min</source>
+        <translation>3min</translation>
+    </message>
+    <message>
+        <source>Impact level</source>
+        <translation>Impact level</translation>
+    </message>
+    <message>
+        <source>OFF</source>
+        <translation>OFF</translation>
+    </message>
+    <message>
+        <source>Audio recording</source>
+        <translation>Audio recording</translation>
+    </message>
+    <message>
+        <source>ON</source>
+        <translation>ON</translation>
+    </message>
+    <message>
+        <source>Rear camera</source>
+        <translation>Rear camera</translation>
+    </message>
+    <message>
+        <source>Video quality</source>
+        <translation>Video quality</translation>
+    </message>
+    <message>
+        <source>FINE</source>
+        <translation>FINE</translation>
+    </message>
+    <message>
+        <source>NORMAL</source>
+        <translation>NORMAL</translation>
+    </message>
+    <message>
+        <source>Time zone</source>
+        <translation>Time zone</translation>
+    </message>
+    <message>
+        <source>Wireless LAN</source>
+        <translation>Wireless LAN</translation>
+    </message>
+    <message>
+        <source>2.4GHz</source>
+        <translation>2.4GHz</translation>
+    </message>
+    <message>
+        <source>5GHz</source>
+        <translation>5GHz</translation>
+    </message>
+    <message>
+        <source>Initialize Settings</source>
+        <translation>Initialize Settings</translation>
+    </message>
+    <message>
+        <source>Initialize and save the settings. Is it OK?</source>
+        <translation>Initialize and save the settings. Is it OK?</translation>
+    </message>
+</context>
+<context>
+    <name>dashcard::EmptyCardView</name>
+    <message>
+        <source>Open the folder of a camera&apos;s card, or drop it on this window.</source>
+        <translation>Open the folder of a camera&apos;s card, or drop it on this window.</translation>
+    </message>
+    <message>
+        <source>Open Card…</source>
+        <translation>Open Card…</translation>
+    </message>
+    <message>
+        <source>Open a card</source>
+        <translation>Open a card</translation>
+    </message>
+    <message>
+        <source>Inserted Cards</source>
+        <translation>Inserted Cards</translation>
+    </message>
+    <message>
+        <source>Recent Cards</source>
+        <translation>Recent Cards</translation>
+    </message>
+    <message>
+        <source>This card holds no recordings.</source>
+        <translation>This card holds no recordings.</translation>
+    </message>
+    <message>
+        <source>No card is open.</source>
+        <translation>No card is open.</translation>
+    </message>
+    <message>
+        <source>No card is inserted.</source>
+        <translation>No card is inserted.</translation>
+    </message>
+    <message>
+        <source>No recent cards.</source>
+        <translation>No recent cards.</translation>
+    </message>
+    <message>
+        <source>Open %1</source>
+        <translation>Open %1</translation>
+    </message>
+</context>
+<context>
+    <name>dashcard::EvidenceTasks</name>
+    <message numerus="yes">
+        <source>All %n file(s) match their SHA-256.</source>
+        <translation type="unfinished">
+            <numerusform></numerusform>
+            <numerusform></numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>Changed</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Missing</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Not listed</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Unreadable</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Malformed line</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message numerus="yes">
+        <source>…and %n more</source>
+        <translation type="unfinished">
+            <numerusform></numerusform>
+            <numerusform></numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>The backup differs from its SHA256SUMS:</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Verify Backup</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The backup could not be checked: %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Incident %1.pdf</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Export Incident Report</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>PDF document (*.pdf)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>“%1” is on the card. Nothing is written to the card: choose a folder elsewhere.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Incident report is complete</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The report could not be written: %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>dashcard::FileTileSource</name>
+    <message>
+        <source>Own tiles</source>
+        <translation>Own tiles</translation>
+    </message>
 </context>
 <context>
     <name>dashcard::GraphViewController</name>
@@ -388,6 +851,109 @@
     <message>
         <source>Speed and G-sensor graph</source>
         <translation>Speed and G-sensor graph</translation>
+    </message>
+    <message>
+        <source>Export Incident Report…</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>dashcard::IncidentExportDialog</name>
+    <message>
+        <source>Export Video</source>
+        <translation>Export Video</translation>
+    </message>
+    <message>
+        <source>Front</source>
+        <translation>Front</translation>
+    </message>
+    <message>
+        <source>Rear</source>
+        <translation>Rear</translation>
+    </message>
+    <message>
+        <source>Front and Rear Side by Side</source>
+        <translation>Front and Rear Side by Side</translation>
+    </message>
+    <message>
+        <source>Cut exactly at the start and end (re-encodes the edges)</source>
+        <translation>Cut exactly at the start and end (re-encodes the edges)</translation>
+    </message>
+    <message>
+        <source>Burn in date, time and speed</source>
+        <translation>Burn in date, time and speed</translation>
+    </message>
+    <message>
+        <source>INCIDENT</source>
+        <translation>INCIDENT</translation>
+    </message>
+    <message>
+        <source>Choose…</source>
+        <translation>Choose…</translation>
+    </message>
+    <message>
+        <source>Start:</source>
+        <translation>Start:</translation>
+    </message>
+    <message>
+        <source>End:</source>
+        <translation>End:</translation>
+    </message>
+    <message>
+        <source>Camera:</source>
+        <translation>Camera:</translation>
+    </message>
+    <message>
+        <source>Save as:</source>
+        <translation>Save as:</translation>
+    </message>
+    <message>
+        <source>Export</source>
+        <translation>Export</translation>
+    </message>
+    <message>
+        <source>The end must be after the start.</source>
+        <translation>The end must be after the start.</translation>
+    </message>
+    <message>
+        <source>No recording covers this span. Choose a start and an end within the card&apos;s recordings.</source>
+        <translation>No recording covers this span. Choose a start and an end within the card&apos;s recordings.</translation>
+    </message>
+    <message>
+        <source>The recordings of this span have no rear video.</source>
+        <translation>The recordings of this span have no rear video.</translation>
+    </message>
+    <message>
+        <source>Choose the file to save the video in.</source>
+        <translation>Choose the file to save the video in.</translation>
+    </message>
+    <message>
+        <source>“%1” is a folder.</source>
+        <translation>“%1” is a folder.</translation>
+    </message>
+    <message>
+        <source>The folder “%1” does not exist.</source>
+        <translation>The folder “%1” does not exist.</translation>
+    </message>
+    <message>
+        <source>“%1” already exists. Choose another name.</source>
+        <translation>“%1” already exists. Choose another name.</translation>
+    </message>
+    <message>
+        <source>MP4 video (*.mp4)</source>
+        <translation>MP4 video (*.mp4)</translation>
+    </message>
+    <message>
+        <source>Length: %1 s, recordings: %2</source>
+        <translation>Length: %1 s, recordings: %2</translation>
+    </message>
+    <message>
+        <source>Write an incident report (PDF) beside the video</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>“%1” is on the card. Nothing is written to the card: choose a folder elsewhere.</source>
+        <translation type="unfinished"></translation>
     </message>
 </context>
 <context>
@@ -628,319 +1194,13 @@
         <source>Lists</source>
         <translation>Lists</translation>
     </message>
-</context>
-<context>
-    <name>dashcard::MediaController</name>
     <message>
-        <source>An error occurred when writing data</source>
-        <translation>An error occurred when writing data</translation>
+        <source>Export Incident Report…</source>
+        <translation type="unfinished"></translation>
     </message>
     <message>
-        <source>KML/KMZ export is complete</source>
-        <translation>KML/KMZ export is complete</translation>
-    </message>
-    <message>
-        <source>An error occurred during backup</source>
-        <translation>An error occurred during backup</translation>
-    </message>
-    <message>
-        <source>Backup is complete</source>
-        <translation>Backup is complete</translation>
-    </message>
-    <message>
-        <source>The video could not be exported: %1</source>
-        <translation>The video could not be exported: %1</translation>
-    </message>
-    <message>
-        <source>Video export is complete</source>
-        <translation>Video export is complete</translation>
-    </message>
-</context>
-<context>
-    <name>dashcard::MyDocument</name>
-    <message>
-        <source>The folder “%1” does not exist or cannot be read.</source>
-        <translation>The folder “%1” does not exist or cannot be read.</translation>
-    </message>
-    <message>
-        <source>“%1” is not a camera card: it has no recording folders.</source>
-        <translation>“%1” is not a camera card: it has no recording folders.</translation>
-    </message>
-</context>
-<context>
-    <name>dashcard::MyDocumentController</name>
-    <message>
-        <source>Open Card</source>
-        <translation>Open Card</translation>
-    </message>
-    <message>
-        <source>Open</source>
-        <translation>Open</translation>
-    </message>
-    <message>
-        <source>The card “%1” could not be opened.</source>
-        <translation>The card “%1” could not be opened.</translation>
-    </message>
-</context>
-<context>
-    <name>dashcard::PathControl</name>
-    <message>
-        <source>Open a card</source>
-        <translation>Open a card</translation>
-    </message>
-    <message>
-        <source>No card opened</source>
-        <translation>No card opened</translation>
-    </message>
-    <message>
-        <source>Choose…</source>
-        <translation>Choose…</translation>
-    </message>
-</context>
-<context>
-    <name>dashcard::PlayerInlineControls</name>
-    <message>
-        <source>Play/Pause</source>
-        <translation>Play/Pause</translation>
-    </message>
-</context>
-<context>
-    <name>dashcard::ProgressViewController</name>
-    <message>
-        <source>Progress</source>
-        <translation>Progress</translation>
-    </message>
-    <message>
-        <source>Cancel</source>
-        <translation>Cancel</translation>
-    </message>
-    <message>
-        <source>Finish</source>
-        <translation>Finish</translation>
-    </message>
-    <message>
-        <source>Done</source>
-        <translation>Done</translation>
-    </message>
-    <message>
-        <source>Failed</source>
-        <translation>Failed</translation>
-    </message>
-</context>
-<context>
-    <name>dashcard::SDCardLoadProgressViewController</name>
-    <message>
-        <source>Loading file.</source>
-        <translation>Loading file.</translation>
-    </message>
-    <message>
-        <source>Please wait.</source>
-        <translation>Please wait.</translation>
-    </message>
-</context>
-<context>
-    <name>dashcard::SDCardLoadProgressWindowController</name>
-    <message>
-        <source>Loading</source>
-        <translation>Loading</translation>
-    </message>
-</context>
-<context>
-    <name>dashcard::TabViewController</name>
-    <message>
-        <source>Recordings</source>
-        <translation>Recordings</translation>
-    </message>
-    <message>
-        <source>Events</source>
-        <translation>Events</translation>
-    </message>
-    <message>
-        <source>Photos</source>
-        <translation>Photos</translation>
-    </message>
-</context>
-<context>
-    <name>dashcard::ZoomPlayerViewController</name>
-    <message>
-        <source>Whole picture</source>
-        <translation>Whole picture</translation>
-    </message>
-    <message>
-        <source>Centre</source>
-        <translation>Centre</translation>
-    </message>
-    <message>
-        <source>Top left</source>
-        <translation>Top left</translation>
-    </message>
-    <message>
-        <source>Top right</source>
-        <translation>Top right</translation>
-    </message>
-    <message>
-        <source>Bottom left</source>
-        <translation>Bottom left</translation>
-    </message>
-    <message>
-        <source>Bottom right</source>
-        <translation>Bottom right</translation>
-    </message>
-    <message>
-        <source>Playback speed</source>
-        <translation>Playback speed</translation>
-    </message>
-    <message>
-        <source>Mirror</source>
-        <translation>Mirror</translation>
-    </message>
-    <message>
-        <source>Capture</source>
-        <translation>Capture</translation>
-    </message>
-    <message>
-        <source>No picture to capture</source>
-        <translation>No picture to capture</translation>
-    </message>
-    <message>
-        <source>Save Picture</source>
-        <translation>Save Picture</translation>
-    </message>
-</context>
-<context>
-    <name>main</name>
-    <message>
-        <source>Viewer for the memory card of a vehicle camera.</source>
-        <translation>Viewer for the memory card of a vehicle camera.</translation>
-    </message>
-    <message>
-        <source>Card folder to open.</source>
-        <translation>Card folder to open.</translation>
-    </message>
-    <message>
-        <source>Save a picture of the window to FILE once the card&apos;s list and first video frame are shown (at most SECONDS of --screenshot-delay), then quit.</source>
-        <translation>Save a picture of the window to FILE once the card&apos;s list and first video frame are shown (at most SECONDS of --screenshot-delay), then quit.</translation>
-    </message>
-    <message>
-        <source>Longest wait for the screenshot (60).</source>
-        <translation>Longest wait for the screenshot (60).</translation>
-    </message>
-</context>
-<context>
-    <name>dashcard::DvrSettingRyndViewController</name>
-    <message>
-        <source>OK</source>
-        <translation>OK</translation>
-    </message>
-    <message>
-        <source>Cancel</source>
-        <translation>Cancel</translation>
-    </message>
-    <message>
-        <source>Camera Settings</source>
-        <translation>Camera Settings</translation>
-    </message>
-    <message>
-        <source>Video clip time per file</source>
-        <translation>Video clip time per file</translation>
-    </message>
-    <message>
-        <source>30s</source>
-        <translation>30s</translation>
-    </message>
-    <message>
-        <source>1min</source>
-        <translation>1min</translation>
-    </message>
-    <message>
-        <source>3min</source>
-        <translation>3min</translation>
-    </message>
-    <message>
-        <source>Impact level</source>
-        <translation>Impact level</translation>
-    </message>
-    <message>
-        <source>OFF</source>
-        <translation>OFF</translation>
-    </message>
-    <message>
-        <source>Audio recording</source>
-        <translation>Audio recording</translation>
-    </message>
-    <message>
-        <source>ON</source>
-        <translation>ON</translation>
-    </message>
-    <message>
-        <source>Rear camera</source>
-        <translation>Rear camera</translation>
-    </message>
-    <message>
-        <source>Video quality</source>
-        <translation>Video quality</translation>
-    </message>
-    <message>
-        <source>FINE</source>
-        <translation>FINE</translation>
-    </message>
-    <message>
-        <source>NORMAL</source>
-        <translation>NORMAL</translation>
-    </message>
-    <message>
-        <source>Time zone</source>
-        <translation>Time zone</translation>
-    </message>
-    <message>
-        <source>Wireless LAN</source>
-        <translation>Wireless LAN</translation>
-    </message>
-    <message>
-        <source>2.4GHz</source>
-        <translation>2.4GHz</translation>
-    </message>
-    <message>
-        <source>5GHz</source>
-        <translation>5GHz</translation>
-    </message>
-    <message>
-        <source>Initialize Settings</source>
-        <translation>Initialize Settings</translation>
-    </message>
-    <message>
-        <source>Initialize and save the settings. Is it OK?</source>
-        <translation>Initialize and save the settings. Is it OK?</translation>
-    </message>
-</context>
-<context>
-    <name>dashcard::SelectRemovableDiskViewController</name>
-    <message>
-        <source>Camera Settings</source>
-        <translation>Camera Settings</translation>
-    </message>
-    <message>
-        <source>Select the card whose camera settings to edit.</source>
-        <translation>Select the card whose camera settings to edit.</translation>
-    </message>
-    <message>
-        <source>No card selected</source>
-        <translation>No card selected</translation>
-    </message>
-    <message>
-        <source>Cancel</source>
-        <translation>Cancel</translation>
-    </message>
-    <message>
-        <source>OK</source>
-        <translation>OK</translation>
-    </message>
-</context>
-<context>
-    <name>dashcard::CustomMapCalloutView</name>
-    <message>
-        <source>Play</source>
-        <translation>Play</translation>
+        <source>Verify Backup…</source>
+        <translation type="unfinished"></translation>
     </message>
 </context>
 <context>
@@ -1005,6 +1265,10 @@
         <source>The built-in map is shown.</source>
         <translation>The built-in map is shown.</translation>
     </message>
+    <message>
+        <source>Colour Route by Speed</source>
+        <translation type="unfinished"></translation>
+    </message>
 </context>
 <context>
     <name>dashcard::MbTilesSource</name>
@@ -1034,17 +1298,130 @@
     </message>
 </context>
 <context>
-    <name>dashcard::FileTileSource</name>
+    <name>dashcard::MediaController</name>
     <message>
-        <source>Own tiles</source>
-        <translation>Own tiles</translation>
+        <source>An error occurred when writing data</source>
+        <translation>An error occurred when writing data</translation>
+    </message>
+    <message>
+        <source>KML/KMZ export is complete</source>
+        <translation>KML/KMZ export is complete</translation>
+    </message>
+    <message>
+        <source>An error occurred during backup</source>
+        <translation>An error occurred during backup</translation>
+    </message>
+    <message>
+        <source>Backup is complete</source>
+        <translation>Backup is complete</translation>
+    </message>
+    <message>
+        <source>The video could not be exported: %1</source>
+        <translation>The video could not be exported: %1</translation>
+    </message>
+    <message>
+        <source>Video export is complete</source>
+        <translation>Video export is complete</translation>
+    </message>
+    <message>
+        <source>Choose a folder for the repaired copies.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The folder “%1” cannot be written to.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The repaired copies cannot go on the card: choose a folder elsewhere.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>None of the chosen recordings is damaged.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Not everything could be repaired:
+%1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Repair is complete</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Playback stopped: no other recording in this list can be played (%1).</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Playback stopped: %1 recordings in a row could not be played, the last %2.</source>
+        <translation type="unfinished"></translation>
     </message>
 </context>
 <context>
-    <name>dashcard::WorldMapSource</name>
+    <name>dashcard::MyDocument</name>
     <message>
-        <source>Natural Earth</source>
-        <translation>Natural Earth</translation>
+        <source>The folder “%1” does not exist or cannot be read.</source>
+        <translation>The folder “%1” does not exist or cannot be read.</translation>
+    </message>
+    <message>
+        <source>“%1” is not a camera card: it has no recording folders.</source>
+        <translation>“%1” is not a camera card: it has no recording folders.</translation>
+    </message>
+</context>
+<context>
+    <name>dashcard::MyDocumentController</name>
+    <message>
+        <source>Open Card</source>
+        <translation>Open Card</translation>
+    </message>
+    <message>
+        <source>Open</source>
+        <translation>Open</translation>
+    </message>
+    <message>
+        <source>The card “%1” could not be opened.</source>
+        <translation>The card “%1” could not be opened.</translation>
+    </message>
+</context>
+<context>
+    <name>dashcard::OnlineTileSource</name>
+    <message>
+        <source>The tile address must hold {z}, {x} and {y}.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The tile address must start with http:// or https:// and name a server.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The server gave no tile: %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The server&apos;s answer is not a map tile picture.</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>dashcard::PathControl</name>
+    <message>
+        <source>Open a card</source>
+        <translation>Open a card</translation>
+    </message>
+    <message>
+        <source>No card opened</source>
+        <translation>No card opened</translation>
+    </message>
+    <message>
+        <source>Choose…</source>
+        <translation>Choose…</translation>
+    </message>
+</context>
+<context>
+    <name>dashcard::PlayerInlineControls</name>
+    <message>
+        <source>Play/Pause</source>
+        <translation>Play/Pause</translation>
     </message>
 </context>
 <context>
@@ -1137,158 +1514,135 @@
         <source>mph</source>
         <translation>mph</translation>
     </message>
-</context>
-<context>
-    <name>dashcard::IncidentExportDialog</name>
     <message>
-        <source>Export Video</source>
-        <translation>Export Video</translation>
+        <source>The address of one tile, with {z}, {x} and {y} where the zoom and the tile&apos;s column and row go. It is tried before it is kept.</source>
+        <translation type="unfinished"></translation>
     </message>
     <message>
-        <source>Front</source>
-        <translation>Front</translation>
+        <source>Tile server:</source>
+        <translation type="unfinished"></translation>
     </message>
     <message>
-        <source>Rear</source>
-        <translation>Rear</translation>
+        <source>© OpenStreetMap contributors</source>
+        <translation type="unfinished"></translation>
     </message>
     <message>
-        <source>Front and Rear Side by Side</source>
-        <translation>Front and Rear Side by Side</translation>
+        <source>Shown on the map, as the tiles&apos; licence asks.</source>
+        <translation type="unfinished"></translation>
     </message>
     <message>
-        <source>Cut exactly at the start and end (re-encodes the edges)</source>
-        <translation>Cut exactly at the start and end (re-encodes the edges)</translation>
+        <source>Tile credit:</source>
+        <translation type="unfinished"></translation>
     </message>
     <message>
-        <source>Burn in date, time and speed</source>
-        <translation>Burn in date, time and speed</translation>
-    </message>
-    <message>
-        <source>INCIDENT</source>
-        <translation>INCIDENT</translation>
-    </message>
-    <message>
-        <source>Choose…</source>
-        <translation>Choose…</translation>
-    </message>
-    <message>
-        <source>Start:</source>
-        <translation>Start:</translation>
-    </message>
-    <message>
-        <source>End:</source>
-        <translation>End:</translation>
-    </message>
-    <message>
-        <source>Camera:</source>
-        <translation>Camera:</translation>
-    </message>
-    <message>
-        <source>Save as:</source>
-        <translation>Save as:</translation>
-    </message>
-    <message>
-        <source>Export</source>
-        <translation>Export</translation>
-    </message>
-    <message>
-        <source>The end must be after the start.</source>
-        <translation>The end must be after the start.</translation>
-    </message>
-    <message>
-        <source>No recording covers this span. Choose a start and an end within the card&apos;s recordings.</source>
-        <translation>No recording covers this span. Choose a start and an end within the card&apos;s recordings.</translation>
-    </message>
-    <message>
-        <source>The recordings of this span have no rear video.</source>
-        <translation>The recordings of this span have no rear video.</translation>
-    </message>
-    <message>
-        <source>Choose the file to save the video in.</source>
-        <translation>Choose the file to save the video in.</translation>
-    </message>
-    <message>
-        <source>“%1” is a folder.</source>
-        <translation>“%1” is a folder.</translation>
-    </message>
-    <message>
-        <source>The folder “%1” does not exist.</source>
-        <translation>The folder “%1” does not exist.</translation>
-    </message>
-    <message>
-        <source>“%1” already exists. Choose another name.</source>
-        <translation>“%1” already exists. Choose another name.</translation>
-    </message>
-    <message>
-        <source>MP4 video (*.mp4)</source>
-        <translation>MP4 video (*.mp4)</translation>
-    </message>
-    <message>
-        <source>Length: %1 s, recordings: %2</source>
-        <translation>Length: %1 s, recordings: %2</translation>
+        <source>Trying the tile server…</source>
+        <translation type="unfinished"></translation>
     </message>
 </context>
 <context>
-    <name>dashcard::AboutBox</name>
+    <name>dashcard::ProgressViewController</name>
     <message>
-        <source>&lt;h3&gt;Dashcard %1&lt;/h3&gt;&lt;p&gt;A viewer for the memory card of a vehicle camera.&lt;/p&gt;</source>
-        <translation>&lt;h3&gt;Dashcard %1&lt;/h3&gt;&lt;p&gt;A viewer for the memory card of a vehicle camera.&lt;/p&gt;</translation>
+        <source>Progress</source>
+        <translation>Progress</translation>
     </message>
     <message>
-        <source>&lt;p&gt;Licence: GNU General Public License, version 3 or later (GPL-3.0-or-later).&lt;/p&gt;</source>
-        <translation>&lt;p&gt;Licence: GNU General Public License, version 3 or later (GPL-3.0-or-later).&lt;/p&gt;</translation>
+        <source>Cancel</source>
+        <translation>Cancel</translation>
     </message>
     <message>
-        <source>&lt;p&gt;Built-in world map: Natural Earth (public domain, naturalearthdata.com).&lt;/p&gt;</source>
-        <translation>&lt;p&gt;Built-in world map: Natural Earth (public domain, naturalearthdata.com).&lt;/p&gt;</translation>
+        <source>Finish</source>
+        <translation>Finish</translation>
     </message>
     <message>
-        <source>&lt;p&gt;Online map tiles: © OpenStreetMap contributors (openstreetmap.org/copyright).&lt;/p&gt;</source>
-        <translation>&lt;p&gt;Online map tiles: © OpenStreetMap contributors (openstreetmap.org/copyright).&lt;/p&gt;</translation>
+        <source>Done</source>
+        <translation>Done</translation>
+    </message>
+    <message>
+        <source>Failed</source>
+        <translation>Failed</translation>
     </message>
 </context>
 <context>
-    <name>dashcard::EmptyCardView</name>
+    <name>dashcard::SDCardLoadProgressViewController</name>
     <message>
-        <source>Open the folder of a camera&apos;s card, or drop it on this window.</source>
-        <translation>Open the folder of a camera&apos;s card, or drop it on this window.</translation>
+        <source>Loading file.</source>
+        <translation>Loading file.</translation>
     </message>
     <message>
-        <source>Open Card…</source>
-        <translation>Open Card…</translation>
+        <source>Please wait.</source>
+        <translation>Please wait.</translation>
+    </message>
+</context>
+<context>
+    <name>dashcard::SDCardLoadProgressWindowController</name>
+    <message>
+        <source>Loading</source>
+        <translation>Loading</translation>
+    </message>
+</context>
+<context>
+    <name>dashcard::SelectRemovableDiskViewController</name>
+    <message>
+        <source>Camera Settings</source>
+        <translation>Camera Settings</translation>
     </message>
     <message>
-        <source>Open a card</source>
-        <translation>Open a card</translation>
+        <source>Select the card whose camera settings to edit.</source>
+        <translation>Select the card whose camera settings to edit.</translation>
     </message>
     <message>
-        <source>Inserted Cards</source>
-        <translation>Inserted Cards</translation>
+        <source>No card selected</source>
+        <translation>No card selected</translation>
     </message>
     <message>
-        <source>Recent Cards</source>
-        <translation>Recent Cards</translation>
+        <source>Cancel</source>
+        <translation>Cancel</translation>
     </message>
     <message>
-        <source>This card holds no recordings.</source>
-        <translation>This card holds no recordings.</translation>
+        <source>OK</source>
+        <translation>OK</translation>
+    </message>
+</context>
+<context>
+    <name>dashcard::TabViewController</name>
+    <message>
+        <source>Recordings</source>
+        <translation>Recordings</translation>
     </message>
     <message>
-        <source>No card is open.</source>
-        <translation>No card is open.</translation>
+        <source>Events</source>
+        <translation>Events</translation>
     </message>
     <message>
-        <source>No card is inserted.</source>
-        <translation>No card is inserted.</translation>
+        <source>Photos</source>
+        <translation>Photos</translation>
     </message>
     <message>
-        <source>No recent cards.</source>
-        <translation>No recent cards.</translation>
+        <source>Trips</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>dashcard::TripListView</name>
+    <message>
+        <source>Trip</source>
+        <translation type="unfinished"></translation>
     </message>
     <message>
-        <source>Open %1</source>
-        <translation>Open %1</translation>
+        <source>Distance</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Events</source>
+        <translation type="unfinished">Events</translation>
+    </message>
+    <message>
+        <source>Trip %1: %2, %3 min</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1 km</source>
+        <translation type="unfinished"></translation>
     </message>
 </context>
 <context>
@@ -1311,6 +1665,13 @@ The guide was not installed with this copy of Dashcard (it belongs in `share/das
     </message>
 </context>
 <context>
+    <name>dashcard::WorldMapSource</name>
+    <message>
+        <source>Natural Earth</source>
+        <translation>Natural Earth</translation>
+    </message>
+</context>
+<context>
     <name>dashcard::ZoomPlayerSplitViewController</name>
     <message>
         <source>Front camera</source>
@@ -1319,6 +1680,57 @@ The guide was not installed with this copy of Dashcard (it belongs in `share/das
     <message>
         <source>Rear camera</source>
         <translation>Rear camera</translation>
+    </message>
+</context>
+<context>
+    <name>dashcard::ZoomPlayerViewController</name>
+    <message>
+        <source>Whole picture</source>
+        <translation>Whole picture</translation>
+    </message>
+    <message>
+        <source>Centre</source>
+        <translation>Centre</translation>
+    </message>
+    <message>
+        <source>Top left</source>
+        <translation>Top left</translation>
+    </message>
+    <message>
+        <source>Top right</source>
+        <translation>Top right</translation>
+    </message>
+    <message>
+        <source>Bottom left</source>
+        <translation>Bottom left</translation>
+    </message>
+    <message>
+        <source>Bottom right</source>
+        <translation>Bottom right</translation>
+    </message>
+    <message>
+        <source>Playback speed</source>
+        <translation>Playback speed</translation>
+    </message>
+    <message>
+        <source>Mirror</source>
+        <translation>Mirror</translation>
+    </message>
+    <message>
+        <source>Capture</source>
+        <translation>Capture</translation>
+    </message>
+    <message>
+        <source>No picture to capture</source>
+        <translation>No picture to capture</translation>
+    </message>
+    <message>
+        <source>Save Picture</source>
+        <translation>Save Picture</translation>
+    </message>
+    <message>
+        <source>“%1” is on the card. Nothing is written to the card: choose a folder elsewhere.</source>
+        <translation type="unfinished"></translation>
     </message>
 </context>
 </TS>

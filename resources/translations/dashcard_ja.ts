@@ -1,4 +1,4 @@
-<?xml version='1.0' encoding='utf-8'?>
+<?xml version="1.0" encoding="utf-8"?>
 <!DOCTYPE TS>
 <TS version="2.1" language="ja_JP">
 <context>
@@ -54,6 +54,13 @@
     <message>
         <source>There are no recordings to export.</source>
         <translation>エクスポートする録画がありません。</translation>
+    </message>
+</context>
+<context>
+    <name>DCFAsyncParser</name>
+    <message>
+        <source>Rear video: %1</source>
+        <translation>リアビデオ: %1</translation>
     </message>
 </context>
 <context>
@@ -226,6 +233,221 @@
     </message>
 </context>
 <context>
+    <name>dashcard</name>
+    <message>
+        <source>The reference %1 cannot serve: %2</source>
+        <translation>参照ファイル %1 は使えません: %2</translation>
+    </message>
+    <message>
+        <source>it has no index.</source>
+        <translation>インデックスがありません。</translation>
+    </message>
+    <message>
+        <source>its media data is larger than the file.</source>
+        <translation>メディアデータがファイルより大きくなっています。</translation>
+    </message>
+    <message>
+        <source>it has no video.</source>
+        <translation>ビデオがありません。</translation>
+    </message>
+    <message>
+        <source>its index points outside the file.</source>
+        <translation>インデックスがファイルの外を指しています。</translation>
+    </message>
+    <message>
+        <source>its video is %1, not H.264 or H.265.</source>
+        <translation>ビデオが %1 で、H.264 でも H.265 でもありません。</translation>
+    </message>
+    <message>
+        <source>its video reorders frames (B-frames), which a rebuild cannot time.</source>
+        <translation>ビデオがフレームを並べ替えています(Bフレーム)。修復では時刻を決められません。</translation>
+    </message>
+    <message>
+        <source>its video set-up is cut short.</source>
+        <translation>ビデオの設定が途中で切れています。</translation>
+    </message>
+    <message>
+        <source>its video set-up is missing.</source>
+        <translation>ビデオの設定がありません。</translation>
+    </message>
+    <message>
+        <source>its video set-up is invalid.</source>
+        <translation>ビデオの設定が無効です。</translation>
+    </message>
+    <message>
+        <source>its video has no timing.</source>
+        <translation>ビデオに時刻情報がありません。</translation>
+    </message>
+    <message>
+        <source>its sound set-up is missing.</source>
+        <translation>音声の設定がありません。</translation>
+    </message>
+</context>
+<context>
+    <name>dashcard::AboutBox</name>
+    <message>
+        <source>&lt;h3&gt;Dashcard %1&lt;/h3&gt;&lt;p&gt;A viewer for the memory card of a vehicle camera.&lt;/p&gt;</source>
+        <translation>&lt;h3&gt;Dashcard %1&lt;/h3&gt;&lt;p&gt;ドライブレコーダーのメモリーカードのビューア。&lt;/p&gt;</translation>
+    </message>
+    <message>
+        <source>&lt;p&gt;Licence: GNU General Public License, version 3 or later (GPL-3.0-or-later).&lt;/p&gt;</source>
+        <translation>&lt;p&gt;ライセンス：GNU 一般公衆利用許諾書 バージョン 3 またはそれ以降（GPL-3.0-or-later）。&lt;/p&gt;</translation>
+    </message>
+    <message>
+        <source>&lt;p&gt;Built-in world map: Natural Earth (public domain, naturalearthdata.com).&lt;/p&gt;</source>
+        <translation>&lt;p&gt;内蔵の世界地図：Natural Earth（パブリックドメイン、naturalearthdata.com）。&lt;/p&gt;</translation>
+    </message>
+    <message>
+        <source>&lt;p&gt;Online map tiles: © OpenStreetMap contributors (openstreetmap.org/copyright).&lt;/p&gt;</source>
+        <translation>&lt;p&gt;オンライン地図タイル：© OpenStreetMap contributors（openstreetmap.org/copyright）。&lt;/p&gt;</translation>
+    </message>
+    <message>
+        <source>built-in world map</source>
+        <translation>内蔵の世界地図</translation>
+    </message>
+    <message>
+        <source>public domain</source>
+        <translation>パブリックドメイン</translation>
+    </message>
+    <message>
+        <source>town names of trips</source>
+        <translation>トリップの町名</translation>
+    </message>
+    <message>
+        <source>windows, files, network, SQLite map files</source>
+        <translation>ウィンドウ、ファイル、ネットワーク、SQLite 地図ファイル</translation>
+    </message>
+    <message>
+        <source>video playback</source>
+        <translation>ビデオ再生</translation>
+    </message>
+    <message>
+        <source>thumbnails, stills, video export</source>
+        <translation>サムネイル、静止画、ビデオ書き出し</translation>
+    </message>
+    <message>
+        <source>H.264 encoding of side-by-side exports</source>
+        <translation>並べて表示する書き出しの H.264 エンコード</translation>
+    </message>
+    <message>
+        <source>GPS position in pictures</source>
+        <translation>画像の GPS 位置</translation>
+    </message>
+    <message>
+        <source>dates in the language&apos;s styles</source>
+        <translation>言語に合わせた日付の表記</translation>
+    </message>
+    <message>
+        <source>KMZ files</source>
+        <translation>KMZ ファイル</translation>
+    </message>
+    <message>
+        <source>SHA-256 of backups and incident reports</source>
+        <translation>バックアップとインシデントレポートの SHA-256</translation>
+    </message>
+    <message>
+        <source>inserted cards</source>
+        <translation>挿入されたカード</translation>
+    </message>
+    <message>
+        <source>MBTiles map files</source>
+        <translation>MBTiles 地図ファイル</translation>
+    </message>
+    <message>
+        <source>&lt;p&gt;Online map tiles: %1&lt;/p&gt;</source>
+        <translation>&lt;p&gt;オンライン地図タイル: %1&lt;/p&gt;</translation>
+    </message>
+    <message>
+        <source>&lt;p&gt;Made with these data sets and libraries:&lt;/p&gt;</source>
+        <translation>&lt;p&gt;使用しているデータセットとライブラリ:&lt;/p&gt;</translation>
+    </message>
+</context>
+<context>
+    <name>dashcard::ClipHealth</name>
+    <message>
+        <source>The file cannot be read: %1.</source>
+        <translation>ファイルを読み込めません: %1。</translation>
+    </message>
+    <message>
+        <source>The file is empty (0 bytes): nothing was recorded.</source>
+        <translation>ファイルが空です(0 バイト): 何も記録されていません。</translation>
+    </message>
+    <message>
+        <source>This is not a recognisable MP4 video.</source>
+        <translation>認識できる MP4 ビデオではありません。</translation>
+    </message>
+    <message>
+        <source>The file holds neither video data nor an index.</source>
+        <translation>ファイルにビデオデータもインデックスもありません。</translation>
+    </message>
+    <message>
+        <source>No index: the recording was cut off (power loss) before the camera closed it.</source>
+        <translation>インデックスがありません: カメラが閉じる前に記録が途切れました(電源断)。</translation>
+    </message>
+    <message>
+        <source>The index is too large to be a camera&apos;s.</source>
+        <translation>インデックスがカメラのものとしては大きすぎます。</translation>
+    </message>
+    <message>
+        <source>The index is damaged: %1.</source>
+        <translation>インデックスが壊れています: %1。</translation>
+    </message>
+    <message>
+        <source>Cut short: %1 of %2 seconds play.</source>
+        <translation>途中で切れています: %2 秒のうち %1 秒が再生できます。</translation>
+    </message>
+</context>
+<context>
+    <name>dashcard::ClipRebuilder</name>
+    <message>
+        <source>Cannot read %1: %2.</source>
+        <translation>%1 を読み込めません: %2。</translation>
+    </message>
+    <message>
+        <source>The repaired copy cannot replace the damaged video itself.</source>
+        <translation>修復したコピーで破損したビデオそのものを置き換えることはできません。</translation>
+    </message>
+    <message>
+        <source>%1 is empty: nothing was recorded, nothing can be recovered.</source>
+        <translation>%1 は空です: 何も記録されておらず、復元できるものはありません。</translation>
+    </message>
+    <message>
+        <source>%1 holds no video data that could be recovered.</source>
+        <translation>%1 には復元できるビデオデータがありません。</translation>
+    </message>
+    <message>
+        <source>No healthy clip of the same camera lies beside %1 to serve as reference; name one.</source>
+        <translation>%1 の隣に参照として使える同じカメラの正常なクリップがありません。参照ファイルを指定してください。</translation>
+    </message>
+    <message>
+        <source>The sound of the reference cannot be decoded.</source>
+        <translation>参照ファイルの音声をデコードできません。</translation>
+    </message>
+    <message>
+        <source>Cancelled.</source>
+        <translation>キャンセルしました。</translation>
+    </message>
+    <message>
+        <source>%1 reorders frames (B-frames), which a rebuild cannot time: it was not repaired.</source>
+        <translation>%1 はフレームを並べ替えています(Bフレーム)。修復では時刻を決められないため、修復しませんでした。</translation>
+    </message>
+    <message>
+        <source>No complete %1 picture was found in %2: nothing was recorded, or the reference is of another camera or codec.</source>
+        <translation>%2 に完全な %1 の画像が見つかりません: 何も記録されていないか、参照ファイルが別のカメラまたはコーデックのものです。</translation>
+    </message>
+    <message>
+        <source>The reference %1 does not match %2 (another codec, picture size or set-up).</source>
+        <translation>参照ファイル %1 は %2 と一致しません(コーデック、画像サイズ、または設定が異なります)。</translation>
+    </message>
+</context>
+<context>
+    <name>dashcard::CustomMapCalloutView</name>
+    <message>
+        <source>Play</source>
+        <translation>再生</translation>
+    </message>
+</context>
+<context>
     <name>dashcard::DCFInfoTableModel</name>
     <message>
         <source>Protected</source>
@@ -330,6 +552,238 @@
         <source>Recordings</source>
         <translation>録画</translation>
     </message>
+    <message>
+        <source>“%1” is on the card. Nothing is written to the card: choose a folder elsewhere.</source>
+        <translation>“%1”はカード上にあります。カードには何も書き込みません。別のフォルダを選んでください。</translation>
+    </message>
+    <message>
+        <source>Playback Stopped</source>
+        <translation>再生を停止しました</translation>
+    </message>
+    <message>
+        <source>Export Incident Report…</source>
+        <translation>インシデントレポートを書き出す…</translation>
+    </message>
+    <message>
+        <source>Repair…</source>
+        <translation>修復…</translation>
+    </message>
+    <message>
+        <source>Choose a Folder for the Repaired Copies</source>
+        <translation>修復したコピーの保存先フォルダを選択</translation>
+    </message>
+    <message>
+        <source>Repair</source>
+        <translation>修復</translation>
+    </message>
+    <message numerus="yes">
+        <source>%n repaired copies were written. Play them in place of the damaged videos until this window closes?</source>
+        <translation><numerusform>修復したコピーを %n 個書き出しました。このウィンドウを閉じるまで、破損したビデオの代わりに再生しますか?</numerusform></translation>
+    </message>
+</context>
+<context>
+    <name>dashcard::DvrSettingRyndViewController</name>
+    <message>
+        <source>OK</source>
+        <translation>OK</translation>
+    </message>
+    <message>
+        <source>Cancel</source>
+        <translation>キャンセル</translation>
+    </message>
+    <message>
+        <source>Camera Settings</source>
+        <translation>カメラ設定</translation>
+    </message>
+    <message>
+        <source>Video clip time per file</source>
+        <translation>1ファイルの録画時間</translation>
+    </message>
+    <message>
+        <source>30s</source>
+        <translation>30秒</translation>
+    </message>
+    <message>
+        <source>1min</source>
+        <translation>1分</translation>
+    </message>
+    <message>
+        <source>3min</source>
+        <translation>3分</translation>
+    </message>
+    <message>
+        <source>Impact level</source>
+        <translation>衝撃検知感度</translation>
+    </message>
+    <message>
+        <source>OFF</source>
+        <translation>OFF</translation>
+    </message>
+    <message>
+        <source>Audio recording</source>
+        <translation>音声録音</translation>
+    </message>
+    <message>
+        <source>ON</source>
+        <translation>ON</translation>
+    </message>
+    <message>
+        <source>Rear camera</source>
+        <translation>リアカメラ</translation>
+    </message>
+    <message>
+        <source>Video quality</source>
+        <translation>画質</translation>
+    </message>
+    <message>
+        <source>FINE</source>
+        <translation>高画質</translation>
+    </message>
+    <message>
+        <source>NORMAL</source>
+        <translation>標準</translation>
+    </message>
+    <message>
+        <source>Time zone</source>
+        <translation>タイムゾーン</translation>
+    </message>
+    <message>
+        <source>Wireless LAN</source>
+        <translation>無線LAN</translation>
+    </message>
+    <message>
+        <source>2.4GHz</source>
+        <translation>2.4GHz</translation>
+    </message>
+    <message>
+        <source>5GHz</source>
+        <translation>5GHz</translation>
+    </message>
+    <message>
+        <source>Initialize Settings</source>
+        <translation>設定を初期化</translation>
+    </message>
+    <message>
+        <source>Initialize and save the settings. Is it OK?</source>
+        <translation>設定を初期化して保存します。よろしいですか？</translation>
+    </message>
+</context>
+<context>
+    <name>dashcard::EmptyCardView</name>
+    <message>
+        <source>Open the folder of a camera&apos;s card, or drop it on this window.</source>
+        <translation>カメラのカードのフォルダを開くか、このウインドウにドロップしてください。</translation>
+    </message>
+    <message>
+        <source>Open Card…</source>
+        <translation>カードを開く…</translation>
+    </message>
+    <message>
+        <source>Open a card</source>
+        <translation>カードを開く</translation>
+    </message>
+    <message>
+        <source>Inserted Cards</source>
+        <translation>挿入されているカード</translation>
+    </message>
+    <message>
+        <source>Recent Cards</source>
+        <translation>最近使ったカード</translation>
+    </message>
+    <message>
+        <source>This card holds no recordings.</source>
+        <translation>このカードには録画がありません。</translation>
+    </message>
+    <message>
+        <source>No card is open.</source>
+        <translation>カードが開かれていません。</translation>
+    </message>
+    <message>
+        <source>No card is inserted.</source>
+        <translation>挿入されているカードはありません。</translation>
+    </message>
+    <message>
+        <source>No recent cards.</source>
+        <translation>最近使ったカードはありません。</translation>
+    </message>
+    <message>
+        <source>Open %1</source>
+        <translation>%1 を開く</translation>
+    </message>
+</context>
+<context>
+    <name>dashcard::EvidenceTasks</name>
+    <message numerus="yes">
+        <source>All %n file(s) match their SHA-256.</source>
+        <translation><numerusform>%n 個のファイルすべてが SHA-256 と一致しました。</numerusform></translation>
+    </message>
+    <message>
+        <source>Changed</source>
+        <translation>変更あり</translation>
+    </message>
+    <message>
+        <source>Missing</source>
+        <translation>見つかりません</translation>
+    </message>
+    <message>
+        <source>Not listed</source>
+        <translation>一覧にありません</translation>
+    </message>
+    <message>
+        <source>Unreadable</source>
+        <translation>読み込めません</translation>
+    </message>
+    <message>
+        <source>Malformed line</source>
+        <translation>不正な行</translation>
+    </message>
+    <message numerus="yes">
+        <source>…and %n more</source>
+        <translation><numerusform>…ほか %n 件</numerusform></translation>
+    </message>
+    <message>
+        <source>The backup differs from its SHA256SUMS:</source>
+        <translation>バックアップが SHA256SUMS と異なります:</translation>
+    </message>
+    <message>
+        <source>Verify Backup</source>
+        <translation>バックアップを検証</translation>
+    </message>
+    <message>
+        <source>The backup could not be checked: %1</source>
+        <translation>バックアップを検証できませんでした: %1</translation>
+    </message>
+    <message>
+        <source>Incident %1.pdf</source>
+        <translation>インシデント %1.pdf</translation>
+    </message>
+    <message>
+        <source>Export Incident Report</source>
+        <translation>インシデントレポートを書き出す</translation>
+    </message>
+    <message>
+        <source>PDF document (*.pdf)</source>
+        <translation>PDF 文書 (*.pdf)</translation>
+    </message>
+    <message>
+        <source>“%1” is on the card. Nothing is written to the card: choose a folder elsewhere.</source>
+        <translation>“%1”はカード上にあります。カードには何も書き込みません。別のフォルダを選んでください。</translation>
+    </message>
+    <message>
+        <source>Incident report is complete</source>
+        <translation>インシデントレポートの書き出しが完了しました</translation>
+    </message>
+    <message>
+        <source>The report could not be written: %1</source>
+        <translation>レポートを書き出せませんでした: %1</translation>
+    </message>
+</context>
+<context>
+    <name>dashcard::FileTileSource</name>
+    <message>
+        <source>Own tiles</source>
+        <translation>独自タイル</translation>
+    </message>
 </context>
 <context>
     <name>dashcard::GraphViewController</name>
@@ -388,6 +842,109 @@
     <message>
         <source>Speed and G-sensor graph</source>
         <translation>速度と G センサーのグラフ</translation>
+    </message>
+    <message>
+        <source>Export Incident Report…</source>
+        <translation>インシデントレポートを書き出す…</translation>
+    </message>
+</context>
+<context>
+    <name>dashcard::IncidentExportDialog</name>
+    <message>
+        <source>Export Video</source>
+        <translation>ビデオ書き出し</translation>
+    </message>
+    <message>
+        <source>Front</source>
+        <translation>フロント</translation>
+    </message>
+    <message>
+        <source>Rear</source>
+        <translation>リア</translation>
+    </message>
+    <message>
+        <source>Front and Rear Side by Side</source>
+        <translation>フロントとリアを左右に並べる</translation>
+    </message>
+    <message>
+        <source>Cut exactly at the start and end (re-encodes the edges)</source>
+        <translation>開始と終了で正確に切る（両端を再エンコード）</translation>
+    </message>
+    <message>
+        <source>Burn in date, time and speed</source>
+        <translation>日時と速度を映像に入れる</translation>
+    </message>
+    <message>
+        <source>INCIDENT</source>
+        <translation>INCIDENT</translation>
+    </message>
+    <message>
+        <source>Choose…</source>
+        <translation>選択…</translation>
+    </message>
+    <message>
+        <source>Start:</source>
+        <translation>開始:</translation>
+    </message>
+    <message>
+        <source>End:</source>
+        <translation>終了:</translation>
+    </message>
+    <message>
+        <source>Camera:</source>
+        <translation>カメラ:</translation>
+    </message>
+    <message>
+        <source>Save as:</source>
+        <translation>保存先:</translation>
+    </message>
+    <message>
+        <source>Export</source>
+        <translation>書き出し</translation>
+    </message>
+    <message>
+        <source>The end must be after the start.</source>
+        <translation>終了は開始より後にしてください。</translation>
+    </message>
+    <message>
+        <source>No recording covers this span. Choose a start and an end within the card&apos;s recordings.</source>
+        <translation>この範囲には録画がありません。カードの録画の範囲内で開始と終了を選んでください。</translation>
+    </message>
+    <message>
+        <source>The recordings of this span have no rear video.</source>
+        <translation>この範囲の録画にはリアの映像がありません。</translation>
+    </message>
+    <message>
+        <source>Choose the file to save the video in.</source>
+        <translation>ビデオを保存するファイルを選んでください。</translation>
+    </message>
+    <message>
+        <source>“%1” is a folder.</source>
+        <translation>「%1」はフォルダです。</translation>
+    </message>
+    <message>
+        <source>The folder “%1” does not exist.</source>
+        <translation>フォルダ「%1」は存在しません。</translation>
+    </message>
+    <message>
+        <source>“%1” already exists. Choose another name.</source>
+        <translation>「%1」はすでに存在します。別の名前を選んでください。</translation>
+    </message>
+    <message>
+        <source>MP4 video (*.mp4)</source>
+        <translation>MP4 ビデオ (*.mp4)</translation>
+    </message>
+    <message>
+        <source>Length: %1 s, recordings: %2</source>
+        <translation>長さ: %1 秒、録画: %2 件</translation>
+    </message>
+    <message>
+        <source>Write an incident report (PDF) beside the video</source>
+        <translation>ビデオの隣にインシデントレポート(PDF)を書き出す</translation>
+    </message>
+    <message>
+        <source>“%1” is on the card. Nothing is written to the card: choose a folder elsewhere.</source>
+        <translation>“%1”はカード上にあります。カードには何も書き込みません。別のフォルダを選んでください。</translation>
     </message>
 </context>
 <context>
@@ -628,319 +1185,13 @@
         <source>Lists</source>
         <translation>リスト</translation>
     </message>
-</context>
-<context>
-    <name>dashcard::MediaController</name>
     <message>
-        <source>An error occurred when writing data</source>
-        <translation>データの書き込み中にエラーが発生しました</translation>
+        <source>Export Incident Report…</source>
+        <translation>インシデントレポートを書き出す…</translation>
     </message>
     <message>
-        <source>KML/KMZ export is complete</source>
-        <translation>KML/KMZ の書き出しが完了しました</translation>
-    </message>
-    <message>
-        <source>An error occurred during backup</source>
-        <translation>バックアップ中にエラーが発生しました</translation>
-    </message>
-    <message>
-        <source>Backup is complete</source>
-        <translation>バックアップが完了しました</translation>
-    </message>
-    <message>
-        <source>The video could not be exported: %1</source>
-        <translation>ビデオを書き出せませんでした: %1</translation>
-    </message>
-    <message>
-        <source>Video export is complete</source>
-        <translation>ビデオの書き出しが完了しました</translation>
-    </message>
-</context>
-<context>
-    <name>dashcard::MyDocument</name>
-    <message>
-        <source>The folder “%1” does not exist or cannot be read.</source>
-        <translation>フォルダ「%1」が存在しないか、読み取れません。</translation>
-    </message>
-    <message>
-        <source>“%1” is not a camera card: it has no recording folders.</source>
-        <translation>「%1」はカメラのカードではありません（録画フォルダがありません）。</translation>
-    </message>
-</context>
-<context>
-    <name>dashcard::MyDocumentController</name>
-    <message>
-        <source>Open Card</source>
-        <translation>カードを開く</translation>
-    </message>
-    <message>
-        <source>Open</source>
-        <translation>開く</translation>
-    </message>
-    <message>
-        <source>The card “%1” could not be opened.</source>
-        <translation>カード「%1」を開けませんでした。</translation>
-    </message>
-</context>
-<context>
-    <name>dashcard::PathControl</name>
-    <message>
-        <source>Open a card</source>
-        <translation>カードを開く</translation>
-    </message>
-    <message>
-        <source>No card opened</source>
-        <translation>カードが開かれていません</translation>
-    </message>
-    <message>
-        <source>Choose…</source>
-        <translation>選択…</translation>
-    </message>
-</context>
-<context>
-    <name>dashcard::PlayerInlineControls</name>
-    <message>
-        <source>Play/Pause</source>
-        <translation>再生/一時停止</translation>
-    </message>
-</context>
-<context>
-    <name>dashcard::ProgressViewController</name>
-    <message>
-        <source>Progress</source>
-        <translation>進行状況</translation>
-    </message>
-    <message>
-        <source>Cancel</source>
-        <translation>キャンセル</translation>
-    </message>
-    <message>
-        <source>Finish</source>
-        <translation>完了</translation>
-    </message>
-    <message>
-        <source>Done</source>
-        <translation>完了しました</translation>
-    </message>
-    <message>
-        <source>Failed</source>
-        <translation>失敗しました</translation>
-    </message>
-</context>
-<context>
-    <name>dashcard::SDCardLoadProgressViewController</name>
-    <message>
-        <source>Loading file.</source>
-        <translation>ファイルを読み込んでいます。</translation>
-    </message>
-    <message>
-        <source>Please wait.</source>
-        <translation>しばらくお待ちください。</translation>
-    </message>
-</context>
-<context>
-    <name>dashcard::SDCardLoadProgressWindowController</name>
-    <message>
-        <source>Loading</source>
-        <translation>読み込み中</translation>
-    </message>
-</context>
-<context>
-    <name>dashcard::TabViewController</name>
-    <message>
-        <source>Recordings</source>
-        <translation>録画</translation>
-    </message>
-    <message>
-        <source>Events</source>
-        <translation>イベント</translation>
-    </message>
-    <message>
-        <source>Photos</source>
-        <translation>写真</translation>
-    </message>
-</context>
-<context>
-    <name>dashcard::ZoomPlayerViewController</name>
-    <message>
-        <source>Whole picture</source>
-        <translation>全体</translation>
-    </message>
-    <message>
-        <source>Centre</source>
-        <translation>中央</translation>
-    </message>
-    <message>
-        <source>Top left</source>
-        <translation>左上</translation>
-    </message>
-    <message>
-        <source>Top right</source>
-        <translation>右上</translation>
-    </message>
-    <message>
-        <source>Bottom left</source>
-        <translation>左下</translation>
-    </message>
-    <message>
-        <source>Bottom right</source>
-        <translation>右下</translation>
-    </message>
-    <message>
-        <source>Playback speed</source>
-        <translation>再生速度</translation>
-    </message>
-    <message>
-        <source>Mirror</source>
-        <translation>左右反転</translation>
-    </message>
-    <message>
-        <source>Capture</source>
-        <translation>キャプチャ</translation>
-    </message>
-    <message>
-        <source>No picture to capture</source>
-        <translation>キャプチャできる映像がありません</translation>
-    </message>
-    <message>
-        <source>Save Picture</source>
-        <translation>画像を保存</translation>
-    </message>
-</context>
-<context>
-    <name>main</name>
-    <message>
-        <source>Viewer for the memory card of a vehicle camera.</source>
-        <translation>ドライブレコーダーのメモリーカードのビューア。</translation>
-    </message>
-    <message>
-        <source>Card folder to open.</source>
-        <translation>開くカードのフォルダ。</translation>
-    </message>
-    <message>
-        <source>Save a picture of the window to FILE once the card&apos;s list and first video frame are shown (at most SECONDS of --screenshot-delay), then quit.</source>
-        <translation>カードのリストと最初の映像が表示されたら（最長 --screenshot-delay の SECONDS 秒）ウインドウの画像を FILE に保存して終了します。</translation>
-    </message>
-    <message>
-        <source>Longest wait for the screenshot (60).</source>
-        <translation>スクリーンショットまでの最長の待ち時間（60）。</translation>
-    </message>
-</context>
-<context>
-    <name>dashcard::DvrSettingRyndViewController</name>
-    <message>
-        <source>OK</source>
-        <translation>OK</translation>
-    </message>
-    <message>
-        <source>Cancel</source>
-        <translation>キャンセル</translation>
-    </message>
-    <message>
-        <source>Camera Settings</source>
-        <translation>カメラ設定</translation>
-    </message>
-    <message>
-        <source>Video clip time per file</source>
-        <translation>1ファイルの録画時間</translation>
-    </message>
-    <message>
-        <source>30s</source>
-        <translation>30秒</translation>
-    </message>
-    <message>
-        <source>1min</source>
-        <translation>1分</translation>
-    </message>
-    <message>
-        <source>3min</source>
-        <translation>3分</translation>
-    </message>
-    <message>
-        <source>Impact level</source>
-        <translation>衝撃検知感度</translation>
-    </message>
-    <message>
-        <source>OFF</source>
-        <translation>OFF</translation>
-    </message>
-    <message>
-        <source>Audio recording</source>
-        <translation>音声録音</translation>
-    </message>
-    <message>
-        <source>ON</source>
-        <translation>ON</translation>
-    </message>
-    <message>
-        <source>Rear camera</source>
-        <translation>リアカメラ</translation>
-    </message>
-    <message>
-        <source>Video quality</source>
-        <translation>画質</translation>
-    </message>
-    <message>
-        <source>FINE</source>
-        <translation>高画質</translation>
-    </message>
-    <message>
-        <source>NORMAL</source>
-        <translation>標準</translation>
-    </message>
-    <message>
-        <source>Time zone</source>
-        <translation>タイムゾーン</translation>
-    </message>
-    <message>
-        <source>Wireless LAN</source>
-        <translation>無線LAN</translation>
-    </message>
-    <message>
-        <source>2.4GHz</source>
-        <translation>2.4GHz</translation>
-    </message>
-    <message>
-        <source>5GHz</source>
-        <translation>5GHz</translation>
-    </message>
-    <message>
-        <source>Initialize Settings</source>
-        <translation>設定を初期化</translation>
-    </message>
-    <message>
-        <source>Initialize and save the settings. Is it OK?</source>
-        <translation>設定を初期化して保存します。よろしいですか？</translation>
-    </message>
-</context>
-<context>
-    <name>dashcard::SelectRemovableDiskViewController</name>
-    <message>
-        <source>Camera Settings</source>
-        <translation>カメラ設定</translation>
-    </message>
-    <message>
-        <source>Select the card whose camera settings to edit.</source>
-        <translation>カメラ設定を編集するカードを選択してください。</translation>
-    </message>
-    <message>
-        <source>No card selected</source>
-        <translation>カードが選択されていません</translation>
-    </message>
-    <message>
-        <source>Cancel</source>
-        <translation>キャンセル</translation>
-    </message>
-    <message>
-        <source>OK</source>
-        <translation>OK</translation>
-    </message>
-</context>
-<context>
-    <name>dashcard::CustomMapCalloutView</name>
-    <message>
-        <source>Play</source>
-        <translation>再生</translation>
+        <source>Verify Backup…</source>
+        <translation>バックアップを検証…</translation>
     </message>
 </context>
 <context>
@@ -1005,6 +1256,10 @@
         <source>The built-in map is shown.</source>
         <translation>内蔵の地図を表示します。</translation>
     </message>
+    <message>
+        <source>Colour Route by Speed</source>
+        <translation>ルートを速度で色分け</translation>
+    </message>
 </context>
 <context>
     <name>dashcard::MbTilesSource</name>
@@ -1034,17 +1289,131 @@
     </message>
 </context>
 <context>
-    <name>dashcard::FileTileSource</name>
+    <name>dashcard::MediaController</name>
     <message>
-        <source>Own tiles</source>
-        <translation>独自タイル</translation>
+        <source>An error occurred when writing data</source>
+        <translation>データの書き込み中にエラーが発生しました</translation>
+    </message>
+    <message>
+        <source>KML/KMZ export is complete</source>
+        <translation>KML/KMZ の書き出しが完了しました</translation>
+    </message>
+    <message>
+        <source>An error occurred during backup</source>
+        <translation>バックアップ中にエラーが発生しました</translation>
+    </message>
+    <message>
+        <source>Backup is complete</source>
+        <translation>バックアップが完了しました</translation>
+    </message>
+    <message>
+        <source>The video could not be exported: %1</source>
+        <translation>ビデオを書き出せませんでした: %1</translation>
+    </message>
+    <message>
+        <source>Video export is complete</source>
+        <translation>ビデオの書き出しが完了しました</translation>
+    </message>
+    <message>
+        <source>Choose a folder for the repaired copies.</source>
+        <translation>修復したコピーの保存先フォルダを選んでください。</translation>
+    </message>
+    <message>
+        <source>The folder “%1” cannot be written to.</source>
+        <translation>フォルダ“%1”に書き込めません。</translation>
+    </message>
+    <message>
+        <source>The repaired copies cannot go on the card: choose a folder elsewhere.</source>
+        <translation>修復したコピーはカードに置けません。別のフォルダを選んでください。</translation>
+    </message>
+    <message>
+        <source>None of the chosen recordings is damaged.</source>
+        <translation>選択した記録に破損したものはありません。</translation>
+    </message>
+    <message>
+        <source>Not everything could be repaired:
+%1</source>
+        <translation>一部を修復できませんでした:
+%1</translation>
+    </message>
+    <message>
+        <source>Repair is complete</source>
+        <translation>修復が完了しました</translation>
+    </message>
+    <message>
+        <source>Playback stopped: no other recording in this list can be played (%1).</source>
+        <translation>再生を停止しました: このリストには再生できる記録がほかにありません(%1)。</translation>
+    </message>
+    <message>
+        <source>Playback stopped: %1 recordings in a row could not be played, the last %2.</source>
+        <translation>再生を停止しました: %1 個の記録が続けて再生できませんでした。最後は %2 です。</translation>
     </message>
 </context>
 <context>
-    <name>dashcard::WorldMapSource</name>
+    <name>dashcard::MyDocument</name>
     <message>
-        <source>Natural Earth</source>
-        <translation>Natural Earth</translation>
+        <source>The folder “%1” does not exist or cannot be read.</source>
+        <translation>フォルダ「%1」が存在しないか、読み取れません。</translation>
+    </message>
+    <message>
+        <source>“%1” is not a camera card: it has no recording folders.</source>
+        <translation>「%1」はカメラのカードではありません（録画フォルダがありません）。</translation>
+    </message>
+</context>
+<context>
+    <name>dashcard::MyDocumentController</name>
+    <message>
+        <source>Open Card</source>
+        <translation>カードを開く</translation>
+    </message>
+    <message>
+        <source>Open</source>
+        <translation>開く</translation>
+    </message>
+    <message>
+        <source>The card “%1” could not be opened.</source>
+        <translation>カード「%1」を開けませんでした。</translation>
+    </message>
+</context>
+<context>
+    <name>dashcard::OnlineTileSource</name>
+    <message>
+        <source>The tile address must hold {z}, {x} and {y}.</source>
+        <translation>タイルのアドレスには {z}、{x}、{y} が必要です。</translation>
+    </message>
+    <message>
+        <source>The tile address must start with http:// or https:// and name a server.</source>
+        <translation>タイルのアドレスは http:// または https:// で始まり、サーバー名を含む必要があります。</translation>
+    </message>
+    <message>
+        <source>The server gave no tile: %1</source>
+        <translation>サーバーからタイルを取得できませんでした: %1</translation>
+    </message>
+    <message>
+        <source>The server&apos;s answer is not a map tile picture.</source>
+        <translation>サーバーの応答は地図タイルの画像ではありません。</translation>
+    </message>
+</context>
+<context>
+    <name>dashcard::PathControl</name>
+    <message>
+        <source>Open a card</source>
+        <translation>カードを開く</translation>
+    </message>
+    <message>
+        <source>No card opened</source>
+        <translation>カードが開かれていません</translation>
+    </message>
+    <message>
+        <source>Choose…</source>
+        <translation>選択…</translation>
+    </message>
+</context>
+<context>
+    <name>dashcard::PlayerInlineControls</name>
+    <message>
+        <source>Play/Pause</source>
+        <translation>再生/一時停止</translation>
     </message>
 </context>
 <context>
@@ -1137,158 +1506,135 @@
         <source>mph</source>
         <translation>mph</translation>
     </message>
-</context>
-<context>
-    <name>dashcard::IncidentExportDialog</name>
     <message>
-        <source>Export Video</source>
-        <translation>ビデオ書き出し</translation>
+        <source>The address of one tile, with {z}, {x} and {y} where the zoom and the tile&apos;s column and row go. It is tried before it is kept.</source>
+        <translation>1 枚のタイルのアドレスです。ズームとタイルの列・行が入る位置に {z}、{x}、{y} を書きます。保存する前に試します。</translation>
     </message>
     <message>
-        <source>Front</source>
-        <translation>フロント</translation>
+        <source>Tile server:</source>
+        <translation>タイルサーバー:</translation>
     </message>
     <message>
-        <source>Rear</source>
-        <translation>リア</translation>
+        <source>© OpenStreetMap contributors</source>
+        <translation>© OpenStreetMap contributors</translation>
     </message>
     <message>
-        <source>Front and Rear Side by Side</source>
-        <translation>フロントとリアを左右に並べる</translation>
+        <source>Shown on the map, as the tiles&apos; licence asks.</source>
+        <translation>タイルのライセンスに従い、地図上に表示されます。</translation>
     </message>
     <message>
-        <source>Cut exactly at the start and end (re-encodes the edges)</source>
-        <translation>開始と終了で正確に切る（両端を再エンコード）</translation>
+        <source>Tile credit:</source>
+        <translation>タイルのクレジット:</translation>
     </message>
     <message>
-        <source>Burn in date, time and speed</source>
-        <translation>日時と速度を映像に入れる</translation>
-    </message>
-    <message>
-        <source>INCIDENT</source>
-        <translation>INCIDENT</translation>
-    </message>
-    <message>
-        <source>Choose…</source>
-        <translation>選択…</translation>
-    </message>
-    <message>
-        <source>Start:</source>
-        <translation>開始:</translation>
-    </message>
-    <message>
-        <source>End:</source>
-        <translation>終了:</translation>
-    </message>
-    <message>
-        <source>Camera:</source>
-        <translation>カメラ:</translation>
-    </message>
-    <message>
-        <source>Save as:</source>
-        <translation>保存先:</translation>
-    </message>
-    <message>
-        <source>Export</source>
-        <translation>書き出し</translation>
-    </message>
-    <message>
-        <source>The end must be after the start.</source>
-        <translation>終了は開始より後にしてください。</translation>
-    </message>
-    <message>
-        <source>No recording covers this span. Choose a start and an end within the card&apos;s recordings.</source>
-        <translation>この範囲には録画がありません。カードの録画の範囲内で開始と終了を選んでください。</translation>
-    </message>
-    <message>
-        <source>The recordings of this span have no rear video.</source>
-        <translation>この範囲の録画にはリアの映像がありません。</translation>
-    </message>
-    <message>
-        <source>Choose the file to save the video in.</source>
-        <translation>ビデオを保存するファイルを選んでください。</translation>
-    </message>
-    <message>
-        <source>“%1” is a folder.</source>
-        <translation>「%1」はフォルダです。</translation>
-    </message>
-    <message>
-        <source>The folder “%1” does not exist.</source>
-        <translation>フォルダ「%1」は存在しません。</translation>
-    </message>
-    <message>
-        <source>“%1” already exists. Choose another name.</source>
-        <translation>「%1」はすでに存在します。別の名前を選んでください。</translation>
-    </message>
-    <message>
-        <source>MP4 video (*.mp4)</source>
-        <translation>MP4 ビデオ (*.mp4)</translation>
-    </message>
-    <message>
-        <source>Length: %1 s, recordings: %2</source>
-        <translation>長さ: %1 秒、録画: %2 件</translation>
+        <source>Trying the tile server…</source>
+        <translation>タイルサーバーを試しています…</translation>
     </message>
 </context>
 <context>
-    <name>dashcard::AboutBox</name>
+    <name>dashcard::ProgressViewController</name>
     <message>
-        <source>&lt;h3&gt;Dashcard %1&lt;/h3&gt;&lt;p&gt;A viewer for the memory card of a vehicle camera.&lt;/p&gt;</source>
-        <translation>&lt;h3&gt;Dashcard %1&lt;/h3&gt;&lt;p&gt;ドライブレコーダーのメモリーカードのビューア。&lt;/p&gt;</translation>
+        <source>Progress</source>
+        <translation>進行状況</translation>
     </message>
     <message>
-        <source>&lt;p&gt;Licence: GNU General Public License, version 3 or later (GPL-3.0-or-later).&lt;/p&gt;</source>
-        <translation>&lt;p&gt;ライセンス：GNU 一般公衆利用許諾書 バージョン 3 またはそれ以降（GPL-3.0-or-later）。&lt;/p&gt;</translation>
+        <source>Cancel</source>
+        <translation>キャンセル</translation>
     </message>
     <message>
-        <source>&lt;p&gt;Built-in world map: Natural Earth (public domain, naturalearthdata.com).&lt;/p&gt;</source>
-        <translation>&lt;p&gt;内蔵の世界地図：Natural Earth（パブリックドメイン、naturalearthdata.com）。&lt;/p&gt;</translation>
+        <source>Finish</source>
+        <translation>完了</translation>
     </message>
     <message>
-        <source>&lt;p&gt;Online map tiles: © OpenStreetMap contributors (openstreetmap.org/copyright).&lt;/p&gt;</source>
-        <translation>&lt;p&gt;オンライン地図タイル：© OpenStreetMap contributors（openstreetmap.org/copyright）。&lt;/p&gt;</translation>
+        <source>Done</source>
+        <translation>完了しました</translation>
+    </message>
+    <message>
+        <source>Failed</source>
+        <translation>失敗しました</translation>
     </message>
 </context>
 <context>
-    <name>dashcard::EmptyCardView</name>
+    <name>dashcard::SDCardLoadProgressViewController</name>
     <message>
-        <source>Open the folder of a camera&apos;s card, or drop it on this window.</source>
-        <translation>カメラのカードのフォルダを開くか、このウインドウにドロップしてください。</translation>
+        <source>Loading file.</source>
+        <translation>ファイルを読み込んでいます。</translation>
     </message>
     <message>
-        <source>Open Card…</source>
-        <translation>カードを開く…</translation>
+        <source>Please wait.</source>
+        <translation>しばらくお待ちください。</translation>
+    </message>
+</context>
+<context>
+    <name>dashcard::SDCardLoadProgressWindowController</name>
+    <message>
+        <source>Loading</source>
+        <translation>読み込み中</translation>
+    </message>
+</context>
+<context>
+    <name>dashcard::SelectRemovableDiskViewController</name>
+    <message>
+        <source>Camera Settings</source>
+        <translation>カメラ設定</translation>
     </message>
     <message>
-        <source>Open a card</source>
-        <translation>カードを開く</translation>
+        <source>Select the card whose camera settings to edit.</source>
+        <translation>カメラ設定を編集するカードを選択してください。</translation>
     </message>
     <message>
-        <source>Inserted Cards</source>
-        <translation>挿入されているカード</translation>
+        <source>No card selected</source>
+        <translation>カードが選択されていません</translation>
     </message>
     <message>
-        <source>Recent Cards</source>
-        <translation>最近使ったカード</translation>
+        <source>Cancel</source>
+        <translation>キャンセル</translation>
     </message>
     <message>
-        <source>This card holds no recordings.</source>
-        <translation>このカードには録画がありません。</translation>
+        <source>OK</source>
+        <translation>OK</translation>
+    </message>
+</context>
+<context>
+    <name>dashcard::TabViewController</name>
+    <message>
+        <source>Recordings</source>
+        <translation>録画</translation>
     </message>
     <message>
-        <source>No card is open.</source>
-        <translation>カードが開かれていません。</translation>
+        <source>Events</source>
+        <translation>イベント</translation>
     </message>
     <message>
-        <source>No card is inserted.</source>
-        <translation>挿入されているカードはありません。</translation>
+        <source>Photos</source>
+        <translation>写真</translation>
     </message>
     <message>
-        <source>No recent cards.</source>
-        <translation>最近使ったカードはありません。</translation>
+        <source>Trips</source>
+        <translation>トリップ</translation>
+    </message>
+</context>
+<context>
+    <name>dashcard::TripListView</name>
+    <message>
+        <source>Trip</source>
+        <translation>トリップ</translation>
     </message>
     <message>
-        <source>Open %1</source>
-        <translation>%1 を開く</translation>
+        <source>Distance</source>
+        <translation>距離</translation>
+    </message>
+    <message>
+        <source>Events</source>
+        <translation>イベント</translation>
+    </message>
+    <message>
+        <source>Trip %1: %2, %3 min</source>
+        <translation>トリップ %1: %2、%3 分</translation>
+    </message>
+    <message>
+        <source>%1 km</source>
+        <translation>%1 km</translation>
     </message>
 </context>
 <context>
@@ -1311,6 +1657,13 @@ The guide was not installed with this copy of Dashcard (it belongs in `share/das
     </message>
 </context>
 <context>
+    <name>dashcard::WorldMapSource</name>
+    <message>
+        <source>Natural Earth</source>
+        <translation>Natural Earth</translation>
+    </message>
+</context>
+<context>
     <name>dashcard::ZoomPlayerSplitViewController</name>
     <message>
         <source>Front camera</source>
@@ -1319,6 +1672,57 @@ The guide was not installed with this copy of Dashcard (it belongs in `share/das
     <message>
         <source>Rear camera</source>
         <translation>リアカメラ</translation>
+    </message>
+</context>
+<context>
+    <name>dashcard::ZoomPlayerViewController</name>
+    <message>
+        <source>Whole picture</source>
+        <translation>全体</translation>
+    </message>
+    <message>
+        <source>Centre</source>
+        <translation>中央</translation>
+    </message>
+    <message>
+        <source>Top left</source>
+        <translation>左上</translation>
+    </message>
+    <message>
+        <source>Top right</source>
+        <translation>右上</translation>
+    </message>
+    <message>
+        <source>Bottom left</source>
+        <translation>左下</translation>
+    </message>
+    <message>
+        <source>Bottom right</source>
+        <translation>右下</translation>
+    </message>
+    <message>
+        <source>Playback speed</source>
+        <translation>再生速度</translation>
+    </message>
+    <message>
+        <source>Mirror</source>
+        <translation>左右反転</translation>
+    </message>
+    <message>
+        <source>Capture</source>
+        <translation>キャプチャ</translation>
+    </message>
+    <message>
+        <source>No picture to capture</source>
+        <translation>キャプチャできる映像がありません</translation>
+    </message>
+    <message>
+        <source>Save Picture</source>
+        <translation>画像を保存</translation>
+    </message>
+    <message>
+        <source>“%1” is on the card. Nothing is written to the card: choose a folder elsewhere.</source>
+        <translation>“%1”はカード上にあります。カードには何も書き込みません。別のフォルダを選んでください。</translation>
     </message>
 </context>
 </TS>
