@@ -17,18 +17,6 @@
 namespace dashcard {
 namespace {
 
-// Every file of the card with its hash: the commands must change none.
-QMap<QString, QByteArray> fingerprint(const QString& root) {
-  QMap<QString, QByteArray> files;
-  QDirIterator it(root, QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
-  while (it.hasNext()) {
-    const QString path = it.next();
-    QFile file(path);
-    files[path] = file.open(QIODevice::ReadOnly) ? QCryptographicHash::hash(file.readAll(), QCryptographicHash::Sha256)
-                                                 : QByteArray("unreadable");
-  }
-  return files;
-}
 
 TEST(CliCheckRepair, FindsTheCutClipAndRebuildsItOffTheCard) {
   SampleCardOptions options;
@@ -42,7 +30,7 @@ TEST(CliCheckRepair, FindsTheCutClipAndRebuildsItOffTheCard) {
                                  [](const SampleClip& c) { return c.frontCutByPowerLoss; });
   ASSERT_NE(clip, card.clips().end());
   const QString cut = card.path(clip->frontPath);
-  const auto before = fingerprint(card.root());
+  const auto before = test::fingerprint(card.root());
   QTemporaryDir outside;
 
   const test::CliResult check = test::runCli({"check", card.root(), "--json"});
@@ -100,7 +88,7 @@ TEST(CliCheckRepair, FindsTheCutClipAndRebuildsItOffTheCard) {
   ASSERT_TRUE(ffmpeg.waitForFinished(120000));
   EXPECT_EQ(ffmpeg.exitCode(), 0);
   EXPECT_TRUE(ffmpeg.readAllStandardError().isEmpty());
-  EXPECT_EQ(fingerprint(card.root()), before);
+  EXPECT_EQ(test::fingerprint(card.root()), before);
 }
 
 TEST(CliCheckRepair, HealthyCardAndUsage) {

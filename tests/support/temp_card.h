@@ -3,7 +3,9 @@
 #include "core/catalogue/card_scanner.h"
 #include "core/catalogue/sample_card_maker.h"
 
+#include <QCryptographicHash>
 #include <QDir>
+#include <QDirIterator>
 #include <QFile>
 #include <QFileInfo>
 #include <QTemporaryDir>
@@ -23,6 +25,18 @@ inline bool writeFileAt(const QString& root, const QString& relative, const QByt
 }
 
 inline DCFInfoList scanRecordings(const QString& root) { return CardScanner().scan(root).recordings; }
+
+// Every file under `root` with its hash: what a command must leave unchanged.
+inline QMap<QString, QByteArray> fingerprint(const QString& root) {
+  QMap<QString, QByteArray> files;
+  for (QDirIterator it(root, QDir::Files | QDir::Hidden, QDirIterator::Subdirectories); it.hasNext();) {
+    const QString path = it.next();
+    QFile file(path);
+    files[path] = file.open(QIODevice::ReadOnly) ? QCryptographicHash::hash(file.readAll(), QCryptographicHash::Sha256)
+                                                 : QByteArray("unreadable");
+  }
+  return files;
+}
 
 // A sample card in a temporary folder, removed with the object.
 class TempCard {

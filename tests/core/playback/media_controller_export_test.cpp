@@ -118,18 +118,6 @@ TEST(MediaControllerTasks, ARefusedVideoExportEndsOnceAndAClosedSheetHearsNothin
   EXPECT_TRUE(controller.catalogue()->canReloadMedia());
 }
 
-// Every file of a card with its hash: a repair changes none.
-QMap<QString, QByteArray> fingerprint(const QString& root) {
-  QMap<QString, QByteArray> files;
-  QDirIterator it(root, QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
-  while (it.hasNext()) {
-    const QString path = it.next();
-    QFile file(path);
-    files[path] = file.open(QIODevice::ReadOnly) ? QCryptographicHash::hash(file.readAll(), QCryptographicHash::Sha256)
-                                                 : QByteArray("unreadable");
-  }
-  return files;
-}
 
 // "Repair…" of the lists: copies go into the chosen folder, never onto the
 // card; the window then plays a copy in place of its damaged video.
@@ -147,7 +135,7 @@ TEST(MediaControllerTasks, RepairWritesCopiesOffTheCardAndPlaysThemInstead) {
   });
   ASSERT_NE(damaged, recordings.end());
   const DCFInfoPtr healthy = recordings.first() == *damaged ? recordings.last() : recordings.first();
-  const auto before = fingerprint(cut.root());
+  const auto before = test::fingerprint(cut.root());
   QTemporaryDir outside;
   const auto ended = [](const FakeSheet& sheet) { return sheet.progress == 1.0f; };
 
@@ -182,7 +170,7 @@ TEST(MediaControllerTasks, RepairWritesCopiesOffTheCardAndPlaysThemInstead) {
     EXPECT_TRUE(sheet.texts.last().startsWith(QLatin1String(c.says))) << sheet.texts.last().toStdString();
     EXPECT_EQ(sheet.succeeded, c.repaired);
     EXPECT_EQ(finishes, c.repaired ? 1 : 0);
-    EXPECT_EQ(fingerprint(cut.root()), before);
+    EXPECT_EQ(test::fingerprint(cut.root()), before);
     if (!c.repaired) continue;
     ASSERT_EQ(copies.size(), 1);
     EXPECT_EQ(copies.first().first, (*damaged)->filePath());

@@ -221,17 +221,6 @@ TEST_F(ListCommandTest, BackUpCopiesTheSelectionAndCancelLeavesNothing) {
   ASSERT_TRUE(QTest::qWaitFor([&] { return !QFileInfo::exists(cancelled); }, kWait));
 }
 
-// Every file of a card with its hash: a repair changes none.
-QMap<QString, QByteArray> fingerprint(const QString& root) {
-  QMap<QString, QByteArray> files;
-  for (QDirIterator it(root, QDir::Files | QDir::Hidden, QDirIterator::Subdirectories); it.hasNext();) {
-    const QString path = it.next();
-    QFile file(path);
-    files[path] = file.open(QIODevice::ReadOnly) ? QCryptographicHash::hash(file.readAll(), QCryptographicHash::Sha256)
-                                                 : QByteArray("unreadable");
-  }
-  return files;
-}
 
 TEST_F(ListCommandTest, RepairRefusesTheCardAndOffersToPlayTheCopies) {
   SampleCardOptions options;
@@ -249,7 +238,7 @@ TEST_F(ListCommandTest, RepairRefusesTheCardAndOffersToPlayTheCopies) {
   (*damaged)->setDamageReason(QStringLiteral("No index"), true);
   list->reloadDCFInfo(recordings, recordings);
   list->selectCurrentDCF(*damaged);
-  const auto before = fingerprint(cut.root());
+  const auto before = test::fingerprint(cut.root());
   const auto chooseFolder = [&](const QString& folder) {
     list->repair();
     QFileDialog* panel = list->repairPanel();
@@ -276,7 +265,7 @@ TEST_F(ListCommandTest, RepairRefusesTheCardAndOffersToPlayTheCopies) {
   EXPECT_TRUE(QFileInfo(copy).size() > 0);
   list->repairedQuestion()->button(QMessageBox::Yes)->click();
   EXPECT_EQ(mc.repairedCopies().value((*damaged)->filePath()), copy);
-  EXPECT_EQ(fingerprint(cut.root()), before);
+  EXPECT_EQ(test::fingerprint(cut.root()), before);
   sheet()->cancelButton()->click();
   QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
   ASSERT_TRUE(QTest::qWaitFor([&] { return mc.catalogue()->canReloadMedia(); }, kWait));
