@@ -361,6 +361,10 @@
         <source>&lt;p&gt;Made with these data sets and libraries:&lt;/p&gt;</source>
         <translation type="unfinished"></translation>
     </message>
+    <message>
+        <source>speed colours of routes</source>
+        <translation type="unfinished"></translation>
+    </message>
 </context>
 <context>
     <name>dashcard::ClipHealth</name>

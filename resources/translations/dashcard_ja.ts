@@ -361,6 +361,10 @@
         <source>&lt;p&gt;Made with these data sets and libraries:&lt;/p&gt;</source>
         <translation>&lt;p&gt;使用しているデータセットとライブラリ:&lt;/p&gt;</translation>
     </message>
+    <message>
+        <source>speed colours of routes</source>
+        <translation>ルートの速度の色</translation>
+    </message>
 </context>
 <context>
     <name>dashcard::ClipHealth</name>
@@ -578,7 +582,9 @@
     </message>
     <message numerus="yes">
         <source>%n repaired copies were written. Play them in place of the damaged videos until this window closes?</source>
-        <translation><numerusform>修復したコピーを %n 個書き出しました。このウィンドウを閉じるまで、破損したビデオの代わりに再生しますか?</numerusform></translation>
+        <translation>
+            <numerusform>修復したコピーを %n 個書き出しました。このウィンドウを閉じるまで、破損したビデオの代わりに再生しますか?</numerusform>
+        </translation>
     </message>
 </context>
 <context>
@@ -715,7 +721,9 @@
     <name>dashcard::EvidenceTasks</name>
     <message numerus="yes">
         <source>All %n file(s) match their SHA-256.</source>
-        <translation><numerusform>%n 個のファイルすべてが SHA-256 と一致しました。</numerusform></translation>
+        <translation>
+            <numerusform>%n 個のファイルすべてが SHA-256 と一致しました。</numerusform>
+        </translation>
     </message>
     <message>
         <source>Changed</source>
@@ -739,7 +747,9 @@
     </message>
     <message numerus="yes">
         <source>…and %n more</source>
-        <translation><numerusform>…ほか %n 件</numerusform></translation>
+        <translation>
+            <numerusform>…ほか %n 件</numerusform>
+        </translation>
     </message>
     <message>
         <source>The backup differs from its SHA256SUMS:</source>

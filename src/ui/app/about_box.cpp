@@ -12,6 +12,7 @@ QList<AboutBox::Credit> AboutBox::credits() {
   return {
       {QStringLiteral("Natural Earth"), tr("built-in world map"), tr("public domain")},
       {QStringLiteral("GeoNames"), tr("town names of trips"), QStringLiteral("CC BY 4.0")},
+      {QStringLiteral("viridis"), tr("speed colours of routes"), QStringLiteral("CC0-1.0")},
       {QStringLiteral("Qt 6"), tr("windows, files, network, SQLite map files"), QStringLiteral("LGPL-3.0-only")},
       {QStringLiteral("libmpv"), tr("video playback"), QStringLiteral("GPL-2.0-or-later")},
       {QStringLiteral("FFmpeg"), tr("thumbnails, stills, video export"), QStringLiteral("GPL-2.0-or-later")},
