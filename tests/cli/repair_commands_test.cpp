@@ -19,12 +19,7 @@ namespace {
 
 
 TEST(CliCheckRepair, FindsTheCutClipAndRebuildsItOffTheCard) {
-  SampleCardOptions options;
-  options.clips = 4;
-  options.clipSeconds = 2;
-  options.rear = false;
-  options.powerLossClip = true;
-  test::TempCard card(options);
+  test::TempCard card(test::powerCutCardOptions(4));
   ASSERT_TRUE(card.ok()) << card.error().toStdString();
   const auto clip = std::find_if(card.clips().begin(), card.clips().end(),
                                  [](const SampleClip& c) { return c.frontCutByPowerLoss; });

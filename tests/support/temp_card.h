@@ -26,6 +26,16 @@ inline bool writeFileAt(const QString& root, const QString& relative, const QByt
 
 inline DCFInfoList scanRecordings(const QString& root) { return CardScanner().scan(root).recordings; }
 
+// A small front-only card whose last clip a power loss cut (no index).
+inline SampleCardOptions powerCutCardOptions(int clips) {
+  SampleCardOptions options;
+  options.clips = clips;
+  options.clipSeconds = 2;
+  options.rear = false;
+  options.powerLossClip = true;
+  return options;
+}
+
 // Every file under `root` with its hash: what a command must leave unchanged.
 inline QMap<QString, QByteArray> fingerprint(const QString& root) {
   QMap<QString, QByteArray> files;

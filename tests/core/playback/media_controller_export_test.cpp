@@ -122,12 +122,7 @@ TEST(MediaControllerTasks, ARefusedVideoExportEndsOnceAndAClosedSheetHearsNothin
 // "Repair…" of the lists: copies go into the chosen folder, never onto the
 // card; the window then plays a copy in place of its damaged video.
 TEST(MediaControllerTasks, RepairWritesCopiesOffTheCardAndPlaysThemInstead) {
-  SampleCardOptions options;
-  options.clips = 3;
-  options.clipSeconds = 2;
-  options.rear = false;
-  options.powerLossClip = true;
-  test::TempCard cut(options);
+  test::TempCard cut(test::powerCutCardOptions(3));
   ASSERT_TRUE(cut.ok()) << cut.error().toStdString();
   const DCFInfoList recordings = test::scanRecordings(cut.root());
   const auto damaged = std::find_if(recordings.begin(), recordings.end(), [](const DCFInfoPtr& info) {

@@ -223,12 +223,7 @@ TEST_F(ListCommandTest, BackUpCopiesTheSelectionAndCancelLeavesNothing) {
 
 
 TEST_F(ListCommandTest, RepairRefusesTheCardAndOffersToPlayTheCopies) {
-  SampleCardOptions options;
-  options.clips = 3;
-  options.clipSeconds = 2;
-  options.rear = false;
-  options.powerLossClip = true;
-  test::TempCard cut(options);
+  test::TempCard cut(test::powerCutCardOptions(3));
   ASSERT_TRUE(cut.ok()) << cut.error().toStdString();
   const DCFInfoList recordings = test::scanRecordings(cut.root());
   const auto damaged = std::find_if(recordings.begin(), recordings.end(), [&](const DCFInfoPtr& info) {
