@@ -155,6 +155,21 @@ MyDocument* MyDocumentController::newDocument() {
   return document;
 }
 
+bool MyDocumentController::openCardsInStep(const QString& first, const QString& second) {
+  ensureWindowControllers();
+  MyDocument* lead = openDocumentWithContentsOfURL(first, true);
+  if (!lead) return false;
+  if (second.isEmpty()) return true;
+  MyDocument* follower = openDocumentWithContentsOfURL(second, true);
+  if (!follower || follower == lead) return true;
+  const QList<MainWindowController*> windows = lead->windowControllers();
+  if (!windows.isEmpty()) {
+    windows.first()->masterButtonPressed(true);
+    windows.first()->activateWindow();
+  }
+  return true;
+}
+
 void MyDocumentController::closeDocument(MyDocument* document) {
   if (!document || !documents_.contains(document)) return;
   for (MainWindowController* controller : document->windowControllers()) document->removeWindowController(controller);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/catalogue/dcf_info.h"
+#include "core/catalogue/trip.h"
 #include "core/playback/panes.h"
 #include "core/telemetry/telemetry_moment.h"
 
@@ -41,6 +42,12 @@ class GraphViewController : public QWidget, public GraphPane {
   void updateProgress(const TelemetryMoment& moment) override;
   bool userControlIsActive() const override { return userControlIsActive_; }
   void telemetryDidParse(const DCFInfoPtr& info) override;
+  // The card's driving events; those of the recording shown are marked on
+  // the chart and named in its tool tip.
+  void setDrivingEvents(const QList<TripEvent>& events);
+  // The tool tip's time of day is the camera's minus this (its offset from
+  // GPS time, while the window shows corrected times).
+  void setClockCorrection(double seconds) { clockCorrection_ = seconds; }
   // Redraws the dial, axis, labels and readouts in the speed unit now chosen.
   void speedUnitDidChange();
 
@@ -124,6 +131,8 @@ class GraphViewController : public QWidget, public GraphPane {
   void setLabelText(QLabel* label, const QString& text);
   double currentDuration() const;
   void updateExportSpanBand();
+  // The current recording's events as the chart's marks.
+  void updateEventMarks();
 
   QPointer<MediaController> mediaController_;
   std::function<qint64()> clock_;
@@ -134,6 +143,8 @@ class GraphViewController : public QWidget, public GraphPane {
   bool userControlIsActive_ = false;
   std::optional<qint64> lastUpdateProgress_;
   qsizetype lastIconGroup_ = -1;
+  QList<TripEvent> drivingEvents_;
+  double clockCorrection_ = 0.0;
   QDateTime exportStart_;
   QDateTime exportEnd_;
   // The recording length the band was last placed with.
