@@ -160,13 +160,17 @@ bool MyDocumentController::openCardsInStep(const QString& first, const QString& 
   MyDocument* lead = openDocumentWithContentsOfURL(first, true);
   if (!lead) return false;
   if (second.isEmpty()) return true;
-  MyDocument* follower = openDocumentWithContentsOfURL(second, true);
-  if (!follower || follower == lead) return true;
-  const QList<MainWindowController*> windows = lead->windowControllers();
-  if (!windows.isEmpty()) {
-    windows.first()->masterButtonPressed(true);
-    windows.first()->activateWindow();
-  }
+  // A card opened without a window goes to the active one: the second is
+  // handed the window the first left free.
+  MainWindowController* free = unusedWindowController();
+  if (!free || QDir::cleanPath(QFileInfo(second).absoluteFilePath()) == lead->fileURL()) return true;
+  MyDocument* follower = openDocumentWithContentsOfURL(second, true, free);
+  MainWindowController* leader = lead->targetWindowController();
+  if (!follower || !leader) return true;
+  leader->masterButtonPressed(true);
+  // The key window leads in synchronised play.
+  leader->raise();
+  leader->activateWindow();
   return true;
 }
 
