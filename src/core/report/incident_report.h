@@ -30,6 +30,10 @@ struct IncidentReportRequest {
   QStringList exportedFiles;
   // "ja" for Japanese texts, anything else English; empty: the user's language.
   QString language;
+  // The camera clock's offset from GPS time (seconds) that the report's
+  // times are corrected by (the span above stays on the camera's clock);
+  // 0: the camera's own times.
+  double clockCorrectionSeconds = 0.0;
 };
 
 // The facts of one second of the span: one row of the report's table.

@@ -681,6 +681,8 @@ void MainWindowController::exportIncidentReport() {
                                                               graph ? graph->exportEnd() : QDateTime(),
                                                               list->selectionSpan());
   if (!evidenceTasks_) evidenceTasks_ = new EvidenceTasks(this, &mediaController_->tasks());
+  const std::optional<double> offset = tabVC_ ? tabVC_->tripsVC()->clockOffsetSeconds() : std::nullopt;
+  evidenceTasks_->setClockCorrection(clockCorrection_ && offset ? *offset : 0.0);
   evidenceTasks_->chooseAndExportReport(mediaController_->catalogue()->mediaTree(), from, to, list);
 }
 

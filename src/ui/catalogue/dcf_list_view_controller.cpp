@@ -523,6 +523,7 @@ void DCFListViewController::exportVideo(const QDateTime& markedFrom, const QDate
         report.cardRoot = report.recordings.isEmpty() ? QString() : report.recordings.first()->rootPath();
         report.targetFilePath = IncidentExporter::sidePath(request.targetFilePath, QStringLiteral("pdf"));
         report.exportedFiles << request.targetFilePath;
+        report.clockCorrectionSeconds = model_->clockCorrection();
         if (request.writeGpx) report.exportedFiles << IncidentExporter::sidePath(request.targetFilePath, QStringLiteral("gpx"));
         if (request.writeKml) report.exportedFiles << IncidentExporter::sidePath(request.targetFilePath, QStringLiteral("kml"));
         thenReport = EvidenceTasks::reportJob(report);

@@ -89,6 +89,7 @@ void EvidenceTasks::chooseAndExportReport(const DCFInfoList& recordings, const Q
   request.to = to;
   request.cardRoot = recordings.first()->rootPath();
   request.targetFilePath = target;
+  request.clockCorrectionSeconds = clockCorrection_;
   exportReport(std::move(request), pane);
 }
 
