@@ -136,6 +136,32 @@ std::optional<PlaceNames::Place> PlaceNames::nearest(double latitude, double lon
   return placeAt(*found);
 }
 
+std::vector<PlaceNames::Place> PlaceNames::within(double south, double north, double west, double east,
+                                                  std::uint32_t minPopulation, std::size_t limit) const {
+  std::vector<Place> found;
+  if (!(south <= north) || !std::isfinite(west) || !std::isfinite(east) || limit == 0) return found;
+  const auto low = static_cast<std::int32_t>(std::floor(std::max(south, -90.0) / kUnit));
+  const auto high = static_cast<std::int32_t>(std::ceil(std::min(north, 90.0) / kUnit));
+  const auto first = std::lower_bound(latitudes_.begin(), latitudes_.end(), low);
+  const auto last = std::upper_bound(first, latitudes_.end(), high);
+  const auto westUnits = west / kUnit;
+  const auto eastUnits = east / kUnit;
+  std::vector<std::size_t> hits;
+  for (auto it = first; it != last; ++it) {
+    const auto i = static_cast<std::size_t>(it - latitudes_.begin());
+    if (populations_[i] < minPopulation) continue;
+    const double lon = longitudes_[i];
+    const bool inside = west <= east ? lon >= westUnits && lon <= eastUnits : lon >= westUnits || lon <= eastUnits;
+    if (inside) hits.push_back(i);
+  }
+  const std::size_t count = std::min(limit, hits.size());
+  std::partial_sort(hits.begin(), hits.begin() + static_cast<std::ptrdiff_t>(count), hits.end(),
+                    [this](std::size_t a, std::size_t b) { return populations_[a] > populations_[b]; });
+  found.reserve(count);
+  for (std::size_t k = 0; k < count; ++k) found.push_back(placeAt(hits[k]));
+  return found;
+}
+
 QString PlaceNames::nameNear(double latitude, double longitude) const {
   const std::optional<Place> place = nearest(latitude, longitude);
   return place ? place->name + QStringLiteral(", ") + place->country : QString();

@@ -31,6 +31,11 @@ class PlaceNames {
 
   // The nearest town within `withinMetres`, or none.
   std::optional<Place> nearest(double latitude, double longitude, double withinMetres = 30000.0) const;
+  // Towns of at least `minPopulation` inside the box (degrees; west may be
+  // greater than east across the date line), the most populous first, at
+  // most `limit`.
+  std::vector<Place> within(double south, double north, double west, double east, std::uint32_t minPopulation,
+                            std::size_t limit) const;
   // "Name, CC" of the nearest town, empty when none is near.
   QString nameNear(double latitude, double longitude) const;
 

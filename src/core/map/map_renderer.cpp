@@ -1,5 +1,6 @@
 #include "core/map/map_renderer.h"
 
+#include "core/catalogue/place_names.h"
 #include "core/common/color_palette.h"
 #include "core/map/custom_point_annotation_image.h"
 #include "core/map/map_tile_layer.h"
@@ -222,6 +223,8 @@ void MapRenderer::draw(QPainter& painter, const MapVewController& controller, Ma
                        qreal devicePixelRatio) {
   const MapViewport& viewport = controller.viewport();
   tiles.draw(painter, viewport, devicePixelRatio);
+  // Only over the built-in map: other sources name their places themselves.
+  if (places_ && !tiles.source()) drawTownLabels(painter, viewport, *places_);
 
   // Lines and recording markers are drawn into a picture larger than the
   // view and only moved while the map is dragged; a new zoom, new lines or
@@ -262,6 +265,69 @@ void MapRenderer::draw(QPainter& painter, const MapVewController& controller, Ma
   if (controller.colorRouteBySpeed() && controller.speedScaleMax() > 0.0) {
     drawSpeedLegend(painter, controller.speedScaleMax());
   }
+}
+
+std::uint32_t MapRenderer::minTownPopulation(double zoom) {
+  const struct {
+    double below;
+    std::uint32_t population;
+  } steps[] = {{4.0, 3000000}, {6.0, 1000000}, {8.0, 200000}, {10.0, 40000}, {12.0, 8000}};
+  for (const auto& step : steps) {
+    if (zoom < step.below) return step.population;
+  }
+  return 1000;
+}
+
+void MapRenderer::drawTownLabels(QPainter& painter, const MapViewport& viewport, const PlaceNames& places) {
+  // At most this many names, and candidates enough to fill the gaps.
+  constexpr std::size_t kMaxLabels = 40;
+  constexpr std::size_t kCandidates = 400;
+  const QSizeF size = viewport.size();
+  const MapCoordinate northWest = WebMercator::unproject(viewport.toMap(QPointF(0, 0)));
+  const MapCoordinate southEast = WebMercator::unproject(viewport.toMap(QPointF(size.width(), size.height())));
+  double west = northWest.longitude;
+  double east = southEast.longitude;
+  // A view wider than the world sees every longitude.
+  if (viewport.worldPixels() <= size.width()) {
+    west = -180.0;
+    east = 180.0;
+  }
+  const std::vector<PlaceNames::Place> towns =
+      places.within(southEast.latitude, northWest.latitude, west, east, minTownPopulation(viewport.zoom()), kCandidates);
+  if (towns.empty()) return;
+  painter.save();
+  painter.setRenderHint(QPainter::Antialiasing);
+  QFont font = painter.font();
+  font.setPointSizeF(8.0);
+  painter.setFont(font);
+  const QFontMetricsF metrics(font);
+  // The scale bar and the credit along the bottom and the map's menu button
+  // at the top right keep their room.
+  std::vector<QRectF> taken{QRectF(size.width() - 80.0, 0.0, 80.0, 34.0)};
+  const QRectF bounds(QPointF(0, 0), size - QSizeF(0.0, 24.0));
+  for (const PlaceNames::Place& town : towns) {
+    if (taken.size() > kMaxLabels) break;
+    const QPointF at = viewport.toScreen(WebMercator::project({town.latitude, town.longitude}));
+    const QRectF text(at + QPointF(4.0, -metrics.ascent() / 2.0 - 1.0),
+                      QSizeF(metrics.horizontalAdvance(town.name) + 2.0, metrics.height()));
+    const QRectF room = text.united(QRectF(at - QPointF(3, 3), QSizeF(6, 6))).adjusted(-3, -2, 3, 2);
+    if (!bounds.contains(room)) continue;
+    if (std::any_of(taken.cbegin(), taken.cend(), [&](const QRectF& other) { return other.intersects(room); })) continue;
+    taken.push_back(room);
+    painter.setPen(QPen(QColor(255, 255, 255, 220), 1.0));
+    painter.setBrush(QColor(70, 70, 70));
+    painter.drawEllipse(at, 2.2, 2.2);
+    // A light halo keeps the name readable over land, borders and water.
+    QPainterPath path;
+    path.addText(text.left() + 1.0, text.top() + metrics.ascent(), font, town.name);
+    painter.setPen(QPen(QColor(255, 255, 255, 200), 2.5, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+    painter.setBrush(Qt::NoBrush);
+    painter.drawPath(path);
+    painter.setPen(Qt::NoPen);
+    painter.setBrush(QColor(50, 50, 50));
+    painter.drawPath(path);
+  }
+  painter.restore();
 }
 
 void MapRenderer::drawSpeedLegend(QPainter& painter, double topSpeed) {

@@ -15,6 +15,7 @@
 namespace dashcard {
 
 class MapTileLayer;
+class PlaceNames;
 class MapVewController;
 class MapViewport;
 
@@ -41,6 +42,14 @@ class MapRenderer {
   // The event's callout above `center`, kept inside `bounds`.
   static void drawEventCallout(QPainter& painter, const QPointF& center, const QString& text, const QSizeF& bounds);
   static constexpr double kEventIconRadius = 7.0;
+
+  // Town names drawn on the built-in map (none when null), as many as fit
+  // without overlapping, the most populous first, fewer and bigger towns
+  // the further out the view is.
+  void setPlaces(std::shared_ptr<const PlaceNames> places) { places_ = std::move(places); }
+  static void drawTownLabels(QPainter& painter, const MapViewport& viewport, const PlaceNames& places);
+  // The smallest town named at a view zoom.
+  static std::uint32_t minTownPopulation(double zoom);
 
   // The key of the speed colours: the scale from 0 to `topSpeed` (m/s).
   static void drawSpeedLegend(QPainter& painter, double topSpeed);
@@ -77,6 +86,7 @@ class MapRenderer {
   QHash<const CustomMapPolyline*, CachedPath> paths_;
   QHash<QString, QImage> images_;
   OverlayPicture overlays_;
+  std::shared_ptr<const PlaceNames> places_;
 };
 
 }  // namespace dashcard

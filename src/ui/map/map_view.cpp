@@ -1,6 +1,8 @@
 #include "ui/map/map_view.h"
 
 #include "core/catalogue/dcf_info.h"
+#include "core/catalogue/place_names.h"
+#include "core/common/main_thread.h"
 #include "core/map/custom_point_annotation_image.h"
 #include "core/map/web_mercator.h"
 #include "ui/map/custom_map_callout_view.h"
@@ -13,6 +15,7 @@
 #include <QMessageBox>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QPointer>
 #include <QPushButton>
 #include <QSettings>
 #include <QToolButton>
@@ -50,6 +53,16 @@ MapView::MapView(QWidget* parent)
 
   buildMenu();
   applyTileSource(TileSourceChoice::load(), false);
+  // Town names come once read (a few megabytes), not before the first frame.
+  QPointer<MapView> self(this);
+  startBackgroundJob([self] {
+    auto places = PlaceNames::builtIn();
+    runOnMainThread([self, places] {
+      if (!self) return;
+      self->renderer_.setPlaces(places);
+      self->update();
+    });
+  });
 }
 
 MapView::~MapView() = default;

@@ -394,6 +394,26 @@ TEST(PlaceNames, NearestTownAndDamagedData) {
     EXPECT_FALSE(damaged.load(bad));
     EXPECT_EQ(damaged.size(), 0u);
   }
+  // Boxes for the map's labels: the most populous first, across the date line too.
+  const struct {
+    double south, north, west, east;
+    std::uint32_t minPopulation;
+    std::size_t limit;
+    QStringList names;
+  } boxes[] = {{-1, 1, -1, 1, 0, 5, {"Beta", "Alpha"}},
+               {-1, 1, -1, 1, 2500, 5, {"Beta"}},
+               {-1, 1, -1, 1, 0, 1, {"Beta"}},
+               {-1, 1, 179, -179, 0, 5, {"East"}},
+               {1, -1, -1, 1, 0, 5, {}},
+               {5, 6, -1, 1, 0, 5, {}}};
+  for (const auto& box : boxes) {
+    QStringList names;
+    for (const auto& place : places.within(box.south, box.north, box.west, box.east, box.minPopulation, box.limit)) {
+      names << place.name;
+    }
+    EXPECT_EQ(names, box.names) << box.west << " " << box.east << " " << box.minPopulation;
+  }
+
   const auto builtIn = PlaceNames::builtIn();
   EXPECT_GT(builtIn->size(), 100000u);
   EXPECT_TRUE(builtIn->nameNear(52.52, 13.41).endsWith(QStringLiteral(", DE")));  // Berlin or one of its districts

@@ -1,4 +1,5 @@
 // Route lines coloured by speed, read back from the drawn pixels.
+#include "core/catalogue/place_names.h"
 #include "core/common/color_palette.h"
 #include "core/map/map_renderer.h"
 #include "core/map/map_tile_layer.h"
@@ -138,6 +139,35 @@ TEST(MapRendererTest, DrivingEventIconsAreHitDrawnAndChosen) {
   EXPECT_EQ(map.eventMarkAt(screenOf(events[0].longitude), 9.0), -1);
   const QRgb hidden = render().pixel((screenOf(events[0].longitude) + QPointF(-4, -3)).toPoint());
   EXPECT_FALSE(close(hidden, DrivingEvent::kindColor(events[0].kind))) << std::hex << hidden;
+}
+
+TEST(MapRendererTest, TownNamesOnTheBuiltInMapOnlyWhereTheyFit) {
+  // Fewer, bigger towns the further out the view is.
+  for (double zoom : {2.0, 5.0, 7.0, 9.0, 11.0, 14.0}) {
+    EXPECT_GE(MapRenderer::minTownPopulation(zoom), MapRenderer::minTownPopulation(zoom + 2.0)) << zoom;
+  }
+  MapVewController map;
+  map.viewport().setSize({400, 300});
+  map.viewport().setZoom(9.0);
+  map.viewport().centerOn({35.68, 139.76});
+  const auto render = [&](bool withPlaces) {
+    MapTileLayer tiles;
+    MapRenderer renderer;
+    if (withPlaces) renderer.setPlaces(PlaceNames::builtIn());
+    QImage frame(400, 300, QImage::Format_ARGB32_Premultiplied);
+    frame.fill(Qt::white);
+    QPainter painter(&frame);
+    renderer.draw(painter, map, tiles, 1.0);
+    return frame;
+  };
+  const QImage plain = render(false);
+  const QImage named = render(true);
+  int changed = 0;
+  for (int y = 0; y < plain.height(); ++y) {
+    for (int x = 0; x < plain.width(); ++x) changed += plain.pixel(x, y) != named.pixel(x, y) ? 1 : 0;
+  }
+  EXPECT_GT(changed, 200);
+  EXPECT_LT(changed, 400 * 300 / 4) << "labels are sparse";
 }
 
 }  // namespace
