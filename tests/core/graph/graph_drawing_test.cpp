@@ -248,5 +248,31 @@ TEST_F(GraphDrawingTest, DrivingEventsAreFlaggedInTheirKindsColour) {
   EXPECT_EQ(image.pixelColor(static_cast<int>(kOffsetX + 0.35 * usable), kHeight / 3), ColorPalette::graphBackGroundColor());
 }
 
+TEST_F(GraphDrawingTest, ASpeedSpikeOfOneSecondIsBridged) {
+  // 36 km/h along a road, one second reading 216 km/h (or 0) between; a fix
+  // without a valid position keeps its reading.
+  const struct {
+    double middle;
+    bool valid;
+    double shownKmh;
+  } cases[] = {{60.0, true, 36.0}, {0.0, true, 36.0}, {12.0, true, 43.2}, {0.0, false, 0.0}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.middle);
+    QList<GOPData> gops;
+    for (int i = 0; i < 5; ++i) {
+      GOPData gop = group(i == 2 ? c.middle : 10.0);
+      CustomLocation location = gop.location();
+      location.latitude = 35.0 + i * 0.00009;  // 10 m a second
+      gop.setLocation(location);
+      gop.setIsValid(i != 2 || c.valid);
+      gops.append(gop);
+    }
+    const QImage image = draw(chart(gops, 240.0));
+    const double span = kHeight - 2 * kOffsetY;
+    const int middle = static_cast<int>(kOffsetX + 0.5 * (kWidth - 2 * kOffsetX));
+    EXPECT_TRUE(near(rowsOf(image, middle, ColorPalette::graphSpeedColor()), screenRow(kOffsetY + c.shownKmh * span / 240.0)));
+  }
+}
+
 }  // namespace
 }  // namespace dashcard
