@@ -252,6 +252,8 @@ void MainWindowController::buildPanes() {
   connect(tabs->tripsVC(), &TripListView::tripChosen, this, &MainWindowController::fitMapToTrip);
   connect(tabs->tripsVC(), &TripListView::eventChosen, this, &MainWindowController::playDrivingEvent);
   connect(tabs->tripsVC(), &TripListView::tripsDidChange, this, &MainWindowController::tripsDidChange);
+  // Another card has another clock: its correction is offered anew.
+  connect(catalogue, &RecordingCatalogue::catalogueDidChange, this, [this] { setClockCorrectionEnabled(false); });
   // The players cannot see the window (ui/playback is below ui/app): hand them
   // the controller, the window's sync state and the bottom-pane gesture.
   for (ZoomPlayerViewController* player : players->playerVCs()) {

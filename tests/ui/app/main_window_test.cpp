@@ -28,6 +28,7 @@
 #include "ui/playback/zoom_player_split_view_controller.h"
 #include "ui/playback/zoom_player_view_controller.h"
 
+#include <QAbstractButton>
 #include <QAccessible>
 #include <QAction>
 #include <QApplication>
@@ -35,6 +36,7 @@
 #include <QDateTimeEdit>
 #include <QDialog>
 #include <QDir>
+#include <QDirIterator>
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QFile>
@@ -44,6 +46,7 @@
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
+#include <QMessageBox>
 #include <QMimeData>
 #include <QProgressBar>
 #include <QRawFont>
@@ -703,6 +706,56 @@ TEST_F(MainWindowTest, TwoCardsOpenInTwoWindowsTheFirstLeading) {
   ASSERT_TRUE(documents->openCardsInStep(card.root(), card.root()));
   EXPECT_EQ(documents->documents().size(), 1);
   EXPECT_FALSE(documents->openCardsInStep(links.filePath(QStringLiteral("missing")), card.root()));
+}
+
+TEST_F(MainWindowTest, AClockOffCardIsToldOnceAndItsTimesCorrectedOnRequest) {
+  // The shared card with every name seven minutes ahead of its GPS time.
+  QTemporaryDir dir;
+  const QString root = sharedCard(2, 3, false).root();
+  QDirIterator files(root, QDir::Files, QDirIterator::Subdirectories);
+  static const QRegularExpression stamp(QStringLiteral("\\d{14}"));
+  while (files.hasNext()) {
+    const QString path = files.next();
+    QString relative = QDir(root).relativeFilePath(path);
+    for (auto match = stamp.match(relative); match.hasMatch(); match = stamp.match(relative, match.capturedEnd())) {
+      const QDateTime shifted = QDateTime::fromString(match.captured(), QStringLiteral("yyyyMMddHHmmss")).addSecs(420);
+      relative.replace(match.capturedStart(), match.capturedLength(), shifted.toString(QStringLiteral("yyyyMMddHHmmss")));
+    }
+    ASSERT_TRUE(QDir().mkpath(QFileInfo(dir.filePath(relative)).path()));
+    ASSERT_TRUE(QFile::copy(path, dir.filePath(relative)));
+  }
+  QSettings().remove(QStringLiteral("trips/clockNoticeCards"));
+  const auto notice = [] {
+    for (QWidget* top : QApplication::topLevelWidgets()) {
+      if (top->objectName() == QLatin1String("ClockOffsetNotice") && top->isVisible()) return qobject_cast<QMessageBox*>(top);
+    }
+    return static_cast<QMessageBox*>(nullptr);
+  };
+  MainWindowController* window = openCard(dir.path());
+  ASSERT_NE(window, nullptr);
+  DC_TRY_VERIFY_WITH_TIMEOUT(notice() != nullptr, kWait);
+  ASSERT_TRUE(window->tabVC()->tripsVC()->clockOffsetSeconds().has_value());
+  EXPECT_NEAR(*window->tabVC()->tripsVC()->clockOffsetSeconds(), 420.0, 1.0);
+  EXPECT_FALSE(window->clockCorrectionEnabled());
+  QMessageBox* box = notice();
+  QAbstractButton* correct = nullptr;
+  for (QAbstractButton* button : box->buttons()) {
+    if (box->buttonRole(button) == QMessageBox::AcceptRole) correct = button;
+  }
+  ASSERT_NE(correct, nullptr);
+  correct->click();
+  EXPECT_TRUE(window->clockCorrectionEnabled());
+  EXPECT_NEAR(window->dcfListVC()->model()->clockCorrection(), 420.0, 1.0);
+
+  // Once per card: opened again, it says nothing and shows the camera's times.
+  MyDocumentController::sharedDocumentController()->reset();
+  QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+  window = openCard(dir.path());
+  ASSERT_NE(window, nullptr);
+  DC_TRY_VERIFY_WITH_TIMEOUT(window->tabVC()->tripsVC()->clockOffsetSeconds().has_value(), kWait);
+  EXPECT_EQ(notice(), nullptr);
+  EXPECT_EQ(window->dcfListVC()->model()->clockCorrection(), 0.0);
+  QSettings().remove(QStringLiteral("trips/clockNoticeCards"));
 }
 
 }  // namespace
