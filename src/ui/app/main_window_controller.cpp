@@ -162,7 +162,6 @@ void MainWindowController::buildPanes() {
   tabVC_ = tabs;
   auto* map = new MapView(left);
   mapWidget_ = map;
-  mapVC_ = map->controller();
   sideBarStack_ = new QStackedWidget(left);
   sideBarStack_->setObjectName(QStringLiteral("SideBarStack"));
   sideBarStack_->addWidget(tabs);
@@ -185,7 +184,6 @@ void MainWindowController::buildPanes() {
   playerSplitView_ = players;
   auto* graph = new GraphViewController(right);
   graphWidget_ = graph;
-  graphVC_ = graph;
   right->addWidget(players);
   right->addWidget(graph);
   right->setStretchFactor(0, 1);
@@ -207,10 +205,11 @@ void MainWindowController::buildPanes() {
   mc->setDcfListVC(tabs->dcfListVC());
   mc->setEventVC(tabs->eventVC());
   mc->setTabVC(tabs);
-  mc->setMapVC(map->controller());
+  map->controller()->observe(mc->catalogue());
+  connect(mc->clock(), &PlaybackClock::momentDidChange, map->controller(), &MapVewController::showMoment);
   mc->observeMap(map->controller());
-  mc->setGraphVC(graph);
-  graph->setMediaController(mc);
+  graph->observe(mc->catalogue(), mc->clock());
+  connect(graph, &GraphViewController::seekRequested, mc, &MediaController::updateProgress);
   connect(graph, &GraphViewController::exportVideoRequested, this, &MainWindowController::exportVideo);
   connect(graph, &GraphViewController::exportReportRequested, this, &MainWindowController::exportIncidentReport);
   // Every card, also one without recordings, sets the rear player's state anew.
@@ -251,7 +250,7 @@ void MainWindowController::buildPanes() {
     connect(player, &ZoomPlayerViewController::hideBottomBarRequested, this, &MainWindowController::hideBottomBar);
   }
   // Thumbnails arrive while the background parser walks the card.
-  connect(mc, &MediaController::dcfInfoDidParse, this, [this](const std::shared_ptr<DCFInfo>& info) {
+  connect(mc->catalogue(), &RecordingCatalogue::recordingDidParse, this, [this](const DCFInfoPtr& info) {
     if (tabVC_) {
       tabVC_->dcfListVC()->refreshDCF(info);
       tabVC_->eventVC()->refreshDCF(info);
