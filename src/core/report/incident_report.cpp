@@ -428,7 +428,7 @@ std::shared_ptr<IncidentReporter> IncidentReporter::create() {
 std::optional<QString> IncidentReporter::write(const IncidentReportRequest& request, const std::atomic<bool>& cancel,
                                                const ProgressBlock& progress) {
   const auto report = [&](double done) {
-    if (progress) progress(done);
+    if (progress) progress(QString(), static_cast<float>(done));
   };
   const QString cancelled = QStringLiteral("Cancelled.");
   Facts facts;
@@ -502,8 +502,8 @@ void IncidentReporter::reportAsync(IncidentReportRequest request, ProgressBlock 
                       didFinish = std::move(didFinish)] {
     const auto self = weakSelf.lock();
     if (!self) return;
-    const auto onMain = [&](double done) {
-      if (progress) runOnMainThread([&] { progress(done); }, self->cancelFlag_);
+    const auto onMain = [&](const QString& item, float done) {
+      if (progress) runOnMainThread([&] { progress(item, done); }, self->cancelFlag_);
     };
     const std::optional<QString> result = write(request, self->cancelFlag_, onMain);
     self->isRunning_ = false;

@@ -60,7 +60,8 @@ struct ReportFrames {
 // file appears whole or not at all.
 class IncidentReporter : public std::enable_shared_from_this<IncidentReporter> {
  public:
-  using ProgressBlock = std::function<void(double progress)>;
+  // The item at work (empty: the report as a whole) and 0 <= progress <= 1.
+  using ProgressBlock = std::function<void(const QString& item, float progress)>;
   // The reason of a failure; empty on success. Exactly once on the main
   // thread, also after a cancel ("Cancelled.") and for a refused start.
   using DidFinishBlock = std::function<void(const std::optional<QString>& error)>;
@@ -68,7 +69,7 @@ class IncidentReporter : public std::enable_shared_from_this<IncidentReporter> {
   static std::shared_ptr<IncidentReporter> create();
 
   void reportAsync(IncidentReportRequest request, ProgressBlock progress, DidFinishBlock didFinish);
-  void cancel() { cancelFlag_.store(true); }
+  void setCancelFlag(bool cancel) { cancelFlag_.store(cancel); }
   bool isRunning() const { return isRunning_.load(); }
 
   // The whole report on the calling thread (it runs an event loop while map
