@@ -483,7 +483,7 @@ void DCFListViewController::exportIncidentReport() {
   if (!validateAction(Action::ExportVideo) || !mediaController_) return;
   const auto [from, to] = IncidentExportDialog::prefilledSpan({}, {}, selectionSpan());
   if (!evidenceTasks_) evidenceTasks_ = new EvidenceTasks(this, &mediaController_->tasks());
-  evidenceTasks_->chooseAndExportReport(exportableRecordings(), from, to, this);
+  evidenceTasks_->chooseAndExportReport(exportableRecordings(), from, to, this, mediaController_->repairedCopies());
 }
 
 DCFInfoList DCFListViewController::exportableRecordings() const {
@@ -522,6 +522,7 @@ void DCFListViewController::exportVideo(const QDateTime& markedFrom, const QDate
         report.to = request.to;
         report.cardRoot = report.recordings.isEmpty() ? QString() : report.recordings.first()->rootPath();
         report.targetFilePath = IncidentExporter::sidePath(request.targetFilePath, QStringLiteral("pdf"));
+        report.repairedCopies = mediaController_->repairedCopies();
         report.exportedFiles << request.targetFilePath;
         if (request.writeGpx) report.exportedFiles << IncidentExporter::sidePath(request.targetFilePath, QStringLiteral("gpx"));
         if (request.writeKml) report.exportedFiles << IncidentExporter::sidePath(request.targetFilePath, QStringLiteral("kml"));
