@@ -152,6 +152,10 @@ class MediaController : public QObject {
  signals:
   // A background walk handed a recording over (after the panes were told).
   void dcfInfoDidParse(const std::shared_ptr<DCFInfo>& info);
+  // The user chose a recording whose front video the walk found unplayable
+  // (no index, no repaired copy in use): it is not loaded, so no player
+  // fails on it and the drive does not step on; the window offers a rebuild.
+  void unplayableRecordingChosen(const std::shared_ptr<DCFInfo>& info);
 
  private:
   // Loads `info`'s front video into the primary player (the window's clock)
