@@ -45,6 +45,7 @@ int runReportCommand(const QStringList& arguments) {
   if (failure) {
     command.fail(*failure);
   }
+  for (const QString& warning : reporter->warnings()) printError(QStringLiteral("report: ") + warning);
   printOut(QStringLiteral("Report is complete: %1").arg(request.targetFilePath));
   return kExitOk;
 }

@@ -143,6 +143,12 @@ class MediaController : public QObject {
   TabPane* tabVC() const { return tabVC_; }
   void setTabVC(TabPane* pane) { tabVC_ = pane; }
 
+ signals:
+  // The user chose a recording whose front video the walk found unplayable
+  // (no index, no repaired copy in use): it is not loaded, so no player
+  // fails on it and the drive does not step on; the window offers a rebuild.
+  void unplayableRecordingChosen(const std::shared_ptr<DCFInfo>& info);
+
  private:
   // Loads `info`'s front video into the primary player (the window's clock)
   // and its rear video into the secondary one; a list selection starts play.

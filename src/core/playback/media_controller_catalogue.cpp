@@ -158,9 +158,10 @@ void MediaController::showRequestedDCF(const DCFInfoPtr& info, int fromMediaList
 void MediaController::loadCurrentDCFIntoPlayers(const DCFInfoPtr& info) {
   QPointer<MediaController> weak(this);
   clock_.clipDidLoad();
+  const bool unplayable = listDidSelect_ && info->isUnplayable() && !repairedCopies_.contains(info->filePath());
   if (playerVC_ != nullptr) {
     playerVC_->playWithPath(
-        playablePath(info->filePath()),
+        unplayable ? QString() : playablePath(info->filePath()),
         [weak] {
           if (!weak) {
             return;
@@ -204,6 +205,10 @@ void MediaController::loadCurrentDCFIntoPlayers(const DCFInfoPtr& info) {
                                        }
                                      },
                                      {});
+  }
+  if (unplayable) {
+    listDidSelect_ = false;
+    emit unplayableRecordingChosen(info);
   }
 }
 

@@ -3,6 +3,7 @@
 #include "core/catalogue/dcf_info.h"
 
 #include <QDateTime>
+#include <QHash>
 #include <QImage>
 #include <QList>
 #include <QString>
@@ -11,6 +12,7 @@
 #include <atomic>
 #include <functional>
 #include <memory>
+#include <mutex>
 #include <optional>
 
 namespace dashcard {
@@ -30,6 +32,10 @@ struct IncidentReportRequest {
   QStringList exportedFiles;
   // "ja" for Japanese texts, anything else English; empty: the user's language.
   QString language;
+  // Damaged video -> its repaired copy, whose frames the report shows (and
+  // whose SHA-256 it lists). A damaged video without one shows no frames,
+  // with a warning, as the video export leaves a gap.
+  QHash<QString, QString> repairedCopies;
 };
 
 // The facts of one second of the span: one row of the report's table.
@@ -72,15 +78,22 @@ class IncidentReporter : public std::enable_shared_from_this<IncidentReporter> {
   void setCancelFlag(bool cancel) { cancelFlag_.store(cancel); }
   bool isRunning() const { return isRunning_.load(); }
 
+  // What the last run left out (a damaged video without a repaired copy),
+  // one sentence each; read once it finished.
+  QStringList warnings() const;
+
   // The whole report on the calling thread (it runs an event loop while map
   // tiles are drawn); the reason of a failure. Nothing is written on failure.
+  // `warnings` (optional) gets what was left out; the PDF lists it too.
   static std::optional<QString> write(const IncidentReportRequest& request, const std::atomic<bool>& cancel,
-                                      const ProgressBlock& progress = {});
+                                      const ProgressBlock& progress = {}, QStringList* warnings = nullptr);
 
  private:
   IncidentReporter() = default;
   std::atomic<bool> cancelFlag_{false};
   std::atomic<bool> isRunning_{false};
+  mutable std::mutex warningsMutex_;
+  QStringList warnings_;
 };
 
 }  // namespace dashcard

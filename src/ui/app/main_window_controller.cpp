@@ -483,7 +483,8 @@ void MainWindowController::exportIncidentReport() {
                                                               graph ? graph->exportEnd() : QDateTime(),
                                                               list->selectionSpan());
   if (!evidenceTasks_) evidenceTasks_ = new EvidenceTasks(this, &mediaController_->tasks());
-  evidenceTasks_->chooseAndExportReport(mediaController_->catalogue()->mediaTree(), from, to, list);
+  evidenceTasks_->chooseAndExportReport(mediaController_->catalogue()->mediaTree(), from, to, list,
+                                        mediaController_->repairedCopies());
 }
 
 void MainWindowController::playPause() {

@@ -69,7 +69,7 @@ void EvidenceTasks::verifyBackup(const QString& folder, RecordingListPane* pane)
 }
 
 void EvidenceTasks::chooseAndExportReport(const DCFInfoList& recordings, const QDateTime& from, const QDateTime& to,
-                                          RecordingListPane* pane) {
+                                          RecordingListPane* pane, const QHash<QString, QString>& repairedCopies) {
   if (recordings.isEmpty() || !from.isValid() || !to.isValid()) return;
   const QString suggested = QDir(QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation))
                                 .filePath(tr("Incident %1.pdf").arg(from.toLocalTime().toString(
@@ -89,6 +89,7 @@ void EvidenceTasks::chooseAndExportReport(const DCFInfoList& recordings, const Q
   request.to = to;
   request.cardRoot = recordings.first()->rootPath();
   request.targetFilePath = target;
+  request.repairedCopies = repairedCopies;
   exportReport(std::move(request), pane);
 }
 
@@ -101,6 +102,7 @@ TaskRunner::Job EvidenceTasks::reportJob(IncidentReportRequest request) {
   };
   job.cancel = [reporter] { reporter->setCancelFlag(true); };
   job.doneText = tr("Incident report is complete");
+  job.doneNote = [reporter] { return reporter->warnings().join(u'\n'); };
   job.failedText = [](const QString& error) { return tr("The report could not be written: %1").arg(error); };
   return job;
 }
