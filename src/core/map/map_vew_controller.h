@@ -3,6 +3,7 @@
 #include "core/catalogue/custom_map_polyline.h"
 #include "core/catalogue/custom_point_annotation.h"
 #include "core/catalogue/dcf_info.h"
+#include "core/catalogue/trip.h"
 #include "core/map/map_viewport.h"
 #include "core/telemetry/custom_location.h"
 #include "core/telemetry/telemetry_moment.h"
@@ -96,6 +97,39 @@ class MapVewController : public QObject {
   // is that close.
   bool selectRouteAt(const QPointF& screen, double tolerance);
 
+  // --- Driving events ---
+  // One event placed on its recording's line.
+  struct EventMark {
+    std::weak_ptr<DCFInfo> recording;
+    DrivingEvent event;
+    MapCoordinate coordinate;
+    // Where in the recording (0..1), as the player seeks.
+    float fraction = 0.0F;
+    // The time the callout shows.
+    QString timeText;
+  };
+  // The events placed at the fix of the second they start in; those whose
+  // recording has no valid fix there are left out. `timeText` makes each
+  // one's time for the callout.
+  static QList<EventMark> eventMarksOf(const QList<TripEvent>& events,
+                                       const std::function<QString(const TripEvent&)>& timeText);
+  void setEventMarks(QList<EventMark> marks);
+  const QList<EventMark>& eventMarks() const { return eventMarks_; }
+  // Events are shown with the routes.
+  bool eventMarksVisible() const { return routeVisibility_; }
+  // The event whose icon is within `tolerance` pixels of `screen`, nearest
+  // first; -1 when none.
+  int eventMarkAt(const QPointF& screen, double tolerance) const;
+  // Shows the event's callout and plays its recording from there.
+  void chooseEventMark(int index);
+  int selectedEventMark() const { return selectedEvent_; }
+  void clearEventMarkSelection();
+  // "Hard braking · 0.52 g · 14:03:22".
+  static QString calloutText(const EventMark& mark);
+  // Makes `info` current and puts it at `fraction` (0..1), repeated at the
+  // first ticks of that recording as a click on its line does.
+  void chooseRecordingPosition(const DCFInfoPtr& info, float fraction);
+
   // --- What the widget draws ---
   MapViewport& viewport() { return viewport_; }
   const MapViewport& viewport() const { return viewport_; }
@@ -145,6 +179,8 @@ class MapVewController : public QObject {
   AnnotationList mapAnnotations_;
   PolylineList mapOverlays_;
   QHash<const CustomMapPolyline*, QColor> strokeColors_;
+  QList<EventMark> eventMarks_;
+  int selectedEvent_ = -1;
   bool routeVisibility_ = true;
   bool fileVisibility_ = true;
   bool eventVisibility_ = true;

@@ -36,6 +36,10 @@ struct IncidentReportRequest {
   // whose SHA-256 it lists). A damaged video without one shows no frames,
   // with a warning, as the video export leaves a gap.
   QHash<QString, QString> repairedCopies;
+  // The camera clock's offset from GPS time (seconds) that the report's
+  // times are corrected by (the span above stays on the camera's clock);
+  // 0: the camera's own times.
+  double clockCorrectionSeconds = 0.0;
 };
 
 // The facts of one second of the span: one row of the report's table.

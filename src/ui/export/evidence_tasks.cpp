@@ -90,6 +90,7 @@ void EvidenceTasks::chooseAndExportReport(const DCFInfoList& recordings, const Q
   request.cardRoot = recordings.first()->rootPath();
   request.targetFilePath = target;
   request.repairedCopies = repairedCopies;
+  request.clockCorrectionSeconds = clockCorrection_;
   exportReport(std::move(request), pane);
 }
 

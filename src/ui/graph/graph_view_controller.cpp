@@ -19,6 +19,7 @@
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QLocale>
 #include <QMenu>
 #include <QSignalBlocker>
 #include <QSlider>
@@ -304,6 +305,7 @@ void GraphViewController::drawGraphWithCurrentDCFInfo(const DCFInfoPtr& info) {
   const std::shared_ptr<NMEAData> nmea = info ? info->nmea() : nullptr;
   const double maxSpeed = GraphScale::speedLabelMaxValue(nmea ? nmea->maxSpeed() : 0.0);
   const double maxMotion = GraphScale::motionLabelMaxABSValue(nmea ? nmea->maxMotionABS() : 0.0);
+  updateEventMarks();
   graphView_->updateDrawerWithDCFInfo(info, maxSpeed, maxMotion);
   updateLabelsWithMaxSpeed(maxSpeed, maxMotion);
   if (!nmea || nmea->GOPs().isEmpty()) needleView_->updateLayerWithSpeed(0.0f);
@@ -315,9 +317,32 @@ void GraphViewController::telemetryDidParse(const DCFInfoPtr& info) {
   const std::shared_ptr<NMEAData> nmea = info->nmea();
   const double maxSpeed = GraphScale::speedLabelMaxValue(nmea ? nmea->maxSpeed() : 0.0);
   const double maxMotion = GraphScale::motionLabelMaxABSValue(nmea ? nmea->maxMotionABS() : 0.0);
+  updateEventMarks();
   graphView_->updateDrawerWithDCFInfo(info, maxSpeed, maxMotion);
   updateLabelsWithMaxSpeed(maxSpeed, maxMotion);
   lastIconGroup_ = -1;
+}
+
+void GraphViewController::setDrivingEvents(const QList<TripEvent>& events) {
+  drivingEvents_ = events;
+  if (!currentInfo_) return;
+  updateEventMarks();
+  graphView_->updateDrawLayer();
+}
+
+void GraphViewController::updateEventMarks() {
+  QList<GraphLayerDrawer::EventMark> marks;
+  const std::shared_ptr<NMEAData> nmea = currentInfo_ ? currentInfo_->nmea() : nullptr;
+  // One group a second: the telemetry's one rule, as the chart spreads them.
+  const double seconds = nmea ? static_cast<double>(nmea->GOPs().size()) : 0.0;
+  if (seconds > 0.0) {
+    for (const TripEvent& event : std::as_const(drivingEvents_)) {
+      if (event.recording != currentInfo_) continue;
+      marks.append({event.event.seconds / seconds, (event.event.seconds + event.event.durationSeconds) / seconds,
+                    event.event.kind});
+    }
+  }
+  graphView_->graphLayerDrawer()->setEventMarks(std::move(marks));
 }
 
 void GraphViewController::speedUnitDidChange() {
@@ -532,6 +557,10 @@ QString GraphViewController::toolTipTextAt(double progress) const {
   const TelemetryMoment moment = TelemetryMoment::atFraction(nmea.get(), static_cast<float>(progress), duration);
   QStringList lines;
   lines << clockText(progress * duration);
+  if (const QDateTime date = dateAt(progress); date.isValid()) {
+    lines.last() += QStringLiteral("  ") + QLocale().toString(date.addMSecs(-std::llround(clockCorrection_ * 1000.0)).time(),
+                                                             QStringLiteral("HH:mm:ss"));
+  }
   if (const auto& location = moment.location) {
     lines << tr("Speed: %1 %2")
                  .arg(static_cast<double>(GraphSamples::displaySpeed(*location)), 0, 'f', 1)
@@ -542,6 +571,18 @@ QString GraphViewController::toolTipTextAt(double progress) const {
                  .arg(motion->gx(), 0, 'f', 3)
                  .arg(motion->gy(), 0, 'f', 3)
                  .arg(motion->gz(), 0, 'f', 3);
+  }
+  const double groups = static_cast<double>(nmea->GOPs().size());
+  for (const GraphLayerDrawer::EventMark& mark : graphView_->graphLayerDrawer()->eventMarks()) {
+    // Within a second of the mark, so a short one can be pointed at.
+    if (progress >= mark.from - 1.0 / groups && progress <= mark.to + 1.0 / groups) {
+      for (const TripEvent& event : drivingEvents_) {
+        if (event.recording == currentInfo_ && event.event.kind == mark.kind &&
+            std::abs(event.event.seconds / groups - mark.from) < 1e-9) {
+          lines << tr("%1: %2 g").arg(DrivingEvent::kindTitle(mark.kind)).arg(event.event.peakG, 0, 'f', 2);
+        }
+      }
+    }
   }
   return lines.join(QLatin1Char('\n'));
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/catalogue/dcf_info.h"
+#include "core/catalogue/trip.h"
 #include "core/telemetry/telemetry_moment.h"
 
 #include <QDateTime>
@@ -48,6 +49,12 @@ class GraphViewController : public QWidget {
   // The telemetry of `info` was read: drawn again, cursor kept, when it is
   // the recording shown.
   void telemetryDidParse(const DCFInfoPtr& info);
+  // The card's driving events; those of the recording shown are marked on
+  // the chart and named in its tool tip.
+  void setDrivingEvents(const QList<TripEvent>& events);
+  // The tool tip's time of day is the camera's minus this (its offset from
+  // GPS time, while the window shows corrected times).
+  void setClockCorrection(double seconds) { clockCorrection_ = seconds; }
   // Redraws the dial, axis, labels and readouts in the speed unit now chosen.
   void speedUnitDidChange();
 
@@ -131,6 +138,8 @@ class GraphViewController : public QWidget {
   double currentDuration() const;
   void updateExportSpanBand();
   void setUserControlIsActive(bool active);
+  // The current recording's events as the chart's marks.
+  void updateEventMarks();
 
   QPointer<PlaybackClock> playbackClock_;
   std::function<qint64()> clock_;
@@ -141,6 +150,8 @@ class GraphViewController : public QWidget {
   bool userControlIsActive_ = false;
   std::optional<qint64> lastUpdateProgress_;
   qsizetype lastIconGroup_ = -1;
+  QList<TripEvent> drivingEvents_;
+  double clockCorrection_ = 0.0;
   QDateTime exportStart_;
   QDateTime exportEnd_;
   // The recording length the band was last placed with.
