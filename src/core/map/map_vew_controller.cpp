@@ -1,6 +1,7 @@
 #include "core/map/map_vew_controller.h"
 
 #include "core/catalogue/dcf_info.h"
+#include "core/catalogue/recording_catalogue.h"
 #include "core/common/const_class.h"
 #include "core/map/web_mercator.h"
 #include "core/telemetry/nmea_data.h"
@@ -101,6 +102,22 @@ void MapVewController::addToMap(const std::shared_ptr<CustomPointAnnotation>& an
 void MapVewController::removeFromMap(const std::shared_ptr<CustomPointAnnotation>& annotation) {
   mapAnnotations_.removeAll(annotation);
   if (selected_ == annotation) deselectAnnotation();
+}
+
+void MapVewController::observe(const RecordingCatalogue* catalogue) {
+  connect(catalogue, &RecordingCatalogue::catalogueDidChange, this,
+          [this, catalogue] { reloadDCFInfo(catalogue->mediaTree()); });
+  connect(catalogue, &RecordingCatalogue::pictureWithoutDCFChosen, this,
+          [this](const PictureInfoPtr& picture) { upDateWithCenterLocation(picture->location()); });
+  connect(catalogue, &RecordingCatalogue::recordingDidParse, this, [this](const DCFInfoPtr& info) {
+    const auto& nmea = info->nmea();
+    if (!nmea->isParsing() && !nmea->varidLocations().empty()) focusMapOverlays(info->routeLine(), false);
+    addAnnotations(info->annotation());
+    addRouteOverlayLines(info->routeLine());
+  });
+  connect(catalogue, &RecordingCatalogue::walkDidFinish, this, [this, catalogue] {
+    for (const DCFInfoPtr& info : catalogue->mediaTree()) upDateOverlayLines(info->routeLine());
+  });
 }
 
 void MapVewController::addAnnotations(const AnnotationList& annotations) {

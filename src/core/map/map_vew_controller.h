@@ -2,9 +2,11 @@
 
 #include "core/catalogue/custom_map_polyline.h"
 #include "core/catalogue/custom_point_annotation.h"
+#include "core/catalogue/dcf_info.h"
 #include "core/catalogue/trip.h"
 #include "core/map/map_viewport.h"
-#include "core/map/map_pane.h"
+#include "core/telemetry/custom_location.h"
+#include "core/telemetry/telemetry_moment.h"
 
 #include <QColor>
 #include <QHash>
@@ -12,36 +14,49 @@
 
 #include <chrono>
 #include <functional>
+#include <memory>
 #include <optional>
 
 namespace dashcard {
+
+class RecordingCatalogue;
 
 // The route map's logic, without a window: the lines and markers on the
 // map, the view rectangle, the current-position marker driven by playback,
 // the menu's trace and visibility items and the selection of a recording
 // from a marker or a line, announced as signals for the window's playback
-// to follow. The map widget draws what it holds and forwards the pointer to
-// it. Main thread only.
-class MapVewController : public QObject, public MapPane {
+// to follow. It observes the card's catalogue; the window hands it each
+// playback moment. The map widget draws what it holds and forwards the
+// pointer to it. Main thread only.
+class MapVewController : public QObject {
   Q_OBJECT
 
  public:
   enum MenuItem { kTraceItem, kRouteItem, kFileItem, kEventItem, kUserLocationItem };
   using Clock = std::function<std::chrono::steady_clock::time_point()>;
+  using PolylineList = QList<std::shared_ptr<CustomMapPolyline>>;
+  using AnnotationList = QList<std::shared_ptr<CustomPointAnnotation>>;
 
   explicit MapVewController(QObject* parent = nullptr);
 
   // The time source of the playback throttle (a steady clock unless a test sets one).
   void setClock(Clock clock) { clock_ = std::move(clock); }
 
-  // --- MapPane ---
-  void reloadDCFInfo(const DCFInfoList& infos) override;
-  void upDateWithCenterLocation(const CustomLocation& location) override;
-  void focusMapOverlays(const PolylineList& lines, bool animated) override;
-  void addAnnotations(const AnnotationList& annotations) override;
-  void addRouteOverlayLines(const PolylineList& lines) override;
-  void upDateOverlayLines(const PolylineList& lines) override;
-  void updateDCF(const DCFInfoPtr& info, const TelemetryMoment& moment) override;
+  // Follows `catalogue`: its recordings, a picture shown alone, and the
+  // background walk's routes and markers.
+  void observe(const RecordingCatalogue* catalogue);
+
+  void reloadDCFInfo(const DCFInfoList& infos);
+  void upDateWithCenterLocation(const CustomLocation& location);
+  void focusMapOverlays(const PolylineList& lines, bool animated);
+  void addAnnotations(const AnnotationList& annotations);
+  void addRouteOverlayLines(const PolylineList& lines);
+  // Removes the lines and adds them again so they are drawn anew.
+  void upDateOverlayLines(const PolylineList& lines);
+  // The playback moment of `info`: moves the current-position marker.
+  void updateDCF(const DCFInfoPtr& info, const TelemetryMoment& moment);
+  // The same in the order of the playback clock's signal.
+  void showMoment(const TelemetryMoment& moment, const DCFInfoPtr& info) { updateDCF(info, moment); }
   // The current-position marker, null when none.
   std::shared_ptr<CustomPointAnnotation> userLocation() const { return userLocation_; }
 

@@ -168,7 +168,6 @@ void MainWindowController::buildPanes() {
   tabVC_ = tabs;
   auto* map = new MapView(left);
   mapWidget_ = map;
-  mapVC_ = map->controller();
   sideBarStack_ = new QStackedWidget(left);
   sideBarStack_->setObjectName(QStringLiteral("SideBarStack"));
   sideBarStack_->addWidget(tabs);
@@ -191,7 +190,6 @@ void MainWindowController::buildPanes() {
   playerSplitView_ = players;
   auto* graph = new GraphViewController(right);
   graphWidget_ = graph;
-  graphVC_ = graph;
   right->addWidget(players);
   right->addWidget(graph);
   right->setStretchFactor(0, 1);
@@ -213,10 +211,11 @@ void MainWindowController::buildPanes() {
   mc->setDcfListVC(tabs->dcfListVC());
   mc->setEventVC(tabs->eventVC());
   mc->setTabVC(tabs);
-  mc->setMapVC(map->controller());
+  map->controller()->observe(mc->catalogue());
+  connect(mc->clock(), &PlaybackClock::momentDidChange, map->controller(), &MapVewController::showMoment);
   mc->observeMap(map->controller());
-  mc->setGraphVC(graph);
-  graph->setMediaController(mc);
+  graph->observe(mc->catalogue(), mc->clock());
+  connect(graph, &GraphViewController::seekRequested, mc, &MediaController::updateProgress);
   connect(graph, &GraphViewController::exportVideoRequested, this, &MainWindowController::exportVideo);
   connect(graph, &GraphViewController::exportReportRequested, this, &MainWindowController::exportIncidentReport);
   // Every card, also one without recordings, sets the rear player's state anew.
@@ -263,7 +262,7 @@ void MainWindowController::buildPanes() {
     connect(player, &ZoomPlayerViewController::hideBottomBarRequested, this, &MainWindowController::hideBottomBar);
   }
   // Thumbnails arrive while the background parser walks the card.
-  connect(mc, &MediaController::dcfInfoDidParse, this, [this](const std::shared_ptr<DCFInfo>& info) {
+  connect(mc->catalogue(), &RecordingCatalogue::recordingDidParse, this, [this](const DCFInfoPtr& info) {
     if (tabVC_) {
       tabVC_->dcfListVC()->refreshDCF(info);
       tabVC_->eventVC()->refreshDCF(info);
@@ -513,7 +512,7 @@ void MainWindowController::tripsDidChange() {
 void MainWindowController::fitMapToTrip(const Trip& trip) {
   auto* map = qobject_cast<MapView*>(mapWidget_);
   if (!map) return;
-  MapPane::PolylineList lines;
+  MapVewController::PolylineList lines;
   for (const DCFInfoPtr& info : trip.recordings) lines += info->routeLine();
   const MapRect rect = MapVewController::totalMapRect(lines);
   if (!rect.isNull()) map->controller()->focusMapRect(rect, true);
@@ -685,7 +684,8 @@ void MainWindowController::exportIncidentReport() {
   if (!evidenceTasks_) evidenceTasks_ = new EvidenceTasks(this, &mediaController_->tasks());
   const std::optional<double> offset = tabVC_ ? tabVC_->tripsVC()->clockOffsetSeconds() : std::nullopt;
   evidenceTasks_->setClockCorrection(clockCorrection_ && offset ? *offset : 0.0);
-  evidenceTasks_->chooseAndExportReport(mediaController_->catalogue()->mediaTree(), from, to, list);
+  evidenceTasks_->chooseAndExportReport(mediaController_->catalogue()->mediaTree(), from, to, list,
+                                        mediaController_->repairedCopies());
 }
 
 void MainWindowController::playPause() {

@@ -27,8 +27,6 @@ class DCFListViewController;
 class EmptyCardView;
 class EvidenceTasks;
 class EventListViewController;
-class GraphPane;
-class MapPane;
 class MyDocument;
 class PathControl;
 class PlayerPane;
@@ -184,9 +182,7 @@ class MainWindowController : public QMainWindow, public MountVolumeDelegate {
   QPointer<QWidget> playerViewSecondary_;
   PlayerPane* primaryPlayer_ = nullptr;
   QWidget* mapWidget_ = nullptr;
-  MapPane* mapVC_ = nullptr;
   QWidget* graphWidget_ = nullptr;
-  GraphPane* graphVC_ = nullptr;
   PathControl* pathControl_ = nullptr;
   QToolButton* masterButton_ = nullptr;
   QToolButton* toggleSideBarButton_ = nullptr;

@@ -6,7 +6,8 @@
 #include "core/graph/graph_samples.h"
 #include "core/graph/graph_scale.h"
 #include "core/graph/progress_layer_drawer.h"
-#include "core/playback/media_controller.h"
+#include "core/catalogue/recording_catalogue.h"
+#include "core/playback/playback_clock.h"
 #include "core/telemetry/nmea_data.h"
 #include "ui/graph/graph_view.h"
 #include "ui/graph/needle_view.h"
@@ -167,7 +168,7 @@ void GraphViewController::viewDidLoad() {
   timeSlider_->setRange(0, kSliderSteps);
   timeSlider_->setFocusPolicy(Qt::NoFocus);
   connect(timeSlider_, &QSlider::sliderPressed, this, [this] {
-    userControlIsActive_ = true;
+    setUserControlIsActive(true);
     sliderDidChange();
   });
   connect(timeSlider_, &QSlider::valueChanged, this, [this](int value) {
@@ -177,7 +178,7 @@ void GraphViewController::viewDidLoad() {
   });
   connect(timeSlider_, &QSlider::sliderReleased, this, [this] {
     sliderDidChange();
-    userControlIsActive_ = false;
+    setUserControlIsActive(false);
   });
 
   driveSupportIconImageView_ = new IndicatorImageView(this);
@@ -358,9 +359,29 @@ void GraphViewController::speedUnitDidChange() {
   showReadouts();
 }
 
+void GraphViewController::observe(const RecordingCatalogue* catalogue, PlaybackClock* clock) {
+  playbackClock_ = clock;
+  connect(catalogue, &RecordingCatalogue::catalogueDidChange, this, [this] { drawGraphWithCurrentDCFInfo(nullptr); });
+  connect(catalogue, &RecordingCatalogue::currentDCFDidChange, this,
+          [this](const DCFInfoPtr& info) { drawGraphWithCurrentDCFInfo(info); });
+  connect(catalogue, &RecordingCatalogue::pictureWithoutDCFChosen, this, [this] {
+    drawGraphWithCurrentDCFInfo(nullptr);
+    updateProgress(TelemetryMoment::at(nullptr, 0.0, 0.0));
+  });
+  connect(catalogue, &RecordingCatalogue::recordingDidParse, this, &GraphViewController::telemetryDidParse);
+  // While the user holds the cursor it shows the user's moment, not the tick's.
+  connect(clock, &PlaybackClock::momentDidChange, this, [this](const TelemetryMoment& moment) {
+    if (!userControlIsActive_) updateProgress(moment);
+  });
+}
+
+void GraphViewController::setUserControlIsActive(bool active) {
+  userControlIsActive_ = active;
+  if (playbackClock_) playbackClock_->setHeldByUser(active);
+}
+
 void GraphViewController::updateProgress(const TelemetryMoment& moment) {
-  PlayerPane* player = mediaController_ ? mediaController_->playerVC() : nullptr;
-  const double rate = player != nullptr ? player->playbackRate() : 1.0;
+  const double rate = playbackClock_ ? playbackClock_->rate() : 1.0;
   const qint64 now = clock_();
   if (rate != 1.0 && lastUpdateProgress_ && now - *lastUpdateProgress_ < kThrottleMs) return;
   lastUpdateProgress_ = now;
@@ -374,8 +395,6 @@ void GraphViewController::showMomentAt(float position) {
   moment_ = TelemetryMoment::atFraction(nmea.get(), position, currentDuration());
   showReadouts();
 }
-
-void GraphViewController::setMediaController(MediaController* controller) { mediaController_ = controller; }
 
 float GraphViewController::progress() const { return progress_; }
 
@@ -438,11 +457,11 @@ void GraphViewController::updateLabelsWithMaxSpeed(double maxSpeed, double maxMo
 }
 
 void GraphViewController::sliderDidChange() {
-  if (mediaController_) mediaController_->updateProgress(progress());
+  emit seekRequested(progress());
 }
 
 void GraphViewController::beginUserControl(double progress) {
-  userControlIsActive_ = true;
+  setUserControlIsActive(true);
   continueUserControl(progress);
 }
 
@@ -454,7 +473,7 @@ void GraphViewController::continueUserControl(double progress) {
 
 void GraphViewController::endUserControl(double progress) {
   continueUserControl(progress);
-  userControlIsActive_ = false;
+  setUserControlIsActive(false);
 }
 
 void GraphViewController::abandonUserControl() {
@@ -462,15 +481,13 @@ void GraphViewController::abandonUserControl() {
   // Let go without a seek: the position may belong to another recording.
   const QSignalBlocker block(timeSlider_);
   timeSlider_->setSliderDown(false);
-  userControlIsActive_ = false;
+  setUserControlIsActive(false);
 }
 
 double GraphViewController::currentDuration() const {
   if (!currentInfo_) return 0.0;
   double duration = currentInfo_->duration();
-  if (duration <= 0.0 && mediaController_ && mediaController_->playerVC() != nullptr) {
-    duration = mediaController_->playerVC()->originalTotalTime();
-  }
+  if (duration <= 0.0 && playbackClock_) duration = playbackClock_->moment().duration;
   return duration > 0.0 ? duration : 0.0;
 }
 
