@@ -125,8 +125,10 @@ void MapRenderer::drawMarker(QPainter& painter, const CustomPointAnnotation& ann
 }
 
 void MapRenderer::drawOverlays(QPainter& painter, const MapVewController& controller, qreal devicePixelRatio,
-                               const QPointF& shift, const QRectF& area) {
+                               const QPointF& shift, const QRectF& area, bool townLabels) {
   const MapViewport& viewport = controller.viewport();
+  // Under the routes, in the picture that moves while dragging: no cost per frame.
+  if (townLabels) drawTownLabels(painter, viewport, *places_, shift, area);
   const double zoom = viewport.zoom();
   const double world = viewport.worldPixels();
   if (paths_.size() > 2 * controller.mapOverlays().size() + 64) {
@@ -224,7 +226,7 @@ void MapRenderer::draw(QPainter& painter, const MapVewController& controller, Ma
   const MapViewport& viewport = controller.viewport();
   tiles.draw(painter, viewport, devicePixelRatio);
   // Only over the built-in map: other sources name their places themselves.
-  if (places_ && !tiles.source()) drawTownLabels(painter, viewport, *places_);
+  const bool townLabels = places_ && !tiles.source();
 
   // Lines and recording markers are drawn into a picture larger than the
   // view and only moved while the map is dragged; a new zoom, new lines or
@@ -236,7 +238,8 @@ void MapRenderer::draw(QPainter& painter, const MapVewController& controller, Ma
   const QRectF shown(topLeft, size);
   if (overlays_.image.isNull() || overlays_.revision != controller.overlayRevision() ||
       overlays_.zoom != viewport.zoom() || overlays_.devicePixelRatio != devicePixelRatio ||
-      !overlays_.area.contains(shown)) {
+      overlays_.townLabels != townLabels || !overlays_.area.contains(shown)) {
+    overlays_.townLabels = townLabels;
     const QSizeF margin = size * kOverlayMargin;
     overlays_.area = QRectF(topLeft - QPointF(margin.width(), margin.height()), size + 2.0 * margin);
     overlays_.revision = controller.overlayRevision();
@@ -247,7 +250,7 @@ void MapRenderer::draw(QPainter& painter, const MapVewController& controller, Ma
     overlays_.image.fill(Qt::transparent);
     QPainter layer(&overlays_.image);
     drawOverlays(layer, controller, devicePixelRatio, topLeft - overlays_.area.topLeft(),
-                 QRectF(QPointF(0, 0), overlays_.area.size()));
+                 QRectF(QPointF(0, 0), overlays_.area.size()), townLabels);
   }
   painter.drawImage(overlays_.area.topLeft() - topLeft, overlays_.image);
 
@@ -278,22 +281,25 @@ std::uint32_t MapRenderer::minTownPopulation(double zoom) {
   return 1000;
 }
 
-void MapRenderer::drawTownLabels(QPainter& painter, const MapViewport& viewport, const PlaceNames& places) {
-  // At most this many names, and candidates enough to fill the gaps.
-  constexpr std::size_t kMaxLabels = 40;
-  constexpr std::size_t kCandidates = 400;
-  const QSizeF size = viewport.size();
-  const MapCoordinate northWest = WebMercator::unproject(viewport.toMap(QPointF(0, 0)));
-  const MapCoordinate southEast = WebMercator::unproject(viewport.toMap(QPointF(size.width(), size.height())));
+void MapRenderer::drawTownLabels(QPainter& painter, const MapViewport& viewport, const PlaceNames& places,
+                                 const QPointF& shift, const QRectF& area) {
+  // At most this many names in a view's worth of map, and candidates enough to fill the gaps.
+  const QRectF bounds = area.isNull() ? QRectF(QPointF(0, 0), viewport.size()) : area;
+  const double views = std::max(1.0, bounds.width() * bounds.height() /
+                                         std::max(1.0, viewport.size().width() * viewport.size().height()));
+  const auto maxLabels = static_cast<std::size_t>(40.0 * views);
+  const std::size_t candidates = 10 * maxLabels;
+  const MapCoordinate northWest = WebMercator::unproject(viewport.toMap(bounds.topLeft() - shift));
+  const MapCoordinate southEast = WebMercator::unproject(viewport.toMap(bounds.bottomRight() - shift));
   double west = northWest.longitude;
   double east = southEast.longitude;
-  // A view wider than the world sees every longitude.
-  if (viewport.worldPixels() <= size.width()) {
+  // A picture wider than the world sees every longitude.
+  if (viewport.worldPixels() <= bounds.width()) {
     west = -180.0;
     east = 180.0;
   }
   const std::vector<PlaceNames::Place> towns =
-      places.within(southEast.latitude, northWest.latitude, west, east, minTownPopulation(viewport.zoom()), kCandidates);
+      places.within(southEast.latitude, northWest.latitude, west, east, minTownPopulation(viewport.zoom()), candidates);
   if (towns.empty()) return;
   painter.save();
   painter.setRenderHint(QPainter::Antialiasing);
@@ -301,13 +307,10 @@ void MapRenderer::drawTownLabels(QPainter& painter, const MapViewport& viewport,
   font.setPointSizeF(8.0);
   painter.setFont(font);
   const QFontMetricsF metrics(font);
-  // The scale bar and the credit along the bottom and the map's menu button
-  // at the top right keep their room.
-  std::vector<QRectF> taken{QRectF(size.width() - 80.0, 0.0, 80.0, 34.0)};
-  const QRectF bounds(QPointF(0, 0), size - QSizeF(0.0, 24.0));
+  std::vector<QRectF> taken;
   for (const PlaceNames::Place& town : towns) {
-    if (taken.size() > kMaxLabels) break;
-    const QPointF at = viewport.toScreen(WebMercator::project({town.latitude, town.longitude}));
+    if (taken.size() >= maxLabels) break;
+    const QPointF at = viewport.toScreen(WebMercator::project({town.latitude, town.longitude})) + shift;
     const QRectF text(at + QPointF(4.0, -metrics.ascent() / 2.0 - 1.0),
                       QSizeF(metrics.horizontalAdvance(town.name) + 2.0, metrics.height()));
     const QRectF room = text.united(QRectF(at - QPointF(3, 3), QSizeF(6, 6))).adjusted(-3, -2, 3, 2);

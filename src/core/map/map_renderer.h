@@ -47,7 +47,10 @@ class MapRenderer {
   // without overlapping, the most populous first, fewer and bigger towns
   // the further out the view is.
   void setPlaces(std::shared_ptr<const PlaceNames> places) { places_ = std::move(places); }
-  static void drawTownLabels(QPainter& painter, const MapViewport& viewport, const PlaceNames& places);
+  // `shift` moves screen points to the painter's and `area` is where to
+  // draw in the painter's points (null: the view).
+  static void drawTownLabels(QPainter& painter, const MapViewport& viewport, const PlaceNames& places,
+                             const QPointF& shift = {}, const QRectF& area = {});
   // The smallest town named at a view zoom.
   static std::uint32_t minTownPopulation(double zoom);
 
@@ -73,7 +76,7 @@ class MapRenderer {
                   qreal devicePixelRatio, const QPointF& shift, const QRectF& area, bool selected);
   // Lines and recording markers, moved by `shift`, those meeting `area`.
   void drawOverlays(QPainter& painter, const MapVewController& controller, qreal devicePixelRatio,
-                    const QPointF& shift, const QRectF& area);
+                    const QPointF& shift, const QRectF& area, bool townLabels);
 
   struct OverlayPicture {
     QImage image;
@@ -81,6 +84,7 @@ class MapRenderer {
     quint64 revision = 0;
     double zoom = -1.0;
     qreal devicePixelRatio = 0.0;
+    bool townLabels = false;
   };
 
   QHash<const CustomMapPolyline*, CachedPath> paths_;
