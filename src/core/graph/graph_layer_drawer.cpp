@@ -2,7 +2,7 @@
 
 #include "core/common/color_palette.h"
 #include "core/telemetry/custom_location.h"
-#include "core/telemetry/gps_track_cleaner.h"
+#include "core/graph/graph_samples.h"
 
 #include <QPainter>
 #include <QPolygonF>
@@ -90,25 +90,14 @@ void GraphLayerDrawer::drawContents(QPainter* painter, const QRectF& rect) const
   };
   std::vector<Mark> marks;
 
-  // A speed the receiver made up for a second (CleanTrack) is bridged by the
-  // one before it; the model keeps the raw value.
-  std::vector<TrackPoint> track;
-  track.reserve(static_cast<std::size_t>(n));
-  for (const GOPData& gop : gops) track.push_back(TrackPoint::of(gop.location(), gop.isValid()));
-  const CleanTrack clean = CleanTrack::of(track);
-  std::optional<double> lastClean;
+  // A speed the receiver made up for a second is bridged; the model keeps it.
+  const std::vector<std::optional<double>> bridged = GraphSamples::bridgedSpeeds(gops);
 
   std::size_t k = 0;
   for (qsizetype i = 0; i < n; ++i) {
     const GOPData& gop = gops[i];
-    double s = groupSpeed(gops, i);
-    const auto index = static_cast<std::size_t>(i);
-    // Fixes without a valid position keep their speed as before: nothing to check it against.
-    if (track[index].valid && track[index].speed >= 0.0 && !clean.speedOk[index]) {
-      if (lastClean) s = *lastClean;
-    } else {
-      lastClean = s;
-    }
+    const auto& replacement = bridged[static_cast<std::size_t>(i)];
+    const double s = replacement ? CustomLocation::speedForCurrentLocale(*replacement) : groupSpeed(gops, i);
     const double x = static_cast<double>(i) * groupStep + ox;
     speedLine.append(QPointF(x, std::max(oy, s * speedScale + oy)));
     for (const DriveSupportData& record : gop.driveSupportInfos()) {

@@ -330,9 +330,23 @@ void GraphViewController::setDrivingEvents(const QList<TripEvent>& events) {
   graphView_->updateDrawLayer();
 }
 
+float GraphViewController::shownSpeed(const TelemetryMoment& moment) const {
+  if (!moment.location) return 0.0F;
+  if (moment.group && *moment.group < bridgedSpeeds_.size()) {
+    if (const auto& bridged = bridgedSpeeds_[*moment.group]) {
+      CustomLocation location = *moment.location;
+      location.speed = *bridged;
+      return GraphSamples::displaySpeed(location);
+    }
+  }
+  return GraphSamples::displaySpeed(*moment.location);
+}
+
 void GraphViewController::updateEventMarks() {
   QList<GraphLayerDrawer::EventMark> marks;
   const std::shared_ptr<NMEAData> nmea = currentInfo_ ? currentInfo_->nmea() : nullptr;
+  const GOPList groups = nmea ? nmea->GOPs() : GOPList();
+  bridgedSpeeds_ = GraphSamples::bridgedSpeeds(QList<GOPData>(groups.begin(), groups.end()));
   // One group a second: the telemetry's one rule, as the chart spreads them.
   const double seconds = nmea ? static_cast<double>(nmea->GOPs().size()) : 0.0;
   if (seconds > 0.0) {
@@ -418,8 +432,8 @@ void GraphViewController::setLabelText(QLabel* label, const QString& text) {
 }
 
 void GraphViewController::showReadouts() {
-  if (const auto& location = moment_.location) {
-    const float v = GraphSamples::displaySpeed(*location);
+  if (moment_.location) {
+    const float v = shownSpeed(moment_);
     setLabelText(labelSpeed_, QString::asprintf("Speed:%2.1f", static_cast<double>(v)));
     setLabelText(labelSpeedMeter_, QString::number(static_cast<long long>(v)));
     needleView_->updateLayerWithSpeed(v);
@@ -561,9 +575,9 @@ QString GraphViewController::toolTipTextAt(double progress) const {
     lines.last() += QStringLiteral("  ") + QLocale().toString(date.addMSecs(-std::llround(clockCorrection_ * 1000.0)).time(),
                                                              QStringLiteral("HH:mm:ss"));
   }
-  if (const auto& location = moment.location) {
+  if (moment.location) {
     lines << tr("Speed: %1 %2")
-                 .arg(static_cast<double>(GraphSamples::displaySpeed(*location)), 0, 'f', 1)
+                 .arg(static_cast<double>(shownSpeed(moment)), 0, 'f', 1)
                  .arg(CustomLocation::unitForCurrentLocale());
   }
   if (const auto& motion = moment.motion) {

@@ -11,6 +11,7 @@
 #include <array>
 #include <functional>
 #include <optional>
+#include <vector>
 
 class QLabel;
 class QMenu;
@@ -140,6 +141,9 @@ class GraphViewController : public QWidget {
   void setUserControlIsActive(bool active);
   // The current recording's events as the chart's marks.
   void updateEventMarks();
+  // The speed shown for a moment: the group's bridged one where the
+  // receiver made it up (GraphSamples::bridgedSpeeds), else the moment's.
+  float shownSpeed(const TelemetryMoment& moment) const;
 
   QPointer<PlaybackClock> playbackClock_;
   std::function<qint64()> clock_;
@@ -151,6 +155,7 @@ class GraphViewController : public QWidget {
   std::optional<qint64> lastUpdateProgress_;
   qsizetype lastIconGroup_ = -1;
   QList<TripEvent> drivingEvents_;
+  std::vector<std::optional<double>> bridgedSpeeds_;
   double clockCorrection_ = 0.0;
   QDateTime exportStart_;
   QDateTime exportEnd_;
