@@ -9,6 +9,7 @@
 #include "core/media/clip_health.h"
 #include "core/media/clip_rebuilder.h"
 #include "core/media/video_frame_grabber.h"
+#include "core/telemetry/gps_track_cleaner.h"
 #include "core/telemetry/nmea_data.h"
 
 #include <QBuffer>
@@ -204,10 +205,21 @@ std::shared_ptr<CustomMapPolyline> DCFAsyncParser::polylineForDCFInfos(const DCF
   points.reserve(static_cast<qsizetype>(fixes.size()) + 1);
   speeds.reserve(points.capacity());
   QDateTime lastTime;
+  // The map shows the cleaned track: a one-second jump of the receiver is
+  // left out, a made-up speed is unknown (grey when coloured by speed). The
+  // model and the exports keep the raw fixes.
+  std::vector<TrackPoint> track;
+  track.reserve(fixes.size());
+  for (const CustomLocation& fix : fixes) track.push_back(TrackPoint::of(fix, true));
+  const CleanTrack clean = CleanTrack::of(track);
+  std::size_t i = 0;
   for (const CustomLocation& fix : fixes) {
-    points.append({fix.latitude, fix.longitude});
-    speeds.append(static_cast<float>(fix.displaySpeed()));
+    const std::size_t k = i++;
     lastTime = fix.timestamp;
+    if (!clean.positionOk[k]) continue;
+    points.append({fix.latitude, fix.longitude});
+    const bool madeUp = track[k].speed >= 0.0 && !clean.speedOk[k];
+    speeds.append(madeUp ? -1.0F : static_cast<float>(fix.displaySpeed()));
   }
   for (qsizetype j = index + 1; j < infos.size(); ++j) {
     const DCFInfoPtr& following = infos.at(j);

@@ -6,6 +6,7 @@
 #include "core/media/dcf_async_parser.h"
 #include "core/media/video_frame_grabber.h"
 #include "core/telemetry/nmea_data.h"
+#include "support/drive_script.h"
 #include "support/temp_card.h"
 #include "support/wait_for.h"
 
@@ -20,6 +21,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <ctime>
 
@@ -59,6 +61,28 @@ MapCoordinate firstFix(const DCFInfoPtr& info) {
   info->nmea()->setup();
   const auto fixes = info->nmea()->varidLocations();
   return fixes.empty() ? MapCoordinate{} : MapCoordinate{fixes.begin()->latitude, fixes.begin()->longitude};
+}
+
+TEST(RoutePolyline, AJumpIsLeftOutAndAMadeUpSpeedIsUnknownOnTheMapOnly) {
+  QTemporaryDir dir;
+  const QDateTime start(QDate(2024, 5, 17), QTime(8, 0), Qt::UTC);
+  test::DriveScript drive(start, 15.0);
+  drive.cruise(10);
+  drive.add(1, {0.0, 0.0, true, 3000.0});       // 3 km north for one second
+  drive.cruise(10);
+  drive.add(1, {0.0, 0.0, true, 0.0, 30.0});    // 45 m/s for one second
+  drive.cruise(10);
+  const QString base = QStringLiteral("20240517080000_%1_N").arg(stamp(start));
+  ASSERT_TRUE(test::writeFileAt(dir.path(), QStringLiteral("NORMAL/F_") + base + QStringLiteral(".MP4")));
+  ASSERT_TRUE(test::writeFileAt(dir.path(), QStringLiteral("NMEA/NORMAL/N_") + base + QStringLiteral(".NMEA"), drive.text()));
+  const DCFInfoList infos = CardScanner().scan(dir.path()).recordings;
+  ASSERT_EQ(infos.size(), 1);
+  const auto line = DCFAsyncParser::polylineForDCFInfos(infos, 0);
+  ASSERT_TRUE(line);
+  EXPECT_EQ(infos.front()->nmea()->varidLocations().size(), 32u) << "the model keeps every fix";
+  EXPECT_EQ(line->pointCount(), 31);
+  for (const MapCoordinate& point : line->coordinates()) EXPECT_LT(point.latitude, 35.6 + 0.01);
+  EXPECT_EQ(std::count(line->speeds().cbegin(), line->speeds().cend(), -1.0F), 1);
 }
 
 TEST(RoutePolyline, JoinsTheNextDriveUnlessANewDayFollowsAPause) {
