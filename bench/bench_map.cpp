@@ -1,6 +1,7 @@
 // The route map: a full redraw at 1280x800 with the routes of 1000
 // one-minute recordings while panning, a built-in map tile drawn, a cached
 // tile drawn, and the projection (against gdaltransform in bench-map).
+#include "core/catalogue/place_names.h"
 #include "core/map/map_renderer.h"
 #include "core/map/map_tile_layer.h"
 #include "core/map/map_vew_controller.h"
@@ -64,7 +65,7 @@ void warm(MapRenderer& renderer, MapVewController& map, MapTileLayer& tiles, QIm
 // state.range(0): 1 colours the routes by speed. state.range(1): 1 draws
 // the whole route picture again every frame (a zoom step or a new line),
 // 0 pans as a user drags.
-void BM_RedrawWhilePanning(benchmark::State& state) {
+void redraw(benchmark::State& state, bool townNames) {
   const bool bySpeed = state.range(0) != 0;
   const bool everyFrame = state.range(1) != 0;
   MapVewController map;
@@ -74,6 +75,7 @@ void BM_RedrawWhilePanning(benchmark::State& state) {
   map.focusMapRect(MapVewController::totalMapRect(map.mapOverlays()), false);
   MapTileLayer tiles;
   MapRenderer renderer;
+  if (townNames) renderer.setPlaces(PlaceNames::builtIn());
   QImage frame(1280, 800, QImage::Format_ARGB32_Premultiplied);
   // Warm the tiles of the whole panning range: 600 pixels each way, so the
   // route picture is drawn again now and then, as while a user drags.
@@ -98,6 +100,11 @@ void BM_RedrawWhilePanning(benchmark::State& state) {
   state.counters["fixes"] = 60000;
   state.counters["cache_kib"] = tiles.cacheCostKiB();
 }
+
+void BM_RedrawWhilePanning(benchmark::State& state) { redraw(state, false); }
+// The same with the built-in map's town names (drawn with the route picture).
+void BM_RedrawWithTownNames(benchmark::State& state) { redraw(state, true); }
+BENCHMARK(BM_RedrawWithTownNames)->Args({0, 0})->Args({0, 1})->Unit(benchmark::kMillisecond)->MinTime(2.0);
 BENCHMARK(BM_RedrawWhilePanning)
     ->Args({0, 0})
     ->Args({1, 0})
