@@ -197,7 +197,7 @@ std::optional<QString> IncidentExporter::run(const IncidentExportRequest& reques
   ProgressReportManager throttle;
   // Reports wait for the main thread (at most five a second), and stop with a cancel.
   throttle.progressReeport([this, progress](unsigned long long permille) {
-    if (progress) runOnMainThread([&] { progress(static_cast<double>(permille) / 1000.0); }, cancelFlag_);
+    if (progress) runOnMainThread([&] { progress(QString(), static_cast<float>(permille) / 1000.0F); }, cancelFlag_);
   });
   VideoSpanWriter::Options options;
   options.mode =

@@ -73,14 +73,8 @@ void MediaController::showCatalogue() {
       eventVC_->selectFirstItem();
     }
   }
-  if (mapVC_ != nullptr) {
-    mapVC_->reloadDCFInfo(c.mediaTree());
-  }
   if (photoListVC_ != nullptr) {
     photoListVC_->reloadDCFInfo(c.pictureTree());
-  }
-  if (graphVC_ != nullptr) {
-    graphVC_->drawGraphWithCurrentDCFInfo(nullptr);
   }
 }
 
@@ -143,9 +137,6 @@ void MediaController::showCurrentDCF(const DCFInfoPtr& info, int fromMediaList) 
     if (playerVCSecondary_ != nullptr) {
       playerVCSecondary_->showImageWithPath(picture->secondaryFilePath());
     }
-  }
-  if (graphVC_ != nullptr) {
-    graphVC_->drawGraphWithCurrentDCFInfo(info);
   }
 }
 
@@ -226,13 +217,6 @@ void MediaController::showCurrentPictureWithoutDCF() {
   if (!picture) {
     return;
   }
-  if (graphVC_ != nullptr) {
-    graphVC_->drawGraphWithCurrentDCFInfo(nullptr);
-    graphVC_->updateProgress(TelemetryMoment::at(nullptr, 0.0, 0.0));
-  }
-  if (mapVC_ != nullptr) {
-    mapVC_->upDateWithCenterLocation(picture->location());
-  }
   if (playerVC_ != nullptr) {
     playerVC_->showImageWithPath(picture->filePath());
     playerVC_->pause();
@@ -260,38 +244,14 @@ void MediaController::reparseAtIndex(qsizetype index) {
       tree, std::clamp<qsizetype>(index, 0, tree.size() - 1),
       [weak](const DCFInfoPtr& info) {
         if (weak) {
-          weak->parserDidProcess(info);
+          weak->catalogue_.walkDidRead(info);
         }
       },
       [weak] {
         if (weak) {
-          weak->parserDidFinish();
+          weak->catalogue_.walkDidEnd();
         }
       });
-}
-
-void MediaController::parserDidProcess(const DCFInfoPtr& info) {
-  if (mapVC_ != nullptr) {
-    const auto& nmea = info->nmea();
-    if (!nmea->isParsing() && !nmea->varidLocations().empty()) {
-      mapVC_->focusMapOverlays(info->routeLine(), false);
-    }
-  }
-  if (graphVC_ != nullptr) graphVC_->telemetryDidParse(info);
-  if (mapVC_ != nullptr) {
-    mapVC_->addAnnotations(info->annotation());
-    mapVC_->addRouteOverlayLines(info->routeLine());
-  }
-  emit dcfInfoDidParse(info);
-}
-
-void MediaController::parserDidFinish() {
-  if (mapVC_ == nullptr) {
-    return;
-  }
-  for (const DCFInfoPtr& info : catalogue_.mediaTree()) {
-    mapVC_->upDateOverlayLines(info->routeLine());
-  }
 }
 
 void MediaController::dispose() {
@@ -306,11 +266,9 @@ void MediaController::dispose() {
   dcfListVC_ = nullptr;
   photoListVC_ = nullptr;
   eventVC_ = nullptr;
-  mapVC_ = nullptr;
   playerVC_ = nullptr;
   playerVCSecondary_ = nullptr;
   playerVCs_.clear();
-  graphVC_ = nullptr;
   tabVC_ = nullptr;
   playerSplitVC_ = nullptr;
 }

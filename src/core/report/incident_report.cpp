@@ -355,9 +355,19 @@ void drawPdf(QPdfWriter& writer, const IncidentReportRequest& request, const Fac
   pages.line(texts.pick("Camera serial: %1    Version: %2", "カメラのシリアル: %1    バージョン: %2")
                  .arg(facts.serial.isEmpty() ? unknown : facts.serial,
                       facts.version.isEmpty() ? unknown : facts.version));
+  // Every time shown is moved by the clock's offset when asked; the names and
+  // the data stay on the camera's clock.
+  const qint64 correction = std::llround(request.clockCorrectionSeconds * 1000.0);
+  const auto localText = [correction](const QDateTime& time) { return dashcard::localText(time.addMSecs(-correction)); };
+  const auto utcText = [correction](const QDateTime& time) { return dashcard::utcText(time.addMSecs(-correction)); };
   pages.line(texts.pick("Span (local time): %1 to %2", "期間（現地時刻）: %1 〜 %2")
                  .arg(localText(request.from), localText(request.to)));
   pages.line(texts.pick("Span (UTC): %1 to %2", "期間（UTC）: %1 〜 %2").arg(utcText(request.from), utcText(request.to)));
+  if (correction != 0) {
+    pages.line(texts.pick("Times corrected by the camera clock's offset from GPS time (%1 s); file names unchanged.",
+                          "時刻はカメラの時計と GPS 時刻のずれ（%1 秒）で補正済み。ファイル名は変更なし。")
+                   .arg(request.clockCorrectionSeconds, 0, 'f', 1));
+  }
   pages.line(texts.pick("Camera time zone setting: %1", "カメラのタイムゾーン設定: %1")
                  .arg(facts.timeZone.isEmpty() ? unknown : facts.timeZone));
   pages.line(texts.pick("Recordings (%1):", "録画（%1 件）:").arg(facts.recordings.size()));
@@ -412,7 +422,7 @@ void drawPdf(QPdfWriter& writer, const IncidentReportRequest& request, const Fac
   pages.setFont(8);
   for (const ReportSecond& second : facts.seconds) {
     const QString dash = QStringLiteral("–");
-    pages.row({second.time.toLocalTime().toString(QStringLiteral("HH:mm:ss")),
+    pages.row({second.time.addMSecs(-correction).toLocalTime().toString(QStringLiteral("HH:mm:ss")),
                second.hasFix ? QString::number(second.latitude, 'f', 6) : dash,
                second.hasFix ? QString::number(second.longitude, 'f', 6) : dash,
                second.speed >= 0 ? QString::number(CustomLocation::speedForCurrentLocale(second.speed), 'f', 1) : dash,
@@ -444,7 +454,7 @@ QStringList IncidentReporter::warnings() const {
 std::optional<QString> IncidentReporter::write(const IncidentReportRequest& request, const std::atomic<bool>& cancel,
                                                const ProgressBlock& progress, QStringList* warnings) {
   const auto report = [&](double done) {
-    if (progress) progress(done);
+    if (progress) progress(QString(), static_cast<float>(done));
   };
   const QString cancelled = QStringLiteral("Cancelled.");
   Facts facts;
@@ -534,8 +544,8 @@ void IncidentReporter::reportAsync(IncidentReportRequest request, ProgressBlock 
                       didFinish = std::move(didFinish)] {
     const auto self = weakSelf.lock();
     if (!self) return;
-    const auto onMain = [&](double done) {
-      if (progress) runOnMainThread([&] { progress(done); }, self->cancelFlag_);
+    const auto onMain = [&](const QString& item, float done) {
+      if (progress) runOnMainThread([&] { progress(item, done); }, self->cancelFlag_);
     };
     QStringList warnings;
     const std::optional<QString> result = write(request, self->cancelFlag_, onMain, &warnings);

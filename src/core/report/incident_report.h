@@ -36,6 +36,10 @@ struct IncidentReportRequest {
   // whose SHA-256 it lists). A damaged video without one shows no frames,
   // with a warning, as the video export leaves a gap.
   QHash<QString, QString> repairedCopies;
+  // The camera clock's offset from GPS time (seconds) that the report's
+  // times are corrected by (the span above stays on the camera's clock);
+  // 0: the camera's own times.
+  double clockCorrectionSeconds = 0.0;
 };
 
 // The facts of one second of the span: one row of the report's table.
@@ -66,7 +70,8 @@ struct ReportFrames {
 // file appears whole or not at all.
 class IncidentReporter : public std::enable_shared_from_this<IncidentReporter> {
  public:
-  using ProgressBlock = std::function<void(double progress)>;
+  // The item at work (empty: the report as a whole) and 0 <= progress <= 1.
+  using ProgressBlock = std::function<void(const QString& item, float progress)>;
   // The reason of a failure; empty on success. Exactly once on the main
   // thread, also after a cancel ("Cancelled.") and for a refused start.
   using DidFinishBlock = std::function<void(const std::optional<QString>& error)>;
@@ -74,7 +79,7 @@ class IncidentReporter : public std::enable_shared_from_this<IncidentReporter> {
   static std::shared_ptr<IncidentReporter> create();
 
   void reportAsync(IncidentReportRequest request, ProgressBlock progress, DidFinishBlock didFinish);
-  void cancel() { cancelFlag_.store(true); }
+  void setCancelFlag(bool cancel) { cancelFlag_.store(cancel); }
   bool isRunning() const { return isRunning_.load(); }
 
   // What the last run left out (a damaged video without a repaired copy),

@@ -1,11 +1,13 @@
 #pragma once
 
+#include "core/catalogue/trip_preferences.h"
 #include "core/map/tile_source_choice.h"
 #include "core/telemetry/custom_location.h"
 
 #include <QDialog>
 
 class QComboBox;
+class QDoubleSpinBox;
 class QDialogButtonBox;
 class QLabel;
 class QLineEdit;
@@ -20,6 +22,8 @@ struct Preferences {
   int thumbnailCacheLimit = 5000;
   QString videoSurface = QStringLiteral("automatic");  // automatic, opengl or software
   TileSourceChoice map;
+  // Trips, driving events and the clock check.
+  TripPreferences trips;
 
   static Preferences load();
   void save() const;
@@ -47,6 +51,12 @@ class PreferencesDialog : public QDialog {
   QDialogButtonBox* buttons_;
   QSpinBox* cacheLimit_;
   QComboBox* surface_;
+  QSpinBox* tripGap_;
+  QDoubleSpinBox* brakingG_;
+  QDoubleSpinBox* accelerationG_;
+  QDoubleSpinBox* corneringG_;
+  QDoubleSpinBox* eventSeconds_;
+  QDoubleSpinBox* clockThreshold_;
 };
 
 }  // namespace dashcard

@@ -558,6 +558,7 @@ void DCFListViewController::exportVideo(const QDateTime& markedFrom, const QDate
         report.targetFilePath = IncidentExporter::sidePath(request.targetFilePath, QStringLiteral("pdf"));
         report.repairedCopies = mediaController_->repairedCopies();
         report.exportedFiles << request.targetFilePath;
+        report.clockCorrectionSeconds = model_->clockCorrection();
         if (request.writeGpx) report.exportedFiles << IncidentExporter::sidePath(request.targetFilePath, QStringLiteral("gpx"));
         if (request.writeKml) report.exportedFiles << IncidentExporter::sidePath(request.targetFilePath, QStringLiteral("kml"));
         thenReport = EvidenceTasks::reportJob(report);
