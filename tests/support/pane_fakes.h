@@ -81,9 +81,6 @@ class FakeList : public RecordingListPane, public LoggedPane {
     rows = infos;
     record(QStringLiteral("reload %1/%2").arg(infos.size()).arg(all.size()));
   }
-  void reloadDCFInfo(const PictureInfoList& pictures) override {
-    record(QStringLiteral("reloadPictures %1").arg(pictures.size()));
-  }
   void selectFirstItem() override {
     record(QStringLiteral("selectFirstItem"));
     if (!rows.isEmpty()) select(rows.first());
@@ -149,7 +146,17 @@ class FakeTabs : public TabPane, public LoggedPane {
   }
   bool active = false;
   int index = 0, changes = 0;
+  QObject context;  // of the tabs' observation of a catalogue
 };
+
+// The window's lists on `controller`: the drive's lists and the tabs that
+// follow its catalogue.
+inline void showLists(MediaController& controller, FakeTabs& tabs, FakeList& normal, FakeList& event) {
+  controller.setDcfListVC(&normal);
+  controller.setEventVC(&event);
+  controller.setTabVC(&tabs);
+  tabs.observe(controller.catalogue(), &normal, &event, &tabs.context);
+}
 
 // A player whose numbers the test sets; it records what it is told.
 class FakePlayer : public PlayerPane, public LoggedPane {

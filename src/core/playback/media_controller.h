@@ -127,8 +127,6 @@ class MediaController : public QObject {
   void setDcfListVC(RecordingListPane* pane) { dcfListVC_ = pane; }
   RecordingListPane* eventVC() const { return eventVC_; }
   void setEventVC(RecordingListPane* pane) { eventVC_ = pane; }
-  RecordingListPane* photoListVC() const { return photoListVC_; }
-  void setPhotoListVC(RecordingListPane* pane) { photoListVC_ = pane; }
   // Follows the map's choices: a marker's recording becomes current, a place
   // on a line is sought (in the current recording) or its recording chosen.
   void observeMap(MapVewController* map);
@@ -157,7 +155,6 @@ class MediaController : public QObject {
   // What the catalogue's news asks of the panes.
   void showCatalogue();
   void showCurrentDCF(const DCFInfoPtr& info, int fromMediaList);
-  void showRequestedDCF(const DCFInfoPtr& info, int fromMediaList);
   void showCurrentPictureWithoutDCF();
   void selectionDidChange(const DCFInfoList& infos);
   // Re-parses from the current recording (from the start when there is none).
@@ -185,7 +182,6 @@ class MediaController : public QObject {
 
   RecordingListPane* dcfListVC_ = nullptr;
   RecordingListPane* eventVC_ = nullptr;
-  RecordingListPane* photoListVC_ = nullptr;
   PlayerPane* playerVC_ = nullptr;
   PlayerPane* playerVCSecondary_ = nullptr;
   QList<PlayerPane*> playerVCs_;

@@ -19,7 +19,6 @@ MediaController::MediaController(QObject* parent) : QObject(parent) {
   connect(&tasks_, &TaskRunner::busyChanged, this, &MediaController::tasksBusyChanged);
   connect(&catalogue_, &RecordingCatalogue::catalogueDidChange, this, &MediaController::showCatalogue);
   connect(&catalogue_, &RecordingCatalogue::currentDCFDidChange, this, &MediaController::showCurrentDCF);
-  connect(&catalogue_, &RecordingCatalogue::recordingRequested, this, &MediaController::showRequestedDCF);
   connect(&catalogue_, &RecordingCatalogue::selectionDidChange, this, &MediaController::selectionDidChange);
   connect(&catalogue_, &RecordingCatalogue::pictureWithoutDCFChosen, this,
           &MediaController::showCurrentPictureWithoutDCF);
@@ -33,10 +32,6 @@ MediaController::~MediaController() {
 
 void MediaController::showCatalogue() {
   const RecordingCatalogue& c = catalogue_;
-  const bool hasContent = c.mediaTree().size() + c.pictureTree().size() > 0;
-  if (tabVC_ != nullptr) {
-    tabVC_->tabViewIsActive(hasContent);
-  }
   if (playerSplitVC_ != nullptr) {
     playerSplitVC_->setupDividerWithSecondaryPlayerEnable(c.hasSecondary());
   }
@@ -51,30 +46,6 @@ void MediaController::showCatalogue() {
         player->playWithPath(QString());
       }
     }
-  }
-  if (dcfListVC_ != nullptr) {
-    dcfListVC_->reloadDCFInfo(c.mediaTreeNormal(), c.mediaTree());
-  }
-  if (eventVC_ != nullptr) {
-    eventVC_->reloadDCFInfo(c.mediaTreeEvent(), c.mediaTree());
-  }
-  if (!c.mediaTreeNormal().isEmpty()) {
-    if (tabVC_ != nullptr) {
-      tabVC_->setSelectedTabViewItemIndex(0);
-    }
-    if (dcfListVC_ != nullptr) {
-      dcfListVC_->selectFirstItem();
-    }
-  } else if (!c.mediaTreeEvent().isEmpty()) {
-    if (tabVC_ != nullptr) {
-      tabVC_->setSelectedTabViewItemIndex(1);
-    }
-    if (eventVC_ != nullptr) {
-      eventVC_->selectFirstItem();
-    }
-  }
-  if (photoListVC_ != nullptr) {
-    photoListVC_->reloadDCFInfo(c.pictureTree());
   }
 }
 
@@ -117,10 +88,6 @@ void MediaController::showCurrentDCF(const DCFInfoPtr& info, int fromMediaList) 
     // state, so a playing follower plays on and a paused one stays paused.
     listDidSelect_ = false;
   } else {
-    RecordingListPane* other = fromMediaList == RecordingCatalogue::kMediaListNormal ? eventVC_ : dcfListVC_;
-    if (other != nullptr) {
-      other->deselection();
-    }
     listDidSelect_ = true;
   }
   loadCurrentDCFIntoPlayers(info);
@@ -140,21 +107,6 @@ void MediaController::showCurrentDCF(const DCFInfoPtr& info, int fromMediaList) 
   }
 }
 
-void MediaController::showRequestedDCF(const DCFInfoPtr& info, int fromMediaList) {
-  const bool event = fromMediaList == RecordingCatalogue::kMediaListMapEvent;
-  const int tab = event ? 1 : 0;
-  if (tabVC_ != nullptr && tabVC_->selectedTabViewItemIndex() != tab) {
-    tabVC_->setSelectedTabViewItemIndex(tab);
-  }
-  RecordingListPane* list = event ? eventVC_ : dcfListVC_;
-  RecordingListPane* other = event ? dcfListVC_ : eventVC_;
-  if (list != nullptr) {
-    list->selectCurrentDCF(info);
-  }
-  if (other != nullptr) {
-    other->deselection();
-  }
-}
 void MediaController::loadCurrentDCFIntoPlayers(const DCFInfoPtr& info) {
   QPointer<MediaController> weak(this);
   clock_.clipDidLoad();
@@ -264,7 +216,6 @@ void MediaController::dispose() {
   QObject::disconnect(&tasks_, nullptr, this, nullptr);
   tasks_.cancelAll();
   dcfListVC_ = nullptr;
-  photoListVC_ = nullptr;
   eventVC_ = nullptr;
   playerVC_ = nullptr;
   playerVCSecondary_ = nullptr;

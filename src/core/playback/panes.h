@@ -2,6 +2,7 @@
 
 #include "core/catalogue/dcf_info.h"
 #include "core/catalogue/picture_info.h"
+#include "core/catalogue/recording_catalogue.h"
 
 #include <QList>
 #include <QString>
@@ -17,15 +18,13 @@ class ProgressSheet;
 // tests implement them with recording fakes. Every call is made on the main
 // thread.
 
-// The file, event and photo lists.
+// The file and event lists.
 class RecordingListPane {
  public:
   virtual ~RecordingListPane() = default;
   // Shows `infos`; `allDCFinfos` is the whole catalogue the rows belong to.
   virtual void reloadDCFInfo(const DCFInfoList& infos) = 0;
   virtual void reloadDCFInfo(const DCFInfoList& infos, const DCFInfoList& allDCFinfos) = 0;
-  // The photo list's form.
-  virtual void reloadDCFInfo(const PictureInfoList& pictures) { (void)pictures; }
   virtual void selectFirstItem() = 0;
   virtual void selectCurrentDCF(const DCFInfoPtr& info) = 0;
   // Selects the row after `info`, wrapping to the first row.
@@ -49,6 +48,13 @@ class TabPane {
   virtual void tabViewIsActive(bool active) = 0;
   virtual int selectedTabViewItemIndex() const = 0;
   virtual void setSelectedTabViewItemIndex(int index) = 0;
+
+  // The tabs and their lists follow `catalogue` (for as long as `context`
+  // lives): a new card fills both lists and selects the first row of the
+  // first list with rows; a choice in one list clears the other's
+  // selection; a recording the map asks for is selected in its list.
+  void observe(const RecordingCatalogue* catalogue, RecordingListPane* normal, RecordingListPane* event,
+               QObject* context);
 };
 
 // One player pane (front or rear).

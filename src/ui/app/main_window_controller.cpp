@@ -211,6 +211,7 @@ void MainWindowController::buildPanes() {
   mc->setDcfListVC(tabs->dcfListVC());
   mc->setEventVC(tabs->eventVC());
   mc->setTabVC(tabs);
+  tabs->observe(mc->catalogue(), tabs->dcfListVC(), tabs->eventVC(), tabs);
   map->controller()->observe(mc->catalogue());
   connect(mc->clock(), &PlaybackClock::momentDidChange, map->controller(), &MapVewController::showMoment);
   mc->observeMap(map->controller());

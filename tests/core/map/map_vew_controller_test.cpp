@@ -223,9 +223,7 @@ TEST_F(MapVewControllerTest, CalloutAndRouteClickSelectTheRecording) {
   test::FakeList files(&controller, RecordingCatalogue::kMediaListNormal);
   test::FakeList events(&controller, RecordingCatalogue::kMediaListEvent);
   test::FakePlayer player;
-  controller.setTabVC(&tabs);
-  controller.setDcfListVC(&files);
-  controller.setEventVC(&events);
+  test::showLists(controller, tabs, files, events);
   controller.setPlayerVC(&player);
   controller.observeMap(&map);
   deliverAll();

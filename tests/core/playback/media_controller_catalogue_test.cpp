@@ -40,17 +40,13 @@ class MediaControllerCatalogue : public ::testing::Test {
     ASSERT_TRUE(cache.isValid());
     normal.logTo(&log, QStringLiteral("normal"));
     event.logTo(&log, QStringLiteral("event"));
-    photos.logTo(&log, QStringLiteral("photos"));
     tab.logTo(&log, QStringLiteral("tab"));
     front.logTo(&log, QStringLiteral("front"));
     rear.logTo(&log, QStringLiteral("rear"));
     split.logTo(&log, QStringLiteral("split"));
     news.logTo(&log, QStringLiteral("news"));
     controller.setThumbnailDirectory(cache.path());
-    controller.setDcfListVC(&normal);
-    controller.setEventVC(&event);
-    controller.setPhotoListVC(&photos);
-    controller.setTabVC(&tab);
+    test::showLists(controller, tab, normal, event);
     controller.setPlayerVC(&front);
     controller.setPlayerVCSecondary(&rear);
     controller.setPlayerVCs({&front, &rear});
@@ -78,7 +74,7 @@ class MediaControllerCatalogue : public ::testing::Test {
 
   QTemporaryDir cache;
   Log log;
-  FakeList normal, event, photos;
+  FakeList normal, event;
   FakeTabs tab;
   FakePlayer front, rear;
   FakeSplit split;
@@ -98,15 +94,14 @@ TEST_F(MediaControllerCatalogue, PublicationOrderAndRecents) {
   EXPECT_TRUE(controller.catalogue()->hasSecondary());
   EXPECT_EQ(controller.catalogue()->mediaTreeNormal().size() + controller.catalogue()->mediaTreeEvent().size(), controller.catalogue()->mediaTree().size());
   const Log expected = {
-      QStringLiteral("tab.active 1"),
       QStringLiteral("split.secondary 1"),
       QStringLiteral("front.reset"),
       QStringLiteral("rear.reset"),
+      QStringLiteral("tab.active 1"),
       QStringLiteral("normal.reload %1/%2").arg(controller.catalogue()->mediaTreeNormal().size()).arg(card.clips().size()),
       QStringLiteral("event.reload %1/%2").arg(controller.catalogue()->mediaTreeEvent().size()).arg(card.clips().size()),
       QStringLiteral("tab.select 0"),
       QStringLiteral("normal.selectFirstItem"),
-      QStringLiteral("photos.reloadPictures %1").arg(controller.catalogue()->pictureTree().size()),
   };
   EXPECT_EQ(log, expected);
   EXPECT_EQ(RecentDocuments::recentDocumentPaths().value(0), QDir::cleanPath(card.root()));

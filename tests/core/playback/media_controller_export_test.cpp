@@ -178,8 +178,13 @@ TEST(MediaControllerTasks, RepairWritesCopiesOffTheCardAndPlaysThemInstead) {
     controller.setPlayerVC(&front);
     controller.catalogue()->setMediaInfoWithRootPath(cut.root(), recordings, {});
     (*damaged)->setDamageReason(QStringLiteral("No index"), true);
+    // Chosen by hand without its copy, it is not loaded but offered for a rebuild.
+    DCFInfoList offered;
+    QObject::connect(&controller, &MediaController::unplayableRecordingChosen,
+                     [&](const DCFInfoPtr& info) { offered << info; });
     controller.catalogue()->updateCurrentDCF(*damaged, RecordingCatalogue::kMediaListNormal, nullptr);
-    EXPECT_TRUE(front.loadedPath.isEmpty());  // not loaded: the window offers the rebuild
+    EXPECT_TRUE(front.loadedPath.isEmpty()) << front.loadedPath.toStdString();
+    EXPECT_EQ(offered, DCFInfoList{*damaged});
     controller.useRepairedCopy(copies.first().first, copies.first().second);
     EXPECT_EQ(front.loadedPath, copies.first().second);
     EXPECT_EQ(controller.repairedCopies().value((*damaged)->filePath()), copies.first().second);

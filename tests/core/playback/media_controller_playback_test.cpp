@@ -26,9 +26,7 @@ struct Window {
     controller.setPlayerVC(&front);
     controller.setPlayerVCSecondary(&rear);
     controller.setPlayerVCs({&front, &rear});
-    controller.setDcfListVC(&normal);
-    controller.setEventVC(&events);
-    controller.setTabVC(&tabs);
+    test::showLists(controller, tabs, normal, events);
   }
   ~Window() {
     if (MediaControllerManager::sharedInstance()->masterController() == &controller) {

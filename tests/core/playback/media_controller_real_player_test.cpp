@@ -37,9 +37,7 @@ class RealWindow {
     controller.setPlayerVC(&front);
     controller.setPlayerVCSecondary(&rear);
     controller.setPlayerVCs({&front, &rear});
-    controller.setDcfListVC(&normal);
-    controller.setEventVC(&events);
-    controller.setTabVC(&tabs);
+    test::showLists(controller, tabs, normal, events);
   }
   ~RealWindow() { controller.dispose(); }
 

@@ -92,9 +92,7 @@ TEST_F(MapViewTest, MarkerClickOpensTheCalloutWhoseButtonPlaysTheRecording) {
   test::FakeTabs tabs;
   test::FakeList files(&controller, RecordingCatalogue::kMediaListNormal);
   test::FakeList events(&controller, RecordingCatalogue::kMediaListEvent);
-  controller.setTabVC(&tabs);
-  controller.setDcfListVC(&files);
-  controller.setEventVC(&events);
+  test::showLists(controller, tabs, files, events);
   controller.observeMap(map);
   map->reloadDCFInfo(infos);
   map->addAnnotations(parking->annotation());
