@@ -83,6 +83,21 @@
     </message>
 </context>
 <context>
+    <name>DrivingEvent</name>
+    <message>
+        <source>Hard braking</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Hard acceleration</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Sharp cornering</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
     <name>Localizable</name>
     <message>
         <source>EVENT RECORD</source>
@@ -363,6 +378,105 @@
     </message>
     <message>
         <source>speed colours of routes</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>dashcard::CardInfoDialog</name>
+    <message>
+        <source>%1 h</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1 min</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1 s</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>No recording has a GPS fix: the camera&apos;s clock cannot be checked.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The camera&apos;s clock matches GPS time within a second.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The camera&apos;s clock is %1 ahead of GPS time.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The camera&apos;s clock is %1 behind GPS time.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Card Info</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Card:</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Identity:</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Recordings:</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1 (%2 event, %3 parking)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Recorded:</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1 to %2 (camera clock)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Camera time zone:</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Trips:</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1, %2 km</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Driving events:</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1 hard braking, %2 hard acceleration, %3 sharp cornering</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Clock:</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Still reading the telemetry…</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Clock check threshold:</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Show times corrected by the clock&apos;s offset</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The lists and readouts show the camera&apos;s times minus the offset; the file names never change.</source>
         <translation type="unfinished"></translation>
     </message>
 </context>
@@ -872,6 +986,10 @@
         <source>Export Incident Report…</source>
         <translation type="unfinished"></translation>
     </message>
+    <message>
+        <source>%1: %2 g</source>
+        <translation type="unfinished"></translation>
+    </message>
 </context>
 <context>
     <name>dashcard::IncidentExportDialog</name>
@@ -1218,6 +1336,54 @@
         <source>Verify Backup…</source>
         <translation type="unfinished"></translation>
     </message>
+    <message>
+        <source>Card Info…</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Ctrl+I</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Times Corrected by GPS</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Next Driving Event</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Previous Driving Event</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>No driving events on this card.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>No later driving event.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>No earlier driving event.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Camera Clock</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Show the times corrected by it? The file names do not change.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Show Corrected Times</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Keep Camera Times</source>
+        <translation type="unfinished"></translation>
+    </message>
 </context>
 <context>
     <name>dashcard::MapView</name>
@@ -1554,6 +1720,66 @@
         <source>Trying the tile server…</source>
         <translation type="unfinished"></translation>
     </message>
+    <message>
+        <source> g</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source> min</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>A pause between recordings longer than this starts a new trip.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Trip gap:</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Deceleration at or above this is hard braking.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Hard braking:</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Acceleration at or above this is hard acceleration.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Hard acceleration:</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Sideways force at or above this is sharp cornering.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Sharp cornering:</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source> s</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Shorter jolts (a pothole, a door) are not driving events.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Shortest driving event:</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>A camera clock further than this from GPS time is pointed out once per card.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Clock check:</source>
+        <translation type="unfinished"></translation>
+    </message>
 </context>
 <context>
     <name>dashcard::ProgressViewController</name>
@@ -1658,6 +1884,26 @@
     </message>
     <message>
         <source>%1 km</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1 to %2 (%3)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1 g</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Merge with Previous Trip</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Merge with Next Trip</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Split Trip Here</source>
         <translation type="unfinished"></translation>
     </message>
 </context>

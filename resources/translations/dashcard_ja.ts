@@ -83,6 +83,21 @@
     </message>
 </context>
 <context>
+    <name>DrivingEvent</name>
+    <message>
+        <source>Hard braking</source>
+        <translation>急ブレーキ</translation>
+    </message>
+    <message>
+        <source>Hard acceleration</source>
+        <translation>急加速</translation>
+    </message>
+    <message>
+        <source>Sharp cornering</source>
+        <translation>急ハンドル</translation>
+    </message>
+</context>
+<context>
     <name>Localizable</name>
     <message>
         <source>EVENT RECORD</source>
@@ -364,6 +379,105 @@
     <message>
         <source>speed colours of routes</source>
         <translation>ルートの速度の色</translation>
+    </message>
+</context>
+<context>
+    <name>dashcard::CardInfoDialog</name>
+    <message>
+        <source>%1 h</source>
+        <translation>%1 時間</translation>
+    </message>
+    <message>
+        <source>%1 min</source>
+        <translation>%1 分</translation>
+    </message>
+    <message>
+        <source>%1 s</source>
+        <translation>%1 秒</translation>
+    </message>
+    <message>
+        <source>No recording has a GPS fix: the camera&apos;s clock cannot be checked.</source>
+        <translation>GPS の測位がある録画がないため、カメラの時計を確認できません。</translation>
+    </message>
+    <message>
+        <source>The camera&apos;s clock matches GPS time within a second.</source>
+        <translation>カメラの時計は GPS 時刻と 1 秒以内で一致しています。</translation>
+    </message>
+    <message>
+        <source>The camera&apos;s clock is %1 ahead of GPS time.</source>
+        <translation>カメラの時計は GPS 時刻より %1 進んでいます。</translation>
+    </message>
+    <message>
+        <source>The camera&apos;s clock is %1 behind GPS time.</source>
+        <translation>カメラの時計は GPS 時刻より %1 遅れています。</translation>
+    </message>
+    <message>
+        <source>Card Info</source>
+        <translation>カードの情報</translation>
+    </message>
+    <message>
+        <source>Card:</source>
+        <translation>カード:</translation>
+    </message>
+    <message>
+        <source>Identity:</source>
+        <translation>識別:</translation>
+    </message>
+    <message>
+        <source>Recordings:</source>
+        <translation>録画:</translation>
+    </message>
+    <message>
+        <source>%1 (%2 event, %3 parking)</source>
+        <translation>%1（イベント %2、駐車 %3）</translation>
+    </message>
+    <message>
+        <source>Recorded:</source>
+        <translation>録画期間:</translation>
+    </message>
+    <message>
+        <source>%1 to %2 (camera clock)</source>
+        <translation>%1 〜 %2（カメラの時計）</translation>
+    </message>
+    <message>
+        <source>Camera time zone:</source>
+        <translation>カメラのタイムゾーン:</translation>
+    </message>
+    <message>
+        <source>Trips:</source>
+        <translation>走行:</translation>
+    </message>
+    <message>
+        <source>%1, %2 km</source>
+        <translation>%1 件、%2 km</translation>
+    </message>
+    <message>
+        <source>Driving events:</source>
+        <translation>運転イベント:</translation>
+    </message>
+    <message>
+        <source>%1 hard braking, %2 hard acceleration, %3 sharp cornering</source>
+        <translation>急ブレーキ %1、急加速 %2、急ハンドル %3</translation>
+    </message>
+    <message>
+        <source>Clock:</source>
+        <translation>時計:</translation>
+    </message>
+    <message>
+        <source>Still reading the telemetry…</source>
+        <translation>走行データを読み込み中…</translation>
+    </message>
+    <message>
+        <source>Clock check threshold:</source>
+        <translation>時計の確認のしきい値:</translation>
+    </message>
+    <message>
+        <source>Show times corrected by the clock&apos;s offset</source>
+        <translation>時計のずれで補正した時刻を表示</translation>
+    </message>
+    <message>
+        <source>The lists and readouts show the camera&apos;s times minus the offset; the file names never change.</source>
+        <translation>リストと表示はカメラの時刻からずれを引いた時刻になります。ファイル名は変わりません。</translation>
     </message>
 </context>
 <context>
@@ -869,6 +983,10 @@
         <source>Export Incident Report…</source>
         <translation>インシデントレポートを書き出す…</translation>
     </message>
+    <message>
+        <source>%1: %2 g</source>
+        <translation>%1: %2 g</translation>
+    </message>
 </context>
 <context>
     <name>dashcard::IncidentExportDialog</name>
@@ -1215,6 +1333,54 @@
         <source>Verify Backup…</source>
         <translation>バックアップを検証…</translation>
     </message>
+    <message>
+        <source>Card Info…</source>
+        <translation>カードの情報…</translation>
+    </message>
+    <message>
+        <source>Ctrl+I</source>
+        <translation>Ctrl+I</translation>
+    </message>
+    <message>
+        <source>Times Corrected by GPS</source>
+        <translation>GPS で補正した時刻</translation>
+    </message>
+    <message>
+        <source>Next Driving Event</source>
+        <translation>次の運転イベント</translation>
+    </message>
+    <message>
+        <source>Previous Driving Event</source>
+        <translation>前の運転イベント</translation>
+    </message>
+    <message>
+        <source>No driving events on this card.</source>
+        <translation>このカードに運転イベントはありません。</translation>
+    </message>
+    <message>
+        <source>No later driving event.</source>
+        <translation>これより後の運転イベントはありません。</translation>
+    </message>
+    <message>
+        <source>No earlier driving event.</source>
+        <translation>これより前の運転イベントはありません。</translation>
+    </message>
+    <message>
+        <source>Camera Clock</source>
+        <translation>カメラの時計</translation>
+    </message>
+    <message>
+        <source>Show the times corrected by it? The file names do not change.</source>
+        <translation>このずれで補正した時刻を表示しますか？ファイル名は変わりません。</translation>
+    </message>
+    <message>
+        <source>Show Corrected Times</source>
+        <translation>補正した時刻を表示</translation>
+    </message>
+    <message>
+        <source>Keep Camera Times</source>
+        <translation>カメラの時刻のまま</translation>
+    </message>
 </context>
 <context>
     <name>dashcard::MapView</name>
@@ -1552,6 +1718,66 @@
         <source>Trying the tile server…</source>
         <translation>タイルサーバーを試しています…</translation>
     </message>
+    <message>
+        <source> g</source>
+        <translation> g</translation>
+    </message>
+    <message>
+        <source> min</source>
+        <translation> 分</translation>
+    </message>
+    <message>
+        <source>A pause between recordings longer than this starts a new trip.</source>
+        <translation>録画の間隔がこれより長いと、新しい走行になります。</translation>
+    </message>
+    <message>
+        <source>Trip gap:</source>
+        <translation>走行の区切り:</translation>
+    </message>
+    <message>
+        <source>Deceleration at or above this is hard braking.</source>
+        <translation>これ以上の減速を急ブレーキとします。</translation>
+    </message>
+    <message>
+        <source>Hard braking:</source>
+        <translation>急ブレーキ:</translation>
+    </message>
+    <message>
+        <source>Acceleration at or above this is hard acceleration.</source>
+        <translation>これ以上の加速を急加速とします。</translation>
+    </message>
+    <message>
+        <source>Hard acceleration:</source>
+        <translation>急加速:</translation>
+    </message>
+    <message>
+        <source>Sideways force at or above this is sharp cornering.</source>
+        <translation>これ以上の横方向の力を急ハンドルとします。</translation>
+    </message>
+    <message>
+        <source>Sharp cornering:</source>
+        <translation>急ハンドル:</translation>
+    </message>
+    <message>
+        <source> s</source>
+        <translation> 秒</translation>
+    </message>
+    <message>
+        <source>Shorter jolts (a pothole, a door) are not driving events.</source>
+        <translation>これより短い衝撃（路面の穴、ドアなど）は運転イベントにしません。</translation>
+    </message>
+    <message>
+        <source>Shortest driving event:</source>
+        <translation>最短の運転イベント:</translation>
+    </message>
+    <message>
+        <source>A camera clock further than this from GPS time is pointed out once per card.</source>
+        <translation>カメラの時計が GPS 時刻とこれ以上ずれていると、カードごとに一度お知らせします。</translation>
+    </message>
+    <message>
+        <source>Clock check:</source>
+        <translation>時計の確認:</translation>
+    </message>
 </context>
 <context>
     <name>dashcard::ProgressViewController</name>
@@ -1657,6 +1883,26 @@
     <message>
         <source>%1 km</source>
         <translation>%1 km</translation>
+    </message>
+    <message>
+        <source>%1 to %2 (%3)</source>
+        <translation>%1 〜 %2（%3）</translation>
+    </message>
+    <message>
+        <source>%1 g</source>
+        <translation>%1 g</translation>
+    </message>
+    <message>
+        <source>Merge with Previous Trip</source>
+        <translation>前の走行と結合</translation>
+    </message>
+    <message>
+        <source>Merge with Next Trip</source>
+        <translation>次の走行と結合</translation>
+    </message>
+    <message>
+        <source>Split Trip Here</source>
+        <translation>ここで走行を分割</translation>
     </message>
 </context>
 <context>
