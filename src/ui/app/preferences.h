@@ -5,6 +5,7 @@
 
 #include <QDialog>
 
+class QCheckBox;
 class QComboBox;
 class QDialogButtonBox;
 class QLabel;
@@ -19,6 +20,7 @@ struct Preferences {
   CustomLocation::SpeedUnit speedUnit = CustomLocation::SpeedUnit::System;
   int thumbnailCacheLimit = 5000;
   QString videoSurface = QStringLiteral("automatic");  // automatic, opengl or software
+  bool hardwareDecoding = true;
   TileSourceChoice map;
 
   static Preferences load();
@@ -47,6 +49,7 @@ class PreferencesDialog : public QDialog {
   QDialogButtonBox* buttons_;
   QSpinBox* cacheLimit_;
   QComboBox* surface_;
+  QCheckBox* hardwareDecoding_;
 };
 
 }  // namespace dashcard
