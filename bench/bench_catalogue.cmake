@@ -3,4 +3,5 @@ dashcard_add_benchmark(bench_catalogue
     bench_catalogue.cpp
   LIBS
     dashcard_core_catalogue
+    dashcard_core_media_boxes
 )

@@ -2,9 +2,11 @@
 // memory the catalogue keeps per recording. The card comes from
 // DASHCARD_BENCH_CARD (bench-catalogue makes it).
 #include "core/catalogue/card_scanner.h"
+#include "core/media/clip_health.h"
 
 #include <QByteArray>
 #include <QCoreApplication>
+#include <QDirIterator>
 
 #include <benchmark/benchmark.h>
 
@@ -44,6 +46,27 @@ void BM_KeptMemoryPerRecording(benchmark::State& state) {
   state.counters["bytes_per_recording"] = perRecording;
 }
 BENCHMARK(BM_KeptMemoryPerRecording)->Unit(benchmark::kMillisecond)->Iterations(1);
+
+// The damage look the background walk takes at every video (box headers
+// only), over every video of DASHCARD_BENCH_WALK_CARD: its whole cost, set
+// against the walk's time by bench-catalogue.
+void BM_DamageLookOfTheWalkCard(benchmark::State& state) {
+  QStringList videos;
+  QDirIterator it(QString::fromLocal8Bit(qgetenv("DASHCARD_BENCH_WALK_CARD")), {QStringLiteral("*.MP4")}, QDir::Files,
+                  QDirIterator::Subdirectories);
+  while (it.hasNext()) videos << it.next();
+  if (videos.isEmpty()) {
+    state.SkipWithError("DASHCARD_BENCH_WALK_CARD holds no videos");
+    return;
+  }
+  for (auto _ : state) {
+    int damaged = 0;
+    for (const QString& video : videos) damaged += dashcard::ClipHealth::inspect(video).healthy() ? 0 : 1;
+    benchmark::DoNotOptimize(damaged);
+  }
+  state.counters["videos"] = static_cast<double>(videos.size());
+}
+BENCHMARK(BM_DamageLookOfTheWalkCard)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 

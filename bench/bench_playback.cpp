@@ -149,8 +149,8 @@ int main(int argc, char** argv) {
   controller.setDcfListVC(&list);
   front->setMediaController(&controller);
   if (graph != nullptr) {
-    controller.setGraphVC(graph);
-    graph->setMediaController(&controller);
+    graph->observe(controller.catalogue(), controller.clock());
+    QObject::connect(graph, &GraphViewController::seekRequested, &controller, &MediaController::updateProgress);
   }
 
   // Every tick of the primary (the progress handler ran just before).

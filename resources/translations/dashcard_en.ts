@@ -585,6 +585,18 @@
         <translation type="unfinished"></translation>
     </message>
     <message>
+        <source>Damaged Recording</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>“%1” cannot be played: %2</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>A playable copy can be rebuilt from what was recorded, without changing the card.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
         <source>Choose a Folder for the Repaired Copies</source>
         <translation type="unfinished"></translation>
     </message>

@@ -585,6 +585,18 @@
         <translation>修復…</translation>
     </message>
     <message>
+        <source>Damaged Recording</source>
+        <translation>損傷した録画</translation>
+    </message>
+    <message>
+        <source>“%1” cannot be played: %2</source>
+        <translation>“%1”は再生できません: %2</translation>
+    </message>
+    <message>
+        <source>A playable copy can be rebuilt from what was recorded, without changing the card.</source>
+        <translation>記録された内容から再生できるコピーを作り直せます。カードは変更しません。</translation>
+    </message>
+    <message>
         <source>Choose a Folder for the Repaired Copies</source>
         <translation>修復したコピーの保存先フォルダを選択</translation>
     </message>

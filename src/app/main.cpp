@@ -39,6 +39,10 @@ void declare(QCommandLineParser& parser, const ViewerOptions& options) {
   parser.addHelpOption();
   parser.addVersionOption();
   parser.addPositionalArgument(QStringLiteral("CARD"), QCoreApplication::translate("main", "Card folder to open."));
+  parser.addPositionalArgument(
+      QStringLiteral("CARD2"),
+      QCoreApplication::translate("main", "A second card, opened in a second window that follows the first."),
+      QStringLiteral("[CARD2]"));
   parser.addOption(options.screenshot);
   parser.addOption(options.screenshotDelay);
 }
@@ -96,14 +100,24 @@ int main(int argc, char* argv[]) {
   });
 
   auto* documents = dashcard::MyDocumentController::sharedDocumentController();
-  const QString card = parser.positionalArguments().value(0);
-  if (!card.isEmpty() && !QFileInfo::exists(card) && !QFileInfo(card).isSymLink()) {
-    // The empty window that follows would otherwise be all the user learns.
-    std::fprintf(stderr, "dashcard: %s does not exist.\n", qPrintable(card));
+  const QStringList cards = parser.positionalArguments();
+  if (cards.size() > 2) {
+    std::fputs("dashcard: at most two cards (the second follows the first).\n", stderr);
+    return 2;
   }
-  QTimer::singleShot(0, &app, [documents, card] {
+  const QString card = cards.value(0);
+  const QString second = cards.value(1);
+  for (const QString& path : cards) {
+    if (!QFileInfo::exists(path) && !QFileInfo(path).isSymLink()) {
+      // The empty window that follows would otherwise be all the user learns.
+      std::fprintf(stderr, "dashcard: %s does not exist.\n", qPrintable(path));
+    }
+  }
+  QTimer::singleShot(0, &app, [documents, card, second] {
     // An empty window stays behind a refused card, so the user can pick another.
-    if (card.isEmpty() || !documents->openDocumentWithContentsOfURL(QDir::current().absoluteFilePath(card), true)) {
+    if (card.isEmpty() ||
+        !documents->openCardsInStep(QDir::current().absoluteFilePath(card),
+                                    second.isEmpty() ? QString() : QDir::current().absoluteFilePath(second))) {
       documents->newDocument();
     }
   });

@@ -40,11 +40,12 @@ int runReportCommand(const QStringList& arguments) {
   auto reporter = IncidentReporter::create();
   const auto failure = runJob(QStringLiteral("Writing the report"), [&](ProgressBar& bar, JobFinish finish) {
     reporter->reportAsync(
-        request, [&bar](double done) { bar.update(done); }, std::move(finish));
+        request, [&bar](const QString&, float done) { bar.update(done); }, std::move(finish));
   }, command.progressMode());
   if (failure) {
     command.fail(*failure);
   }
+  for (const QString& warning : reporter->warnings()) printError(QStringLiteral("report: ") + warning);
   printOut(QStringLiteral("Report is complete: %1").arg(request.targetFilePath));
   return kExitOk;
 }

@@ -2,8 +2,6 @@
 #include "cli/cli_support.h"
 #include "cli/commands.h"
 #include "core/catalogue/place_names.h"
-#include "core/settings/ini_file_loader.h"
-#include "core/settings/ini_file_parameters.h"
 #include "core/settings/time_zone_item.h"
 
 #include <QDir>
@@ -14,11 +12,7 @@
 
 namespace dashcard::cli {
 
-QTimeZone cameraZoneOfCard(const QString& root) {
-  IniFileLoader loader(QDir(root).filePath(IniFileParameters::IniFileName()));
-  if (loader.load() != IniFileLoader::kLoaded || !loader.resultData()) return QTimeZone::utc();
-  return TimeZoneItem::timeZoneOfKey(loader.resultData()->timeZoneValue());
-}
+QTimeZone cameraZoneOfCard(const QString& root) { return TimeZoneItem::timeZoneOfCard(root); }
 
 TripBuilder::Result tripsOfCard(const QString& root, const DCFInfoList& recordings, int gapMinutes,
                                 const DrivingEventThresholds& thresholds) {

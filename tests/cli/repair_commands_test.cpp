@@ -4,6 +4,7 @@
 
 #include <QCryptographicHash>
 #include <QDirIterator>
+#include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -78,6 +79,12 @@ TEST(CliCheckRepair, FindsTheCutClipAndRebuildsItOffTheCard) {
     const test::CliResult result = test::runCli(arguments);
     EXPECT_FALSE(result.err.contains(" @ 0x")) << arguments.first().toStdString() << ": " << result.err.toStdString();
   }
+  // The report over the cut clip is written all the same, naming it as left out.
+  const test::CliResult pdf =
+      test::runCli({"report", card.root(), "--from", from, "--to", to, outside.filePath("span.pdf")});
+  EXPECT_EQ(pdf.exitCode, 0) << pdf.err.toStdString();
+  EXPECT_TRUE(pdf.err.contains(QFileInfo(cut).fileName())) << pdf.err.toStdString();
+  EXPECT_FALSE(pdf.err.contains(" @ 0x")) << pdf.err.toStdString();
   QProcess ffmpeg;
   ffmpeg.start("ffmpeg", {"-v", "error", "-i", out, "-f", "null", "-"});
   ASSERT_TRUE(ffmpeg.waitForFinished(120000));

@@ -239,56 +239,35 @@ class FakeSplit : public PlayerSplitPane, public LoggedPane {
   bool secondary = false;
 };
 
-class FakeGraph : public GraphPane, public LoggedPane {
+// What the panes that observe a window's catalogue and clock hear: each
+// moment with its recording, the walk's parses and end, pictures shown alone.
+class WindowNews : public LoggedPane {
  public:
-  void drawGraphWithCurrentDCFInfo(const DCFInfoPtr& info) override {
-    drawn = info;
-    ++draws;
-    record(QStringLiteral("draw ") + (info ? info->folderName() : QStringLiteral("none")));
+  explicit WindowNews(MediaController& controller) {
+    QObject::connect(controller.clock(), &PlaybackClock::momentDidChange, &context_,
+                     [this](const TelemetryMoment& moment, const DCFInfoPtr& info) {
+                       moments << moment;
+                       momentInfos << info;
+                       record(QStringLiteral("moment %1").arg(moment.fraction));
+                     });
+    const RecordingCatalogue* catalogue = controller.catalogue();
+    QObject::connect(catalogue, &RecordingCatalogue::recordingDidParse, &context_,
+                     [this](const DCFInfoPtr& info) { parsed << info; });
+    QObject::connect(catalogue, &RecordingCatalogue::walkDidFinish, &context_, [this] { ++walkEnds; });
+    QObject::connect(catalogue, &RecordingCatalogue::pictureWithoutDCFChosen, &context_,
+                     [this](const PictureInfoPtr& picture) {
+                       alone << picture;
+                       record(QStringLiteral("alone"));
+                     });
   }
-  void telemetryDidParse(const DCFInfoPtr& info) override {
-    parsed << info;
-    record(QStringLiteral("parsed ") + (info ? info->folderName() : QStringLiteral("none")));
-  }
-  void updateProgress(const TelemetryMoment& m) override {
-    progress << m.fraction;
-    moments << m;
-    record(QStringLiteral("progress %1").arg(m.fraction));
-  }
-  bool userControlIsActive() const override { return holding; }
-  DCFInfoPtr drawn;
-  int draws = 0;
-  QList<float> progress;
   QList<TelemetryMoment> moments;
+  DCFInfoList momentInfos;
   DCFInfoList parsed;
-  bool holding = false;
-};
+  int walkEnds = 0;
+  PictureInfoList alone;
 
-class FakeMap : public MapPane, public LoggedPane {
- public:
-  void reloadDCFInfo(const DCFInfoList& infos) override { record(QStringLiteral("reload %1").arg(infos.size())); }
-  void upDateWithCenterLocation(const CustomLocation& l) override {
-    centred = true;
-    centre = l;
-    record(QStringLiteral("center %1").arg(l.latitude));
-  }
-  void focusMapOverlays(const PolylineList&, bool) override { ++focused; }
-  void addAnnotations(const AnnotationList& annotations) override { added += static_cast<int>(annotations.size()); }
-  void addRouteOverlayLines(const PolylineList& l) override { lines += static_cast<int>(l.size()); }
-  void upDateOverlayLines(const PolylineList&) override { ++overlayUpdates; }
-  void updateDCF(const DCFInfoPtr& info, const TelemetryMoment& moment) override {
-    lastInfo = info;
-    lastCurrent = moment.seconds;
-    lastTotal = moment.duration;
-    lastMoment = moment;
-    ++updates;
-  }
-  bool centred = false;
-  CustomLocation centre;
-  DCFInfoPtr lastInfo;
-  double lastCurrent = -1, lastTotal = -1;
-  TelemetryMoment lastMoment;
-  int updates = 0, focused = 0, added = 0, lines = 0, overlayUpdates = 0;
+ private:
+  QObject context_;
 };
 
 }  // namespace dashcard::test

@@ -60,6 +60,13 @@ class RecordingCatalogue : public QObject {
   void updateCurrentDCF(const DCFInfoPtr& info, int fromMediaList, const PictureInfoPtr& currentPicture);
   // The shown picture lies outside its recording: it stands alone.
   void detachCurrentPicture();
+  // Shows the current picture alone (pictureWithoutDCFChosen).
+  void showCurrentPictureAlone() {
+    if (currentPicture_) emit pictureWithoutDCFChosen(currentPicture_);
+  }
+  // The background walk's news, told by whoever runs it.
+  void walkDidRead(const DCFInfoPtr& info) { emit recordingDidParse(info); }
+  void walkDidEnd() { emit walkDidFinish(); }
 
   const DCFInfoList& mediaTree() const { return mediaTree_; }
   const PictureInfoList& pictureTree() const { return pictureTree_; }
@@ -80,12 +87,16 @@ class RecordingCatalogue : public QObject {
   // A list (kMediaListNormal, kMediaListEvent) or a follower window
   // (kMediaListFollower) made `info` current.
   void currentDCFDidChange(const DCFInfoPtr& info, int fromMediaList);
-  // A list chose a picture taken outside every recording.
+  // A picture taken outside every recording (or outside its own) is shown alone.
   void pictureWithoutDCFChosen(const PictureInfoPtr& picture);
   // The map chose `info` (kMediaListMapNormal, kMediaListMapEvent): its list selects it.
   void recordingRequested(const DCFInfoPtr& info, int fromMediaList);
   // Every recording was re-rooted onto a renamed volume.
   void rootDidMove();
+  // The background walk read `info`'s telemetry, route and thumbnail.
+  void recordingDidParse(const DCFInfoPtr& info);
+  // The walk reached the last recording.
+  void walkDidFinish();
 
  private:
   DCFInfoList mediaTree_;

@@ -1,8 +1,8 @@
 #include "core/export/gpx_writer.h"
 
+#include "core/export/xml_node.h"
 #include "core/telemetry/nmea_data.h"
 
-#include <QXmlStreamWriter>
 
 #include <algorithm>
 
@@ -27,7 +27,7 @@ void forEachFix(const std::vector<CustomLocation>& locations, Body&& body) {
   }
 }
 
-QString number(double value, int decimals) { return QString::number(value, 'f', decimals); }
+QByteArray number(double value, int decimals) { return QByteArray::number(value, 'f', decimals); }
 
 }  // namespace
 
@@ -61,46 +61,26 @@ int GpxWriter::segmentCount(const std::vector<CustomLocation>& locations) {
 }
 
 QByteArray GpxWriter::document(const std::vector<CustomLocation>& locations, const QString& trackName) {
-  QByteArray out;
-  QXmlStreamWriter xml(&out);
-  xml.setAutoFormatting(true);
-  xml.setAutoFormattingIndent(1);
-  xml.writeStartDocument();
-  xml.writeStartElement(QStringLiteral("gpx"));
-  xml.writeDefaultNamespace(QStringLiteral("http://www.topografix.com/GPX/1/1"));
-  xml.writeNamespace(QStringLiteral("http://www.garmin.com/xmlschemas/TrackPointExtension/v2"),
-                     QStringLiteral("gpxtpx"));
-  xml.writeAttribute(QStringLiteral("version"), QStringLiteral("1.1"));
-  xml.writeAttribute(QStringLiteral("creator"), QStringLiteral("Dashcard"));
-  xml.writeStartElement(QStringLiteral("trk"));
-  xml.writeTextElement(QStringLiteral("name"), trackName);
-  bool open = false;
+  XmlNode gpx("gpx");
+  gpx.addAttribute("xmlns", "http://www.topografix.com/GPX/1/1")
+      .addAttribute("xmlns:gpxtpx", "http://www.garmin.com/xmlschemas/TrackPointExtension/v2")
+      .addAttribute("version", "1.1")
+      .addAttribute("creator", "Dashcard");
+  XmlNode& track = gpx.addChild(XmlNode("trk"));
+  track.addChild(XmlNode("name", trackName.toUtf8()));
+  XmlNode* segment = nullptr;
   forEachFix(locations, [&](const CustomLocation& fix, bool starts) {
-    if (starts) {
-      if (open) xml.writeEndElement();
-      xml.writeStartElement(QStringLiteral("trkseg"));
-      open = true;
-    }
-    xml.writeStartElement(QStringLiteral("trkpt"));
-    xml.writeAttribute(QStringLiteral("lat"), number(fix.latitude, 7));
-    xml.writeAttribute(QStringLiteral("lon"), number(fix.longitude, 7));
-    xml.writeTextElement(QStringLiteral("ele"), number(fix.altitude, 1));
-    xml.writeTextElement(QStringLiteral("time"),
-                         fix.timestamp.toUTC().toString(QStringLiteral("yyyy-MM-ddTHH:mm:ss.zzzZ")));
+    if (starts || segment == nullptr) segment = &track.addChild(XmlNode("trkseg"));
+    XmlNode& point = segment->addChild(XmlNode("trkpt"));
+    point.addAttribute("lat", number(fix.latitude, 7)).addAttribute("lon", number(fix.longitude, 7));
+    point.addChild(XmlNode("ele", number(fix.altitude, 1)));
+    point.addChild(XmlNode("time", fix.timestamp.toUTC().toString(QStringLiteral("yyyy-MM-ddTHH:mm:ss.zzzZ")).toLatin1()));
     // Unknown speed or course (-1) is carried over from the fix before, as the graph shows it.
-    xml.writeStartElement(QStringLiteral("extensions"));
-    xml.writeStartElement(QStringLiteral("gpxtpx:TrackPointExtension"));
-    xml.writeTextElement(QStringLiteral("gpxtpx:speed"), number(fix.displaySpeed(), 2));
-    xml.writeTextElement(QStringLiteral("gpxtpx:course"), number(fix.displayCourse(), 1));
-    xml.writeEndElement();
-    xml.writeEndElement();
-    xml.writeEndElement();
+    XmlNode& extension = point.addChild(XmlNode("extensions")).addChild(XmlNode("gpxtpx:TrackPointExtension"));
+    extension.addChild(XmlNode("gpxtpx:speed", number(fix.displaySpeed(), 2)));
+    extension.addChild(XmlNode("gpxtpx:course", number(fix.displayCourse(), 1)));
   });
-  if (open) xml.writeEndElement();
-  xml.writeEndElement();  // trk
-  xml.writeEndElement();  // gpx
-  xml.writeEndDocument();
-  return out;
+  return XmlNode::prettyPrintedDocument(gpx, 1);
 }
 
 }  // namespace dashcard

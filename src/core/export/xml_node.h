@@ -9,8 +9,9 @@
 
 namespace dashcard {
 
-// A small element tree for the documents we write (KML). Names, attribute
-// values and texts are UTF-8 and unescaped; the writer escapes them.
+// The one XML writer: the element tree of the documents we write (KML,
+// GPX). Names, attribute values and texts are UTF-8 and unescaped; the
+// writer escapes them.
 struct XmlNode {
   QByteArray name;
   std::vector<std::pair<QByteArray, QByteArray>> attributes;

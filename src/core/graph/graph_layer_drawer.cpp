@@ -16,6 +16,10 @@ namespace dashcard {
 namespace {
 
 constexpr double kTickLength = 5.0;
+// The flag over an event: a triangle this wide, pointing down at its start.
+constexpr double kEventFlagWidth = 9.0;
+// A band at least this wide, so a short event still shows.
+constexpr double kMinEventBand = 2.0;
 
 // The speed a group stands for: its own when known, else the one carried
 // over; the first group borrows the second's.
@@ -121,6 +125,7 @@ void GraphLayerDrawer::drawContents(QPainter* painter, const QRectF& rect) const
     }
   }
 
+  drawEventMarks(painter, left, right, bottom, top);
   for (const Mark& mark : marks) {
     QPen pen(mark.color, 1.0);
     pen.setDashPattern({2.0, 1.0});
@@ -138,6 +143,25 @@ void GraphLayerDrawer::drawContents(QPainter* painter, const QRectF& rect) const
   painter->setPen(QPen(ColorPalette::graphSpeedColor(), 1.0));
   painter->drawPolyline(speedLine);
   painter->restore();
+}
+
+void GraphLayerDrawer::drawEventMarks(QPainter* painter, double left, double right, double bottom, double top) const {
+  const double width = right - left;
+  for (const EventMark& mark : eventMarks_) {
+    const double x0 = left + std::clamp(mark.from, 0.0, 1.0) * width;
+    const double x1 = std::max(x0 + kMinEventBand, left + std::clamp(mark.to, 0.0, 1.0) * width);
+    QColor band = DrivingEvent::kindColor(mark.kind);
+    band.setAlpha(70);
+    painter->fillRect(QRectF(x0, bottom, x1 - x0, top - bottom), band);
+    // Chart coordinates: the flag hangs from the top edge.
+    QPolygonF flag;
+    flag << QPointF(x0 - kEventFlagWidth / 2.0, top) << QPointF(x0 + kEventFlagWidth / 2.0, top)
+         << QPointF(x0, top - kEventFlagWidth);
+    painter->setPen(Qt::NoPen);
+    painter->setBrush(DrivingEvent::kindColor(mark.kind));
+    painter->drawPolygon(flag);
+    painter->setBrush(Qt::NoBrush);
+  }
 }
 
 }  // namespace dashcard

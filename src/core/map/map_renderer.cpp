@@ -162,6 +162,60 @@ void MapRenderer::drawOverlays(QPainter& painter, const MapVewController& contro
     drawMarker(painter, *annotation, viewport, devicePixelRatio, shift, area,
                annotation == controller.selectedAnnotation());
   }
+  if (!controller.eventMarksVisible()) return;
+  const auto& events = controller.eventMarks();
+  for (int i = 0; i < events.size(); ++i) {
+    const QPointF center = viewport.toScreen(WebMercator::project(events[i].coordinate)) + shift;
+    if (!area.adjusted(-kEventIconRadius, -kEventIconRadius, kEventIconRadius, kEventIconRadius).contains(center)) continue;
+    drawEventIcon(painter, center, events[i].event.kind, i == controller.selectedEventMark());
+  }
+}
+
+void MapRenderer::drawEventIcon(QPainter& painter, const QPointF& center, DrivingEvent::Kind kind, bool selected) {
+  painter.save();
+  painter.setRenderHint(QPainter::Antialiasing);
+  const double r = kEventIconRadius;
+  painter.setPen(QPen(selected ? QColor(20, 20, 20) : Qt::white, selected ? 2.5 : 1.5));
+  painter.setBrush(DrivingEvent::kindColor(kind));
+  painter.drawEllipse(center, r, r);
+  QPen arrow(Qt::white, 1.6);
+  arrow.setCapStyle(Qt::RoundCap);
+  painter.setPen(arrow);
+  // The arrow points where the push goes, as the car's occupants feel it.
+  const double a = r * 0.55;
+  QPointF tip(0, a);
+  QPointF tail(0, -a);
+  if (kind == DrivingEvent::Kind::Acceleration) std::swap(tip, tail);
+  if (kind == DrivingEvent::Kind::Cornering) {
+    tip = QPointF(a, 0);
+    tail = QPointF(-a, 0);
+  }
+  painter.drawLine(center + tail, center + tip);
+  const QPointF back = (tail - tip) * 0.45;
+  const QPointF side(-back.y(), back.x());
+  painter.drawLine(center + tip, center + tip + back + side * 0.8);
+  painter.drawLine(center + tip, center + tip + back - side * 0.8);
+  painter.restore();
+}
+
+void MapRenderer::drawEventCallout(QPainter& painter, const QPointF& center, const QString& text, const QSizeF& bounds) {
+  painter.save();
+  painter.setRenderHint(QPainter::Antialiasing);
+  QFont font = painter.font();
+  font.setPointSizeF(8.5);
+  painter.setFont(font);
+  const QFontMetricsF metrics(font);
+  const QSizeF size(metrics.horizontalAdvance(text) + 12.0, metrics.height() + 8.0);
+  QPointF topLeft(center.x() - size.width() / 2.0, center.y() - kEventIconRadius - 6.0 - size.height());
+  if (topLeft.y() < 2.0) topLeft.setY(center.y() + kEventIconRadius + 6.0);
+  topLeft.setX(std::clamp(topLeft.x(), 2.0, std::max(2.0, bounds.width() - size.width() - 2.0)));
+  const QRectF box(topLeft, size);
+  painter.setPen(QPen(QColor(90, 90, 90), 1.0));
+  painter.setBrush(QColor(255, 255, 255, 235));
+  painter.drawRoundedRect(box, 4.0, 4.0);
+  painter.setPen(QColor(30, 30, 30));
+  painter.drawText(box, Qt::AlignCenter, text);
+  painter.restore();
 }
 
 void MapRenderer::draw(QPainter& painter, const MapVewController& controller, MapTileLayer& tiles,
@@ -196,6 +250,12 @@ void MapRenderer::draw(QPainter& painter, const MapVewController& controller, Ma
 
   if (controller.userLocationIsOnMap() && controller.userLocation()) {
     drawMarker(painter, *controller.userLocation(), viewport, devicePixelRatio, {}, QRectF(QPointF(0, 0), size), false);
+  }
+  const int event = controller.eventMarksVisible() ? controller.selectedEventMark() : -1;
+  if (event >= 0 && event < controller.eventMarks().size()) {
+    const auto& mark = controller.eventMarks()[event];
+    drawEventCallout(painter, viewport.toScreen(WebMercator::project(mark.coordinate)),
+                     MapVewController::calloutText(mark), size);
   }
   drawScaleBar(painter, viewport);
   drawAttribution(painter, viewport.size(), tiles.attribution());

@@ -2,6 +2,7 @@
 
 #include "core/catalogue/custom_map_polyline.h"
 #include "core/catalogue/custom_point_annotation.h"
+#include "core/telemetry/driving_event.h"
 
 #include <QHash>
 #include <QImage>
@@ -33,6 +34,14 @@ class MapRenderer {
 
   static void drawScaleBar(QPainter& painter, const MapViewport& viewport);
   static void drawAttribution(QPainter& painter, const QSizeF& size, const QString& text);
+  // A driving event's icon centred on `center`: a disc in the kind's colour
+  // with an arrow (down for braking, up for acceleration, sideways for
+  // cornering); ringed when selected.
+  static void drawEventIcon(QPainter& painter, const QPointF& center, DrivingEvent::Kind kind, bool selected);
+  // The event's callout above `center`, kept inside `bounds`.
+  static void drawEventCallout(QPainter& painter, const QPointF& center, const QString& text, const QSizeF& bounds);
+  static constexpr double kEventIconRadius = 7.0;
+
   // The key of the speed colours: the scale from 0 to `topSpeed` (m/s).
   static void drawSpeedLegend(QPainter& painter, double topSpeed);
 

@@ -1,9 +1,12 @@
 #include "core/map/map_vew_controller.h"
 
 #include "core/catalogue/dcf_info.h"
+#include "core/catalogue/recording_catalogue.h"
 #include "core/common/const_class.h"
 #include "core/map/web_mercator.h"
 #include "core/telemetry/nmea_data.h"
+
+#include <QLocale>
 
 #include <algorithm>
 #include <cmath>
@@ -42,6 +45,8 @@ void MapVewController::clearMapView() {
   strokeColors_.clear();
   routeOverlays_.clear();
   fileAnnotations_.clear();
+  eventMarks_.clear();
+  selectedEvent_ = -1;
   userLocation_.reset();
   userLocationOnMap_ = false;
   selected_.reset();
@@ -99,6 +104,22 @@ void MapVewController::removeFromMap(const std::shared_ptr<CustomPointAnnotation
   if (selected_ == annotation) deselectAnnotation();
 }
 
+void MapVewController::observe(const RecordingCatalogue* catalogue) {
+  connect(catalogue, &RecordingCatalogue::catalogueDidChange, this,
+          [this, catalogue] { reloadDCFInfo(catalogue->mediaTree()); });
+  connect(catalogue, &RecordingCatalogue::pictureWithoutDCFChosen, this,
+          [this](const PictureInfoPtr& picture) { upDateWithCenterLocation(picture->location()); });
+  connect(catalogue, &RecordingCatalogue::recordingDidParse, this, [this](const DCFInfoPtr& info) {
+    const auto& nmea = info->nmea();
+    if (!nmea->isParsing() && !nmea->varidLocations().empty()) focusMapOverlays(info->routeLine(), false);
+    addAnnotations(info->annotation());
+    addRouteOverlayLines(info->routeLine());
+  });
+  connect(catalogue, &RecordingCatalogue::walkDidFinish, this, [this, catalogue] {
+    for (const DCFInfoPtr& info : catalogue->mediaTree()) upDateOverlayLines(info->routeLine());
+  });
+}
+
 void MapVewController::addAnnotations(const AnnotationList& annotations) {
   for (const auto& annotation : annotations) {
     if (!annotation || fileAnnotations_.contains(annotation)) continue;
@@ -150,9 +171,8 @@ MapRect MapVewController::totalMapRect(const PolylineList& overlays) {
 
 void MapVewController::updateDCF(const DCFInfoPtr& info, const TelemetryMoment& moment) {
   if (!info) return;
-  const auto nmea = info->nmea();
-  if (nmea->isParsing() || nmea->varidLocations().empty()) return;
   const auto now = clock_();
+  // Before the fix check: an event's recording may have no fix at all.
   if (const auto pending = pendingSeekInfo_.lock()) {
     if (now > pendingSeekDeadline_) {
       pendingSeekInfo_.reset();  // the user went elsewhere meanwhile
@@ -168,6 +188,8 @@ void MapVewController::updateDCF(const DCFInfoPtr& info, const TelemetryMoment& 
       }
     }
   }
+  const auto nmea = info->nmea();
+  if (nmea->isParsing() || nmea->varidLocations().empty()) return;
   if (lastUpdate_ && now - *lastUpdate_ < kPositionInterval) return;
   lastUpdate_ = now;
   if (moment.duration == 0.0 || nmea->GOPs().empty()) return;
@@ -340,6 +362,12 @@ bool MapVewController::selectRouteAt(const QPointF& screen, double tolerance) {
       break;
     }
   }
+  chooseRecordingPosition(info, fraction);
+  return true;
+}
+
+void MapVewController::chooseRecordingPosition(const DCFInfoPtr& info, float fraction) {
+  if (!info) return;
   // The seek is also kept when the recording plays already: one made while
   // the player opens the clip is lost, and the next ticks repeat it.
   pendingSeekInfo_ = info;
@@ -347,7 +375,74 @@ bool MapVewController::selectRouteAt(const QPointF& screen, double tolerance) {
   pendingSeekDeadline_ = clock_() + kPendingSeekLifetime;
   pendingSeekIssued_.reset();
   emit positionChosen(info, fraction);
-  return true;
+}
+
+QList<MapVewController::EventMark> MapVewController::eventMarksOf(
+    const QList<TripEvent>& events, const std::function<QString(const TripEvent&)>& timeText) {
+  QList<EventMark> marks;
+  for (const TripEvent& event : events) {
+    if (!event.recording) continue;
+    const GOPList groups = event.recording->nmea()->GOPs();
+    if (groups.empty()) continue;
+    // One group a second: the telemetry's one rule.
+    const auto group = std::min<std::size_t>(static_cast<std::size_t>(std::max(0.0, event.event.seconds)), groups.size() - 1);
+    const CustomLocation& location = groups[group].location();
+    const MapCoordinate coordinate{location.latitude, location.longitude};
+    if (!groups[group].isValid() || !WebMercator::isValidCoordinate(coordinate) || coordinate == MapCoordinate{}) continue;
+    EventMark mark;
+    mark.recording = event.recording;
+    mark.event = event.event;
+    mark.coordinate = coordinate;
+    mark.fraction = static_cast<float>(std::clamp(event.event.seconds / static_cast<double>(groups.size()), 0.0, 1.0));
+    mark.timeText = timeText ? timeText(event) : QString();
+    marks.append(mark);
+  }
+  return marks;
+}
+
+void MapVewController::setEventMarks(QList<EventMark> marks) {
+  eventMarks_ = std::move(marks);
+  selectedEvent_ = -1;
+  ++overlayRevision_;
+  emit mapChanged();
+}
+
+int MapVewController::eventMarkAt(const QPointF& screen, double tolerance) const {
+  if (!eventMarksVisible()) return -1;
+  int best = -1;
+  double bestDistance = tolerance * tolerance;
+  for (int i = 0; i < eventMarks_.size(); ++i) {
+    const QPointF d = viewport_.toScreen(WebMercator::project(eventMarks_[i].coordinate)) - screen;
+    const double distance = QPointF::dotProduct(d, d);
+    if (distance <= bestDistance) {
+      bestDistance = distance;
+      best = i;
+    }
+  }
+  return best;
+}
+
+void MapVewController::chooseEventMark(int index) {
+  if (index < 0 || index >= eventMarks_.size()) return;
+  selectedEvent_ = index;
+  ++overlayRevision_;
+  emit mapChanged();
+  const EventMark& mark = eventMarks_[index];
+  if (const DCFInfoPtr info = mark.recording.lock()) chooseRecordingPosition(info, mark.fraction);
+}
+
+void MapVewController::clearEventMarkSelection() {
+  if (selectedEvent_ < 0) return;
+  selectedEvent_ = -1;
+  ++overlayRevision_;
+  emit mapChanged();
+}
+
+QString MapVewController::calloutText(const EventMark& mark) {
+  QStringList parts{DrivingEvent::kindTitle(mark.event.kind),
+                    QStringLiteral("%1 g").arg(QLocale().toString(mark.event.peakG, 'f', 2))};
+  if (!mark.timeText.isEmpty()) parts.append(mark.timeText);
+  return parts.join(QStringLiteral(" · "));
 }
 
 }  // namespace dashcard

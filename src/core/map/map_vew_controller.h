@@ -2,8 +2,11 @@
 
 #include "core/catalogue/custom_map_polyline.h"
 #include "core/catalogue/custom_point_annotation.h"
+#include "core/catalogue/dcf_info.h"
+#include "core/catalogue/trip.h"
 #include "core/map/map_viewport.h"
-#include "core/map/map_pane.h"
+#include "core/telemetry/custom_location.h"
+#include "core/telemetry/telemetry_moment.h"
 
 #include <QColor>
 #include <QHash>
@@ -11,36 +14,49 @@
 
 #include <chrono>
 #include <functional>
+#include <memory>
 #include <optional>
 
 namespace dashcard {
+
+class RecordingCatalogue;
 
 // The route map's logic, without a window: the lines and markers on the
 // map, the view rectangle, the current-position marker driven by playback,
 // the menu's trace and visibility items and the selection of a recording
 // from a marker or a line, announced as signals for the window's playback
-// to follow. The map widget draws what it holds and forwards the pointer to
-// it. Main thread only.
-class MapVewController : public QObject, public MapPane {
+// to follow. It observes the card's catalogue; the window hands it each
+// playback moment. The map widget draws what it holds and forwards the
+// pointer to it. Main thread only.
+class MapVewController : public QObject {
   Q_OBJECT
 
  public:
   enum MenuItem { kTraceItem, kRouteItem, kFileItem, kEventItem, kUserLocationItem };
   using Clock = std::function<std::chrono::steady_clock::time_point()>;
+  using PolylineList = QList<std::shared_ptr<CustomMapPolyline>>;
+  using AnnotationList = QList<std::shared_ptr<CustomPointAnnotation>>;
 
   explicit MapVewController(QObject* parent = nullptr);
 
   // The time source of the playback throttle (a steady clock unless a test sets one).
   void setClock(Clock clock) { clock_ = std::move(clock); }
 
-  // --- MapPane ---
-  void reloadDCFInfo(const DCFInfoList& infos) override;
-  void upDateWithCenterLocation(const CustomLocation& location) override;
-  void focusMapOverlays(const PolylineList& lines, bool animated) override;
-  void addAnnotations(const AnnotationList& annotations) override;
-  void addRouteOverlayLines(const PolylineList& lines) override;
-  void upDateOverlayLines(const PolylineList& lines) override;
-  void updateDCF(const DCFInfoPtr& info, const TelemetryMoment& moment) override;
+  // Follows `catalogue`: its recordings, a picture shown alone, and the
+  // background walk's routes and markers.
+  void observe(const RecordingCatalogue* catalogue);
+
+  void reloadDCFInfo(const DCFInfoList& infos);
+  void upDateWithCenterLocation(const CustomLocation& location);
+  void focusMapOverlays(const PolylineList& lines, bool animated);
+  void addAnnotations(const AnnotationList& annotations);
+  void addRouteOverlayLines(const PolylineList& lines);
+  // Removes the lines and adds them again so they are drawn anew.
+  void upDateOverlayLines(const PolylineList& lines);
+  // The playback moment of `info`: moves the current-position marker.
+  void updateDCF(const DCFInfoPtr& info, const TelemetryMoment& moment);
+  // The same in the order of the playback clock's signal.
+  void showMoment(const TelemetryMoment& moment, const DCFInfoPtr& info) { updateDCF(info, moment); }
   // The current-position marker, null when none.
   std::shared_ptr<CustomPointAnnotation> userLocation() const { return userLocation_; }
 
@@ -80,6 +96,39 @@ class MapVewController : public QObject, public MapPane {
   // `screen` at the fix nearest to it (positionChosen). False when no line
   // is that close.
   bool selectRouteAt(const QPointF& screen, double tolerance);
+
+  // --- Driving events ---
+  // One event placed on its recording's line.
+  struct EventMark {
+    std::weak_ptr<DCFInfo> recording;
+    DrivingEvent event;
+    MapCoordinate coordinate;
+    // Where in the recording (0..1), as the player seeks.
+    float fraction = 0.0F;
+    // The time the callout shows.
+    QString timeText;
+  };
+  // The events placed at the fix of the second they start in; those whose
+  // recording has no valid fix there are left out. `timeText` makes each
+  // one's time for the callout.
+  static QList<EventMark> eventMarksOf(const QList<TripEvent>& events,
+                                       const std::function<QString(const TripEvent&)>& timeText);
+  void setEventMarks(QList<EventMark> marks);
+  const QList<EventMark>& eventMarks() const { return eventMarks_; }
+  // Events are shown with the routes.
+  bool eventMarksVisible() const { return routeVisibility_; }
+  // The event whose icon is within `tolerance` pixels of `screen`, nearest
+  // first; -1 when none.
+  int eventMarkAt(const QPointF& screen, double tolerance) const;
+  // Shows the event's callout and plays its recording from there.
+  void chooseEventMark(int index);
+  int selectedEventMark() const { return selectedEvent_; }
+  void clearEventMarkSelection();
+  // "Hard braking · 0.52 g · 14:03:22".
+  static QString calloutText(const EventMark& mark);
+  // Makes `info` current and puts it at `fraction` (0..1), repeated at the
+  // first ticks of that recording as a click on its line does.
+  void chooseRecordingPosition(const DCFInfoPtr& info, float fraction);
 
   // --- What the widget draws ---
   MapViewport& viewport() { return viewport_; }
@@ -130,6 +179,8 @@ class MapVewController : public QObject, public MapPane {
   AnnotationList mapAnnotations_;
   PolylineList mapOverlays_;
   QHash<const CustomMapPolyline*, QColor> strokeColors_;
+  QList<EventMark> eventMarks_;
+  int selectedEvent_ = -1;
   bool routeVisibility_ = true;
   bool fileVisibility_ = true;
   bool eventVisibility_ = true;

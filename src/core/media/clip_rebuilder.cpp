@@ -13,8 +13,12 @@
 
 #include <algorithm>
 #include <cmath>
+#include <condition_variable>
 #include <cstring>
+#include <functional>
+#include <mutex>
 #include <optional>
+#include <thread>
 #include <vector>
 
 #include <sys/stat.h>
@@ -400,7 +404,7 @@ class AudioSplitter {
 class Walker {
  public:
   Walker(int fd, std::int64_t begin, std::int64_t end, const Setup& setup, AudioSplitter* audio, int maxPictures)
-      : begin_(begin), end_(end), setup_(setup), audio_(audio), maxPictures_(maxPictures), probe_(fd, end, 64),
+      : begin_(begin), end_(end), setup_(setup), audio_(audio), maxPictures_(maxPictures), probe_(fd, end, kProbeSpan),
         runs_(fd, end, 0) {}
 
   std::vector<Sample> video;
@@ -409,13 +413,15 @@ class Walker {
   bool reordered = false;
 
   // Walks to the end of what can be recovered; false when cancelled.
-  bool walk(const std::atomic<bool>* cancel, const ClipRebuilder::Progress& progress) {
+  // `reached` hears, now and then, how far the walk has gone: no sample
+  // found later starts before that offset.
+  bool walk(const std::atomic<bool>* cancel, const std::function<void(std::int64_t)>& reached) {
     std::int64_t p = begin_;
     int steps = 0;
     while (p < end_) {
-      if ((++steps & 255) == 0) {
+      if ((++steps & 63) == 0) {
         if (cancel != nullptr && cancel->load(std::memory_order_relaxed)) return false;
-        if (progress) progress(double(p - begin_) / double(end_ - begin_));
+        reached(p);
       }
       if (zerosAt(p)) break;
       std::int64_t next = 0;
@@ -530,9 +536,10 @@ class Walker {
   std::optional<std::int64_t> findRun(std::int64_t p) {
     if (audio_ == nullptr) return std::nullopt;
     if (cachedRunStart_ == p) return cachedRunEnd_;
-    // Read in growing steps: most runs are a few frames long.
+    // Read in growing steps: most runs are a frame or two (a few hundred
+    // bytes), and every byte read here is copied once more.
     std::int64_t v = p + 1;
-    for (std::int64_t span = 16 << 10;; span *= 4) {
+    for (std::int64_t span = 2 << 10;; span *= 4) {
       const std::int64_t limit = std::min({end_, p + span, p + kMaxRun});
       const unsigned char* bytes = runs_.at(p, limit - p);
       if (bytes == nullptr) return std::nullopt;
@@ -599,6 +606,9 @@ class Walker {
 
   // Longer than any AAC frame of two channels (6144 bits each).
   static constexpr std::int64_t kCutFrameTail = 1536;
+  // One read at a unit's end brings the next unit's header and the sound
+  // run after it: half the reads of a 64-byte window.
+  static constexpr std::int64_t kProbeSpan = 4 << 10;
   // Longest run of sound between two pictures: a few seconds of AAC.
   static constexpr std::int64_t kMaxRun = 256 << 10;
 
@@ -618,6 +628,78 @@ class Walker {
   std::int64_t cachedRunStart_ = -1;
   std::int64_t cachedRunEnd_ = -1;
   std::vector<std::uint32_t> cachedRun_;
+};
+
+// Copies the media data into the output on a second thread while the walk
+// goes on, up to where the walk has reached, so the kernel's copy and the
+// walk overlap instead of following each other (the walk is found by then
+// to keep every byte from the start of the data).
+class BackgroundCopy {
+ public:
+  BackgroundCopy(AtomicFileWriter& out, int fd, std::int64_t from, const std::atomic<bool>* cancel)
+      : out_(out), fd_(fd), cancel_(cancel), copied_(from), reached_(from), thread_([this] { run(); }) {}
+  ~BackgroundCopy() { finish(-1); }
+  BackgroundCopy(const BackgroundCopy&) = delete;
+  BackgroundCopy& operator=(const BackgroundCopy&) = delete;
+
+  // Everything before `position` may be copied.
+  void reached(std::int64_t position) {
+    {
+      const std::lock_guard<std::mutex> lock(mutex_);
+      reached_ = std::max(reached_, position);
+    }
+    wake_.notify_one();
+  }
+  // Copies the rest up to `end` (nothing more when negative) and waits for
+  // it; where the copied data ends, -1 when a copy failed or was cancelled.
+  std::int64_t finish(std::int64_t end) {
+    {
+      const std::lock_guard<std::mutex> lock(mutex_);
+      if (!done_) {
+        done_ = true;
+        end_ = end;
+      }
+    }
+    wake_.notify_one();
+    if (thread_.joinable()) thread_.join();
+    return failed_ || end_ < 0 ? -1 : copied_;
+  }
+
+ private:
+  // Pieces small enough to follow the walk closely and to stop soon on cancel.
+  static constexpr std::int64_t kPiece = 4 << 20;
+
+  void run() {
+    std::unique_lock<std::mutex> lock(mutex_);
+    for (;;) {
+      wake_.wait(lock, [this] { return done_ || reached_ - copied_ >= kPiece; });
+      if (cancel_ != nullptr && cancel_->load(std::memory_order_relaxed)) return;
+      const std::int64_t target = !done_ ? reached_ : std::max(copied_, end_);
+      if (copied_ >= target) return;  // only when done
+      const std::int64_t from = copied_;
+      const std::int64_t length = std::min(kPiece, target - from);
+      lock.unlock();
+      const bool ok = out_.copyFrom(fd_, from, length);
+      lock.lock();
+      if (!ok) {
+        failed_ = true;
+        return;
+      }
+      copied_ = from + length;
+    }
+  }
+
+  AtomicFileWriter& out_;
+  int fd_;
+  const std::atomic<bool>* cancel_;
+  std::mutex mutex_;
+  std::condition_variable wake_;
+  bool done_ = false;
+  bool failed_ = false;
+  std::int64_t end_ = -1;
+  std::int64_t copied_;
+  std::int64_t reached_;
+  std::thread thread_;
 };
 
 // Decodes the first picture with the reference's set-up, strictly: a
@@ -867,12 +949,37 @@ ClipRebuilder::Result ClipRebuilder::rebuild(const QString& damagedPath, const Q
   }
   // The media data as far as it was written: a zero size or one past the
   // end of the file is what a power loss leaves.
+  const std::int64_t dataStart = mdat->payloadOffset();
   const std::int64_t dataEnd = std::min(mdat->end(), fileSize);
-  Walker walker(damaged.fd, mdat->payloadOffset(), dataEnd, *setup, setup->audio ? &splitter : nullptr, maxPictures);
-  const auto walkProgress = [&](double fraction) {
-    if (progress) progress(fraction * 0.5);
+
+  // The copy's media data keeps the damaged clip's bytes from the start of
+  // its data on, so the walk can hand them over as it goes; the data's size
+  // is filled in at the end.
+  mp4::BoxWriter head;
+  head.begin(fourcc("ftyp"));
+  head.u32(setup->hevc ? fourcc("iso4") : fourcc("isom"));
+  head.u32(0x200);
+  for (const char* brand : {"isom", "iso2", "mp41"}) head.bytes(QByteArrayView(brand, 4));
+  head.bytes(setup->hevc ? QByteArrayView("hvc1", 4) : QByteArrayView("avc1", 4));
+  head.end();
+  const std::int64_t sizeAt = head.data().size() + 8;
+  const std::int64_t payloadAt = head.data().size() + 16;
+  head.u32(1);
+  head.u32(fourcc("mdat"));
+  head.u64(0);
+  // The original stays on the card: a copy lost to a crash can be made
+  // again, so the copy is not forced to the disk before the rename.
+  AtomicFileWriter out(outputPath, false);
+  if (!out.open(&error)) return fail(error);
+  out.write(head.data().constData(), head.data().size());
+
+  BackgroundCopy copy(out, damaged.fd, dataStart, cancel);
+  Walker walker(damaged.fd, dataStart, dataEnd, *setup, setup->audio ? &splitter : nullptr, maxPictures);
+  const auto reached = [&](std::int64_t position) {
+    copy.reached(position);
+    if (progress) progress(0.95 * double(position - dataStart) / double(std::max<std::int64_t>(1, dataEnd - dataStart)));
   };
-  if (!walker.walk(cancel, walkProgress)) {
+  if (!walker.walk(cancel, reached)) {
     result.cancelled = true;
     return fail(tr("Cancelled."));
   }
@@ -899,39 +1006,23 @@ ClipRebuilder::Result ClipRebuilder::rebuild(const QString& damagedPath, const Q
   audio.erase(audio.begin(), std::find_if(audio.begin(), audio.end(),
                                           [&](const Sample& s) { return s.offset > video.front().offset; }));
 
-  const std::int64_t first = std::min(video.front().offset, audio.empty() ? INT64_MAX : audio.front().offset);
   std::int64_t last = video.back().offset + video.back().size;
   if (!audio.empty()) last = std::max(last, audio.back().offset + std::int64_t(audio.back().size));
-
-  mp4::BoxWriter head;
-  head.begin(fourcc("ftyp"));
-  head.u32(setup->hevc ? fourcc("iso4") : fourcc("isom"));
-  head.u32(0x200);
-  for (const char* brand : {"isom", "iso2", "mp41"}) head.bytes(QByteArrayView(brand, 4));
-  head.bytes(setup->hevc ? QByteArrayView("hvc1", 4) : QByteArrayView("avc1", 4));
-  head.end();
-  const std::int64_t payloadAt = head.data().size() + 16;
-  head.u32(1);
-  head.u32(fourcc("mdat"));
-  head.u64(std::uint64_t(16 + (last - first)));
-  const QByteArray index = buildIndex(*setup, video, audio, payloadAt - first);
-
-  // The original stays on the card: a copy lost to a crash can be made
-  // again, so the copy is not forced to the disk before the rename.
-  AtomicFileWriter out(outputPath, false);
-  if (!out.open(&error)) return fail(error);
-  out.write(head.data().constData(), head.data().size());
-  constexpr std::int64_t kPiece = 16 << 20;
-  for (std::int64_t at = first; at < last; at += kPiece) {
-    if (cancel != nullptr && cancel->load(std::memory_order_relaxed)) {
-      out.discard();
-      result.cancelled = true;
-      return fail(tr("Cancelled."));
-    }
-    if (!out.copyFrom(damaged.fd, at, std::min(kPiece, last - at))) break;
-    if (progress) progress(0.5 + 0.5 * double(at - first) / double(last - first));
+  const std::int64_t copiedEnd = copy.finish(last);
+  if (cancel != nullptr && cancel->load(std::memory_order_relaxed)) {
+    result.cancelled = true;
+    return fail(tr("Cancelled."));
   }
-  out.write(index.constData(), index.size());
+  if (copiedEnd >= 0) {
+    mp4::BoxWriter size;
+    size.u64(std::uint64_t(16 + (copiedEnd - dataStart)));
+    out.seek(sizeAt, SEEK_SET);
+    out.write(size.data().constData(), size.data().size());
+    out.seek(0, SEEK_END);
+    const QByteArray index = buildIndex(*setup, video, audio, payloadAt - dataStart);
+    out.write(index.constData(), index.size());
+  }
+  // A failed copy is the writer's failure, with its reason.
   if (!out.commit(&error)) return fail(error);
   if (progress) progress(1.0);
   result.ok = true;

@@ -5,7 +5,7 @@
 #include "core/export/dcf_async_kml_builder.h"
 #include "core/export/gpx_writer.h"
 #include "core/common/progress_report_manager.h"
-#include "core/media/clip_health.h"
+#include "core/media/span_video_sources.h"
 #include "core/media/video_span_writer.h"
 #include "core/telemetry/nmea_data.h"
 
@@ -158,29 +158,13 @@ std::optional<QString> IncidentExporter::run(const IncidentExportRequest& reques
   }
   const bool rearOnly = request.camera == ExportCamera::Rear;
   const bool sideBySide = request.camera == ExportCamera::SideBySide;
-  // The file each video is read from (its repaired copy when there is one)
-  // and why it cannot be read (empty: it can).
-  const auto source = [&request](const QString& video) { return request.repairedCopies.value(video, video); };
-  QHash<QString, QString> damage;
-  const auto damageOf = [&](const QString& video) -> QString {
-    if (video.isEmpty() || request.repairedCopies.contains(video)) return {};
-    const auto known = damage.constFind(video);
-    if (known != damage.constEnd()) return *known;
-    const ClipHealth health = ClipHealth::inspect(video);
-    return *damage.insert(video, health.healthy() ? QString() : health.reason);
-  };
+  SpanVideoSources sources(request.repairedCopies);
   const auto videosOf = [&](const DCFInfoPtr& info) {
     QStringList videos{rearOnly ? info->secondaryFilePath() : info->filePath()};
     if (sideBySide) videos << info->secondaryFilePath();
     return videos;
   };
-  // A repaired copy gives its damaged video's length.
-  for (const DCFInfoPtr& info : request.recordings) {
-    const QString video = !info ? QString() : rearOnly ? info->secondaryFilePath() : info->filePath();
-    if (info && info->duration() <= 0.0 && request.repairedCopies.contains(video)) {
-      info->setDuration(VideoSpanWriter::probeDuration(source(video)).value_or(0.0));
-    }
-  }
+  sources.learnCopyLengths(request.recordings, rearOnly);
   const DCFInfoList span = readRecordingsInSpan(request.recordings, request.from, request.to);
   if (span.isEmpty())
     return QStringLiteral("No recording covers the span from %1 to %2.")
@@ -193,20 +177,13 @@ std::optional<QString> IncidentExporter::run(const IncidentExportRequest& reques
     if (rearOnly && (info->secondaryFilePath().isEmpty() || !QFileInfo(info->secondaryFilePath()).isFile())) {
       return QStringLiteral("The rear video of %1 is missing.").arg(QFileInfo(info->filePath()).fileName());
     }
-    QString why;
-    for (const QString& video : videosOf(info)) {
-      if (const QString reason = damageOf(video); !reason.isEmpty() && why.isEmpty()) {
-        why = QStringLiteral("%1 (%2)").arg(QFileInfo(video).fileName(), reason);
-      }
-    }
-    if (!why.isEmpty()) {
+    if (const QString why = sources.damage(videosOf(info)); !why.isEmpty()) {
       // Never a broken file: the damaged clip's time stays a gap.
-      gaps << QStringLiteral("The video %1 is damaged and has no repaired copy: its time is a gap in the export.")
-                  .arg(why);
+      gaps << SpanVideoSources::gapWarning(why, QStringLiteral("export"));
       continue;
     }
-    clips.append({source(rearOnly ? info->secondaryFilePath() : info->filePath()),
-                  source(info->secondaryFilePath()), info->startDate()});
+    clips.append({sources.source(rearOnly ? info->secondaryFilePath() : info->filePath()),
+                  sources.source(info->secondaryFilePath()), info->startDate()});
   }
   {
     const std::lock_guard<std::mutex> lock(warningsMutex_);
@@ -220,7 +197,7 @@ std::optional<QString> IncidentExporter::run(const IncidentExportRequest& reques
   ProgressReportManager throttle;
   // Reports wait for the main thread (at most five a second), and stop with a cancel.
   throttle.progressReeport([this, progress](unsigned long long permille) {
-    if (progress) runOnMainThread([&] { progress(static_cast<double>(permille) / 1000.0); }, cancelFlag_);
+    if (progress) runOnMainThread([&] { progress(QString(), static_cast<float>(permille) / 1000.0F); }, cancelFlag_);
   });
   VideoSpanWriter::Options options;
   options.mode =

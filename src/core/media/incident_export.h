@@ -55,8 +55,9 @@ struct IncidentExportRequest {
 // whole or not at all: cancel and failures leave nothing behind.
 class IncidentExporter : public std::enable_shared_from_this<IncidentExporter> {
  public:
-  // 0 <= progress <= 1, on the main thread.
-  using ProgressBlock = std::function<void(double progress)>;
+  // The item at work (empty: the span as a whole) and 0 <= progress <= 1,
+  // on the main thread: the progress form of every long task.
+  using ProgressBlock = std::function<void(const QString& item, float progress)>;
   // The reason of a failure; empty on success. Comes exactly once, on the
   // main thread, also after a cancel (with the text "Cancelled.") and for a
   // refused start.
@@ -94,7 +95,7 @@ class IncidentExporter : public std::enable_shared_from_this<IncidentExporter> {
   static QString sidePath(const QString& videoPath, const QString& suffix);
 
   void exportAsync(IncidentExportRequest request, ProgressBlock progress, DidFinishBlock didFinish);
-  void cancel() { cancelFlag_.store(true); }
+  void setCancelFlag(bool cancel) { cancelFlag_.store(cancel); }
   bool isRunning() const { return isRunning_.load(); }
   // How much of the span's video the last run wrote (0..1), reports a
   // cancel dropped included: shows that a cancel stops the work.

@@ -4,7 +4,6 @@
 #include "core/catalogue/picture_info.h"
 #include "core/catalogue/recording_catalogue.h"
 #include "core/export/dcf_async_back_up.h"
-#include "core/map/map_pane.h"
 #include "core/playback/panes.h"
 #include "core/playback/playback_clock.h"
 #include "core/playback/task_runner.h"
@@ -46,7 +45,6 @@ class MediaController : public QObject {
   // The volume of the card was renamed: every job on the old path stops,
   // the recordings move and the walk starts again.
   void volumeRenameToPath(const QString& newPath, const QString& oldPath);
-  void showCurrentPictureWithoutDCF();
 
   // --- Background parsing ---
   // Walks the card from `index` on (telemetry, route lines, thumbnails).
@@ -72,7 +70,7 @@ class MediaController : public QObject {
   // Follows the master's date (a window that is not the master).
   void updateCurrentDate(const QDateTime& date);
   void masterMediaControllerDateDidUpdate(const QDateTime& date);
-  // Seeks both players to `progress` (the graph's time slider).
+  // Seeks both players to `progress` (the graph's time slider, the map).
   void updateProgress(float progress);
   void focusCurrentDCF();
   // The file list's selection followed by the event list's.
@@ -131,8 +129,6 @@ class MediaController : public QObject {
   void setEventVC(RecordingListPane* pane) { eventVC_ = pane; }
   RecordingListPane* photoListVC() const { return photoListVC_; }
   void setPhotoListVC(RecordingListPane* pane) { photoListVC_ = pane; }
-  MapPane* mapVC() const { return mapVC_; }
-  void setMapVC(MapPane* pane) { mapVC_ = pane; }
   // Follows the map's choices: a marker's recording becomes current, a place
   // on a line is sought (in the current recording) or its recording chosen.
   void observeMap(MapVewController* map);
@@ -144,26 +140,25 @@ class MediaController : public QObject {
   void setPlayerVCs(const QList<PlayerPane*>& panes) { playerVCs_ = panes; }
   PlayerSplitPane* playerSplitVC() const { return playerSplitVC_; }
   void setPlayerSplitVC(PlayerSplitPane* pane) { playerSplitVC_ = pane; }
-  GraphPane* graphVC() const { return graphVC_; }
-  void setGraphVC(GraphPane* pane) { graphVC_ = pane; }
   TabPane* tabVC() const { return tabVC_; }
   void setTabVC(TabPane* pane) { tabVC_ = pane; }
 
  signals:
-  // A background walk handed a recording over (after the panes were told).
-  void dcfInfoDidParse(const std::shared_ptr<DCFInfo>& info);
+  // The user chose a recording whose front video the walk found unplayable
+  // (no index, no repaired copy in use): it is not loaded, so no player
+  // fails on it and the drive does not step on; the window offers a rebuild.
+  void unplayableRecordingChosen(const std::shared_ptr<DCFInfo>& info);
 
  private:
   // Loads `info`'s front video into the primary player (the window's clock)
   // and its rear video into the secondary one; a list selection starts play.
   void loadCurrentDCFIntoPlayers(const DCFInfoPtr& info);
-  void parserDidProcess(const DCFInfoPtr& info);
-  void parserDidFinish();
 
   // What the catalogue's news asks of the panes.
   void showCatalogue();
   void showCurrentDCF(const DCFInfoPtr& info, int fromMediaList);
   void showRequestedDCF(const DCFInfoPtr& info, int fromMediaList);
+  void showCurrentPictureWithoutDCF();
   void selectionDidChange(const DCFInfoList& infos);
   // Re-parses from the current recording (from the start when there is none).
   void reparseFromCurrent();
@@ -191,12 +186,10 @@ class MediaController : public QObject {
   RecordingListPane* dcfListVC_ = nullptr;
   RecordingListPane* eventVC_ = nullptr;
   RecordingListPane* photoListVC_ = nullptr;
-  MapPane* mapVC_ = nullptr;
   PlayerPane* playerVC_ = nullptr;
   PlayerPane* playerVCSecondary_ = nullptr;
   QList<PlayerPane*> playerVCs_;
   PlayerSplitPane* playerSplitVC_ = nullptr;
-  GraphPane* graphVC_ = nullptr;
   TabPane* tabVC_ = nullptr;
 };
 

@@ -73,14 +73,8 @@ void MediaController::showCatalogue() {
       eventVC_->selectFirstItem();
     }
   }
-  if (mapVC_ != nullptr) {
-    mapVC_->reloadDCFInfo(c.mediaTree());
-  }
   if (photoListVC_ != nullptr) {
     photoListVC_->reloadDCFInfo(c.pictureTree());
-  }
-  if (graphVC_ != nullptr) {
-    graphVC_->drawGraphWithCurrentDCFInfo(nullptr);
   }
 }
 
@@ -144,9 +138,6 @@ void MediaController::showCurrentDCF(const DCFInfoPtr& info, int fromMediaList) 
       playerVCSecondary_->showImageWithPath(picture->secondaryFilePath());
     }
   }
-  if (graphVC_ != nullptr) {
-    graphVC_->drawGraphWithCurrentDCFInfo(info);
-  }
 }
 
 void MediaController::showRequestedDCF(const DCFInfoPtr& info, int fromMediaList) {
@@ -167,9 +158,10 @@ void MediaController::showRequestedDCF(const DCFInfoPtr& info, int fromMediaList
 void MediaController::loadCurrentDCFIntoPlayers(const DCFInfoPtr& info) {
   QPointer<MediaController> weak(this);
   clock_.clipDidLoad();
+  const bool unplayable = listDidSelect_ && info->isUnplayable() && !repairedCopies_.contains(info->filePath());
   if (playerVC_ != nullptr) {
     playerVC_->playWithPath(
-        playablePath(info->filePath()),
+        unplayable ? QString() : playablePath(info->filePath()),
         [weak] {
           if (!weak) {
             return;
@@ -214,19 +206,16 @@ void MediaController::loadCurrentDCFIntoPlayers(const DCFInfoPtr& info) {
                                      },
                                      {});
   }
+  if (unplayable) {
+    listDidSelect_ = false;
+    emit unplayableRecordingChosen(info);
+  }
 }
 
 void MediaController::showCurrentPictureWithoutDCF() {
   const PictureInfoPtr picture = catalogue_.currentPicture();
   if (!picture) {
     return;
-  }
-  if (graphVC_ != nullptr) {
-    graphVC_->drawGraphWithCurrentDCFInfo(nullptr);
-    graphVC_->updateProgress(TelemetryMoment::at(nullptr, 0.0, 0.0));
-  }
-  if (mapVC_ != nullptr) {
-    mapVC_->upDateWithCenterLocation(picture->location());
   }
   if (playerVC_ != nullptr) {
     playerVC_->showImageWithPath(picture->filePath());
@@ -255,38 +244,14 @@ void MediaController::reparseAtIndex(qsizetype index) {
       tree, std::clamp<qsizetype>(index, 0, tree.size() - 1),
       [weak](const DCFInfoPtr& info) {
         if (weak) {
-          weak->parserDidProcess(info);
+          weak->catalogue_.walkDidRead(info);
         }
       },
       [weak] {
         if (weak) {
-          weak->parserDidFinish();
+          weak->catalogue_.walkDidEnd();
         }
       });
-}
-
-void MediaController::parserDidProcess(const DCFInfoPtr& info) {
-  if (mapVC_ != nullptr) {
-    const auto& nmea = info->nmea();
-    if (!nmea->isParsing() && !nmea->varidLocations().empty()) {
-      mapVC_->focusMapOverlays(info->routeLine(), false);
-    }
-  }
-  if (graphVC_ != nullptr) graphVC_->telemetryDidParse(info);
-  if (mapVC_ != nullptr) {
-    mapVC_->addAnnotations(info->annotation());
-    mapVC_->addRouteOverlayLines(info->routeLine());
-  }
-  emit dcfInfoDidParse(info);
-}
-
-void MediaController::parserDidFinish() {
-  if (mapVC_ == nullptr) {
-    return;
-  }
-  for (const DCFInfoPtr& info : catalogue_.mediaTree()) {
-    mapVC_->upDateOverlayLines(info->routeLine());
-  }
 }
 
 void MediaController::dispose() {
@@ -301,11 +266,9 @@ void MediaController::dispose() {
   dcfListVC_ = nullptr;
   photoListVC_ = nullptr;
   eventVC_ = nullptr;
-  mapVC_ = nullptr;
   playerVC_ = nullptr;
   playerVCSecondary_ = nullptr;
   playerVCs_.clear();
-  graphVC_ = nullptr;
   tabVC_ = nullptr;
   playerSplitVC_ = nullptr;
 }

@@ -26,7 +26,7 @@ void MediaController::exportSelectedInfos(const DCFInfoList& infos, const QStrin
     builder->kmlBuildAsync(
         infos, targetFilePath,
         [progress](const DCFInfoPtr& info, float fraction) {
-          progress(fraction, path_text::lastPathComponent(info->filePath()));
+          progress(path_text::lastPathComponent(info->filePath()), fraction);
         },
         finish);
   };
@@ -43,8 +43,8 @@ void MediaController::backUpSelectedInfos(const QList<BackUpItem>& items, const 
   job.start = [backUp, items, targetRootDirPath](TaskRunner::Progress progress, TaskRunner::Finish finish) {
     backUp->backUpAsync(
         items, targetRootDirPath,
-        [progress](const QString& path, float fraction) { progress(fraction, path_text::lastPathComponent(path)); },
-        [progress](const QString&, float fraction) { progress(fraction, QString()); }, finish);
+        [progress](const QString& path, float fraction) { progress(path_text::lastPathComponent(path), fraction); },
+        [progress](const QString&, float fraction) { progress(QString(), fraction); }, finish);
   };
   job.cancel = [backUp] { backUp->setCancelFlag(true); };
   job.doneText = tr("Backup is complete");
@@ -60,10 +60,9 @@ void MediaController::exportIncidentVideo(const IncidentExportRequest& request,
   withCopies.repairedCopies.insert(repairedCopies_);
   TaskRunner::Job job;
   job.start = [exporter, request = std::move(withCopies)](TaskRunner::Progress progress, TaskRunner::Finish finish) {
-    exporter->exportAsync(
-        request, [progress](double fraction) { progress(static_cast<float>(fraction), QString()); }, finish);
+    exporter->exportAsync(request, progress, finish);
   };
-  job.cancel = [exporter] { exporter->cancel(); };
+  job.cancel = [exporter] { exporter->setCancelFlag(true); };
   job.startText = path_text::lastPathComponent(request.targetFilePath);
   job.doneText = tr("Video export is complete");
   job.doneNote = [exporter] { return exporter->warnings().join(u'\n'); };
@@ -116,7 +115,7 @@ void MediaController::repairRecordings(const DCFInfoList& infos, const QString& 
         }
         const auto step = [&](double fraction) {
           const float done = static_cast<float>((double(i) + fraction) / double(videos.size()));
-          runOnMainThread([&] { progress(done, name); }, *cancel);
+          runOnMainThread([&] { progress(name, done); }, *cancel);
         };
         const QString copy = QDir(targetDirectory).filePath(name);
         const ClipRebuilder::Result result = ClipRebuilder::rebuild(video, {}, copy, cancel.get(), step);

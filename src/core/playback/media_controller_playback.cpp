@@ -56,15 +56,12 @@ void MediaController::progressAction(PlayerPane* player) {
   }
   PlayerPane* const t = targetVCWithSourceVC(s);
   clock_.tick(current, *s);
-  if (graphVC_ != nullptr && graphVC_->userControlIsActive()) {
-    // The user holds the time slider: both stand still.
+  if (clock_.isHeldByUser()) {
     s->pause();
     if (t != nullptr) t->pause();
-  } else {
-    if (graphVC_ != nullptr) graphVC_->updateProgress(clock_.moment());
-    if (t != nullptr) clock_.alignFollower(*s, *t);
+  } else if (t != nullptr) {
+    clock_.alignFollower(*s, *t);
   }
-  if (mapVC_ != nullptr) mapVC_->updateDCF(current, clock_.moment());
   if (isMasterController()) MediaControllerManager::sharedInstance()->updateReferenceTime(clock_.userDate(), this);
 }
 
@@ -72,7 +69,7 @@ void MediaController::picturePositionAction(PlayerPane* s) {
   const DCFInfoPtr current = catalogue_.currentDCF();
   if (s->totalTime() == 0.0) return;
   if (!current) {
-    showCurrentPictureWithoutDCF();
+    catalogue_.showCurrentPictureAlone();
     return;
   }
   const PictureInfoPtr picture = catalogue_.currentPicture();
@@ -87,13 +84,11 @@ void MediaController::picturePositionAction(PlayerPane* s) {
   const float fraction = static_cast<float>((p - b) / s->originalTotalTime());
   if (!(fraction >= 0.0F && fraction <= 1.0F)) {
     // Taken outside the recording: shown alone.
-    showCurrentPictureWithoutDCF();
+    catalogue_.showCurrentPictureAlone();
     return;
   }
   clock_.publishMoment(current, p - b, s->originalTotalTime());
-  if (graphVC_ != nullptr) graphVC_->updateProgress(clock_.moment());
   s->setCurrentProgress(fraction);
-  if (mapVC_ != nullptr) mapVC_->updateDCF(current, clock_.moment());
   s->pause();
 }
 

@@ -2,7 +2,6 @@
 
 #include "core/catalogue/dcf_info.h"
 #include "core/catalogue/picture_info.h"
-#include "core/telemetry/telemetry_moment.h"
 
 #include <QList>
 #include <QString>
@@ -95,20 +94,6 @@ class PlayerSplitPane {
  public:
   virtual ~PlayerSplitPane() = default;
   virtual void setupDividerWithSecondaryPlayerEnable(bool enable) = 0;
-};
-
-// The telemetry graph with its time slider.
-class GraphPane {
- public:
-  virtual ~GraphPane() = default;
-  // A null recording clears the graph.
-  virtual void drawGraphWithCurrentDCFInfo(const DCFInfoPtr& info) = 0;
-  // The telemetry of `info` was read: drawn again, cursor kept, when it is
-  // the recording shown.
-  virtual void telemetryDidParse(const DCFInfoPtr& info) = 0;
-  // The playback moment: the cursor and the readouts at it.
-  virtual void updateProgress(const TelemetryMoment& moment) = 0;
-  virtual bool userControlIsActive() const = 0;
 };
 
 // The task sheet of a long task. Shown and dismissed by its parent pane.

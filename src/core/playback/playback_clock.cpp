@@ -24,10 +24,11 @@ void PlaybackClock::setUserDate(double seconds) {
 void PlaybackClock::publishMoment(const DCFInfoPtr& info, double seconds, double duration) {
   const std::shared_ptr<NMEAData> nmea = info ? info->nmea() : nullptr;
   moment_ = TelemetryMoment::at(nmea.get(), seconds, duration);
-  emit momentDidChange(moment_);
+  emit momentDidChange(moment_, info);
 }
 
 void PlaybackClock::tick(const DCFInfoPtr& info, const PlayerPane& primary) {
+  rate_ = primary.playbackRate();
   publishMoment(info, primary.originalCurrentTime(), primary.originalTotalTime());
   double date = 0.0;
   if (info && info->startDate().isValid()) {

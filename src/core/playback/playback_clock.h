@@ -34,6 +34,13 @@ class PlaybackClock : public QObject {
   void setUserDate(double secondsSince1970);
   QDateTime userDate() const;
   const TelemetryMoment& moment() const { return moment_; }
+  // The primary player's rate at the last tick (1 before any).
+  double rate() const { return rate_; }
+
+  // The user holds the time line (drags the graph's slider or cursor): the
+  // ticks still publish, but both players stand still.
+  void setHeldByUser(bool held) { heldByUser_ = held; }
+  bool isHeldByUser() const { return heldByUser_; }
 
   // Brings `follower` to `primary`'s position and rate; judged only once the
   // follower's last seek landed.
@@ -47,13 +54,16 @@ class PlaybackClock : public QObject {
   static DCFInfoPtr recordingAt(const DCFInfoList& recordings, const QDateTime& date, float* fraction);
 
  signals:
-  // Every tick: the graph, the map, the lamps and the capture follow it.
-  void momentDidChange(const TelemetryMoment& moment);
+  // Every tick: the graph, the map, the lamps and the capture follow it;
+  // `info` is the recording it belongs to.
+  void momentDidChange(const TelemetryMoment& moment, const DCFInfoPtr& info);
 
  private:
   double followerLeadSeconds_ = 0.0;
   bool followerCorrecting_ = false;
   TelemetryMoment moment_;
+  double rate_ = 1.0;
+  bool heldByUser_ = false;
   std::atomic<qint64> userDateMs_{0};
 };
 

@@ -45,7 +45,7 @@ void TaskRunner::run(RecordingListPane* parent, Job job) {
   running_.append(task);
   if (running_.size() == 1) emit busyChanged(true);
 
-  Progress progress = [weak](float fraction, const QString& item) {
+  Progress progress = [weak](const QString& item, float fraction) {
     const auto live = weak.lock();
     if (!live || live->closed || live->finished || live->sheet == nullptr) return;
     // The button reads "Finish" only once the end is reported.
@@ -96,7 +96,7 @@ TaskRunner::Job TaskRunner::chain(Job first, Job second) {
   };
   Job job;
   job.start = [chain, failed](Progress progress, Finish finish) {
-    chain->first.start([progress](float fraction, const QString& item) { progress(fraction / 2, item); },
+    chain->first.start([progress](const QString& item, float fraction) { progress(item, fraction / 2); },
                        [chain, failed, progress, finish](const std::optional<QString>& error) {
                          if (error) {
                            finish(failed(chain->first, *error));
@@ -104,9 +104,9 @@ TaskRunner::Job TaskRunner::chain(Job first, Job second) {
                          }
                          if (chain->cancelled) return;
                          chain->secondRuns = true;
-                         progress(0.5f, chain->second.startText);
+                         progress(chain->second.startText, 0.5f);
                          chain->second.start(
-                             [progress](float fraction, const QString& item) { progress(0.5f + fraction / 2, item); },
+                             [progress](const QString& item, float fraction) { progress(item, 0.5f + fraction / 2); },
                              [chain, failed, finish](const std::optional<QString>& secondError) {
                                finish(secondError ? std::optional<QString>(failed(chain->second, *secondError))
                                                   : std::nullopt);

@@ -21,8 +21,9 @@ class TaskRunner : public QObject {
   Q_OBJECT
 
  public:
-  // The fraction done (0..1) and, when not empty, the item at work.
-  using Progress = std::function<void(float fraction, const QString& item)>;
+  // The item at work (empty: the text stays) and the fraction done (0..1):
+  // the form every job class reports in, so a job hands it on as it is.
+  using Progress = std::function<void(const QString& item, float fraction)>;
   // The end: an error text, or none for success.
   using Finish = std::function<void(const std::optional<QString>& error)>;
   struct Job {

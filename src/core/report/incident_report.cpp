@@ -10,6 +10,7 @@
 #include "core/map/map_vew_controller.h"
 #include "core/map/web_mercator.h"
 #include "core/media/incident_export.h"
+#include "core/media/span_video_sources.h"
 #include "core/media/video_frame_grabber.h"
 #include "core/settings/ini_file_loader.h"
 #include "core/settings/ini_file_parameters.h"
@@ -64,6 +65,7 @@ struct Facts {
   int peakIndex = -1;
   QList<ReportFrames> frames;
   QList<std::pair<QString, QByteArray>> digests;  // shown path, hex digest
+  QStringList warnings;                           // what was left out
 };
 
 QString timeZoneSetting(const QString& cardRoot) {
@@ -118,8 +120,10 @@ void readSeconds(const IncidentReportRequest& request, Facts& facts) {
   }
 }
 
-// The frames at `time`, from the recording that covers it.
-ReportFrames framesAt(const DCFInfoList& recordings, const QDateTime& time, const QString& label) {
+// The frames at `time`, from the recording that covers it: from a
+// damaged video's repaired copy, none from one without.
+ReportFrames framesAt(const DCFInfoList& recordings, const QDateTime& time, const QString& label,
+                      SpanVideoSources& sources) {
   ReportFrames frames{label, time, {}, {}};
   for (const DCFInfoPtr& info : recordings) {
     const double duration = info->duration();
@@ -128,11 +132,14 @@ ReportFrames framesAt(const DCFInfoList& recordings, const QDateTime& time, cons
     // The last instant of a clip shows its last frame.
     const double at = std::clamp(offset, 0.0, std::max(0.0, duration - 0.001));
     double frameSeconds = at;
-    VideoFrameGrabber front(info->filePath());
-    if (front.isOpen()) frames.front = front.frameAt(at, kFrameSize, &frameSeconds);
+    if (sources.damage(info->filePath()).isEmpty()) {
+      VideoFrameGrabber front(sources.source(info->filePath()));
+      if (front.isOpen()) frames.front = front.frameAt(at, kFrameSize, &frameSeconds);
+    }
     frames.time = info->startDate().addMSecs(std::llround(frameSeconds * 1000.0));
-    if (!info->secondaryFilePath().isEmpty() && QFileInfo(info->secondaryFilePath()).isFile()) {
-      VideoFrameGrabber rear(info->secondaryFilePath());
+    const QString rearPath = info->secondaryFilePath();
+    if (!rearPath.isEmpty() && QFileInfo(rearPath).isFile() && sources.damage(rearPath).isEmpty()) {
+      VideoFrameGrabber rear(sources.source(rearPath));
       if (rear.isOpen()) frames.rear = rear.frameAt(at, kFrameSize);
     }
     break;
@@ -348,15 +355,29 @@ void drawPdf(QPdfWriter& writer, const IncidentReportRequest& request, const Fac
   pages.line(texts.pick("Camera serial: %1    Version: %2", "カメラのシリアル: %1    バージョン: %2")
                  .arg(facts.serial.isEmpty() ? unknown : facts.serial,
                       facts.version.isEmpty() ? unknown : facts.version));
+  // Every time shown is moved by the clock's offset when asked; the names and
+  // the data stay on the camera's clock.
+  const qint64 correction = std::llround(request.clockCorrectionSeconds * 1000.0);
+  const auto localText = [correction](const QDateTime& time) { return dashcard::localText(time.addMSecs(-correction)); };
+  const auto utcText = [correction](const QDateTime& time) { return dashcard::utcText(time.addMSecs(-correction)); };
   pages.line(texts.pick("Span (local time): %1 to %2", "期間（現地時刻）: %1 〜 %2")
                  .arg(localText(request.from), localText(request.to)));
   pages.line(texts.pick("Span (UTC): %1 to %2", "期間（UTC）: %1 〜 %2").arg(utcText(request.from), utcText(request.to)));
+  if (correction != 0) {
+    pages.line(texts.pick("Times corrected by the camera clock's offset from GPS time (%1 s); file names unchanged.",
+                          "時刻はカメラの時計と GPS 時刻のずれ（%1 秒）で補正済み。ファイル名は変更なし。")
+                   .arg(request.clockCorrectionSeconds, 0, 'f', 1));
+  }
   pages.line(texts.pick("Camera time zone setting: %1", "カメラのタイムゾーン設定: %1")
                  .arg(facts.timeZone.isEmpty() ? unknown : facts.timeZone));
   pages.line(texts.pick("Recordings (%1):", "録画（%1 件）:").arg(facts.recordings.size()));
   for (const DCFInfoPtr& info : facts.recordings) {
     pages.line(QStringLiteral("%1   %2   %3 s").arg(info->deltaPath(), localText(info->startDate())).arg(info->duration(), 0, 'f', 1),
                pages.width() * 0.03);
+  }
+  if (!facts.warnings.isEmpty()) {
+    pages.line(texts.pick("Left out:", "除外:"));
+    for (const QString& warning : facts.warnings) pages.line(warning, pages.width() * 0.03);
   }
 
   pages.heading(texts.pick("Route", "経路"), map.isNull() ? 0 : pages.width() * kMapSize.height() / kMapSize.width());
@@ -401,7 +422,7 @@ void drawPdf(QPdfWriter& writer, const IncidentReportRequest& request, const Fac
   pages.setFont(8);
   for (const ReportSecond& second : facts.seconds) {
     const QString dash = QStringLiteral("–");
-    pages.row({second.time.toLocalTime().toString(QStringLiteral("HH:mm:ss")),
+    pages.row({second.time.addMSecs(-correction).toLocalTime().toString(QStringLiteral("HH:mm:ss")),
                second.hasFix ? QString::number(second.latitude, 'f', 6) : dash,
                second.hasFix ? QString::number(second.longitude, 'f', 6) : dash,
                second.speed >= 0 ? QString::number(CustomLocation::speedForCurrentLocale(second.speed), 'f', 1) : dash,
@@ -425,17 +446,32 @@ std::shared_ptr<IncidentReporter> IncidentReporter::create() {
   return std::shared_ptr<IncidentReporter>(new IncidentReporter());
 }
 
+QStringList IncidentReporter::warnings() const {
+  const std::lock_guard<std::mutex> lock(warningsMutex_);
+  return warnings_;
+}
+
 std::optional<QString> IncidentReporter::write(const IncidentReportRequest& request, const std::atomic<bool>& cancel,
-                                               const ProgressBlock& progress) {
+                                               const ProgressBlock& progress, QStringList* warnings) {
   const auto report = [&](double done) {
-    if (progress) progress(done);
+    if (progress) progress(QString(), static_cast<float>(done));
   };
   const QString cancelled = QStringLiteral("Cancelled.");
   Facts facts;
+  SpanVideoSources sources(request.repairedCopies);
+  sources.learnCopyLengths(request.recordings, false);
   facts.recordings = IncidentExporter::readRecordingsInSpan(request.recordings, request.from, request.to);
   if (facts.recordings.isEmpty()) {
     return QStringLiteral("No recording covers the span; no report was written.");
   }
+  for (const DCFInfoPtr& info : facts.recordings) {
+    for (const QString& video : {info->filePath(), info->secondaryFilePath()}) {
+      if (const QString why = sources.damage(video); !why.isEmpty()) {
+        facts.warnings << SpanVideoSources::gapWarning(why, QStringLiteral("report"));
+      }
+    }
+  }
+  if (warnings != nullptr) *warnings = facts.warnings;
   facts.timeZone = timeZoneSetting(request.cardRoot);
   readSeconds(request, facts);
   report(0.2);
@@ -444,15 +480,21 @@ std::optional<QString> IncidentReporter::write(const IncidentReportRequest& requ
   const Texts texts{request.language.isEmpty() ? QLocale().language() == QLocale::Japanese
                                                : request.language == QLatin1String("ja")};
   const QDateTime peak = facts.peakIndex >= 0 ? facts.seconds[facts.peakIndex].time : QDateTime();
-  facts.frames << framesAt(facts.recordings, request.from, texts.pick("Start", "開始"));
-  if (peak.isValid()) facts.frames << framesAt(facts.recordings, peak, texts.pick("Highest force", "最大の衝撃"));
-  facts.frames << framesAt(facts.recordings, request.to, texts.pick("End", "終了"));
+  facts.frames << framesAt(facts.recordings, request.from, texts.pick("Start", "開始"), sources);
+  if (peak.isValid()) {
+    facts.frames << framesAt(facts.recordings, peak, texts.pick("Highest force", "最大の衝撃"), sources);
+  }
+  facts.frames << framesAt(facts.recordings, request.to, texts.pick("End", "終了"), sources);
   report(0.4);
   if (cancel.load()) return cancelled;
 
   QStringList files;
   for (const DCFInfoPtr& info : facts.recordings) {
     files << info->filePath() << info->secondaryFilePath() << info->infoFilePath();
+    // The repaired copies the frames came from.
+    for (const QString& video : {info->filePath(), info->secondaryFilePath()}) {
+      if (!video.isEmpty() && sources.source(video) != video) files << sources.source(video);
+    }
   }
   files << request.exportedFiles;
   for (const QString& file : files) {
@@ -502,10 +544,15 @@ void IncidentReporter::reportAsync(IncidentReportRequest request, ProgressBlock 
                       didFinish = std::move(didFinish)] {
     const auto self = weakSelf.lock();
     if (!self) return;
-    const auto onMain = [&](double done) {
-      if (progress) runOnMainThread([&] { progress(done); }, self->cancelFlag_);
+    const auto onMain = [&](const QString& item, float done) {
+      if (progress) runOnMainThread([&] { progress(item, done); }, self->cancelFlag_);
     };
-    const std::optional<QString> result = write(request, self->cancelFlag_, onMain);
+    QStringList warnings;
+    const std::optional<QString> result = write(request, self->cancelFlag_, onMain, &warnings);
+    {
+      const std::lock_guard<std::mutex> lock(self->warningsMutex_);
+      self->warnings_ = warnings;
+    }
     self->isRunning_ = false;
     runOnMainThread([&] { didFinish(result); });
   });

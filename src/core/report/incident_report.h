@@ -3,6 +3,7 @@
 #include "core/catalogue/dcf_info.h"
 
 #include <QDateTime>
+#include <QHash>
 #include <QImage>
 #include <QList>
 #include <QString>
@@ -11,6 +12,7 @@
 #include <atomic>
 #include <functional>
 #include <memory>
+#include <mutex>
 #include <optional>
 
 namespace dashcard {
@@ -30,6 +32,14 @@ struct IncidentReportRequest {
   QStringList exportedFiles;
   // "ja" for Japanese texts, anything else English; empty: the user's language.
   QString language;
+  // Damaged video -> its repaired copy, whose frames the report shows (and
+  // whose SHA-256 it lists). A damaged video without one shows no frames,
+  // with a warning, as the video export leaves a gap.
+  QHash<QString, QString> repairedCopies;
+  // The camera clock's offset from GPS time (seconds) that the report's
+  // times are corrected by (the span above stays on the camera's clock);
+  // 0: the camera's own times.
+  double clockCorrectionSeconds = 0.0;
 };
 
 // The facts of one second of the span: one row of the report's table.
@@ -60,7 +70,8 @@ struct ReportFrames {
 // file appears whole or not at all.
 class IncidentReporter : public std::enable_shared_from_this<IncidentReporter> {
  public:
-  using ProgressBlock = std::function<void(double progress)>;
+  // The item at work (empty: the report as a whole) and 0 <= progress <= 1.
+  using ProgressBlock = std::function<void(const QString& item, float progress)>;
   // The reason of a failure; empty on success. Exactly once on the main
   // thread, also after a cancel ("Cancelled.") and for a refused start.
   using DidFinishBlock = std::function<void(const std::optional<QString>& error)>;
@@ -68,18 +79,25 @@ class IncidentReporter : public std::enable_shared_from_this<IncidentReporter> {
   static std::shared_ptr<IncidentReporter> create();
 
   void reportAsync(IncidentReportRequest request, ProgressBlock progress, DidFinishBlock didFinish);
-  void cancel() { cancelFlag_.store(true); }
+  void setCancelFlag(bool cancel) { cancelFlag_.store(cancel); }
   bool isRunning() const { return isRunning_.load(); }
+
+  // What the last run left out (a damaged video without a repaired copy),
+  // one sentence each; read once it finished.
+  QStringList warnings() const;
 
   // The whole report on the calling thread (it runs an event loop while map
   // tiles are drawn); the reason of a failure. Nothing is written on failure.
+  // `warnings` (optional) gets what was left out; the PDF lists it too.
   static std::optional<QString> write(const IncidentReportRequest& request, const std::atomic<bool>& cancel,
-                                      const ProgressBlock& progress = {});
+                                      const ProgressBlock& progress = {}, QStringList* warnings = nullptr);
 
  private:
   IncidentReporter() = default;
   std::atomic<bool> cancelFlag_{false};
   std::atomic<bool> isRunning_{false};
+  mutable std::mutex warningsMutex_;
+  QStringList warnings_;
 };
 
 }  // namespace dashcard

@@ -1,8 +1,10 @@
 #include "core/settings/time_zone_item.h"
 
+#include "core/settings/ini_file_loader.h"
 #include "core/settings/ini_file_parameters.h"
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QStringList>
 
 #include <utility>
@@ -43,6 +45,12 @@ QTimeZone TimeZoneItem::timeZone() const {
   const int hours = parts.value(0).toInt();
   const int minutes = parts.value(1).left(2).toInt();
   return QTimeZone(sign * (hours * 3600 + minutes * 60));
+}
+
+QTimeZone TimeZoneItem::timeZoneOfCard(const QString& root) {
+  IniFileLoader loader(QDir(root).filePath(IniFileParameters::IniFileName()));
+  if (loader.load() != IniFileLoader::kLoaded || !loader.resultData()) return QTimeZone::utc();
+  return timeZoneOfKey(loader.resultData()->timeZoneValue());
 }
 
 QTimeZone TimeZoneItem::timeZoneOfKey(const QString& key) {

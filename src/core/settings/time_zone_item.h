@@ -23,6 +23,8 @@ class TimeZoneItem {
   QTimeZone timeZone() const;
   // The zone of a settings value ("JST", "EST_USA_D"); UTC for an unknown one.
   static QTimeZone timeZoneOfKey(const QString& key);
+  // The zone of the settings file on the card at `root`; UTC without one.
+  static QTimeZone timeZoneOfCard(const QString& root);
 
   // The 30 time zones in table order, built once and shared.
   static const QList<TimeZoneItem>& timeZoneItems();

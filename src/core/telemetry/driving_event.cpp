@@ -1,5 +1,7 @@
 #include "core/telemetry/driving_event.h"
 
+#include <QCoreApplication>
+
 #include <algorithm>
 #include <cmath>
 
@@ -53,6 +55,30 @@ QString DrivingEvent::kindName(Kind kind) {
       return QStringLiteral("cornering");
   }
   return {};
+}
+
+QString DrivingEvent::kindTitle(Kind kind) {
+  switch (kind) {
+    case Kind::Braking:
+      return QCoreApplication::translate("DrivingEvent", "Hard braking");
+    case Kind::Acceleration:
+      return QCoreApplication::translate("DrivingEvent", "Hard acceleration");
+    case Kind::Cornering:
+      return QCoreApplication::translate("DrivingEvent", "Sharp cornering");
+  }
+  return {};
+}
+
+QColor DrivingEvent::kindColor(Kind kind) {
+  switch (kind) {
+    case Kind::Braking:
+      return {214, 39, 40};
+    case Kind::Acceleration:
+      return {44, 160, 44};
+    case Kind::Cornering:
+      return {255, 127, 14};
+  }
+  return Qt::gray;
 }
 
 std::optional<DrivingEvent::Kind> DrivingEvent::kindFromName(const QString& name) {

@@ -3,6 +3,7 @@
 #include "core/telemetry/gps_track_cleaner.h"
 #include "core/telemetry/motion_data.h"
 
+#include <QColor>
 #include <QString>
 
 #include <array>
@@ -25,6 +26,11 @@ struct DrivingEvent {
   // "braking", "acceleration", "cornering".
   static QString kindName(Kind kind);
   static std::optional<Kind> kindFromName(const QString& name);
+  // "Hard braking", ... in the user's language.
+  static QString kindTitle(Kind kind);
+  // The kind's colour on the graph, the map and in the lists: one per kind,
+  // away from the G curves' and the drive-support marks' colours.
+  static QColor kindColor(Kind kind);
 };
 
 // Defaults are the elevated g-force triggers of the Naturalistic Teenage

@@ -14,6 +14,8 @@
 #include "ui/app/right_split_view_controller.h"
 #include "ui/app/tab_view_controller.h"
 #include "ui/catalogue/trip_list_view.h"
+#include "core/catalogue/trip_builder.h"
+#include "core/catalogue/trip_preferences.h"
 #include "ui/app/top_split_view_controller.h"
 #include "ui/app/user_guide_window.h"
 #include "ui/catalogue/dcf_info_table_model.h"
@@ -46,6 +48,9 @@
 #include <QKeySequence>
 #include <QMenu>
 #include <QMenuBar>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QLocale>
 #include <QMimeData>
 #include <QScreen>
 #include <QSettings>
@@ -56,6 +61,7 @@
 #include <QWindow>
 
 #include <algorithm>
+#include <cmath>
 #include <iterator>
 
 namespace dashcard {
@@ -162,7 +168,6 @@ void MainWindowController::buildPanes() {
   tabVC_ = tabs;
   auto* map = new MapView(left);
   mapWidget_ = map;
-  mapVC_ = map->controller();
   sideBarStack_ = new QStackedWidget(left);
   sideBarStack_->setObjectName(QStringLiteral("SideBarStack"));
   sideBarStack_->addWidget(tabs);
@@ -185,7 +190,6 @@ void MainWindowController::buildPanes() {
   playerSplitView_ = players;
   auto* graph = new GraphViewController(right);
   graphWidget_ = graph;
-  graphVC_ = graph;
   right->addWidget(players);
   right->addWidget(graph);
   right->setStretchFactor(0, 1);
@@ -207,10 +211,11 @@ void MainWindowController::buildPanes() {
   mc->setDcfListVC(tabs->dcfListVC());
   mc->setEventVC(tabs->eventVC());
   mc->setTabVC(tabs);
-  mc->setMapVC(map->controller());
+  map->controller()->observe(mc->catalogue());
+  connect(mc->clock(), &PlaybackClock::momentDidChange, map->controller(), &MapVewController::showMoment);
   mc->observeMap(map->controller());
-  mc->setGraphVC(graph);
-  graph->setMediaController(mc);
+  graph->observe(mc->catalogue(), mc->clock());
+  connect(graph, &GraphViewController::seekRequested, mc, &MediaController::updateProgress);
   connect(graph, &GraphViewController::exportVideoRequested, this, &MainWindowController::exportVideo);
   connect(graph, &GraphViewController::exportReportRequested, this, &MainWindowController::exportIncidentReport);
   // Every card, also one without recordings, sets the rear player's state anew.
@@ -234,7 +239,8 @@ void MainWindowController::buildPanes() {
   mc->setPlayerVCs(playerPanes);
   tabs->dcfListVC()->setMediaController(mc);
   tabs->eventVC()->setMediaController(mc);
-  // The Trips tab: made anew for each catalogue; a chosen trip plays as a map click does.
+  // The Trips tab: made anew for each catalogue; a chosen trip plays as a map
+  // click does, and the map fits it; its events go to the graph and the map.
   RecordingCatalogue* catalogue = mc->catalogue();
   connect(catalogue, &RecordingCatalogue::catalogueDidChange, tabs->tripsVC(),
           [tabs, catalogue] { tabs->tripsVC()->setRecordings(catalogue->mediaTree()); });
@@ -242,6 +248,9 @@ void MainWindowController::buildPanes() {
     catalogue->updateCurrentDCF(
         info, info->isEventDCF() ? RecordingCatalogue::kMediaListMapEvent : RecordingCatalogue::kMediaListMapNormal, nullptr);
   });
+  connect(tabs->tripsVC(), &TripListView::tripChosen, this, &MainWindowController::fitMapToTrip);
+  connect(tabs->tripsVC(), &TripListView::eventChosen, this, &MainWindowController::playDrivingEvent);
+  connect(tabs->tripsVC(), &TripListView::tripsDidChange, this, &MainWindowController::tripsDidChange);
   // The players cannot see the window (ui/playback is below ui/app): hand them
   // the controller, the window's sync state and the bottom-pane gesture.
   for (ZoomPlayerViewController* player : players->playerVCs()) {
@@ -251,7 +260,7 @@ void MainWindowController::buildPanes() {
     connect(player, &ZoomPlayerViewController::hideBottomBarRequested, this, &MainWindowController::hideBottomBar);
   }
   // Thumbnails arrive while the background parser walks the card.
-  connect(mc, &MediaController::dcfInfoDidParse, this, [this](const std::shared_ptr<DCFInfo>& info) {
+  connect(mc->catalogue(), &RecordingCatalogue::recordingDidParse, this, [this](const DCFInfoPtr& info) {
     if (tabVC_) {
       tabVC_->dcfListVC()->refreshDCF(info);
       tabVC_->eventVC()->refreshDCF(info);
@@ -397,6 +406,7 @@ void MainWindowController::buildMenus() {
     evidenceTasks_->chooseAndVerifyBackup(tabVC_ ? tabVC_->currentListVC() : nullptr);
   });
   add(file, QStringLiteral("FileMenu_UnitSetting"), tr("Camera Settings…"), {}, [this] { openUnitSettingView(); });
+  add(file, QStringLiteral("FileMenu_CardInfo"), tr("Card Info…"), QKeySequence(tr("Ctrl+I")), [this] { showCardInfo(); });
   file->addSeparator();
   add(file, QStringLiteral("FileMenu_Close"), tr("Close Window"), QKeySequence::Close, [this] { close(); });
 
@@ -421,6 +431,9 @@ void MainWindowController::buildMenus() {
   add(view, QStringLiteral("ViewMenu_ToggleSecondary"), tr("Show/Hide Rear Camera"), QKeySequence(tr("Ctrl+Alt+R")),
       [this] { toggleSecondaryPlayer(); });
   view->addSeparator();
+  QAction* corrected = add(view, QStringLiteral("ViewMenu_CorrectedTimes"), tr("Times Corrected by GPS"), {},
+                           [this] { setClockCorrectionEnabled(!clockCorrection_); });
+  corrected->setCheckable(true);
   add(view, QStringLiteral("ViewMenu_FocusPlaying"), tr("Show Playing Recording"), QKeySequence(tr("Ctrl+L")),
       listCommand(&DCFListViewController::focusPlayingDCF, ListAction::FocusPlaying));
 
@@ -435,6 +448,11 @@ void MainWindowController::buildMenus() {
       [this] { stepRecording(-1); });
   add(playback, QStringLiteral("PlaybackMenu_Next"), tr("Next Recording"), QKeySequence(Qt::Key_Down),
       [this] { stepRecording(1); });
+  playback->addSeparator();
+  add(playback, QStringLiteral("PlaybackMenu_NextEvent"), tr("Next Driving Event"), QKeySequence(Qt::Key_N),
+      [this] { jumpToDrivingEvent(1); });
+  add(playback, QStringLiteral("PlaybackMenu_PreviousEvent"), tr("Previous Driving Event"),
+      QKeySequence(Qt::SHIFT | Qt::Key_N), [this] { jumpToDrivingEvent(-1); });
 
   QMenu* window = bar->addMenu(tr("&Window"));
   window->menuAction()->setObjectName(QStringLiteral("WindowMenu"));
@@ -466,6 +484,184 @@ void MainWindowController::validateMenus() {
   actions_.value(QStringLiteral("FileMenu_New"))->setEnabled(documents->validateMenuItem(MyDocumentController::MenuCommand::New));
   actions_.value(QStringLiteral("FileMenu_Open"))->setEnabled(documents->validateMenuItem(MyDocumentController::MenuCommand::Open));
   actions_.value(QStringLiteral("ViewMenu_ToggleSecondary"))->setEnabled(secondaryPlayerIsActive_);
+  const std::optional<double> offset = tabVC_ ? tabVC_->tripsVC()->clockOffsetSeconds() : std::nullopt;
+  QAction* corrected = actions_.value(QStringLiteral("ViewMenu_CorrectedTimes"));
+  corrected->setEnabled(offset.has_value() && std::abs(*offset) >= 1.0);
+  corrected->setChecked(clockCorrection_);
+  const bool events = tabVC_ && !tabVC_->tripsVC()->events().isEmpty();
+  actions_.value(QStringLiteral("PlaybackMenu_NextEvent"))->setEnabled(events);
+  actions_.value(QStringLiteral("PlaybackMenu_PreviousEvent"))->setEnabled(events);
+}
+
+void MainWindowController::tripsDidChange() {
+  const QList<TripEvent> events = tabVC_ ? tabVC_->tripsVC()->events() : QList<TripEvent>();
+  if (auto* graph = qobject_cast<GraphViewController*>(graphWidget_)) graph->setDrivingEvents(events);
+  if (auto* map = qobject_cast<MapView*>(mapWidget_)) {
+    // The events' own times: from GPS where the recordings have fixes.
+    const QTimeZone zone = tabVC_->tripsVC()->cameraZone();
+    map->controller()->setEventMarks(MapVewController::eventMarksOf(events, [zone](const TripEvent& event) {
+      return QLocale().toString(event.time.toTimeZone(zone), QLocale::ShortFormat);
+    }));
+  }
+  updateClockCorrection();
+  checkClockOffset();
+}
+
+void MainWindowController::fitMapToTrip(const Trip& trip) {
+  auto* map = qobject_cast<MapView*>(mapWidget_);
+  if (!map) return;
+  MapVewController::PolylineList lines;
+  for (const DCFInfoPtr& info : trip.recordings) lines += info->routeLine();
+  const MapRect rect = MapVewController::totalMapRect(lines);
+  if (!rect.isNull()) map->controller()->focusMapRect(rect, true);
+}
+
+void MainWindowController::playDrivingEvent(const TripEvent& event) {
+  auto* map = qobject_cast<MapView*>(mapWidget_);
+  if (!map || !event.recording) return;
+  MapVewController* controller = map->controller();
+  const auto& marks = controller->eventMarks();
+  for (int i = 0; i < marks.size(); ++i) {
+    if (marks[i].recording.lock() == event.recording && marks[i].event.seconds == event.event.seconds &&
+        marks[i].event.kind == event.event.kind) {
+      controller->chooseEventMark(i);
+      return;
+    }
+  }
+  // No fix to place it on the map: straight to its moment.
+  controller->clearEventMarkSelection();
+  const double groups = static_cast<double>(event.recording->nmea()->GOPs().size());
+  controller->chooseRecordingPosition(
+      event.recording, groups > 0.0 ? static_cast<float>(std::clamp(event.event.seconds / groups, 0.0, 1.0)) : 0.0F);
+}
+
+bool MainWindowController::jumpToDrivingEvent(int direction) {
+  if (hasAttachedSheet() || !tabVC_ || !mediaController_) return false;
+  QList<TripEvent> events = tabVC_->tripsVC()->events();
+  // In the order of the recordings (the camera's clock), then within each.
+  const auto before = [](const DCFInfoPtr& a, double aSeconds, const DCFInfoPtr& b, double bSeconds) {
+    if (a != b) {
+      if (a->startDate() != b->startDate()) return a->startDate() < b->startDate();
+      return a->deltaPath() < b->deltaPath();
+    }
+    return aSeconds < bSeconds;
+  };
+  std::stable_sort(events.begin(), events.end(), [&](const TripEvent& a, const TripEvent& b) {
+    return before(a.recording, a.event.seconds, b.recording, b.event.seconds);
+  });
+  const DCFInfoPtr current = mediaController_->catalogue()->currentDCF();
+  const double now = primaryPlayer() ? primaryPlayer()->originalCurrentTime() : 0.0;
+  // A second's leeway, so that one just reached is passed over and a second
+  // press goes on rather than back.
+  const TripEvent* target = nullptr;
+  if (direction > 0) {
+    for (const TripEvent& event : events) {
+      if (!current || before(current, now + 1.0, event.recording, event.event.seconds)) {
+        target = &event;
+        break;
+      }
+    }
+  } else {
+    for (auto it = events.crbegin(); it != events.crend(); ++it) {
+      if (current && before(it->recording, it->event.seconds, current, now - 1.0)) {
+        target = &*it;
+        break;
+      }
+    }
+  }
+  if (!target) {
+    showPopover(graphWidget_, events.isEmpty() ? tr("No driving events on this card.")
+                                               : direction > 0 ? tr("No later driving event.")
+                                                               : tr("No earlier driving event."));
+    return false;
+  }
+  playDrivingEvent(*target);
+  return true;
+}
+
+void MainWindowController::setClockCorrectionEnabled(bool on) {
+  clockCorrection_ = on;
+  updateClockCorrection();
+}
+
+void MainWindowController::updateClockCorrection() {
+  const std::optional<double> offset = tabVC_ ? tabVC_->tripsVC()->clockOffsetSeconds() : std::nullopt;
+  const double seconds = clockCorrection_ && offset ? *offset : 0.0;
+  if (tabVC_) {
+    tabVC_->dcfListVC()->model()->setClockCorrection(seconds);
+    tabVC_->eventVC()->model()->setClockCorrection(seconds);
+  }
+  if (auto* graph = qobject_cast<GraphViewController*>(graphWidget_)) graph->setClockCorrection(seconds);
+  if (QAction* action = actions_.value(QStringLiteral("ViewMenu_CorrectedTimes"))) action->setChecked(clockCorrection_);
+}
+
+void MainWindowController::checkClockOffset() {
+  TripListView* trips = tabVC_ ? tabVC_->tripsVC() : nullptr;
+  const std::optional<double> offset = trips ? trips->clockOffsetSeconds() : std::nullopt;
+  const TripPreferences preferences = TripPreferences::load();
+  if (!offset || !preferences.clockOffsetIsLarge(*offset) || clockCorrection_) return;
+  const DCFInfoList recordings = mediaController_->catalogue()->mediaTree();
+  if (recordings.isEmpty()) return;
+  // Once per card, also across runs.
+  const QString identity = TripOverrides::cardIdentity(recordings.front()->rootPath(), recordings);
+  QSettings settings;
+  QStringList told = settings.value(QStringLiteral("trips/clockNoticeCards")).toStringList();
+  if (told.contains(identity)) return;
+  told.append(identity);
+  // A short list: the oldest cards are forgotten first.
+  while (told.size() > 200) told.removeFirst();
+  settings.setValue(QStringLiteral("trips/clockNoticeCards"), told);
+  auto* box = new QMessageBox(QMessageBox::Information, tr("Camera Clock"),
+                              CardInfoDialog::offsetText(offset) + u'\n' +
+                                  tr("Show the times corrected by it? The file names do not change."),
+                              QMessageBox::NoButton, this);
+  box->setObjectName(QStringLiteral("ClockOffsetNotice"));
+  box->setAttribute(Qt::WA_DeleteOnClose);
+  box->setWindowModality(Qt::NonModal);
+  QPushButton* correct = box->addButton(tr("Show Corrected Times"), QMessageBox::AcceptRole);
+  box->addButton(tr("Keep Camera Times"), QMessageBox::RejectRole);
+  connect(correct, &QPushButton::clicked, this, [this] { setClockCorrectionEnabled(true); });
+  box->show();
+  emit popoverShown(box->text());
+}
+
+CardFacts MainWindowController::cardFacts() const {
+  CardFacts facts;
+  const DCFInfoList recordings = mediaController_ ? mediaController_->catalogue()->mediaTree() : DCFInfoList();
+  if (!recordings.isEmpty()) {
+    facts.root = recordings.front()->rootPath();
+    facts.identity = TripOverrides::cardIdentity(facts.root, recordings);
+  } else if (document_) {
+    facts.root = document_->fileURL();
+  }
+  for (const DCFInfoPtr& info : recordings) {
+    ++facts.recordings;
+    if (TripBuilder::isParking(*info)) {
+      ++facts.parkingRecordings;
+    } else if (info->isEventDCF()) {
+      ++facts.eventRecordings;
+    }
+    if (!facts.first.isValid() || info->startDate() < facts.first) facts.first = info->startDate();
+    if (!facts.last.isValid() || info->startDate() > facts.last) facts.last = info->startDate();
+  }
+  if (TripListView* trips = tabVC_ ? tabVC_->tripsVC() : nullptr) {
+    facts.tripsReady = !trips->trips().isEmpty() || trips->clockOffsetSeconds().has_value() || recordings.isEmpty();
+    facts.trips = int(trips->trips().size());
+    for (const Trip& trip : trips->trips()) facts.distanceMeters += trip.distanceMeters;
+    for (const TripEvent& event : trips->events()) ++facts.events[std::size_t(event.event.kind)];
+    facts.zone = trips->cameraZone();
+    facts.clockOffsetSeconds = trips->clockOffsetSeconds();
+  }
+  facts.thresholdMinutes = TripPreferences::load().clockOffsetThresholdMinutes;
+  return facts;
+}
+
+void MainWindowController::showCardInfo() {
+  if (hasAttachedSheet()) return;
+  auto* sheet = new CardInfoDialog(cardFacts(), clockCorrection_, this);
+  sheet->setAttribute(Qt::WA_DeleteOnClose);
+  connect(sheet, &CardInfoDialog::correctionToggled, this, &MainWindowController::setClockCorrectionEnabled);
+  sheet->open();
 }
 
 void MainWindowController::exportVideo() {
@@ -484,7 +680,10 @@ void MainWindowController::exportIncidentReport() {
                                                               graph ? graph->exportEnd() : QDateTime(),
                                                               list->selectionSpan());
   if (!evidenceTasks_) evidenceTasks_ = new EvidenceTasks(this, &mediaController_->tasks());
-  evidenceTasks_->chooseAndExportReport(mediaController_->catalogue()->mediaTree(), from, to, list);
+  const std::optional<double> offset = tabVC_ ? tabVC_->tripsVC()->clockOffsetSeconds() : std::nullopt;
+  evidenceTasks_->setClockCorrection(clockCorrection_ && offset ? *offset : 0.0);
+  evidenceTasks_->chooseAndExportReport(mediaController_->catalogue()->mediaTree(), from, to, list,
+                                        mediaController_->repairedCopies());
 }
 
 void MainWindowController::playPause() {

@@ -2,6 +2,8 @@
 
 #include "core/catalogue/mount_volume_controller.h"
 #include "core/playback/media_controller.h"
+#include "core/catalogue/trip.h"
+#include "ui/app/card_info_dialog.h"
 #include "ui/app/left_split_view_controller.h"
 #include "ui/app/right_split_view_controller.h"
 #include "ui/app/tab_view_controller.h"
@@ -25,8 +27,6 @@ class DCFListViewController;
 class EmptyCardView;
 class EvidenceTasks;
 class EventListViewController;
-class GraphPane;
-class MapPane;
 class MyDocument;
 class PathControl;
 class PlayerPane;
@@ -119,6 +119,17 @@ class MainWindowController : public QMainWindow, public MountVolumeDelegate {
   void selectOK(SelectRemovableDiskViewController* chooser);
   void selectCancel(SelectRemovableDiskViewController* chooser);
 
+  // Driving events: the next (+1) or previous (-1) one across the card's
+  // recordings from the playing position; false when there is none.
+  bool jumpToDrivingEvent(int direction);
+  void playDrivingEvent(const TripEvent& event);
+  // Times corrected by the card's clock offset in the lists and readouts.
+  bool clockCorrectionEnabled() const { return clockCorrection_; }
+  void setClockCorrectionEnabled(bool on);
+  // The card-info sheet (File › Card Info…).
+  CardFacts cardFacts() const;
+  void showCardInfo();
+
   // True when this window shows a sheet (loading, task or save panel).
   bool hasAttachedSheet() const;
   QAction* menuAction(const QString& identifier) const;
@@ -151,6 +162,12 @@ class MainWindowController : public QMainWindow, public MountVolumeDelegate {
   void seekBy(double seconds);
   void stepRecording(int delta);
   void playPause();
+  // The Trips tab has new trips: their events go to the graph and the map,
+  // and a camera clock off by more than the threshold is told once per card.
+  void tripsDidChange();
+  void checkClockOffset();
+  void updateClockCorrection();
+  void fitMapToTrip(const Trip& trip);
 
   std::unique_ptr<MediaController> mediaController_;
   QPointer<MyDocument> document_;
@@ -165,9 +182,7 @@ class MainWindowController : public QMainWindow, public MountVolumeDelegate {
   QPointer<QWidget> playerViewSecondary_;
   PlayerPane* primaryPlayer_ = nullptr;
   QWidget* mapWidget_ = nullptr;
-  MapPane* mapVC_ = nullptr;
   QWidget* graphWidget_ = nullptr;
-  GraphPane* graphVC_ = nullptr;
   PathControl* pathControl_ = nullptr;
   QToolButton* masterButton_ = nullptr;
   QToolButton* toggleSideBarButton_ = nullptr;
@@ -179,6 +194,7 @@ class MainWindowController : public QMainWindow, public MountVolumeDelegate {
   bool isMasterController_ = false;
   bool secondaryPlayerIsActive_ = false;
   bool isManulaMute_ = false;
+  bool clockCorrection_ = false;
   std::unique_ptr<MountVolumeController> volumeController_;
 };
 

@@ -155,6 +155,25 @@ MyDocument* MyDocumentController::newDocument() {
   return document;
 }
 
+bool MyDocumentController::openCardsInStep(const QString& first, const QString& second) {
+  ensureWindowControllers();
+  MyDocument* lead = openDocumentWithContentsOfURL(first, true);
+  if (!lead) return false;
+  if (second.isEmpty()) return true;
+  // A card opened without a window goes to the active one: the second is
+  // handed the window the first left free.
+  MainWindowController* free = unusedWindowController();
+  if (!free || QDir::cleanPath(QFileInfo(second).absoluteFilePath()) == lead->fileURL()) return true;
+  MyDocument* follower = openDocumentWithContentsOfURL(second, true, free);
+  MainWindowController* leader = lead->targetWindowController();
+  if (!follower || !leader) return true;
+  leader->masterButtonPressed(true);
+  // The key window leads in synchronised play.
+  leader->raise();
+  leader->activateWindow();
+  return true;
+}
+
 void MyDocumentController::closeDocument(MyDocument* document) {
   if (!document || !documents_.contains(document)) return;
   for (MainWindowController* controller : document->windowControllers()) document->removeWindowController(controller);

@@ -33,6 +33,10 @@ class MyDocumentController : public QObject {
   MyDocument* openDocumentWithContentsOfURL(const QString& path, bool display, QWidget* parentWindow = nullptr);
   // An empty window for a second card.
   MyDocument* newDocument();
+  // Opens each card in a window of its own, the second following the first
+  // (the master button of the first pressed); one card, or the same card
+  // twice, opens one window. False when the first could not be opened.
+  bool openCardsInStep(const QString& first, const QString& second);
   void closeDocument(MyDocument* document);
   void removeDocument(MyDocument* document);
   QList<MyDocument*> documents() const;

@@ -3,6 +3,7 @@
 #include "core/common/const_class.h"
 #include "core/common/hardware_decoding.h"
 #include "core/map/online_tile_source.h"
+#include "ui/catalogue/trip_list_view.h"
 #include "ui/graph/graph_view_controller.h"
 #include "ui/map/map_view.h"
 
@@ -10,6 +11,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDialogButtonBox>
+#include <QDoubleSpinBox>
 #include <QFileDialog>
 #include <QFormLayout>
 #include <QHBoxLayout>
@@ -41,6 +43,7 @@ Preferences Preferences::load() {
   p.videoSurface = kSurfaces.contains(surface) ? surface : kSurfaces.first();
   p.hardwareDecoding = hardwareDecodingEnabled();
   p.map = TileSourceChoice::load();
+  p.trips = TripPreferences::load();
   return p;
 }
 
@@ -51,6 +54,7 @@ void Preferences::save() const {
   settings.setValue(QLatin1String(kVideoSurfaceKey), videoSurface);
   setHardwareDecodingEnabled(hardwareDecoding);
   map.save();
+  trips.save();
 }
 
 void Preferences::apply() const { CustomLocation::setSpeedUnit(speedUnit); }
@@ -120,6 +124,50 @@ PreferencesDialog::PreferencesDialog(QWidget* parent) : QDialog(parent) {
       tr("Used by the players of windows opened afterwards and by side-by-side exports. Without a graphics device "
          "that decodes video, decoding stays in software."));
   form->addRow(tr("Hardware decoding:"), hardwareDecoding_);
+  // Trips and driving events.
+  const auto gSpin = [this](double value, const QString& tip) {
+    auto* spin = new QDoubleSpinBox(this);
+    spin->setRange(0.05, 2.0);
+    spin->setSingleStep(0.05);
+    spin->setDecimals(2);
+    spin->setSuffix(tr(" g"));
+    spin->setValue(value);
+    spin->setToolTip(tip);
+    return spin;
+  };
+  tripGap_ = new QSpinBox(this);
+  tripGap_->setObjectName(QStringLiteral("tripGap"));
+  tripGap_->setRange(0, 24 * 60);
+  tripGap_->setSuffix(tr(" min"));
+  tripGap_->setValue(p.trips.gapMinutes);
+  tripGap_->setToolTip(tr("A pause between recordings longer than this starts a new trip."));
+  form->addRow(tr("Trip gap:"), tripGap_);
+  brakingG_ = gSpin(p.trips.thresholds.brakingG, tr("Deceleration at or above this is hard braking."));
+  brakingG_->setObjectName(QStringLiteral("brakingG"));
+  form->addRow(tr("Hard braking:"), brakingG_);
+  accelerationG_ = gSpin(p.trips.thresholds.accelerationG, tr("Acceleration at or above this is hard acceleration."));
+  accelerationG_->setObjectName(QStringLiteral("accelerationG"));
+  form->addRow(tr("Hard acceleration:"), accelerationG_);
+  corneringG_ = gSpin(p.trips.thresholds.corneringG, tr("Sideways force at or above this is sharp cornering."));
+  corneringG_->setObjectName(QStringLiteral("corneringG"));
+  form->addRow(tr("Sharp cornering:"), corneringG_);
+  eventSeconds_ = new QDoubleSpinBox(this);
+  eventSeconds_->setObjectName(QStringLiteral("eventSeconds"));
+  eventSeconds_->setRange(0.0, 10.0);
+  eventSeconds_->setSingleStep(0.1);
+  eventSeconds_->setDecimals(1);
+  eventSeconds_->setSuffix(tr(" s"));
+  eventSeconds_->setValue(p.trips.thresholds.minimumSeconds);
+  eventSeconds_->setToolTip(tr("Shorter jolts (a pothole, a door) are not driving events."));
+  form->addRow(tr("Shortest driving event:"), eventSeconds_);
+  clockThreshold_ = new QDoubleSpinBox(this);
+  clockThreshold_->setObjectName(QStringLiteral("clockThreshold"));
+  clockThreshold_->setRange(0.0, 24 * 60);
+  clockThreshold_->setDecimals(1);
+  clockThreshold_->setSuffix(tr(" min"));
+  clockThreshold_->setValue(p.trips.clockOffsetThresholdMinutes);
+  clockThreshold_->setToolTip(tr("A camera clock further than this from GPS time is pointed out once per card."));
+  form->addRow(tr("Clock check:"), clockThreshold_);
 
   status_ = new QLabel(this);
   status_->setObjectName(QStringLiteral("tileServerStatus"));
@@ -168,7 +216,20 @@ void PreferencesDialog::save() {
   p.hardwareDecoding = hardwareDecoding_->isChecked();
   p.map = {TileSourceChoice::Kind(map_->currentIndex()),
            map_->currentIndex() >= TileSourceChoice::kMbTiles ? mapPath_->text() : QString()};
-  const TileSourceChoice oldMap = Preferences::load().map;
+  p.trips.gapMinutes = tripGap_->value();
+  p.trips.thresholds.brakingG = brakingG_->value();
+  p.trips.thresholds.accelerationG = accelerationG_->value();
+  p.trips.thresholds.corneringG = corneringG_->value();
+  p.trips.thresholds.minimumSeconds = eventSeconds_->value();
+  p.trips.clockOffsetThresholdMinutes = clockThreshold_->value();
+  const Preferences old = Preferences::load();
+  const TileSourceChoice oldMap = old.map;
+  const TripPreferences& t = p.trips;
+  const TripPreferences& o = old.trips;
+  const bool tripsChanged = t.gapMinutes != o.gapMinutes || t.thresholds.brakingG != o.thresholds.brakingG ||
+                            t.thresholds.accelerationG != o.thresholds.accelerationG ||
+                            t.thresholds.corneringG != o.thresholds.corneringG ||
+                            t.thresholds.minimumSeconds != o.thresholds.minimumSeconds;
   p.save();
   p.apply();
   // A new server or credit takes effect like a new source.
@@ -178,6 +239,9 @@ void PreferencesDialog::save() {
       for (MapView* map : window->findChildren<MapView*>()) map->chooseTileSource(p.map);
     }
     for (GraphViewController* graph : window->findChildren<GraphViewController*>()) graph->speedUnitDidChange();
+    if (tripsChanged) {
+      for (TripListView* trips : window->findChildren<TripListView*>()) trips->refresh();
+    }
   }
   QDialog::accept();
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/catalogue/trip_preferences.h"
 #include "core/map/tile_source_choice.h"
 #include "core/telemetry/custom_location.h"
 
@@ -7,6 +8,7 @@
 
 class QCheckBox;
 class QComboBox;
+class QDoubleSpinBox;
 class QDialogButtonBox;
 class QLabel;
 class QLineEdit;
@@ -22,6 +24,8 @@ struct Preferences {
   QString videoSurface = QStringLiteral("automatic");  // automatic, opengl or software
   bool hardwareDecoding = true;
   TileSourceChoice map;
+  // Trips, driving events and the clock check.
+  TripPreferences trips;
 
   static Preferences load();
   void save() const;
@@ -50,6 +54,12 @@ class PreferencesDialog : public QDialog {
   QSpinBox* cacheLimit_;
   QComboBox* surface_;
   QCheckBox* hardwareDecoding_;
+  QSpinBox* tripGap_;
+  QDoubleSpinBox* brakingG_;
+  QDoubleSpinBox* accelerationG_;
+  QDoubleSpinBox* corneringG_;
+  QDoubleSpinBox* eventSeconds_;
+  QDoubleSpinBox* clockThreshold_;
 };
 
 }  // namespace dashcard

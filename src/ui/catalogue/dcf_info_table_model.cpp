@@ -9,6 +9,8 @@
 #include <QIcon>
 #include <QStyle>
 
+#include <cmath>
+
 namespace dashcard {
 
 namespace {
@@ -52,6 +54,17 @@ void DCFInfoTableModel::refresh(const DCFInfoPtr& dcf) {
   emit dataChanged(index(row, 0), index(row, ColumnCount - 1));
 }
 
+void DCFInfoTableModel::setClockCorrection(double seconds) {
+  if (seconds == clockCorrection_) return;
+  clockCorrection_ = seconds;
+  if (!infos_.isEmpty()) emit dataChanged(index(0, 0), index(rowCount() - 1, ColumnCount - 1));
+}
+
+QString DCFInfoTableModel::dateText(const DCFInfo& dcf) const {
+  if (clockCorrection_ == 0.0 || !dcf.startDate().isValid()) return dcf.dcfDateString();
+  return DCFInfo::displayDateString(dcf.startDate().addMSecs(-std::llround(clockCorrection_ * 1000.0)));
+}
+
 int DCFInfoTableModel::rowCount(const QModelIndex& parent) const {
   return parent.isValid() ? 0 : int(infos_.size());
 }
@@ -65,9 +78,10 @@ QVariant DCFInfoTableModel::data(const QModelIndex& index, int role) const {
   if (!dcf) return {};
   switch (role) {
     case DCFNameRole:
-      return dcf->dcfName();
+      return clockCorrection_ == 0.0 ? dcf->dcfName()
+                                     : dateText(*dcf) + u'\n' + DCFInfo::eventLabelForFolderName(dcf->folderName());
     case DCFDateRole:
-      return dcf->dcfDateString();
+      return dateText(*dcf);
     case ThumbnailPathRole:
       return dcf->thumbnailPath();
     default:
@@ -94,7 +108,7 @@ QVariant DCFInfoTableModel::data(const QModelIndex& index, int role) const {
         // The start time, then the event label or, for normal recordings, the file name.
         QString second = DCFInfo::eventLabelForFolderName(dcf->folderName());
         if (second.isEmpty()) second = QFileInfo(dcf->filePath()).fileName();
-        return QStringLiteral("%1\n%2").arg(dcf->dcfDateString(), second);
+        return QStringLiteral("%1\n%2").arg(dateText(*dcf), second);
       }
       if (role == Qt::ToolTipRole) {
         const QString damage = dcf->damageReason();

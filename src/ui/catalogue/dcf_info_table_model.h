@@ -28,6 +28,12 @@ class DCFInfoTableModel : public QAbstractTableModel {
   int rowOf(const DCFInfoPtr& dcf) const;
   // Repaints the row of `dcf` (its thumbnail or protection changed).
   void refresh(const DCFInfoPtr& dcf);
+  // Shows the start times moved back by the camera clock's offset from GPS
+  // time (0: the camera's own times, as in the names, which never change).
+  void setClockCorrection(double seconds);
+  double clockCorrection() const { return clockCorrection_; }
+  // The start time shown for `dcf`.
+  QString dateText(const DCFInfo& dcf) const;
 
   int rowCount(const QModelIndex& parent = {}) const override;
   int columnCount(const QModelIndex& parent = {}) const override;
@@ -37,6 +43,7 @@ class DCFInfoTableModel : public QAbstractTableModel {
  private:
   DCFInfoList infos_;
   QList<bool> protectedFlags_;
+  double clockCorrection_ = 0.0;
 };
 
 }  // namespace dashcard

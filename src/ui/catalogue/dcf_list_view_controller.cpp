@@ -3,6 +3,7 @@
 #include "core/common/date_format.h"
 #include "core/common/save_folder.h"
 #include "core/export/dcf_async_back_up.h"
+#include "core/media/clip_health.h"
 #include "core/playback/media_controller.h"
 #include "ui/catalogue/dcf_info_table_model.h"
 #include "ui/export/evidence_tasks.h"
@@ -23,6 +24,7 @@
 #include <QLocale>
 #include <QMenu>
 #include <QMessageBox>
+#include <QPushButton>
 #include <QStorageInfo>
 #include <QVBoxLayout>
 
@@ -123,7 +125,14 @@ DCFListViewController::DCFListViewController(int listNumber, QWidget* parent)
 
 DCFListViewController::~DCFListViewController() = default;
 
-void DCFListViewController::setMediaController(MediaController* controller) { mediaController_ = controller; }
+void DCFListViewController::setMediaController(MediaController* controller) {
+  disconnect(unplayableConnection_);
+  mediaController_ = controller;
+  if (controller != nullptr) {
+    unplayableConnection_ = connect(controller, &MediaController::unplayableRecordingChosen, this,
+                                    &DCFListViewController::offerRepair);
+  }
+}
 
 void DCFListViewController::reloadDCFInfo(const DCFInfoList& infos) {
   model_->setDCFInfos({});
@@ -422,9 +431,34 @@ void DCFListViewController::exportKML() {
 }
 
 void DCFListViewController::repair() {
-  if (!validateAction(Action::Repair) || !mediaController_) return;
+  if (validateAction(Action::Repair)) repair(selectedDCFInfos());
+}
+
+void DCFListViewController::offerRepair(const DCFInfoPtr& info) {
+  if (!info || !shownInfos_.contains(info)) return;  // the other list's recording
+  if (repairOffer_) repairOffer_->close();
+  auto* box = new QMessageBox(QMessageBox::Warning, tr("Damaged Recording"),
+                              tr("“%1” cannot be played: %2")
+                                  .arg(QFileInfo(info->filePath()).fileName(), info->damageReason().section(u'\n', 0, 0)),
+                              QMessageBox::Close, this);
+  box->setObjectName(QStringLiteral("RepairOfferAlert"));
+  box->setAttribute(Qt::WA_DeleteOnClose);
+  box->setWindowModality(Qt::NonModal);
+  if (ClipHealth::inspect(info->filePath()).rebuildable()) {
+    box->setInformativeText(tr("A playable copy can be rebuilt from what was recorded, without changing the card."));
+    QPushButton* rebuild = box->addButton(tr("Repair…"), QMessageBox::AcceptRole);
+    connect(rebuild, &QPushButton::clicked, this, [this, info] {
+      if (!windowHasAttachedSheet(window())) repair({info});
+    });
+  }
+  repairOffer_ = box;
+  box->show();
+}
+
+void DCFListViewController::repair(const DCFInfoList& infos) {
+  if (!mediaController_) return;
   DCFInfoList damaged;
-  for (const DCFInfoPtr& info : selectedDCFInfos()) {
+  for (const DCFInfoPtr& info : infos) {
     if (!info->damageReason().isEmpty()) damaged.append(info);
   }
   mediaController_->catalogue()->setCanReloadMedia(false);
@@ -483,7 +517,7 @@ void DCFListViewController::exportIncidentReport() {
   if (!validateAction(Action::ExportVideo) || !mediaController_) return;
   const auto [from, to] = IncidentExportDialog::prefilledSpan({}, {}, selectionSpan());
   if (!evidenceTasks_) evidenceTasks_ = new EvidenceTasks(this, &mediaController_->tasks());
-  evidenceTasks_->chooseAndExportReport(exportableRecordings(), from, to, this);
+  evidenceTasks_->chooseAndExportReport(exportableRecordings(), from, to, this, mediaController_->repairedCopies());
 }
 
 DCFInfoList DCFListViewController::exportableRecordings() const {
@@ -522,7 +556,9 @@ void DCFListViewController::exportVideo(const QDateTime& markedFrom, const QDate
         report.to = request.to;
         report.cardRoot = report.recordings.isEmpty() ? QString() : report.recordings.first()->rootPath();
         report.targetFilePath = IncidentExporter::sidePath(request.targetFilePath, QStringLiteral("pdf"));
+        report.repairedCopies = mediaController_->repairedCopies();
         report.exportedFiles << request.targetFilePath;
+        report.clockCorrectionSeconds = model_->clockCorrection();
         if (request.writeGpx) report.exportedFiles << IncidentExporter::sidePath(request.targetFilePath, QStringLiteral("gpx"));
         if (request.writeKml) report.exportedFiles << IncidentExporter::sidePath(request.targetFilePath, QStringLiteral("kml"));
         thenReport = EvidenceTasks::reportJob(report);

@@ -70,6 +70,13 @@ class DCFListViewController : public QWidget, public RecordingListPane, public C
   // the user chooses (never the card); the copies can then play in place of
   // the damaged videos until the window closes.
   void repair();
+  // The same for the damaged videos of `infos`.
+  void repair(const DCFInfoList& infos);
+  // A recording of this list the user chose cannot play (the controller's
+  // unplayableRecordingChosen): a message over the window says why and, when
+  // it can be rebuilt, offers "Repair…" for it. Not modal.
+  void offerRepair(const DCFInfoPtr& info);
+  QMessageBox* repairOffer() const { return repairOffer_; }
   // The folder chooser of the running "Repair…", if any.
   QFileDialog* repairPanel() const { return repairPanel_; }
   // The question whether to play the repaired copies, once they are made.
@@ -142,6 +149,8 @@ class DCFListViewController : public QWidget, public RecordingListPane, public C
   QPointer<QFileDialog> savePanel_;
   QPointer<QFileDialog> repairPanel_;
   QPointer<QMessageBox> repairedQuestion_;
+  QPointer<QMessageBox> repairOffer_;
+  QMetaObject::Connection unplayableConnection_;
   QPointer<IncidentExportDialog> exportVideoDialog_;
   QPointer<EvidenceTasks> evidenceTasks_;
 };

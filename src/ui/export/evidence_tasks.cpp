@@ -46,14 +46,14 @@ TaskRunner::Job EvidenceTasks::verifyJob(const QString& folder) {
   TaskRunner::Job job;
   job.start = [verifier, folder](TaskRunner::Progress progress, TaskRunner::Finish finish) {
     verifier->verifyAsync(
-        folder, [progress](const QString& path, float fraction) { progress(fraction, path); },
+        folder, progress,
         [verifier, progress, finish](const std::optional<QString>& error) {
           if (error) {
             finish(tr("The backup could not be checked: %1").arg(*error));
           } else if (!verifier->report().allMatch()) {
             finish(findingsText(verifier->report()));
           } else {
-            progress(1.0F, findingsText(verifier->report()));
+            progress(findingsText(verifier->report()), 1.0F);
             finish(std::nullopt);
           }
         });
@@ -69,7 +69,7 @@ void EvidenceTasks::verifyBackup(const QString& folder, RecordingListPane* pane)
 }
 
 void EvidenceTasks::chooseAndExportReport(const DCFInfoList& recordings, const QDateTime& from, const QDateTime& to,
-                                          RecordingListPane* pane) {
+                                          RecordingListPane* pane, const QHash<QString, QString>& repairedCopies) {
   if (recordings.isEmpty() || !from.isValid() || !to.isValid()) return;
   const QString suggested = QDir(QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation))
                                 .filePath(tr("Incident %1.pdf").arg(from.toLocalTime().toString(
@@ -89,6 +89,8 @@ void EvidenceTasks::chooseAndExportReport(const DCFInfoList& recordings, const Q
   request.to = to;
   request.cardRoot = recordings.first()->rootPath();
   request.targetFilePath = target;
+  request.repairedCopies = repairedCopies;
+  request.clockCorrectionSeconds = clockCorrection_;
   exportReport(std::move(request), pane);
 }
 
@@ -97,11 +99,11 @@ TaskRunner::Job EvidenceTasks::reportJob(IncidentReportRequest request) {
   TaskRunner::Job job;
   job.startText = path_text::lastPathComponent(request.targetFilePath);
   job.start = [reporter, request = std::move(request)](TaskRunner::Progress progress, TaskRunner::Finish finish) {
-    reporter->reportAsync(
-        request, [progress](double fraction) { progress(static_cast<float>(fraction), QString()); }, finish);
+    reporter->reportAsync(request, progress, finish);
   };
-  job.cancel = [reporter] { reporter->cancel(); };
+  job.cancel = [reporter] { reporter->setCancelFlag(true); };
   job.doneText = tr("Incident report is complete");
+  job.doneNote = [reporter] { return reporter->warnings().join(u'\n'); };
   job.failedText = [](const QString& error) { return tr("The report could not be written: %1").arg(error); };
   return job;
 }

@@ -29,10 +29,13 @@ class EvidenceTasks : public QObject {
   void chooseAndVerifyBackup(RecordingListPane* pane);
   void verifyBackup(const QString& folder, RecordingListPane* pane);
   // File › Export Incident Report…: asks for the PDF file, then writes the
-  // report of [from, to] from the catalogue `recordings`.
+  // report of [from, to] from the catalogue `recordings`, with the window's
+  // repaired copies in place of their damaged videos.
   void chooseAndExportReport(const DCFInfoList& recordings, const QDateTime& from, const QDateTime& to,
-                             RecordingListPane* pane);
+                             RecordingListPane* pane, const QHash<QString, QString>& repairedCopies = {});
   void exportReport(IncidentReportRequest request, RecordingListPane* pane);
+  // The reports' times are corrected by this (the window shows corrected times).
+  void setClockCorrection(double seconds) { clockCorrection_ = seconds; }
 
   // What the sheet says about a finished check: all good, or the findings
   // (the first few named, the count of the rest).
@@ -41,6 +44,7 @@ class EvidenceTasks : public QObject {
  private:
   QPointer<QWidget> window_;
   QPointer<TaskRunner> runner_;
+  double clockCorrection_ = 0.0;
 };
 
 }  // namespace dashcard

@@ -6,7 +6,8 @@
 #include "core/graph/graph_samples.h"
 #include "core/graph/graph_scale.h"
 #include "core/graph/progress_layer_drawer.h"
-#include "core/playback/media_controller.h"
+#include "core/catalogue/recording_catalogue.h"
+#include "core/playback/playback_clock.h"
 #include "core/telemetry/nmea_data.h"
 #include "ui/graph/graph_view.h"
 #include "ui/graph/needle_view.h"
@@ -18,6 +19,7 @@
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QLocale>
 #include <QMenu>
 #include <QSignalBlocker>
 #include <QSlider>
@@ -166,7 +168,7 @@ void GraphViewController::viewDidLoad() {
   timeSlider_->setRange(0, kSliderSteps);
   timeSlider_->setFocusPolicy(Qt::NoFocus);
   connect(timeSlider_, &QSlider::sliderPressed, this, [this] {
-    userControlIsActive_ = true;
+    setUserControlIsActive(true);
     sliderDidChange();
   });
   connect(timeSlider_, &QSlider::valueChanged, this, [this](int value) {
@@ -176,7 +178,7 @@ void GraphViewController::viewDidLoad() {
   });
   connect(timeSlider_, &QSlider::sliderReleased, this, [this] {
     sliderDidChange();
-    userControlIsActive_ = false;
+    setUserControlIsActive(false);
   });
 
   driveSupportIconImageView_ = new IndicatorImageView(this);
@@ -303,6 +305,7 @@ void GraphViewController::drawGraphWithCurrentDCFInfo(const DCFInfoPtr& info) {
   const std::shared_ptr<NMEAData> nmea = info ? info->nmea() : nullptr;
   const double maxSpeed = GraphScale::speedLabelMaxValue(nmea ? nmea->maxSpeed() : 0.0);
   const double maxMotion = GraphScale::motionLabelMaxABSValue(nmea ? nmea->maxMotionABS() : 0.0);
+  updateEventMarks();
   graphView_->updateDrawerWithDCFInfo(info, maxSpeed, maxMotion);
   updateLabelsWithMaxSpeed(maxSpeed, maxMotion);
   if (!nmea || nmea->GOPs().isEmpty()) needleView_->updateLayerWithSpeed(0.0f);
@@ -314,9 +317,32 @@ void GraphViewController::telemetryDidParse(const DCFInfoPtr& info) {
   const std::shared_ptr<NMEAData> nmea = info->nmea();
   const double maxSpeed = GraphScale::speedLabelMaxValue(nmea ? nmea->maxSpeed() : 0.0);
   const double maxMotion = GraphScale::motionLabelMaxABSValue(nmea ? nmea->maxMotionABS() : 0.0);
+  updateEventMarks();
   graphView_->updateDrawerWithDCFInfo(info, maxSpeed, maxMotion);
   updateLabelsWithMaxSpeed(maxSpeed, maxMotion);
   lastIconGroup_ = -1;
+}
+
+void GraphViewController::setDrivingEvents(const QList<TripEvent>& events) {
+  drivingEvents_ = events;
+  if (!currentInfo_) return;
+  updateEventMarks();
+  graphView_->updateDrawLayer();
+}
+
+void GraphViewController::updateEventMarks() {
+  QList<GraphLayerDrawer::EventMark> marks;
+  const std::shared_ptr<NMEAData> nmea = currentInfo_ ? currentInfo_->nmea() : nullptr;
+  // One group a second: the telemetry's one rule, as the chart spreads them.
+  const double seconds = nmea ? static_cast<double>(nmea->GOPs().size()) : 0.0;
+  if (seconds > 0.0) {
+    for (const TripEvent& event : std::as_const(drivingEvents_)) {
+      if (event.recording != currentInfo_) continue;
+      marks.append({event.event.seconds / seconds, (event.event.seconds + event.event.durationSeconds) / seconds,
+                    event.event.kind});
+    }
+  }
+  graphView_->graphLayerDrawer()->setEventMarks(std::move(marks));
 }
 
 void GraphViewController::speedUnitDidChange() {
@@ -333,9 +359,29 @@ void GraphViewController::speedUnitDidChange() {
   showReadouts();
 }
 
+void GraphViewController::observe(const RecordingCatalogue* catalogue, PlaybackClock* clock) {
+  playbackClock_ = clock;
+  connect(catalogue, &RecordingCatalogue::catalogueDidChange, this, [this] { drawGraphWithCurrentDCFInfo(nullptr); });
+  connect(catalogue, &RecordingCatalogue::currentDCFDidChange, this,
+          [this](const DCFInfoPtr& info) { drawGraphWithCurrentDCFInfo(info); });
+  connect(catalogue, &RecordingCatalogue::pictureWithoutDCFChosen, this, [this] {
+    drawGraphWithCurrentDCFInfo(nullptr);
+    updateProgress(TelemetryMoment::at(nullptr, 0.0, 0.0));
+  });
+  connect(catalogue, &RecordingCatalogue::recordingDidParse, this, &GraphViewController::telemetryDidParse);
+  // While the user holds the cursor it shows the user's moment, not the tick's.
+  connect(clock, &PlaybackClock::momentDidChange, this, [this](const TelemetryMoment& moment) {
+    if (!userControlIsActive_) updateProgress(moment);
+  });
+}
+
+void GraphViewController::setUserControlIsActive(bool active) {
+  userControlIsActive_ = active;
+  if (playbackClock_) playbackClock_->setHeldByUser(active);
+}
+
 void GraphViewController::updateProgress(const TelemetryMoment& moment) {
-  PlayerPane* player = mediaController_ ? mediaController_->playerVC() : nullptr;
-  const double rate = player != nullptr ? player->playbackRate() : 1.0;
+  const double rate = playbackClock_ ? playbackClock_->rate() : 1.0;
   const qint64 now = clock_();
   if (rate != 1.0 && lastUpdateProgress_ && now - *lastUpdateProgress_ < kThrottleMs) return;
   lastUpdateProgress_ = now;
@@ -349,8 +395,6 @@ void GraphViewController::showMomentAt(float position) {
   moment_ = TelemetryMoment::atFraction(nmea.get(), position, currentDuration());
   showReadouts();
 }
-
-void GraphViewController::setMediaController(MediaController* controller) { mediaController_ = controller; }
 
 float GraphViewController::progress() const { return progress_; }
 
@@ -413,11 +457,11 @@ void GraphViewController::updateLabelsWithMaxSpeed(double maxSpeed, double maxMo
 }
 
 void GraphViewController::sliderDidChange() {
-  if (mediaController_) mediaController_->updateProgress(progress());
+  emit seekRequested(progress());
 }
 
 void GraphViewController::beginUserControl(double progress) {
-  userControlIsActive_ = true;
+  setUserControlIsActive(true);
   continueUserControl(progress);
 }
 
@@ -429,7 +473,7 @@ void GraphViewController::continueUserControl(double progress) {
 
 void GraphViewController::endUserControl(double progress) {
   continueUserControl(progress);
-  userControlIsActive_ = false;
+  setUserControlIsActive(false);
 }
 
 void GraphViewController::abandonUserControl() {
@@ -437,15 +481,13 @@ void GraphViewController::abandonUserControl() {
   // Let go without a seek: the position may belong to another recording.
   const QSignalBlocker block(timeSlider_);
   timeSlider_->setSliderDown(false);
-  userControlIsActive_ = false;
+  setUserControlIsActive(false);
 }
 
 double GraphViewController::currentDuration() const {
   if (!currentInfo_) return 0.0;
   double duration = currentInfo_->duration();
-  if (duration <= 0.0 && mediaController_ && mediaController_->playerVC() != nullptr) {
-    duration = mediaController_->playerVC()->originalTotalTime();
-  }
+  if (duration <= 0.0 && playbackClock_) duration = playbackClock_->moment().duration;
   return duration > 0.0 ? duration : 0.0;
 }
 
@@ -515,6 +557,10 @@ QString GraphViewController::toolTipTextAt(double progress) const {
   const TelemetryMoment moment = TelemetryMoment::atFraction(nmea.get(), static_cast<float>(progress), duration);
   QStringList lines;
   lines << clockText(progress * duration);
+  if (const QDateTime date = dateAt(progress); date.isValid()) {
+    lines.last() += QStringLiteral("  ") + QLocale().toString(date.addMSecs(-std::llround(clockCorrection_ * 1000.0)).time(),
+                                                             QStringLiteral("HH:mm:ss"));
+  }
   if (const auto& location = moment.location) {
     lines << tr("Speed: %1 %2")
                  .arg(static_cast<double>(GraphSamples::displaySpeed(*location)), 0, 'f', 1)
@@ -525,6 +571,18 @@ QString GraphViewController::toolTipTextAt(double progress) const {
                  .arg(motion->gx(), 0, 'f', 3)
                  .arg(motion->gy(), 0, 'f', 3)
                  .arg(motion->gz(), 0, 'f', 3);
+  }
+  const double groups = static_cast<double>(nmea->GOPs().size());
+  for (const GraphLayerDrawer::EventMark& mark : graphView_->graphLayerDrawer()->eventMarks()) {
+    // Within a second of the mark, so a short one can be pointed at.
+    if (progress >= mark.from - 1.0 / groups && progress <= mark.to + 1.0 / groups) {
+      for (const TripEvent& event : drivingEvents_) {
+        if (event.recording == currentInfo_ && event.event.kind == mark.kind &&
+            std::abs(event.event.seconds / groups - mark.from) < 1e-9) {
+          lines << tr("%1: %2 g").arg(DrivingEvent::kindTitle(mark.kind)).arg(event.event.peakG, 0, 'f', 2);
+        }
+      }
+    }
   }
   return lines.join(QLatin1Char('\n'));
 }

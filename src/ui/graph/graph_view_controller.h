@@ -1,7 +1,7 @@
 #pragma once
 
 #include "core/catalogue/dcf_info.h"
-#include "core/playback/panes.h"
+#include "core/catalogue/trip.h"
 #include "core/telemetry/telemetry_moment.h"
 
 #include <QDateTime>
@@ -21,32 +21,43 @@ namespace dashcard {
 class GraphLayerDrawer;
 class GraphView;
 class IndicatorImageView;
-class MediaController;
 class NeedleView;
+class PlaybackClock;
 class ProgressLayerDrawer;
+class RecordingCatalogue;
 
 // The bottom pane: the chart of the current recording with its cursor, the
 // time slider, the speed and G readouts at the cursor, the axis labels and
-// the speed gauge. Driven by the window's tick; the slider and the chart
-// seek both players through the media controller.
-class GraphViewController : public QWidget, public GraphPane {
+// the speed gauge. It observes the card's catalogue and the window's
+// playback clock; the slider and the chart ask for seeks (seekRequested)
+// and hold the clock while the user drags.
+class GraphViewController : public QWidget {
   Q_OBJECT
  public:
   explicit GraphViewController(QWidget* parent = nullptr);
 
-  // GraphPane
-  void drawGraphWithCurrentDCFInfo(const DCFInfoPtr& info) override;
+  // Follows the current recording and the walk's parses of `catalogue` and
+  // the moments of `clock`, which it holds while the user drags.
+  void observe(const RecordingCatalogue* catalogue, PlaybackClock* clock);
+
+  // A null recording clears the graph.
+  void drawGraphWithCurrentDCFInfo(const DCFInfoPtr& info);
   // The tick's moment: cursor, slider, readouts, gauge and drive-support
   // icon. At a playback rate other than 1, at most ten updates a second pass.
-  void updateProgress(const TelemetryMoment& moment) override;
-  bool userControlIsActive() const override { return userControlIsActive_; }
-  void telemetryDidParse(const DCFInfoPtr& info) override;
+  void updateProgress(const TelemetryMoment& moment);
+  bool userControlIsActive() const { return userControlIsActive_; }
+  // The telemetry of `info` was read: drawn again, cursor kept, when it is
+  // the recording shown.
+  void telemetryDidParse(const DCFInfoPtr& info);
+  // The card's driving events; those of the recording shown are marked on
+  // the chart and named in its tool tip.
+  void setDrivingEvents(const QList<TripEvent>& events);
+  // The tool tip's time of day is the camera's minus this (its offset from
+  // GPS time, while the window shows corrected times).
+  void setClockCorrection(double seconds) { clockCorrection_ = seconds; }
   // Redraws the dial, axis, labels and readouts in the speed unit now chosen.
   void speedUnitDidChange();
 
-  // The window's controller: the slider seeks through it and the rate of its
-  // primary player decides the progress throttle.
-  void setMediaController(MediaController* controller);
   // Milliseconds of a monotonic clock (tests give their own).
   void setClock(std::function<qint64()> clock) { clock_ = std::move(clock); }
 
@@ -104,6 +115,8 @@ class GraphViewController : public QWidget, public GraphPane {
   void exportVideoRequested();
   // "Export Incident Report…" was chosen in the chart's menu.
   void exportReportRequested();
+  // The slider or the chart asks both players to go to `progress` (0–1).
+  void seekRequested(float progress);
 
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;
@@ -124,8 +137,11 @@ class GraphViewController : public QWidget, public GraphPane {
   void setLabelText(QLabel* label, const QString& text);
   double currentDuration() const;
   void updateExportSpanBand();
+  void setUserControlIsActive(bool active);
+  // The current recording's events as the chart's marks.
+  void updateEventMarks();
 
-  QPointer<MediaController> mediaController_;
+  QPointer<PlaybackClock> playbackClock_;
   std::function<qint64()> clock_;
   DCFInfoPtr currentInfo_;
   // The cursor position; the slider shows it to the pixel.
@@ -134,6 +150,8 @@ class GraphViewController : public QWidget, public GraphPane {
   bool userControlIsActive_ = false;
   std::optional<qint64> lastUpdateProgress_;
   qsizetype lastIconGroup_ = -1;
+  QList<TripEvent> drivingEvents_;
+  double clockCorrection_ = 0.0;
   QDateTime exportStart_;
   QDateTime exportEnd_;
   // The recording length the band was last placed with.

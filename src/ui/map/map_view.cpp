@@ -269,6 +269,17 @@ void MapView::mouseReleaseEvent(QMouseEvent* event) {
 }
 
 void MapView::click(const QPointF& pos) {
+  // Event icons lie on the route, over the recording markers' reach.
+  if (const int event = controller_->eventMarkAt(pos, MapRenderer::kEventIconRadius + 2.0); event >= 0) {
+    callout_->hide();
+    controller_->deselectAnnotation();
+    controller_->chooseEventMark(event);
+    return;
+  }
+  if (controller_->selectedEventMark() >= 0) {
+    controller_->clearEventMarkSelection();
+    return;
+  }
   if (const auto marker = renderer_.annotationAt(*controller_, pos, devicePixelRatioF())) {
     const auto info = marker->info.lock();
     callout_->showRecording(info ? info->dcfDateString() : marker->title, annotationThumbnailImage(*marker));

@@ -222,5 +222,31 @@ TEST_F(GraphDrawingTest, NeedlePointsAtItsSpeed) {
   }
 }
 
+TEST_F(GraphDrawingTest, DrivingEventsAreFlaggedInTheirKindsColour) {
+  QList<GOPData> gops;
+  for (int i = 0; i < 10; ++i) gops.append(group(0.0));
+  GraphLayerDrawer drawer = chart(gops);
+  using Kind = DrivingEvent::Kind;
+  const struct {
+    double from;
+    Kind kind;
+  } marks[] = {{0.2, Kind::Braking}, {0.5, Kind::Acceleration}, {0.8, Kind::Cornering}};
+  QList<GraphLayerDrawer::EventMark> list;
+  for (const auto& m : marks) list.append({m.from, m.from + 0.05, m.kind});
+  drawer.setEventMarks(list);
+  const QImage image = draw(drawer);
+  const double usable = kWidth - 2.0 * kOffsetX;
+  for (const auto& m : marks) {
+    SCOPED_TRACE(DrivingEvent::kindName(m.kind).toStdString());
+    const int x = static_cast<int>(kOffsetX + m.from * usable);
+    // The flag hangs from the top of the chart; the band below is lighter.
+    EXPECT_EQ(image.pixelColor(x, screenRow(kHeight - kOffsetY - 2)), DrivingEvent::kindColor(m.kind));
+    EXPECT_NE(image.pixelColor(x + 3, kHeight / 3), ColorPalette::graphBackGroundColor());
+    EXPECT_NE(image.pixelColor(x + 3, kHeight / 3), DrivingEvent::kindColor(m.kind));
+  }
+  // Nothing between the events.
+  EXPECT_EQ(image.pixelColor(static_cast<int>(kOffsetX + 0.35 * usable), kHeight / 3), ColorPalette::graphBackGroundColor());
+}
+
 }  // namespace
 }  // namespace dashcard

@@ -82,5 +82,63 @@ TEST(MapRendererTest, ViridisEndsAndBadInput) {
   for (const Case& c : cases) EXPECT_EQ(ColorPalette::viridis(c.t).rgb(), c.rgb) << c.t;
 }
 
+TEST(MapRendererTest, DrivingEventIconsAreHitDrawnAndChosen) {
+  MapVewController map;
+  map.viewport().setSize({400, 300});
+  map.addRouteOverlayLines({line(35.60, 100, 10.0F, 10.0F)});
+  map.focusMapRect(MapVewController::totalMapRect(map.mapOverlays()), false);
+  using Kind = DrivingEvent::Kind;
+  const struct {
+    double longitude;
+    Kind kind;
+  } events[] = {{139.64, Kind::Braking}, {139.70, Kind::Acceleration}, {139.76, Kind::Cornering}};
+  QList<MapVewController::EventMark> marks;
+  for (const auto& e : events) {
+    MapVewController::EventMark mark;
+    mark.event.kind = e.kind;
+    mark.event.peakG = 0.52;
+    mark.coordinate = {35.60, e.longitude};
+    mark.timeText = QStringLiteral("08:01:02");
+    marks.append(mark);
+  }
+  map.setEventMarks(marks);
+  const auto screenOf = [&](double longitude) { return map.viewport().toScreen(WebMercator::project({35.60, longitude})); };
+  const auto render = [&] {
+    MapTileLayer tiles;
+    MapRenderer renderer;
+    QImage frame(400, 300, QImage::Format_ARGB32_Premultiplied);
+    frame.fill(Qt::white);
+    QPainter painter(&frame);
+    renderer.draw(painter, map, tiles, 1.0);
+    return frame;
+  };
+  const auto close = [](QRgb a, const QColor& b) {
+    return std::abs(qRed(a) - b.red()) < 40 && std::abs(qGreen(a) - b.green()) < 40 && std::abs(qBlue(a) - b.blue()) < 40;
+  };
+  const QImage frame = render();
+  for (int i = 0; i < 3; ++i) {
+    SCOPED_TRACE(i);
+    // Off the arrow, inside the disc.
+    const QRgb pixel = frame.pixel((screenOf(events[i].longitude) + QPointF(-4, -3)).toPoint());
+    EXPECT_TRUE(close(pixel, DrivingEvent::kindColor(events[i].kind))) << std::hex << pixel;
+    EXPECT_EQ(map.eventMarkAt(screenOf(events[i].longitude) + QPointF(3, 3), 9.0), i);
+  }
+  EXPECT_EQ(map.eventMarkAt(screenOf(139.67), 9.0), -1);
+
+  // Chosen: its callout above it names the kind, the peak and the time.
+  map.chooseEventMark(1);
+  EXPECT_EQ(map.selectedEventMark(), 1);
+  EXPECT_TRUE(MapVewController::calloutText(map.eventMarks()[1]).contains(QStringLiteral("08:01:02")));
+  const QImage chosen = render();
+  const QPointF above = screenOf(events[1].longitude) - QPointF(0, MapRenderer::kEventIconRadius + 14);
+  EXPECT_NE(chosen.pixel(above.toPoint()), frame.pixel(above.toPoint()));
+
+  // Hidden with the routes.
+  map.routeVisibilityIsChanged();
+  EXPECT_EQ(map.eventMarkAt(screenOf(events[0].longitude), 9.0), -1);
+  const QRgb hidden = render().pixel((screenOf(events[0].longitude) + QPointF(-4, -3)).toPoint());
+  EXPECT_FALSE(close(hidden, DrivingEvent::kindColor(events[0].kind))) << std::hex << hidden;
+}
+
 }  // namespace
 }  // namespace dashcard

@@ -1,3 +1,4 @@
+#include "core/catalogue/recording_catalogue.h"
 #include "core/map/custom_point_annotation_image.h"
 #include "core/map/map_vew_controller.h"
 #include "core/map/web_mercator.h"
@@ -22,7 +23,7 @@ TelemetryMoment momentOf(const DCFInfoPtr& info, double seconds, double duration
 
 // Five one-minute recordings of one drive (the fourth an event, the fifth a
 // parking recording) with their lines and markers as the parser makes them,
-// and a map whose clock the test moves.
+// and a map whose clock the test moves, observing the card's catalogue.
 class MapVewControllerTest : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -35,14 +36,11 @@ class MapVewControllerTest : public ::testing::Test {
     }
     map.viewport().setSize({800, 600});
     map.setClock([this] { return now; });
-    map.reloadDCFInfo(infos);
+    map.observe(&catalogue);
+    catalogue.setMediaInfoWithRootPath(card.root(), infos, {});
   }
-  // What the window's controller does with each recording the parser hands over.
-  void deliver(const DCFInfoPtr& info) {
-    map.focusMapOverlays(info->routeLine(), false);
-    map.addAnnotations(info->annotation());
-    map.addRouteOverlayLines(info->routeLine());
-  }
+  // The background walk hands a recording over.
+  void deliver(const DCFInfoPtr& info) { catalogue.walkDidRead(info); }
   void deliverAll() {
     for (const auto& info : infos) deliver(info);
   }
@@ -54,6 +52,7 @@ class MapVewControllerTest : public ::testing::Test {
   }
 
   DCFInfoList infos;
+  RecordingCatalogue catalogue;
   MapVewController map;
   std::chrono::steady_clock::time_point now{10s};
 };
@@ -73,10 +72,20 @@ TEST_F(MapVewControllerTest, FirstDeliveredLineDecidesTheViewOnce) {
   deliver(infos[1]);
   EXPECT_EQ(map.mapOverlays().size(), 3);
   EXPECT_EQ(map.fileAnnotations().size(), 3);
+  // The walk's end draws every recording's line anew, once each.
+  catalogue.walkDidEnd();
+  catalogue.walkDidEnd();
+  EXPECT_EQ(map.mapOverlays().size(), infos.size());
   // A new catalogue zooms again.
-  map.reloadDCFInfo(infos);
+  catalogue.setMediaInfoWithRootPath(infos.first()->rootPath(), infos, {});
   EXPECT_FALSE(map.didFocus());
   EXPECT_TRUE(map.mapOverlays().isEmpty());
+  // A picture shown alone centres the map on it.
+  auto picture = std::make_shared<PictureInfo>(infos.first()->rootPath(), QStringLiteral("PICTURE/240101000000.JPG"),
+                                               CustomLocation(35.0, 139.0));
+  catalogue.updateCurrentDCF(nullptr, RecordingCatalogue::kMediaListNormal, picture);
+  ASSERT_TRUE(map.userLocation());
+  EXPECT_EQ(map.userLocation()->coordinate, (MapCoordinate{35.0, 139.0}));
 }
 
 TEST_F(MapVewControllerTest, PlaybackMovesTheMarkerToTheGroupOfTheMoment) {

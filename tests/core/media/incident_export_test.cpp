@@ -80,7 +80,7 @@ std::optional<QString> exportNow(IncidentExportRequest request,
   std::optional<QString> result;
   exporter->exportAsync(
       std::move(request),
-      [&](double) {
+      [&](const QString&, float) {
         if (onProgress) onProgress(*exporter);
       },
       [&](const std::optional<QString>& error) {
@@ -345,7 +345,7 @@ TEST(IncidentExport, CancelAndFullDiskLeaveNoFile) {
         request,
         [&atCancel](IncidentExporter& exporter) {
           if (atCancel < 0.0) atCancel = exporter.writtenFraction();
-          exporter.cancel();
+          exporter.setCancelFlag(true);
         },
         &written);
     EXPECT_EQ(error.value_or(QString()), "Cancelled.");

@@ -27,9 +27,7 @@ namespace dashcard {
 namespace {
 
 using Log = test::PaneLog;
-using test::FakeGraph;
 using test::FakeList;
-using test::FakeMap;
 using test::FakePlayer;
 using test::FakeSplit;
 using test::FakeTabs;
@@ -47,8 +45,7 @@ class MediaControllerCatalogue : public ::testing::Test {
     front.logTo(&log, QStringLiteral("front"));
     rear.logTo(&log, QStringLiteral("rear"));
     split.logTo(&log, QStringLiteral("split"));
-    map.logTo(&log, QStringLiteral("map"));
-    graph.logTo(&log, QStringLiteral("graph"));
+    news.logTo(&log, QStringLiteral("news"));
     controller.setThumbnailDirectory(cache.path());
     controller.setDcfListVC(&normal);
     controller.setEventVC(&event);
@@ -58,8 +55,6 @@ class MediaControllerCatalogue : public ::testing::Test {
     controller.setPlayerVCSecondary(&rear);
     controller.setPlayerVCs({&front, &rear});
     controller.setPlayerSplitVC(&split);
-    controller.setMapVC(&map);
-    controller.setGraphVC(&graph);
     RecentDocuments::clearRecentDocuments();
   }
   void TearDown() override {
@@ -87,9 +82,8 @@ class MediaControllerCatalogue : public ::testing::Test {
   FakeTabs tab;
   FakePlayer front, rear;
   FakeSplit split;
-  FakeMap map;
-  FakeGraph graph;
   MediaController controller;
+  test::WindowNews news{controller};
 };
 
 TEST_F(MediaControllerCatalogue, PublicationOrderAndRecents) {
@@ -112,9 +106,7 @@ TEST_F(MediaControllerCatalogue, PublicationOrderAndRecents) {
       QStringLiteral("event.reload %1/%2").arg(controller.catalogue()->mediaTreeEvent().size()).arg(card.clips().size()),
       QStringLiteral("tab.select 0"),
       QStringLiteral("normal.selectFirstItem"),
-      QStringLiteral("map.reload %1").arg(card.clips().size()),
       QStringLiteral("photos.reloadPictures %1").arg(controller.catalogue()->pictureTree().size()),
-      QStringLiteral("graph.draw none"),
   };
   EXPECT_EQ(log, expected);
   EXPECT_EQ(RecentDocuments::recentDocumentPaths().value(0), QDir::cleanPath(card.root()));
@@ -174,7 +166,6 @@ TEST_F(MediaControllerCatalogue, SelectionLoadsPlayersAndStartsTheWalkOnce) {
   EXPECT_EQ(controller.catalogue()->currentDCF(), second);
   EXPECT_TRUE(controller.listDidSelect());
   EXPECT_TRUE(log.contains(QStringLiteral("event.deselection")));
-  EXPECT_TRUE(log.contains(QStringLiteral("graph.draw NORMAL")));
   const auto parser = controller.currentParser();
   ASSERT_TRUE(parser);
 
@@ -191,17 +182,13 @@ TEST_F(MediaControllerCatalogue, SelectionLoadsPlayersAndStartsTheWalkOnce) {
   EXPECT_TRUE(log.contains(QStringLiteral("front.pause")));
   EXPECT_EQ(controller.catalogue()->selectedDCFs().size(), 2);
 
-  // The walk starts at the selection and fills the map.
-  ASSERT_TRUE(spinUntil([&] { return map.overlayUpdates > 0; }));
+  // The walk starts at the selection and tells of each parse once, then of its end.
+  ASSERT_TRUE(spinUntil([&] { return news.walkEnds > 0; }));
   parser->waitForFinished();
-  EXPECT_EQ(map.added, static_cast<int>(controller.catalogue()->mediaTree().size()));
-  EXPECT_EQ(map.lines, static_cast<int>(controller.catalogue()->mediaTree().size()));
+  EXPECT_EQ(news.walkEnds, 1);
   EXPECT_FALSE(second->thumbnailPath().isEmpty());
-  // The graph hears of each parse once, the selection's first, and is not
-  // drawn anew (its cursor stays).
-  EXPECT_EQ(graph.parsed.size(), controller.catalogue()->mediaTree().size());
-  EXPECT_EQ(graph.parsed.value(0), second);
-  EXPECT_FALSE(log.contains(QStringLiteral("graph.draw NORMAL")));
+  EXPECT_EQ(news.parsed.size(), controller.catalogue()->mediaTree().size());
+  EXPECT_EQ(news.parsed.value(0), second);
 
   // Processed: selecting it again keeps the parser.
   controller.catalogue()->updateCurrentDCF(second, RecordingCatalogue::kMediaListNormal, nullptr);
@@ -250,10 +237,9 @@ TEST_F(MediaControllerCatalogue, PictureWithoutRecordingIsDetached) {
   EXPECT_EQ(controller.catalogue()->currentPicture(), picture);
   EXPECT_TRUE(owner->pictures().isEmpty());
   EXPECT_FALSE(picture->parentDCFInfo());
-  EXPECT_TRUE(log.contains(QStringLiteral("map.center -999")));
+  EXPECT_EQ(news.alone.value(0), picture);
   EXPECT_TRUE(log.contains(QStringLiteral("front.image ") + picture->filePath()));
   EXPECT_TRUE(log.contains(QStringLiteral("front.pause")));
-  EXPECT_TRUE(log.contains(QStringLiteral("graph.progress 0")));
 
   // A damaged EXIF position off the Earth (found by fuzz_picture_exif) is no position.
   QDir(dir.path()).mkpath(QStringLiteral("PICTURE"));
@@ -267,9 +253,9 @@ TEST_F(MediaControllerCatalogue, PictureWithoutRecordingIsDetached) {
   auto damaged = std::make_shared<PictureInfo>(
       dir.path(), QStringLiteral("PICTURE/240101000001.JPG"),
       PictureExif::locationWithImagePath(dir.filePath(QStringLiteral("PICTURE/240101000001.JPG"))));
-  log.clear();
   controller.catalogue()->updateCurrentDCF(nullptr, RecordingCatalogue::kMediaListNormal, damaged);
-  EXPECT_TRUE(log.contains(QStringLiteral("map.center -999")));
+  ASSERT_EQ(news.alone.size(), 2);
+  EXPECT_EQ(news.alone[1]->location().latitude, -999);
 }
 
 TEST_F(MediaControllerCatalogue, VolumeRenameReRootsAndRestartsTheWalk) {
@@ -316,7 +302,7 @@ TEST_F(MediaControllerCatalogue, VolumeRenameReRootsAndRestartsTheWalk) {
     EXPECT_EQ(info->rootPath(), renamed);
     EXPECT_TRUE(info->filePath().startsWith(renamed));
   }
-  ASSERT_TRUE(spinUntil([&] { return map.overlayUpdates > 0; }));
+  ASSERT_TRUE(spinUntil([&] { return news.walkEnds > 0; }));
   controller.currentParser()->waitForFinished();
   QDir().rename(renamed, card.root());
 }
@@ -328,7 +314,6 @@ TEST_F(MediaControllerCatalogue, DisposeDropsPanesAndStopsTheWalk) {
   const auto parser = controller.currentParser();
   controller.dispose();
   EXPECT_TRUE(parser->cancelFlag());
-  EXPECT_EQ(controller.mapVC(), nullptr);
   EXPECT_EQ(controller.playerVC(), nullptr);
   log.clear();
   parser->waitForFinished();

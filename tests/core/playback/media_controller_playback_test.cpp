@@ -10,9 +10,7 @@
 namespace dashcard {
 namespace {
 
-using test::FakeGraph;
 using test::FakeList;
-using test::FakeMap;
 using test::FakePlayer;
 using test::FakeTabs;
 using test::utc;
@@ -28,8 +26,6 @@ struct Window {
     controller.setPlayerVC(&front);
     controller.setPlayerVCSecondary(&rear);
     controller.setPlayerVCs({&front, &rear});
-    controller.setGraphVC(&graph);
-    controller.setMapVC(&map);
     controller.setDcfListVC(&normal);
     controller.setEventVC(&events);
     controller.setTabVC(&tabs);
@@ -44,8 +40,7 @@ struct Window {
 
   MediaController controller;
   FakePlayer front, rear;
-  FakeGraph graph;
-  FakeMap map;
+  test::WindowNews news{controller};
   FakeList normal, events;
   FakeTabs tabs;
 };
@@ -104,8 +99,8 @@ TEST_F(MediaControllerPlaybackTest, RearIsAlignedWithinATenthOfASecondWhilePlayi
   w.rear.calls.clear();
   w.tick();
   EXPECT_EQ(w.rear.calls, (QStringList{"pause", "seek 0.5"}));
-  // The graph follows the front.
-  EXPECT_EQ(w.graph.progress.last(), 0.5F);
+  // The moment follows the front.
+  EXPECT_EQ(w.news.moments.last().fraction, 0.5F);
 }
 
 // A rear player whose seeks land late, as a busy machine's do: its progress
@@ -160,40 +155,32 @@ TEST_F(MediaControllerPlaybackTest, TickSetsDurationDateMapAndRate) {
   w.controller.catalogue()->updateCurrentDCF(recordings[1], RecordingCatalogue::kMediaListNormal, nullptr);
   w.front.progressValue = 0.25F;  // 15 s of 60
   w.front.rate = 2.0;
-  std::vector<TelemetryMoment> published;
-  QObject::connect(w.controller.clock(), &PlaybackClock::momentDidChange,
-                   [&](const TelemetryMoment& moment) { published.push_back(moment); });
+  w.news.moments.clear();
   w.tick();
   EXPECT_EQ(recordings[1]->duration(), 60.0);
   EXPECT_EQ(w.controller.clock()->userDate(), utc(12, 1, 15));
-  EXPECT_EQ(w.map.lastInfo, recordings[1]);
-  EXPECT_EQ(w.map.lastCurrent, 15.0);
-  EXPECT_EQ(w.map.lastTotal, 60.0);
   EXPECT_EQ(w.rear.rate, 2.0);
-  // One moment per tick, the same for the map, the graph and the lamps.
-  ASSERT_EQ(published.size(), 1u);
-  ASSERT_EQ(w.graph.moments.size(), 1);
-  EXPECT_EQ(published[0].seconds, 15.0);
-  EXPECT_EQ(w.graph.moments[0].seconds, w.map.lastMoment.seconds);
-  EXPECT_EQ(w.graph.moments[0].group, w.map.lastMoment.group);
+  EXPECT_EQ(w.controller.clock()->rate(), 2.0);
+  // One moment per tick, with its recording, for the map, the graph and the lamps.
+  ASSERT_EQ(w.news.moments.size(), 1);
+  EXPECT_EQ(w.news.momentInfos[0], recordings[1]);
+  EXPECT_EQ(w.news.moments[0].seconds, 15.0);
+  EXPECT_EQ(w.news.moments[0].duration, 60.0);
   EXPECT_EQ(w.controller.clock()->moment().seconds, 15.0);
 }
 
 TEST_F(MediaControllerPlaybackTest, HeldSliderPausesBothOnEveryTick) {
   Window w;
   publish(w);
-  w.graph.holding = true;
+  w.controller.clock()->setHeldByUser(true);
   w.front.playing = w.rear.playing = true;
   w.front.progressValue = 0.7F;
   w.front.rate = 4.0;
-  const qsizetype graphUpdates = w.graph.progress.size();
   w.tick();
   EXPECT_FALSE(w.front.playing);
   EXPECT_FALSE(w.rear.playing);
   EXPECT_TRUE(w.rear.seeks.isEmpty());
   EXPECT_EQ(w.rear.rate, 1.0);  // no alignment of any kind while held
-  EXPECT_EQ(w.graph.progress.size(), graphUpdates);
-  EXPECT_EQ(w.map.updates, 1);
   // The slider itself seeks both players.
   w.controller.updateProgress(0.3F);
   EXPECT_EQ(w.front.seeks.last(), 0.3F);
@@ -326,16 +313,15 @@ TEST_F(MediaControllerPlaybackTest, PicturesStopTheVideoAtTheirMomentOrStandAlon
                                         << w.front.calls.join(QLatin1Char(',')).toStdString();
   EXPECT_EQ(w.front.seeks.last(), 0.5F);
   EXPECT_FALSE(w.front.playing);
-  EXPECT_EQ(w.graph.progress.last(), 0.5F);
-  EXPECT_EQ(w.map.lastCurrent, 30.0);
+  EXPECT_EQ(w.news.moments.last().fraction, 0.5F);
+  EXPECT_EQ(w.news.moments.last().seconds, 30.0);
   EXPECT_EQ(w.controller.clock()->userDate(), utc(12, 0, 30));
   EXPECT_TRUE(w.rear.seeks.isEmpty());  // no rear alignment for a picture
 
   // Taken 5 s after the recording ended: shown alone and detached.
   w.controller.catalogue()->updateCurrentDCF(recordings[0], RecordingCatalogue::kMediaListNormal, after);
   w.tick();
-  EXPECT_TRUE(w.map.centred);
-  EXPECT_EQ(w.graph.drawn, nullptr);
+  EXPECT_EQ(w.news.alone.value(0), after);
   EXPECT_EQ(after->parentDCFInfo(), nullptr);
   EXPECT_FALSE(recordings[0]->pictures().contains(after));
   EXPECT_TRUE(recordings[0]->pictures().contains(inside));
@@ -400,7 +386,6 @@ TEST_F(MasterFollowerTest, FollowerMatchesStrictlyInsideARecording) {
   // A new recording is loaded into both players, without starting them.
   EXPECT_EQ(follower.front.loadedPath, recordings[1]->filePath());
   EXPECT_EQ(follower.rear.loadedPath, recordings[1]->secondaryFilePath());
-  EXPECT_EQ(follower.graph.drawn, recordings[1]);
   EXPECT_FALSE(follower.controller.listDidSelect());
   EXPECT_FALSE(follower.front.playing);
   // A date no recording covers leaves the follower where it is.

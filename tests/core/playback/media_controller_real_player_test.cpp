@@ -37,8 +37,6 @@ class RealWindow {
     controller.setPlayerVC(&front);
     controller.setPlayerVCSecondary(&rear);
     controller.setPlayerVCs({&front, &rear});
-    controller.setGraphVC(&graph);
-    controller.setMapVC(&map);
     controller.setDcfListVC(&normal);
     controller.setEventVC(&events);
     controller.setTabVC(&tabs);
@@ -51,8 +49,6 @@ class RealWindow {
   DCFInfoList recordings;
   MediaController controller;
   PlayerPaneEngine front, rear;
-  test::FakeGraph graph;
-  test::FakeMap map;
   test::FakeList normal, events;
   test::FakeTabs tabs;
 };

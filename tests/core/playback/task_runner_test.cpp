@@ -46,12 +46,12 @@ TEST(TaskRunner, TheSheetShowsProgressAndExactlyOneEnd) {
   ASSERT_EQ(busy.size(), 1);
   EXPECT_TRUE(busy.at(0).at(0).toBool());
 
-  job.progress(0.5f, QStringLiteral("F_1.MP4"));
+  job.progress(QStringLiteral("F_1.MP4"), 0.5f);
   EXPECT_EQ(sheet.progress, 0.5f);
   EXPECT_EQ(sheet.texts.last(), QStringLiteral("F_1.MP4"));
-  job.progress(0.75f, QString());  // no item: the text stays
+  job.progress(QString(), 0.75f);  // no item: the text stays
   EXPECT_EQ(sheet.texts.last(), QStringLiteral("F_1.MP4"));
-  job.progress(1.0f, QString());  // "Finish" is for the end only
+  job.progress(QString(), 1.0f);  // "Finish" is for the end only
   EXPECT_LT(sheet.progress, 1.0f);
 
   job.finish(QStringLiteral("disk full"));
@@ -61,7 +61,7 @@ TEST(TaskRunner, TheSheetShowsProgressAndExactlyOneEnd) {
   // A second end, and progress after the end, are dropped.
   const QStringList texts = sheet.texts;
   job.finish(std::nullopt);
-  job.progress(0.2f, QStringLiteral("late"));
+  job.progress(QStringLiteral("late"), 0.2f);
   EXPECT_EQ(sheet.texts, texts);
   EXPECT_FALSE(sheet.succeeded);
   EXPECT_EQ(sheet.progress, 1.0f);
@@ -97,7 +97,7 @@ TEST(TaskRunner, ClosingOrCancellingARunningTaskStopsItAndSilencesIt) {
   EXPECT_EQ(second.cancels, 1);
   EXPECT_TRUE(secondSheet.dismissed);
   EXPECT_FALSE(runner.isBusy());
-  second.progress(0.5f, QStringLiteral("late"));
+  second.progress(QStringLiteral("late"), 0.5f);
   EXPECT_EQ(secondSheet.progress, 0.0f);
 }
 
@@ -123,7 +123,7 @@ TEST(TaskRunner, AChainEndsOnceOnOneSheet) {
     ManualJob first, second;
     runner.run(&list, TaskRunner::chain(first.job(), second.job()));
     FakeSheet& sheet = *list.sheets.front();
-    first.progress(0.5f, QString());
+    first.progress(QString(), 0.5f);
     EXPECT_EQ(sheet.progress, 0.25f);  // the first half of the bar is the first job's
     for (const Step step : c.steps) {
       switch (step) {
@@ -135,7 +135,7 @@ TEST(TaskRunner, AChainEndsOnceOnOneSheet) {
         case CancelSecond: sheet.pressButton(); break;
       }
       if (step == FirstSucceeds && second.starts == 1) {
-        second.progress(0.5f, QString());
+        second.progress(QString(), 0.5f);
         EXPECT_EQ(sheet.progress, 0.75f);
       }
     }
@@ -163,7 +163,7 @@ TEST(TaskRunner, WithoutASheetATaskIsBusyUntilItEnds) {
   runner.run(nullptr, job.job());
   EXPECT_TRUE(runner.isBusy());
   EXPECT_EQ(runner.currentSheet(), nullptr);
-  job.progress(0.5f, QStringLiteral("x"));
+  job.progress(QStringLiteral("x"), 0.5f);
   job.finish(std::nullopt);
   EXPECT_FALSE(runner.isBusy());
 

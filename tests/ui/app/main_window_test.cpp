@@ -4,6 +4,7 @@
 #include "support/temp_card.h"
 #include "support/wait_for.h"
 #include "ui/app/application.h"
+#include "ui/app/card_info_dialog.h"
 #include "ui/app/empty_card_view.h"
 #include "ui/app/left_split_view_controller.h"
 #include "ui/app/main_window_controller.h"
@@ -16,6 +17,8 @@
 #include "ui/catalogue/dcf_info_table_model.h"
 #include "ui/catalogue/dcf_list_view_controller.h"
 #include "ui/catalogue/event_list_view_controller.h"
+#include "ui/catalogue/trip_list_view.h"
+#include "ui/map/map_view.h"
 #include "ui/export/sd_card_load_progress_view_controller.h"
 #include "ui/export/sd_card_load_progress_window_controller.h"
 #include "ui/graph/graph_view.h"
@@ -45,6 +48,8 @@
 #include <QProgressBar>
 #include <QRawFont>
 #include <QRegularExpression>
+#include <QScopeGuard>
+#include <QSettings>
 #include <QSignalSpy>
 #include <QSlider>
 #include <QTabBar>
@@ -621,6 +626,83 @@ TEST_F(MainWindowTest, TwoWindowsUnderAMasterFollowEachOtherByDate) {
   EXPECT_EQ(MediaControllerManager::sharedInstance()->masterController(), nullptr);
   ASSERT_FALSE(popovers.empty());
   EXPECT_EQ(popovers.back(), QStringLiteral("Synchronization canceled."));
+}
+
+TEST_F(MainWindowTest, NextAndPreviousDrivingEventPlayEachAndTheSheetCountsThem) {
+  // The simulated drive's moves pass these lower thresholds.
+  QSettings settings;
+  settings.setValue(QStringLiteral("trips/brakingG"), 0.2);
+  settings.setValue(QStringLiteral("trips/accelerationG"), 0.2);
+  settings.setValue(QStringLiteral("trips/corneringG"), 0.1);
+  const auto restore = qScopeGuard([] { QSettings().remove(QStringLiteral("trips")); });
+  // A minute of driving, enough for a few moves.
+  MainWindowController* window = openCard(sharedCard(20, 3, true).root());
+  ASSERT_NE(window, nullptr);
+  TripListView* trips = window->tabVC()->tripsVC();
+  DC_TRY_VERIFY_WITH_TIMEOUT(trips->events().size() >= 2, kWait);
+  auto* map = qobject_cast<MapView*>(window->mapView());
+  EXPECT_FALSE(map->controller()->eventMarks().isEmpty());
+
+  MediaController* mc = window->mediaController();
+  const auto at = [&](const DCFInfoPtr& info, double seconds) {
+    return mc->catalogue()->currentDCF() == info && std::abs(window->primaryPlayer()->originalCurrentTime() - seconds) < 1.0;
+  };
+  const auto jump = [&](int direction) -> std::pair<DCFInfoPtr, double> {
+    if (!window->jumpToDrivingEvent(direction)) return {};
+    const int mark = map->controller()->selectedEventMark();
+    if (mark < 0) return {};
+    const auto& chosen = map->controller()->eventMarks()[mark];
+    return {chosen.recording.lock(), chosen.event.seconds};
+  };
+  window->primaryPlayer()->pause();
+  const auto first = jump(1);
+  ASSERT_TRUE(first.first);
+  DC_TRY_VERIFY_WITH_TIMEOUT(at(first.first, first.second), kWait);
+  window->primaryPlayer()->pause();
+  const auto second = jump(1);
+  ASSERT_TRUE(second.first);
+  EXPECT_TRUE(second.first != first.first || second.second > first.second);
+  DC_TRY_VERIFY_WITH_TIMEOUT(at(second.first, second.second), kWait);
+  window->primaryPlayer()->pause();
+  EXPECT_EQ(jump(-1), first);
+
+  const CardFacts facts = window->cardFacts();
+  EXPECT_TRUE(facts.tripsReady);
+  EXPECT_EQ(facts.recordings, mc->catalogue()->mediaTree().size());
+  EXPECT_EQ(facts.events[0] + facts.events[1] + facts.events[2], trips->events().size());
+  ASSERT_TRUE(facts.clockOffsetSeconds.has_value());
+  EXPECT_NEAR(*facts.clockOffsetSeconds, 0.0, 1.0);
+}
+
+TEST_F(MainWindowTest, TheClockOffsetIsToldInWords) {
+  const struct {
+    std::optional<double> offset;
+    const char* words;
+  } cases[] = {{std::nullopt, "cannot be checked"},
+               {0.4, "matches GPS time"},
+               {192.0, "3 min 12 s ahead"},
+               {-9.0 * 3600 - 5, "9 h 5 s behind"}};
+  for (const auto& c : cases) EXPECT_TRUE(CardInfoDialog::offsetText(c.offset).contains(QLatin1String(c.words))) << c.words;
+}
+
+TEST_F(MainWindowTest, TwoCardsOpenInTwoWindowsTheFirstLeading) {
+  const auto& card = sharedCard();
+  QTemporaryDir links;
+  const QString second = links.filePath(QStringLiteral("second card"));
+  ASSERT_TRUE(QFile::link(card.root(), second));
+  auto* documents = MyDocumentController::sharedDocumentController();
+  ASSERT_TRUE(documents->openCardsInStep(card.root(), second));
+  ASSERT_EQ(documents->documents().size(), 2);
+  MainWindowController* lead = documents->documents().at(0)->targetWindowController();
+  ASSERT_NE(lead, nullptr);
+  EXPECT_TRUE(lead->mediaController()->isMasterController());
+  DC_TRY_VERIFY_WITH_TIMEOUT(documents->isMultiWindow(), kWait);
+  // The same card twice is one window; a card that is not one opens nothing.
+  MediaControllerManager::sharedInstance()->updateMasterController(nullptr);
+  documents->reset();
+  ASSERT_TRUE(documents->openCardsInStep(card.root(), card.root()));
+  EXPECT_EQ(documents->documents().size(), 1);
+  EXPECT_FALSE(documents->openCardsInStep(links.filePath(QStringLiteral("missing")), card.root()));
 }
 
 }  // namespace

@@ -6,6 +6,7 @@
 #include <QBuffer>
 #include <QComboBox>
 #include <QDialogButtonBox>
+#include <QDoubleSpinBox>
 #include <QImage>
 #include <QLabel>
 #include <QLineEdit>
@@ -79,6 +80,33 @@ TEST_F(PreferencesTest, BrokenValuesFallBackToDefaults) {
   EXPECT_EQ(p.speedUnit, CustomLocation::SpeedUnit::System);
   EXPECT_EQ(p.thumbnailCacheLimit, 100);
   EXPECT_EQ(p.videoSurface, QStringLiteral("automatic"));
+}
+
+TEST_F(PreferencesTest, TripChoicesSurviveARestartAndBrokenOnesFallBack) {
+  {
+    PreferencesDialog dialog;
+    dialog.findChild<QSpinBox*>(QStringLiteral("tripGap"))->setValue(12);
+    dialog.findChild<QDoubleSpinBox*>(QStringLiteral("brakingG"))->setValue(0.6);
+    dialog.findChild<QDoubleSpinBox*>(QStringLiteral("eventSeconds"))->setValue(1.0);
+    dialog.findChild<QDoubleSpinBox*>(QStringLiteral("clockThreshold"))->setValue(10.0);
+    dialog.accept();
+  }
+  const TripPreferences saved = Preferences::load().trips;
+  EXPECT_EQ(saved.gapMinutes, 12);
+  EXPECT_DOUBLE_EQ(saved.thresholds.brakingG, 0.6);
+  EXPECT_DOUBLE_EQ(saved.thresholds.accelerationG, 0.35);
+  EXPECT_DOUBLE_EQ(saved.thresholds.minimumSeconds, 1.0);
+  EXPECT_TRUE(saved.clockOffsetIsLarge(-601.0));
+  EXPECT_FALSE(saved.clockOffsetIsLarge(599.0));
+
+  QSettings settings;
+  settings.setValue(QStringLiteral("trips/gapMinutes"), QStringLiteral("soon"));
+  settings.setValue(QStringLiteral("trips/brakingG"), -1.0);
+  settings.setValue(QStringLiteral("trips/clockOffsetThresholdMinutes"), QStringLiteral("nan"));
+  const TripPreferences broken = TripPreferences::load();
+  EXPECT_EQ(broken.gapMinutes, 5);
+  EXPECT_DOUBLE_EQ(broken.thresholds.brakingG, 0.45);
+  EXPECT_DOUBLE_EQ(broken.clockOffsetThresholdMinutes, 2.0);
 }
 
 // A tile address is kept only once it answered a picture; until then the

@@ -234,8 +234,23 @@ TEST_F(ListCommandTest, RepairRefusesTheCardAndOffersToPlayTheCopies) {
   list->reloadDCFInfo(recordings, recordings);
   list->selectCurrentDCF(*damaged);
   const auto before = test::fingerprint(cut.root());
+  // Chosen by hand, the clip is not played: a message offers its rebuild,
+  // whose button starts the list's "Repair…" for it.
+  DC_TRY_VERIFY(list->repairOffer() != nullptr);
+  EXPECT_TRUE(list->repairOffer()->text().contains(QFileInfo((*damaged)->filePath()).fileName()));
+  EXPECT_EQ(list->repairOffer()->windowModality(), Qt::NonModal);
+  bool offered = false;
   const auto chooseFolder = [&](const QString& folder) {
-    list->repair();
+    if (offered) {
+      list->repair();
+    } else {
+      const auto buttons = list->repairOffer()->buttons();
+      const auto rebuild = std::find_if(buttons.begin(), buttons.end(),
+                                        [](QAbstractButton* b) { return b->text() == QStringLiteral("Repair…"); });
+      if (rebuild == buttons.end()) return false;
+      offered = true;
+      (*rebuild)->click();
+    }
     QFileDialog* panel = list->repairPanel();
     if (!panel || !panel->isVisible()) return false;
     panel->selectFile(folder);

@@ -15,6 +15,7 @@
 #include <QMenu>
 #include <QPropertyAnimation>
 #include <QScrollBar>
+#include <QFileInfo>
 #include <QSignalSpy>
 #include <QHeaderView>
 #include <QStandardItemModel>
@@ -81,6 +82,28 @@ class ListTest : public ::testing::Test {
   DCFListViewController* list = nullptr;
   DCFInfoList infos;
 };
+
+TEST(ClockCorrectionTest, RowsShowTheCorrectedStartAndTheNamesStay) {
+  const DCFInfoList infos = recordingsOfSharedCard();
+  ASSERT_FALSE(infos.isEmpty());
+  DCFInfoTableModel model;
+  model.setDCFInfos(infos);
+  QSignalSpy changed(&model, &QAbstractItemModel::dataChanged);
+  const QModelIndex name = model.index(0, DCFInfoTableModel::NameColumn);
+  QString file = DCFInfo::eventLabelForFolderName(infos.first()->folderName());
+  if (file.isEmpty()) file = QFileInfo(infos.first()->filePath()).fileName();
+  const struct {
+    double seconds;
+    int changes;
+  } cases[] = {{0.0, 0}, {420.0, 1}, {420.0, 1}, {-3600.0, 2}, {0.0, 3}};
+  for (const auto& c : cases) {
+    model.setClockCorrection(c.seconds);
+    const QString expected = DCFInfo::displayDateString(infos.first()->startDate().addSecs(-qint64(c.seconds)));
+    EXPECT_EQ(model.data(name, DCFInfoTableModel::DCFDateRole).toString(), expected) << c.seconds;
+    EXPECT_EQ(model.data(name, Qt::DisplayRole).toString(), expected + u'\n' + file) << c.seconds;
+    EXPECT_EQ(changed.count(), c.changes) << c.seconds;
+  }
+}
 
 // The event and lock marks are laid out inside their narrow columns, not
 // centred at the thumbnails' icon size and cut at the left edge.

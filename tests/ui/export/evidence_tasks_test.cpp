@@ -1,16 +1,20 @@
 // The window's backup check and report on the task sheet.
 #include "core/export/checksum_list.h"
+#include "core/media/clip_rebuilder.h"
 #include "support/pane_fakes.h"
 #include "support/temp_card.h"
 #include "support/wait_for.h"
 #include "ui/export/evidence_tasks.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QWidget>
 
 #include <gtest/gtest.h>
+
+#include <algorithm>
 
 namespace dashcard {
 namespace {
@@ -103,6 +107,40 @@ TEST(EvidenceTasks, FailuresAndCancelsEndTheSheetOnce) {
   EXPECT_TRUE(closed.dismissed);
   EXPECT_EQ(closed.texts, texts);
   EXPECT_LT(closed.progress, 1.0F);
+}
+
+// A report across a clip a power loss cut: its frames come from the
+// repaired copy when the window has one, else the clip is named as left out.
+TEST(EvidenceTasks, ReportTakesTheRepairedCopyOrNamesTheDamagedClip) {
+  test::TempCard card(test::powerCutCardOptions(3));
+  ASSERT_TRUE(card.ok()) << card.error().toStdString();
+  const auto clip = std::find_if(card.clips().begin(), card.clips().end(),
+                                 [](const SampleClip& c) { return c.frontCutByPowerLoss; });
+  ASSERT_NE(clip, card.clips().end());
+  const QString cut = card.path(clip->frontPath);
+  QTemporaryDir out;
+  const QString copy = out.filePath("repaired.mp4");
+  ASSERT_TRUE(ClipRebuilder::rebuild(cut, {}, copy).ok);
+  QWidget window;
+  TaskRunner runner;
+  EvidenceTasks tasks(&window, &runner);
+  FakeList list;
+  for (const bool withCopy : {false, true}) {
+    SCOPED_TRACE(withCopy ? "copy" : "gap");
+    IncidentReportRequest request;
+    request.recordings = test::scanRecordings(card.root());
+    request.from = card.clips().front().start;
+    request.to = clip->start.addSecs(clip->seconds);
+    request.cardRoot = card.root();
+    request.targetFilePath = out.filePath(withCopy ? "copy.pdf" : "gap.pdf");
+    if (withCopy) request.repairedCopies.insert(cut, copy);
+    tasks.exportReport(request, &list);
+    FakeSheet& sheet = *list.sheets.back();
+    ASSERT_TRUE(test::spinUntil([&] { return sheet.progress >= 1.0F && !sheet.texts.isEmpty(); }));
+    EXPECT_TRUE(sheet.succeeded) << sheet.texts.last().toStdString();
+    EXPECT_NE(sheet.texts.last().contains(QFileInfo(cut).fileName()), withCopy) << sheet.texts.last().toStdString();
+    EXPECT_TRUE(QFile::exists(request.targetFilePath));
+  }
 }
 
 }  // namespace

@@ -51,8 +51,8 @@ class GraphPaneTest : public ::testing::Test {
     controller.setPlayerVC(&front);
     controller.setPlayerVCSecondary(&rear);
     controller.setPlayerVCs({&front, &rear});
-    controller.setGraphVC(&pane);
-    pane.setMediaController(&controller);
+    pane.observe(controller.catalogue(), controller.clock());
+    QObject::connect(&pane, &GraphViewController::seekRequested, &controller, &MediaController::updateProgress);
     pane.setClock([this] { return now; });
     pane.resize(900, 240);
     pane.show();
@@ -136,17 +136,21 @@ TEST_F(GraphPaneTest, ARecordingDrawnBeforeItsTelemetryWasReadIsDrawnAgainOnceIt
 }
 
 TEST_F(GraphPaneTest, AtOtherRatesTheCursorMovesAtMostTenTimesASecond) {
-  pane.updateProgress(momentAt(nullptr, 0.1f));
-  front.rate = 2.0;
+  // The clock's ticks at the front's rate.
+  const auto tickAt = [this](float progress, double rate) {
+    front.progressValue = progress;
+    front.rate = rate;
+    controller.clock()->tick(nullptr, front);
+  };
+  tickAt(0.1f, 1.0);
   now += 50;
-  pane.updateProgress(momentAt(nullptr, 0.2f));
+  tickAt(0.2f, 2.0);
   EXPECT_NEAR(pane.progress(), 0.1f, 1e-4);
   now += 60;
-  pane.updateProgress(momentAt(nullptr, 0.3f));
+  tickAt(0.3f, 2.0);
   EXPECT_NEAR(pane.progress(), 0.3f, 1e-4);
-  front.rate = 1.0;
   now += 50;
-  pane.updateProgress(momentAt(nullptr, 0.4f));
+  tickAt(0.4f, 1.0);
   EXPECT_NEAR(pane.progress(), 0.4f, 1e-4);
 }
 
@@ -243,6 +247,7 @@ TEST_F(GraphPaneTest, TheExportSpanIsMarkedInDatesAndDrawnWhereItCrossesTheRecor
   EXPECT_FALSE(pane.dateAt(0.5).isValid());
   EXPECT_FALSE(pane.makeContextMenu(0.5)->actions().first()->isEnabled());
   front.length = 4.0;
+  controller.clock()->tick(nullptr, front);  // the first tick tells the length
   EXPECT_EQ(pane.dateAt(0.5), info->startDate().addSecs(2));
 
   ProgressLayerDrawer* drawer = pane.graphView()->progressLayerDrawer();
