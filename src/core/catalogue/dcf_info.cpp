@@ -101,7 +101,13 @@ std::optional<bool> protectionFromAttributes(const struct statx& info, const QSt
 DCFInfo::Facts DCFInfo::factsOf(const QString& filePath, PathExistenceCache* listings) {
   Facts facts;
   facts.secondaryFilePath = ConstClass::secondaryFilePathWithFilePath(filePath, listings);
-  facts.infoFilePlace = ConstClass::infoFilePlaceWithFilePath(filePath, listings);
+  // The rear's path differs from the video's in the first letter of the name
+  // and at most in the case of the extension.
+  const qsizetype stem = path_text::deletingPathExtensionView(filePath).size();
+  facts.rearBesideFront = facts.secondaryFilePath.size() == filePath.size() &&
+                          QStringView(facts.secondaryFilePath).sliced(stem) == QStringView(filePath).sliced(stem);
+  QString infoFilePath;
+  facts.infoFilePlace = ConstClass::infoFilePlaceWithFilePath(filePath, listings, &infoFilePath);
   // One statx gives the date, the size and the lock of the video.
   struct statx info {};
   constexpr unsigned int kFields = STATX_TYPE | STATX_MODE | STATX_MTIME | STATX_SIZE;
@@ -117,7 +123,7 @@ DCFInfo::Facts DCFInfo::factsOf(const QString& filePath, PathExistenceCache* lis
     facts.scannedProtection = protectionFromAttributes(info, filePath);
   }
   facts.fileSize = (readable && S_ISREG(info.stx_mode) ? static_cast<std::uint64_t>(info.stx_size) : 0) +
-                   fileSizeAtPath(ConstClass::infoFilePathAt(filePath, facts.infoFilePlace), listings) +
+                   fileSizeAtPath(infoFilePath, listings) +
                    fileSizeAtPath(facts.secondaryFilePath, listings);
   return facts;
 }
@@ -134,7 +140,7 @@ DCFInfo::DCFInfo(const QString& rootPath, const QString& deltaPath, Facts facts)
   state->rootPath = rootPath;
   state->infoFilePlace = facts.infoFilePlace;
   if (!facts.secondaryFilePath.isEmpty()) {
-    if (facts.secondaryFilePath == rearBesideFront(path_text::appendingPathComponent(rootPath, deltaPath))) {
+    if (facts.rearBesideFront) {
       state->rear = Rear::BesideFront;
     } else {
       state->rear = Rear::Kept;

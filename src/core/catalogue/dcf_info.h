@@ -36,6 +36,8 @@ class DCFInfo {
   struct Facts {
     // Empty when there is no rear video.
     QString secondaryFilePath;
+    // It is the video's own path with R for the first letter of its name.
+    bool rearBesideFront = false;
     ConstClass::InfoFilePlace infoFilePlace;
     // The video's modification time; the current time when unreadable.
     QDateTime fileDate;

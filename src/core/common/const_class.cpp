@@ -296,14 +296,19 @@ bool spellInfoCandidate(QString& out, const QString& filePath, int candidate) {
 }  // namespace
 
 ConstClass::InfoFilePlace ConstClass::infoFilePlaceWithFilePath(const QString& filePath,
-                                                                PathExistenceCache* listings) {
+                                                                PathExistenceCache* listings, QString* found) {
   // Candidates are spelled in one buffer.
   thread_local QString candidate;
   for (int i = 0; i < 4; ++i) {
     if (spellInfoCandidate(candidate, filePath, i) && spellExistingExtensionCase(candidate, listings)) {
-      const QChar last = candidate.back();
-      return {static_cast<std::uint8_t>(i), last.isLower()};
+      if (found != nullptr) {
+        *found = QString(candidate.constData(), candidate.size());
+      }
+      return {static_cast<std::uint8_t>(i), candidate.back().isLower()};
     }
+  }
+  if (found != nullptr) {
+    found->clear();
   }
   return {};
 }

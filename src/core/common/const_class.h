@@ -81,7 +81,9 @@ class ConstClass {
     std::uint8_t candidate = 0;
     bool lowerCaseExtension = false;
   };
-  static InfoFilePlace infoFilePlaceWithFilePath(const QString& filePath, PathExistenceCache* listings = nullptr);
+  // `found`, when given, receives the path of the file found (empty when none).
+  static InfoFilePlace infoFilePlaceWithFilePath(const QString& filePath, PathExistenceCache* listings = nullptr,
+                                                 QString* found = nullptr);
   // The path of the telemetry file of `filePath` at `place` (no disk access).
   static QString infoFilePathAt(const QString& filePath, InfoFilePlace place);
   // "N" + the base name from its second character on + ".NMEA", and base + ".CED".
