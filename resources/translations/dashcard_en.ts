@@ -380,6 +380,18 @@
         <source>speed colours of routes</source>
         <translation type="unfinished"></translation>
     </message>
+    <message>
+        <source>&lt;p&gt;Video decoding: %1&lt;/p&gt;</source>
+        <translation>&lt;p&gt;Video decoding: %1&lt;/p&gt;</translation>
+    </message>
+    <message>
+        <source>software</source>
+        <translation>software</translation>
+    </message>
+    <message>
+        <source>hardware (%1)</source>
+        <translation>hardware (%1)</translation>
+    </message>
 </context>
 <context>
     <name>dashcard::CardInfoDialog</name>
@@ -1779,6 +1791,18 @@
     <message>
         <source>Clock check:</source>
         <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Decode with the graphics hardware when it can</source>
+        <translation>Decode with the graphics hardware when it can</translation>
+    </message>
+    <message>
+        <source>Used by the players of windows opened afterwards and by side-by-side exports. Without a graphics device that decodes video, decoding stays in software.</source>
+        <translation>Used by the players of windows opened afterwards and by side-by-side exports. Without a graphics device that decodes video, decoding stays in software.</translation>
+    </message>
+    <message>
+        <source>Hardware decoding:</source>
+        <translation>Hardware decoding:</translation>
     </message>
 </context>
 <context>

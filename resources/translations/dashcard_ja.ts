@@ -380,6 +380,18 @@
         <source>speed colours of routes</source>
         <translation>ルートの速度の色</translation>
     </message>
+    <message>
+        <source>&lt;p&gt;Video decoding: %1&lt;/p&gt;</source>
+        <translation>&lt;p&gt;ビデオのデコード: %1&lt;/p&gt;</translation>
+    </message>
+    <message>
+        <source>software</source>
+        <translation>ソフトウェア</translation>
+    </message>
+    <message>
+        <source>hardware (%1)</source>
+        <translation>ハードウェア (%1)</translation>
+    </message>
 </context>
 <context>
     <name>dashcard::CardInfoDialog</name>
@@ -1777,6 +1789,18 @@
     <message>
         <source>Clock check:</source>
         <translation>時計の確認:</translation>
+    </message>
+    <message>
+        <source>Decode with the graphics hardware when it can</source>
+        <translation>可能なときはグラフィックスハードウェアでデコードする</translation>
+    </message>
+    <message>
+        <source>Used by the players of windows opened afterwards and by side-by-side exports. Without a graphics device that decodes video, decoding stays in software.</source>
+        <translation>この後に開くウインドウのプレーヤーと、左右に並べる書き出しに使われます。ビデオをデコードできるグラフィックスデバイスがなければ、ソフトウェアでデコードします。</translation>
+    </message>
+    <message>
+        <source>Hardware decoding:</source>
+        <translation>ハードウェアデコード:</translation>
     </message>
 </context>
 <context>

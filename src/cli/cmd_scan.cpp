@@ -68,7 +68,8 @@ void appendRecordingLine(QByteArray& out, const QString& rootPrefix, const DCFIn
   out += kindOf(info);
   out += "  ";
   appendIsoDate(out, info.startDate());
-  out += info.secondaryFilePath().isEmpty() ? "  rear=no" : "  rear=yes";
+  // Whether there is a rear video, without spelling its path.
+  out += info.state()->rear == DCFInfo::Rear::None ? "  rear=no" : "  rear=yes";
   out += "  telemetry=";
   // A path under the card as the card shows it, others as they are.
   if (!telemetryExists) {

@@ -101,7 +101,13 @@ std::optional<bool> protectionFromAttributes(const struct statx& info, const QSt
 DCFInfo::Facts DCFInfo::factsOf(const QString& filePath, PathExistenceCache* listings) {
   Facts facts;
   facts.secondaryFilePath = ConstClass::secondaryFilePathWithFilePath(filePath, listings);
-  facts.infoFilePath = ConstClass::infoFilePathWithFilePath(filePath, nullptr, listings);
+  // The rear's path differs from the video's in the first letter of the name
+  // and at most in the case of the extension.
+  const qsizetype stem = path_text::deletingPathExtensionView(filePath).size();
+  facts.rearBesideFront = facts.secondaryFilePath.size() == filePath.size() &&
+                          QStringView(facts.secondaryFilePath).sliced(stem) == QStringView(filePath).sliced(stem);
+  QString infoFilePath;
+  facts.infoFilePlace = ConstClass::infoFilePlaceWithFilePath(filePath, listings, &infoFilePath);
   // One statx gives the date, the size and the lock of the video.
   struct statx info {};
   constexpr unsigned int kFields = STATX_TYPE | STATX_MODE | STATX_MTIME | STATX_SIZE;
@@ -117,7 +123,8 @@ DCFInfo::Facts DCFInfo::factsOf(const QString& filePath, PathExistenceCache* lis
     facts.scannedProtection = protectionFromAttributes(info, filePath);
   }
   facts.fileSize = (readable && S_ISREG(info.stx_mode) ? static_cast<std::uint64_t>(info.stx_size) : 0) +
-                   fileSizeAtPath(facts.infoFilePath, listings) + fileSizeAtPath(facts.secondaryFilePath, listings);
+                   fileSizeAtPath(infoFilePath, listings) +
+                   fileSizeAtPath(facts.secondaryFilePath, listings);
   return facts;
 }
 
@@ -126,13 +133,20 @@ DCFInfo::DCFInfo(const QString& rootPath, const QString& deltaPath)
 
 DCFInfo::DCFInfo(const QString& rootPath, const QString& deltaPath, Facts facts)
     : deltaPath_(deltaPath),
-      secondaryFilePath_(std::move(facts.secondaryFilePath)),
       fileDate_(facts.fileDate),
       fileSize_(facts.fileSize),
       scannedProtection_(facts.scannedProtection) {
   auto state = std::make_shared<State>();
   state->rootPath = rootPath;
-  state->infoFilePath = std::move(facts.infoFilePath);
+  state->infoFilePlace = facts.infoFilePlace;
+  if (!facts.secondaryFilePath.isEmpty()) {
+    if (facts.rearBesideFront) {
+      state->rear = Rear::BesideFront;
+    } else {
+      state->rear = Rear::Kept;
+      state->rearPath = std::move(facts.secondaryFilePath);
+    }
+  }
   state_ = std::move(state);
   const QStringView name = path_text::lastPathComponentView(deltaPath);
   const QStringView directory = path_text::deletingLastPathComponentView(deltaPath);
@@ -189,15 +203,41 @@ QString DCFInfo::rootPath() const { return state()->rootPath; }
 
 QString DCFInfo::filePath() const { return path_text::appendingPathComponent(state()->rootPath, deltaPath_); }
 
+QString DCFInfo::rearBesideFront(const QString& filePath) {
+  QString rear = filePath;
+  const QStringView name = path_text::lastPathComponentView(filePath);
+  if (!name.isEmpty()) {
+    rear[name.data() - filePath.data()] = u'R';
+  }
+  return rear;
+}
+
+QString DCFInfo::secondaryFilePath() const {
+  const std::shared_ptr<const State> now = state();
+  switch (now->rear) {
+    case Rear::BesideFront:
+      return rearBesideFront(path_text::appendingPathComponent(now->rootPath, deltaPath_));
+    case Rear::Kept:
+      return now->rearPath;
+    case Rear::None:
+      break;
+  }
+  return {};
+}
+
 std::shared_ptr<NMEAData> DCFInfo::nmea() const {
   std::lock_guard lock(mutex_);
   if (!nmea_) {
-    nmea_ = std::make_shared<NMEAData>(state_->infoFilePath);
+    nmea_ = std::make_shared<NMEAData>(infoFilePathOf(*state_));
   }
   return nmea_;
 }
 
-QString DCFInfo::infoFilePath() const { return state()->infoFilePath; }
+QString DCFInfo::infoFilePathOf(const State& state) const {
+  return ConstClass::infoFilePathAt(path_text::appendingPathComponent(state.rootPath, deltaPath_), state.infoFilePlace);
+}
+
+QString DCFInfo::infoFilePath() const { return infoFilePathOf(*state()); }
 
 double DCFInfo::duration() const { return state()->duration; }
 
@@ -254,11 +294,17 @@ bool DCFInfo::isEventDCF() const { return eventName() != ConstClass::DCF_EVENTNA
 
 void DCFInfo::changeWithRootPath(const QString& newRootPath) {
   const QString newFilePath = path_text::appendingPathComponent(newRootPath, deltaPath_);
-  const QString newInfoFilePath = ConstClass::infoFilePathWithFilePath(newFilePath);
+  const ConstClass::InfoFilePlace newPlace = ConstClass::infoFilePlaceWithFilePath(newFilePath);
+  const QString newInfoFilePath = ConstClass::infoFilePathAt(newFilePath, newPlace);
   QList<std::shared_ptr<PictureInfo>> pictures;
   update([&](State& state) {
+    // The rear video stays where it was.
+    if (state.rear == Rear::BesideFront) {
+      state.rear = Rear::Kept;
+      state.rearPath = rearBesideFront(path_text::appendingPathComponent(state.rootPath, deltaPath_));
+    }
     state.rootPath = newRootPath;
-    state.infoFilePath = newInfoFilePath;
+    state.infoFilePlace = newPlace;
     pictures = state.pictures;
   });
   std::shared_ptr<NMEAData> nmea;

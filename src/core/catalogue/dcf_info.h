@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/common/const_class.h"
+
 #include <QDateTime>
 #include <QList>
 #include <QString>
@@ -32,8 +34,11 @@ class DCFInfo {
   // What the file system says of a recording's files, read once by whoever
   // builds it (`factsOf`), so that building one reads nothing more.
   struct Facts {
+    // Empty when there is no rear video.
     QString secondaryFilePath;
-    QString infoFilePath;
+    // It is the video's own path with R for the first letter of its name.
+    bool rearBesideFront = false;
+    ConstClass::InfoFilePlace infoFilePlace;
     // The video's modification time; the current time when unreadable.
     QDateTime fileDate;
     // Video, telemetry file and rear video together (regular files only).
@@ -51,9 +56,21 @@ class DCFInfo {
   DCFInfo(const DCFInfo&) = delete;
   DCFInfo& operator=(const DCFInfo&) = delete;
 
+  // The paths of the rear video and the telemetry file are not kept but
+  // spelled on each call from the root, the video's path and where the scan
+  // found them: a card holds ten thousand recordings.
+  enum class Rear : std::uint8_t {
+    None,
+    // The front video's path with R for the first letter of its name.
+    BesideFront,
+    // `rearPath` (another spelling, or kept where it was after a new root).
+    Kept,
+  };
   struct State {
     QString rootPath;
-    QString infoFilePath;
+    ConstClass::InfoFilePlace infoFilePlace;
+    Rear rear = Rear::None;
+    QString rearPath;
     double duration = 0.0;
     QString thumbnailPath;
     // Why a video of this recording cannot play as it is (set by the
@@ -71,7 +88,8 @@ class DCFInfo {
   QString rootPath() const;
   const QString& deltaPath() const { return deltaPath_; }
   QString filePath() const;
-  const QString& secondaryFilePath() const { return secondaryFilePath_; }
+  // Empty when there is no rear video.
+  QString secondaryFilePath() const;
   const QString& folderName() const { return folderName_; }
   const QDateTime& fileDate() const { return fileDate_; }
   const QDateTime& startDate() const { return startDate_; }
@@ -82,7 +100,6 @@ class DCFInfo {
   std::shared_ptr<NMEAData> nmea() const;
   double duration() const;
   void setDuration(double seconds);
-  const QString& tripID() const { return tripID_; }
   // The date text, a line feed and the event label (made on each call).
   QString dcfName() const;
   // The start date for display, made on first use: formatting ten
@@ -140,6 +157,9 @@ class DCFInfo {
   static std::uint64_t fileSizeAtPath(const QString& path, PathExistenceCache* listings = nullptr);
 
  private:
+  // `filePath` with R for the first letter of its name.
+  static QString rearBesideFront(const QString& filePath);
+  QString infoFilePathOf(const State& state) const;
   // Guards the state pointer and the two caches made on first use.
   mutable std::mutex mutex_;
   // Copies the state, lets `change` edit the copy and publishes it.
@@ -148,14 +168,12 @@ class DCFInfo {
 
   std::shared_ptr<const State> state_;
   QString deltaPath_;
-  QString secondaryFilePath_;
   QString folderName_;
   QDateTime fileDate_;
   QDateTime startDate_;
   std::uint64_t fileSize_ = 0;
   std::optional<bool> scannedProtection_;
   mutable std::shared_ptr<NMEAData> nmea_;
-  QString tripID_;
   mutable QString dcfDateString_;
   std::int64_t dcfFileNumber_ = 10000;
   std::int64_t dcfFolderNumber_ = 1000;

@@ -250,56 +250,90 @@ QString ConstClass::nmeaTreeCandidate(const QString& directory, const QString& f
       nmeaName);
 }
 
-QString ConstClass::infoFilePathWithFilePath(const QString& filePath, bool* foundInAlternatePlace,
-                                             PathExistenceCache* listings) {
-  if (foundInAlternatePlace != nullptr) {
-    *foundInAlternatePlace = false;
-  }
-  const QStringView directory = path_text::deletingLastPathComponentView(filePath);
-  // The alternate folders depend on the folder alone, and a scan asks for
-  // thousands of files of the same few folders in a row.
-  struct AlternateFolders {
-    QString directory;
-    QString nmeaFolder;
-    QString cedFolder;
-  };
+namespace {
+
+// The alternate folders of a recording folder: the NMEA tree's (without
+// the file name) and the camera's CED folder. They depend on the folder
+// alone, and a scan asks for thousands of files of the same few folders in
+// a row.
+struct AlternateFolders {
+  QString directory;
+  QString nmeaFolder;
+  QString cedFolder;
+};
+
+const AlternateFolders& alternateFolders(QStringView directory) {
   thread_local AlternateFolders last;
   if (last.directory.isNull() || last.directory != directory) {
     last.directory = directory.toString();
     const QString folder = path_text::lastPathComponent(last.directory);
-    // The NMEA tree candidate without its file name.
-    last.nmeaFolder = folder.isEmpty() ? QString() : nmeaTreeCandidate(last.directory, folder, QString());
-    last.cedFolder = resolvedPath(last.directory, CED_RELATIVE_FOLDER);
+    last.nmeaFolder = folder.isEmpty() ? QString() : ConstClass::nmeaTreeCandidate(last.directory, folder, QString());
+    last.cedFolder = ConstClass::resolvedPath(last.directory, ConstClass::CED_RELATIVE_FOLDER);
   }
-  const QString nmeaName = nmeaFileNameWithFilePath(filePath);
-  const QString cedName = cedFileNameWithFilePath(filePath);
+  return last;
+}
 
-  // Candidates are spelled in one buffer; only the one found is copied out.
+// Spells candidate `place.candidate` of `filePath`'s telemetry file into
+// `out`, its extension as written; false when that candidate has no folder.
+bool spellInfoCandidate(QString& out, const QString& filePath, int candidate) {
+  const QStringView directory = path_text::deletingLastPathComponentView(filePath);
+  const bool nmea = candidate % 2 == 0;
+  const QString name =
+      nmea ? ConstClass::nmeaFileNameWithFilePath(filePath) : ConstClass::cedFileNameWithFilePath(filePath);
+  if (candidate < 2) {
+    path_text::spellAppendingPathComponent(out, directory, name);
+    return true;
+  }
+  const AlternateFolders& folders = alternateFolders(directory);
+  const QString& folder = nmea ? folders.nmeaFolder : folders.cedFolder;
+  if (folder.isEmpty()) {
+    return false;
+  }
+  path_text::spellAppendingPathComponent(out, folder, name);
+  return true;
+}
+
+}  // namespace
+
+ConstClass::InfoFilePlace ConstClass::infoFilePlaceWithFilePath(const QString& filePath,
+                                                                PathExistenceCache* listings, QString* found) {
+  // Candidates are spelled in one buffer.
   thread_local QString candidate;
-  const auto found = [] { return QString(candidate.constData(), candidate.size()); };
-  path_text::spellAppendingPathComponent(candidate, directory, nmeaName);
-  if (spellExistingExtensionCase(candidate, listings)) {
-    return found();
-  }
-  path_text::spellAppendingPathComponent(candidate, directory, cedName);
-  if (spellExistingExtensionCase(candidate, listings)) {
-    return found();
-  }
-  for (const auto& [folder, name] : {std::pair<const QString&, const QString&>{last.nmeaFolder, nmeaName},
-                                     std::pair<const QString&, const QString&>{last.cedFolder, cedName}}) {
-    if (folder.isEmpty()) {
-      continue;
-    }
-    path_text::spellAppendingPathComponent(candidate, folder, name);
-    if (spellExistingExtensionCase(candidate, listings)) {
-      if (foundInAlternatePlace != nullptr) {
-        *foundInAlternatePlace = true;
+  for (int i = 0; i < 4; ++i) {
+    if (spellInfoCandidate(candidate, filePath, i) && spellExistingExtensionCase(candidate, listings)) {
+      if (found != nullptr) {
+        *found = QString(candidate.constData(), candidate.size());
       }
-      return found();
+      return {static_cast<std::uint8_t>(i), candidate.back().isLower()};
     }
   }
-  path_text::spellAppendingPathComponent(candidate, directory, nmeaName);
-  return found();
+  if (found != nullptr) {
+    found->clear();
+  }
+  return {};
+}
+
+QString ConstClass::infoFilePathAt(const QString& filePath, InfoFilePlace place) {
+  QString path;
+  if (!spellInfoCandidate(path, filePath, place.candidate)) {
+    spellInfoCandidate(path, filePath, 0);
+  }
+  if (place.lowerCaseExtension) {
+    const qsizetype stem = path_text::deletingPathExtensionView(path).size();
+    for (qsizetype i = stem + 1; i < path.size(); ++i) {
+      path[i] = path[i].toLower();
+    }
+  }
+  return path;
+}
+
+QString ConstClass::infoFilePathWithFilePath(const QString& filePath, bool* foundInAlternatePlace,
+                                             PathExistenceCache* listings) {
+  const InfoFilePlace place = infoFilePlaceWithFilePath(filePath, listings);
+  if (foundInAlternatePlace != nullptr) {
+    *foundInAlternatePlace = place.candidate >= 2;
+  }
+  return infoFilePathAt(filePath, place);
 }
 
 QString ConstClass::resolvedPath(const QString& directory, const QString& relative) {

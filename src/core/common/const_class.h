@@ -4,6 +4,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <cstdint>
+
 namespace dashcard {
 
 class PathExistenceCache;
@@ -71,6 +73,19 @@ class ConstClass {
   // absent). `foundInAlternatePlace` tells whether candidate 3 or 4 won.
   static QString infoFilePathWithFilePath(const QString& filePath, bool* foundInAlternatePlace = nullptr,
                                           PathExistenceCache* listings = nullptr);
+  // Where that file is, small enough for a recording to keep instead of
+  // the path: the candidate (0 beside the video, 1 its CED beside it, 2 the
+  // NMEA tree, 3 the CED folder; 0 also when none exists) and the case of
+  // its extension.
+  struct InfoFilePlace {
+    std::uint8_t candidate = 0;
+    bool lowerCaseExtension = false;
+  };
+  // `found`, when given, receives the path of the file found (empty when none).
+  static InfoFilePlace infoFilePlaceWithFilePath(const QString& filePath, PathExistenceCache* listings = nullptr,
+                                                 QString* found = nullptr);
+  // The path of the telemetry file of `filePath` at `place` (no disk access).
+  static QString infoFilePathAt(const QString& filePath, InfoFilePlace place);
   // "N" + the base name from its second character on + ".NMEA", and base + ".CED".
   static QString nmeaFileNameWithFilePath(const QString& filePath);
   static QString cedFileNameWithFilePath(const QString& filePath);

@@ -204,6 +204,7 @@ std::optional<QString> IncidentExporter::run(const IncidentExportRequest& reques
       request.camera == ExportCamera::SideBySide ? VideoSpanWriter::Mode::SideBySide : VideoSpanWriter::Mode::Copy;
   options.exact = request.exact;
   options.keepSound = request.camera != ExportCamera::Rear;
+  options.hardwareDecoding = request.hardwareDecoding;
   if (request.overlay && request.camera == ExportCamera::SideBySide) {
     options.overlayText = [&locations](const QDateTime& at) { return overlayText(locations, at); };
   }

@@ -37,6 +37,9 @@ struct IncidentExportRequest {
   bool exact = false;
   // Side by side: burn in a line of date, time and speed.
   bool overlay = false;
+  // Side by side: decode on a graphics device when one is present (see
+  // VideoSpanWriter::Options).
+  bool hardwareDecoding = true;
   // The video file (.mp4). The span's GPX track and KML are written beside it
   // with the same base name unless switched off.
   QString targetFilePath;

@@ -1,6 +1,7 @@
 #include "core/media/video_span_writer.h"
 
 #include "core/common/atomic_file.h"
+#include "core/common/hardware_decoding.h"
 #include "core/media/ffmpeg_pointers.h"
 
 #include <QFile>
@@ -11,6 +12,7 @@ extern "C" {
 #include <libavfilter/buffersink.h>
 #include <libavfilter/buffersrc.h>
 #include <libavformat/avformat.h>
+#include <libavutil/hwcontext.h>
 #include <libavutil/opt.h>
 }
 
@@ -260,18 +262,41 @@ int64_t frameTicks(const AVCodecContext* encoder) {
   return std::max<int64_t>(1, av_rescale_q(1, av_inv_q(rate), encoder->time_base));
 }
 
-std::optional<Failure> openDecoder(const AVStream* stream, CodecPtr* decoder, const QString& path) {
+struct BufferUnref {
+  void operator()(AVBufferRef* buffer) const { av_buffer_unref(&buffer); }
+};
+using BufferPtr = std::unique_ptr<AVBufferRef, BufferUnref>;
+
+// The first hardware decoding device FFmpeg can open; null when none is
+// present (no device, no driver), and the export decodes in software.
+BufferPtr openHardwareDevice() {
+  for (const AVHWDeviceType type : {AV_HWDEVICE_TYPE_VAAPI, AV_HWDEVICE_TYPE_VDPAU, AV_HWDEVICE_TYPE_CUDA}) {
+    AVBufferRef* device = nullptr;
+    if (av_hwdevice_ctx_create(&device, type, nullptr, nullptr, 0) == 0) return BufferPtr(device);
+  }
+  return nullptr;
+}
+
+// `hardware`: a device to decode on. FFmpeg's default format choice takes
+// the device's pictures where the decoder offers them for it and software
+// ones otherwise; a decoder that will not open with it opens without.
+std::optional<Failure> openDecoder(const AVStream* stream, CodecPtr* decoder, const QString& path,
+                                   AVBufferRef* hardware = nullptr) {
   const AVCodec* codec = avcodec_find_decoder(stream->codecpar->codec_id);
   if (codec == nullptr) return Failure{QStringLiteral("No decoder for the video %1.").arg(fileName(path))};
-  decoder->reset(avcodec_alloc_context3(codec));
-  if (!*decoder || avcodec_parameters_to_context(decoder->get(), stream->codecpar) < 0) {
-    return Failure{QStringLiteral("Out of memory.")};
-  }
-  (*decoder)->thread_count = 0;
-  (*decoder)->pkt_timebase = stream->time_base;
-  const int result = avcodec_open2(decoder->get(), codec, nullptr);
-  if (result < 0) return Failure{QStringLiteral("Cannot decode %1: %2").arg(fileName(path), errorText(result))};
-  return std::nullopt;
+  const auto open = [&](AVBufferRef* device) {
+    decoder->reset(avcodec_alloc_context3(codec));
+    if (!*decoder || avcodec_parameters_to_context(decoder->get(), stream->codecpar) < 0) return AVERROR(ENOMEM);
+    (*decoder)->thread_count = 0;
+    (*decoder)->pkt_timebase = stream->time_base;
+    if (device != nullptr) (*decoder)->hw_device_ctx = av_buffer_ref(device);
+    return avcodec_open2(decoder->get(), codec, nullptr);
+  };
+  int result = open(hardware);
+  if (result < 0 && hardware != nullptr) result = open(nullptr);
+  if (result == AVERROR(ENOMEM)) return Failure{QStringLiteral("Out of memory.")};
+  if (result >= 0) return std::nullopt;
+  return Failure{QStringLiteral("Cannot decode %1: %2").arg(fileName(path), errorText(result))};
 }
 
 // libx264 at a fast preset; no global header, so key frames carry their
@@ -669,7 +694,8 @@ class CopyJob {
 // Decoded pictures of one clip in order; its sound packets go to `onAudio`.
 class FrameReader {
  public:
-  std::optional<Failure> open(const QString& path, bool withAudio) {
+  // `hardware`: a device to decode on, or null for software.
+  std::optional<Failure> open(const QString& path, bool withAudio, AVBufferRef* hardware) {
     path_ = path;
     if (auto failure = openInput(path, &input_)) return failure;
     const int video = bestStream(input_.get(), AVMEDIA_TYPE_VIDEO);
@@ -678,7 +704,7 @@ class FrameReader {
     const int audio = withAudio ? bestStream(input_.get(), AVMEDIA_TYPE_AUDIO) : -1;
     audio_ = audio >= 0 ? input_->streams[audio] : nullptr;
     origin_ = seconds(firstTimestamp(video_), video_->time_base);
-    return openDecoder(video_, &decoder_, path);
+    return openDecoder(video_, &decoder_, path, hardware);
   }
   void seek(double localSeconds) {
     if (localSeconds <= 0.0) return;
@@ -692,7 +718,7 @@ class FrameReader {
       const int received = avcodec_receive_frame(decoder_.get(), frame);
       if (received >= 0) {
         *got = true;
-        return std::nullopt;
+        return frame->hw_frames_ctx != nullptr ? download(frame) : std::nullopt;
       }
       if (received == AVERROR_EOF) return std::nullopt;
       if (flushed_) return std::nullopt;
@@ -719,11 +745,20 @@ class FrameReader {
       av_packet_unref(packet_.get());
     }
   }
+  // A picture decoded on the device, brought into memory for the filters.
+  std::optional<Failure> download(AVFrame* frame) {
+    FramePtr copy = newFrame();
+    if (av_hwframe_transfer_data(copy.get(), frame, 0) < 0 || av_frame_copy_props(copy.get(), frame) < 0) {
+      return Failure{QStringLiteral("Cannot read a picture of %1 from the graphics device.").arg(fileName(path_))};
+    }
+    av_frame_unref(frame);
+    av_frame_move_ref(frame, copy.get());
+    return std::nullopt;
+  }
   // A timestamp of any of its streams in seconds from the clip's first picture.
   double localSeconds(int64_t ticks, AVRational base) const { return seconds(ticks, base) - origin_; }
   AVStream* video() const { return video_; }
   AVStream* audio() const { return audio_; }
-  AVCodecContext* decoder() const { return decoder_.get(); }
 
   std::function<void(AVPacket*, AVStream*)> onAudio;
 
@@ -768,6 +803,7 @@ class SideBySideJob {
         span_(from.msecsTo(to) / 1000.0) {}
 
   std::optional<Failure> run() {
+    if (options_.hardwareDecoding && hardwareDecodingEnabled()) hardware_ = openHardwareDevice();
     for (const VideoSpanWriter::Clip& clip : clips_) {
       if (auto failure = runClip(clip)) return failure;
       if (done_) break;
@@ -791,10 +827,9 @@ class SideBySideJob {
     }
     FrameReader front;
     FrameReader rear;
-    if (auto failure = front.open(clip.videoPath, options_.keepSound)) return failure;
-    if (auto failure = rear.open(clip.rearPath, false)) return failure;
+    if (auto failure = front.open(clip.videoPath, options_.keepSound, hardware_.get())) return failure;
+    if (auto failure = rear.open(clip.rearPath, false, hardware_.get())) return failure;
     const double clipOffset = from_.msecsTo(clip.start) / 1000.0;  // the clip's start in the file
-    if (auto failure = setUp(front, rear)) return failure;
     std::optional<Failure> audioFailure;
     front.onAudio = [&](AVPacket* packet, AVStream* stream) {
       if (!audioFailure) audioFailure = writeAudio(packet, stream, front, clipOffset);
@@ -822,7 +857,7 @@ class SideBySideJob {
         done_ = true;
         break;
       }
-      if (frame->width != frontWidth_ || frame->height != frontHeight_ || frame->format != frontFormat_) {
+      if (graph_ && (frame->width != frontWidth_ || frame->height != frontHeight_ || frame->format != frontFormat_)) {
         return Failure{
             QStringLiteral("The video %1 differs in picture size from the clip before.").arg(fileName(clip.videoPath))};
       }
@@ -850,6 +885,9 @@ class SideBySideJob {
         av_frame_unref(frame.get());
         continue;
       }
+      if (!graph_) {
+        if (auto failure = setUp(front, *frame, *rearFrame)) return failure;
+      }
       if (rearFrame->width != rearWidth_ || rearFrame->height != rearHeight_ || rearFrame->format != rearFormat_) {
         return Failure{QStringLiteral("The rear video %1 differs in picture size from the clip before.")
                            .arg(fileName(clip.rearPath))};
@@ -862,15 +900,15 @@ class SideBySideJob {
     return std::nullopt;
   }
 
-  // The filter graph and the encoder, made for the first clip's sizes.
-  std::optional<Failure> setUp(const FrameReader& front, const FrameReader& rear) {
-    if (graph_) return std::nullopt;
-    frontWidth_ = front.decoder()->width;
-    frontHeight_ = front.decoder()->height;
-    frontFormat_ = front.decoder()->pix_fmt;
-    rearWidth_ = rear.decoder()->width;
-    rearHeight_ = rear.decoder()->height;
-    rearFormat_ = rear.decoder()->pix_fmt;
+  // The filter graph and the encoder, made for the first pictures' sizes
+  // and formats (a graphics device gives its own format).
+  std::optional<Failure> setUp(const FrameReader& front, const AVFrame& frontFrame, const AVFrame& rearFrame) {
+    frontWidth_ = frontFrame.width;
+    frontHeight_ = frontFrame.height;
+    frontFormat_ = frontFrame.format;
+    rearWidth_ = rearFrame.width;
+    rearHeight_ = rearFrame.height;
+    rearFormat_ = rearFrame.format;
     if (frontWidth_ <= 0 || frontHeight_ <= 0 || rearWidth_ <= 0 || rearHeight_ <= 0 || frontFormat_ < 0 ||
         rearFormat_ < 0) {
       return Failure{QStringLiteral("Cannot read the picture size of the clips.")};
@@ -1015,6 +1053,7 @@ class SideBySideJob {
   const VideoSpanWriter::Progress& progress_;
   double span_;
 
+  BufferPtr hardware_;
   GraphPtr graph_;
   AVFilterContext* front_ = nullptr;
   AVFilterContext* rear_ = nullptr;
@@ -1054,6 +1093,14 @@ std::optional<QString> VideoSpanWriter::write(const QList<Clip>& clips, const QD
   CopyJob job(clips, from, to, options, output, cancel, progress);
   if (auto failure = job.run()) return failure->text;
   return std::nullopt;
+}
+
+QString VideoSpanWriter::hardwareDevice() {
+  ffmpeg::keepLogQuiet();
+  const BufferPtr device = openHardwareDevice();
+  if (!device) return {};
+  return QString::fromLatin1(
+      av_hwdevice_get_type_name(reinterpret_cast<const AVHWDeviceContext*>(device->data)->type));
 }
 
 std::optional<double> VideoSpanWriter::probeDuration(const QString& path) {

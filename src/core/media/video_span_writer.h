@@ -40,6 +40,9 @@ class VideoSpanWriter {
     bool keepSound = true;
     // Side by side: the burnt-in line at a clock time; none without.
     std::function<QString(const QDateTime& at)> overlayText;
+    // Side by side: decode on a graphics device when one is present and
+    // Preferences allow it; software otherwise, silently.
+    bool hardwareDecoding = true;
   };
   // 0..1 of the span written.
   using Progress = std::function<void(double fraction)>;
@@ -49,6 +52,10 @@ class VideoSpanWriter {
   static std::optional<QString> write(const QList<Clip>& clips, const QDateTime& from, const QDateTime& to,
                                       const Options& options, AtomicFileWriter& out, const std::atomic<bool>& cancel,
                                       const Progress& progress);
+
+  // The graphics device a side-by-side export decodes on ("vaapi", "vdpau",
+  // "cuda"); empty when none opens.
+  static QString hardwareDevice();
 
   // The length of a video in seconds; none when it cannot be read.
   static std::optional<double> probeDuration(const QString& path);

@@ -309,6 +309,11 @@ QString CustomAVPlayer::mpvProperty(const char* name) const {
   return text;
 }
 
+QString CustomAVPlayer::decoderInUse() const {
+  const QString hardware = mpvProperty("hwdec-current");
+  return hardware.isEmpty() || hardware == QLatin1String("no") ? QStringLiteral("software") : hardware;
+}
+
 void CustomAVPlayer::drainEvents() {
   drainQueued_ = false;
   while (mpv_) {

@@ -29,6 +29,8 @@ class CustomAVPlayer : public QObject {
     QString videoOutput = QStringLiteral("null");
     // "null" silences the audio device (tests, benchmarks); empty = mpv's default.
     QString audioOutput;
+    // mpv's hardware decoders where a device and driver allow them, the
+    // software path unchanged where none is; "no" for software only.
     QString hwdec = QStringLiteral("auto-safe");
     // Speeds from which only key frames are decoded, so the clock does not
     // run ahead of the pictures when software decoding cannot keep up.
@@ -104,6 +106,9 @@ class CustomAVPlayer : public QObject {
 
   // One mpv property as text (empty when unavailable), for diagnostics.
   QString mpvProperty(const char* name) const;
+  // The hardware decoder of the current item (mpv's hwdec-current), or
+  // "software" when it decodes in software or has no item.
+  QString decoderInUse() const;
 
  signals:
   void loaded();

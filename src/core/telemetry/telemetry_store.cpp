@@ -24,7 +24,10 @@ void TelemetryStore::expandValid() {
 namespace {
 
 template <typename T>
-std::vector<T> exact(std::vector<T>& from) {
+std::vector<T> exact(std::vector<T>& from, bool copy) {
+  if (!copy) {
+    return std::move(from);
+  }
   std::vector<T> to;
   to.reserve(from.size());
   std::move(from.begin(), from.end(), std::back_inserter(to));
@@ -34,9 +37,9 @@ std::vector<T> exact(std::vector<T>& from) {
 
 }  // namespace
 
-std::shared_ptr<TelemetryStore> TelemetryStore::takeExact() {
+std::shared_ptr<TelemetryStore> TelemetryStore::takeExact(bool keepCapacity) {
   auto to = std::make_shared<TelemetryStore>();
-  to->locations = exact(locations);
+  to->locations = exact(locations, keepCapacity);
   const bool oneRun = !validLocations.empty() &&
                       validLocations.back() - validLocations.front() + 1 == validLocations.size();
   if (oneRun) {
@@ -44,18 +47,18 @@ std::shared_ptr<TelemetryStore> TelemetryStore::takeExact() {
     to->validRunCount = static_cast<std::uint32_t>(validLocations.size());
     validLocations.clear();
   } else {
-    to->validLocations = exact(validLocations);
+    to->validLocations = exact(validLocations, keepCapacity);
     to->validRunBegin = validRunBegin;
     to->validRunCount = validRunCount;
   }
-  to->motions = exact(motions);
-  to->driveSupports = exact(driveSupports);
-  to->carInfos = exact(carInfos);
-  to->groups = exact(groups);
-  to->driveSupportRanges = exact(driveSupportRanges);
-  to->carInfoRanges = exact(carInfoRanges);
-  to->motionEnds = exact(motionEnds);
-  to->userIDs = exact(userIDs);
+  to->motions = exact(motions, keepCapacity);
+  to->driveSupports = exact(driveSupports, keepCapacity);
+  to->carInfos = exact(carInfos, keepCapacity);
+  to->groups = exact(groups, keepCapacity);
+  to->driveSupportRanges = exact(driveSupportRanges, keepCapacity);
+  to->carInfoRanges = exact(carInfoRanges, keepCapacity);
+  to->motionEnds = exact(motionEnds, keepCapacity);
+  to->userIDs = exact(userIDs, keepCapacity);
   to->firstFixBegin = firstFixBegin;
   to->lastMotionEnd = lastMotionEnd;
   to->standalone = standalone;

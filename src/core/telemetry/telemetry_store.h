@@ -68,8 +68,9 @@ struct TelemetryStore {
   // Turns a run of valid fixes back into positions (before appending to them).
   void expandValid();
   // Moves the content into a new store of exact size; this one keeps its
-  // capacity for the next parse.
-  std::shared_ptr<TelemetryStore> takeExact();
+  // capacity for the next parse. Without `keepCapacity` the lists move as
+  // they are (for a store about to be dropped: the copy would cost more).
+  std::shared_ptr<TelemetryStore> takeExact(bool keepCapacity = true);
   // Empties every list, keeping capacity.
   void clear();
 };

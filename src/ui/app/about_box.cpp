@@ -1,6 +1,7 @@
 #include "ui/app/about_box.h"
 
 #include "ui/app/application.h"
+#include "ui/playback/zoom_player_view_controller.h"
 
 #include <QApplication>
 #include <QMessageBox>
@@ -27,7 +28,7 @@ QList<AboutBox::Credit> AboutBox::credits() {
   };
 }
 
-QString AboutBox::text(const TileSourceChoice& map) {
+QString AboutBox::text(const TileSourceChoice& map, const QString& decoder) {
   QString html = tr("<h3>Dashcard %1</h3><p>A viewer for the memory card of a vehicle camera.</p>")
                      .arg(QApplication::applicationVersion().toHtmlEscaped());
   html += tr("<p>Licence: GNU General Public License, version 3 or later (GPL-3.0-or-later).</p>");
@@ -38,6 +39,9 @@ QString AboutBox::text(const TileSourceChoice& map) {
                 ? tr("<p>Online map tiles: © OpenStreetMap contributors (openstreetmap.org/copyright).</p>")
                 : tr("<p>Online map tiles: %1</p>").arg(credit.toHtmlEscaped());
   }
+  html += tr("<p>Video decoding: %1</p>")
+              .arg(decoder.isEmpty() || decoder == QLatin1String("software") ? tr("software")
+                                                                              : tr("hardware (%1)").arg(decoder.toHtmlEscaped()));
   html += tr("<p>Made with these data sets and libraries:</p>") + QStringLiteral("<table>");
   for (const Credit& credit : credits()) {
     html += QStringLiteral("<tr><td>%1</td><td>&nbsp;%2&nbsp;</td><td>%3</td></tr>")
@@ -47,8 +51,19 @@ QString AboutBox::text(const TileSourceChoice& map) {
 }
 
 void AboutBox::show(QWidget* parent) {
+  // The first player with a clip tells (the front one, which the rear follows).
+  QString decoder;
+  if (parent != nullptr) {
+    for (const ZoomPlayerViewController* pane : parent->window()->findChildren<ZoomPlayerViewController*>()) {
+      const CustomAVPlayer* player = pane->engine().player();
+      if (player != nullptr && player->isLoaded()) {
+        decoder = player->decoderInUse();
+        break;
+      }
+    }
+  }
   QMessageBox::about(parent, Application::ryndString(QT_TRANSLATE_NOOP("RyndStrings", "TEXT_APP_MENU_ABOUT_APP")),
-                     text(TileSourceChoice::load()));
+                     text(TileSourceChoice::load(), decoder));
 }
 
 }  // namespace dashcard

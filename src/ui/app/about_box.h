@@ -24,9 +24,11 @@ class AboutBox {
   static QList<Credit> credits();
 
   // The box's text for a map source: Natural Earth always (the built-in map
-  // is drawn under every source), OpenStreetMap only while online tiles are chosen.
-  static QString text(const TileSourceChoice& map);
-  // Shows the box for the saved map source.
+  // is drawn under every source), OpenStreetMap only while online tiles are
+  // chosen; and the video decoder in use ("software" when empty).
+  static QString text(const TileSourceChoice& map, const QString& decoder = {});
+  // Shows the box for the saved map source and the decoder of `parent`'s
+  // front player.
   static void show(QWidget* parent);
 };
 

@@ -1,12 +1,14 @@
 #include "ui/app/preferences.h"
 
 #include "core/common/const_class.h"
+#include "core/common/hardware_decoding.h"
 #include "core/map/online_tile_source.h"
 #include "ui/catalogue/trip_list_view.h"
 #include "ui/graph/graph_view_controller.h"
 #include "ui/map/map_view.h"
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QDialogButtonBox>
 #include <QDoubleSpinBox>
@@ -39,6 +41,7 @@ Preferences Preferences::load() {
       std::clamp(settings.value(QLatin1String(kCacheLimitKey), ConstClass::MAX_THUMB_CACHE).toInt(), 100, 1000000);
   const QString surface = settings.value(QLatin1String(kVideoSurfaceKey)).toString();
   p.videoSurface = kSurfaces.contains(surface) ? surface : kSurfaces.first();
+  p.hardwareDecoding = hardwareDecodingEnabled();
   p.map = TileSourceChoice::load();
   p.trips = TripPreferences::load();
   return p;
@@ -49,6 +52,7 @@ void Preferences::save() const {
   settings.setValue(QLatin1String(kSpeedUnitKey), kSpeedUnits.value(int(speedUnit)));
   settings.setValue(QLatin1String(kCacheLimitKey), thumbnailCacheLimit);
   settings.setValue(QLatin1String(kVideoSurfaceKey), videoSurface);
+  setHardwareDecodingEnabled(hardwareDecoding);
   map.save();
   trips.save();
 }
@@ -114,6 +118,12 @@ PreferencesDialog::PreferencesDialog(QWidget* parent) : QDialog(parent) {
   surface_->setToolTip(tr("Used by the video panes of windows opened afterwards."));
   form->addRow(tr("Video drawing:"), surface_);
 
+  hardwareDecoding_ = new QCheckBox(tr("Decode with the graphics hardware when it can"), this);
+  hardwareDecoding_->setChecked(p.hardwareDecoding);
+  hardwareDecoding_->setToolTip(
+      tr("Used by the players of windows opened afterwards and by side-by-side exports. Without a graphics device "
+         "that decodes video, decoding stays in software."));
+  form->addRow(tr("Hardware decoding:"), hardwareDecoding_);
   // Trips and driving events.
   const auto gSpin = [this](double value, const QString& tip) {
     auto* spin = new QDoubleSpinBox(this);
@@ -203,6 +213,7 @@ void PreferencesDialog::save() {
   p.speedUnit = CustomLocation::SpeedUnit(unit_->currentIndex());
   p.thumbnailCacheLimit = cacheLimit_->value();
   p.videoSurface = kSurfaces.value(surface_->currentIndex());
+  p.hardwareDecoding = hardwareDecoding_->isChecked();
   p.map = {TileSourceChoice::Kind(map_->currentIndex()),
            map_->currentIndex() >= TileSourceChoice::kMbTiles ? mapPath_->text() : QString()};
   p.trips.gapMinutes = tripGap_->value();

@@ -6,6 +6,7 @@
 
 #include <QDialog>
 
+class QCheckBox;
 class QComboBox;
 class QDoubleSpinBox;
 class QDialogButtonBox;
@@ -21,6 +22,7 @@ struct Preferences {
   CustomLocation::SpeedUnit speedUnit = CustomLocation::SpeedUnit::System;
   int thumbnailCacheLimit = 5000;
   QString videoSurface = QStringLiteral("automatic");  // automatic, opengl or software
+  bool hardwareDecoding = true;
   TileSourceChoice map;
   // Trips, driving events and the clock check.
   TripPreferences trips;
@@ -51,6 +53,7 @@ class PreferencesDialog : public QDialog {
   QDialogButtonBox* buttons_;
   QSpinBox* cacheLimit_;
   QComboBox* surface_;
+  QCheckBox* hardwareDecoding_;
   QSpinBox* tripGap_;
   QDoubleSpinBox* brakingG_;
   QDoubleSpinBox* accelerationG_;

@@ -1,6 +1,7 @@
 #include "ui/playback/zoom_player_view_controller.h"
 
 #include "core/common/date_format.h"
+#include "core/common/hardware_decoding.h"
 #include "core/common/path_text.h"
 #include "core/common/save_folder.h"
 #include "core/media/image_capture.h"
@@ -30,6 +31,7 @@ CustomAVPlayer::Options ZoomPlayerViewController::windowOptions() {
   // players starting SDL audio at once (front and rear, no sound device)
   // race on its global state and can hang a player's core for good.
   options.audioOutput = QStringLiteral("pipewire,pulse,alsa,jack");
+  if (!hardwareDecodingEnabled()) options.hwdec = QStringLiteral("no");
   return options;
 }
 

@@ -2,6 +2,7 @@
 #include "support/temp_card.h"
 #include "support/wait_for.h"
 
+#include <QHash>
 #include <QTemporaryDir>
 #include <QThread>
 
@@ -102,21 +103,26 @@ TEST_F(CardScannerTest, ParallelScanAgreesWithRecordingsMadeOneByOne) {
   // Several chunks' worth, companions in every place the lookups know and
   // some missing, so the shared listings must answer exactly what the file
   // system would.
+  QHash<QString, std::pair<QString, QString>> companions;  // rear and telemetry file of each video
   for (int i = 0; i < 300; ++i) {
     const QString stamp =
         QStringLiteral("2024010100%1%2").arg(i / 60, 2, 10, QLatin1Char('0')).arg(i % 60, 2, 10, QLatin1Char('0'));
     const QString folder = i % 3 == 0 ? QStringLiteral("EVENT") : QStringLiteral("NORMAL");
     const QString name = video(stamp, i % 3 == 0 ? 'E' : 'N');
     ASSERT_TRUE(add(folder + u'/' + name, QByteArray(i, 'v')));
+    auto& [rear, telemetry] = companions[folder + u'/' + name];
     if (i % 4 != 0) {
-      ASSERT_TRUE(add(folder + QStringLiteral("/R") + name.mid(1, name.size() - 4) + (i % 8 == 1 ? ".mp4" : ".MP4"),
-                      QByteArray(2 * i, 'r')));
+      rear = folder + QStringLiteral("/R") + name.mid(1, name.size() - 5) + (i % 8 == 1 ? ".mp4" : ".MP4");
+      ASSERT_TRUE(add(rear, QByteArray(2 * i, 'r')));
     }
     const QString nmea = QStringLiteral("N") + name.mid(1, name.size() - 5);
+    telemetry = folder + u'/' + nmea + QStringLiteral(".NMEA");  // absent: where it would be
     if (i % 5 == 0) {
-      ASSERT_TRUE(add(folder + u'/' + nmea + QStringLiteral(".nmea"), QByteArray(3, 'n')));
+      telemetry = folder + u'/' + nmea + QStringLiteral(".nmea");
+      ASSERT_TRUE(add(telemetry, QByteArray(3, 'n')));
     } else if (i % 5 != 1) {
-      ASSERT_TRUE(add(QStringLiteral("NMEA/") + folder + u'/' + nmea + QStringLiteral(".NMEA"), QByteArray(7, 'n')));
+      telemetry = QStringLiteral("NMEA/") + folder + u'/' + nmea + QStringLiteral(".NMEA");
+      ASSERT_TRUE(add(telemetry, QByteArray(7, 'n')));
     }
   }
   const CardScanner::Result result = scan();
@@ -126,6 +132,9 @@ TEST_F(CardScannerTest, ParallelScanAgreesWithRecordingsMadeOneByOne) {
             [](const QString& a, const QString& b) { return a.section(u'/', -1) < b.section(u'/', -1); });
   EXPECT_EQ(deltaPaths(result.recordings), expectedOrder);
   for (const DCFInfoPtr& scanned : result.recordings) {
+    const auto& [rear, telemetry] = companions.value(scanned->deltaPath());
+    EXPECT_EQ(scanned->secondaryFilePath(), rear.isEmpty() ? QString() : dir.filePath(rear));
+    EXPECT_EQ(scanned->infoFilePath(), dir.filePath(telemetry));
     // Without a cache installed, every answer comes from the file system.
     const DCFInfo alone(dir.path(), scanned->deltaPath());
     EXPECT_EQ(scanned->secondaryFilePath(), alone.secondaryFilePath()) << scanned->deltaPath().toStdString();

@@ -3,6 +3,7 @@
 #include "core/export/gpx_writer.h"
 #include "core/media/clip_rebuilder.h"
 #include "core/media/incident_export.h"
+#include "core/media/video_span_writer.h"
 #include "core/media/video_frame_grabber.h"
 #include "support/scratch_mount.h"
 #include "support/temp_card.h"
@@ -298,6 +299,33 @@ TEST(IncidentExport, DamagedClipIsAGapWithAWarningOrItsRepairedCopy) {
   ASSERT_TRUE(refused);
   EXPECT_TRUE(refused->contains(QFileInfo(cut).fileName())) << refused->toStdString();
   EXPECT_FALSE(QFile::exists(alone.targetFilePath));
+}
+
+// Without a graphics device that decodes (none here) the side-by-side
+// export falls back to software silently and writes what software writes.
+TEST(IncidentExport, SideBySideFallsBackToSoftwareDecoding) {
+  ASSERT_TRUE(card().ok());
+  QTemporaryDir out;
+  QByteArray written[2];
+  for (const bool hardware : {false, true}) {
+    IncidentExportRequest request;
+    request.recordings = test::scanRecordings(card().root());
+    request.from = clipStart(1, 2.5);
+    request.to = clipStart(2, 0.5);
+    request.camera = ExportCamera::SideBySide;
+    request.hardwareDecoding = hardware;
+    request.writeGpx = request.writeKml = false;
+    request.targetFilePath = out.filePath(hardware ? "hardware.mp4" : "software.mp4");
+    const auto error = exportNow(request);
+    ASSERT_FALSE(error) << error->toStdString();
+    QFile file(request.targetFilePath);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    written[hardware] = file.readAll();
+  }
+  EXPECT_GT(written[0].size(), 1000);
+  const QString device = VideoSpanWriter::hardwareDevice();
+  if (!device.isEmpty()) GTEST_SKIP() << "the export decodes on " << device.toStdString() << " here";
+  EXPECT_EQ(written[0], written[1]);
 }
 
 TEST(IncidentExport, CancelAndFullDiskLeaveNoFile) {

@@ -68,6 +68,28 @@ TEST(CustomAVPlayerTest, LoadsPausedAndPlaysWithTicks) {
   EXPECT_EQ(rec.ticks, ticksAfterPause);
 }
 
+// mpv's auto-safe choice plays as software decoding does where no device
+// decodes video (this machine: no GPU), and both name the decoder.
+TEST(CustomAVPlayerTest, HardwareDecodingFallsBackToSoftware) {
+  const bool device = QFile::exists(QStringLiteral("/dev/dri")) || QFile::exists(QStringLiteral("/dev/nvidia0"));
+  for (const char* hwdec : {"no", "auto-safe"}) {
+    SCOPED_TRACE(hwdec);
+    CustomAVPlayer::Options options = headless();
+    options.hwdec = QLatin1String(hwdec);
+    CustomAVPlayer player(options);
+    Recorder rec(player);
+    EXPECT_EQ(player.decoderInUse(), "software");  // no item
+    player.loadFile(clipPath(0));
+    ASSERT_TRUE(spinUntil([&] { return rec.loaded == 1; }));
+    player.play();
+    ASSERT_TRUE(spinUntil([&] { return player.position() > 0.3; }));
+    EXPECT_EQ(rec.errors, 0);
+    if (qstrcmp(hwdec, "no") == 0 || !device) {
+      EXPECT_EQ(player.decoderInUse(), "software");
+    }
+  }
+}
+
 TEST(CustomAVPlayerTest, SeeksExactlyAndClampsToTheItem) {
   CustomAVPlayer player(headless());
   Recorder rec(player);

@@ -67,6 +67,9 @@ TEST(ApplicationTest, AboutBoxCreditsTheMapDataInUse) {
     EXPECT_TRUE(text.contains(QStringLiteral("Natural Earth"))) << c.kind;
     EXPECT_EQ(text.contains(QStringLiteral("© OpenStreetMap contributors")), c.credit) << c.kind;
   }
+  // The decoder in use: software without a player or a hardware decoder.
+  EXPECT_TRUE(AboutBox::text({}).contains(QStringLiteral("Video decoding: software")));
+  EXPECT_TRUE(AboutBox::text({}, QStringLiteral("vaapi")).contains(QStringLiteral("Video decoding: hardware (vaapi)")));
   // Every data set and library of the box is in the document the package installs.
   QFile thirdParty(test::sourceDir() + QStringLiteral("/docs/THIRD-PARTY.md"));
   ASSERT_TRUE(thirdParty.open(QIODevice::ReadOnly)) << qPrintable(thirdParty.fileName());
