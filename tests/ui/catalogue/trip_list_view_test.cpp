@@ -85,17 +85,8 @@ TEST(TripListView, MergesAndSplitsAreRememberedForTheCard) {
 
 TEST(TripListView, ShowsTripsWithRecordingsAndChoosesThem) {
   QTemporaryDir dir;
-  const QDateTime start(QDate(2024, 5, 17), QTime(8, 0), QTimeZone::utc());
-  QStringList names;
-  for (int minute : {0, 1, 10}) {
-    test::DriveScript drive(start.addSecs(minute * 60), 10.0);
-    drive.cruise(60);
-    const QString base =
-        QStringLiteral("NORMAL/%1_20240517080000_") + start.addSecs(minute * 60).toString("yyyyMMddHHmmss") + "_N.";
-    ASSERT_TRUE(test::writeFileAt(dir.path(), base.arg("F") + "MP4"));
-    ASSERT_TRUE(test::writeFileAt(dir.path(), base.arg("N") + "NMEA", drive.text()));
-    names.append(base.arg("F") + "MP4");
-  }
+  const QStringList names = writeDrives(dir.path());
+  ASSERT_EQ(names.size(), 3);
   TripListView view;
   QSignalSpy made(&view, &TripListView::tripsDidChange);
   QSignalSpy chosen(&view, &TripListView::recordingChosen);
