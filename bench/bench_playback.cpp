@@ -54,6 +54,14 @@ class BenchList : public RecordingListPane {
   DCFInfoList rows;
 };
 
+// The tabs over the lists: they select the first row of a new card.
+class BenchTabs : public TabPane {
+ public:
+  void tabViewIsActive(bool) override {}
+  int selectedTabViewItemIndex() const override { return 0; }
+  void setSelectedTabViewItemIndex(int) override {}
+};
+
 double cpuSeconds() {
   rusage usage{};
   getrusage(RUSAGE_SELF, &usage);
@@ -143,6 +151,10 @@ int main(int argc, char** argv) {
 
   MediaController controller;
   BenchList list(&controller);
+  BenchList events(&controller);
+  BenchTabs tabs;
+  QObject tabsContext;
+  tabs.observe(controller.catalogue(), &list, &events, &tabsContext);
   controller.setPlayerVC(front);
   controller.setPlayerVCSecondary(rear);
   controller.setPlayerVCs({front, rear});
