@@ -476,6 +476,9 @@ class Walker {
     std::uint64_t length = 0;
     for (int i = 0; i < ls; ++i) length = (length << 8) | h[i];
     if (length < 2 || std::int64_t(length) > setup_.maxNal) return {};
+    // Classified before the next read, which may reuse the buffer `h` points into.
+    const Nal nal =
+        setup_.hevc ? classifyHevc(h + ls, setup_.extraSliceHeaderBits) : classifyH264(h + ls, setup_.maxMacroblocks);
     *next = p + ls + std::int64_t(length);
     // A unit ends in its stop bit, never in a zero byte: one that does was
     // cut and the camera's reserved zeros filled the rest.
@@ -488,7 +491,7 @@ class Walker {
         *next = INT64_MAX;  // cut: reads as reaching past the end
       }
     }
-    return setup_.hevc ? classifyHevc(h + ls, setup_.extraSliceHeaderBits) : classifyH264(h + ls, setup_.maxMacroblocks);
+    return nal;
   }
 
   // What follows a unit ending at `p` must be the end, zeros, another unit,
