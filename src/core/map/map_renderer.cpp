@@ -18,6 +18,17 @@
 namespace dashcard {
 
 namespace {
+
+// Saves `painter` and sets it up for small text of `pointSize` (the caller
+// restores it); the metrics of that font.
+QFontMetricsF beginSmallText(QPainter& painter, qreal pointSize) {
+  painter.save();
+  painter.setRenderHint(QPainter::Antialiasing);
+  QFont font = painter.font();
+  font.setPointSizeF(pointSize);
+  painter.setFont(font);
+  return QFontMetricsF(font);
+}
 constexpr double kRouteWidth = 5.0;
 // The overlay picture reaches this share of the view beyond each side:
 // 2.25 times the view's pixels (9 MB at 1280x800).
@@ -202,12 +213,7 @@ void MapRenderer::drawEventIcon(QPainter& painter, const QPointF& center, Drivin
 }
 
 void MapRenderer::drawEventCallout(QPainter& painter, const QPointF& center, const QString& text, const QSizeF& bounds) {
-  painter.save();
-  painter.setRenderHint(QPainter::Antialiasing);
-  QFont font = painter.font();
-  font.setPointSizeF(8.5);
-  painter.setFont(font);
-  const QFontMetricsF metrics(font);
+  const QFontMetricsF metrics = beginSmallText(painter, 8.5);
   const QSizeF size(metrics.horizontalAdvance(text) + 12.0, metrics.height() + 8.0);
   QPointF topLeft(center.x() - size.width() / 2.0, center.y() - kEventIconRadius - 6.0 - size.height());
   if (topLeft.y() < 2.0) topLeft.setY(center.y() + kEventIconRadius + 6.0);
@@ -301,12 +307,7 @@ void MapRenderer::drawTownLabels(QPainter& painter, const MapViewport& viewport,
   const std::vector<PlaceNames::Place> towns =
       places.within(southEast.latitude, northWest.latitude, west, east, minTownPopulation(viewport.zoom()), candidates);
   if (towns.empty()) return;
-  painter.save();
-  painter.setRenderHint(QPainter::Antialiasing);
-  QFont font = painter.font();
-  font.setPointSizeF(8.0);
-  painter.setFont(font);
-  const QFontMetricsF metrics(font);
+  const QFontMetricsF metrics = beginSmallText(painter, 8.0);
   std::vector<QRectF> taken;
   for (const PlaceNames::Place& town : towns) {
     if (taken.size() >= maxLabels) break;

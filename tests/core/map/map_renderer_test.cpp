@@ -28,6 +28,17 @@ std::shared_ptr<CustomMapPolyline> line(double latitude, int count, float speed,
 bool yellowish(QRgb c) { return qRed(c) > 180 && qGreen(c) > 180 && qBlue(c) < 100; }
 bool violet(QRgb c) { return qRed(c) < 100 && qGreen(c) < 80 && qBlue(c) > 70; }
 
+// The map drawn onto a white 400x300 frame.
+QImage drawn(const MapVewController& map) {
+  MapTileLayer tiles;
+  MapRenderer renderer;
+  QImage frame(400, 300, QImage::Format_ARGB32_Premultiplied);
+  frame.fill(Qt::white);
+  QPainter painter(&frame);
+  renderer.draw(painter, map, tiles, 1.0);
+  return frame;
+}
+
 TEST(MapRendererTest, RouteColouredBySpeedWithItsLegend) {
   MapVewController map;
   map.viewport().setSize({400, 300});
@@ -49,13 +60,7 @@ TEST(MapRendererTest, RouteColouredBySpeedWithItsLegend) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     map.setColorRouteBySpeed(c.bySpeed);
-    MapTileLayer tiles;
-    MapRenderer renderer;
-    QImage frame(400, 300, QImage::Format_ARGB32_Premultiplied);
-    frame.fill(Qt::white);
-    QPainter painter(&frame);
-    renderer.draw(painter, map, tiles, 1.0);
-    painter.end();
+    const QImage frame = drawn(map);
     const QRgb slow = pixelAt(frame, 35.60);
     const QRgb fast = pixelAt(frame, 35.62);
     const QRgb unknown = pixelAt(frame, 35.64);
@@ -104,15 +109,7 @@ TEST(MapRendererTest, DrivingEventIconsAreHitDrawnAndChosen) {
   }
   map.setEventMarks(marks);
   const auto screenOf = [&](double longitude) { return map.viewport().toScreen(WebMercator::project({35.60, longitude})); };
-  const auto render = [&] {
-    MapTileLayer tiles;
-    MapRenderer renderer;
-    QImage frame(400, 300, QImage::Format_ARGB32_Premultiplied);
-    frame.fill(Qt::white);
-    QPainter painter(&frame);
-    renderer.draw(painter, map, tiles, 1.0);
-    return frame;
-  };
+  const auto render = [&] { return drawn(map); };
   const auto close = [](QRgb a, const QColor& b) {
     return std::abs(qRed(a) - b.red()) < 40 && std::abs(qGreen(a) - b.green()) < 40 && std::abs(qBlue(a) - b.blue()) < 40;
   };
