@@ -30,6 +30,7 @@ int runReportCommand(const QStringList& arguments) {
   }
   request.cardRoot = QFileInfo(positional.at(0)).absoluteFilePath();
   request.targetFilePath = QFileInfo(positional.at(1)).absoluteFilePath();
+  command.refuseOutputOnCard(request.targetFilePath, positional.at(0));
   const CardScanner::Result scan = command.scanCard(positional.at(0));
   if (IncidentExporter::readRecordingsInSpan(scan.recordings, request.from, request.to).isEmpty()) {
     command.refuse(QStringLiteral("no recording covers the span from %1 to %2; nothing was written.")

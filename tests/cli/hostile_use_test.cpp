@@ -77,6 +77,7 @@ TEST_F(CliOnTheCard, OutputsOntoTheCardAreRefusedAndNothingChanges) {
       {"export-gpx", card->root(), card->path("rynd_settings.ini")},
       {"export-gpx", card->root(), card->path("NMEA/new.gpx")},
       {"capture", card->root(), clip.frontPath, "0", card->path("PICTURE/240518000000.JPG")},
+      {"report", card->root(), "--from", from, "--to", to, out.filePath("linked normal/report.pdf")},
       {"backup", card->root(), card->path("NORMAL/backup")},
       {"backup", card->root(), card->root()},
   };
