@@ -85,9 +85,12 @@ void MpvSoftwareWidget::renderLoop() {
       back.fill(Qt::black);
     } else {
       // mpv leaves the padding byte at zero; QImage wants it opaque.
-      for (int y = 0; y < back.height(); ++y) {
-        auto* line = reinterpret_cast<quint32*>(back.scanLine(y));
-        for (int x = 0; x < back.width(); ++x) line[x] |= 0xff000000u;
+      const int width = back.width();
+      const int height = back.height();
+      uchar* const bits = back.bits();
+      for (int y = 0; y < height; ++y) {
+        auto* line = reinterpret_cast<quint32*>(bits + stride * static_cast<size_t>(y));
+        for (int x = 0; x < width; ++x) line[x] |= 0xff000000u;
       }
     }
     {
