@@ -1,5 +1,7 @@
 #include "core/common/hardware_decoding.h"
 
+#include <QDir>
+#include <QFileInfo>
 #include <QSettings>
 
 namespace dashcard {
@@ -10,5 +12,10 @@ constexpr auto kKey = "hardwareDecoding";
 bool hardwareDecodingEnabled() { return QSettings().value(QLatin1String(kKey), true).toBool(); }
 
 void setHardwareDecodingEnabled(bool enabled) { QSettings().setValue(QLatin1String(kKey), enabled); }
+
+bool hardwareDecodingDevicePresent() {
+  return QFileInfo::exists(QStringLiteral("/dev/nvidia0")) ||
+         !QDir(QStringLiteral("/dev/dri")).entryList({QStringLiteral("renderD*")}, QDir::System).isEmpty();
+}
 
 }  // namespace dashcard

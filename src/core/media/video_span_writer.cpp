@@ -803,7 +803,9 @@ class SideBySideJob {
         span_(from.msecsTo(to) / 1000.0) {}
 
   std::optional<Failure> run() {
-    if (options_.hardwareDecoding && hardwareDecodingEnabled()) hardware_ = openHardwareDevice();
+    if (options_.hardwareDecoding && hardwareDecodingEnabled() && hardwareDecodingDevicePresent()) {
+      hardware_ = openHardwareDevice();
+    }
     for (const VideoSpanWriter::Clip& clip : clips_) {
       if (auto failure = runClip(clip)) return failure;
       if (done_) break;
