@@ -99,8 +99,11 @@ QVariant DCFInfoTableModel::data(const QModelIndex& index, int role) const {
     case ThumbnailColumn:
       if (role == Qt::DecorationRole) {
         QPixmap thumbnail = ImageTransformer::transformedValue(dcf->thumbnailPath(), kThumbnailSize);
-        if (thumbnail.isNull()) thumbnail = QIcon(QStringLiteral(":/images/no_thumbnail.svg")).pixmap(kThumbnailSize);
-        return thumbnail;
+        if (!thumbnail.isNull()) return thumbnail;
+        if (noThumbnail_.isNull()) {
+          noThumbnail_ = QIcon(QStringLiteral(":/images/no_thumbnail.svg")).pixmap(kThumbnailSize);
+        }
+        return noThumbnail_;
       }
       break;
     case NameColumn:
@@ -116,7 +119,8 @@ QVariant DCFInfoTableModel::data(const QModelIndex& index, int role) const {
       }
       // A damaged clip is marked where its name is read.
       if (role == Qt::DecorationRole && !dcf->damageReason().isEmpty()) {
-        return QApplication::style()->standardIcon(QStyle::SP_MessageBoxWarning);
+        if (damageIcon_.isNull()) damageIcon_ = QApplication::style()->standardIcon(QStyle::SP_MessageBoxWarning);
+        return damageIcon_;
       }
       break;
     default:

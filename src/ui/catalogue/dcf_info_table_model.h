@@ -3,6 +3,8 @@
 #include "core/catalogue/dcf_info.h"
 
 #include <QAbstractTableModel>
+#include <QIcon>
+#include <QPixmap>
 #include <QSize>
 
 namespace dashcard {
@@ -44,6 +46,10 @@ class DCFInfoTableModel : public QAbstractTableModel {
   DCFInfoList infos_;
   QList<bool> protectedFlags_;
   double clockCorrection_ = 0.0;
+  // Made on first use, not per painted row: each is an SVG or a style
+  // lookup (a tenth of the window's start on a card of damaged clips).
+  mutable QPixmap noThumbnail_;
+  mutable QIcon damageIcon_;
 };
 
 }  // namespace dashcard
