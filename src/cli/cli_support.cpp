@@ -215,23 +215,6 @@ void runInMediaHelper(char* argv[]) {
   }
 }
 
-void continueInMediaHelper() {
-  // The arguments were checked to be UTF-8 at start, so they convert back exactly.
-  std::vector<QByteArray> arguments;
-  for (const QString& argument : QCoreApplication::arguments()) {
-    arguments.push_back(argument.toUtf8());
-  }
-  std::vector<char*> argv;
-  for (QByteArray& argument : arguments) {
-    argv.push_back(argument.data());
-  }
-  argv.push_back(nullptr);
-  std::fflush(stdout);
-  runInMediaHelper(argv.data());
-  throw CommandExit{kExitFailed, QStringLiteral("dashcard-cli: cannot start dashcard-cli-media (%1); reinstall Dashcard.")
-                                     .arg(QString::fromLocal8Bit(std::strerror(errno)))};
-}
-
 void printOut(const QString& text) {
   const QByteArray bytes = text.toUtf8();
   std::fwrite(bytes.constData(), 1, static_cast<size_t>(bytes.size()), stdout);

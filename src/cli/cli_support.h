@@ -121,10 +121,6 @@ QString absolutePath(const QString& path);
 // to this program (the build tree) or in ../libexec/dashcard (an
 // installation); nowhere else. Returns only when that fails (errno says why).
 void runInMediaHelper(char* argv[]);
-// The same with this process's own command line, for a command that needs
-// the media program for some of its arguments only; ends the command with
-// kExitFailed when that fails.
-[[noreturn]] void continueInMediaHelper();
 
 // Messages go to standard error, results to standard output.
 void printOut(const QString& text);

@@ -2,9 +2,7 @@
 #include "cli/commands.h"
 #include "core/common/atomic_file.h"
 #include "core/export/gpx_writer.h"
-#ifdef DASHCARD_CLI_MEDIA
-#include "core/media/incident_export.h"
-#endif
+#include "core/media/recording_span.h"
 
 #include <QFileInfo>
 
@@ -21,20 +19,11 @@ int runExportGpxCommand(const QStringList& arguments) {
   command.addSpanOptions();
   const QStringList positional = command.parse(arguments, 2, 2, QStringLiteral("needs CARD and OUT"));
   const auto [from, to] = command.span(false);
-#ifndef DASHCARD_CLI_MEDIA
-  // Which clips cover a span depends on their lengths, which only the
-  // decoder reads: the light program keeps the whole-card track alone.
-  if (from.isValid()) {
-    continueInMediaHelper();
-  }
-#endif
   const QString target = absolutePath(positional.at(1));
   command.refuseOutputOnCard(target, positional.at(0));
   DCFInfoList recordings = command.scanCard(positional.at(0)).recordings;
   if (from.isValid()) {
-#ifdef DASHCARD_CLI_MEDIA
-    recordings = IncidentExporter::readRecordingsInSpan(recordings, from, to);
-#endif
+    recordings = RecordingSpan::readRecordingsInSpan(recordings, from, to);
   } else {
     std::stable_sort(recordings.begin(), recordings.end(),
                      [](const DCFInfoPtr& a, const DCFInfoPtr& b) { return a->startDate() < b->startDate(); });

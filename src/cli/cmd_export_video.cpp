@@ -1,6 +1,7 @@
 #include "cli/cli_support.h"
 #include "cli/commands.h"
 #include "core/media/incident_export.h"
+#include "core/media/recording_span.h"
 
 #include <QFileInfo>
 
@@ -67,7 +68,7 @@ int runExportVideoCommand(const QStringList& arguments) {
     }
   }
   request.recordings =
-      IncidentExporter::readRecordingsInSpan(command.scanCard(positional.at(0)).recordings, request.from, request.to);
+      RecordingSpan::readRecordingsInSpan(command.scanCard(positional.at(0)).recordings, request.from, request.to);
   if (request.recordings.isEmpty()) {
     command.refuse(QStringLiteral("no recording covers the span from %1 to %2; nothing was written.")
                        .arg(isoDate(request.from), isoDate(request.to)));

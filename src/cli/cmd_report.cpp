@@ -1,6 +1,7 @@
 #include "cli/cli_support.h"
 #include "cli/commands.h"
 #include "core/media/incident_export.h"
+#include "core/media/recording_span.h"
 #include "core/report/incident_report.h"
 
 #include <QFileInfo>
@@ -32,7 +33,7 @@ int runReportCommand(const QStringList& arguments) {
   request.targetFilePath = QFileInfo(positional.at(1)).absoluteFilePath();
   command.refuseOutputOnCard(request.targetFilePath, positional.at(0));
   const CardScanner::Result scan = command.scanCard(positional.at(0));
-  if (IncidentExporter::readRecordingsInSpan(scan.recordings, request.from, request.to).isEmpty()) {
+  if (RecordingSpan::readRecordingsInSpan(scan.recordings, request.from, request.to).isEmpty()) {
     command.refuse(QStringLiteral("no recording covers the span from %1 to %2; nothing was written.")
                        .arg(isoDate(request.from), isoDate(request.to)));
   }

@@ -155,6 +155,7 @@ TEST(CliCommands, LightCommandsRunAloneAndTheOthersSaySoWhenTheHelperIsMissing) 
       {"telemetry", missing + ".NMEA"},
       {"export-kml", missing, alone.filePath("out.kml")},
       {"export-gpx", missing, alone.filePath("out.gpx")},
+      {"export-gpx", missing, "--from", "2024-05-17T07:30:00Z", "--to", "2024-05-17T07:31:00Z", alone.filePath("o.gpx")},
       {"scan", missing},
       {"check", missing},
       {"verify", missing},
@@ -167,7 +168,6 @@ TEST(CliCommands, LightCommandsRunAloneAndTheOthersSaySoWhenTheHelperIsMissing) 
   const QStringList handed[] = {
       {"thumbnails", missing},
       {"capture", missing, "F_1.MP4", "00:00:01", alone.filePath("out.jpg")},
-      {"export-gpx", missing, "--from", "2024-05-17T07:30:00Z", "--to", "2024-05-17T07:31:00Z", alone.filePath("o.gpx")},
   };
   for (const QStringList& arguments : handed) {
     const auto [code, err] = run(arguments);

@@ -134,4 +134,28 @@ ClipHealth ClipHealth::inspect(const QString& path) {
                  tr("Cut short: %1 of %2 seconds play.").arg(playable, 0, 'f', 1).arg(total, 0, 'f', 1), playable);
 }
 
+std::optional<double> ClipHealth::lengthSeconds(const QString& path) {
+  struct stat info {};
+  const int fd = openRegularFile(path, &info);
+  if (fd < 0) {
+    return std::nullopt;
+  }
+  struct Closer {
+    int fd;
+    ~Closer() { ::close(fd); }
+  } closer{fd};
+  const mp4::TopLevel top = mp4::readTopLevel(fd, info.st_size);
+  const mp4::BoxHeader* moov = top.find(fourcc("moov"));
+  if (moov == nullptr || moov->end() > info.st_size || moov->size > kMaxIndexBytes) {
+    return std::nullopt;
+  }
+  QString error;
+  const auto index = mp4::parseIndex(mp4::readAt(fd, moov->payloadOffset(), moov->size - moov->headerSize), &error);
+  if (!index || index->tracks.empty()) {
+    return std::nullopt;
+  }
+  const double seconds = totalSeconds(*index);
+  return seconds > 0.0 ? std::optional<double>(seconds) : std::nullopt;
+}
+
 }  // namespace dashcard

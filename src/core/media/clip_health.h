@@ -3,6 +3,7 @@
 #include <QString>
 
 #include <cstdint>
+#include <optional>
 
 namespace dashcard {
 
@@ -29,6 +30,9 @@ struct ClipHealth {
 
   // Reads a few box headers of the file at `path`: bounded reads, regular files only.
   static ClipHealth inspect(const QString& path);
+  // The length of the video track as its index gives it (bounded reads,
+  // no decoder); nullopt without a readable index.
+  static std::optional<double> lengthSeconds(const QString& path);
   // A stable name for scripts: healthy, empty, no-index, truncated, unreadable.
   static const char* damageName(ClipDamage damage);
 };

@@ -5,6 +5,7 @@
 #include "core/export/dcf_async_kml_builder.h"
 #include "core/export/gpx_writer.h"
 #include "core/common/progress_report_manager.h"
+#include "core/media/recording_span.h"
 #include "core/media/span_video_sources.h"
 #include "core/media/video_span_writer.h"
 #include "core/telemetry/nmea_data.h"
@@ -16,84 +17,8 @@
 #include <algorithm>
 
 namespace dashcard {
-namespace {
-
-QDateTime startOf(const DCFInfoPtr& info) { return info ? info->startDate() : QDateTime(); }
-
-// Each recording with its end: from its length when known, else assumed.
-std::vector<std::pair<DCFInfoPtr, QDateTime>> withEnds(const DCFInfoList& all) {
-  DCFInfoList sorted;
-  for (const DCFInfoPtr& info : all) {
-    if (info && info->startDate().isValid()) sorted.append(info);
-  }
-  std::stable_sort(sorted.begin(), sorted.end(),
-                   [](const DCFInfoPtr& a, const DCFInfoPtr& b) { return a->startDate() < b->startDate(); });
-  std::vector<std::pair<DCFInfoPtr, QDateTime>> result;
-  result.reserve(static_cast<std::size_t>(sorted.size()));
-  for (qsizetype i = 0; i < sorted.size(); ++i) {
-    const DCFInfoPtr& info = sorted.at(i);
-    const QDateTime start = info->startDate();
-    double seconds = info->duration();
-    if (seconds <= 0.0) {
-      seconds = IncidentExporter::kAssumedClipSeconds;
-      for (qsizetype j = i + 1; j < sorted.size(); ++j) {
-        const double gap = start.msecsTo(sorted.at(j)->startDate()) / 1000.0;
-        if (gap > 0.0) {
-          seconds = std::min(seconds, gap);
-          break;
-        }
-      }
-    }
-    result.emplace_back(info, start.addMSecs(static_cast<qint64>(seconds * 1000.0)));
-  }
-  return result;
-}
-
-}  // namespace
-
 std::shared_ptr<IncidentExporter> IncidentExporter::create() {
   return std::shared_ptr<IncidentExporter>(new IncidentExporter());
-}
-
-DCFInfoList IncidentExporter::recordingsInSpan(const DCFInfoList& all, const QDateTime& from, const QDateTime& to) {
-  DCFInfoList result;
-  if (!from.isValid() || !to.isValid() || to < from) return result;
-  for (const auto& [info, end] : withEnds(all)) {
-    if (end > from && info->startDate() < to) result.append(info);
-  }
-  return result;
-}
-
-std::pair<QDateTime, QDateTime> IncidentExporter::spanOf(const DCFInfoList& recordings) {
-  QDateTime first;
-  QDateTime last;
-  for (const auto& [info, end] : withEnds(recordings)) {
-    if (!first.isValid() || info->startDate() < first) first = info->startDate();
-    if (!last.isValid() || end > last) last = end;
-  }
-  return {first, last};
-}
-
-void IncidentExporter::learnLengths(const DCFInfoList& all, const QDateTime& from, const QDateTime& to,
-                                    qint64 lookBackSeconds) {
-  if (!from.isValid() || !to.isValid() || to < from) return;
-  const QDateTime earliest = from.addSecs(-lookBackSeconds);
-  for (const DCFInfoPtr& info : all) {
-    const QDateTime start = startOf(info);
-    if (!start.isValid() || start > to || start < earliest || info->duration() > 0.0) continue;
-    if (const auto seconds = VideoSpanWriter::probeDuration(info->filePath())) {
-      info->setDuration(*seconds);
-    } else if (!QFileInfo(info->filePath()).isFile()) {
-      info->setDuration(0.001);
-    }
-    // A damaged video keeps its place in time (until the next recording
-    // starts), so that an export sees and tells its gap.
-  }
-}
-
-DCFInfoList IncidentExporter::readRecordingsInSpan(const DCFInfoList& all, const QDateTime& from, const QDateTime& to) {
-  learnLengths(all, from, to);
-  return recordingsInSpan(all, from, to);
 }
 
 QString IncidentExporter::overlayText(const std::vector<CustomLocation>& locations, const QDateTime& at) {
@@ -165,7 +90,7 @@ std::optional<QString> IncidentExporter::run(const IncidentExportRequest& reques
     return videos;
   };
   sources.learnCopyLengths(request.recordings, rearOnly);
-  const DCFInfoList span = readRecordingsInSpan(request.recordings, request.from, request.to);
+  const DCFInfoList span = RecordingSpan::readRecordingsInSpan(request.recordings, request.from, request.to);
   if (span.isEmpty())
     return QStringLiteral("No recording covers the span from %1 to %2.")
         .arg(DCFInfo::displayDateString(request.from), DCFInfo::displayDateString(request.to));

@@ -65,29 +65,6 @@ class IncidentExporter : public std::enable_shared_from_this<IncidentExporter> {
 
   static std::shared_ptr<IncidentExporter> create();
 
-  // The recordings of `all` whose video covers part of [from, to], in time
-  // order. Empty when nothing does.
-  static DCFInfoList recordingsInSpan(const DCFInfoList& all, const QDateTime& from, const QDateTime& to);
-  // The whole span of the given recordings (first start to last end);
-  // invalid dates for an empty list.
-  static std::pair<QDateTime, QDateTime> spanOf(const DCFInfoList& recordings);
-
-  // A clip whose length is not known yet (the scan does not read videos) is
-  // taken to last until the next recording starts, at most kAssumedClipSeconds
-  // after its start when none follows closely.
-  static constexpr double kAssumedClipSeconds = 60.0;
-  // A recording learns its length when it plays; the span's arithmetic needs
-  // it before. Reads it from the video (a header read, stored in the
-  // recording) for the recordings without one that start in
-  // [from - lookBackSeconds, to], the only ones that can cover the span. A
-  // missing video counts as a single instant and so drops out; a damaged
-  // one keeps its assumed length.
-  static void learnLengths(const DCFInfoList& all, const QDateTime& from, const QDateTime& to,
-                           qint64 lookBackSeconds = kLongestClipSeconds);
-  static constexpr qint64 kLongestClipSeconds = 3600;
-  // recordingsInSpan after learnLengths; reads files, so not on the main
-  // thread for a large card.
-  static DCFInfoList readRecordingsInSpan(const DCFInfoList& all, const QDateTime& from, const QDateTime& to);
   // The burnt-in line: local date and time and the speed of the last fix
   // at or before `at` ("--" without one in the 5 seconds before).
   static QString overlayText(const std::vector<CustomLocation>& locations, const QDateTime& at);

@@ -1,7 +1,6 @@
 #include "core/media/span_video_sources.h"
 
 #include "core/media/clip_health.h"
-#include "core/media/video_span_writer.h"
 
 #include <QFileInfo>
 
@@ -36,7 +35,7 @@ void SpanVideoSources::learnCopyLengths(const DCFInfoList& recordings, bool rear
   for (const DCFInfoPtr& info : recordings) {
     if (!info || info->duration() > 0.0) continue;
     const auto copy = repairedCopies_.constFind(rear ? info->secondaryFilePath() : info->filePath());
-    if (copy != repairedCopies_.constEnd()) info->setDuration(VideoSpanWriter::probeDuration(*copy).value_or(0.0));
+    if (copy != repairedCopies_.constEnd()) info->setDuration(ClipHealth::lengthSeconds(*copy).value_or(0.0));
   }
 }
 

@@ -1105,15 +1105,4 @@ QString VideoSpanWriter::hardwareDevice() {
       av_hwdevice_get_type_name(reinterpret_cast<const AVHWDeviceContext*>(device->data)->type));
 }
 
-std::optional<double> VideoSpanWriter::probeDuration(const QString& path) {
-  InputPtr input;
-  if (openInput(path, &input)) return std::nullopt;
-  const int video = bestStream(input.get(), AVMEDIA_TYPE_VIDEO);
-  if (video >= 0 && input->streams[video]->duration > 0) {
-    return seconds(input->streams[video]->duration, input->streams[video]->time_base);
-  }
-  if (input->duration > 0) return seconds(input->duration, AVRational{1, AV_TIME_BASE});
-  return std::nullopt;
-}
-
 }  // namespace dashcard

@@ -57,8 +57,6 @@ class VideoSpanWriter {
   // "cuda"); empty when none opens.
   static QString hardwareDevice();
 
-  // The length of a video in seconds; none when it cannot be read.
-  static std::optional<double> probeDuration(const QString& path);
 };
 
 }  // namespace dashcard

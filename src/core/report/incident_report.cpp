@@ -10,6 +10,7 @@
 #include "core/map/map_vew_controller.h"
 #include "core/map/web_mercator.h"
 #include "core/media/incident_export.h"
+#include "core/media/recording_span.h"
 #include "core/media/span_video_sources.h"
 #include "core/media/video_frame_grabber.h"
 #include "core/settings/ini_file_loader.h"
@@ -460,7 +461,7 @@ std::optional<QString> IncidentReporter::write(const IncidentReportRequest& requ
   Facts facts;
   SpanVideoSources sources(request.repairedCopies);
   sources.learnCopyLengths(request.recordings, false);
-  facts.recordings = IncidentExporter::readRecordingsInSpan(request.recordings, request.from, request.to);
+  facts.recordings = RecordingSpan::readRecordingsInSpan(request.recordings, request.from, request.to);
   if (facts.recordings.isEmpty()) {
     return QStringLiteral("No recording covers the span; no report was written.");
   }

@@ -4,6 +4,7 @@
 #include "core/common/save_folder.h"
 #include "core/export/dcf_async_back_up.h"
 #include "core/media/clip_health.h"
+#include "core/media/recording_span.h"
 #include "core/playback/media_controller.h"
 #include "ui/catalogue/dcf_info_table_model.h"
 #include "ui/export/evidence_tasks.h"
@@ -531,8 +532,8 @@ std::pair<QDateTime, QDateTime> DCFListViewController::selectionSpan() const {
   // The span ends with the recording that starts last (or one close before it).
   QDateTime lastStart;
   for (const DCFInfoPtr& info : chosen) lastStart = std::max(lastStart, info->startDate());
-  IncidentExporter::learnLengths(chosen, lastStart, lastStart, IncidentExportDialog::kLookBackSeconds);
-  return IncidentExporter::spanOf(chosen);
+  RecordingSpan::learnLengths(chosen, lastStart, lastStart, IncidentExportDialog::kLookBackSeconds);
+  return RecordingSpan::spanOf(chosen);
 }
 
 void DCFListViewController::exportVideo(const QDateTime& markedFrom, const QDateTime& markedTo) {

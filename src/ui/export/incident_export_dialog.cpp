@@ -1,6 +1,7 @@
 #include "ui/export/incident_export_dialog.h"
 
 #include "core/common/save_folder.h"
+#include "core/media/recording_span.h"
 #include "core/media/video_frame_grabber.h"
 
 #include <QCheckBox>
@@ -158,8 +159,8 @@ void IncidentExportDialog::spanDidChange() {
   const QDateTime to = endEdit_->dateTime();
   const qint64 seconds = from.secsTo(to);
   // Recordings starting inside the span count without their length.
-  IncidentExporter::learnLengths(recordings_, from, from, kLookBackSeconds);
-  const qsizetype count = IncidentExporter::recordingsInSpan(recordings_, from, to).size();
+  RecordingSpan::learnLengths(recordings_, from, from, kLookBackSeconds);
+  const qsizetype count = RecordingSpan::recordingsInSpan(recordings_, from, to).size();
   summaryLabel_->setText(seconds > 0 ? tr("Length: %1 s, recordings: %2").arg(seconds).arg(count) : QString());
 }
 
@@ -185,8 +186,8 @@ IncidentExportRequest IncidentExportDialog::request() const {
 QString IncidentExportDialog::problem() const {
   const IncidentExportRequest wanted = request();
   if (wanted.to <= wanted.from) return tr("The end must be after the start.");
-  IncidentExporter::learnLengths(recordings_, wanted.from, wanted.from, kLookBackSeconds);
-  const DCFInfoList taken = IncidentExporter::recordingsInSpan(recordings_, wanted.from, wanted.to);
+  RecordingSpan::learnLengths(recordings_, wanted.from, wanted.from, kLookBackSeconds);
+  const DCFInfoList taken = RecordingSpan::recordingsInSpan(recordings_, wanted.from, wanted.to);
   if (taken.isEmpty()) {
     return tr("No recording covers this span. Choose a start and an end within the card's recordings.");
   }

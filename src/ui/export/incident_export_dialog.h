@@ -38,7 +38,7 @@ class IncidentExportDialog : public QDialog {
   static constexpr int kDefaultSpanSeconds = 60;
 
   // How far before an instant the window looks for clips whose length it
-  // must read (IncidentExporter::learnLengths) on the main thread: bounded so
+  // must read (RecordingSpan::learnLengths) on the main thread: bounded so
   // it stays responsive however many recordings the card holds.
   static constexpr qint64 kLookBackSeconds = 600;
 

@@ -125,6 +125,8 @@ class ClipRepairTest : public ::testing::Test {
 };
 QTemporaryDir* ClipRepairTest::dir_ = nullptr;
 
+// The kind of damage and, from the same headers, the length the index gives
+// (what a span's choice of clips reads without a decoder).
 TEST_F(ClipRepairTest, CheckTellsEachKindOfDamage) {
   const QByteArray intact = readAll(path("F_20240301_100000_0001.MP4"));
   const QByteArray first = readAll(path("first.mp4"));
@@ -135,14 +137,15 @@ TEST_F(ClipRepairTest, CheckTellsEachKindOfDamage) {
     const char* name;
     QByteArray data;
     ClipDamage damage;
+    double length = 0.0;  // 0: none
   } cases[] = {
-      {"intact", intact, ClipDamage::None},
+      {"intact", intact, ClipDamage::None, 6.0},
       {"empty", {}, ClipDamage::Empty},
       {"cut", cutClip(intact, intact.size() / 2, Cut::Plain), ClipDamage::NoIndex},
       {"zero size", cutClip(intact, intact.size() / 2, Cut::ZeroSize), ClipDamage::NoIndex},
       {"reserved zeros", cutClip(intact, intact.size() / 3, Cut::ReservedZeros), ClipDamage::NoIndex},
       {"header only", intact.left(40), ClipDamage::Unreadable},
-      {"index first, cut", first.left(first.size() / 2), ClipDamage::Truncated},
+      {"index first, cut", first.left(first.size() / 2), ClipDamage::Truncated, 4.0},
       {"index first, cut in the index", first.left(200), ClipDamage::Unreadable},
       {"random bytes", noise, ClipDamage::Unreadable},
       {"text", QByteArray("hello, this is not a video\n"), ClipDamage::Unreadable},
@@ -155,6 +158,9 @@ TEST_F(ClipRepairTest, CheckTellsEachKindOfDamage) {
     const ClipHealth health = ClipHealth::inspect(file);
     EXPECT_EQ(health.damage, c.damage) << health.reason.toStdString();
     EXPECT_EQ(health.healthy(), health.reason.isEmpty());
+    const std::optional<double> length = ClipHealth::lengthSeconds(file);
+    EXPECT_EQ(length.has_value(), c.length > 0.0);
+    EXPECT_NEAR(length.value_or(0.0), c.length, 0.05);
     if (c.damage == ClipDamage::Truncated) {
       EXPECT_GT(health.playableSeconds, 0.5);
       EXPECT_LT(health.playableSeconds, 3.5);
@@ -162,6 +168,8 @@ TEST_F(ClipRepairTest, CheckTellsEachKindOfDamage) {
   }
   EXPECT_EQ(ClipHealth::inspect(dir_->path()).damage, ClipDamage::Unreadable);
   EXPECT_EQ(ClipHealth::inspect(path("missing.mp4")).damage, ClipDamage::Unreadable);
+  EXPECT_FALSE(ClipHealth::lengthSeconds(dir_->path()));
+  EXPECT_NEAR(ClipHealth::lengthSeconds(path("H_20240301_100000_0001.MP4")).value_or(0.0), 4.0, 0.05);
 }
 
 TEST_F(ClipRepairTest, RebuildRecoversEveryCompleteFrame) {

@@ -3,6 +3,7 @@
 #include "core/export/gpx_writer.h"
 #include "core/media/clip_rebuilder.h"
 #include "core/media/incident_export.h"
+#include "core/media/recording_span.h"
 #include "core/media/video_span_writer.h"
 #include "core/media/video_frame_grabber.h"
 #include "support/scratch_mount.h"
@@ -187,7 +188,7 @@ TEST(IncidentExport, GpxReadBackByGpsbabel) {
   const QDateTime from = clipStart(2, 0.5);
   const QDateTime to = clipStart(3, 2.5);
   const auto locations =
-      GpxWriter::locationsInSpan(IncidentExporter::readRecordingsInSpan(recordings, from, to), from, to);
+      GpxWriter::locationsInSpan(RecordingSpan::readRecordingsInSpan(recordings, from, to), from, to);
   ASSERT_EQ(locations.size(), 5u);
   ASSERT_TRUE(writeFileAtomically(out.filePath("t.gpx"), GpxWriter::document(locations, "t")));
   const QStringList lines =
@@ -380,8 +381,8 @@ TEST(IncidentExport, RecordingsInSpanWithoutKnownLengths) {
        {Case{clipStart(1, 1.0), clipStart(1, 2.0), 1, 1, false},
         Case{clipStart(1, 2.5), clipStart(3, 0.5), 1, 3, false}, Case{clipStart(2), clipStart(1), -1, 0, false},
         Case{clipStart(5, 4.0), clipStart(5, 9.0), -1, 0, true}}) {
-    DCFInfoList found = IncidentExporter::recordingsInSpan(recordings, c.from, c.to);
-    if (c.needsLengths) found = IncidentExporter::readRecordingsInSpan(recordings, c.from, c.to);
+    DCFInfoList found = RecordingSpan::recordingsInSpan(recordings, c.from, c.to);
+    if (c.needsLengths) found = RecordingSpan::readRecordingsInSpan(recordings, c.from, c.to);
     ASSERT_EQ(found.size(), c.count);
     if (c.count > 0) {
       EXPECT_EQ(found.first()->startDate(), clipStart(c.first));
