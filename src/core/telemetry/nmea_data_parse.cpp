@@ -10,6 +10,7 @@
 #include <QFile>
 #include <QtDebug>
 
+#include <algorithm>
 #include <array>
 #include <cmath>
 #include <cstring>
@@ -299,22 +300,30 @@ class NMEAParser {
     if (line.empty()) {
       return;
     }
-    Fields fields;
+    Fields& fields = fields_;
     std::size_t count = 0;
     const char* p = line.data();
     const char* const end = p + line.size();
-    while (true) {
-      const auto* comma = static_cast<const char*>(std::memchr(p, ',', static_cast<std::size_t>(end - p)));
-      const std::string_view raw(p, static_cast<std::size_t>((comma != nullptr ? comma : end) - p));
+    // Fields are a few bytes long: a plain loop beats a memchr call each.
+    for (const char* field = p;; ++p) {
+      if (p != end && *p != ',') {
+        continue;
+      }
+      const std::string_view raw(field, static_cast<std::size_t>(p - field));
       if (count < kMaxFields) {
         fields[count] = ascii ? asciiTrimmed(raw) : nmea::trimmed(raw);
       }
       ++count;
-      if (comma == nullptr) {
+      if (p == end) {
         break;
       }
-      p = comma + 1;
+      field = p + 1;
     }
+    // Slots past this line's fields read as empty, as in a fresh array.
+    const std::size_t filled = std::min(count, kMaxFields);
+    std::fill(fields.begin() + static_cast<std::ptrdiff_t>(filled),
+              fields.begin() + static_cast<std::ptrdiff_t>(std::max(filled, filledFields_)), std::string_view());
+    filledFields_ = filled;
     const std::string_view tag = fields[0];
     if (tag.size() == 6) {
       if (tag == "$GSENS") {
@@ -451,6 +460,10 @@ class NMEAParser {
   std::uint32_t driveSupportBegin_ = 0;
   bool readableText_ = false;
   std::string prefixed_;
+  // The fields of the line at hand, kept between lines: clearing a fresh
+  // array for every line took a tenth of a parse.
+  Fields fields_{};
+  std::size_t filledFields_ = 0;
 };
 
 namespace {
