@@ -59,7 +59,9 @@ bool ColorPalette::shouldChangeRouteColor(const QDateTime& reference, const QDat
 }
 
 qint64 ColorPalette::daysBetween(const QDateTime& from, const QDateTime& to) {
-  return adjustZeroClock(from).date().daysTo(adjustZeroClock(to).date());
+  // The dates of both local midnights, without building the midnights:
+  // each is one more time-zone lookup, and the KML export asks per clip.
+  return from.toLocalTime().date().daysTo(to.toLocalTime().date());
 }
 
 QDateTime ColorPalette::adjustZeroClock(const QDateTime& date, const QCalendar& withCalendar) {
