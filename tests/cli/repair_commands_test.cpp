@@ -13,18 +13,14 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
-
 namespace dashcard {
 namespace {
-
 
 TEST(CliCheckRepair, FindsTheCutClipAndRebuildsItOffTheCard) {
   test::TempCard card(test::powerCutCardOptions(4));
   ASSERT_TRUE(card.ok()) << card.error().toStdString();
-  const auto clip = std::find_if(card.clips().begin(), card.clips().end(),
-                                 [](const SampleClip& c) { return c.frontCutByPowerLoss; });
-  ASSERT_NE(clip, card.clips().end());
+  const SampleClip* clip = card.firstCutClip();
+  ASSERT_NE(clip, nullptr);
   const QString cut = card.path(clip->frontPath);
   const auto before = test::fingerprint(card.root());
   QTemporaryDir outside;

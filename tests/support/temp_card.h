@@ -12,6 +12,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <memory>
 
 namespace dashcard::test {
@@ -57,6 +58,11 @@ class TempCard {
   QString root() const { return root_; }
   QString path(const QString& relative) const { return QDir(root_).filePath(relative); }
   const QList<SampleClip>& clips() const { return clips_; }
+  // The first clip whose front video a power loss cut; null when none.
+  const SampleClip* firstCutClip() const {
+    const auto clip = std::find_if(clips_.begin(), clips_.end(), [](const SampleClip& c) { return c.frontCutByPowerLoss; });
+    return clip != clips_.end() ? &*clip : nullptr;
+  }
 
  private:
   friend const TempCard& sharedCard(int clips, int clipSeconds, bool encodeVideos);

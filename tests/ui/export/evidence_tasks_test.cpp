@@ -14,8 +14,6 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
-
 namespace dashcard {
 namespace {
 
@@ -114,9 +112,8 @@ TEST(EvidenceTasks, FailuresAndCancelsEndTheSheetOnce) {
 TEST(EvidenceTasks, ReportTakesTheRepairedCopyOrNamesTheDamagedClip) {
   test::TempCard card(test::powerCutCardOptions(3));
   ASSERT_TRUE(card.ok()) << card.error().toStdString();
-  const auto clip = std::find_if(card.clips().begin(), card.clips().end(),
-                                 [](const SampleClip& c) { return c.frontCutByPowerLoss; });
-  ASSERT_NE(clip, card.clips().end());
+  const SampleClip* clip = card.firstCutClip();
+  ASSERT_NE(clip, nullptr);
   const QString cut = card.path(clip->frontPath);
   QTemporaryDir out;
   const QString copy = out.filePath("repaired.mp4");
