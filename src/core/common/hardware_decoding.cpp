@@ -13,9 +13,10 @@ bool hardwareDecodingEnabled() { return QSettings().value(QLatin1String(kKey), t
 
 void setHardwareDecodingEnabled(bool enabled) { QSettings().setValue(QLatin1String(kKey), enabled); }
 
-bool hardwareDecodingDevicePresent() {
-  return QFileInfo::exists(QStringLiteral("/dev/nvidia0")) ||
-         !QDir(QStringLiteral("/dev/dri")).entryList({QStringLiteral("renderD*")}, QDir::System).isEmpty();
+bool shouldTryHardwareDecoding() {
+  return hardwareDecodingEnabled() &&
+         (QFileInfo::exists(QStringLiteral("/dev/nvidia0")) ||
+          !QDir(QStringLiteral("/dev/dri")).entryList({QStringLiteral("renderD*")}, QDir::System).isEmpty());
 }
 
 }  // namespace dashcard

@@ -7,9 +7,9 @@ namespace dashcard {
 // device or driver is present both decode in software either way.
 bool hardwareDecodingEnabled();
 void setHardwareDecodingEnabled(bool enabled);
-// Whether a decoding device could be there at all: a render node
-// (VA-API, VDPAU on Mesa) or an NVIDIA device node. Without one, probing
-// for hardware at every clip only prints the drivers' complaints.
-bool hardwareDecodingDevicePresent();
+// Whether to look for a decoding device at all: the preference is on and a
+// render node (VA-API, VDPAU on Mesa) or an NVIDIA device node exists.
+// Without one, probing at every clip only prints the drivers' complaints.
+bool shouldTryHardwareDecoding();
 
 }  // namespace dashcard

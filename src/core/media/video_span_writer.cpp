@@ -803,9 +803,7 @@ class SideBySideJob {
         span_(from.msecsTo(to) / 1000.0) {}
 
   std::optional<Failure> run() {
-    if (options_.hardwareDecoding && hardwareDecodingEnabled() && hardwareDecodingDevicePresent()) {
-      hardware_ = openHardwareDevice();
-    }
+    if (options_.hardwareDecoding && shouldTryHardwareDecoding()) hardware_ = openHardwareDevice();
     for (const VideoSpanWriter::Clip& clip : clips_) {
       if (auto failure = runClip(clip)) return failure;
       if (done_) break;
@@ -1095,14 +1093,6 @@ std::optional<QString> VideoSpanWriter::write(const QList<Clip>& clips, const QD
   CopyJob job(clips, from, to, options, output, cancel, progress);
   if (auto failure = job.run()) return failure->text;
   return std::nullopt;
-}
-
-QString VideoSpanWriter::hardwareDevice() {
-  ffmpeg::keepLogQuiet();
-  const BufferPtr device = openHardwareDevice();
-  if (!device) return {};
-  return QString::fromLatin1(
-      av_hwdevice_get_type_name(reinterpret_cast<const AVHWDeviceContext*>(device->data)->type));
 }
 
 }  // namespace dashcard

@@ -52,11 +52,6 @@ class VideoSpanWriter {
   static std::optional<QString> write(const QList<Clip>& clips, const QDateTime& from, const QDateTime& to,
                                       const Options& options, AtomicFileWriter& out, const std::atomic<bool>& cancel,
                                       const Progress& progress);
-
-  // The graphics device a side-by-side export decodes on ("vaapi", "vdpau",
-  // "cuda"); empty when none opens.
-  static QString hardwareDevice();
-
 };
 
 }  // namespace dashcard

@@ -31,7 +31,7 @@ CustomAVPlayer::Options ZoomPlayerViewController::windowOptions() {
   // players starting SDL audio at once (front and rear, no sound device)
   // race on its global state and can hang a player's core for good.
   options.audioOutput = QStringLiteral("pipewire,pulse,alsa,jack");
-  if (!hardwareDecodingEnabled() || !hardwareDecodingDevicePresent()) options.hwdec = QStringLiteral("no");
+  if (!shouldTryHardwareDecoding()) options.hwdec = QStringLiteral("no");
   return options;
 }
 
