@@ -18,9 +18,9 @@
 #include <QElapsedTimer>
 #include <QEventLoop>
 #include <QHBoxLayout>
-#include <QVBoxLayout>
 #include <QThread>
 #include <QTimer>
+#include <QVBoxLayout>
 
 #include <sys/resource.h>
 

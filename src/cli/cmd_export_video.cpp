@@ -84,10 +84,13 @@ int runExportVideoCommand(const QStringList& arguments) {
   }
 
   auto exporter = IncidentExporter::create();
-  const auto failure = runJob(QStringLiteral("Exporting"), [&](ProgressBar& bar, JobFinish finish) {
-    exporter->exportAsync(
-        request, [&bar](const QString&, float done) { bar.update(done); }, std::move(finish));
-  }, command.progressMode());
+  const auto failure = runJob(
+      QStringLiteral("Exporting"),
+      [&](ProgressBar& bar, JobFinish finish) {
+        exporter->exportAsync(
+            request, [&bar](const QString&, float done) { bar.update(done); }, std::move(finish));
+      },
+      command.progressMode());
   if (failure) {
     command.fail(*failure);
   }

@@ -40,10 +40,13 @@ int runReportCommand(const QStringList& arguments) {
   request.recordings = scan.recordings;
 
   auto reporter = IncidentReporter::create();
-  const auto failure = runJob(QStringLiteral("Writing the report"), [&](ProgressBar& bar, JobFinish finish) {
-    reporter->reportAsync(
-        request, [&bar](const QString&, float done) { bar.update(done); }, std::move(finish));
-  }, command.progressMode());
+  const auto failure = runJob(
+      QStringLiteral("Writing the report"),
+      [&](ProgressBar& bar, JobFinish finish) {
+        reporter->reportAsync(
+            request, [&bar](const QString&, float done) { bar.update(done); }, std::move(finish));
+      },
+      command.progressMode());
   if (failure) {
     command.fail(*failure);
   }

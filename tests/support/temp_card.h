@@ -60,7 +60,8 @@ class TempCard {
   const QList<SampleClip>& clips() const { return clips_; }
   // The first clip whose front video a power loss cut; null when none.
   const SampleClip* firstCutClip() const {
-    const auto clip = std::find_if(clips_.begin(), clips_.end(), [](const SampleClip& c) { return c.frontCutByPowerLoss; });
+    const auto clip =
+        std::find_if(clips_.begin(), clips_.end(), [](const SampleClip& c) { return c.frontCutByPowerLoss; });
     return clip != clips_.end() ? &*clip : nullptr;
   }
 

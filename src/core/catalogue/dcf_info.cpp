@@ -123,8 +123,7 @@ DCFInfo::Facts DCFInfo::factsOf(const QString& filePath, PathExistenceCache* lis
     facts.scannedProtection = protectionFromAttributes(info, filePath);
   }
   facts.fileSize = (readable && S_ISREG(info.stx_mode) ? static_cast<std::uint64_t>(info.stx_size) : 0) +
-                   fileSizeAtPath(infoFilePath, listings) +
-                   fileSizeAtPath(facts.secondaryFilePath, listings);
+                   fileSizeAtPath(infoFilePath, listings) + fileSizeAtPath(facts.secondaryFilePath, listings);
   return facts;
 }
 

@@ -295,8 +295,8 @@ bool spellInfoCandidate(QString& out, const QString& filePath, int candidate) {
 
 }  // namespace
 
-ConstClass::InfoFilePlace ConstClass::infoFilePlaceWithFilePath(const QString& filePath,
-                                                                PathExistenceCache* listings, QString* found) {
+ConstClass::InfoFilePlace ConstClass::infoFilePlaceWithFilePath(const QString& filePath, PathExistenceCache* listings,
+                                                                QString* found) {
   // Candidates are spelled in one buffer.
   thread_local QString candidate;
   for (int i = 0; i < 4; ++i) {

@@ -3,7 +3,6 @@
 #include "core/export/xml_node.h"
 #include "core/telemetry/nmea_data.h"
 
-
 #include <algorithm>
 
 namespace dashcard {
@@ -74,7 +73,8 @@ QByteArray GpxWriter::document(const std::vector<CustomLocation>& locations, con
     XmlNode& point = segment->addChild(XmlNode("trkpt"));
     point.addAttribute("lat", number(fix.latitude, 7)).addAttribute("lon", number(fix.longitude, 7));
     point.addChild(XmlNode("ele", number(fix.altitude, 1)));
-    point.addChild(XmlNode("time", fix.timestamp.toUTC().toString(QStringLiteral("yyyy-MM-ddTHH:mm:ss.zzzZ")).toLatin1()));
+    point.addChild(
+        XmlNode("time", fix.timestamp.toUTC().toString(QStringLiteral("yyyy-MM-ddTHH:mm:ss.zzzZ")).toLatin1()));
     // Unknown speed or course (-1) is carried over from the fix before, as the graph shows it.
     XmlNode& extension = point.addChild(XmlNode("extensions")).addChild(XmlNode("gpxtpx:TrackPointExtension"));
     extension.addChild(XmlNode("gpxtpx:speed", number(fix.displaySpeed(), 2)));

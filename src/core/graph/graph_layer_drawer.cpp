@@ -1,8 +1,8 @@
 #include "core/graph/graph_layer_drawer.h"
 
 #include "core/common/color_palette.h"
-#include "core/telemetry/custom_location.h"
 #include "core/graph/graph_samples.h"
+#include "core/telemetry/custom_location.h"
 
 #include <QPainter>
 #include <QPolygonF>

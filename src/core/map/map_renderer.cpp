@@ -291,8 +291,8 @@ void MapRenderer::drawTownLabels(QPainter& painter, const MapViewport& viewport,
                                  const QPointF& shift, const QRectF& area) {
   // At most this many names in a view's worth of map, and candidates enough to fill the gaps.
   const QRectF bounds = area.isNull() ? QRectF(QPointF(0, 0), viewport.size()) : area;
-  const double views = std::max(1.0, bounds.width() * bounds.height() /
-                                         std::max(1.0, viewport.size().width() * viewport.size().height()));
+  const double views = std::max(
+      1.0, bounds.width() * bounds.height() / std::max(1.0, viewport.size().width() * viewport.size().height()));
   const auto maxLabels = static_cast<std::size_t>(40.0 * views);
   const std::size_t candidates = 10 * maxLabels;
   const MapCoordinate northWest = WebMercator::unproject(viewport.toMap(bounds.topLeft() - shift));
@@ -316,7 +316,8 @@ void MapRenderer::drawTownLabels(QPainter& painter, const MapViewport& viewport,
                       QSizeF(metrics.horizontalAdvance(town.name) + 2.0, metrics.height()));
     const QRectF room = text.united(QRectF(at - QPointF(3, 3), QSizeF(6, 6))).adjusted(-3, -2, 3, 2);
     if (!bounds.contains(room)) continue;
-    if (std::any_of(taken.cbegin(), taken.cend(), [&](const QRectF& other) { return other.intersects(room); })) continue;
+    if (std::any_of(taken.cbegin(), taken.cend(), [&](const QRectF& other) { return other.intersects(room); }))
+      continue;
     taken.push_back(room);
     painter.setPen(QPen(QColor(255, 255, 255, 220), 1.0));
     painter.setBrush(QColor(70, 70, 70));

@@ -75,8 +75,8 @@ class MapRenderer {
   void drawMarker(QPainter& painter, const CustomPointAnnotation& annotation, const MapViewport& viewport,
                   qreal devicePixelRatio, const QPointF& shift, const QRectF& area, bool selected);
   // Lines and recording markers, moved by `shift`, those meeting `area`.
-  void drawOverlays(QPainter& painter, const MapVewController& controller, qreal devicePixelRatio,
-                    const QPointF& shift, const QRectF& area, bool townLabels);
+  void drawOverlays(QPainter& painter, const MapVewController& controller, qreal devicePixelRatio, const QPointF& shift,
+                    const QRectF& area, bool townLabels);
 
   struct OverlayPicture {
     QImage image;

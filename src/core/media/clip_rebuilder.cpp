@@ -400,7 +400,12 @@ class AudioSplitter {
 class Walker {
  public:
   Walker(int fd, std::int64_t begin, std::int64_t end, const Setup& setup, AudioSplitter* audio, int maxPictures)
-      : begin_(begin), end_(end), setup_(setup), audio_(audio), maxPictures_(maxPictures), probe_(fd, end, kProbeSpan),
+      : begin_(begin),
+        end_(end),
+        setup_(setup),
+        audio_(audio),
+        maxPictures_(maxPictures),
+        probe_(fd, end, kProbeSpan),
         runs_(fd, end, 0) {}
 
   std::vector<Sample> video;

@@ -2,9 +2,9 @@
 
 #include "core/common/atomic_file.h"
 #include "core/common/main_thread.h"
+#include "core/common/progress_report_manager.h"
 #include "core/export/dcf_async_kml_builder.h"
 #include "core/export/gpx_writer.h"
-#include "core/common/progress_report_manager.h"
 #include "core/media/recording_span.h"
 #include "core/media/span_video_sources.h"
 #include "core/media/video_span_writer.h"

@@ -63,7 +63,7 @@ std::pair<QDateTime, QDateTime> RecordingSpan::spanOf(const DCFInfoList& recordi
 }
 
 void RecordingSpan::learnLengths(const DCFInfoList& all, const QDateTime& from, const QDateTime& to,
-                                    qint64 lookBackSeconds) {
+                                 qint64 lookBackSeconds) {
   if (!from.isValid() || !to.isValid() || to < from) return;
   const QDateTime earliest = from.addSecs(-lookBackSeconds);
   for (const DCFInfoPtr& info : all) {

@@ -359,14 +359,17 @@ void drawPdf(QPdfWriter& writer, const IncidentReportRequest& request, const Fac
   // Every time shown is moved by the clock's offset when asked; the names and
   // the data stay on the camera's clock.
   const qint64 correction = std::llround(request.clockCorrectionSeconds * 1000.0);
-  const auto localText = [correction](const QDateTime& time) { return dashcard::localText(time.addMSecs(-correction)); };
+  const auto localText = [correction](const QDateTime& time) {
+    return dashcard::localText(time.addMSecs(-correction));
+  };
   const auto utcText = [correction](const QDateTime& time) { return dashcard::utcText(time.addMSecs(-correction)); };
   pages.line(texts.pick("Span (local time): %1 to %2", "期間（現地時刻）: %1 〜 %2")
                  .arg(localText(request.from), localText(request.to)));
   pages.line(texts.pick("Span (UTC): %1 to %2", "期間（UTC）: %1 〜 %2").arg(utcText(request.from), utcText(request.to)));
   if (correction != 0) {
-    pages.line(texts.pick("Times corrected by the camera clock's offset from GPS time (%1 s); file names unchanged.",
-                          "時刻はカメラの時計と GPS 時刻のずれ（%1 秒）で補正済み。ファイル名は変更なし。")
+    pages.line(texts
+                   .pick("Times corrected by the camera clock's offset from GPS time (%1 s); file names unchanged.",
+                         "時刻はカメラの時計と GPS 時刻のずれ（%1 秒）で補正済み。ファイル名は変更なし。")
                    .arg(request.clockCorrectionSeconds, 0, 'f', 1));
   }
   pages.line(texts.pick("Camera time zone setting: %1", "カメラのタイムゾーン設定: %1")

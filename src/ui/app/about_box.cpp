@@ -40,8 +40,9 @@ QString AboutBox::text(const TileSourceChoice& map, const QString& decoder) {
                 : tr("<p>Online map tiles: %1</p>").arg(credit.toHtmlEscaped());
   }
   html += tr("<p>Video decoding: %1</p>")
-              .arg(decoder.isEmpty() || decoder == QLatin1String("software") ? tr("software")
-                                                                              : tr("hardware (%1)").arg(decoder.toHtmlEscaped()));
+              .arg(decoder.isEmpty() || decoder == QLatin1String("software")
+                       ? tr("software")
+                       : tr("hardware (%1)").arg(decoder.toHtmlEscaped()));
   html += tr("<p>Made with these data sets and libraries:</p>") + QStringLiteral("<table>");
   for (const Credit& credit : credits()) {
     html += QStringLiteral("<tr><td>%1</td><td>&nbsp;%2&nbsp;</td><td>%3</td></tr>")

@@ -12,8 +12,8 @@
 #include "ui/export/progress_view_controller.h"
 
 #include <QAction>
-#include <QCheckBox>
 #include <QApplication>
+#include <QCheckBox>
 #include <QContextMenuEvent>
 #include <QDialog>
 #include <QDir>
@@ -130,8 +130,8 @@ void DCFListViewController::setMediaController(MediaController* controller) {
   disconnect(unplayableConnection_);
   mediaController_ = controller;
   if (controller != nullptr) {
-    unplayableConnection_ = connect(controller, &MediaController::unplayableRecordingChosen, this,
-                                    &DCFListViewController::offerRepair);
+    unplayableConnection_ =
+        connect(controller, &MediaController::unplayableRecordingChosen, this, &DCFListViewController::offerRepair);
   }
 }
 
@@ -438,10 +438,11 @@ void DCFListViewController::repair() {
 void DCFListViewController::offerRepair(const DCFInfoPtr& info) {
   if (!info || !shownInfos_.contains(info)) return;  // the other list's recording
   if (repairOffer_) repairOffer_->close();
-  auto* box = new QMessageBox(QMessageBox::Warning, tr("Damaged Recording"),
-                              tr("“%1” cannot be played: %2")
-                                  .arg(QFileInfo(info->filePath()).fileName(), info->damageReason().section(u'\n', 0, 0)),
-                              QMessageBox::Close, this);
+  auto* box =
+      new QMessageBox(QMessageBox::Warning, tr("Damaged Recording"),
+                      tr("“%1” cannot be played: %2")
+                          .arg(QFileInfo(info->filePath()).fileName(), info->damageReason().section(u'\n', 0, 0)),
+                      QMessageBox::Close, this);
   box->setObjectName(QStringLiteral("RepairOfferAlert"));
   box->setAttribute(Qt::WA_DeleteOnClose);
   box->setWindowModality(Qt::NonModal);

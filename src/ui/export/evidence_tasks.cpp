@@ -45,18 +45,16 @@ TaskRunner::Job EvidenceTasks::verifyJob(const QString& folder) {
   auto verifier = BackupVerifier::create();
   TaskRunner::Job job;
   job.start = [verifier, folder](TaskRunner::Progress progress, TaskRunner::Finish finish) {
-    verifier->verifyAsync(
-        folder, progress,
-        [verifier, progress, finish](const std::optional<QString>& error) {
-          if (error) {
-            finish(tr("The backup could not be checked: %1").arg(*error));
-          } else if (!verifier->report().allMatch()) {
-            finish(findingsText(verifier->report()));
-          } else {
-            progress(findingsText(verifier->report()), 1.0F);
-            finish(std::nullopt);
-          }
-        });
+    verifier->verifyAsync(folder, progress, [verifier, progress, finish](const std::optional<QString>& error) {
+      if (error) {
+        finish(tr("The backup could not be checked: %1").arg(*error));
+      } else if (!verifier->report().allMatch()) {
+        finish(findingsText(verifier->report()));
+      } else {
+        progress(findingsText(verifier->report()), 1.0F);
+        finish(std::nullopt);
+      }
+    });
   };
   job.cancel = [verifier] { verifier->setCancelFlag(true); };
   job.startText = path_text::lastPathComponent(folder);

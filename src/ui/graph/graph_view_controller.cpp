@@ -1,12 +1,12 @@
 #include "ui/graph/graph_view_controller.h"
 
+#include "core/catalogue/recording_catalogue.h"
 #include "core/common/color_palette.h"
 #include "core/export/capture_view_utility.h"
 #include "core/graph/graph_layer_drawer.h"
 #include "core/graph/graph_samples.h"
 #include "core/graph/graph_scale.h"
 #include "core/graph/progress_layer_drawer.h"
-#include "core/catalogue/recording_catalogue.h"
 #include "core/playback/playback_clock.h"
 #include "core/telemetry/nmea_data.h"
 #include "ui/graph/graph_view.h"
@@ -470,9 +470,7 @@ void GraphViewController::updateLabelsWithMaxSpeed(double maxSpeed, double maxMo
   }
 }
 
-void GraphViewController::sliderDidChange() {
-  emit seekRequested(progress());
-}
+void GraphViewController::sliderDidChange() { emit seekRequested(progress()); }
 
 void GraphViewController::beginUserControl(double progress) {
   setUserControlIsActive(true);

@@ -400,12 +400,9 @@ TEST(PlaceNames, NearestTownAndDamagedData) {
     std::uint32_t minPopulation;
     std::size_t limit;
     QStringList names;
-  } boxes[] = {{-1, 1, -1, 1, 0, 5, {"Beta", "Alpha"}},
-               {-1, 1, -1, 1, 2500, 5, {"Beta"}},
-               {-1, 1, -1, 1, 0, 1, {"Beta"}},
-               {-1, 1, 179, -179, 0, 5, {"East"}},
-               {1, -1, -1, 1, 0, 5, {}},
-               {5, 6, -1, 1, 0, 5, {}}};
+  } boxes[] = {
+      {-1, 1, -1, 1, 0, 5, {"Beta", "Alpha"}}, {-1, 1, -1, 1, 2500, 5, {"Beta"}}, {-1, 1, -1, 1, 0, 1, {"Beta"}},
+      {-1, 1, 179, -179, 0, 5, {"East"}},      {1, -1, -1, 1, 0, 5, {}},          {5, 6, -1, 1, 0, 5, {}}};
   for (const auto& box : boxes) {
     QStringList names;
     for (const auto& place : places.within(box.south, box.north, box.west, box.east, box.minPopulation, box.limit)) {

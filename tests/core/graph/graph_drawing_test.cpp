@@ -270,7 +270,8 @@ TEST_F(GraphDrawingTest, ASpeedSpikeOfOneSecondIsBridged) {
     const QImage image = draw(chart(gops, 240.0));
     const double span = kHeight - 2 * kOffsetY;
     const int middle = static_cast<int>(kOffsetX + 0.5 * (kWidth - 2 * kOffsetX));
-    EXPECT_TRUE(near(rowsOf(image, middle, ColorPalette::graphSpeedColor()), screenRow(kOffsetY + c.shownKmh * span / 240.0)));
+    EXPECT_TRUE(
+        near(rowsOf(image, middle, ColorPalette::graphSpeedColor()), screenRow(kOffsetY + c.shownKmh * span / 240.0)));
   }
 }
 

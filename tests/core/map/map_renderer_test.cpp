@@ -1,7 +1,7 @@
 // Route lines coloured by speed, read back from the drawn pixels.
+#include "core/map/map_renderer.h"
 #include "core/catalogue/place_names.h"
 #include "core/common/color_palette.h"
-#include "core/map/map_renderer.h"
 #include "core/map/map_tile_layer.h"
 #include "core/map/map_vew_controller.h"
 #include "core/map/web_mercator.h"

@@ -1,6 +1,6 @@
+#include "core/map/map_vew_controller.h"
 #include "core/catalogue/recording_catalogue.h"
 #include "core/map/custom_point_annotation_image.h"
-#include "core/map/map_vew_controller.h"
 #include "core/map/web_mercator.h"
 #include "core/media/dcf_async_parser.h"
 #include "core/playback/playback_fakes.h"

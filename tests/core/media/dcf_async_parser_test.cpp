@@ -1,9 +1,9 @@
+#include "core/media/dcf_async_parser.h"
 #include "core/catalogue/card_scanner.h"
 #include "core/catalogue/custom_map_polyline.h"
 #include "core/catalogue/custom_point_annotation.h"
 #include "core/catalogue/thumbnail_cache.h"
 #include "core/common/color_palette.h"
-#include "core/media/dcf_async_parser.h"
 #include "core/media/video_frame_grabber.h"
 #include "core/telemetry/nmea_data.h"
 #include "support/drive_script.h"
@@ -68,13 +68,14 @@ TEST(RoutePolyline, AJumpIsLeftOutAndAMadeUpSpeedIsUnknownOnTheMapOnly) {
   const QDateTime start(QDate(2024, 5, 17), QTime(8, 0), Qt::UTC);
   test::DriveScript drive(start, 15.0);
   drive.cruise(10);
-  drive.add(1, {0.0, 0.0, true, 3000.0});       // 3 km north for one second
+  drive.add(1, {0.0, 0.0, true, 3000.0});  // 3 km north for one second
   drive.cruise(10);
-  drive.add(1, {0.0, 0.0, true, 0.0, 30.0});    // 45 m/s for one second
+  drive.add(1, {0.0, 0.0, true, 0.0, 30.0});  // 45 m/s for one second
   drive.cruise(10);
   const QString base = QStringLiteral("20240517080000_%1_N").arg(stamp(start));
   ASSERT_TRUE(test::writeFileAt(dir.path(), QStringLiteral("NORMAL/F_") + base + QStringLiteral(".MP4")));
-  ASSERT_TRUE(test::writeFileAt(dir.path(), QStringLiteral("NMEA/NORMAL/N_") + base + QStringLiteral(".NMEA"), drive.text()));
+  ASSERT_TRUE(
+      test::writeFileAt(dir.path(), QStringLiteral("NMEA/NORMAL/N_") + base + QStringLiteral(".NMEA"), drive.text()));
   const DCFInfoList infos = CardScanner().scan(dir.path()).recordings;
   ASSERT_EQ(infos.size(), 1);
   const auto line = DCFAsyncParser::polylineForDCFInfos(infos, 0);

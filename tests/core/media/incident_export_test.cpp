@@ -1,9 +1,9 @@
 // One video of a span across clips: what players and other tools read back.
+#include "core/media/incident_export.h"
 #include "core/common/atomic_file.h"
 #include "core/common/hardware_decoding.h"
 #include "core/export/gpx_writer.h"
 #include "core/media/clip_rebuilder.h"
-#include "core/media/incident_export.h"
 #include "core/media/recording_span.h"
 #include "core/media/video_frame_grabber.h"
 #include "support/scratch_mount.h"

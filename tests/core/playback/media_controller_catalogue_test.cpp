@@ -98,8 +98,12 @@ TEST_F(MediaControllerCatalogue, PublicationOrderAndRecents) {
       QStringLiteral("front.reset"),
       QStringLiteral("rear.reset"),
       QStringLiteral("tab.active 1"),
-      QStringLiteral("normal.reload %1/%2").arg(controller.catalogue()->mediaTreeNormal().size()).arg(card.clips().size()),
-      QStringLiteral("event.reload %1/%2").arg(controller.catalogue()->mediaTreeEvent().size()).arg(card.clips().size()),
+      QStringLiteral("normal.reload %1/%2")
+          .arg(controller.catalogue()->mediaTreeNormal().size())
+          .arg(card.clips().size()),
+      QStringLiteral("event.reload %1/%2")
+          .arg(controller.catalogue()->mediaTreeEvent().size())
+          .arg(card.clips().size()),
       QStringLiteral("tab.select 0"),
       QStringLiteral("normal.selectFirstItem"),
   };

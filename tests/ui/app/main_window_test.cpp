@@ -18,11 +18,11 @@
 #include "ui/catalogue/dcf_list_view_controller.h"
 #include "ui/catalogue/event_list_view_controller.h"
 #include "ui/catalogue/trip_list_view.h"
-#include "ui/map/map_view.h"
 #include "ui/export/sd_card_load_progress_view_controller.h"
 #include "ui/export/sd_card_load_progress_window_controller.h"
 #include "ui/graph/graph_view.h"
 #include "ui/graph/graph_view_controller.h"
+#include "ui/map/map_view.h"
 #include "ui/playback/player_inline_controls.h"
 #include "ui/playback/player_scroll_view.h"
 #include "ui/playback/zoom_player_split_view_controller.h"
@@ -648,7 +648,8 @@ TEST_F(MainWindowTest, NextAndPreviousDrivingEventPlayEachAndTheSheetCountsThem)
 
   MediaController* mc = window->mediaController();
   const auto at = [&](const DCFInfoPtr& info, double seconds) {
-    return mc->catalogue()->currentDCF() == info && std::abs(window->primaryPlayer()->originalCurrentTime() - seconds) < 1.0;
+    return mc->catalogue()->currentDCF() == info &&
+           std::abs(window->primaryPlayer()->originalCurrentTime() - seconds) < 1.0;
   };
   const auto jump = [&](int direction) -> std::pair<DCFInfoPtr, double> {
     if (!window->jumpToDrivingEvent(direction)) return {};
@@ -685,7 +686,8 @@ TEST_F(MainWindowTest, TheClockOffsetIsToldInWords) {
                {0.4, "matches GPS time"},
                {192.0, "3 min 12 s ahead"},
                {-9.0 * 3600 - 5, "9 h 5 s behind"}};
-  for (const auto& c : cases) EXPECT_TRUE(CardInfoDialog::offsetText(c.offset).contains(QLatin1String(c.words))) << c.words;
+  for (const auto& c : cases)
+    EXPECT_TRUE(CardInfoDialog::offsetText(c.offset).contains(QLatin1String(c.words))) << c.words;
 }
 
 TEST_F(MainWindowTest, TwoCardsOpenInTwoWindowsTheFirstLeading) {
@@ -719,7 +721,8 @@ TEST_F(MainWindowTest, AClockOffCardIsToldOnceAndItsTimesCorrectedOnRequest) {
     QString relative = QDir(root).relativeFilePath(path);
     for (auto match = stamp.match(relative); match.hasMatch(); match = stamp.match(relative, match.capturedEnd())) {
       const QDateTime shifted = QDateTime::fromString(match.captured(), QStringLiteral("yyyyMMddHHmmss")).addSecs(420);
-      relative.replace(match.capturedStart(), match.capturedLength(), shifted.toString(QStringLiteral("yyyyMMddHHmmss")));
+      relative.replace(match.capturedStart(), match.capturedLength(),
+                       shifted.toString(QStringLiteral("yyyyMMddHHmmss")));
     }
     ASSERT_TRUE(QDir().mkpath(QFileInfo(dir.filePath(relative)).path()));
     ASSERT_TRUE(QFile::copy(path, dir.filePath(relative)));
@@ -727,7 +730,8 @@ TEST_F(MainWindowTest, AClockOffCardIsToldOnceAndItsTimesCorrectedOnRequest) {
   QSettings().remove(QStringLiteral("trips/clockNoticeCards"));
   const auto notice = [] {
     for (QWidget* top : QApplication::topLevelWidgets()) {
-      if (top->objectName() == QLatin1String("ClockOffsetNotice") && top->isVisible()) return qobject_cast<QMessageBox*>(top);
+      if (top->objectName() == QLatin1String("ClockOffsetNotice") && top->isVisible())
+        return qobject_cast<QMessageBox*>(top);
     }
     return static_cast<QMessageBox*>(nullptr);
   };

@@ -11,13 +11,13 @@
 #include <QDialog>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
+#include <QHeaderView>
 #include <QImage>
 #include <QMenu>
 #include <QPropertyAnimation>
 #include <QScrollBar>
-#include <QFileInfo>
 #include <QSignalSpy>
-#include <QHeaderView>
 #include <QStandardItemModel>
 #include <QStyledItemDelegate>
 #include <QTemporaryDir>

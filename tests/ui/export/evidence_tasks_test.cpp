@@ -1,10 +1,10 @@
 // The window's backup check and report on the task sheet.
+#include "ui/export/evidence_tasks.h"
 #include "core/export/checksum_list.h"
 #include "core/media/clip_rebuilder.h"
 #include "support/pane_fakes.h"
 #include "support/temp_card.h"
 #include "support/wait_for.h"
-#include "ui/export/evidence_tasks.h"
 
 #include <QFile>
 #include <QFileInfo>
