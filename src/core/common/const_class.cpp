@@ -58,7 +58,9 @@ class PatternCache {
   static std::unique_ptr<icu::RegexPattern> compile(const QString& pattern) {
     UErrorCode status = U_ZERO_ERROR;
     UParseError parseError{};
-    const icu::UnicodeString text(reinterpret_cast<const UChar*>(pattern.utf16()),
+    // constData(), not utf16(): on a literal or raw string utf16() detaches
+    // the caller's QString in place, which races when threads share it.
+    const icu::UnicodeString text(reinterpret_cast<const UChar*>(pattern.constData()),
                                   static_cast<int32_t>(pattern.size()));
     std::unique_ptr<icu::RegexPattern> compiled(icu::RegexPattern::compile(text, 0, parseError, status));
     if (U_FAILURE(status)) {

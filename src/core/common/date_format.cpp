@@ -34,8 +34,8 @@ icu::TimeZone* icuTimeZone(const DateTextPlace& place) {
   if (place.timeZone.isEmpty()) {
     return icu::TimeZone::createDefault();
   }
-  const QString id = place.timeZone;
-  return icu::TimeZone::createTimeZone(icu::UnicodeString(reinterpret_cast<const UChar*>(id.utf16()),
+  const QString& id = place.timeZone;
+  return icu::TimeZone::createTimeZone(icu::UnicodeString(reinterpret_cast<const UChar*>(id.constData()),
                                                           static_cast<int32_t>(id.size())));
 }
 

@@ -102,6 +102,20 @@ TEST(ConstClassMatch, SafeFromManyThreadsAtOnce) {
   EXPECT_EQ(wrong.load(), 0);
 }
 
+TEST(ConstClassMatch, LeavesTheCallersPatternUntouched) {
+  // Threads share pattern constants: compiling one must not detach it in
+  // place, as QString::utf16() does with literals and raw data.
+  static const char16_t raw[] = u"y[0-9]+";
+  const QString shared = QString::fromRawData(reinterpret_cast<const QChar*>(raw), 7);
+  const QString literal = QStringLiteral("z[0-9]+");
+  const QChar* const rawData = shared.constData();
+  const QChar* const literalData = literal.constData();
+  EXPECT_TRUE(ConstClass::fullMatchResultWithTarget(QStringLiteral("y12"), shared));
+  EXPECT_TRUE(ConstClass::fullMatchResultWithTarget(QStringLiteral("z12"), literal));
+  EXPECT_EQ(shared.constData(), rawData);
+  EXPECT_EQ(literal.constData(), literalData);
+}
+
 TEST(ConstClassEvents, FolderDecidesKindAndLabel) {
   EXPECT_EQ(ConstClass::eventNameForFolderName(QStringLiteral("EVENT")), ConstClass::DCF_EVENTNAME_EVENT);
   EXPECT_EQ(ConstClass::eventNameForFolderName(QStringLiteral("200_SHOC")), ConstClass::DCF_EVENTNAME_EVENT);
