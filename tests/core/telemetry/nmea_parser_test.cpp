@@ -364,6 +364,12 @@ TEST(NMEAParser, LineTerminatorsAndUnicodeSpaces) {
   for (std::size_t i = 0; i < 6; ++i) {
     EXPECT_EQ(motions[i], MotionData(i + 1.0, i + 1.0, i + 1.0)) << i;
   }
+  // Empty lines, blanks around fields and a last line without a terminator.
+  TelemetryFile plain(kHeader + rmc("120000") + "\n\r\n$GSENS, 1 ,\t2,3\n\n$GSENS,4,5 ,6\t");
+  const auto plainMotions = plain.parsed().GOPs()[0].motions();
+  ASSERT_EQ(plainMotions.size(), 2u);
+  EXPECT_EQ(plainMotions[0], MotionData(1, 2, 3));
+  EXPECT_EQ(plainMotions[1], MotionData(4, 5, 6));
 }
 
 TEST(NMEAParser, BadBytesLoseOnlyTheirLine) {
