@@ -277,12 +277,13 @@ class NMEAParser {
   }
 
   // The common line, parsed in one pass that finds its fields and its end:
-  // ASCII, no "$" after its first byte, not a group cut, not a group's first
-  // piece. Returns the bytes taken with the terminator, or 0 (nothing done)
-  // for any other line, which cutLine then takes. (One pass instead of a
-  // line scan, a cut search and a field scan: a parse takes a quarter less.)
+  // ASCII, no "$" after its first byte, not a group's first piece; a group
+  // cut only at its start and with fields after it. Returns the bytes taken
+  // with the terminator, or 0 (nothing done) for any other line, which
+  // cutLine then takes. (One pass instead of a line scan, a cut search and
+  // a field scan: a parse takes a quarter less.)
   std::size_t parsePlainLine(std::string_view bytes) {
-    if (pieceStart_ || bytes.starts_with(kGroupCut)) {
+    if (pieceStart_) {
       return 0;
     }
     const char* const begin = bytes.data();
@@ -308,6 +309,14 @@ class NMEAParser {
       field = p + 1;
     }
     const std::size_t terminator = p == end ? 0 : (*p == '\r' && p + 1 != end && p[1] == '\n') ? 2 : 1;
+    if (bytes.starts_with(kGroupCut)) {
+      if (static_cast<std::size_t>(p - begin) == kGroupCut.size()) {
+        return 0;
+      }
+      endGroup();
+      beginGroup();
+      pieceAfterCut_ = true;
+    }
     if (p != begin) {
       readableText_ = true;
       parseFields(count);
