@@ -35,8 +35,8 @@ icu::TimeZone* icuTimeZone(const DateTextPlace& place) {
     return icu::TimeZone::createDefault();
   }
   const QString& id = place.timeZone;
-  return icu::TimeZone::createTimeZone(icu::UnicodeString(reinterpret_cast<const UChar*>(id.constData()),
-                                                          static_cast<int32_t>(id.size())));
+  return icu::TimeZone::createTimeZone(
+      icu::UnicodeString(reinterpret_cast<const UChar*>(id.constData()), static_cast<int32_t>(id.size())));
 }
 
 // Formatters are costly to make; keep one per style, locale and zone per thread.
