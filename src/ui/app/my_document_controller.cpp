@@ -32,7 +32,9 @@ MyDocumentController* MyDocumentController::sharedDocumentController() {
 void MyDocumentController::ensureWindowControllers() {
   if (windowControllersMade_) return;
   windowControllersMade_ = true;
-  windowControllers_ = {MainWindowController::windowController(), MainWindowController::windowController()};
+  // The second window is made when a second card or an empty window wants
+  // it: making both up front cost a tenth of a first start to the list.
+  windowControllers_ = {MainWindowController::windowController()};
 }
 
 QList<MainWindowController*> MyDocumentController::windowControllers() const {
@@ -52,7 +54,7 @@ MainWindowController* MyDocumentController::activeWindowController() const {
   return controllers.isEmpty() ? nullptr : controllers.first();
 }
 
-MainWindowController* MyDocumentController::unusedWindowController() const {
+MainWindowController* MyDocumentController::freeWindowController() const {
   for (MainWindowController* controller : windowControllers()) {
     // A window still loading a card has no document yet, but is taken.
     const bool loading = std::any_of(documents_.cbegin(), documents_.cend(), [controller](const MyDocument* document) {
@@ -63,7 +65,18 @@ MainWindowController* MyDocumentController::unusedWindowController() const {
   return nullptr;
 }
 
-bool MyDocumentController::canOpenWindow() const { return unusedWindowController() != nullptr; }
+MainWindowController* MyDocumentController::unusedWindowController() {
+  ensureWindowControllers();
+  if (MainWindowController* free = freeWindowController()) return free;
+  if (windowControllers().size() >= kMaxWindows) return nullptr;
+  MainWindowController* made = MainWindowController::windowController();
+  windowControllers_.append(made);
+  return made;
+}
+
+bool MyDocumentController::canOpenWindow() const {
+  return freeWindowController() != nullptr || windowControllers().size() < kMaxWindows;
+}
 
 bool MyDocumentController::canOpenDocument() const {
   for (MainWindowController* controller : windowControllers()) {

@@ -15,8 +15,9 @@ namespace dashcard {
 class MainWindowController;
 class MyDocument;
 
-// Decides which window shows a newly opened card. The program has two main
-// windows, made with the first document; each shows at most one card.
+// Decides which window shows a newly opened card. The program has up to two
+// main windows, the first made with the first document, the second when a
+// second card or an empty window needs it; each shows at most one card.
 class MyDocumentController : public QObject {
   Q_OBJECT
  public:
@@ -41,11 +42,14 @@ class MyDocumentController : public QObject {
   void removeDocument(MyDocument* document);
   QList<MyDocument*> documents() const;
 
-  // Made when the first document is opened.
+  static constexpr qsizetype kMaxWindows = 2;
+  // Makes the first window (when the first document is opened).
   void ensureWindowControllers();
   QList<MainWindowController*> windowControllers() const;
   MainWindowController* activeWindowController() const;
-  MainWindowController* unusedWindowController() const;
+  // A window without a card, made when there is none and fewer than two
+  // exist; null when both show one.
+  MainWindowController* unusedWindowController();
   bool canOpenWindow() const;
   bool canOpenDocument() const;
   bool validateMenuItem(MenuCommand command) const;
@@ -66,6 +70,8 @@ class MyDocumentController : public QObject {
 
  private:
   MyDocumentController();
+  // An existing window without a card (or one loading), or null.
+  MainWindowController* freeWindowController() const;
   QList<QPointer<MainWindowController>> windowControllers_;
   bool windowControllersMade_ = false;
   QList<MyDocument*> documents_;
