@@ -42,7 +42,6 @@ class MyDocumentController : public QObject {
   void removeDocument(MyDocument* document);
   QList<MyDocument*> documents() const;
 
-  static constexpr qsizetype kMaxWindows = 2;
   // Makes the first window (when the first document is opened).
   void ensureWindowControllers();
   QList<MainWindowController*> windowControllers() const;
@@ -69,6 +68,7 @@ class MyDocumentController : public QObject {
   void documentOpened(MyDocument* document);
 
  private:
+  static constexpr qsizetype kMaxWindows = 2;
   MyDocumentController();
   // An existing window without a card (or one loading), or null.
   MainWindowController* freeWindowController() const;
