@@ -14,7 +14,8 @@ endfunction()
 
 # dashcard_program_heap(<target>)
 # Gives a program jemalloc with its heap in huge pages
-# (src/core/common/program_heap.cpp says why); nothing in sanitizer builds.
+# (src/core/common/program_heap.cpp says why and for which program); nothing
+# in sanitizer builds.
 function(dashcard_program_heap target)
   if(TARGET PkgConfig::JEMALLOC)
     target_sources(${target} PRIVATE ${PROJECT_SOURCE_DIR}/src/core/common/program_heap.cpp)
