@@ -12,17 +12,6 @@ function(dashcard_include_scope target)
   target_include_directories(${target} PUBLIC ${root})
 endfunction()
 
-# dashcard_program_heap(<target>)
-# Gives a program jemalloc with its heap in huge pages
-# (src/core/common/program_heap.cpp says why and for which program); nothing
-# in sanitizer builds.
-function(dashcard_program_heap target)
-  if(TARGET PkgConfig::JEMALLOC)
-    target_sources(${target} PRIVATE ${PROJECT_SOURCE_DIR}/src/core/common/program_heap.cpp)
-    target_link_libraries(${target} PRIVATE PkgConfig::JEMALLOC)
-  endif()
-endfunction()
-
 # dashcard_add_library(<name> SOURCES ... [PUBLIC ...] [PRIVATE ...])
 # One static library per subsystem folder: dashcard_core_<name> / dashcard_ui_<name>.
 # PUBLIC names the subsystems and packages its headers expose, PRIVATE those

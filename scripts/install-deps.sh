@@ -11,7 +11,7 @@ packages=(
   libqt6opengl6-dev libgl-dev
   libmpv-dev libavformat-dev libavcodec-dev libswscale-dev libavutil-dev libavfilter-dev
   libicu-dev libexiv2-dev libzip-dev libmount-dev libudev-dev
-  # the programs' allocator
+  # the allocator of the light dashcard-cli
   libjemalloc-dev
   # SHA-256 of backups and reports (OpenSSL's libcrypto)
   libssl-dev

@@ -1,5 +1,5 @@
-// Compiled into the light dashcard-cli (not into a library): the allocator
-// settings of the process. jemalloc reads `malloc_conf` when it starts.
+// The allocator settings of the light dashcard-cli (not of the media helper,
+// which shares its other sources). jemalloc reads `malloc_conf` when it starts.
 //
 // Fresh heap memory costs a page fault per 4 KiB; in huge pages, one per
 // 2 MiB. Against glibc's malloc on the 2-core test machine (release build):
