@@ -23,7 +23,7 @@ QJsonObject locationJson(const CustomLocation& location) {
   };
 }
 
-QJsonArray locationsJson(const TelemetryList<CustomLocation>& locations) {
+QJsonArray locationsJson(const LocationList& locations) {
   QJsonArray array;
   for (const CustomLocation& location : locations) {
     array.append(locationJson(location));

@@ -246,7 +246,7 @@ std::vector<LocationGroup> DCFAsyncKMLBuilder::dayGroups(const DCFInfoList& info
     groups.push_back(group);
   };
   for (const DCFInfoPtr& info : infos) {
-    TelemetryList<CustomLocation> locations = info->nmea()->varidLocations();
+    LocationList locations = info->nmea()->varidLocations();
     if (locations.isEmpty()) {
       continue;
     }
@@ -270,8 +270,11 @@ std::optional<XmlNode> DCFAsyncKMLBuilder::routeNodeFolderWithLocations(const st
   if (locations.empty()) {
     return std::nullopt;
   }
-  auto owner = std::make_shared<const std::vector<CustomLocation>>(locations);
-  const LocationGroup group{TelemetryList<CustomLocation>(owner, owner->data(), owner->size())};
+  auto fixes = std::make_shared<FixList>();
+  for (const CustomLocation& location : locations) {
+    fixes->push_back(location);
+  }
+  const LocationGroup group{fixes->list(fixes, 0, fixes->size())};
   return routeNodeFolderWithLocations(group, styleIndex);
 }
 
@@ -281,10 +284,10 @@ std::optional<XmlNode> DCFAsyncKMLBuilder::routeNodeFolderWithLocations(const Lo
   if (count == 0) {
     return std::nullopt;
   }
-  const CustomLocation* first = nullptr;
+  std::optional<CustomLocation> first;
   for (const auto& run : group) {
     if (!run.isEmpty()) {
-      first = &run.first();
+      first = run.first();
       break;
     }
   }
@@ -367,11 +370,11 @@ std::optional<XmlNode> DCFAsyncKMLBuilder::eventNodeFolderWithLocations(const DC
 }
 
 std::optional<XmlNode> DCFAsyncKMLBuilder::eventNodeForEventInfo(const DCFInfo& info) {
-  const TelemetryList<CustomLocation> locations = info.nmea()->varidLocations();
+  const LocationList locations = info.nmea()->varidLocations();
   if (locations.isEmpty()) {
     return std::nullopt;
   }
-  const CustomLocation& position = locations.first();
+  const CustomLocation position = locations.first();
   const auto [nameKey, style] = eventNameAndStyle(info.eventName());
   const QString name = localized(nameKey);
   XmlNode placemark(QByteArrayLiteral("Placemark"));

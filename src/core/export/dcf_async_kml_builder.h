@@ -3,7 +3,7 @@
 #include "core/catalogue/dcf_info.h"
 #include "core/export/xml_node.h"
 #include "core/telemetry/custom_location.h"
-#include "core/telemetry/telemetry_list.h"
+#include "core/telemetry/fix_list.h"
 
 #include <QByteArray>
 #include <QString>
@@ -29,7 +29,7 @@ namespace dashcard {
 // is being written) stops nothing, and the end is still reported.
 // The valid positions of one day: runs of recordings' fix lists, in order
 // (shared with the telemetry, not copied).
-using LocationGroup = std::vector<TelemetryList<CustomLocation>>;
+using LocationGroup = std::vector<LocationList>;
 
 class DCFAsyncKMLBuilder : public std::enable_shared_from_this<DCFAsyncKMLBuilder> {
  public:

@@ -7,11 +7,6 @@
 namespace dashcard {
 namespace {
 
-const CustomLocation& placeholderLocation() {
-  static const CustomLocation location = CustomLocation::placeholder();
-  return location;
-}
-
 std::shared_ptr<TelemetryStore> standaloneStore() {
   auto store = std::make_shared<TelemetryStore>();
   store->groups.push_back({});
@@ -36,10 +31,10 @@ GOPData::GOPData() : store_(standaloneStore()) {}
 GOPData::GOPData(std::shared_ptr<const TelemetryStore> store, std::uint32_t index)
     : store_(std::move(store)), index_(index) {}
 
-const CustomLocation& GOPData::location() const {
+CustomLocation GOPData::location() const {
   const std::uint32_t begin = store_->fixBegin(index_);
   const std::uint32_t end = store_->groups[index_].fixEnd();
-  return end > begin ? store_->locations[end - 1] : placeholderLocation();
+  return end > begin ? store_->locations[end - 1] : CustomLocation::placeholder();
 }
 
 TelemetryList<MotionData> GOPData::motions() const {
@@ -107,7 +102,8 @@ TelemetryStore& GOPData::detach() {
 
 void GOPData::setLocation(const CustomLocation& location) {
   TelemetryStore& store = detach();
-  store.locations.assign(1, location);
+  store.locations.clear();
+  store.locations.push_back(location);
   store.groups[0].fixEndAndValid = 1u | (store.groups[0].fixEndAndValid & TelemetryStore::Group::kValidBit);
 }
 

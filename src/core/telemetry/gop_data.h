@@ -27,7 +27,7 @@ class GOPData {
   GOPData(std::shared_ptr<const TelemetryStore> store, std::uint32_t index);
 
   // The group's fix, or the placeholder when its position sentence built none.
-  const CustomLocation& location() const;
+  CustomLocation location() const;
   void setLocation(const CustomLocation& location);
   TelemetryList<MotionData> motions() const;
   TelemetryList<DriveSupportData> driveSupportInfos() const;

@@ -70,24 +70,19 @@ double NMEAData::maxSpeedForCarInfo() const { return snapshot()->maxSpeedForCarI
 
 GOPList NMEAData::GOPs() const { return GOPList(store()); }
 
-TelemetryList<CustomLocation> NMEAData::varidLocations() const {
+LocationList NMEAData::varidLocations() const {
   auto store = this->store();
+  const FixList& fixes = store->locations;
   if (store->validLocations.empty()) {
-    const CustomLocation* items = store->locations.data() + store->validRunBegin;
-    const std::size_t size = store->validRunCount;
-    return TelemetryList<CustomLocation>(std::move(store), items, size);
+    return fixes.list(store, store->validRunBegin, store->validRunCount);
   }
-  const CustomLocation* items = store->locations.data();
-  const std::uint32_t* index = store->validLocations.data();
-  const std::size_t size = store->validLocations.size();
-  return TelemetryList<CustomLocation>(std::move(store), items, size, index);
+  return fixes.list(store, 0, store->validLocations.size(), store->validLocations.data());
 }
 
-TelemetryList<CustomLocation> NMEAData::totalLocations() const {
+LocationList NMEAData::totalLocations() const {
   auto store = this->store();
-  const CustomLocation* items = store->locations.data();
-  const std::size_t size = store->locations.size();
-  return TelemetryList<CustomLocation>(std::move(store), items, size);
+  const FixList& fixes = store->locations;
+  return fixes.list(store, 0, fixes.size());
 }
 
 TelemetryList<MotionData> NMEAData::motions() const {

@@ -3,6 +3,7 @@
 #include "core/telemetry/car_info.h"
 #include "core/telemetry/custom_location.h"
 #include "core/telemetry/drive_support_data.h"
+#include "core/telemetry/fix_list.h"
 #include "core/telemetry/gop_data.h"
 #include "core/telemetry/motion_data.h"
 #include "core/telemetry/telemetry_list.h"
@@ -58,8 +59,8 @@ class NMEAData {
   // Groups holding a position sentence, in file order.
   GOPList GOPs() const;
   // Fixes of status "A" (valid), and all fixes.
-  TelemetryList<CustomLocation> varidLocations() const;
-  TelemetryList<CustomLocation> totalLocations() const;
+  LocationList varidLocations() const;
+  LocationList totalLocations() const;
   TelemetryList<MotionData> motions() const;
   TelemetryList<DriveSupportData> driveSupports() const;
   bool isParsing() const;

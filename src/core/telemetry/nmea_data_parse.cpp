@@ -619,8 +619,7 @@ NMEAData::Preparse NMEAData::parseFile(const QString& path, const CustomLocation
   std::shared_ptr<TelemetryStore> store;
   QByteArray bytes;
   const auto scratchTooBig = [] {
-    return lists.locations.capacity() * sizeof(CustomLocation) + lists.motions.capacity() * sizeof(MotionData) >
-           kScratchKeepBytes;
+    return lists.locations.capacityBytes() + lists.motions.capacity() * sizeof(MotionData) > kScratchKeepBytes;
   };
   if (readTelemetryFile(path, &bytes) &&
       parser.parseFile(std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())))) {

@@ -5,14 +5,15 @@
 #include "core/telemetry/telemetry_store.h"
 
 #include <cmath>
+#include <type_traits>
 #include <vector>
 
 namespace dashcard {
 
 namespace {
 
-template <typename T>
-std::optional<T> itemAt(const std::vector<T>& items, float fraction) {
+template <typename List>
+auto itemAt(const List& items, float fraction) -> std::optional<std::decay_t<decltype(items[0])>> {
   const auto index = TelemetryMoment::indexAt(fraction, items.size());
   if (!index) return std::nullopt;
   return items[*index];

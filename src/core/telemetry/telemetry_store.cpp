@@ -39,7 +39,7 @@ std::vector<T> exact(std::vector<T>& from, bool copy) {
 
 std::shared_ptr<TelemetryStore> TelemetryStore::takeExact(bool keepCapacity) {
   auto to = std::make_shared<TelemetryStore>();
-  to->locations = exact(locations, keepCapacity);
+  to->locations = locations.takeExact(keepCapacity);
   const bool oneRun = !validLocations.empty() &&
                       validLocations.back() - validLocations.front() + 1 == validLocations.size();
   if (oneRun) {

@@ -3,6 +3,7 @@
 #include "core/telemetry/car_info.h"
 #include "core/telemetry/custom_location.h"
 #include "core/telemetry/drive_support_data.h"
+#include "core/telemetry/fix_list.h"
 #include "core/telemetry/motion_data.h"
 
 #include <QString>
@@ -35,7 +36,7 @@ struct TelemetryStore {
     std::uint32_t end = 0;
   };
 
-  std::vector<CustomLocation> locations;     // totalLocations
+  FixList locations;  // totalLocations
   // varidLocations as positions in `locations`; when they are one unbroken
   // run (the usual case) the list is empty and the run is kept instead.
   std::vector<std::uint32_t> validLocations;

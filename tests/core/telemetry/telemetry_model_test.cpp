@@ -8,6 +8,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <cstring>
 #include <numeric>
 
 namespace dashcard {
@@ -70,6 +72,58 @@ TEST(TelemetryModel, GroupCopiesAreValues) {
             5.0);
   EXPECT_EQ(motions.end() - motions.begin(), 2);
   (void)it;
+}
+
+// Packed or kept whole, every record comes back bit for bit, in order, also
+// through a list that outlives the FixList's owner and after takeExact.
+TEST(TelemetryModel, FixListGivesBackEveryRecordExactly) {
+  const QDateTime utc = QDateTime::fromMSecsSinceEpoch(1'700'000'000'123, Qt::UTC);
+  CustomLocation correctedBoth(35.5, 139.7, 0.0, 10.0, 10.0, -1.0, -1.0, utc);
+  correctedBoth.correctedSpeed = 12.25;
+  correctedBoth.correctedDirection = 270.5;
+  CustomLocation correctedAndKnown(35.5, 139.7, 0.0, 10.0, 10.0, 90.0, 3.0, utc);
+  correctedAndKnown.correctedSpeed = 7.0;  // a value the parser never makes
+  CustomLocation negativeZero(-0.0, -0.0, -0.0, 10.0, 10.0, -0.0, -0.0, utc);
+  const std::vector<CustomLocation> records = {
+      CustomLocation(35.5, 139.7, 0.0, 10.0, 10.0, 45.0, 8.5, utc),  // sets the shared accuracies
+      correctedBoth,
+      correctedAndKnown,
+      negativeZero,
+      CustomLocation::placeholder(),
+      CustomLocation(1.0, 2.0, 3.5, 4.0, 10.0, 5.0, 6.0, utc),  // another accuracy
+      CustomLocation(1.0, 2.0, 0.0, 10.0, 10.0, 5.0, 6.0, utc.toOffsetFromUtc(3600)),
+      CustomLocation(1.0, 2.0, 0.0, 10.0, 10.0, 5.0, 6.0, QDateTime()),
+      CustomLocation(std::nan(""), 2.0, std::nanf(""), 10.0, 10.0, 5.0, 6.0, utc),
+      CustomLocation(),
+  };
+  const auto sameBits = [](const CustomLocation& a, const CustomLocation& b) {
+    return std::memcmp(&a.latitude, &b.latitude, 6 * sizeof(double)) == 0 &&
+           std::memcmp(&a.altitude, &b.altitude, 3 * sizeof(float)) == 0 && a.timestamp == b.timestamp &&
+           a.timestamp.timeSpec() == b.timestamp.timeSpec() &&
+           a.timestamp.offsetFromUtc() == b.timestamp.offsetFromUtc() && a.timestamp.isValid() == b.timestamp.isValid();
+  };
+  FixList scratch;
+  for (int round = 0; round < 2; ++round) {  // the second on a cleared list with capacity
+    scratch.clear();
+    for (const CustomLocation& record : records) scratch.push_back(record);
+    for (const bool keepCapacity : {true, false}) {
+      FixList copy = scratch;
+      auto owner = std::make_shared<FixList>(copy.takeExact(keepCapacity));
+      EXPECT_TRUE(copy.empty());
+      const LocationList list = owner->list(owner, 0, owner->size());
+      owner.reset();
+      ASSERT_EQ(list.size(), records.size());
+      std::size_t i = 0;
+      for (auto it = list.begin(); it != list.end(); ++it, ++i) {
+        EXPECT_TRUE(sameBits(*it, records[i])) << "record " << i << " round " << round;
+        EXPECT_EQ(std::isnan(it->latitude), std::isnan(records[i].latitude));
+      }
+    }
+  }
+  const std::uint32_t index[] = {3, 1};
+  const LocationList picked = scratch.list(nullptr, 0, 2, index);
+  EXPECT_TRUE(sameBits(picked[0], negativeZero));
+  EXPECT_TRUE(sameBits(picked.back(), correctedBoth));
 }
 
 TEST(TelemetryModel, SpeedHelpers) {
