@@ -49,42 +49,6 @@ std::size_t trailingSpaceLength(const unsigned char* begin, const unsigned char*
   return 0;
 }
 
-// A telemetry number is nearly always a plain decimal of a few digits
-// ("4807.038", "-0.12"). With at most 15 digits, the integer of its digits
-// and the power of ten are both exact doubles, and IEEE division rounds
-// their quotient exactly as a full conversion would. False for any other
-// spelling, which the full conversion then reads. (Without this path a
-// parse takes a quarter longer.)
-bool readPlainDecimal(std::string_view field, double* value) {
-  static constexpr double kPowersOfTen[] = {1e0, 1e1, 1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
-                                            1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
-  const char* p = field.data();
-  const char* const end = p + field.size();
-  const bool negative = p != end && *p == '-';
-  p += negative ? 1 : 0;
-  std::uint64_t digits = 0;
-  int count = 0;
-  int fraction = -1;  // digits after the point; -1 without a point
-  for (; p != end; ++p) {
-    const auto c = static_cast<unsigned char>(*p);
-    if (static_cast<unsigned>(c - '0') < 10u) {
-      digits = digits * 10 + (c - '0');
-      ++count;
-      fraction += fraction >= 0 ? 1 : 0;
-    } else if (c == '.' && fraction < 0 && count > 0) {
-      fraction = 0;
-    } else {
-      return false;
-    }
-  }
-  if (count == 0 || count > 15 || fraction == 0) {
-    return false;
-  }
-  const double magnitude = static_cast<double>(digits) / kPowersOfTen[std::max(fraction, 0)];
-  *value = negative ? -magnitude : magnitude;
-  return true;
-}
-
 }  // namespace
 
 bool readNumber(std::string_view field, double* value) {
@@ -94,7 +58,10 @@ bool readNumber(std::string_view field, double* value) {
       return false;
     }
   }
-  if (readPlainDecimal(field, value)) {
+  // The common spelling first; any other goes through the full conversion.
+  double plain = 0.0;
+  if (!field.empty() && readPlainDecimal(field, &plain) == field.size()) {
+    *value = plain;
     return true;
   }
   const char* const end = field.data() + field.size();

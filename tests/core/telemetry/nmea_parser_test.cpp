@@ -252,6 +252,23 @@ TEST(NMEAParser, DecimalFieldsReadExactlyAsStrtod) {
     const double expected = std::strtod(field.c_str(), nullptr);
     EXPECT_EQ(std::memcmp(&ours, &expected, sizeof ours), 0) << field << ": " << ours << " vs " << expected;
   }
+  // The same numbers as G-sensor lines, three to a line, with each line end.
+  QByteArray lines = kHeader + rmc("120000");
+  const char* const ends[] = {"\r\n", "\n", "\r"};
+  for (std::size_t i = 0; i + 3 <= fields.size(); i += 3) {
+    lines += "$GSENS," + QByteArray::fromStdString(fields[i] + ',' + fields[i + 1] + ',' + fields[i + 2]) +
+             (i + 6 <= fields.size() ? ends[i % 3] : "");
+  }
+  TelemetryFile file(lines);
+  const auto motions = file.parsed().motions();
+  ASSERT_EQ(motions.size(), fields.size() / 3);
+  for (std::size_t i = 0; i < motions.size(); ++i) {
+    const double axes[] = {motions[i].gx(), motions[i].gy(), motions[i].gz()};
+    for (std::size_t axis = 0; axis < 3; ++axis) {
+      const double expected = std::strtod(fields[3 * i + axis].c_str(), nullptr);
+      EXPECT_EQ(std::memcmp(&axes[axis], &expected, sizeof expected), 0) << fields[3 * i + axis];
+    }
+  }
   for (const char* junk : {"", "-", ".", "1.2.3", "1-2", "--1", "1 2", "0x10", "1e", "+-1"}) {
     double value = 42.0;
     EXPECT_FALSE(nmea::readNumber(junk, &value)) << junk;
