@@ -49,7 +49,6 @@ class FixList {
   CustomLocation operator[](std::size_t i) const { return unpack(fixes_[i]); }
   std::size_t size() const { return fixes_.size(); }
   bool empty() const { return fixes_.empty(); }
-  std::size_t capacity() const { return fixes_.capacity(); }
   // Bytes of heap the list holds (for the scratch limit of the parser).
   std::size_t capacityBytes() const;
   void clear();

@@ -102,7 +102,7 @@ class TelemetryList {
   using reference = typename const_iterator::reference;
   reference operator[](std::size_t i) const {
     assert(i < size_);
-    return Access::read(index_ != nullptr ? items_[index_[i]] : items_[i], context_);
+    return begin()[static_cast<std::ptrdiff_t>(i)];
   }
   reference at(std::size_t i) const { return (*this)[i]; }
   reference front() const { return (*this)[0]; }
