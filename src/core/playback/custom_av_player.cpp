@@ -203,7 +203,10 @@ void CustomAVPlayer::applyPause() {
 }
 
 void CustomAVPlayer::setVolume(float volume) {
-  volume_ = std::clamp(volume, 0.0f, 1.0f);
+  const float clamped = std::clamp(volume, 0.0f, 1.0f);
+  // The rear pane asks again at every tick: each call would take mpv's lock.
+  if (clamped == volume_) return;
+  volume_ = clamped;
   if (!mpv_) return;
   double v = static_cast<double>(volume_) * 100.0;
   mpv_set_property(mpv_, "volume", MPV_FORMAT_DOUBLE, &v);
