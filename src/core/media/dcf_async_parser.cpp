@@ -19,6 +19,7 @@
 #include <QGuiApplication>
 #include <QImageWriter>
 #include <QPainter>
+#include <QPromise>
 #include <QSaveFile>
 #include <QScreen>
 #include <QTemporaryDir>
@@ -135,8 +136,15 @@ void DCFAsyncParser::run(const std::shared_ptr<Walk>& walk) {
     QFuture<std::optional<QString>> current = std::move(next);
     next = {};
     if (k + 1 < order.size() && !cancelFlag_.load()) {
-      next = QtConcurrent::run(backgroundJobPool(), thumbnailJob,
-                               walk->infos.at(order[k + 1])->filePath());
+      // With a promise: a job dropped from the queue (the viewer quitting)
+      // then ends cancelled, and this walk makes the thumbnail itself
+      // instead of waiting for it forever.
+      next = QtConcurrent::run(
+          backgroundJobPool(),
+          [thumbnailJob](QPromise<std::optional<QString>>& promise, const QString& path) {
+            promise.addResult(thumbnailJob(path));
+          },
+          walk->infos.at(order[k + 1])->filePath());
     }
 
     std::shared_ptr<CustomMapPolyline> line;
@@ -170,7 +178,8 @@ void DCFAsyncParser::run(const std::shared_ptr<Walk>& walk) {
     }
     std::optional<QString> thumbnail;
     if (current.isValid()) {
-      thumbnail = current.result();
+      current.waitForFinished();
+      if (current.resultCount() > 0) thumbnail = current.result();
     } else {
       thumbnail = getThumbnailPathWithSourceFilePath(info->filePath());
     }

@@ -24,6 +24,7 @@
 #include <algorithm>
 #include <cmath>
 #include <ctime>
+#include <future>
 
 #include <sys/stat.h>
 
@@ -248,6 +249,37 @@ TEST_F(WalkTest, CancelStopsDeliveriesAndTheFinish) {
   EXPECT_EQ(order.size(), 40);
   EXPECT_EQ(order.constFirst(), card.infos.at(20)->deltaPath());
   EXPECT_EQ(card.infos.at(0)->routeLine(), keptLine);
+}
+
+// The viewer's quit drops the pool's queued jobs: the thumbnail made ahead
+// for the next recording among them. The walk must not wait for it forever.
+TEST_F(WalkTest, AThumbnailJobDroppedFromTheQueueDoesNotHangTheWalk) {
+  const QDateTime a(QDate(2024, 5, 17), QTime(10, 0, 0), Qt::UTC);
+  RouteCard card({{a, 5, true}, {a.addSecs(5), 5, true}, {a.addSecs(10), 5, true}});
+  // Every thread of the pool but one held: the walk takes that one, so the
+  // job it starts ahead stays queued.
+  std::promise<void> gate;
+  const std::shared_future<void> held = gate.get_future().share();
+  const int blockers = backgroundJobPool()->maxThreadCount() - 1;
+  for (int i = 0; i < blockers; ++i) startBackgroundJob([held] { held.wait(); });
+  ASSERT_TRUE(test::spinUntil([&] { return backgroundJobPool()->activeThreadCount() == blockers; }));
+  auto parser = std::make_shared<DCFAsyncParser>(cache.path(), 1.0);
+  int delivered = 0;
+  int finished = 0;
+  parser->setUpDCFAsync(
+      card.infos, 0,
+      [&](const DCFInfoPtr&) {
+        // The walk waits for this call, so the job is still queued.
+        if (++delivered == 1) backgroundJobPool()->clear();
+      },
+      [&] { ++finished; });
+  const bool walked = test::spinUntil([&] { return finished == 1; }, 20000);
+  gate.set_value();
+  ASSERT_TRUE(walked);
+  parser->waitForFinished();
+  EXPECT_EQ(delivered, 3);
+  // The walk made the dropped one itself.
+  for (const auto& info : card.infos) EXPECT_FALSE(info->thumbnailPath().isEmpty());
 }
 
 TEST_F(WalkTest, CardRemovedDuringTheWalk) {
