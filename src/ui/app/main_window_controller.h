@@ -162,6 +162,8 @@ class MainWindowController : public QMainWindow, public MountVolumeDelegate {
   void seekBy(double seconds);
   void stepRecording(int delta);
   void playPause();
+  // A new card's trips are read once its first clip has loaded.
+  void startTripsAfterFirstClip();
   // The Trips tab has new trips: their events go to the graph and the map,
   // and a camera clock off by more than the threshold is told once per card.
   void tripsDidChange();
@@ -195,6 +197,8 @@ class MainWindowController : public QMainWindow, public MountVolumeDelegate {
   bool secondaryPlayerIsActive_ = false;
   bool isManulaMute_ = false;
   bool clockCorrection_ = false;
+  // Until the trips of the card start (startTripsAfterFirstClip).
+  QPointer<QObject> tripsGate_;
   std::unique_ptr<MountVolumeController> volumeController_;
 };
 

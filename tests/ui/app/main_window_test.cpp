@@ -765,5 +765,24 @@ TEST_F(MainWindowTest, AClockOffCardIsToldOnceAndItsTimesCorrectedOnRequest) {
   QSettings().remove(QStringLiteral("trips/clockNoticeCards"));
 }
 
+// The trips wait for the card's first clip to load; a card whose videos
+// are all empty, so that nothing loads, still gets them.
+TEST_F(MainWindowTest, TripsComeAlsoForACardThatPlaysNothing) {
+  QTemporaryDir dir;
+  const QString root = sharedCard(2, 3, false).root();
+  QDirIterator files(root, QDir::Files, QDirIterator::Subdirectories);
+  while (files.hasNext()) {
+    const QString path = files.next();
+    const QString relative = QDir(root).relativeFilePath(path);
+    QFile original(path);
+    ASSERT_TRUE(original.open(QIODevice::ReadOnly));
+    ASSERT_TRUE(test::writeFileAt(dir.path(), relative,
+                                  relative.endsWith(QLatin1String(".MP4")) ? QByteArray() : original.readAll()));
+  }
+  MainWindowController* window = openCard(dir.path());
+  ASSERT_NE(window, nullptr);
+  DC_TRY_VERIFY_WITH_TIMEOUT(window->tabVC()->tripsVC()->topLevelItemCount() > 0, kWait);
+}
+
 }  // namespace
 }  // namespace dashcard
