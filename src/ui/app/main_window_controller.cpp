@@ -506,6 +506,8 @@ void MainWindowController::startTripsAfterFirstClip() {
   // first clip of the card is loaded, or failed, or at the latest after two
   // seconds (a card with nothing to play).
   delete tripsGate_;  // the card before, still waiting
+  // Meanwhile no trip of the card before can be chosen.
+  if (tabVC_) tabVC_->tripsVC()->setRecordings({});
   tripsGate_ = new QObject(this);
   QObject* const gate = tripsGate_;
   const auto start = [this, gate] {

@@ -766,7 +766,8 @@ TEST_F(MainWindowTest, AClockOffCardIsToldOnceAndItsTimesCorrectedOnRequest) {
 }
 
 // The trips wait for the card's first clip to load; a card whose videos
-// are all empty, so that nothing loads, still gets them.
+// are all empty, so that nothing loads, still gets them, and the trips of
+// the card before are gone meanwhile.
 TEST_F(MainWindowTest, TripsComeAlsoForACardThatPlaysNothing) {
   QTemporaryDir dir;
   const QString root = sharedCard(2, 3, false).root();
@@ -781,7 +782,13 @@ TEST_F(MainWindowTest, TripsComeAlsoForACardThatPlaysNothing) {
   }
   MainWindowController* window = openCard(dir.path());
   ASSERT_NE(window, nullptr);
-  DC_TRY_VERIFY_WITH_TIMEOUT(window->tabVC()->tripsVC()->topLevelItemCount() > 0, kWait);
+  TripListView* trips = window->tabVC()->tripsVC();
+  DC_TRY_VERIFY_WITH_TIMEOUT(trips->topLevelItemCount() > 0, kWait);
+  window->mediaController()->catalogue()->mediaTreeSyncAtRootPath(root);
+  EXPECT_EQ(trips->topLevelItemCount(), 0);
+  EXPECT_TRUE(trips->trips().isEmpty());
+  DC_TRY_VERIFY_WITH_TIMEOUT(trips->topLevelItemCount() > 0, kWait);
+  EXPECT_EQ(trips->trips().front().recordings.front()->rootPath(), root);
 }
 
 }  // namespace
